@@ -1,0 +1,183 @@
+#include "model/atomicfile.hpp"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/paths.hpp"
+
+namespace {
+
+constexpr size_t kBufferBytes = 1 << 16;
+
+// Follows symbolic links to the file that really gets written.
+std::string resolveLinks(const std::string& path) {
+  std::string p = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink(p.c_str(), buf, sizeof buf - 1);
+    if (n <= 0) return p;
+    buf[n] = '\0';
+    std::string link(buf);
+    p = isAbsolutePath(link) ? link : joinPath(dirName(p), link);
+  }
+  return p;
+}
+
+}  // namespace
+
+bool AtomicFile::open(const std::string& path) {
+  abort();
+  error_ = 0;
+  target_ = resolveLinks(path);
+  struct stat st;
+  if (::stat(target_.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) {
+      error_ = EISDIR;
+      return false;
+    }
+    if (::access(target_.c_str(), W_OK) != 0) {
+      error_ = errno ? errno : EACCES;
+      return false;
+    }
+  }
+  std::string dir = dirName(target_);
+  if (dir.empty()) dir = ".";
+  temp_ = joinPath(dir, "." + baseName(target_) + ".plicato-XXXXXX");
+  std::string tmpl = temp_;
+  fd_ = ::mkstemp(tmpl.data());
+  if (fd_ < 0) {
+    error_ = errno;
+    temp_.clear();
+    return false;
+  }
+  temp_ = tmpl;
+  buffer_.clear();
+  buffer_.reserve(kBufferBytes);
+  return true;
+}
+
+bool AtomicFile::flushBuffer() {
+  size_t done = 0;
+  while (done < buffer_.size()) {
+    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error_ = errno;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  buffer_.clear();
+  return true;
+}
+
+bool AtomicFile::write(const void* data, size_t n) {
+  if (fd_ < 0) return false;
+  if (error_) return false;
+  const char* p = static_cast<const char*>(data);
+  if (buffer_.size() + n > kBufferBytes) {
+    if (!flushBuffer()) return false;
+    if (n > kBufferBytes) {
+      buffer_.assign(p, n);
+      return flushBuffer();
+    }
+  }
+  buffer_.append(p, n);
+  return true;
+}
+
+bool AtomicFile::commit() {
+  if (fd_ < 0) return false;
+  if (error_ || !flushBuffer()) {
+    abort();
+    return false;
+  }
+  struct stat st;
+  mode_t mode;
+  if (::stat(target_.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0) {
+    error_ = errno;
+    abort();
+    return false;
+  }
+  if (::close(fd_) != 0) {
+    error_ = errno;
+    fd_ = -1;
+    abort();
+    return false;
+  }
+  fd_ = -1;
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    error_ = errno;
+    abort();
+    return false;
+  }
+  temp_.clear();
+  // The rename is durable once the directory is synced too.
+  std::string dir = dirName(target_);
+  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return true;
+}
+
+void AtomicFile::abort() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (!temp_.empty()) {
+    ::unlink(temp_.c_str());
+    temp_.clear();
+  }
+  buffer_.clear();
+}
+
+std::string AtomicFile::errorText() const { return std::strerror(error_ ? error_ : EIO); }
+
+bool writeFileAtomic(const std::string& path, const std::string& data, std::string* error) {
+  AtomicFile f;
+  if (f.open(path) && f.write(data) && f.commit()) return true;
+  if (error) *error = f.errorText();
+  return false;
+}
+
+bool readWholeFile(const std::string& path, std::string& out) {
+  int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  out.clear();
+  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    out.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}

@@ -1,0 +1,108 @@
+#include "model/growstr.hpp"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/host.hpp"
+
+void* TALLOC(size_t n) {
+  void* p = std::malloc(n ? n : 1);
+  if (!p) fatalReport(processHost(), "TALLOC: not enough memory", "Error", 1);
+  return p;
+}
+
+void* TREALLOC(void* p, size_t n) {
+  void* q = std::realloc(p, n ? n : 1);
+  if (!q) fatalReport(processHost(), "TREALLOC: not enough memory", "Error", 1);
+  return q;
+}
+
+void initString(GrowString& s) {
+  s.text = static_cast<char*>(TALLOC(kNewStringCapacity));
+  s.text[0] = '\0';
+  s.capacity = kNewStringCapacity;
+}
+
+void freeString(GrowString& s) {
+  std::free(s.text);
+  s.text = nullptr;
+  s.capacity = 0;
+}
+
+void reserve(GrowString& s, size_t n) {
+  if (s.capacity >= 0 && static_cast<size_t>(s.capacity) >= n && s.text) return;
+  if (n > 0x7fffffff) fatalReport(processHost(), "TREALLOC: not enough memory", "Error", 1);
+  bool fresh = s.text == nullptr;
+  s.text = static_cast<char*>(TREALLOC(s.text, n));
+  if (fresh) s.text[0] = '\0';
+  s.capacity = static_cast<int32_t>(n);
+}
+
+size_t length(const GrowString& s) { return s.text ? std::strlen(s.text) : 0; }
+
+void assignN(GrowString& s, const char* text, size_t n) {
+  if (s.text && text >= s.text && text < s.text + s.capacity) {
+    // Source inside our own buffer: keep it valid across the reallocation.
+    size_t off = static_cast<size_t>(text - s.text);
+    reserve(s, n + 1);
+    std::memmove(s.text, s.text + off, n);
+  } else {
+    reserve(s, n + 1);
+    std::memcpy(s.text, text, n);
+  }
+  s.text[n] = '\0';
+}
+
+void assign(GrowString& s, const char* text) { assignN(s, text, std::strlen(text)); }
+
+void appendN(GrowString& s, const char* text, size_t n) {
+  size_t old = length(s);
+  if (s.text && text >= s.text && text < s.text + s.capacity) {
+    size_t off = static_cast<size_t>(text - s.text);
+    reserve(s, old + n + 1);
+    std::memmove(s.text + old, s.text + off, n);
+  } else {
+    reserve(s, old + n + 1);
+    std::memcpy(s.text + old, text, n);
+  }
+  s.text[old + n] = '\0';
+}
+
+void append(GrowString& s, const char* text) { appendN(s, text, std::strlen(text)); }
+
+void fill(GrowString& s, char ch, size_t n) {
+  reserve(s, n + 1);
+  std::memset(s.text, ch, n);
+}
+
+void writeAt(GrowString& s, size_t offset, const char* source, size_t n) {
+  bool inside = s.text && source >= s.text && source < s.text + s.capacity;
+  size_t srcOff = inside ? static_cast<size_t>(source - s.text) : 0;
+  reserve(s, offset + n + 1);
+  const char* src = inside ? s.text + srcOff : source;
+  std::memmove(s.text + offset, src, n);
+}
+
+void insertAt(GrowString& s, size_t position, const char* chars, size_t n) {
+  size_t old = length(s);
+  if (position > old) position = old;
+  bool inside = s.text && chars >= s.text && chars < s.text + s.capacity;
+  if (inside) {
+    // Inserting a piece of ourselves: copy it out first.
+    char* tmp = static_cast<char*>(TALLOC(n));
+    std::memcpy(tmp, chars, n);
+    insertAt(s, position, tmp, n);
+    std::free(tmp);
+    return;
+  }
+  reserve(s, old + n + 1);
+  std::memmove(s.text + position + n, s.text + position, old - position + 1);
+  std::memcpy(s.text + position, chars, n);
+}
+
+void eraseAt(GrowString& s, size_t position, size_t n) {
+  size_t old = length(s);
+  if (position >= old) return;
+  if (n > old - position) n = old - position;
+  std::memmove(s.text + position, s.text + position + n, old - position - n + 1);
+}

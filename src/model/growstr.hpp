@@ -1,0 +1,38 @@
+// The growable string: a text pointer and the number of bytes really
+// allocated for it. Used for line text and as scratch line buffers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct GrowString {
+  char* text = nullptr;
+  int32_t capacity = 0;
+};
+
+constexpr int32_t kNewStringCapacity = 156;
+
+// TALLOC / TREALLOC: allocation that cannot fail; on failure the process
+// ends after "TALLOC: not enough memory" / "TREALLOC: not enough memory".
+void* TALLOC(size_t n);
+void* TREALLOC(void* p, size_t n);
+
+// A new string has capacity 156 and empty text.
+void initString(GrowString& s);
+void freeString(GrowString& s);
+
+// If capacity < n, reallocate to exactly n bytes.
+void reserve(GrowString& s, size_t n);
+void assign(GrowString& s, const char* text);
+void assignN(GrowString& s, const char* text, size_t n);
+void append(GrowString& s, const char* text);
+void appendN(GrowString& s, const char* text, size_t n);
+// Sets the first n bytes to ch; writes no terminator.
+void fill(GrowString& s, char ch, size_t n);
+// Moves n bytes from source to offset, making room first; source may lie
+// inside the buffer. Writes no terminator.
+void writeAt(GrowString& s, size_t offset, const char* source, size_t n);
+void insertAt(GrowString& s, size_t position, const char* chars, size_t n);
+// Removes n bytes at position (clamped to the text).
+void eraseAt(GrowString& s, size_t position, size_t n);
+size_t length(const GrowString& s);

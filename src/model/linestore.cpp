@@ -1,0 +1,268 @@
+#include "model/linestore.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/host.hpp"
+
+int32_t freeCount = 0;
+
+namespace {
+
+constexpr size_t kNewLineBytes = 500;  // a taken node's text holds at least this much
+
+}  // namespace
+
+LineStore::LineStore(Host& h) : host(h) {
+  // The dispose head is also the line template and, while the list is
+  // empty, its tail.
+  LineNode* head = newNode();
+  if (!head) fatalReport(host, "initialise:: Not enough memory for dispose_head", "Plicato Error", 1);
+  head->kind = TextLine;
+  head->indent = 0;
+  head->markerColumn = 0;
+  head->inner = nullptr;
+  head->foldType = 0;
+  head->foldContents = 1;
+  head->savedRow = 0;
+  head->attrByte = 4;
+  head->rows = 1;
+  dispose_head = lineTemplate = disposeTail = head;
+  fileBottom = fileTop = nullptr;
+  for (auto& b : buffers) b = proc_new(*this);
+}
+
+LineStore::~LineStore() {
+  // Lines still on the dispose list leave the process-wide count with us.
+  int32_t held = 0;
+  for (LineNode* n = dispose_head->next; n; n = isClosedHeader(n) ? n->inner : n->next) {
+    ++held;
+    if (n == disposeTail) break;
+  }
+  freeCount -= held;
+  if (freeCount < 0) freeCount = 0;
+  for (size_t s = 0; s < slabs_.size(); ++s) {
+    size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : kSlabNodes;
+    for (size_t i = 0; i < used; ++i) {
+      std::free(slabs_[s][i].text);
+      slabs_[s][i].~LineNode();
+    }
+    ::operator delete(slabs_[s]);
+  }
+}
+
+LineNode* LineStore::newNode() {
+  if (slabUsed_ == kSlabNodes) {
+    void* mem = ::operator new(sizeof(LineNode) * kSlabNodes, std::nothrow);
+    if (!mem) return nullptr;
+    slabs_.push_back(static_cast<LineNode*>(mem));
+    slabUsed_ = 0;
+  }
+  LineNode* n = new (&slabs_.back()[slabUsed_++]) LineNode();
+  ++nodesMade_;
+  initString(*n);
+  return n;
+}
+
+int32_t LineStore::rowsOf(const LineNode&) const { return 1; }
+
+void LineStore::pushBasePath(const std::string& dir) {
+  if (basePathTop >= kBasePathEntries - 1) fatalReport(host, "too many nested filed folds", "Error", 1);
+  basePath[++basePathTop] = dir;
+}
+
+void LineStore::popBasePath() {
+  if (basePathTop < 0) fatalReport(host, "basepath stack underflow", "Error", 1);
+  basePath[basePathTop--].clear();
+}
+
+LineNode* proc_new(LineStore& store) {
+  LineNode* node;
+  if (store.dispose_head == store.disposeTail) {
+    node = store.newNode();
+    if (!node) fatalReport(store.host, "proc_new : Not enough memory", "Plicato Error", 1);
+  } else {
+    // Reuse the oldest disposal. A fold leaves its contents on the list
+    // behind it.
+    node = store.dispose_head->next;
+    if (isClosedHeader(node)) {
+      LineNode* end = node->partner;
+      node->kind = TextLine;
+      if (end) end->kind = TextLine;
+      node->next = node->inner;
+      if (node->next) node->next->prev = node;
+      if (node == store.disposeTail && end) store.disposeTail = end;
+    }
+    if (node == store.disposeTail) {
+      store.disposeTail = store.dispose_head;
+      store.dispose_head->next = nullptr;
+    } else {
+      linkAfter(store.dispose_head, node->next);
+    }
+    if (--freeCount < 0) freeCount = 0;
+  }
+  const LineNode* t = store.lineTemplate;
+  reserve(*node, kNewLineBytes);
+  node->text[0] = '\0';
+  node->prev = t->prev;
+  node->next = t->next;
+  node->inner = t->inner;
+  node->partner = t->partner;
+  node->savedRow = t->savedRow;
+  node->kind = t->kind;
+  node->attrByte = t->attrByte;
+  node->mark = 0;
+  node->lineState = t->lineState;
+  node->rows = t->rows;
+  node->indent = t->indent;
+  node->markerColumn = t->markerColumn;
+  node->foldType = t->foldType;
+  node->foldContents = t->foldContents;
+  return node;
+}
+
+int32_t unitNodeCount(const LineNode* node) {
+  if (!isClosedHeader(node)) return 1;
+  // Walk as proc_new will when it hands the unit out again: into every
+  // closed header, along next otherwise, up to the line after the unit.
+  int32_t count = 0;
+  const LineNode* stop = node->next;
+  for (const LineNode* n = node; n && n != stop; n = isClosedHeader(n) ? n->inner : n->next)
+    ++count;
+  return count;
+}
+
+void dispose(LineStore& store, LineNode* node) {
+  linkAfter(store.disposeTail, node);
+  node->next = nullptr;
+  if (isClosedHeader(node) && node->partner) node->partner->next = nullptr;
+  store.disposeTail = node;
+  freeCount += unitNodeCount(node);
+}
+
+LineNode* takeBack(LineStore& store) {
+  if (store.dispose_head == store.disposeTail) return nullptr;
+  LineNode* node = store.disposeTail;
+  LineNode* before = node->prev;
+  store.disposeTail = before;
+  before->next = nullptr;
+  if (isClosedHeader(before) && before->partner) before->partner->next = nullptr;
+  node->prev = nullptr;
+  node->next = nullptr;
+  if (isClosedHeader(node) && node->partner) node->partner->next = nullptr;
+  freeCount -= unitNodeCount(node);
+  if (freeCount < 0) freeCount = 0;
+  return node;
+}
+
+void linkAfter(LineNode* a, LineNode* b) {
+  a->next = b;
+  if (b) b->prev = a;
+  if (isClosedHeader(a) && a->partner) a->partner->next = b;
+}
+
+LineNode* nextInFile(const LineNode* node) {
+  return node->kind == ClosedFold ? node->inner : node->next;
+}
+
+int32_t lineCount(const LineNode* node) {
+  if (node->kind != ClosedFold) return 1;
+  int32_t count = 0;
+  const LineNode* stop = node->next;
+  for (const LineNode* n = node; n && n != stop; n = nextInFile(n)) ++count;
+  return count;
+}
+
+void close(LineNode* h) {
+  LineNode* e = h->partner;
+  h->kind = ClosedFold;
+  h->inner = h->next;
+  h->next = e->next;
+  if (e->next) e->next->prev = h;
+  int32_t c = h->indent;
+  h->indent = c - h->markerColumn;
+  for (LineNode* q = h->inner; q; q = q->next) {
+    if (q->kind == OpenFold) close(q);
+    q->indent -= c;
+    if (q == e) break;
+  }
+}
+
+bool lineBudget(LineStore& store, int32_t n) {
+  long allowance = 262144 / store.nodeSize + freeCount;
+  long left = allowance - n - 2;
+  char buf[160];
+  if (left >= 200) return true;
+  if (left >= 0) {
+    std::snprintf(buf, sizeof buf, "Running out of memory. %ld lines left.", left);
+    store.host.statusMessage(buf);
+    return true;
+  }
+  std::snprintf(buf, sizeof buf,
+                "Not enough memory to create lines. Need %d but only have %ld lines left.", n,
+                allowance - 2);
+  store.host.statusMessage(buf);
+  return false;
+}
+
+int32_t headerColumn(const LineNode* node) {
+  return node->kind == OpenFold ? node->indent - node->markerColumn : node->indent;
+}
+
+int32_t foldColumn(const LineNode* node) { return node->indent + node->markerColumn; }
+
+void buildFileChain(LineStore& store) {
+  LineNode* top = proc_new(store);
+  LineNode* root = proc_new(store);
+  LineNode* bottom = proc_new(store);
+  top->prev = nullptr;
+  root->kind = FileTop;
+  bottom->kind = FoldEnd;
+  linkAfter(top, root);
+  linkAfter(root, bottom);
+  bottom->next = nullptr;
+  root->partner = bottom;
+  bottom->partner = root;
+  store.levelTop = top;
+  store.levelBottom = bottom;
+  store.fileTop = top;
+  store.fileBottom = bottom;
+}
+
+void finishFileChain(LineStore& store) {
+  store.currentLine = store.levelTop->next->next;
+  store.fileTop = store.levelTop;
+  store.fileBottom = store.levelBottom;
+}
+
+int firstNonBlank(const char* text) {
+  int i = 0;
+  while (text[i] == ' ') ++i;
+  return i + 1;
+}
+
+size_t lengthWithoutTrailing(const char* text) {
+  size_t n = std::strlen(text);
+  while (n > 0 && text[n - 1] == ' ') --n;
+  return n;
+}
+
+void stripTrailing(char* text) { text[lengthWithoutTrailing(text)] = '\0'; }
+
+int expandToColumn(const char* text, size_t pos, int tabSize) {
+  if (tabSize < 1) tabSize = 1;
+  int col = 0;
+  for (size_t i = 0; i < pos && text[i]; ++i) {
+    if (text[i] == '\t')
+      col = (col / tabSize + 1) * tabSize;
+    else
+      ++col;
+  }
+  return col;
+}
+
+bool startsWith(const char* text, const char* prefix) {
+  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}

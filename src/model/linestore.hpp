@@ -1,0 +1,129 @@
+// The line store of one editor window: the file's fold tree, the dispose
+// list (pool of spare nodes and store of the last deletion), and the
+// per-file fields that the reader and writer use. TStdioWindow derives from
+// it and adds the editing and display state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/linenode.hpp"
+
+class Host;
+
+// Lines held on all dispose lists of the process.
+extern int32_t freeCount;
+
+constexpr int kBasePathEntries = 50;
+constexpr size_t kCommentFieldBytes = 9;  // each comment field keeps 9 bytes
+constexpr size_t kTypeNameBytes = 27;
+
+struct LineStore {
+  explicit LineStore(Host& host);
+  virtual ~LineStore();
+  LineStore(const LineStore&) = delete;
+  LineStore& operator=(const LineStore&) = delete;
+
+  // Screen rows the node takes (1 unless the window wraps long lines).
+  virtual int32_t rowsOf(const LineNode& node) const;
+  // Called by the reader after lines were linked in after `after` (the fold
+  // tree pane refreshes from there).
+  virtual void linesRead(LineNode* after) { (void)after; }
+
+  void computeRows(LineNode* node) { node->rows = rowsOf(*node); }
+
+  Host& host;
+
+  LineNode* fileTop = nullptr;
+  LineNode* fileBottom = nullptr;
+  LineNode* levelTop = nullptr;
+  LineNode* levelBottom = nullptr;
+  LineNode* currentLine = nullptr;
+
+  LineNode* dispose_head = nullptr;
+  LineNode* disposeTail = nullptr;
+  LineNode* lineTemplate = nullptr;
+  int32_t nodeSize = 51;
+
+  // Comment convention and type name of the file (cut to the field sizes).
+  std::string commentStart;
+  std::string commentEnd;
+  std::string fileTypeName;
+  void setCommentStart(const std::string& s) { commentStart = s.substr(0, kCommentFieldBytes); }
+  void setCommentEnd(const std::string& s) { commentEnd = s.substr(0, kCommentFieldBytes); }
+  void setFileTypeName(const std::string& s) { fileTypeName = s.substr(0, kTypeNameBytes); }
+
+  int32_t foldOffset = 0;
+  // 0 after a good read or write, 2 when a file cannot be opened or written,
+  // 3 when the last line read had no line end.
+  int32_t ioStatus = 0;
+  std::string fileName;  // name of the file as last read (absolute)
+
+  // How the file was read, so that it is written back the same way.
+  bool readAsTds = false;
+  bool lfLineEnds = false;
+  bool backupDone = false;
+
+  // Base path stack: directories of the file and of entered filed folds.
+  std::array<std::string, kBasePathEntries> basePath;
+  int basePathTop = -1;
+  void pushBasePath(const std::string& dir);
+  void popBasePath();
+  void clearBasePath() { basePathTop = -1; }
+  std::string baseDirectory() const { return basePathTop >= 0 ? basePath[basePathTop] : ""; }
+
+  // Four spare nodes for buffers that other parts keep in the window.
+  std::array<LineNode*, 4> buffers{};
+
+  // Nodes are made in slabs and given back to the heap only with the store.
+  LineNode* newNode();
+  size_t nodesMade() const { return nodesMade_; }
+
+ private:
+  static constexpr size_t kSlabNodes = 1024;
+  std::vector<LineNode*> slabs_;
+  size_t slabUsed_ = kSlabNodes;
+  size_t nodesMade_ = 0;
+};
+
+// Take a node for a new line (from the dispose list, else fresh) and copy
+// the line template into it.
+LineNode* proc_new(LineStore& store);
+// Append the node (a closed fold with everything inside) to the dispose list.
+void dispose(LineStore& store, LineNode* node);
+// Remove and return the node most recently disposed, or null.
+LineNode* takeBack(LineStore& store);
+// a.next = b, b.prev = a; a closed header's end keeps pointing after it.
+void linkAfter(LineNode* a, LineNode* b);
+// inner for kind 130, else next.
+LineNode* nextInFile(const LineNode* node);
+// 1, or for a closed fold of kind 130 the nodes from the header to its end.
+int32_t lineCount(const LineNode* node);
+// Nodes a disposed unit puts on the list (header, contents and ends).
+int32_t unitNodeCount(const LineNode* node);
+// Turn an open fold (134) into a closed one (130), inner open folds first.
+void close(LineNode* header);
+// Whether n more lines may be made; reports shortage on the status line.
+bool lineBudget(LineStore& store, int32_t n);
+// indent - markerColumn for kind 134, else indent.
+int32_t headerColumn(const LineNode* node);
+// indent + markerColumn.
+int32_t foldColumn(const LineNode* node);
+
+// Builds top sentinel, root header (FileTop) and bottom sentinel, linked
+// and partnered; the reader fills the chain between root and bottom.
+void buildFileChain(LineStore& store);
+// Sets fileTop/fileBottom/currentLine after the file was read.
+void finishFileChain(LineStore& store);
+
+// Text helpers.
+// 1-based position of the first non-blank; length + 1 when all blanks.
+int firstNonBlank(const char* text);
+size_t lengthWithoutTrailing(const char* text);
+void stripTrailing(char* text);
+// Visual column of byte position pos (tabs to the next multiple of tabSize).
+int expandToColumn(const char* text, size_t pos, int tabSize);
+// Whether the text begins with the given prefix.
+bool startsWith(const char* text, const char* prefix);

@@ -1,0 +1,6 @@
+#include "model/settings.hpp"
+
+Settings& settings() {
+  static Settings values;
+  return values;
+}

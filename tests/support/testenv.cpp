@@ -1,0 +1,52 @@
+#include "support/testenv.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "model/paths.hpp"
+#include "model/settings.hpp"
+
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "plicato-test-XXXXXX").string();
+  char* p = ::mkdtemp(tmpl.data());
+  path_ = p ? p : tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+void TempDir::write(const std::string& name, const std::string& content) const {
+  writeFile(file(name), content);
+}
+
+std::string TempDir::read(const std::string& name) const { return readFile(file(name)); }
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void PlicatoTest::SetUp() {
+  setConfigDir(config.path());
+  setProgramDir(PLICATO_BIN_DIR);
+  setProcessHost(&host);
+  settings() = Settings{};
+}
+
+void PlicatoTest::TearDown() {
+  setProcessHost(nullptr);
+  setConfigDir("");
+}
