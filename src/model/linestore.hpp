@@ -12,6 +12,7 @@
 #include "model/linenode.hpp"
 
 class Host;
+struct MarkUpHash;
 
 // Lines held on all dispose lists of the process.
 extern int32_t freeCount;
@@ -54,6 +55,14 @@ struct LineStore {
   void setCommentStart(const std::string& s) { commentStart = s.substr(0, kCommentFieldBytes); }
   void setCommentEnd(const std::string& s) { commentEnd = s.substr(0, kCommentFieldBytes); }
   void setFileTypeName(const std::string& s) { fileTypeName = s.substr(0, kTypeNameBytes); }
+
+  // Highlighting table of the file's type (owned by the file-type list).
+  MarkUpHash* markUp = nullptr;
+
+  // The file to read at set-up: with nameGiven clear the reader asks the
+  // open-file dialog; nameGiven with an empty name is a new, empty buffer.
+  bool nameGiven = false;
+  std::string pendingName;
 
   int32_t foldOffset = 0;
   // 0 after a good read or write, 2 when a file cannot be opened or written,
