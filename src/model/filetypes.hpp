@@ -69,6 +69,8 @@ class TLangList {
 
 // The language list of the process, loaded on first use.
 TLangList& langList();
+// Reads it again (after the configuration directory changed).
+void reloadLangList();
 
 // One INI file type with its highlighting table.
 struct FileType {
