@@ -115,8 +115,10 @@ void TLangList::parse(const std::string& text) {
   for (size_t pos = 0; pos < text.size() && rows_.size() < kMaxRows;) {
     size_t nl = text.find('\n', pos);
     size_t end = nl == std::string::npos ? text.size() : nl;
+    size_t len = end - pos;
+    if (len > 0 && text[pos + len - 1] == '\r') --len;
     // Rows are read whole and cut, so an overlong row never becomes two.
-    std::string row = text.substr(pos, std::min(end - pos, kMaxRowBytes));
+    std::string row = text.substr(pos, std::min(len, kMaxRowBytes));
     pos = end + 1;
     if (trimmed(row).empty()) continue;
     rows_.push_back(parseRow(row));
