@@ -175,5 +175,6 @@ std::string commandLabel(int command);
 // navigation key, as the layouts use them that way.
 std::string keyName(int kind, int code);
 inline std::string keyName(const CommandKey& k) { return keyName(k.kind, k.code); }
+inline std::string keyNameOfEntry(int n) { return keyName(commandKeyOfEntry(n)); }
 // The key of a command in the table in force, "" when it has none (menus).
 std::string keyNameOfCommand(int command);
