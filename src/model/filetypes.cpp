@@ -274,9 +274,9 @@ bool FileTypeList::save(ProfileFile& ini, Host& host) const {
   for (const std::string& key : ini.keys(kSection)) {
     if (key.size() <= 9 || !sameName(key.substr(0, 9), "FileType_")) continue;
     std::string digits = key.substr(9);
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
-      continue;
-    if (std::stoul(digits) >= written.size()) ini.deleteKey(kSection, key);
+    auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    if (!std::all_of(digits.begin(), digits.end(), isDigit)) continue;
+    if (digits.size() > 6 || std::stoul(digits) >= written.size()) ini.deleteKey(kSection, key);
   }
   if (ini.endBatch()) return true;
   host.messageBox("Can't write the file\n" + ini.path() + "\n" + ini.lastError(), kErrorCaption,

@@ -247,7 +247,8 @@ TEST_F(FileTypesTest, SavedSectionReadsBackTheSame) {
            "FileType_0=C;*.c;*.h;ansi_c.mrk\n"
            "FileType_1=Java;*.java;java.mrk\n"
            "FileType_2=Pascal;*.pas;pascal.mrk\n"
-           "FileType_3=occam2;*.occ;occam2.mrk\n");
+           "FileType_3=occam2;*.occ;occam2.mrk\n"
+           "FileType_99999999999999999999=Stale;*.st;ansi_c.mrk\n");
   FileTypeList types = loadTypes();
   ASSERT_EQ(types.size(), 5u);
   types.entries().erase(types.entries().begin() + 1);  // the dialogs deleted Java
@@ -258,6 +259,7 @@ TEST_F(FileTypesTest, SavedSectionReadsBackTheSame) {
   EXPECT_EQ(ini.getString("FILE_TYPES", "FileType_0", ""), "C;*.c;*.h;ansi_c.mrk");
   EXPECT_EQ(ini.getString("FILE_TYPES", "FileType_2", ""), "occam2;*.occ;occam2.mrk");
   EXPECT_FALSE(ini.has("FILE_TYPES", "FileType_3"));
+  EXPECT_FALSE(ini.has("FILE_TYPES", "FileType_99999999999999999999"));
   FileTypeList again = loadTypes();
   EXPECT_EQ(names(again), (std::vector<std::string>{"C", "Pascal", "occam2", "ALL_OTHER"}));
   EXPECT_TRUE(host.boxTexts().empty());
