@@ -67,10 +67,10 @@ int blockEnd(const char* text, int at, int count, const std::string& endText) {
   return static_cast<int>(p - text) + static_cast<int>(endText.size());
 }
 
-bool onlyBlanksBefore(const char* text, int i) {
-  for (int k = 0; k < i; ++k)
-    if (text[k] != ' ' && text[k] != '\t') return false;
-  return true;
+int leadingBlanks(const char* text) {
+  int k = 0;
+  while (text[k] == ' ' || text[k] == '\t') ++k;
+  return k;
 }
 
 }  // namespace
@@ -149,6 +149,7 @@ uint32_t paintLine(Canvas& dc, int x, int y, const char* text, int from, int cou
         break;
     }
 
+    const int firstText = leadingBlanks(text);
     int pending = i;
     if (!done && hasPair && state == kStateInComment) {
       int e = blockEnd(text, i, count, *block->endText);
@@ -189,7 +190,7 @@ uint32_t paintLine(Canvas& dc, int x, int y, const char* text, int from, int cou
           done = true;
           matched = true;
         } else if (kind == kMatchLineIfFirst) {
-          if (!onlyBlanksBefore(text, i)) continue;
+          if (i > firstText) continue;  // something but blanks comes before
           p.run(pending, count, entry->textColour, entry->backColour, kRunToEnd);
           done = true;
           matched = true;
