@@ -217,7 +217,6 @@ TEST_F(HighlightTest, PieceBounds) {
   EXPECT_TRUE(paint("int x", kStateNormal, kPaintNormal, 9, 5).empty());
   EXPECT_EQ(paint("int x", kStateNormal, kPaintNormal, -3, 40), (Runs{{"int", kBlue}, {" x", kBlack}}));
   EXPECT_EQ(paint("int x", kStateNormal, kPaintNormal, 0, 2), (Runs{{"in", kBlue}}));
-  EXPECT_TRUE(paint("", kStateInComment).empty());
 }
 
 // A file: a, closed fold { "/* open", "b" }, c, "d */", e.
