@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 #include <memory>
+#include <string_view>
 
 #include "model/atomicfile.hpp"
 #include "model/paths.hpp"
@@ -14,12 +15,14 @@ namespace {
 // the program stores comes near it.
 constexpr size_t kMaxLine = 1 << 16;
 
-std::string trim(const std::string& s) {
+std::string_view trimView(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
   while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
   return s.substr(b, e - b);
 }
+
+std::string trim(std::string_view s) { return std::string(trimView(s)); }
 
 // "A\\B\" and "A\B" are the same key.
 std::string normaliseKey(const std::string& name) {
@@ -131,28 +134,35 @@ void Registry::load() {
 
 void Registry::parse(const std::string& text) {
   keys_.clear();
-  std::vector<std::string> lines;
+  std::vector<std::string_view> lines;
+  std::string_view all(text);
   size_t pos = 0;
-  while (pos < text.size()) {
-    size_t eol = text.find('\n', pos);
-    if (eol == std::string::npos) eol = text.size();
-    lines.push_back(text.substr(pos, eol - pos));
+  while (pos < all.size()) {
+    size_t eol = all.find('\n', pos);
+    if (eol == std::string_view::npos) eol = all.size();
+    lines.push_back(all.substr(pos, eol - pos));
     pos = eol + 1;
   }
-  if (!lines.empty() && lines[0].rfind("\xEF\xBB\xBF", 0) == 0) lines[0].erase(0, 3);
+  if (!lines.empty() && lines[0].substr(0, 3) == "\xEF\xBB\xBF") lines[0].remove_prefix(3);
 
   Key* current = nullptr;  // null: values are dropped until the next good key
   for (size_t i = 0; i < lines.size(); ++i) {
-    std::string line = trim(lines[i]);
-    bool junk = line.size() > kMaxLine;
+    std::string_view view = trimView(lines[i]);
+    if (view.size() > kMaxLine) {  // junk; not even copied
+      if (view[0] == '[') current = nullptr;
+      continue;
+    }
+    std::string line(view);
+    bool junk = false;
     // Long values are continued on the next line after a trailing backslash.
     // Only hex lists continue, and never into a key line.
     while (!junk && !line.empty() && line.back() == '\\' && i + 1 < lines.size() &&
            line[0] != '[' && line.find("=hex") != std::string::npos &&
-           trim(lines[i + 1]).rfind('[', 0) != 0) {
+           trimView(lines[i + 1]).substr(0, 1) != "[") {
       line.pop_back();
-      line += trim(lines[++i]);
-      junk = line.size() > kMaxLine;
+      std::string_view next = trimView(lines[++i]);
+      junk = line.size() + next.size() > kMaxLine;
+      if (!junk) line += next;
     }
     if (line.find('\0') != std::string::npos) junk = true;
     if (junk) {

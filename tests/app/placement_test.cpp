@@ -267,12 +267,3 @@ TEST_P(ReopenListTest, ARefusingNonameWindowCancelsAndKeepsTheOldList) {
   EXPECT_EQ(readReopenList(), (std::vector<std::string>{"/a", "/b"}));
 }
 
-TEST_F(SettingsTest, AWindowWithoutPlacementIsStillListed) {
-  std::vector<PlacedWindow> windows = {fileWindow("/a.c")};
-  windows[0].placement.reset();
-  ASSERT_TRUE(writeReopenList(host, windows));
-  EXPECT_EQ(readReopenList(), (std::vector<std::string>{"/a.c"}));
-  EXPECT_EQ(host.boxTexts(), (std::vector<std::string>{"Plicato"}));
-  WindowPlacement got;
-  EXPECT_FALSE(restorePlacement(host, "File1Placement", got));
-}

@@ -1,7 +1,5 @@
 #include "app/registry.hpp"
 
-#include <sys/stat.h>
-
 #include "settings_fixture.hpp"
 
 using namespace std::string_literals;
@@ -117,29 +115,6 @@ TEST_F(RegistryTest, SurvivesMalformedFiles) {
     }
     EXPECT_FALSE(reg.hasKey("HKEY_LOCAL_MACHINE\\Broken"));
   }
-}
-
-TEST_F(RegistryTest, AFileWithoutTheHeaderStillLoads) {
-  Registry reg("/nonexistent");
-  reg.parse("[HKEY_LOCAL_MACHINE\\A]\n@=\"1\"\n");
-  EXPECT_EQ(reg.getString("HKEY_LOCAL_MACHINE\\A"), "1");
-  reg.parse("");
-  EXPECT_FALSE(reg.hasKey("HKEY_LOCAL_MACHINE\\A"));
-}
-
-TEST_F(RegistryTest, AFailedWriteKeepsTheValueAndTriesAgain) {
-  std::string path = config.file("r.reg");
-  ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);  // in the way of the file
-  Registry reg(path);
-  EXPECT_FALSE(reg.setString("HKEY_LOCAL_MACHINE\\A", "", "1"));
-  EXPECT_FALSE(reg.lastError().empty());
-  EXPECT_EQ(reg.getString("HKEY_LOCAL_MACHINE\\A"), "1");
-  ASSERT_EQ(::rmdir(path.c_str()), 0);
-  EXPECT_TRUE(reg.setString("HKEY_LOCAL_MACHINE\\B", "", "2"));
-  Registry again(path);
-  again.load();
-  EXPECT_EQ(again.getString("HKEY_LOCAL_MACHINE\\A"), "1");
-  EXPECT_EQ(again.getString("HKEY_LOCAL_MACHINE\\B"), "2");
 }
 
 TEST_F(RegistryTest, ABatchWritesTheFileOnce) {

@@ -178,18 +178,6 @@ TEST_P(StoreFormTest, SwitchesAndChoicesReadTheirExactTexts) {
   }
 }
 
-TEST_P(StoreFormTest, TextsAreCutToTheirLengths) {
-  store("Printer Font\\FaceName", "PRINTER FONT", "FaceName", std::string(40, 'f'));
-  store("Compiler\\LinkAddress", "COMPILER", "LinkAddress", std::string(20, 'a'));
-  store("Compiler\\CMDLine", "COMPILER", "CMDLine", std::string(200, 'c'));
-  store("Maker\\Makefile", "MAKER", "Makefile", std::string(300, 'm'));
-  loadAllSettings();
-  EXPECT_EQ(settings().printerFont.faceName, std::string(31, 'f'));
-  EXPECT_EQ(settings().linkAddress, std::string(15, 'a'));
-  EXPECT_EQ(settings().compilerCmdLine, std::string(131, 'c'));
-  EXPECT_EQ(settings().makefile, std::string(255, 'm'));
-}
-
 TEST_P(StoreFormTest, ReadSwitchClearsOnlyForExactlyOff) {
   for (const char* text : {"OFF", "off", "ON", "0", ""}) {
     SCOPED_TRACE(text);
