@@ -147,6 +147,9 @@ class TStdioWindow : public LineStore {
   void stopAutoScroll();
   // Removes the mouse mark and repaints its rows.
   void clearMark();
+  // Shows the mark from its anchor to (line, subRow), which the pointer (or
+  // a marking key) reached; the block selection follows it.
+  void setMarkEnd(LineNode* line, int32_t subRow);
   // Screen rows of the mark recomputed from its anchor and the cursor.
   void updateMarkRows();
 
@@ -238,8 +241,10 @@ class TStdioWindow : public LineStore {
   int32_t markFirstSubRow = 0;
   LineNode* markLastLine = nullptr;
   int32_t markLastSubRow = 0;
-  LineNode* markAnchorLine = nullptr;
+  LineNode* markAnchorLine = nullptr;  // where the drag began
   int32_t markAnchorSubRow = 0;
+  LineNode* markEndLine = nullptr;  // the end that follows the pointer
+  int32_t markEndSubRow = 0;
 
   // Mouse drag.
   bool dragging = false;
@@ -296,6 +301,7 @@ class TStdioWindow : public LineStore {
   void endMarkFor(int kind, int code);
   int rowAt(int y) const;
   void preferredSize();
+  void screenSizeFromClient();
 
   std::vector<ScreenRow> rowMap_;  // index 1..screenRows
 };

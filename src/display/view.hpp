@@ -1,0 +1,90 @@
+// View composition: how the lines of the level shown become screen rows,
+// how the cursor and the view move by rows, and where the cursor line is
+// placed after a far move.
+//
+// The view is the chain from levelTop->next to levelBottom (both shown);
+// in wrap mode every line takes line->rows rows, else one. Screen rows
+// count from 1.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class TStdioWindow;
+struct LineNode;
+
+// A row of the view: a line and one of its wrapped pieces.
+struct ViewPos {
+  LineNode* line = nullptr;
+  int32_t subRow = 0;
+  bool operator==(const ViewPos&) const = default;
+};
+
+// The fold marker drawn before a node's text ("...  ", "...F ", "{{{  ",
+// "{{{F ", "}}}", or nothing).
+const char* markerOf(const LineNode& node);
+// Display text: indentation, marker, text (the end line has no text). The
+// bytes are the line's own, tabs included.
+std::string displayText(const LineNode& node);
+// The display text as the screen shows it: tabs expanded to the tab stops
+// of settings().tabSize, so that screen columns are text columns.
+std::string screenText(const LineNode& node);
+// Rows a text of `length` characters takes at `width` per row (at least 1).
+int32_t wrapRowsFor(size_t length, int width);
+
+// The first line of the view, and its end line (levelBottom).
+LineNode* viewFirst(const TStdioWindow& w);
+bool atViewStart(const TStdioWindow& w, const ViewPos& p);
+bool atViewEnd(const TStdioWindow& w, const ViewPos& p);
+// One row on or back; false (p unchanged) at the view's ends.
+bool stepDown(const TStdioWindow& w, ViewPos& p);
+bool stepUp(const TStdioWindow& w, ViewPos& p);
+// Rows of the view from its first line up to p, p excluded.
+int32_t rowsBefore(const TStdioWindow& w, const ViewPos& p);
+// Rows of the whole view.
+int32_t viewRows(const TStdioWindow& w);
+
+// Composes row `row` for the piece (line, subRow) into the screen buffer:
+// the visible width is screenCols - 3 from leftColumn (wrap mode: from the
+// piece's start), padded with spaces and five more, or cut and followed by
+// the continuation mark (">" in wrap mode, the byte 187 otherwise) and
+// four spaces. The cursor does not move.
+void composeRow(TStdioWindow& w, int row, LineNode* line, int32_t subRow);
+// Row `row` shows nothing (below the view's end).
+void clearRow(TStdioWindow& w, int row);
+// Recomputes bottomLine from topLine and rewrites rows fromRow and below.
+void Redraw(TStdioWindow& w, int fromRow);
+// After a change that leaves topLine valid: cursorRow recounted from the
+// top when the top is the view's first line, else PlaceCursor(2).
+void RedrawKeepTop(TStdioWindow& w);
+// Places the cursor line at screen row `wanted`, keeping one line of
+// context above and below (except on the view's first line) and filling
+// the window from the top; then redraws the window.
+void PlaceCursor(TStdioWindow& w, int wanted);
+
+// "Plicato V4.1", or "Plicato V4.1 (title)" inside an entered fold.
+std::string versionText(const TStdioWindow& w);
+void showVersion(TStdioWindow& w);
+
+// Cursor one row down / up, scrolling at the window's edge. At the view's
+// end "BOTTOM of LIST." (at its start "TOP of LIST") is shown and nothing
+// moves; false then.
+bool moveDown(TStdioWindow& w);
+bool moveUp(TStdioWindow& w);
+// Page moves: the rows between the cursor and the far edge of the window
+// (a whole window less one when the cursor stands on that edge), stopping
+// at the view's ends. Returns the rows moved.
+int pageDown(TStdioWindow& w);
+int pageUp(TStdioWindow& w);
+// The view moves one row; the cursor stays on its line while it is on the
+// screen, else it is carried along. False when the view cannot move.
+bool scrollViewDown(TStdioWindow& w);
+bool scrollViewUp(TStdioWindow& w);
+
+// Moves the cursor to screen row `row` (leaving and re-entering the line
+// editing through the window's hooks). A row beyond the view's end is an
+// internal fault and ends the process.
+void moveToRow(TStdioWindow& w, int row);
+// "There is no line with number %d" under "Plicato Internal Error", then
+// the process ends with 222.
+[[noreturn]] void noLineFault(TStdioWindow& w, int row);
