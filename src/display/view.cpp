@@ -87,6 +87,12 @@ void afterMarkMove(TStdioWindow& w, int row) {
   }
 }
 
+// Rows of a page move: from the cursor to the screen's far edge, the one
+// farther from it, so that a page is never less than half a window.
+int pageRows(const TStdioWindow& w) {
+  return std::max({w.cursorRow - 1, w.screenRows - w.cursorRow, 1});
+}
+
 }  // namespace
 
 const char* markerOf(const LineNode& n) {
@@ -372,9 +378,7 @@ bool moveUp(TStdioWindow& w) {
 
 int pageDown(TStdioWindow& w) {
   if (!w.currentLine) return 0;
-  int n = w.screenRows - w.cursorRow;
-  if (n <= 0) n = w.screenRows - 1;
-  if (n < 1) n = 1;
+  const int n = pageRows(w);
   int moved = 0;
   while (moved < n && stepCursor(w, true)) ++moved;
   if (moved == 0) {
@@ -388,9 +392,7 @@ int pageDown(TStdioWindow& w) {
 
 int pageUp(TStdioWindow& w) {
   if (!w.currentLine) return 0;
-  int n = w.cursorRow - 1;
-  if (n <= 0) n = w.screenRows - 1;
-  if (n < 1) n = 1;
+  const int n = pageRows(w);
   int moved = 0;
   while (moved < n && stepCursor(w, false)) ++moved;
   if (moved == 0) {

@@ -72,8 +72,9 @@ void showVersion(TStdioWindow& w);
 bool moveDown(TStdioWindow& w);
 bool moveUp(TStdioWindow& w);
 // Page moves: the rows between the cursor and the far edge of the window
-// (a whole window less one when the cursor stands on that edge), stopping
-// at the view's ends. Returns the rows moved.
+// (the edge farther from the cursor), stopping at the view's ends; the
+// cursor keeps its screen row as far as the view allows. Returns the rows
+// moved.
 int pageDown(TStdioWindow& w);
 int pageUp(TStdioWindow& w);
 // The view moves one row; the cursor stays on its line while it is on the
