@@ -1,0 +1,34 @@
+// Reading fold-structured files (the text fold format and the binary TDS
+// format) into LineNode chains of a window's tree.
+#pragma once
+
+#include <string>
+
+#include "model/linestore.hpp"
+
+// A name made into the path the program uses, and what the file system says
+// of it. Probing never creates, truncates or removes anything.
+struct PathProbe {
+  std::string path;     // absolute
+  bool exists = false;  // opens for reading
+  bool usable = false;  // may be read, or created in its directory
+};
+
+// A name beginning "/" is used as it is; any other is put after the top of
+// the base path stack (the working directory when the stack is empty). A
+// "\" stored by an old file reads as "/".
+PathProbe resolve(LineStore& window, const std::string& name);
+
+// Reads a file into the tree: the lines are linked after `after`, and the
+// chain is closed by `end`; top-level lines take headerColumn(end) as their
+// indent.
+//  filedNode: null to read the window's pending name (asking the open-file
+//    dialog when no name was given), else a node whose text names the file
+//    (a filed fold's end).
+//  setNames: the file's base name becomes the text of `end`, and of `after`
+//    too when filedNode is null; the window's own file (filedNode null and
+//    setNames) also sets the base path stack, fileName, and how the file is
+//    to be written back (readAsTds, lfLineEnds).
+// Afterwards ioStatus is 0 (or 3 when the last line had no line end); 2
+// when the file could not be read, in which case the tree is as it was.
+void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end, bool setNames);

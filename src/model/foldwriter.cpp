@@ -1,0 +1,324 @@
+#include "model/foldwriter.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "model/atomicfile.hpp"
+#include "model/foldformat.hpp"
+#include "model/foldreader.hpp"
+#include "model/paths.hpp"
+#include "model/settings.hpp"
+#include "platform/host.hpp"
+
+namespace {
+
+namespace ff = foldformat;
+
+constexpr size_t kFlushBytes = size_t{1} << 20;
+
+// Output in large pieces; the first failure sticks.
+class Output {
+ public:
+  explicit Output(AtomicFile& f) : f_(f) { buf_.reserve(kFlushBytes + 4096); }
+  std::string& buffer() { return buf_; }
+  bool maybeFlush() { return buf_.size() < kFlushBytes || flush(); }
+  bool flush() {
+    if (ok_ && !buf_.empty()) ok_ = f_.write(buf_.data(), buf_.size());
+    buf_.clear();
+    return ok_;
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  AtomicFile& f_;
+  std::string buf_;
+  bool ok_ = true;
+};
+
+// Mode bits without any write permission mark a read-only file, for root
+// too: replacing it by a rename would get round what the user set.
+int readOnlyError(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+    return EACCES;
+  return 0;
+}
+
+const char* markerOf(const LineNode* p) {
+  switch (p->kind) {
+    case FiledFold: return p->foldType == 1 ? "...F " : "{{{F ";
+    case FileTop: return "{{{F ";
+    case FoldEnd: return "}}}  ";
+    default: return "{{{  ";
+  }
+}
+
+void dropTrailing(std::string& s) {
+  size_t n = s.size();
+  while (n > 0 && s[n - 1] == ' ') --n;
+  s.resize(n);
+}
+
+class TextWriter {
+ public:
+  TextWriter(LineStore& w, Output& out)
+      : w_(w), out_(out), eol_(w.lfLineEnds ? "\n" : "\r\n"),
+        fortran_(isFortranType(w.fileTypeName)) {}
+
+  void write(LineNode* header) {
+    int32_t& offset = w_.foldOffset;
+    int depth = 0;
+    LineNode* stop = header->partner;
+    for (LineNode* p = header->next; p && p != stop;) {
+      compose(p, depth);
+      emit(line_);
+
+      bool closed = isClosedHeader(p);
+      bool noContents = p->kind == FiledFold && p->foldType == 1;
+      if (closed) offset += p->indent + p->markerColumn;
+      if (isHeader(p)) {
+        // A "...F" fold has no end line to lower the depth again.
+        if (!noContents && (depth > 0 || isCommentTitle(p->text))) ++depth;
+        attributeLines(p);
+      }
+      if (noContents) {
+        offset -= p->indent + p->markerColumn;
+        p = p->next;
+        if (!out_.maybeFlush()) return;
+        continue;
+      }
+      LineNode* next = closed ? p->inner : p->next;
+      if (p->kind == FoldEnd) {
+        if (depth > 0) --depth;
+        if (p->partner && isClosedHeader(p->partner))
+          offset -= p->partner->indent + p->partner->markerColumn;
+      }
+      p = next;
+      if (!out_.maybeFlush()) return;
+    }
+  }
+
+ private:
+  void emit(const std::string& s) {
+    std::string& b = out_.buffer();
+    b.append(s);
+    b.append(eol_);
+  }
+
+  void compose(const LineNode* p, int depth) {
+    const std::string& cs = w_.commentStart;
+    const std::string& ce = w_.commentEnd;
+    int32_t offset = w_.foldOffset > 0 ? w_.foldOffset : 0;
+    int32_t ind = p->indent + (isClosedHeader(p) ? p->markerColumn : 0);
+    line_.assign(ind > 0 ? static_cast<size_t>(ind) : 0, ' ');
+    bool text = p->kind == TextLine;
+    if (text) {
+      line_.append(p->text);
+    } else {
+      line_.append(cs);
+      line_.append(markerOf(p));
+      if (p->kind != FoldEnd) line_.append(p->text);
+      dropTrailing(line_);
+      line_.append(ce);
+    }
+    dropTrailing(line_);
+    if (text && depth > 0) {
+      // Inside a COMMENT fold a text line becomes a comment of the language.
+      size_t lead = 0;
+      while (lead < line_.size() && line_[lead] == ' ') ++lead;
+      scratch_.assign(static_cast<size_t>(offset) + lead, ' ');
+      scratch_.append(cs);
+      scratch_.append(line_, lead, std::string::npos);
+      scratch_.append(ce);
+      line_.swap(scratch_);
+      dropTrailing(line_);
+    } else if (!line_.empty() && offset > 0) {
+      // A blank line stays empty: shifted, it would keep trailing blanks.
+      line_.insert(0, static_cast<size_t>(offset), ' ');
+    }
+    if (fortran_ && !line_.empty() && (!text || std::strncmp(p->text, "C ", 2) == 0))
+      line_[0] = 'C';
+  }
+
+  void attributeLines(const LineNode* p) {
+    int32_t offset = w_.foldOffset > 0 ? w_.foldOffset : 0;
+    std::string prefix(static_cast<size_t>(offset), ' ');
+    prefix += w_.commentStart;
+    prefix += ":::";
+    if (fortran_) prefix[0] = 'C';
+    if (!hasDefaultAttributes(p)) {
+      char nums[32];
+      std::snprintf(nums, sizeof nums, "A %2u %u", p->foldType, p->foldContents);
+      emit(prefix + nums + w_.commentEnd);
+    }
+    if (p->kind == FiledFold) {
+      const char* name = p->partner && p->partner->text ? p->partner->text : "";
+      emit(prefix + "F " + name + w_.commentEnd);
+    }
+  }
+
+  LineStore& w_;
+  Output& out_;
+  const char* eol_;
+  bool fortran_;
+  std::string line_;
+  std::string scratch_;
+};
+
+class TdsWriter {
+ public:
+  explicit TdsWriter(Output& out) : out_(out) {}
+
+  void write(LineNode* header) {
+    std::string& b = out_.buffer();
+    tdsEncode(b, ff::kTdsControl, ff::kTdsBegin);
+    std::vector<LineNode*> open;  // ends of the folds being written
+    LineNode* stop = header->partner;
+    LineNode* p = header->next;
+    while (p) {
+      if (p == stop || p->kind == FoldEnd) {
+        tdsEncode(b, ff::kTdsControl, ff::kTdsEnd);
+        if (open.empty()) break;
+        tdsEncode(b, ff::kTdsControl, ff::kTdsFoldEnd);
+        open.pop_back();
+        p = p->next;
+        continue;
+      }
+      if (p->kind == TextLine) {
+        tdsEncodeString(b, p->text, lengthWithoutTrailing(p->text));
+        p = p->next;
+      } else if (p->kind == FiledFold) {
+        tdsEncode(b, ff::kTdsControl, ff::kTdsFiled);
+        headerOf(p);
+        const char* name = p->partner && p->partner->text ? p->partner->text : "";
+        tdsEncodeString(b, name, std::strlen(name));
+        tdsEncode(b, ff::kTdsControl, ff::kTdsFiledEnd);
+        p = p->next;
+      } else {
+        tdsEncode(b, ff::kTdsControl, ff::kTdsFold);
+        headerOf(p);
+        tdsEncode(b, ff::kTdsControl, ff::kTdsBegin);
+        open.push_back(p->partner);
+        p = p->kind == ClosedFold ? p->inner : p->next;
+      }
+      if (!out_.maybeFlush()) return;
+    }
+  }
+
+ private:
+  void headerOf(const LineNode* p) {
+    std::string& b = out_.buffer();
+    tdsEncode(b, ff::kTdsControl, ff::kTdsBegin);
+    tdsEncodeString(b, p->text, std::strlen(p->text));
+    tdsEncode(b, ff::kTdsNumber, p->foldType);
+    tdsEncode(b, ff::kTdsNumber, isCommentTitle(p->text) ? 0 : p->foldContents);
+    tdsEncode(b, ff::kTdsNumber, static_cast<uint32_t>(p->markerColumn > 0 ? p->markerColumn : 0));
+    tdsEncode(b, ff::kTdsControl, ff::kTdsEnd);
+  }
+
+  Output& out_;
+};
+
+void reportWriteError(LineStore& w, int error) {
+  w.ioStatus = 2;
+  w.host.messageBox(std::strerror(error ? error : EIO), "Stop", MbButtons::Ok, MbIcon::Exclamation);
+}
+
+// The first save of a window keeps the old file as its .bak copy.
+void makeBackup(LineStore& w, const PathProbe& probe) {
+  if (w.backupDone) return;
+  w.backupDone = true;
+  if (!settings().backup || !probe.exists) return;
+  std::string old;
+  std::string error;
+  std::string bak = backupName(probe.path);
+  if (!readWholeFile(probe.path, old)) error = std::strerror(errno ? errno : EIO);
+  else if (writeFileAtomic(bak, old, &error)) return;
+  w.host.messageBox("Cannot make the backup copy " + bak + ": " + error, "Plicato Warning",
+                    MbButtons::Ok, MbIcon::Exclamation);
+}
+
+}  // namespace
+
+std::string backupName(const std::string& path) {
+  std::string base = baseName(path);
+  size_t dot = base.find('.');
+  if (dot != std::string::npos) base.resize(dot);
+  return joinPath(dirName(path), base + ".bak");
+}
+
+void Save(LineStore& window, LineNode* pathNode, LineNode* header) {
+  Host& host = window.host;
+  window.foldOffset = 0;
+  std::string name = pathNode && pathNode->text ? pathNode->text : "";
+  PathProbe probe = resolve(window, name);
+  if (!probe.usable) {
+    window.ioStatus = 2;
+    host.statusMessage("Error opening " + (probe.path.empty() ? name : probe.path));
+    return;
+  }
+  host.statusMessage("Saving " + probe.path);
+  host.addRecentFile(probe.path);
+  makeBackup(window, probe);
+
+  bool tds = window.readAsTds || (!probe.exists && isTdsType(window.fileTypeName));
+  AtomicFile file;
+  int refused = readOnlyError(probe.path);
+  bool opened = !refused && file.open(probe.path);
+  if (!opened) {
+    if (tds) {
+      window.ioStatus = 2;
+      host.statusMessage("Error opening " + probe.path);
+    } else {
+      reportWriteError(window, refused ? refused : file.errorNumber());
+    }
+    return;
+  }
+  window.ioStatus = 0;
+  Output out(file);
+  if (tds) {
+    TdsWriter(out).write(header);
+  } else {
+    window.fileName = probe.path;
+    TextWriter(window, out).write(header);
+  }
+  window.foldOffset = 0;
+  if (!out.flush() || !file.commit()) {
+    int error = file.errorNumber();
+    file.abort();
+    reportWriteError(window, error);
+    return;
+  }
+  // A new file of a TDS type stays TDS on its next save.
+  if (tds && pathNode == window.fileBottom) window.readAsTds = true;
+}
+
+bool saveCommandWrite(LineStore& window, bool modified,
+                      const std::function<void()>& leaveEnteredFolds) {
+  Host& host = window.host;
+  LineNode* bottom = window.fileBottom;
+  if (!bottom || !bottom->partner) return false;
+  PathProbe probe = resolve(window, bottom->text ? bottom->text : "");
+  if (probe.exists) {
+    if (readOnlyError(probe.path)) {
+      // Said here; the write below is then refused and says why too.
+      host.messageBox("Permission denied", "Plicato Error", MbButtons::Ok, MbIcon::Exclamation);
+    } else if (::access(probe.path.c_str(), W_OK) != 0) {
+      host.messageBox("File is read-only - unable to save.", "Plicato Warning", MbButtons::Ok,
+                      MbIcon::Exclamation);
+      window.ioStatus = 2;
+      return false;
+    }
+  }
+  if (leaveEnteredFolds) leaveEnteredFolds();
+  if (!modified) return true;
+  // Leaving entered folds may have moved the file's ends.
+  bottom = window.fileBottom;
+  Save(window, bottom, bottom->partner);
+  return window.ioStatus == 0;
+}
