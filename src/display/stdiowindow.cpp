@@ -36,7 +36,7 @@ TStdioWindow::~TStdioWindow() {
 
 int32_t TStdioWindow::rowsOf(const LineNode& node) const {
   if (!wrapMode) return 1;
-  return wrapRowsFor(screenText(node).size(), textWidth());
+  return wrapRowsFor(screenLength(node), textWidth());
 }
 
 void TStdioWindow::setUp() {
@@ -355,7 +355,7 @@ void TStdioWindow::updateScrollBars() {
   } else {
     size_t longest = 0;
     for (LineNode* n = viewFirst(*this); n; n = n->next) {
-      longest = std::max(longest, screenText(*n).size());
+      longest = std::max(longest, screenLength(*n));
       if (n == levelBottom) break;
     }
     const int range = static_cast<int>(longest) - (screenCols - 2) / 2;

@@ -130,6 +130,12 @@ std::string screenText(const LineNode& n) {
   return out;
 }
 
+size_t screenLength(const LineNode& n) {
+  const char* text = n.kind == FoldEnd || !n.text ? "" : n.text;
+  if (std::strchr(text, '\t')) return screenText(n).size();
+  return static_cast<size_t>(indentationOf(n)) + std::strlen(markerOf(n)) + std::strlen(text);
+}
+
 int32_t wrapRowsFor(size_t length, int width) {
   if (width < 1) width = 1;
   if (length == 0) return 1;

@@ -29,6 +29,8 @@ std::string displayText(const LineNode& node);
 // The display text as the screen shows it: tabs expanded to the tab stops
 // of settings().tabSize, so that screen columns are text columns.
 std::string screenText(const LineNode& node);
+// screenText(node).size(), without building the text when it has no tab.
+size_t screenLength(const LineNode& node);
 // Rows a text of `length` characters takes at `width` per row (at least 1).
 int32_t wrapRowsFor(size_t length, int width);
 

@@ -4,6 +4,7 @@
 #include "display/paint.hpp"
 #include "display/statusline.hpp"
 #include "displaytest.hpp"
+#include "model/markup.hpp"
 #include "model/settings.hpp"
 
 namespace {
@@ -36,6 +37,9 @@ TEST_F(ViewTest, DisplayTextOfEveryKind) {
   assign(n, "\tx\ty");
   EXPECT_EQ(displayText(n), "\tx\ty");
   EXPECT_EQ(screenText(n), "        x       y");
+  EXPECT_EQ(screenLength(n), 17u);
+  n.kind = FoldEnd;  // an end line shows no text, tabs or not
+  EXPECT_EQ(screenLength(n), screenText(n).size());
   freeString(n);
 }
 
@@ -300,6 +304,38 @@ TEST_F(ViewTest, PaintingUsesTheSchemeColoursAndTheMark) {
   RunRecorder none;
   paintWindow(*w, none);
   EXPECT_TRUE(none.runs.empty());
+}
+
+TEST_F(ViewTest, AContinuationRowKeepsTheColoursOfWhatBeganBefore) {
+  MarkUpHash table;
+  parseMarkUp(table, "c.mrk",
+              ". BLACK WHITE PLAIN_TEXT\n. WHITE BLACK SELEC_TEXT\n// GREEN WHITE COMMENT\n", host);
+  settings().syntaxHighlighting = true;
+  const std::string line = "x = 1; // " + std::string(100, 'c');
+  auto w = makeWindow({line});
+  w->markUp = &table;
+  w->wrapMode = true;
+  for (LineNode* n = w->levelTop->next; n; n = n->next) w->computeRows(n);
+  PlaceCursor(*w, 2);
+  RunRecorder dc;
+  paintRows(*w, dc, 2, 3);
+  const auto& first = host.paintedRows().at(2);
+  ASSERT_GE(first.size(), 2u);
+  EXPECT_EQ(first[0].text, "x = 1; ");
+  EXPECT_EQ(first[0].textColour, 0x000000u);
+  EXPECT_EQ(first[1].textColour, 0x008000u);
+  // The second piece holds only comment characters; it is still a comment.
+  const auto& second = host.paintedRows().at(3);
+  EXPECT_EQ(second[0].column, 0);
+  EXPECT_EQ(second[0].text, std::string(33, 'c') + std::string(44, ' '));
+  EXPECT_EQ(second[0].textColour, 0x008000u);
+  // Scrolled sideways past the comment start, the same holds.
+  w->wrapMode = false;
+  w->leftColumn = 20;
+  for (LineNode* n = w->levelTop->next; n; n = n->next) w->computeRows(n);
+  Redraw(*w, 1);
+  paintRows(*w, dc, 2, 2);
+  EXPECT_EQ(host.paintedRows().at(2)[0].textColour, 0x008000u);
 }
 
 }  // namespace
