@@ -196,8 +196,9 @@ void TStdioWindow::mouseDown(int x, int y) {
   pressRow = row;
   if (markActive) clearMark();
   moveToRow(*this, row);
+  // In wrap mode the clicked piece's start counts too.
   cursorCol = wrapMode ? curSubRow * textWidth() + col : col;
-  textColumn = col + leftColumn + 1;
+  textColumn = cursorCol + leftColumn + 1;
   markAnchorLine = currentLine;
   markAnchorSubRow = curSubRow;
   markAnchorRow = row;

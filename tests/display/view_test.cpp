@@ -97,6 +97,12 @@ TEST_F(ViewTest, WrapModeShows77CharactersPerRowAndATail) {
   w->positionCaret();
   EXPECT_EQ(w->caret.col, 5);
   EXPECT_EQ(w->cursorRow, 3);
+
+  // A click on the third piece counts the pieces before it.
+  w->mouseDown(2 * 8, 3 * 16 + 1);
+  EXPECT_EQ(w->curSubRow, 2);
+  EXPECT_EQ(w->cursorCol, 156);
+  EXPECT_EQ(w->textColumn, 157);
 }
 
 TEST_F(ViewTest, CursorStopsAtTheEndsOfTheList) {
