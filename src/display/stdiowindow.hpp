@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -92,7 +93,13 @@ struct WindowHooks {
   std::function<bool(TStdioWindow&)> save;
   // Takes a new file name: caption, file type.
   std::function<void(TStdioWindow&, const std::string&)> rename;
+  // A fold or filed file was entered or left, or the file was renamed: the
+  // tool bar and the caption (title) follow.
+  std::function<void(TStdioWindow&)> levelChanged;
 };
+
+// A parent file waiting while a filed fold of it is entered (engine/navigation).
+struct FiledLevel;
 
 class TStdioWindow : public LineStore {
  public:
@@ -215,6 +222,8 @@ class TStdioWindow : public LineStore {
   // Entered folds of this window and the sum of their column offsets.
   int32_t foldDepth = 0;
   int32_t depthOffset = 0;
+  // Parent files of the filed folds entered, innermost last.
+  std::vector<std::shared_ptr<FiledLevel>> filedLevels;
 
   // Flags.
   bool inDispatch = false;
