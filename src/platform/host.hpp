@@ -106,6 +106,9 @@ class Host {
   // Wait until keys arrive for the window; false when the window should stop
   // dispatching (the batch script is used up, the window is closing).
   virtual bool waitForInput(TStdioWindow& window) { (void)window; return false; }
+  // Handle window messages that are waiting, without blocking (the
+  // dispatcher pumps them between keys so menus and other windows stay live).
+  virtual void pumpMessages() {}
   // Post a private message (WM_USER+n) to the window; false when it failed.
   virtual bool postMessage(TStdioWindow& window, int message) {
     (void)window; (void)message;
