@@ -1,0 +1,122 @@
+#include "app/application.hpp"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+#include "app/settingsstore.hpp"
+#include "commands/keytree.hpp"
+#include "commands/macros.hpp"
+#include "display/highlight.hpp"
+#include "display/statusline.hpp"
+#include "display/view.hpp"
+#include "engine/filecommands.hpp"
+#include "model/foldreader.hpp"
+#include "model/paths.hpp"
+#include "model/settings.hpp"
+#include "platform/host.hpp"
+
+void startCore(Host& host, const StartOptions& options) {
+  if (!options.configDir.empty()) setConfigDir(options.configDir);
+  loadAllSettings();
+  if (options.layout == kLayoutStandard || options.layout == kLayoutWindows)
+    settings().keyboardLayout = options.layout;
+  programDir();
+  reloadLangList();
+  startKeyboard(settings().keyboardLayout, host);
+  loadMacros(host);
+}
+
+Application::Application(Host& h) : host(h) {}
+
+Application::~Application() {
+  if (activeFileTypes() == &fileTypes_) setActiveFileTypes(nullptr);
+}
+
+void Application::loadFileTypes() {
+  fileTypes_.load(host);
+  setActiveFileTypes(&fileTypes_);
+}
+
+Document* Application::makeDocument(const std::string& title, int rows, int cols) {
+  auto doc = std::make_unique<Document>(host, title);
+  TStdioWindow& w = doc->window;
+  w.screenRows = std::max(3, rows);
+  w.screenCols = std::max(8, cols);
+  w.setUp();
+  w.screenRows = std::max(3, rows);  // set-up measures; the caller's size holds
+  w.screenCols = std::max(8, cols);
+  w.fitScreenBuffer();
+  documents_.push_back(std::move(doc));
+  return documents_.back().get();
+}
+
+Document* Application::openFile(const std::string& path, int rows, int cols) {
+  struct stat st;
+  std::string full = absolutePath(path);
+  if (path.empty() || ::stat(full.c_str(), &st) != 0) {
+    host.messageBox("File \n" + full + "\ndoesn't exist or isn't accessible.", "Plicato Warning",
+                    MbButtons::Ok, MbIcon::Exclamation);
+    return nullptr;
+  }
+  Document* doc = makeDocument(full, rows, cols);
+  TStdioWindow& w = doc->window;
+  w.nameGiven = true;
+  w.pendingName = full;
+  setConvention(w, extensionOf(full), &fileTypes_, langList());
+  loadDocument(*doc);
+  return doc;
+}
+
+Document* Application::newFile(int rows, int cols) {
+  Document* doc = makeDocument("Noname", rows, cols);
+  TStdioWindow& w = doc->window;
+  w.nameGiven = true;
+  w.pendingName.clear();
+  setConvention(w, "", &fileTypes_, langList());
+  loadDocument(*doc);
+  return doc;
+}
+
+void Application::loadDocument(Document& doc) {
+  TStdioWindow& w = doc.window;
+  buildFileChain(w);
+  LineNode* root = w.levelTop->next;
+  read(w, nullptr, root, w.levelBottom, true);
+  finishFileChain(w);
+  if (w.pendingName.empty()) {
+    // A new buffer: the root shows its caption.
+    assign(*root, "Noname");
+    assign(*w.levelBottom, "Noname");
+  }
+  recompute(w.fileTop, w.markUp);
+  w.topLine = nullptr;
+  w.cursorCol = 0;
+  w.textColumn = 1;
+  PlaceCursor(w, 2);
+  refreshStatus(w);
+}
+
+bool Application::dispatch(Document& doc) { return runDispatcher(doc.window, doc.state, *this); }
+
+Document* Application::documentOf(const TStdioWindow& w) {
+  for (auto& d : documents_)
+    if (&d->window == &w) return d.get();
+  return nullptr;
+}
+
+void Application::closeDocument(TStdioWindow& w) {
+  documents_.erase(std::remove_if(documents_.begin(), documents_.end(),
+                                  [&](const std::unique_ptr<Document>& d) { return &d->window == &w; }),
+                   documents_.end());
+}
+
+void Application::openFileCommand(TStdioWindow&) {
+  auto name = host.openFileDialog(dialogFilter(&fileTypes_, langList()), "Open");
+  if (name && !name->empty()) openFile(*name, rows_, cols_);
+}
+
+std::vector<TStdioWindow*> Application::editorWindows() {
+  std::vector<TStdioWindow*> out;
+  for (auto& d : documents_) out.push_back(&d->window);
+  return out;
+}

@@ -1,0 +1,77 @@
+// The program around the editor windows, without any window system: the
+// start-up steps, the file-type list, the open documents and the frame
+// commands the dispatcher asks for. The desktop program and batch runs
+// both build on it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/dispatcher.hpp"
+#include "display/stdiowindow.hpp"
+#include "model/filetypes.hpp"
+
+class Host;
+
+// One open file: its editor window and the dispatcher's state for it.
+struct Document {
+  Document(Host& host, const std::string& title) : window(host, title) {}
+  TStdioWindow window;
+  EditorState state;
+  bool showTree = false;  // opened with the tree option
+};
+
+struct StartOptions {
+  std::string configDir;  // "" = the default place
+  int layout = 0;         // 0 = as the settings say
+};
+
+// Start-up in the program's order: settings, the program's path and the
+// language list, the key table of the layout and its key tree, the macros.
+void startCore(Host& host, const StartOptions& options);
+
+class Application : public EditorShell {
+ public:
+  explicit Application(Host& host);
+  ~Application() override;
+
+  // Reads the file-type list from PLICATO.INI (the client window's set-up).
+  void loadFileTypes();
+  FileTypeList& fileTypes() { return fileTypes_; }
+
+  // Opens a file in a new document: "File \n%s\ndoesn't exist or isn't
+  // accessible." under "Plicato Warning" when it cannot be; null then.
+  Document* openFile(const std::string& path, int rows = 25, int cols = 80);
+  // A new, empty buffer captioned "Noname".
+  Document* newFile(int rows = 25, int cols = 80);
+  // What the window does on WM_USER+101: reads its file and shows the top.
+  void loadDocument(Document& doc);
+  // Runs the window's dispatcher; false when the window exited (and is gone).
+  bool dispatch(Document& doc);
+
+  const std::vector<std::unique_ptr<Document>>& documents() const { return documents_; }
+  Document* documentOf(const TStdioWindow& w);
+  void closeDocument(TStdioWindow& w);
+  bool exitRequested() const { return exitRequested_; }
+
+  // EditorShell
+  void openFileCommand(TStdioWindow& w) override;
+  void exitApplication() override { exitRequested_ = true; }
+  void windowExited(TStdioWindow& w) override { closeDocument(w); }
+  std::vector<TStdioWindow*> editorWindows() override;
+
+  Host& host;
+
+ protected:
+  // The size of new windows for documents opened by commands.
+  int rows_ = 25;
+  int cols_ = 80;
+
+ private:
+  Document* makeDocument(const std::string& title, int rows, int cols);
+
+  FileTypeList fileTypes_;
+  std::vector<std::unique_ptr<Document>> documents_;
+  bool exitRequested_ = false;
+};

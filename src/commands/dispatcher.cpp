@@ -1,0 +1,183 @@
+#include "commands/dispatcher.hpp"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "commands/helptext.hpp"
+#include "commands/keytable.hpp"
+#include "commands/macros.hpp"
+#include "display/stdiowindow.hpp"
+#include "display/statusline.hpp"
+#include "display/view.hpp"
+#include "engine/filecommands.hpp"
+#include "engine/navigation.hpp"
+#include "model/linestore.hpp"
+#include "model/settings.hpp"
+#include "platform/host.hpp"
+
+namespace {
+
+// Every node's rows again (wrap mode changed).
+void recomputeAllRows(TStdioWindow& w) {
+  for (LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
+    w.computeRows(n);
+    if (n == w.fileBottom) break;
+  }
+  // Lines of entered folds' outer levels stay in step too.
+  for (LineNode* n = w.levelTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
+    w.computeRows(n);
+    if (n == w.levelBottom) break;
+  }
+}
+
+void toggleWordWrap(TStdioWindow& w) {
+  w.wrapMode = !w.wrapMode;
+  w.curSubRow = 0;
+  w.topSubRow = 0;
+  recomputeAllRows(w);
+  if (w.wrapMode) {
+    w.host.statusMessage("Word wrap ON");
+    w.leftColumn = 0;
+    w.cursorCol = 0;
+    w.textColumn = 1;
+  } else {
+    w.host.statusMessage("Word wrap OFF");
+    w.cursorCol = std::min(w.cursorCol, w.textWidth() - 1);
+    w.textColumn = w.leftColumn + w.cursorCol + 1;
+  }
+  w.fitScreenBuffer();
+  w.updateScrollBars();
+  PlaceCursor(w, w.cursorRow);
+}
+
+void runShellCommand(TStdioWindow& w) {
+  if (!atTop(w)) {
+    w.host.statusMessage("Plicato not at top");
+    return;
+  }
+  auto command = w.host.prompt("INPUT", "Command", "", 63);
+  if (command && !command->empty()) w.host.runDetached(*command);
+}
+
+}  // namespace
+
+bool atTop(const TStdioWindow& w) { return w.levelTop == w.fileTop; }
+
+void refreshWindow(TStdioWindow& w, EditorState& st, EditorShell& shell) {
+  if (st.headerChanged && w.currentLine && isHeader(w.currentLine)) {
+    shell.headerTextChanged(w, w.currentLine);
+  }
+  st.headerChanged = false;
+  if (st.lastCommand != cmdFind && st.lastCommand != cmdFindNext) {
+    std::vector<int32_t> rows = w.pendingRows;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int32_t r : rows) {
+      ScreenRow s = w.shownAt(r);
+      if (s.line) composeRow(w, r, s.line, s.subRow);
+    }
+  }
+  w.pendingRows.clear();
+  w.updateScrollBars();
+  w.positionCaret();
+  refreshStatus(w);
+}
+
+CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, int command) {
+  if (command == 0) return CommandResult::Continue;
+  st.lastCommand = command;
+  if (w.createFoldMode && !isCreateFoldSafe(command)) {
+    w.host.statusMessage("Plicato key disabled during create fold");
+    return CommandResult::Continue;
+  }
+  switch (command) {
+    case cmdOpenFold: OpenInPlace(w); break;
+    case cmdEnterFold: EnterFold(w); shell.toolbarChanged(w); break;
+    case cmdCloseFold: CloseFold(w); break;
+    case cmdExitFold: ExitFold(w); shell.toolbarChanged(w); break;
+    case cmdCursorUp: moveUp(w); break;
+    case cmdCursorDown: moveDown(w); break;
+    case cmdPageUp: pageUp(w); break;
+    case cmdPageDown: pageDown(w); break;
+    case cmdScrollLineUp: scrollViewUp(w); break;
+    case cmdScrollLineDown: scrollViewDown(w); break;
+    case cmdTopOfFold: TopOfFold(w); break;
+    case cmdEndOfFold: BottomOfFold(w); break;
+    case cmdFinish:
+      if (!atTop(w)) {
+        w.host.statusMessage("Plicato not at top");
+        break;
+      }
+      if (exitSave(w)) return CommandResult::ExitApplication;
+      break;
+    case cmdFoldInfo: w.host.statusMessage(foldInfo(w)); break;
+    case cmdExit:
+      if (exitSave(w)) return CommandResult::Exit;
+      break;
+    case cmdSaveAs:
+    case cmdSaveAs2: saveAsCommand(w); break;
+    case cmdInsertFile: insertFileCommand(w); break;
+    case cmdOpenAllFolds: OpenAllFolds(w); break;
+    case cmdHelp: showLayoutHelp(w.host); break;
+    case cmdRefresh:
+      Redraw(w, 1);
+      break;
+    case cmdFindNext:
+      w.host.messageBox("No previous search!", "Plicato", MbButtons::Ok, MbIcon::Information);
+      break;
+    case cmdOpenFile:
+    case cmdOpenFile2: shell.openFileCommand(w); break;
+    case cmdGoToLine: GotoLine(w); break;
+    case cmdDefineMacro:
+    case cmdCallMacro: break;  // the macro layer did what there is to do
+    case cmdCommand: runShellCommand(w); break;
+    case cmdWordWrap: toggleWordWrap(w); break;
+    case cmdSave: saveCommand(w); break;
+    case cmdReloadFile: reloadCommand(w); break;
+    case cmdCloseAllFolds: CloseAllFolds(w); break;
+    case cmdMaximizeWindow: shell.maximizeWindow(w); break;
+    case cmdShowHideTree: shell.showHideTree(w); break;
+    case cmdGoToTreeSelection: shell.goToTreeSelection(w); break;
+    case cmdToggleTreeTracking: w.treeTracking = !w.treeTracking; break;
+    case cmdSyncEditTree: w.treeSync = !w.treeSync; break;
+    default:
+      break;
+  }
+  if (w.tree && w.treeSync) shell.treeAfterCommand(w, command);
+  return CommandResult::Continue;
+}
+
+bool runDispatcher(TStdioWindow& w, EditorState& st, EditorShell& shell) {
+  if (w.inDispatch) return true;  // already draining this window's keys
+  w.inDispatch = true;
+  Host& host = w.host;
+  CommandResult result = CommandResult::Continue;
+  KeyReader reader(
+      st.reader, w.keys,
+      [&]() {
+        // Idle: show what the keys did before waiting for more.
+        refreshWindow(w, st, shell);
+        return w.inDispatch && w.host.waitForInput(w);
+      },
+      w.host);
+  while (w.inDispatch) {
+    w.host.pumpMessages();
+    if (w.currentLine && w.restoreBuffer && w.currentLine->text)
+      assign(*w.restoreBuffer, w.currentLine->text);
+    int command = editLine(w, st, reader);
+    if (command == 0) break;
+    result = runCommand(w, st, shell, command);
+    if (result != CommandResult::Continue) break;
+  }
+  w.inDispatch = false;
+  if (result == CommandResult::Continue) {
+    refreshWindow(w, st, shell);
+    saveMacros(host);
+    return true;
+  }
+  host.statusMessage("Exit");
+  saveMacros(host);
+  shell.windowExited(w);  // the window is gone from here on
+  if (result == CommandResult::ExitApplication) shell.exitApplication();
+  return false;
+}

@@ -1,0 +1,466 @@
+#include "commands/lineeditor.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "commands/keytable.hpp"
+#include "display/highlight.hpp"
+#include "display/stdiowindow.hpp"
+#include "display/view.hpp"
+#include "model/linestore.hpp"
+#include "model/settings.hpp"
+#include "platform/host.hpp"
+
+namespace {
+
+constexpr int kMaxColumn = 4095;  // the cursor goes no further right
+
+int tabSize() { return std::max(1, settings().tabSize); }
+
+bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_'; }
+
+// Visual width of a display string.
+int visualLength(const std::string& d) { return expandToColumn(d.c_str(), d.size(), tabSize()); }
+
+// The byte of the display string that covers column col; d.size() when the
+// column lies beyond the end (then *beyond gets the columns past the end).
+size_t byteAtColumn(const std::string& d, int col, int* beyond) {
+  int c = 0;
+  const int tab = tabSize();
+  for (size_t i = 0; i < d.size(); ++i) {
+    int next = d[i] == '\t' ? (c / tab + 1) * tab : c + 1;
+    if (col < next) {
+      if (beyond) *beyond = 0;
+      return i;
+    }
+    c = next;
+  }
+  if (beyond) *beyond = col - c;
+  return d.size();
+}
+
+int column(const TStdioWindow& w) { return std::max(0, w.textColumn - 1); }
+
+// The node's text as a std::string.
+std::string textOf(const LineNode* n) { return n->text ? n->text : ""; }
+
+// Byte offset in the node's text for display column col (clamped to the
+// text area), and the blanks to pad when col lies beyond the text.
+size_t textOffsetAt(const LineNode& n, int col, int* pad) {
+  const std::string d = displayText(n);
+  const size_t prefix = d.size() - std::strlen(n.text);
+  const int start = textStartColumn(n);
+  if (col < start) col = start;
+  int beyond = 0;
+  size_t b = byteAtColumn(d, col, &beyond);
+  if (pad) *pad = beyond;
+  return b - prefix;
+}
+
+// Column where byte offset off of the node's text is shown.
+int columnOfOffset(const LineNode& n, size_t off) {
+  const std::string d = displayText(n);
+  const size_t prefix = d.size() - std::strlen(n.text);
+  return expandToColumn(d.c_str(), prefix + off, tabSize());
+}
+
+void setText(LineNode* n, const std::string& s) { assignN(*n, s.data(), s.size()); }
+
+void insertAfterNode(LineNode* a, LineNode* n) {
+  LineNode* b = a->next;
+  linkAfter(a, n);
+  linkAfter(n, b);
+}
+
+// Start of the word at or before column col of the display text.
+int wordLeft(const std::string& d, int col) {
+  size_t i = std::min(byteAtColumn(d, col, nullptr), d.size());
+  while (i > 0 && !isWordChar(static_cast<unsigned char>(d[i - 1]))) --i;
+  while (i > 0 && isWordChar(static_cast<unsigned char>(d[i - 1]))) --i;
+  return expandToColumn(d.c_str(), i, tabSize());
+}
+
+// Start of the next word after column col.
+int wordRight(const std::string& d, int col) {
+  int beyond = 0;
+  size_t i = byteAtColumn(d, col, &beyond);
+  if (i >= d.size()) return col;
+  while (i < d.size() && isWordChar(static_cast<unsigned char>(d[i]))) ++i;
+  while (i < d.size() && !isWordChar(static_cast<unsigned char>(d[i]))) ++i;
+  return expandToColumn(d.c_str(), i, tabSize());
+}
+
+// The rows the current line takes on screen, from its first.
+int firstRowOfCurrent(const TStdioWindow& w) { return w.cursorRow - (w.wrapMode ? w.curSubRow : 0); }
+
+bool insertText(TStdioWindow& w, EditorState& st, const std::string& chars) {
+  LineNode* n = w.currentLine;
+  if (!n || !isEditableLine(*n)) {
+    w.host.beep();
+    return false;
+  }
+  int col = column(w);
+  const int start = textStartColumn(*n);
+  if (col < start) col = start;
+  int pad = 0;
+  size_t off = textOffsetAt(*n, col, &pad);
+  std::string t = textOf(n);
+  t.insert(off, std::string(static_cast<size_t>(pad), ' ') + chars);
+  setText(n, t);
+  lineTextChanged(w, st);
+  setCursorColumn(w, columnOfOffset(*n, off + static_cast<size_t>(pad) + chars.size()));
+  return true;
+}
+
+// Deletes the text bytes [from, to) of the current line, keeping them for
+// undelete character.
+void eraseText(TStdioWindow& w, EditorState& st, size_t from, size_t to) {
+  LineNode* n = w.currentLine;
+  std::string t = textOf(n);
+  if (to > t.size()) to = t.size();
+  if (from >= to) return;
+  st.undeleted = t.substr(from, to - from);
+  t.erase(from, to - from);
+  setText(n, t);
+  lineTextChanged(w, st);
+}
+
+// The text line after / before the current one in the view, to join with.
+LineNode* joinableNext(const TStdioWindow& w) {
+  LineNode* n = w.currentLine;
+  if (n == w.levelBottom || !n->next || n->next->kind != TextLine) return nullptr;
+  return n->next;
+}
+
+void joinLines(TStdioWindow& w, EditorState& st, LineNode* first, LineNode* second) {
+  // The second line's text follows the first's, at the column it was shown.
+  std::string a = textOf(first);
+  size_t keep = lengthWithoutTrailing(a.c_str());
+  a.resize(keep);
+  std::string b = textOf(second);
+  size_t lead = static_cast<size_t>(firstNonBlank(b.c_str()) - 1);
+  if (!a.empty()) b = b.substr(std::min(lead, b.size()));
+  const int joinCol = columnOfOffset(*first, a.size());
+  setText(first, a + b);
+  LineNode* after = second->next;
+  linkAfter(first, after);
+  if (w.topLine == second) w.topLine = first;
+  dispose(w, second);
+  w.currentLine = first;
+  w.curSubRow = 0;
+  first->lineState = kStateRecompute;
+  w.computeRows(first);
+  update(first, w.markUp);
+  w.modified = true;
+  (void)st;
+  RedrawKeepTop(w);
+  setCursorColumn(w, joinCol);
+}
+
+void newLine(TStdioWindow& w, EditorState& st) {
+  if (!lineBudget(w, 1)) return;
+  LineNode* cur = w.currentLine;
+  LineNode* n = proc_new(w);
+  n->lineState = kStateRecompute;
+  int cursorCol = 0;
+  const int oldRow = firstRowOfCurrent(w);
+  bool before = false;  // the new line goes above the current one
+  switch (cur->kind) {
+    case TextLine: {
+      std::string t = textOf(cur);
+      int pad = 0;
+      size_t off = std::min(textOffsetAt(*cur, column(w), &pad), t.size());
+      size_t lead = static_cast<size_t>(firstNonBlank(t.c_str()) - 1);
+      if (lead > off) lead = off;
+      std::string rest = t.substr(off);
+      rest.erase(0, rest.find_first_not_of(' ') == std::string::npos ? rest.size()
+                                                                      : rest.find_first_not_of(' '));
+      std::string head = t.substr(0, off);
+      head.resize(lengthWithoutTrailing(head.c_str()));
+      setText(cur, head);
+      cur->lineState = kStateRecompute;
+      w.computeRows(cur);
+      setText(n, std::string(lead, ' ') + rest);
+      n->indent = cur->indent;
+      cursorCol = n->indent + static_cast<int>(lead);
+      insertAfterNode(cur, n);
+      break;
+    }
+    case ClosedFold:
+    case FiledFold:
+      n->indent = cur->indent;
+      cursorCol = cur->indent + cur->markerColumn;
+      insertAfterNode(cur, n);
+      break;
+    case OpenFold:
+    case EnteredFold:
+    case FileTop:
+      n->indent = cur->kind == OpenFold ? cur->indent : 0;
+      cursorCol = n->indent;
+      insertAfterNode(cur, n);
+      break;
+    case FoldEnd:
+      if (cur == w.levelBottom) {
+        n->indent = cur->partner && cur->partner->kind == EnteredFold ? 0 : cur->indent;
+        if (cur == w.fileBottom || cur->partner->kind == FileTop) n->indent = 0;
+        insertAfterNode(cur->prev, n);
+        before = true;
+      } else {
+        n->indent = cur->partner ? headerColumn(cur->partner) : 0;
+        insertAfterNode(cur, n);
+      }
+      cursorCol = n->indent;
+      break;
+    default:
+      insertAfterNode(cur, n);
+  }
+  w.computeRows(n);
+  update(n, w.markUp);
+  w.modified = true;
+  st.headerChanged = false;
+  if (before) {
+    w.currentLine = n;
+    w.curSubRow = 0;
+    if (w.topLine == cur) w.topLine = n;
+    Redraw(w, oldRow);
+  } else {
+    Redraw(w, oldRow);
+    // Onto the new line, scrolling when it lies below the window.
+    while (w.currentLine != n && moveDown(w)) {
+    }
+  }
+  setCursorColumn(w, cursorCol);
+}
+
+void markInLine(TStdioWindow& w, int newCol) {
+  if (!w.markActive) {
+    w.markAnchorLine = w.currentLine;
+    w.markAnchorSubRow = w.curSubRow;
+  }
+  setCursorColumn(w, newCol);
+  w.blockKind = BlockKind::Columns;
+  w.setMarkEnd(w.currentLine, w.curSubRow);
+}
+
+}  // namespace
+
+int textStartColumn(const LineNode& node) {
+  const std::string d = displayText(node);
+  return static_cast<int>(d.size() - std::strlen(node.text));
+}
+
+bool isEditableLine(const LineNode& node) {
+  return node.kind == TextLine || node.kind == ClosedFold || node.kind == FiledFold ||
+         node.kind == OpenFold || node.kind == EnteredFold;
+}
+
+void setCursorColumn(TStdioWindow& w, int col) {
+  col = std::clamp(col, 0, kMaxColumn);
+  const int width = w.textWidth();
+  w.textColumn = col + 1;
+  if (w.wrapMode) {
+    w.leftColumn = 0;
+    LineNode* n = w.currentLine;
+    int rows = n ? std::max(1, n->rows) : 1;
+    int sub = std::min(col / width, rows - 1);
+    if (sub != w.curSubRow) {
+      w.cursorRow += sub - w.curSubRow;
+      w.curSubRow = sub;
+      if (w.cursorRow < 1 || w.cursorRow > w.screenRows) PlaceCursor(w, w.cursorRow);
+    }
+    w.cursorCol = col;
+  } else {
+    int left = w.leftColumn;
+    // Sideways in steps of 10 columns, so that typing does not scroll at
+    // every character.
+    if (col < left) left = std::max(0, col - 10);
+    if (col >= left + width) left = col - width + std::min(10, width);
+    if (left != w.leftColumn) {
+      w.leftColumn = left;
+      Redraw(w, 1);
+    }
+    w.cursorCol = col - w.leftColumn;
+  }
+  w.positionCaret();
+}
+
+void lineTextChanged(TStdioWindow& w, EditorState& st) {
+  LineNode* n = w.currentLine;
+  const int32_t oldRows = n->rows;
+  w.computeRows(n);
+  w.modified = true;
+  if (n->kind != TextLine) st.headerChanged = true;
+  const int first = firstRowOfCurrent(w);
+  n->lineState = kStateRecompute;
+  update(n, w.markUp, first, w.screenRows, [&](int row, LineNode* line) {
+    if (line != n && row >= 1 && row <= w.screenRows) w.queueRepaint(row);
+  });
+  if (n->rows != oldRows) {
+    Redraw(w, std::max(1, first));
+  } else {
+    for (int r = 0; r < (w.wrapMode ? n->rows : 1); ++r)
+      if (first + r >= 1 && first + r <= w.screenRows) composeRow(w, first + r, n, r);
+  }
+}
+
+int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
+  for (;;) {
+    KeyValue k = reader.read();
+    if (k.value == 0 && reader.stopped()) return 0;
+    const bool isText = !k.isCommand;
+    const int cmd = k.isCommand ? k.value : 0;
+    if (w.browseMode && (isText || !isBrowseSafe(cmd))) {
+      w.host.statusMessage("Plicato browse mode!");
+      continue;
+    }
+    if (isText || !isBrowseSafe(cmd)) w.modified = true;
+    // A key that ends the mouse mark clears it; the refresh key redraws.
+    if (w.markActive && !w.dragging &&
+        (isText || (!keepsMark(cmd) && cmd != 322 && cmd != 326 && cmd != 327))) {
+      w.clearMark();
+      w.queueCommand(cmdRefresh);
+    }
+    if (isText) {
+      const unsigned char ch = static_cast<unsigned char>(k.value);
+      if (ch == 9 || ch >= 32) {
+        insertText(w, st, std::string(1, static_cast<char>(ch)));
+      } else {
+        w.host.beep();  // control characters are not typed into the text
+      }
+      continue;
+    }
+    if (!isLineCommand(cmd)) return cmd;
+
+    LineNode* n = w.currentLine;
+    const int col = column(w);
+    switch (cmd) {
+      case 256: {  // delete to end of line
+        if (!isEditableLine(*n)) break;
+        size_t off = textOffsetAt(*n, col, nullptr);
+        eraseText(w, st, off, std::strlen(n->text));
+        break;
+      }
+      case 257: {  // delete word left
+        if (!isEditableLine(*n)) break;
+        const std::string d = displayText(*n);
+        int from = std::max(wordLeft(d, col), textStartColumn(*n));
+        size_t a = textOffsetAt(*n, from, nullptr), b = textOffsetAt(*n, col, nullptr);
+        eraseText(w, st, a, b);
+        setCursorColumn(w, columnOfOffset(*n, a));
+        break;
+      }
+      case 260: {  // delete right
+        if (w.markActive || w.blockActive) return cmd;  // the block goes
+        if (!isEditableLine(*n)) break;
+        int pad = 0;
+        size_t off = textOffsetAt(*n, col, &pad);
+        if (off < std::strlen(n->text) && pad == 0) {
+          eraseText(w, st, off, off + 1);
+        } else if (LineNode* next = joinableNext(w); next && n->kind == TextLine) {
+          if (pad > 0) {
+            std::string t = textOf(n) + std::string(static_cast<size_t>(pad), ' ');
+            setText(n, t);
+          }
+          joinLines(w, st, n, next);
+          setCursorColumn(w, col);
+        }
+        break;
+      }
+      case 261:  // undelete character
+        if (!st.undeleted.empty()) {
+          const int at = col;
+          insertText(w, st, st.undeleted);
+          setCursorColumn(w, at);
+        }
+        break;
+      case 268: {  // start of line: the first non-blank, then the text's start
+        const int start = textStartColumn(*n);
+        const int firstText = start + firstNonBlank(n->text) - 1;
+        setCursorColumn(w, n->kind == TextLine && col != firstText ? firstText : start);
+        break;
+      }
+      case 272: {  // end of line
+        std::string d = displayText(*n);
+        d.resize(lengthWithoutTrailing(d.c_str()));
+        setCursorColumn(w, visualLength(d));
+        break;
+      }
+      case 274:  // cursor left
+        setCursorColumn(w, col - 1);
+        break;
+      case 278:  // cursor right
+        setCursorColumn(w, col + 1);
+        break;
+      case 275:  // word left
+        setCursorColumn(w, wordLeft(displayText(*n), col));
+        break;
+      case 279:  // word right
+        setCursorColumn(w, wordRight(displayText(*n), col));
+        break;
+      case 286:  // new line
+        newLine(w, st);
+        break;
+      case 289:  // browse / edit
+        w.browseMode = !w.browseMode;
+        w.host.statusMessage(w.browseMode ? "Browse mode ON" : "Browse mode OFF");
+        break;
+      case 300: {  // delete left
+        const bool emptyLine = n->kind == TextLine && lengthWithoutTrailing(n->text) == 0;
+        if (emptyLine && col <= textStartColumn(*n)) {
+          w.queueCommand(cmdDeleteLine);
+          break;
+        }
+        if (!isEditableLine(*n)) break;
+        const int start = textStartColumn(*n);
+        if (col > start) {
+          int pad = 0;
+          size_t off = textOffsetAt(*n, col, &pad);
+          if (pad > 0) {
+            setCursorColumn(w, col - 1);  // in the blank space behind the text
+          } else {
+            size_t prev = textOffsetAt(*n, col - 1, nullptr);
+            if (prev == off && off > 0) prev = off - 1;
+            eraseText(w, st, prev, off);
+            setCursorColumn(w, columnOfOffset(*n, prev));
+          }
+        } else if (n->kind == TextLine && n != viewFirst(w) && n->prev &&
+                   n->prev->kind == TextLine) {
+          LineNode* prev = n->prev;
+          // Up onto the previous line, then join this one to it.
+          if (moveUp(w)) joinLines(w, st, prev, n);
+        }
+        break;
+      }
+      case 310:  // insert special character
+        if (auto ch = w.host.symbolDialog()) insertText(w, st, std::string(1, static_cast<char>(*ch)));
+        break;
+      case 311: {  // delete word right
+        if (!isEditableLine(*n)) break;
+        const std::string d = displayText(*n);
+        size_t a = textOffsetAt(*n, col, nullptr);
+        size_t b = textOffsetAt(*n, wordRight(d, col), nullptr);
+        if (b <= a) b = std::strlen(n->text);
+        eraseText(w, st, a, b);
+        break;
+      }
+      case 328:  // mark left
+        markInLine(w, col - 1);
+        break;
+      case 329:  // mark right
+        markInLine(w, col + 1);
+        break;
+      case 332: {  // mark to end of line
+        std::string d = displayText(*n);
+        d.resize(lengthWithoutTrailing(d.c_str()));
+        markInLine(w, visualLength(d));
+        break;
+      }
+      case 333:  // mark to start of line
+        markInLine(w, textStartColumn(*n));
+        break;
+      default:
+        return cmd;
+    }
+  }
+}
