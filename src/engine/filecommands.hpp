@@ -26,8 +26,9 @@ bool saveCommand(TStdioWindow& w);
 // filed files are left (and saved) first. A cancelled dialog or a failed
 // write keeps the old name.
 bool saveAsCommand(TStdioWindow& w);
-// The window takes a new file name: fileName, caption, the names of its
-// top and end lines, the base directory and the file type of the name.
+// The window's own file (no filed file entered) takes a new name:
+// fileName, caption, the names of its top and end lines, the base
+// directory and the file type of the name.
 void adoptFileName(TStdioWindow& w, const std::string& path);
 // Command 317: throws the whole tree away and reads the file again; clears
 // modified. A file that cannot be read keeps the tree.

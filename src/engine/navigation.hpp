@@ -65,6 +65,10 @@ std::string foldInfo(TStdioWindow& w);
 
 // Whether the window shows a filed fold's file rather than its own file.
 bool inFiledFile(const TStdioWindow& w);
+// The end line and the name of the window's own file, also while a filed
+// fold's file is shown.
+LineNode* ownFileBottom(const TStdioWindow& w);
+std::string ownFileName(const TStdioWindow& w);
 // Structure only, without saving: every filed file is left (its lines
 // discarded) and every entered fold exited, back to the window's own file.
 // For commands that throw the whole tree away (reload).

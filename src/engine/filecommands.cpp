@@ -1,0 +1,291 @@
+#include "engine/filecommands.hpp"
+
+#include <array>
+#include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "display/statusline.hpp"
+#include "display/stdiowindow.hpp"
+#include "display/view.hpp"
+#include "engine/navigation.hpp"
+#include "model/filetypes.hpp"
+#include "model/foldformat.hpp"
+#include "model/foldreader.hpp"
+#include "model/foldwriter.hpp"
+#include "model/paths.hpp"
+#include "platform/host.hpp"
+
+namespace {
+
+FileTypeList* gFileTypes = nullptr;
+
+void levelChanged(TStdioWindow& w) {
+  if (w.hooks.levelChanged) w.hooks.levelChanged(w);
+}
+
+void notFound(TStdioWindow& w, const std::string& path) {
+  char buf[600];
+  std::snprintf(buf, sizeof buf, "Plicato file '%.500s' not found", path.c_str());
+  w.host.statusMessage(buf);
+}
+
+bool unnamed(const TStdioWindow& w) {
+  const LineNode* bottom = ownFileBottom(w);
+  return !bottom || !bottom->text || !*bottom->text;
+}
+
+// A file that exists and may not be written: no write permission in its
+// mode (which a rename would get round, even for root), or none for us.
+bool readOnlyFile(const std::string& path) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool readable(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// What a new name changes, so that a failed save-as can put it back.
+struct NameState {
+  std::string fileName, title, saveAsName, pendingName;
+  bool nameGiven = false;
+  std::array<std::string, kBasePathEntries> basePath;
+  int basePathTop = -1;
+  std::string rootText, bottomText;
+  std::string commentStart, commentEnd, fileTypeName;
+  MarkUpHash* markUp = nullptr;
+  bool readAsTds = false;
+
+  explicit NameState(const TStdioWindow& w)
+      : fileName(w.fileName), title(w.title), saveAsName(w.saveAsName),
+        pendingName(w.pendingName), nameGiven(w.nameGiven), basePath(w.basePath),
+        basePathTop(w.basePathTop), commentStart(w.commentStart), commentEnd(w.commentEnd),
+        fileTypeName(w.fileTypeName), markUp(w.markUp), readAsTds(w.readAsTds) {
+    rootText = w.fileBottom->partner->text;
+    bottomText = w.fileBottom->text;
+  }
+  void restore(TStdioWindow& w) const {
+    w.fileName = fileName;
+    w.title = title;
+    w.saveAsName = saveAsName;
+    w.pendingName = pendingName;
+    w.nameGiven = nameGiven;
+    w.basePath = basePath;
+    w.basePathTop = basePathTop;
+    w.commentStart = commentStart;
+    w.commentEnd = commentEnd;
+    w.fileTypeName = fileTypeName;
+    w.markUp = markUp;
+    w.readAsTds = readAsTds;
+    assign(*w.fileBottom->partner, rootText.c_str());
+    assign(*w.fileBottom, bottomText.c_str());
+    w.computeRows(w.fileBottom->partner);
+    w.computeRows(w.fileBottom);
+  }
+};
+
+// The indentation that lines put above `line` take in the view.
+int32_t columnAbove(const TStdioWindow& w, const LineNode* line) {
+  // An entered fold's end keeps its header's outer column for the way out;
+  // inside, the fold's lines stand at 0.
+  if (line == w.levelBottom && line->partner && line->partner->kind == EnteredFold) return 0;
+  return headerColumn(line);
+}
+
+}  // namespace
+
+FileTypeList* activeFileTypes() { return gFileTypes; }
+void setActiveFileTypes(FileTypeList* types) { gFileTypes = types; }
+
+bool saveCommand(TStdioWindow& w) {
+  if (!w.fileBottom || !w.fileBottom->partner) return false;
+  if (!inFiledFile(w) && unnamed(w)) return saveAsCommand(w);
+  const bool ok = saveCommandWrite(w, w.modified, [&] { exitToFileTop(w); });
+  // saveCommandWrite is true after a write only when ioStatus is 0.
+  if (ok) w.modified = false;
+  return ok;
+}
+
+void adoptFileName(TStdioWindow& w, const std::string& name) {
+  const std::string path = absolutePath(normaliseSeparators(name));
+  const std::string base = baseName(path);
+  LineNode* bottom = w.fileBottom;
+  w.fileName = path;
+  w.title = path;
+  w.nameGiven = true;
+  w.pendingName = path;
+  w.clearBasePath();
+  w.pushBasePath(dirName(path));
+  if (bottom && bottom->partner) {
+    assign(*bottom->partner, base.c_str());
+    assign(*bottom, base.c_str());
+    w.computeRows(bottom->partner);
+    w.computeRows(bottom);
+  }
+  setConvention(w, extensionOf(base), activeFileTypes(), langList());
+  w.readAsTds = isTdsType(w.fileTypeName);
+}
+
+bool saveAsCommand(TStdioWindow& w) {
+  const std::string filter = dialogFilter(activeFileTypes(), langList());
+  std::optional<std::string> name = w.host.saveAsDialog(filter, ownFileName(w));
+  if (!name || name->empty()) return false;
+  // The new name is the window's own file's: filed files are left first.
+  if (!exitAllFolds(w)) return false;
+  const NameState old(w);
+  w.saveAsName = *name;
+  adoptFileName(w, *name);
+  // Written under the new name whether or not anything changed.
+  if (!saveCommandWrite(w, true, [&] { exitToFileTop(w); })) {
+    old.restore(w);
+    return false;
+  }
+  w.modified = false;
+  refreshStatus(w);
+  levelChanged(w);
+  return true;
+}
+
+bool reloadCommand(TStdioWindow& w) {
+  const std::string path = ownFileName(w);
+  if (path.empty() || unnamed(w)) return false;
+  if (!readable(path)) {
+    notFound(w, path);
+    return false;
+  }
+  discardFiledLevels(w);
+  LineNode* root = w.fileBottom->partner;
+  LineNode* bottom = w.fileBottom;
+
+  // The file is read into a chain of its own first, so that a read that
+  // fails leaves the tree as it was.
+  LineNode* top = proc_new(w);
+  LineNode* end = proc_new(w);
+  top->kind = FileTop;
+  end->kind = FoldEnd;
+  top->partner = end;
+  end->partner = top;
+  linkAfter(top, end);
+  end->next = nullptr;
+  w.nameGiven = true;
+  w.pendingName = path;
+  read(w, nullptr, top, end, true);
+  const bool ok = w.ioStatus != 2;
+  if (ok) {
+    for (LineNode* q = root->next; q && q != bottom;) {
+      LineNode* next = q->next;
+      dispose(w, q);
+      q = next;
+    }
+    if (top->next == end) {
+      linkAfter(root, bottom);
+    } else {
+      LineNode* last = end->prev;
+      linkAfter(root, top->next);
+      linkAfter(last, bottom);
+    }
+    assign(*root, top->text);
+    assign(*bottom, end->text);
+    w.computeRows(root);
+    w.computeRows(bottom);
+    top->next = nullptr;
+    w.modified = false;
+  }
+  for (LineNode* n : {top, end}) {
+    n->kind = TextLine;
+    n->prev = n->next = n->partner = n->inner = nullptr;
+    dispose(w, n);
+  }
+  w.levelTop = w.fileTop;
+  w.levelBottom = w.fileBottom;
+  w.foldDepth = 0;
+  w.depthOffset = 0;
+  w.currentLine = root->next ? root->next : root;
+  w.curSubRow = 0;
+  w.topLine = nullptr;
+  PlaceCursor(w, 2);
+  if (ok) w.linesRead(root);
+  refreshStatus(w);
+  levelChanged(w);
+  return ok;
+}
+
+bool insertFileCommand(TStdioWindow& w) {
+  LineNode* at = w.currentLine;
+  // Nothing goes above the top line of a view.
+  if (!at || at == viewFirst(w) || !at->prev) return false;
+  std::optional<std::string> chosen =
+      w.host.openFileDialog(dialogFilter(activeFileTypes(), langList()), "Open");
+  if (!chosen || chosen->empty()) return false;
+  std::string path = absolutePath(normaliseSeparators(*chosen));
+  if (!readable(path)) {
+    notFound(w, path);
+    return false;
+  }
+
+  // The reader takes the name from a node; this one never joins the tree.
+  LineNode nameNode;
+  nameNode.text = path.data();
+  LineNode* after = at->prev;
+  const int32_t column = columnAbove(w, at);
+  // A comment declaration in the inserted file holds for that file only.
+  const std::string start = w.commentStart;
+  const std::string end = w.commentEnd;
+  read(w, &nameNode, after, at, false);
+  w.commentStart = start;
+  w.commentEnd = end;
+  nameNode.text = nullptr;
+  if (w.ioStatus == 2) return false;
+
+  LineNode* first = after->next;
+  if (first == at) return false;
+  for (LineNode* q = first; q && q != at; q = q->next) {
+    q->indent = column;
+    w.computeRows(q);
+  }
+  w.modified = true;
+  // The first inserted line takes the cursor line's place on the screen.
+  const int row = w.cursorRow - w.curSubRow;
+  if (w.topLine == at && w.topSubRow == 0) w.topLine = first;
+  w.currentLine = first;
+  w.curSubRow = 0;
+  PlaceCursor(w, row < 1 ? 1 : row);
+  refreshStatus(w);
+  return true;
+}
+
+bool exitSave(TStdioWindow& w) {
+  if (!w.fileBottom || !w.fileBottom->partner) return true;
+  if (!exitAllFolds(w)) return false;
+  if (unnamed(w)) return !w.modified || (saveAsCommand(w) && !w.modified);
+  const PathProbe probe = resolve(w, w.fileBottom->text);
+  if (probe.exists && readOnlyFile(probe.path)) {
+    w.host.messageBox("File is read-only - unable to save.", "Plicato Warning", MbButtons::Ok,
+                      MbIcon::Exclamation);
+    // Unsaved changes keep the window open.
+    return !w.modified;
+  }
+  if (!w.modified) return true;
+  Save(w, w.fileBottom, w.fileBottom->partner);
+  if (w.ioStatus != 0) return false;
+  w.modified = false;
+  return true;
+}
+
+void installFileHooks(TStdioWindow& w) {
+  w.hooks.save = [](TStdioWindow& win) { return saveCommand(win); };
+  w.hooks.rename = [](TStdioWindow& win, const std::string& name) {
+    if (inFiledFile(win) && !exitAllFolds(win)) return;
+    adoptFileName(win, name);
+    levelChanged(win);
+  };
+}

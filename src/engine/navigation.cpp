@@ -1,0 +1,757 @@
+#include "engine/navigation.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "display/statusline.hpp"
+#include "display/stdiowindow.hpp"
+#include "display/view.hpp"
+#include "engine/filecommands.hpp"
+#include "model/foldformat.hpp"
+#include "model/foldreader.hpp"
+#include "model/paths.hpp"
+#include "model/settings.hpp"
+#include "platform/host.hpp"
+
+// While a filed fold's file is shown, its header H is the file's top line
+// (kind FileTop) and its end E the file's end; `sentinel` stands before H
+// as the file's fileTop, like the top sentinel of the window's own file.
+// Everything the parent file needs again when it is returned to is here.
+struct FiledLevel {
+  LineNode* header = nullptr;
+  LineNode* sentinel = nullptr;
+  LineNode* headerPrev = nullptr;  // H's prev in the parent's chain
+  int32_t headerIndent = 0;
+  int32_t endIndent = 0;
+  std::string endText;  // the parent's reference to the file, as it stands there
+  std::string path;     // the filed file, resolved
+  int8_t row = 2;       // cursor row on H when it was entered
+
+  LineNode* parentTop = nullptr;
+  LineNode* parentBottom = nullptr;
+  // Folds that were entered in the parent, outermost first; they are
+  // entered again on the way back.
+  std::vector<LineNode*> enteredPath;
+
+  std::string fileName;
+  std::string title;
+  std::string commentStart;
+  std::string commentEnd;
+  bool readAsTds = false;
+  bool lfLineEnds = false;
+  bool backupDone = false;
+  bool modified = false;
+};
+
+namespace {
+
+void say(TStdioWindow& w, const std::string& text) { w.host.statusMessage(text); }
+
+void levelChanged(TStdioWindow& w) {
+  if (w.hooks.levelChanged) w.hooks.levelChanged(w);
+}
+
+// The cursor to a far line; the column stays (in wrap mode within the piece).
+void jumpTo(TStdioWindow& w, LineNode* line, int32_t subRow) {
+  w.currentLine = line;
+  w.curSubRow = subRow;
+  if (w.wrapMode) {
+    const int width = w.textWidth();
+    w.cursorCol = subRow * width + w.cursorCol % width;
+  }
+  w.textColumn = w.leftColumn + w.cursorCol + 1;
+}
+
+int32_t lastPiece(const TStdioWindow& w, const LineNode* n) {
+  return w.wrapMode ? std::max<int32_t>(1, n->rows) - 1 : 0;
+}
+
+// The cursor keeps its screen row as far as there are rows above it.
+void keepRow(TStdioWindow& w, int row) {
+  if (!w.currentLine) return;
+  ViewPos top{w.currentLine, w.curSubRow};
+  int r = 1;
+  while (r < row && r < w.screenRows && stepUp(w, top)) ++r;
+  w.topLine = top.line;
+  w.topSubRow = top.subRow;
+  w.cursorRow = r;
+  Redraw(w, 1);
+}
+
+// --- entering and leaving a closed fold, structure only -------------------
+
+void enterStructure(TStdioWindow& w, LineNode* h) {
+  LineNode* e = h->partner;
+  LineNode* first = h->inner ? h->inner : e;
+  h->kind = EnteredFold;
+  h->inner = w.levelTop;
+  h->next = first;
+  first->prev = h;
+  e->inner = w.levelBottom;
+  w.levelTop = h->prev;
+  w.levelBottom = e;
+  e->indent = h->indent;
+  h->indent = 0;
+  ++w.foldDepth;
+  w.depthOffset += e->indent + h->markerColumn;
+  w.computeRows(h);
+  w.computeRows(e);
+}
+
+// Leaves the innermost entered fold; its header is returned.
+LineNode* exitStructure(TStdioWindow& w) {
+  LineNode* h = w.levelTop->next;
+  LineNode* e = w.levelBottom;
+  for (LineNode* q = h->next; q && q != e; q = q->next)
+    if (q->kind == OpenFold) close(q);
+  LineNode* first = h->next;
+  LineNode* after = e->next;
+  w.levelTop = h->inner;
+  w.levelBottom = e->inner;
+  h->kind = ClosedFold;
+  h->inner = first;
+  h->next = after;
+  if (after) after->prev = h;
+  e->inner = nullptr;
+  h->indent = e->indent;
+  e->indent = 0;
+  if (w.foldDepth > 0) --w.foldDepth;
+  w.depthOffset -= h->indent + h->markerColumn;
+  if (w.foldDepth == 0) w.depthOffset = 0;
+  w.computeRows(h);
+  w.computeRows(e);
+  return h;
+}
+
+bool inEnteredFold(const TStdioWindow& w) {
+  return w.levelTop != w.fileTop && w.levelTop && w.levelTop->next &&
+         w.levelTop->next->kind == EnteredFold;
+}
+
+// Exits every entered fold of the file shown; the outermost header, or null
+// when none was entered.
+LineNode* exitAllEntered(TStdioWindow& w) {
+  LineNode* outermost = nullptr;
+  while (inEnteredFold(w)) outermost = exitStructure(w);
+  return outermost;
+}
+
+// The folds entered in the file shown, outermost first.
+std::vector<LineNode*> enteredPath(const TStdioWindow& w) {
+  std::vector<LineNode*> path;
+  for (LineNode* top = w.levelTop; top && top != w.fileTop;) {
+    LineNode* h = top->next;
+    if (!h || h->kind != EnteredFold) break;
+    path.push_back(h);
+    top = h->inner;
+  }
+  std::reverse(path.begin(), path.end());
+  return path;
+}
+
+// --- finding a line in the view ---------------------------------------
+
+// The folds of the view around target, outermost first (closed folds are
+// looked into, filed ones are not). False when target is not in the view.
+bool foldsAround(const TStdioWindow& w, const LineNode* target, std::vector<LineNode*>& path) {
+  std::vector<LineNode*> stack;
+  for (LineNode* p = viewFirst(w); p;) {
+    if (p == target) {
+      path = stack;
+      return true;
+    }
+    if (p == w.levelBottom) return false;
+    if (p->kind == FoldEnd && !stack.empty() && stack.back()->partner == p) stack.pop_back();
+    if (p->kind == ClosedFold) {
+      stack.push_back(p);
+      p = p->inner ? p->inner : p->partner;
+      continue;
+    }
+    if (p->kind == OpenFold) stack.push_back(p);
+    p = p->next;
+  }
+  return false;
+}
+
+// Opens in place every closed fold around target; false when target is not
+// in the view.
+bool openAround(TStdioWindow& w, LineNode* target) {
+  std::vector<LineNode*> path;
+  if (!foldsAround(w, target, path)) return false;
+  for (LineNode* h : path)
+    if (h->kind == ClosedFold) openFoldInPlace(w, h);
+  return true;
+}
+
+// The nodes of a filed fold's listing, its end included; everything in it
+// counts, nested folds too.
+long listingNodes(const LineNode* h) {
+  long count = 0;
+  const LineNode* stop = h->partner;
+  for (const LineNode* q = h->inner; q;) {
+    ++count;
+    if (q == stop) break;
+    if (q->kind == ClosedFold || (q->kind == FiledFold && q->inner && q->inner != q->partner))
+      q = q->inner;
+    else
+      q = q->next;
+  }
+  return count;
+}
+
+// --- the file of a filed fold -------------------------------------------
+
+bool sameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  if (a == b) return true;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// Whether the file is shown further out in the window already.
+bool beingEdited(const TStdioWindow& w, const std::string& path) {
+  if (sameFile(ownFileName(w), path)) return true;
+  for (const auto& level : w.filedLevels)
+    if (sameFile(level->path, path)) return true;
+  return false;
+}
+
+// How the file is to be written back: TDS when it begins with the TDS begin
+// token; LF line ends when every line ends so.
+void formatOf(const std::string& path, bool& tds, bool& lfOnly) {
+  tds = false;
+  lfOnly = false;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  unsigned char buf[65536];
+  bool first = true;
+  bool sawLf = false;
+  bool sawCr = false;
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    if (first) {
+      first = false;
+      uint8_t tag = 0;
+      uint64_t value = 0;
+      if (tdsDecode(buf, buf + n, tag, value) > 0 && tag == foldformat::kTdsControl &&
+          value == foldformat::kTdsBegin) {
+        tds = true;
+        break;
+      }
+    }
+    for (ssize_t i = 0; i < n && !sawCr; ++i) {
+      if (buf[i] == '\r') sawCr = true;
+      if (buf[i] == '\n') sawLf = true;
+    }
+    if (sawCr) break;
+  }
+  ::close(fd);
+  lfOnly = !tds && sawLf && !sawCr;
+}
+
+void forgetLinesOf(TStdioWindow& w) {
+  // Marks and fold starts may point at lines that are gone now.
+  if (w.markActive) w.clearMark();
+  w.blockActive = false;
+  w.createFoldMode = false;
+  w.foldStartLine = nullptr;
+}
+
+// Enters the folds of the path again (they were left for the save) and
+// puts the cursor on target at row.
+void restoreView(TStdioWindow& w, const std::vector<LineNode*>& path, LineNode* target, int row) {
+  for (LineNode* h : path) {
+    if (!openAround(w, h) || h->kind != ClosedFold) break;
+    const int8_t saved = h->savedRow;
+    enterStructure(w, h);
+    h->savedRow = saved;
+  }
+  if (!openAround(w, target)) target = viewFirst(w);
+  jumpTo(w, target, 0);
+  PlaceCursor(w, row);
+}
+
+// Gives the filed file's lines back and makes the parent file the one
+// shown again; the entered folds of the file shown must have been left.
+// With restore the parent's view is as it was when the fold was entered;
+// else the parent's top level is shown, the cursor still to be placed.
+void popFiledLevel(TStdioWindow& w, bool restore) {
+  std::shared_ptr<FiledLevel> level = w.filedLevels.back();
+  w.filedLevels.pop_back();
+  LineNode* h = level->header;
+  LineNode* e = h->partner;
+  for (LineNode* q = h->next; q && q != e;) {
+    LineNode* next = q->next;
+    dispose(w, q);
+    q = next;
+  }
+  forgetLinesOf(w);
+  LineNode* after = e->next;
+  h->kind = FiledFold;
+  h->prev = level->headerPrev;
+  h->inner = e;
+  h->next = after;
+  if (after) after->prev = h;
+  e->prev = h;
+  h->indent = level->headerIndent;
+  e->indent = level->endIndent;
+  assign(*e, level->endText.c_str());
+  w.computeRows(h);
+  w.computeRows(e);
+
+  LineNode* s = level->sentinel;
+  s->next = nullptr;
+  s->prev = nullptr;
+  dispose(w, s);
+
+  w.popBasePath();
+  w.fileName = level->fileName;
+  w.title = level->title;
+  w.commentStart = level->commentStart;
+  w.commentEnd = level->commentEnd;
+  w.readAsTds = level->readAsTds;
+  w.lfLineEnds = level->lfLineEnds;
+  w.backupDone = level->backupDone;
+  w.modified = level->modified;
+  w.fileTop = w.levelTop = level->parentTop;
+  w.fileBottom = w.levelBottom = level->parentBottom;
+  w.foldDepth = 0;
+  w.depthOffset = 0;
+  if (restore) restoreView(w, level->enteredPath, h, level->row);
+}
+
+// Saves the filed file shown and returns to its parent. False, and the
+// window stays in the filed file, when its changes could not be saved.
+bool leaveFiledFile(TStdioWindow& w, bool restore) {
+  exitAllEntered(w);
+  saveCommand(w);
+  if (w.modified) return false;  // the save said why
+  popFiledLevel(w, restore);
+  return true;
+}
+
+void enterFiledFold(TStdioWindow& w, LineNode* h) {
+  LineNode* e = h->partner;
+  if (h->foldType != 1 || h->foldContents != 0 || !e) {
+    say(w, "Plicato not text fold");
+    return;
+  }
+  if (h->inner != e) {
+    say(w, "Plicato cannot enter listing of filed fold");
+    return;
+  }
+  const std::string reference = e->text ? e->text : "";
+  PathProbe probe = resolve(w, reference);
+  if (!probe.exists) {
+    char buf[600];
+    std::snprintf(buf, sizeof buf, "Plicato file '%.500s' not found",
+                  (probe.path.empty() ? reference : probe.path).c_str());
+    say(w, buf);
+    return;
+  }
+  // A file filed into itself would be loaded again and again.
+  if (beingEdited(w, probe.path)) {
+    say(w, "Plicato cannot enter listing of filed fold");
+    return;
+  }
+  if (w.basePathTop >= kBasePathEntries - 1) {
+    say(w, "too many nested filed folds");
+    return;
+  }
+
+  const std::vector<LineNode*> path = enteredPath(w);
+  const int8_t row = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
+  LineNode* oldTop = w.levelTop;
+  // One modified flag serves the file shown: the parent is written first,
+  // and a parent whose changes could not be written is not left.
+  saveCommand(w);
+  if (w.modified) {
+    if (w.levelTop != oldTop || w.currentLine != h) {
+      exitAllEntered(w);
+      restoreView(w, path, h, row);
+    }
+    return;
+  }
+  exitAllEntered(w);
+
+  auto level = std::make_shared<FiledLevel>();
+  level->header = h;
+  level->headerPrev = h->prev;
+  level->headerIndent = h->indent;
+  level->endIndent = e->indent;
+  level->endText = reference;
+  level->path = probe.path;
+  level->row = row;
+  level->parentTop = w.fileTop;
+  level->parentBottom = w.fileBottom;
+  level->enteredPath = path;
+  level->fileName = w.fileName;
+  level->title = w.title;
+  level->commentStart = w.commentStart;
+  level->commentEnd = w.commentEnd;
+  level->readAsTds = w.readAsTds;
+  level->lfLineEnds = w.lfLineEnds;
+  level->backupDone = w.backupDone;
+  level->modified = w.modified;
+  h->savedRow = row;
+
+  LineNode* s = proc_new(w);
+  s->prev = nullptr;
+  s->next = h;
+  level->sentinel = s;
+  h->kind = FileTop;
+  h->prev = s;
+  h->inner = nullptr;
+  h->indent = 0;
+  h->next = e;
+  e->prev = h;
+  e->indent = 0;
+  // The file is written under its full path while it is shown (the base
+  // directory is the filed file's own then); the reference comes back.
+  assign(*e, probe.path.c_str());
+  w.pushBasePath(dirName(probe.path));
+  w.fileName = probe.path;
+  formatOf(probe.path, w.readAsTds, w.lfLineEnds);
+  w.backupDone = false;
+  w.fileTop = w.levelTop = s;
+  w.fileBottom = w.levelBottom = e;
+  w.foldDepth = 0;
+  w.depthOffset = 0;
+  w.filedLevels.push_back(level);
+
+  read(w, e, h, e, false);
+  if (w.ioStatus == 2) {
+    // The reader has said why and linked nothing in.
+    popFiledLevel(w, true);
+    return;
+  }
+  w.modified = false;
+  w.title = probe.path;
+  w.computeRows(h);
+  jumpTo(w, h->next, 0);
+  w.topLine = nullptr;
+  PlaceCursor(w, 2);
+  showVersion(w);
+  refreshStatus(w);
+  levelChanged(w);
+}
+
+long parseLineNumber(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long n = 0;
+  bool digits = false;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    digits = true;
+    const int d = text[i] - '0';
+    n = n > (LONG_MAX - d) / 10 ? LONG_MAX : n * 10 + d;
+  }
+  if (!digits) return 0;
+  return negative ? -n : n;
+}
+
+}  // namespace
+
+// --- public -----------------------------------------------------------
+
+bool inFiledFile(const TStdioWindow& w) { return !w.filedLevels.empty(); }
+
+LineNode* ownFileBottom(const TStdioWindow& w) {
+  return w.filedLevels.empty() ? w.fileBottom : w.filedLevels.front()->parentBottom;
+}
+
+std::string ownFileName(const TStdioWindow& w) {
+  return w.filedLevels.empty() ? w.fileName : w.filedLevels.front()->fileName;
+}
+
+void EnterFold(TStdioWindow& w) {
+  LineNode* h = w.currentLine;
+  if (h && h->kind == FiledFold) {
+    enterFiledFold(w, h);
+    return;
+  }
+  if (!h || h->kind != ClosedFold || !h->partner) {
+    say(w, "Plicato line is not a simple fold!!");
+    return;
+  }
+  h->savedRow = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
+  enterStructure(w, h);
+  jumpTo(w, h->next, 0);
+  PlaceCursor(w, 4);
+  showVersion(w);
+  levelChanged(w);
+}
+
+void ExitFold(TStdioWindow& w) {
+  if (inEnteredFold(w)) {
+    LineNode* h = exitStructure(w);
+    jumpTo(w, h, 0);
+    PlaceCursor(w, h->savedRow);
+    showVersion(w);
+    levelChanged(w);
+    return;
+  }
+  if (inFiledFile(w)) {
+    if (leaveFiledFile(w, true)) {
+      showVersion(w);
+      refreshStatus(w);
+      levelChanged(w);
+    }
+    return;
+  }
+  if (w.modified && settings().autoSaveAtTopLevel) {
+    saveCommand(w);
+    return;
+  }
+  say(w, "Plicato at top level already!");
+}
+
+bool openFoldInPlace(TStdioWindow& w, LineNode* h) {
+  if (!h || h->kind != ClosedFold || !h->partner) return false;
+  h->savedRow = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
+  LineNode* e = h->partner;
+  LineNode* first = h->inner ? h->inner : e;
+  LineNode* after = h->next;
+  h->kind = OpenFold;
+  h->next = first;
+  first->prev = h;
+  e->next = after;
+  if (after) after->prev = e;
+  const int32_t shift = h->indent + h->markerColumn;
+  h->indent = shift;
+  w.computeRows(h);
+  for (LineNode* q = first; q; q = q->next) {
+    q->indent += shift;
+    w.computeRows(q);
+    if (q == e) break;
+  }
+  return true;
+}
+
+void OpenInPlace(TStdioWindow& w) {
+  if (!openFoldInPlace(w, w.currentLine)) {
+    say(w, "Plicato line is not a simple fold!!");
+    return;
+  }
+  Redraw(w, w.cursorRow - w.curSubRow);
+}
+
+void CloseFold(TStdioWindow& w) {
+  LineNode* p = w.currentLine;
+  if (!p) return;
+  LineNode* first = viewFirst(w);
+  if (p->kind == FoldEnd && p != w.levelBottom && p->partner) p = p->partner;
+  while (p && p != w.levelTop) {
+    if (p->kind == OpenFold) break;
+    if (p == first) {
+      p = nullptr;
+      break;
+    }
+    // A fold that ends above the cursor does not hold it.
+    if (p->kind == FoldEnd && p != w.levelBottom && p->partner) p = p->partner;
+    p = p->prev;
+  }
+  if (!p || p->kind != OpenFold) {
+    say(w, w.levelTop == w.fileTop ? "Plicato at top" : "Plicato use exit fold !");
+    return;
+  }
+  close(p);
+  w.computeRows(p);
+  jumpTo(w, p, 0);
+  RedrawKeepTop(w);
+}
+
+void OpenAllFolds(TStdioWindow& w) {
+  for (LineNode* p = viewFirst(w); p; p = p->next) {
+    if (p->kind == ClosedFold) openFoldInPlace(w, p);
+    if (p == w.levelBottom) break;
+  }
+  keepRow(w, w.cursorRow);
+}
+
+void CloseAllFolds(TStdioWindow& w) {
+  for (LineNode* p = viewFirst(w); p; p = p->next) {
+    if (p->kind == OpenFold) {
+      bool holdsCursor = false;
+      for (LineNode* q = p->next; q; q = q->next) {
+        if (q == w.currentLine) holdsCursor = true;
+        if (q == p->partner || holdsCursor) break;
+      }
+      close(p);
+      w.computeRows(p);
+      if (holdsCursor) jumpTo(w, p, 0);
+    }
+    if (p == w.levelBottom) break;
+  }
+  keepRow(w, w.cursorRow);
+}
+
+void TopOfFold(TStdioWindow& w) {
+  if (!w.currentLine) return;
+  ViewPos p{w.currentLine, w.curSubRow};
+  int above = 0;
+  while (above <= 4 && stepUp(w, p)) ++above;
+  if (above <= 4) {
+    for (int i = 0; i < above; ++i) moveUp(w);
+    return;
+  }
+  LineNode* first = viewFirst(w);
+  if (w.createFoldMode)
+    for (LineNode* q = w.currentLine; q && q != first; q = q->prev) q->mark = 0;
+  jumpTo(w, first, 0);
+  PlaceCursor(w, 2);
+}
+
+void BottomOfFold(TStdioWindow& w) {
+  if (!w.currentLine) return;
+  ViewPos p{w.currentLine, w.curSubRow};
+  int below = 0;
+  while (below <= 4 && stepDown(w, p)) ++below;
+  if (below <= 4) {
+    for (int i = 0; i < below; ++i) moveDown(w);
+    return;
+  }
+  if (w.createFoldMode) {
+    for (LineNode* q = w.currentLine->next; q; q = q->next) {
+      q->mark = 1;
+      if (q == w.levelBottom) break;
+    }
+  }
+  jumpTo(w, w.levelBottom, lastPiece(w, w.levelBottom));
+  PlaceCursor(w, 2);
+}
+
+void GotoLine(TStdioWindow& w) {
+  // The dialog offers what was asked for last, in any window.
+  static std::string lastEntry;
+  std::optional<std::string> answer = w.host.prompt("INPUT2", "Line number", lastEntry, 15);
+  if (!answer) return;
+  lastEntry = answer->substr(0, 15);
+  gotoLineNumber(w, parseLineNumber(lastEntry));
+}
+
+void gotoLineNumber(TStdioWindow& w, long n) {
+  if (n <= 0 || !w.levelTop) return;
+  LineNode* target = w.levelBottom;
+  long count = 0;
+  for (LineNode* p = viewFirst(w); p;) {
+    if (p->kind == FiledFold && p->inner && p->partner && p->inner != p->partner) {
+      // A line of a filed fold's listing is reached at the fold's header.
+      const long lines = 1 + listingNodes(p);
+      if (n <= count + lines) {
+        target = p;
+        break;
+      }
+      count += lines;
+      p = p->next;
+      continue;
+    }
+    if (++count == n) {
+      target = p;
+      break;
+    }
+    if (p == w.levelBottom) break;
+    p = p->kind == ClosedFold && p->inner ? p->inner : p->next;
+  }
+  revealLine(w, target, 4);
+}
+
+void revealLine(TStdioWindow& w, LineNode* target, int wantedRow) {
+  std::vector<LineNode*> path;
+  if (!target || !foldsAround(w, target, path)) return;
+  // Only the folds around the target stay or become open.
+  for (LineNode* p = viewFirst(w); p; p = p->next) {
+    if (p->kind == OpenFold && std::find(path.begin(), path.end(), p) == path.end()) {
+      close(p);
+      w.computeRows(p);
+    }
+    if (p == w.levelBottom) break;
+  }
+  for (LineNode* h : path)
+    if (h->kind == ClosedFold) openFoldInPlace(w, h);
+  jumpTo(w, target, 0);
+  w.topLine = nullptr;
+  PlaceCursor(w, wantedRow);
+}
+
+bool exitAllFolds(TStdioWindow& w) {
+  LineNode* focus = nullptr;
+  int row = 2;
+  auto place = [&] {
+    if (!focus) return;
+    if (!openAround(w, focus)) focus = viewFirst(w);
+    jumpTo(w, focus, 0);
+    PlaceCursor(w, row);
+    showVersion(w);
+    levelChanged(w);
+  };
+  for (;;) {
+    if (LineNode* h = exitAllEntered(w)) {
+      focus = h;
+      row = h->savedRow;
+    }
+    if (!inFiledFile(w)) break;
+    const FiledLevel level = *w.filedLevels.back();
+    if (!focus) {
+      focus = viewFirst(w);
+      row = 2;
+    }
+    // Placed first: a save that fails leaves the window showing this file.
+    place();
+    if (!leaveFiledFile(w, false)) return false;
+    focus = level.enteredPath.empty() ? level.header : level.enteredPath.front();
+    row = level.enteredPath.empty() ? level.row : level.enteredPath.front()->savedRow;
+  }
+  place();
+  return true;
+}
+
+void exitToFileTop(TStdioWindow& w) {
+  if (LineNode* h = exitAllEntered(w)) {
+    jumpTo(w, h, 0);
+    PlaceCursor(w, h->savedRow);
+    showVersion(w);
+    levelChanged(w);
+  }
+}
+
+void discardFiledLevels(TStdioWindow& w) {
+  for (;;) {
+    exitAllEntered(w);
+    if (!inFiledFile(w)) break;
+    popFiledLevel(w, false);
+  }
+  forgetLinesOf(w);
+}
+
+std::string foldInfo(TStdioWindow& w) {
+  char buf[700];
+  int n = std::snprintf(buf, sizeof buf, "Enter depth  %d folds. %d spaces. ", w.foldDepth,
+                        w.depthOffset);
+  std::string out(buf, static_cast<size_t>(std::max(0, n)));
+  const LineNode* c = w.currentLine;
+  if (c && isHeader(c) && !hasDefaultAttributes(c)) {
+    std::snprintf(buf, sizeof buf, ":::A %2d %d", static_cast<int>(c->foldType),
+                  static_cast<int>(c->foldContents));
+    out += buf;
+  }
+  if (c && c->kind == FiledFold && c->partner && c->partner->text) {
+    out += ' ';
+    out += c->partner->text;
+  }
+  return out;
+}
