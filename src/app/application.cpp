@@ -63,7 +63,7 @@ Document* Application::openFile(const std::string& path, int rows, int cols) {
   w.nameGiven = true;
   w.pendingName = full;
   setConvention(w, extensionOf(full), &fileTypes_, langList());
-  loadDocument(*doc);
+  if (loadsAtOnce()) loadDocument(*doc);
   return doc;
 }
 
@@ -73,7 +73,7 @@ Document* Application::newFile(int rows, int cols) {
   w.nameGiven = true;
   w.pendingName.clear();
   setConvention(w, "", &fileTypes_, langList());
-  loadDocument(*doc);
+  if (loadsAtOnce()) loadDocument(*doc);
   return doc;
 }
 

@@ -47,6 +47,9 @@ class Application : public EditorShell {
   Document* newFile(int rows = 25, int cols = 80);
   // What the window does on WM_USER+101: reads its file and shows the top.
   void loadDocument(Document& doc);
+  // Whether openFile and newFile read the file at once; a desktop program
+  // that delivers WM_USER+101 itself reads it when the message arrives.
+  virtual bool loadsAtOnce() const { return true; }
   // Runs the window's dispatcher; false when the window exited (and is gone).
   bool dispatch(Document& doc);
 

@@ -106,6 +106,9 @@ class Host {
   // Wait until keys arrive for the window; false when the window should stop
   // dispatching (the batch script is used up, the window is closing).
   virtual bool waitForInput(TStdioWindow& window) { (void)window; return false; }
+  // Wait until the next key arrives, however long that takes (a command
+  // that reads "the next key at once"); false when the window is closing.
+  virtual bool waitForKey(TStdioWindow& window) { return waitForInput(window); }
   // Handle window messages that are waiting, without blocking (the
   // dispatcher pumps them between keys so menus and other windows stay live).
   virtual void pumpMessages() {}
