@@ -33,10 +33,8 @@ void notFound(TStdioWindow& w, const std::string& path) {
   w.host.statusMessage(buf);
 }
 
-bool unnamed(const TStdioWindow& w) {
-  const LineNode* bottom = ownFileBottom(w);
-  return !bottom || !bottom->text || !*bottom->text;
-}
+// A new buffer has a caption ("Noname") but no file yet.
+bool unnamed(const TStdioWindow& w) { return ownFileName(w).empty(); }
 
 // A file that exists and may not be written: no write permission in its
 // mode (which a rename would get round, even for root), or none for us.

@@ -1,0 +1,80 @@
+// A window over a fold file written by the test, read as the application
+// reads it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/stdiowindow.hpp"
+#include "display/view.hpp"
+#include "model/foldreader.hpp"
+#include "model/linestore.hpp"
+#include "support/testenv.hpp"
+
+class EngineTest : public PlicatoTest {
+ protected:
+  // Lines joined with LF (the writer keeps LF line ends for such a file).
+  static std::string lines(const std::vector<std::string>& v) {
+    std::string out;
+    for (const auto& l : v) out += l + "\n";
+    return out;
+  }
+
+  std::unique_ptr<TStdioWindow> open(const std::string& name) {
+    auto w = std::make_unique<TStdioWindow>(host, work.file(name));
+    w->setCommentStart("/*");
+    w->setCommentEnd("*/");
+    w->setFileTypeName("C");
+    w->nameGiven = true;
+    w->pendingName = work.file(name);
+    buildFileChain(*w);
+    read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
+    finishFileChain(*w);
+    w->topLine = nullptr;
+    PlaceCursor(*w, 2);
+    host.clearEvents();
+    return w;
+  }
+
+  // The first node of the view (from the current one on) whose text is t.
+  static LineNode* find(TStdioWindow& w, const std::string& t) {
+    for (LineNode* p = viewFirst(w); p; p = p->next) {
+      if (p->text && t == p->text) return p;
+      if (p == w.levelBottom) break;
+    }
+    return nullptr;
+  }
+
+  // Cursor on the line with text t, at screen row `row` when it can be.
+  static void cursorTo(TStdioWindow& w, const std::string& t, int row = 2) {
+    LineNode* p = find(w, t);
+    ASSERT_NE(p, nullptr) << t;
+    w.currentLine = p;
+    w.curSubRow = 0;
+    PlaceCursor(w, row);
+  }
+
+  static std::string text(const LineNode* n) { return n && n->text ? n->text : "<null>"; }
+
+  // The texts of the view, each after its display indentation.
+  static std::vector<std::string> view(TStdioWindow& w) {
+    std::vector<std::string> out;
+    for (LineNode* p = viewFirst(w); p; p = p->next) {
+      out.push_back(displayText(*p));
+      if (p == w.levelBottom) break;
+    }
+    return out;
+  }
+
+  bool statusSaid(const std::string& t) const {
+    for (const auto& s : host.statusTexts())
+      if (s == t) return true;
+    return false;
+  }
+  bool boxSaid(const std::string& t) const {
+    for (const auto& s : host.boxTexts())
+      if (s == t) return true;
+    return false;
+  }
+};
