@@ -126,7 +126,23 @@ class Reader {
  public:
   Reader(LineStore& w, LineNode* after, LineNode* end)
       : w_(w), last_(after), baseIndent_(headerColumn(end)),
-        fortran_(isFortranType(w.fileTypeName)), tabSize_(settings().tabSize) {}
+        fortran_(isFortranType(w.fileTypeName)), tabSize_(settings().tabSize),
+        intoFold_(isClosedHeader(after) && after->partner == end ? after : nullptr) {}
+
+  // Links b after a; reading into a closed fold (after is its header, end
+  // its end) fills the fold's inside instead of the chain after it.
+  void link(LineNode* a, LineNode* b) {
+    if (a == intoFold_) {
+      a->inner = b;
+      b->prev = a;
+    } else {
+      linkAfter(a, b);
+    }
+  }
+  LineNode* firstRead() const {
+    return intoFold_ ? intoFold_->inner : nullptr;
+  }
+  bool intoFold() const { return intoFold_ != nullptr; }
 
   // Both return false when the line budget ran out.
   bool readText(ChunkReader& r, int32_t& ioStatus, bool& lfOnly, bool& sawEnd);
@@ -159,6 +175,7 @@ class Reader {
   bool fortran_;
   int tabSize_;
   int commentDepth_ = 0;
+  LineNode* intoFold_;
   std::vector<OpenFoldEntry> open_;
   std::string line_;
   // Result of locateComment.
@@ -171,7 +188,7 @@ LineNode* Reader::appendText(const char* text, size_t n) {
   LineNode* node = proc_new(w_);
   assignN(*node, text, n);
   node->indent = open_.empty() ? baseIndent_ : 0;
-  linkAfter(last_, node);
+  link(last_, node);
   last_ = node;
   w_.computeRows(node);
   return node;
@@ -194,7 +211,7 @@ void Reader::closeInnermost() {
   open_.pop_back();
   LineNode* h = o.header;
   LineNode* e = o.end;
-  linkAfter(last_, e);
+  link(last_, e);
   e->partner = h;
   h->inner = h->next;
   h->partner = e;
@@ -478,10 +495,11 @@ bool Reader::readTds(ChunkReader& r) {
 }
 
 // Puts back what a failed read appended: the tree is as it was.
-void rollBack(LineStore& w, LineNode* after, LineNode* origNext, Reader& reader) {
+void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origInner,
+              Reader& reader) {
   LineNode* last = reader.last();
   if (last != after) {
-    LineNode* n = after->next;
+    LineNode* n = reader.intoFold() ? reader.firstRead() : after->next;
     while (n) {
       LineNode* next = n->next;
       bool stop = n == last;
@@ -494,7 +512,10 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, Reader& reader)
     o.header->partner = nullptr;
     dispose(w, o.end);
   }
-  linkAfter(after, origNext);
+  if (reader.intoFold())
+    after->inner = origInner;
+  else
+    linkAfter(after, origNext);
 }
 
 std::string openFilter() { return "All files (*.*)|*.*|"; }
@@ -526,6 +547,7 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
   Host& host = window.host;
   const bool ownFile = filedNode == nullptr && setNames;
   LineNode* origNext = after->next;
+  LineNode* origInner = after->inner;
   auto savedBase = window.basePath;
   int savedTop = window.basePathTop;
   std::string savedStart = window.commentStart;
@@ -593,7 +615,7 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     int err = chunks.error();
     ::close(fd);
     if (!budget || err != 0) {
-      rollBack(window, after, origNext, reader);
+      rollBack(window, after, origNext, origInner, reader);
       window.ioStatus = 2;
       window.basePath = savedBase;
       window.basePathTop = savedTop;
@@ -626,10 +648,13 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     window.lfLineEnds = probe.exists && !asTds && sawEnd && lfOnly;
   }
 
-  linkAfter(reader.last(), end);
+  reader.link(reader.last(), end);
   window.linesRead(after);
-  for (LineNode* n = after; n; n = n->next) {
+  // Rows of everything between after and end (a fold read into counts its
+  // inside).
+  for (LineNode* n = reader.intoFold() ? after->inner : after; n; n = n->next) {
     window.computeRows(n);
-    if (n == window.levelBottom) break;
+    if (n == end || n == window.levelBottom) break;
   }
+  if (reader.intoFold()) window.computeRows(after);
 }
