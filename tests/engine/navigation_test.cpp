@@ -337,4 +337,34 @@ TEST_F(FiledFoldTest, ExitAllLeavesFiledFilesAndEnteredFolds) {
   EXPECT_EQ(work.read("p.c"), lines(kParent));
 }
 
+TEST_F(FiledFoldTest, FiledFoldInsideAFiledFileIsFoundFromItsOwnDirectory) {
+  work.write("sub/child.c", lines({"c1", "/*...F gc*/", "/*:::A  1 0*/", "/*:::F gc.c*/"}));
+  work.write("sub/gc.c", "g1\r\ng2\r\n");
+  auto w = atFiledFold();
+  EnterFold(*w);
+  cursorTo(*w, "gc");
+  EnterFold(*w);
+  ASSERT_EQ(w->filedLevels.size(), 2u);
+  EXPECT_EQ(w->fileName, work.file("sub/gc.c"));
+  assign(*find(*w, "g2"), "g2 edited");
+  w->modified = true;
+  ASSERT_TRUE(exitAllFolds(*w));
+  EXPECT_EQ(w->filedLevels.size(), 0u);
+  EXPECT_EQ(w->basePathTop, 0);
+  // Written back with the line ends it had; both references unchanged.
+  EXPECT_EQ(work.read("sub/gc.c"), "g1\r\ng2 edited\r\n");
+  EXPECT_EQ(work.read("sub/child.c"), lines({"c1", "/*...F gc*/", "/*:::A  1 0*/", "/*:::F gc.c*/"}));
+  EXPECT_EQ(work.read("p.c"), lines(kParent));
+}
+
+TEST_F(FiledFoldTest, FiledFileReferringBackToItsParentIsRefused) {
+  work.write("sub/child.c", lines({"/*...F back*/", "/*:::A  1 0*/", "/*:::F ../p.c*/"}));
+  auto w = atFiledFold();
+  EnterFold(*w);
+  cursorTo(*w, "back");
+  EnterFold(*w);
+  EXPECT_EQ(host.lastStatus(), "Plicato cannot enter listing of filed fold");
+  EXPECT_EQ(w->filedLevels.size(), 1u);
+}
+
 }  // namespace
