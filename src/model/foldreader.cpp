@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "model/filetypes.hpp"
 #include "model/foldformat.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -518,7 +519,7 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origI
     linkAfter(after, origNext);
 }
 
-std::string openFilter() { return "All files (*.*)|*.*|"; }
+std::string openFilter() { return dialogFilter(nullptr, langList()); }
 
 }  // namespace
 

@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/foldformat.hpp"
+#include "model/paths.hpp"
+#include "model/settings.hpp"
+#include "support/testenv.hpp"
+#include "foldfile_util.hpp"
+
+using namespace foldtest;
+
+namespace {
+
+class FoldWriterTest : public PlicatoTest {
+ protected:
+  // A window whose file is work/NAME, not read from disk.
+  std::unique_ptr<LineStore> window(const std::string& cs, const std::string& ce,
+                                    const std::string& type, const std::string& name) {
+    auto w = newWindow(host, cs, ce, type);
+    w->pushBasePath(work.path());
+    assign(*w->fileBottom, name.c_str());
+    assign(*root(*w), name.c_str());
+    return w;
+  }
+  std::unique_ptr<LineStore> reread(LineStore& like, const std::string& name) {
+    auto w = newWindow(host, like.commentStart, like.commentEnd, like.fileTypeName);
+    open(*w, work.file(name));
+    return w;
+  }
+};
+
+auto none = [](Builder&) {};
+
+TEST_F(FoldWriterTest, AttributeLineOnlyForOtherThanDefaultAttributes) {
+  auto w = window("--", "", "occam2", "a.occ");
+  Builder b = top(*w);
+  b.fold("plain", ClosedFold, 0, [](Builder& in) { in.text("x"); });
+  b.fold("typed", ClosedFold, 2, none, 2, 1);
+  finish(*w, b);
+  save(*w);
+  EXPECT_EQ(w->ioStatus, 0);
+  EXPECT_EQ(work.read("a.occ"),
+            "--{{{  plain\r\nx\r\n--}}}\r\n"
+            "  --{{{  typed\r\n  --:::A  2 1\r\n  --}}}\r\n");
+}
+
+TEST_F(FoldWriterTest, DottedFiledFoldWritesHeaderAttributeAndFileLinesOnly) {
+  auto w = window("/*", "*/", "C", "a.c");
+  Builder b = top(*w);
+  b.fold("part", FiledFold, 0, none, 1, 1, "part.c");
+  b.text("after");
+  finish(*w, b);
+  save(*w);
+  EXPECT_EQ(work.read("a.c"), "/*...F part*/\r\n/*:::A  1 1*/\r\n/*:::F part.c*/\r\nafter\r\n");
+}
+
+TEST_F(FoldWriterTest, DottedFiledFoldPutsTheOffsetBackOnce) {
+  // Inside a fold at column 2 and inside a COMMENT fold: the lines after the
+  // filed fold keep their columns and their comment signs.
+  const std::string file =
+      "  --{{{  outer\r\n"
+      "    --...F part\r\n"
+      "    --:::A  1 1\r\n"
+      "    --:::F part.occ\r\n"
+      "    x\r\n"
+      "  --}}}\r\n"
+      "--{{{  COMMENT c\r\n"
+      "--...F p2\r\n"
+      "--:::A  1 1\r\n"
+      "--:::F p2.occ\r\n"
+      "--y\r\n"
+      "--}}}\r\n"
+      "z\r\n";
+  work.write("r.occ", file);
+  auto w = newWindow(host, "--", "", "occam2");
+  open(*w, work.file("r.occ"));
+  EXPECT_EQ(dump(*w),
+            "FOLD i=0 m=2 t=0 c=1 [outer]\n"
+            "  FILED i=0 m=2 t=1 c=1 [part] -> [part.occ]\n"
+            "  T i=0 [  x]\n"
+            "FOLD i=0 m=0 t=0 c=1 [COMMENT c]\n"
+            "  FILED i=0 m=0 t=1 c=1 [p2] -> [p2.occ]\n"
+            "  T i=0 [y]\n"
+            "T i=0 [z]\n");
+  save(*w);
+  EXPECT_EQ(work.read("r.occ"), file);
+}
+
+TEST_F(FoldWriterTest, CommentFoldTextIsWrittenAsComments) {
+  auto w = window("/*", "*/", "C", "c.c");
+  Builder b = top(*w);
+  b.fold("COMMENT why", ClosedFold, 0, [](Builder& in) {
+    in.text("  reason");
+    in.text("");
+    in.fold("inner", ClosedFold, 2, [](Builder& in2) { in2.text("deep"); });
+  });
+  b.text("code");
+  finish(*w, b);
+  save(*w);
+  EXPECT_EQ(work.read("c.c"),
+            "/*{{{  COMMENT why*/\r\n"
+            "  /*reason*/\r\n"
+            "/**/\r\n"
+            "  /*{{{  inner*/\r\n"
+            "  /*deep*/\r\n"
+            "  /*}}}*/\r\n"
+            "/*}}}*/\r\n"
+            "code\r\n");
+  auto back = reread(*w, "c.c");
+  EXPECT_EQ(dump(*back), dump(*w));
+}
+
+TEST_F(FoldWriterTest, FortranMarkersHoldCInColumnZero) {
+  auto w = window("C", "", "Fortran", "f.f");
+  Builder b = top(*w);
+  b.fold("f", ClosedFold, 4, [](Builder& in) {
+    in.text("C note");
+    in.text("  x = 1");
+  }, 2, 1);
+  finish(*w, b);
+  save(*w);
+  EXPECT_EQ(work.read("f.f"),
+            "C   C{{{  f\r\nC   C:::A  2 1\r\nC   C note\r\n      x = 1\r\nC   C}}}\r\n");
+  auto back = reread(*w, "f.f");
+  EXPECT_EQ(dump(*back), dump(*w));
+}
+
+TEST_F(FoldWriterTest, NoWrittenLineKeepsTrailingBlanks) {
+  auto w = window("(*", "*)", "Pascal", "p.pas");
+  Builder b = top(*w);
+  b.text("a   ");
+  b.fold("t  ", ClosedFold, 3, [](Builder& in) {
+    in.text("   ");
+    in.text("b ");
+  });
+  finish(*w, b);
+  save(*w);
+  EXPECT_EQ(work.read("p.pas"), "a\r\n   (*{{{  t*)\r\n\r\n   b\r\n   (*}}}*)\r\n");
+}
+
+TEST_F(FoldWriterTest, LineEndsFollowTheFileRead) {
+  work.write("lf.occ", "a\n--{{{  f\nb\n--}}}\n");
+  auto w = newWindow(host, "--", "", "occam2");
+  open(*w, work.file("lf.occ"));
+  save(*w);
+  EXPECT_EQ(work.read("lf.occ"), "a\n--{{{  f\nb\n--}}}\n");
+  work.write("cr.occ", "a\rb\n");
+  auto c = newWindow(host, "--", "", "occam2");
+  open(*c, work.file("cr.occ"));
+  save(*c);
+  EXPECT_EQ(work.read("cr.occ"), "a\r\nb\r\n");
+}
+
+TEST_F(FoldWriterTest, SaveReportsAndRecordsThePath) {
+  auto w = window("--", "", "occam2", "s.occ");
+  Builder b = top(*w);
+  b.text("x");
+  finish(*w, b);
+  save(*w);
+  EXPECT_EQ(host.lastStatus(), "Saving " + work.file("s.occ"));
+  EXPECT_EQ(host.recentFiles().back(), work.file("s.occ"));
+  EXPECT_EQ(w->fileName, work.file("s.occ"));
+}
+
+TEST_F(FoldWriterTest, UnusablePathWritesNothing) {
+  auto w = window("--", "", "occam2", "no/dir/s.occ");
+  finishFileChain(*w);
+  save(*w);
+  EXPECT_EQ(w->ioStatus, 2);
+  EXPECT_EQ(host.lastStatus(), "Error opening " + work.file("no/dir/s.occ"));
+  EXPECT_TRUE(host.boxTexts().empty());
+}
+
+TEST_F(FoldWriterTest, ReadOnlyFileIsNeverReplaced) {
+  work.write("ro.occ", "old\r\n");
+  ::chmod(work.file("ro.occ").c_str(), 0444);
+  auto w = newWindow(host, "--", "", "occam2");
+  open(*w, work.file("ro.occ"));
+  assign(*root(*w)->next, "new");
+  host.clearEvents();
+  EXPECT_FALSE(saveCommandWrite(*w, true));
+  EXPECT_EQ(w->ioStatus, 2);
+  EXPECT_EQ(work.read("ro.occ"), "old\r\n");
+  ASSERT_GE(host.events().size(), 1u);
+  EXPECT_EQ(host.events()[0].caption, "Plicato Error");
+  EXPECT_EQ(host.events()[0].text, "Permission denied");
+  struct stat st;
+  ::stat(work.file("ro.occ").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
+TEST_F(FoldWriterTest, SaveCommandLeavesFoldsFirstAndWritesOnlyWhenModified) {
+  work.write("m.occ", "x\r\n");
+  auto w = newWindow(host, "--", "", "occam2");
+  open(*w, work.file("m.occ"));
+  assign(*root(*w)->next, "changed");
+  int left = 0;
+  EXPECT_TRUE(saveCommandWrite(*w, false, [&] { ++left; }));
+  EXPECT_EQ(left, 1);
+  EXPECT_EQ(work.read("m.occ"), "x\r\n");
+  EXPECT_TRUE(saveCommandWrite(*w, true, [&] { ++left; }));
+  EXPECT_EQ(work.read("m.occ"), "changed\r\n");
+}
+
+TEST_F(FoldWriterTest, WriteErrorKeepsTheOldFile) {
+  work.write("big.occ", "old contents\r\n");
+  auto w = newWindow(host, "--", "", "occam2");
+  open(*w, work.file("big.occ"));
+  Builder b{*w, root(*w)->next};
+  for (int i = 0; i < 2000; ++i) b.text("a line that makes the file larger than the limit");
+  b.close(w->levelBottom);
+  // The file size limit makes every write past 1000 bytes fail (EFBIG).
+  struct rlimit old;
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 1000;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  host.clearEvents();
+  bool ok = saveCommandWrite(*w, true);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(w->ioStatus, 2);
+  EXPECT_EQ(work.read("big.occ"), "old contents\r\n");
+  ASSERT_EQ(host.boxTexts().size(), 1u);
+  EXPECT_EQ(host.events().back().caption, "Stop");
+  EXPECT_EQ(host.events().back().text, "File too large");
+  // No temporary file is left beside it.
+  int entries = 0;
+  for (auto& e : std::filesystem::directory_iterator(work.path())) (void)e, ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+TEST_F(FoldWriterTest, SymbolicLinkIsFollowedAndPermissionsKept) {
+  work.write("target.occ", "t\r\n");
+  ::chmod(work.file("target.occ").c_str(), 0640);
+  ASSERT_EQ(::symlink("target.occ", work.file("link.occ").c_str()), 0);
+  auto w = newWindow(host, "--", "", "occam2");
+  open(*w, work.file("link.occ"));
+  assign(*root(*w)->next, "via link");
+  save(*w);
+  EXPECT_EQ(work.read("target.occ"), "via link\r\n");
+  struct stat st;
+  ASSERT_EQ(::lstat(work.file("link.occ").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ::stat(work.file("target.occ").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(FoldWriterTest, BackupCopyOnTheFirstSaveOnlyWhenAskedFor) {
+  work.write("prog.main.occ", "first\r\n");
+  auto off = newWindow(host, "--", "", "occam2");
+  open(*off, work.file("prog.main.occ"));
+  save(*off);
+  EXPECT_FALSE(fileExists(work.file("prog.bak")));
+
+  settings().backup = true;
+  auto w = newWindow(host, "--", "", "occam2");
+  open(*w, work.file("prog.main.occ"));
+  assign(*root(*w)->next, "second");
+  save(*w);
+  EXPECT_EQ(work.read("prog.bak"), "first\r\n");
+  assign(*root(*w)->next, "third");
+  save(*w);
+  EXPECT_EQ(work.read("prog.bak"), "first\r\n");
+  EXPECT_EQ(work.read("prog.main.occ"), "third\r\n");
+  EXPECT_EQ(backupName("/a/b.c/x.y.z"), "/a/b.c/x.bak");
+}
+
+TEST_F(FoldWriterTest, TdsLongValuesRoundTrip) {
+  auto w = window("tds", "", "TDS", "t.tsr");
+  std::string longLine(70000, 'q');
+  std::string longTitle(5000, 't');
+  Builder b = top(*w);
+  b.text(longLine);
+  b.fold(longTitle, ClosedFold, 4100, [&](Builder& in) { in.text("in"); }, 300000, 7);
+  finish(*w, b);
+  w->readAsTds = true;
+  save(*w);
+  ASSERT_EQ(w->ioStatus, 0);
+  auto back = reread(*w, "t.tsr");
+  EXPECT_TRUE(back->readAsTds);
+  LineNode* first = root(*back)->next;
+  EXPECT_EQ(std::string(first->text), longLine);
+  LineNode* fold = first->next;
+  EXPECT_EQ(std::string(fold->text), longTitle);
+  EXPECT_EQ(fold->markerColumn, 4100);
+  EXPECT_EQ(fold->foldType, 300000u);
+  EXPECT_EQ(fold->foldContents, 7u);
+}
+
+TEST_F(FoldWriterTest, TdsTypeReadAsTextIsWrittenAsText) {
+  work.write("x.tsr", "plain text\r\n");
+  auto w = newWindow(host, "tds", "", "TDS");
+  open(*w, work.file("x.tsr"));
+  EXPECT_FALSE(w->readAsTds);
+  save(*w);
+  EXPECT_EQ(work.read("x.tsr"), "plain text\r\n");
+
+  auto fresh = newWindow(host, "tds", "", "TDS");
+  open(*fresh, work.file("new.tsr"));
+  EXPECT_TRUE(fresh->readAsTds);
+  Builder b{*fresh, root(*fresh)};
+  b.text("l");
+  b.close(fresh->levelBottom);
+  save(*fresh);
+  std::string bytes = work.read("new.tsr");
+  ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x80);
+}
+
+TEST_F(FoldWriterTest, TdsEncodingUsesAsManyContinuationBytesAsNeeded) {
+  std::string out;
+  tdsEncode(out, foldformat::kTdsNumber, 63);
+  EXPECT_EQ(out, "\x7F");
+  out.clear();
+  tdsEncode(out, foldformat::kTdsString, 4096);  // 1 000000 000000
+  EXPECT_EQ(out, std::string("\xC1\xC0\x00", 3));
+  uint8_t tag;
+  uint64_t v;
+  const auto* p = reinterpret_cast<const unsigned char*>(out.data());
+  EXPECT_EQ(tdsDecode(p, p + out.size(), tag, v), 3u);
+  EXPECT_EQ(tag, foldformat::kTdsString);
+  EXPECT_EQ(v, 4096u);
+  EXPECT_EQ(tdsDecode(p, p + 2, tag, v), 0u);
+}
+
+TEST_F(FoldWriterTest, ReadOnlyTdsFileReportsErrorOpening) {
+  auto w = window("tds", "", "TDS", "ro.tsr");
+  finishFileChain(*w);
+  w->readAsTds = true;
+  work.write("ro.tsr", "x");
+  ::chmod(work.file("ro.tsr").c_str(), 0444);
+  save(*w);
+  EXPECT_EQ(w->ioStatus, 2);
+  EXPECT_EQ(host.lastStatus(), "Error opening " + work.file("ro.tsr"));
+  EXPECT_EQ(work.read("ro.tsr"), "x");
+}
+
+}  // namespace
