@@ -43,8 +43,10 @@ struct SearchState {
   bool allFiles = false;
   // The last FindNext matched.
   bool found = false;
-  // Where the last match lies: its line and its length in bytes.
+  // Where the last match lies: its line, its offset in the line's own text
+  // and its length in bytes.
   LineNode* matchLine = nullptr;
+  size_t matchOffset = 0;
   size_t matchLength = 0;
 
   // Called with the window a search or replace ended in when that is not

@@ -1,0 +1,538 @@
+#include "engine/search.hpp"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstring>
+
+#include "display/highlight.hpp"
+#include "display/stdiowindow.hpp"
+#include "display/view.hpp"
+#include "engine/navigation.hpp"
+#include "model/linestore.hpp"
+#include "model/settings.hpp"
+
+namespace {
+
+using Mode = SearchRequest::Mode;
+
+// Upper case of the Windows ANSI code page (1252): ASCII letters, the
+// accented Latin letters and the three caron/ligature pairs.
+std::array<unsigned char, 256> makeUpperTable() {
+  std::array<unsigned char, 256> t{};
+  for (int c = 0; c < 256; ++c) t[c] = static_cast<unsigned char>(c);
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
+  for (int c = 0xE0; c <= 0xFE; ++c)
+    if (c != 0xF7) t[c] = static_cast<unsigned char>(c - 32);
+  t[0x9A] = 0x8A;
+  t[0x9C] = 0x8C;
+  t[0x9E] = 0x8E;
+  t[0xFF] = 0x9F;
+  return t;
+}
+
+const std::array<unsigned char, 256> kUpper = makeUpperTable();
+
+int tabSize() { return std::max(1, settings().tabSize); }
+
+// The node's own text, or null where a line shows none (a fold's end).
+const char* ownText(const LineNode* n) {
+  if (n->kind == FoldEnd || !n->text) return nullptr;
+  return n->text;
+}
+
+// Lines whose text a replacement may change: not a file's top line (its
+// text names the file), not an end line.
+bool replaceable(const LineNode* n) {
+  return n->kind == TextLine || n->kind == ClosedFold || n->kind == FiledFold ||
+         n->kind == OpenFold || n->kind == EnteredFold;
+}
+
+// Bytes of the display form in front of the node's own text.
+size_t prefixBytes(const LineNode& n, const std::string& display) {
+  const char* t = ownText(&n);
+  return display.size() - (t ? std::strlen(t) : 0);
+}
+
+// The byte of the display string that covers display column col (0-based);
+// the string's length past its end.
+size_t byteAtColumn(const std::string& d, int col) {
+  const int tab = tabSize();
+  int c = 0;
+  for (size_t i = 0; i < d.size(); ++i) {
+    const int next = d[i] == '\t' ? (c / tab + 1) * tab : c + 1;
+    if (col < next) return i;
+    c = next;
+  }
+  return d.size();
+}
+
+// Offset in the node's own text of the cursor at display column col; a
+// column in the indentation or marker is offset 0 and sets *inPrefix.
+size_t textOffsetAt(const LineNode& n, int col, bool* inPrefix = nullptr) {
+  const std::string d = displayText(n);
+  const size_t prefix = prefixBytes(n, d);
+  const size_t b = byteAtColumn(d, col);
+  if (inPrefix) *inPrefix = b < prefix;
+  return b < prefix ? 0 : b - prefix;
+}
+
+// Display column (0-based) at which byte `off` of the node's own text stands.
+int columnOfOffset(const LineNode& n, size_t off) {
+  const std::string d = displayText(n);
+  return expandToColumn(d.c_str(), prefixBytes(n, d) + off, tabSize());
+}
+
+// First occurrence of pat in text at or after `from`. No copy of the line
+// is made: without "Match case" every byte goes through the table, the
+// pattern being upper case already.
+bool findForward(const char* text, size_t from, const std::string& pat, bool matchCase,
+                 size_t& pos) {
+  const size_t m = pat.size();
+  if (m == 0) return false;
+  // `from` may lie past the text's end (cursor right of it).
+  for (size_t i = 0; i < from; ++i)
+    if (!text[i]) return false;
+  if (matchCase) {
+    const char* hit = std::strstr(text + from, pat.c_str());
+    if (!hit) return false;
+    pos = static_cast<size_t>(hit - text);
+    return true;
+  }
+  const auto* u = reinterpret_cast<const unsigned char*>(text);
+  const auto* p = reinterpret_cast<const unsigned char*>(pat.data());
+  const unsigned char first = p[0];
+  for (size_t i = from; u[i]; ++i) {
+    if (kUpper[u[i]] != first) continue;
+    size_t k = 1;
+    // A NUL in the text never equals a pattern byte, so this stops there.
+    while (k < m && kUpper[u[i + k]] == p[k]) ++k;
+    if (k == m) {
+      pos = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Last occurrence of pat that ends at or before `limit`.
+bool findBackward(const char* text, size_t limit, const std::string& pat, bool matchCase,
+                  size_t& pos) {
+  const size_t m = pat.size();
+  if (m == 0) return false;
+  const size_t len = std::strlen(text);
+  limit = std::min(limit, len);
+  if (limit < m) return false;
+  const auto* u = reinterpret_cast<const unsigned char*>(text);
+  const auto* p = reinterpret_cast<const unsigned char*>(pat.data());
+  for (size_t i = limit - m + 1; i-- > 0;) {
+    size_t k = 0;
+    if (matchCase)
+      while (k < m && u[i + k] == p[k]) ++k;
+    else
+      while (k < m && kUpper[u[i + k]] == p[k]) ++k;
+    if (k == m) {
+      pos = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The next line of the walk downward: into the contents of a closed fold,
+// past a filed fold's listing.
+LineNode* downFrom(const LineNode* n) {
+  if (n->kind == ClosedFold) return n->inner ? n->inner : n->partner;
+  return n->next;
+}
+
+// The next line of the walk upward: a closed fold that ends just above is
+// searched from its last line up.
+LineNode* upFrom(const TStdioWindow& w, const LineNode* n) {
+  if (n == viewFirst(w)) return nullptr;
+  LineNode* p = n->prev;
+  if (!p || p == w.levelTop) return nullptr;
+  if (p->kind == ClosedFold && p->partner && p->partner->next == n) {
+    // An empty fold has nothing between its lines.
+    if (!p->inner) return p;
+    return p->partner;
+  }
+  return p;
+}
+
+// The folds of the view that enclose target, innermost first, found by
+// walking up from it: a fold passed on the way that does not hold the line
+// is stepped over as a whole.
+std::vector<LineNode*> enclosingFolds(const TStdioWindow& w, LineNode* target) {
+  std::vector<LineNode*> path;
+  const LineNode* first = viewFirst(w);
+  for (LineNode* n = target; n && n != first;) {
+    LineNode* p = n->prev;
+    if (!p || p == w.levelTop) break;
+    if (p->kind == FoldEnd && p->partner && p->partner->kind == OpenFold) {
+      n = p->partner;  // an open fold above, beside the line
+      continue;
+    }
+    if (p->kind == ClosedFold && p->partner && p->partner->next == n) {
+      n = p;  // a closed fold above, beside the line
+      continue;
+    }
+    if (p->kind == ClosedFold || p->kind == OpenFold) path.push_back(p);
+    n = p;
+  }
+  return path;
+}
+
+// The match becomes visible: the folds around it open, every other open
+// fold of the view closes.
+void revealMatch(TStdioWindow& w, LineNode* target) {
+  std::vector<LineNode*> path = enclosingFolds(w, target);
+  for (LineNode* p = viewFirst(w); p; p = p->next) {
+    if (p->kind == OpenFold && std::find(path.begin(), path.end(), p) == path.end()) {
+      close(p);
+      w.computeRows(p);
+    }
+    if (p == w.levelBottom) break;
+  }
+  for (auto it = path.rbegin(); it != path.rend(); ++it)
+    if ((*it)->kind == ClosedFold) openFoldInPlace(w, *it);
+}
+
+// The screen row of the line's first piece (it may lie above the window
+// in wrap mode); false when the line is not on screen.
+bool rowShowing(const TStdioWindow& w, const LineNode* n, int& row) {
+  for (int r = 1; r <= w.screenRows; ++r) {
+    const ScreenRow s = w.shownAt(r);
+    if (s.line == n) {
+      row = r - s.subRow;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The cursor to display column col of the current line, the match of
+// `length` columns in sight: with wrapped lines on its piece, else the
+// window scrolled sideways in steps of 10.
+void placeColumn(TStdioWindow& w, int col, int length) {
+  const int width = w.textWidth();
+  w.textColumn = col + 1;
+  if (w.wrapMode) {
+    w.leftColumn = 0;
+    const int rows = std::max<int32_t>(1, w.currentLine->rows);
+    w.curSubRow = std::min(col / width, rows - 1);
+    w.cursorCol = col;
+    return;
+  }
+  w.curSubRow = 0;
+  int left = std::max(0, w.leftColumn);
+  while (col < left) left = std::max(0, left - 10);
+  while (col >= left + width) left += 10;
+  while (col + length > left + width && left + 10 <= col) left += 10;
+  w.leftColumn = left;
+  w.cursorCol = col - left;
+}
+
+// Searches the view of w from `start`, the cursor standing at byte `at` of
+// its own text (forward a match begins there or later, backward it ends
+// there or before). On a match the cursor goes to it.
+bool findFrom(TStdioWindow& w, LineNode* start, size_t at, bool editableOnly) {
+  SearchState& st = searchState();
+  st.found = false;
+  const std::string& pat = st.pattern;
+  if (pat.empty() || !start || !w.levelTop) return false;
+  LineNode* hit = nullptr;
+  size_t pos = 0;
+  if (!st.backward) {
+    size_t from = at;
+    for (LineNode* n = start; n; n = downFrom(n)) {
+      const char* t = ownText(n);
+      if (t && (!editableOnly || replaceable(n)) && findForward(t, from, pat, st.matchCase, pos)) {
+        hit = n;
+        break;
+      }
+      from = 0;
+      if (n == w.levelBottom) break;
+    }
+  } else {
+    size_t limit = at;
+    for (LineNode* n = start; n; n = upFrom(w, n)) {
+      const char* t = ownText(n);
+      if (t && (!editableOnly || replaceable(n)) && findBackward(t, limit, pat, st.matchCase, pos)) {
+        hit = n;
+        break;
+      }
+      limit = SIZE_MAX;
+    }
+  }
+  if (!hit) return false;
+
+  int row = 0;
+  const bool shown = rowShowing(w, hit, row);
+  revealMatch(w, hit);
+  w.currentLine = hit;
+  const int col = columnOfOffset(*hit, pos);
+  placeColumn(w, col, columnOfOffset(*hit, pos + pat.size()) - col);
+  if (w.wrapMode) row += w.curSubRow;
+  PlaceCursor(w, shown && row >= 1 ? row : 2);
+  st.found = true;
+  st.matchLine = hit;
+  st.matchOffset = pos;
+  st.matchLength = pat.size();
+  return true;
+}
+
+// A window other than the one the command came from is left and entered
+// through its own hooks, so that its edit buffer follows its cursor line.
+void leaveOther(TStdioWindow& w, const TStdioWindow& origin) {
+  if (&w != &origin && w.hooks.leaveLine) w.hooks.leaveLine(w);
+}
+void enterOther(TStdioWindow& w, const TStdioWindow& origin) {
+  if (&w != &origin && w.hooks.enterLine) w.hooks.enterLine(w);
+}
+
+// Searches a window that the search went on into: its whole view, from its
+// first line (from its end backward).
+bool findInNext(TStdioWindow& w, const TStdioWindow& origin, bool editableOnly) {
+  leaveOther(w, origin);
+  const bool backward = searchState().backward;
+  LineNode* start = backward ? w.levelBottom : viewFirst(w);
+  const bool f = findFrom(w, start, backward ? SIZE_MAX : 0, editableOnly);
+  enterOther(w, origin);
+  return f;
+}
+
+TStdioWindow* windowAfter(const TStdioWindow& w, const std::vector<TStdioWindow*>& windows) {
+  auto it = std::find(windows.begin(), windows.end(), &w);
+  if (it == windows.end()) return nullptr;
+  for (++it; it != windows.end(); ++it)
+    if (*it) return *it;
+  return nullptr;
+}
+
+std::string nameOf(const TStdioWindow& w) { return w.title.empty() ? w.fileName : w.title; }
+
+// "%s not found" on the status line; then either the question whether to
+// go on in the next window (returned when the answer is Yes) or the
+// warning box.
+TStdioWindow* notFound(TStdioWindow& w, const std::string& text,
+                       const std::vector<TStdioWindow*>& windows) {
+  const std::string msg = text + " not found";
+  w.host.statusMessage(msg);
+  TStdioWindow* next = searchState().allFiles ? windowAfter(w, windows) : nullptr;
+  if (next) {
+    const std::string q = msg + "\n Go to the next file '" + nameOf(*next) + "' ?";
+    if (w.host.messageBox(q, "Plicato", MbButtons::YesNo, MbIcon::Question) == MbResult::Yes)
+      return next;
+    return nullptr;
+  }
+  w.host.messageBox(msg, "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+  return nullptr;
+}
+
+// Offset in the cursor line's own text where the cursor stands; 0 in the
+// indentation or marker.
+size_t cursorOffset(const TStdioWindow& w) {
+  return textOffsetAt(*w.currentLine, std::max(0, w.textColumn - 1));
+}
+
+// The window the command ended in is not the one it started in.
+void ended(TStdioWindow* last, const TStdioWindow& origin) {
+  SearchState& st = searchState();
+  if (last && last != &origin && st.activate) st.activate(*last);
+}
+
+// The search of commands 301 and 302, from display column `column` of the
+// cursor line, going on into the next windows and asking at each match in
+// the mode "Prompt for Next".
+void runSearch(TStdioWindow& origin, const std::vector<TStdioWindow*>& windows, size_t at) {
+  SearchState& st = searchState();
+  TStdioWindow* cur = &origin;
+  TStdioWindow* last = nullptr;  // the window of the last match
+  bool found = origin.currentLine && findFrom(origin, origin.currentLine, at, false);
+  for (;;) {
+    if (!found) {
+      TStdioWindow* next = notFound(*cur, st.pattern, windows);
+      if (!next) break;
+      cur = next;
+      found = findInNext(*cur, origin, false);
+      continue;
+    }
+    last = cur;
+    if (st.searchMode != Mode::PromptForNext) break;
+    if (cur->host.confirmAt("MY_BOX_SEAR", "Find the next match?", MbButtons::YesNoCancel,
+                            cur->cursorRow, cur->cursorCol) != MbResult::Yes)
+      break;
+    leaveOther(*cur, origin);
+    found = findFrom(*cur, st.matchLine, st.matchOffset + (st.backward ? 0 : 1), false);
+    enterOther(*cur, origin);
+  }
+  ended(last, origin);
+}
+
+void setPattern(const std::string& text, bool matchCase) {
+  SearchState& st = searchState();
+  st.pattern = matchCase ? text : upperText(text);
+  st.matchCase = matchCase;
+}
+
+}  // namespace
+
+unsigned char upperByte(unsigned char c) { return kUpper[c]; }
+
+std::string upperText(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = static_cast<char>(kUpper[static_cast<unsigned char>(c)]);
+  return out;
+}
+
+SearchState& searchState() {
+  static SearchState state;
+  return state;
+}
+
+bool FindNext(TStdioWindow& w, int column) {
+  if (!w.currentLine) {
+    searchState().found = false;
+    return false;
+  }
+  const size_t at = textOffsetAt(*w.currentLine, std::max(0, column - 1));
+  return findFrom(w, w.currentLine, at, false);
+}
+
+bool ReplaceAt(TStdioWindow& w) {
+  SearchState& st = searchState();
+  LineNode* n = w.currentLine;
+  if (!n || !replaceable(n) || !n->text || st.findText.empty()) return false;
+  if (w.browseMode) {
+    w.host.statusMessage("Plicato browse mode!");
+    return false;
+  }
+  bool inPrefix = false;
+  const size_t off = textOffsetAt(*n, std::max(0, w.textColumn - 1), &inPrefix);
+  if (inPrefix) return false;
+  const std::string& pat = st.replacePattern;
+  const size_t len = std::strlen(n->text);
+  if (off + pat.size() > len) return false;
+  for (size_t k = 0; k < pat.size(); ++k) {
+    const auto c = static_cast<unsigned char>(n->text[off + k]);
+    if ((st.replaceMatchCase ? c : kUpper[c]) != static_cast<unsigned char>(pat[k])) return false;
+  }
+  eraseAt(*n, off, pat.size());
+  insertAt(*n, off, st.replaceText.data(), st.replaceText.size());
+
+  w.modified = true;
+  const int32_t oldRows = n->rows;
+  w.computeRows(n);
+  const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);
+  n->lineState = kStateRecompute;
+  bool later = false;  // a line below changed its highlighting state
+  update(n, w.markUp, first, w.screenRows, [&](int row, LineNode* line) {
+    if (line != n && row >= 1 && row <= w.screenRows) later = true;
+  });
+  if (n->rows != oldRows || later) {
+    if (w.wrapMode) w.curSubRow = std::min(w.curSubRow, std::max<int32_t>(1, n->rows) - 1);
+    Redraw(w, std::max(1, first));
+  } else {
+    for (int r = 0; r < (w.wrapMode ? n->rows : 1); ++r)
+      if (first + r >= 1 && first + r <= w.screenRows) composeRow(w, first + r, n, r);
+  }
+  return true;
+}
+
+void searchCommand(TStdioWindow& w, const std::vector<TStdioWindow*>& windows) {
+  SearchState& st = searchState();
+  SearchRequest defaults;
+  defaults.text = st.searchText;
+  defaults.backward = st.backward;
+  defaults.mode = st.searchMode;
+  defaults.matchCase = st.searchMatchCase;
+  defaults.allFiles = st.allFiles;
+  auto r = w.host.searchDialog(defaults, false);
+  if (!r) return;
+  st.searchText = r->text;
+  st.searchMatchCase = r->matchCase;
+  st.searchMode = r->mode == Mode::ReplaceAll ? Mode::StopOnFirst : r->mode;
+  st.backward = r->backward;
+  st.allFiles = r->allFiles;
+  st.found = false;
+  if (r->text.empty()) {
+    st.pattern.clear();
+    return;
+  }
+  setPattern(r->text, r->matchCase);
+  runSearch(w, windows, w.currentLine ? cursorOffset(w) : 0);
+}
+
+void findNextCommand(TStdioWindow& w, const std::vector<TStdioWindow*>& windows) {
+  SearchState& st = searchState();
+  if (st.pattern.empty()) {
+    w.host.messageBox("No previous search!", "Plicato", MbButtons::Ok, MbIcon::Information);
+    return;
+  }
+  if (!w.currentLine) return;
+  // Forward, the match under the cursor was found already: the search goes
+  // on just behind its start (backward a match must end before the cursor).
+  size_t at = cursorOffset(w);
+  if (!st.backward && st.found && st.matchLine == w.currentLine && st.matchOffset == at) ++at;
+  runSearch(w, windows, at);
+}
+
+void replaceCommand(TStdioWindow& origin, const std::vector<TStdioWindow*>& windows) {
+  SearchState& st = searchState();
+  SearchRequest defaults;
+  defaults.text = st.findText;
+  defaults.replacement = st.replaceText;
+  defaults.backward = st.backward;
+  defaults.mode = st.replaceMode;
+  defaults.matchCase = st.replaceMatchCase;
+  defaults.allFiles = st.allFiles;
+  auto r = origin.host.searchDialog(defaults, true);
+  if (!r) return;
+  st.findText = r->text;
+  st.replaceText = r->replacement;
+  st.replaceMatchCase = r->matchCase;
+  st.replaceMode = r->mode;
+  st.backward = r->backward;
+  st.allFiles = r->allFiles;
+  st.found = false;
+  if (r->text.empty()) return;
+  st.replacePattern = r->matchCase ? r->text : upperText(r->text);
+  setPattern(r->text, r->matchCase);
+
+  TStdioWindow* cur = &origin;
+  TStdioWindow* last = nullptr;
+  bool found = origin.currentLine && findFrom(origin, origin.currentLine, cursorOffset(origin), true);
+  for (;;) {
+    if (!found) {
+      TStdioWindow* next = notFound(*cur, st.findText, windows);
+      if (!next) break;
+      cur = next;
+      found = findInNext(*cur, origin, true);
+      continue;
+    }
+    last = cur;
+    leaveOther(*cur, origin);
+    bool replaced = false;
+    bool stop = false;
+    if (st.replaceMode == Mode::PromptForNext) {
+      const MbResult a = cur->host.confirmAt("MY_BOX_REPL", "Replace this match?",
+                                             MbButtons::YesNoCancel, cur->cursorRow, cur->cursorCol);
+      if (a == MbResult::Cancel) stop = true;
+      else if (a == MbResult::Yes) replaced = ReplaceAt(*cur);
+    } else {
+      replaced = ReplaceAt(*cur);
+    }
+    if (stop || st.replaceMode == Mode::StopOnFirst) {
+      enterOther(*cur, origin);
+      break;
+    }
+    // Forward the search goes on behind the text just put in, so that a
+    // replacement holding the pattern is not found again.
+    size_t at = st.matchOffset;
+    if (!st.backward) at += replaced ? st.replaceText.size() : 1;
+    found = findFrom(*cur, st.matchLine, at, true);
+    enterOther(*cur, origin);
+  }
+  ended(last, origin);
+}
