@@ -10,6 +10,8 @@
 // messages and leave the tree as it was.
 #pragma once
 
+#include <cstddef>
+
 class TStdioWindow;
 struct LineNode;
 
@@ -81,3 +83,9 @@ bool canFoldRun(const TStdioWindow& w, LineNode* first, LineNode* end, int foldC
 // (an open header: its indent less its markerColumn; an entered fold's
 // end: its header's indent).
 int levelColumnAt(const LineNode* line);
+
+// Bytes [from, to) of line's text that the wrapped row subRow shows (a
+// tab belongs to the row where it starts); false when the line has no text
+// on screen (a fold end). from == to when the row shows none of the text.
+bool rowTextRange(const TStdioWindow& w, const LineNode* line, int subRow, std::size_t& from,
+                  std::size_t& to);
