@@ -46,6 +46,7 @@ Document* Application::makeDocument(const std::string& title, int rows, int cols
   w.screenRows = std::max(3, rows);  // set-up measures; the caller's size holds
   w.screenCols = std::max(8, cols);
   w.fitScreenBuffer();
+  installFileHooks(w);
   documents_.push_back(std::move(doc));
   return documents_.back().get();
 }

@@ -10,7 +10,10 @@
 #include "display/statusline.hpp"
 #include "display/view.hpp"
 #include "engine/filecommands.hpp"
+#include "engine/foldedit.hpp"
+#include "engine/lineunits.hpp"
 #include "engine/navigation.hpp"
+#include "engine/search.hpp"
 #include "model/linestore.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -83,7 +86,8 @@ void refreshWindow(TStdioWindow& w, EditorState& st, EditorShell& shell) {
   refreshStatus(w);
 }
 
-CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, int command) {
+CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, int command,
+                         KeyReader* reader) {
   if (command == 0) return CommandResult::Continue;
   st.lastCommand = command;
   if (w.createFoldMode && !isCreateFoldSafe(command)) {
@@ -115,16 +119,44 @@ CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, i
       if (exitSave(w)) return CommandResult::Exit;
       break;
     case cmdSaveAs:
-    case cmdSaveAs2: saveAsCommand(w); break;
+    case cmdSaveAs2:
+      saveAsCommand(w);
+      break;
     case cmdInsertFile: insertFileCommand(w); break;
     case cmdOpenAllFolds: OpenAllFolds(w); break;
     case cmdHelp: showLayoutHelp(w.host); break;
     case cmdRefresh:
       Redraw(w, 1);
       break;
-    case cmdFindNext:
-      w.host.messageBox("No previous search!", "Plicato", MbButtons::Ok, MbIcon::Information);
+    case cmdFind: searchCommand(w, shell.editorWindows()); break;
+    case cmdFindNext: findNextCommand(w, shell.editorWindows()); break;
+    case cmdReplace: replaceCommand(w, shell.editorWindows()); break;
+    case cmdDeleteLine: deleteLine(w); break;
+    case cmdRestoreLine:
+      restoreLine(
+          w,
+          [&]() {
+            if (!reader) return 0;
+            KeyValue k = reader->readWaiting();
+            return k.value;
+          },
+          [&](int value) {
+            if (reader) reader->pushBack(value, value >= kFirstCommand);
+          });
       break;
+    case cmdMoveLine: moveLine(w); break;
+    case cmdCopyLine: copyLineCommand(w); break;
+    case cmdCreateFold:
+      createFoldCommand(w);
+      w.modified = true;
+      break;
+    case cmdRemoveFold: RemoveFold(w); break;
+    case cmdAutofold: Autofold(w); break;
+    case cmdPickLine: pickLine(w); break;
+    case cmdCopyPick: copyPick(w); break;
+    case cmdPutPick: putPick(w); break;
+    case cmdLineToFoldHeader: lineToFoldHeader(w); break;
+    case cmdCommentFold: CommentFold(w); break;
     case cmdOpenFile:
     case cmdOpenFile2: shell.openFileCommand(w); break;
     case cmdGoToLine: GotoLine(w); break;
@@ -160,13 +192,17 @@ bool runDispatcher(TStdioWindow& w, EditorState& st, EditorShell& shell) {
         return w.inDispatch && w.host.waitForInput(w);
       },
       w.host);
+  reader.setBlockingWait([&]() {
+    refreshWindow(w, st, shell);
+    return w.inDispatch && w.host.waitForKey(w);
+  });
   while (w.inDispatch) {
     w.host.pumpMessages();
     if (w.currentLine && w.restoreBuffer && w.currentLine->text)
       assign(*w.restoreBuffer, w.currentLine->text);
     int command = editLine(w, st, reader);
     if (command == 0) break;
-    result = runCommand(w, st, shell, command);
+    result = runCommand(w, st, shell, command, &reader);
     if (result != CommandResult::Continue) break;
   }
   w.inDispatch = false;

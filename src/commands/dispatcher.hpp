@@ -42,7 +42,10 @@ enum class CommandResult { Continue, Exit, ExitApplication };
 // Runs one command outside the line (what the loop does with each command
 // the line editor returns). Exit: the file was saved as exit requires and
 // the window's editing has ended; the caller lets the shell destroy it.
-CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, int command);
+// reader: the window's key reader, for commands that read the next key
+// themselves (restore line); may be null.
+CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, int command,
+                         KeyReader* reader = nullptr);
 
 // Repaints the queued rows, the caret, the scroll bars and the status line.
 void refreshWindow(TStdioWindow& w, EditorState& st, EditorShell& shell);

@@ -62,3 +62,11 @@ KeyValue KeyReader::read() {
   int v = macros_.next([this] { return readRaw(); }, host_);
   return {v, v >= kFirstCommand};
 }
+
+KeyValue KeyReader::readWaiting() {
+  if (!blockingWait_) return read();
+  std::swap(wait_, blockingWait_);
+  KeyValue k = read();
+  std::swap(wait_, blockingWait_);
+  return k;
+}
