@@ -1,0 +1,390 @@
+#include "engine/search.hpp"
+
+#include "engine/enginetest.hpp"
+#include "engine/filecommands.hpp"
+#include "engine/navigation.hpp"
+#include "model/settings.hpp"
+
+namespace {
+
+// Two folds side by side, the second holding a nested one whose marker
+// stands at column 2.
+const std::vector<std::string> kFile = {
+    "int a;",       "/*{{{  first*/", "alpha",      "/*}}}*/",          "/*{{{  outer*/",
+    "x1",           "  /*{{{  inner*/", "  target y1", "  y2",           "  /*}}}*/",
+    "x2",           "/*}}}*/",        "int b;",
+};
+
+class SearchTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    searchState() = SearchState{};
+  }
+  void TearDown() override {
+    searchState() = SearchState{};
+    EngineTest::TearDown();
+  }
+
+  std::unique_ptr<TStdioWindow> file(const std::string& name, const std::vector<std::string>& v) {
+    work.write(name, lines(v));
+    return open(name);
+  }
+
+  // Sets the pattern and direction as the search dialog would.
+  static void look(const std::string& text, bool backward = false, bool matchCase = false) {
+    SearchState& st = searchState();
+    st.pattern = matchCase ? text : upperText(text);
+    st.matchCase = matchCase;
+    st.backward = backward;
+  }
+
+  // The cursor at display column col (1-based) of the line with text t.
+  void at(TStdioWindow& w, const std::string& t, int col) {
+    cursorTo(w, t);
+    w.textColumn = col;
+    w.cursorCol = col - 1;
+  }
+
+  // What the screen shows under the cursor, from the cursor on.
+  static std::string underCursor(TStdioWindow& w, size_t n) {
+    return screenText(*w.currentLine).substr(static_cast<size_t>(w.textColumn - 1), n);
+  }
+};
+
+TEST_F(SearchTest, MatchInsideClosedFoldsOpensThemAndClosesOtherOpenFolds) {
+  auto w = file("f.c", kFile);
+  LineNode* first = find(*w, "first");
+  ASSERT_TRUE(openFoldInPlace(*w, first));
+  cursorTo(*w, "int a;");
+  look("target");
+  ASSERT_TRUE(FindNext(*w, 1));
+  EXPECT_EQ(text(w->currentLine), "target y1");
+  EXPECT_EQ(first->kind, ClosedFold);
+  EXPECT_EQ(find(*w, "outer")->kind, OpenFold);
+  EXPECT_EQ(find(*w, "inner")->kind, OpenFold);
+  // "  {{{  inner" has its contents at column 2: the match at column 3.
+  EXPECT_EQ(w->textColumn, 3);
+  EXPECT_EQ(underCursor(*w, 6), "target");
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->currentLine);
+  EXPECT_TRUE(searchState().found);
+
+  // Backward to a fold above: the nested folds close again.
+  look("alpha", true);
+  ASSERT_TRUE(FindNext(*w, w->textColumn));
+  EXPECT_EQ(text(w->currentLine), "alpha");
+  EXPECT_EQ(first->kind, OpenFold);
+  EXPECT_EQ(find(*w, "outer")->kind, ClosedFold);
+  EXPECT_EQ(find(*w, "outer")->inner->next->kind, ClosedFold);  // inner closed with it
+}
+
+TEST_F(SearchTest, CursorColumnBoundsTheStartLineInBothDirections) {
+  auto w = file("c.c", {"zero abc", "one abc two abc", "three abc"});
+  // Forward from column 2 of "one...": not the "one" left of the cursor...
+  at(*w, "one abc two abc", 2);
+  look("one");
+  EXPECT_FALSE(FindNext(*w, 2));
+  EXPECT_EQ(text(w->currentLine), "one abc two abc");
+  // ...but a match at the cursor counts.
+  look("abc");
+  ASSERT_TRUE(FindNext(*w, 5));
+  EXPECT_EQ(w->textColumn, 5);
+  ASSERT_TRUE(FindNext(*w, 6));
+  EXPECT_EQ(w->textColumn, 13);
+  ASSERT_TRUE(FindNext(*w, 14));
+  EXPECT_EQ(text(w->currentLine), "three abc");
+
+  // Backward from the second "abc": the first one, never the one at the cursor.
+  at(*w, "one abc two abc", 13);
+  look("abc", true);
+  ASSERT_TRUE(FindNext(*w, 13));
+  EXPECT_EQ(text(w->currentLine), "one abc two abc");
+  EXPECT_EQ(w->textColumn, 5);
+  ASSERT_TRUE(FindNext(*w, 5));
+  EXPECT_EQ(text(w->currentLine), "zero abc");
+  EXPECT_EQ(w->textColumn, 6);
+  // A match that reaches over the cursor is not left of it.
+  at(*w, "zero abc", 7);
+  EXPECT_FALSE(FindNext(*w, 7));
+}
+
+TEST_F(SearchTest, BackwardSearchesClosedFoldsFromTheirLastLineUp) {
+  auto w = file("b.c", {"/*{{{  f*/", "hit one", "/*{{{  g*/", "hit two", "/*}}}*/", "hit three",
+                        "/*}}}*/", "end"});
+  cursorTo(*w, "end");
+  look("hit", true);
+  ASSERT_TRUE(FindNext(*w, 1));
+  EXPECT_EQ(text(w->currentLine), "hit three");
+  ASSERT_TRUE(FindNext(*w, w->textColumn));
+  EXPECT_EQ(text(w->currentLine), "hit two");
+  ASSERT_TRUE(FindNext(*w, w->textColumn));
+  EXPECT_EQ(text(w->currentLine), "hit one");
+  EXPECT_EQ(find(*w, "g")->kind, ClosedFold);
+  EXPECT_FALSE(FindNext(*w, w->textColumn));
+}
+
+TEST_F(SearchTest, MatchCaseOffFindsCapitalsAndOnDoesNot) {
+  auto w = file("k.c", {"start", "int VALUE = 1;", "value"});
+  cursorTo(*w, "start");
+  look("value");
+  ASSERT_TRUE(FindNext(*w, 1));
+  EXPECT_EQ(text(w->currentLine), "int VALUE = 1;");
+  EXPECT_EQ(w->textColumn, 5);
+
+  cursorTo(*w, "start");
+  look("value", false, true);
+  ASSERT_TRUE(FindNext(*w, 1));
+  EXPECT_EQ(text(w->currentLine), "value");
+  // Accented letters of the code page are cased too.
+  EXPECT_EQ(upperText("\xe9t\xe9"), "\xc9T\xc9");
+}
+
+TEST_F(SearchTest, MarkersAndIndentationNeverMatch) {
+  auto w = file("m.c", kFile);
+  OpenAllFolds(*w);
+  cursorTo(*w, "int a;");
+  for (const char* p : {"...", "{{{", "}}}", "  target", " y2", "F m.c"}) {
+    look(p);
+    EXPECT_FALSE(FindNext(*w, 1)) << p;
+  }
+  // The display form starts behind the marker: a header's own text matches.
+  look("inner");
+  ASSERT_TRUE(FindNext(*w, 1));
+  EXPECT_EQ(text(w->currentLine), "inner");
+  EXPECT_EQ(w->textColumn, 8);  // "  {{{  inner"
+}
+
+TEST_F(SearchTest, TabsBeforeTheMatchCountAsTheirScreenColumns) {
+  settings().tabSize = 8;
+  auto w = file("t.c", {"first", "\tx = tab;"});
+  cursorTo(*w, "first");
+  look("tab");
+  ASSERT_TRUE(FindNext(*w, 1));
+  EXPECT_EQ(w->textColumn, 13);
+  EXPECT_EQ(underCursor(*w, 3), "tab");
+  // Forward again from just after the start: the same line has no more.
+  EXPECT_FALSE(FindNext(*w, 14));
+  // A cursor inside the tab's columns stands on the tab.
+  look("x", true);
+  cursorTo(*w, "\tx = tab;");
+  EXPECT_FALSE(FindNext(*w, 5));
+  EXPECT_TRUE(FindNext(*w, 10));
+  EXPECT_EQ(w->textColumn, 9);
+}
+
+TEST_F(SearchTest, FarRightMatchScrollsSidewaysAndWrapModeTakesThePiece) {
+  std::string longLine(150, '-');
+  longLine += "needle";
+  auto w = file("r.c", {"start", longLine});
+  cursorTo(*w, "start");
+  look("needle");
+  ASSERT_TRUE(FindNext(*w, 1));
+  EXPECT_EQ(w->textColumn, 151);
+  EXPECT_EQ(w->leftColumn % 10, 0);
+  EXPECT_GE(w->cursorCol, 0);
+  EXPECT_LT(w->cursorCol + 6, w->textWidth() + 1);
+  EXPECT_EQ(w->leftColumn + w->cursorCol + 1, w->textColumn);
+
+  w->wrapMode = true;
+  w->leftColumn = 0;
+  for (LineNode* n = viewFirst(*w); n; n = n->next) {
+    w->computeRows(n);
+    if (n == w->levelBottom) break;
+  }
+  cursorTo(*w, "start");
+  ASSERT_TRUE(FindNext(*w, 1));
+  EXPECT_EQ(w->curSubRow, 150 / w->textWidth());
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->currentLine);
+  EXPECT_EQ(w->shownAt(w->cursorRow).subRow, w->curSubRow);
+}
+
+TEST_F(SearchTest, SearchCommandReportsNotFoundAndLeavesTheCursor) {
+  auto w = file("n.c", kFile);
+  cursorTo(*w, "int b;", 3);
+  LineNode* before = w->currentLine;
+  const int row = w->cursorRow;
+  host.queueAnswer("text=missing");
+  host.queueAnswer("ok");
+  searchCommand(*w, {w.get()});
+  EXPECT_EQ(w->currentLine, before);
+  EXPECT_EQ(w->cursorRow, row);
+  EXPECT_TRUE(statusSaid("MISSING not found"));
+  ASSERT_EQ(host.events().back().caption, "Plicato Warning");
+  EXPECT_EQ(host.events().back().text, "MISSING not found");
+  EXPECT_FALSE(searchState().found);
+  EXPECT_EQ(searchState().searchText, "missing");
+}
+
+TEST_F(SearchTest, FindNextRepeatsAndWithoutASearchSaysSo) {
+  auto w = file("x.c", {"a one", "b one", "c one"});
+  cursorTo(*w, "a one");
+  findNextCommand(*w, {w.get()});
+  ASSERT_EQ(host.boxTexts(), std::vector<std::string>{"No previous search!"});
+  EXPECT_EQ(host.events().back().caption, "Plicato");
+
+  host.queueAnswer("text=one;case=on");
+  searchCommand(*w, {w.get()});
+  EXPECT_EQ(text(w->currentLine), "a one");
+  findNextCommand(*w, {w.get()});
+  EXPECT_EQ(text(w->currentLine), "b one");
+  findNextCommand(*w, {w.get()});
+  EXPECT_EQ(text(w->currentLine), "c one");
+  // A cancelled dialog keeps the search; an empty text clears it.
+  host.queueAnswer("");
+  searchCommand(*w, {w.get()});
+  EXPECT_EQ(searchState().pattern, "one");
+  host.queueAnswer("text=");
+  searchCommand(*w, {w.get()});
+  host.clearEvents();
+  findNextCommand(*w, {w.get()});
+  EXPECT_EQ(host.boxTexts(), std::vector<std::string>{"No previous search!"});
+}
+
+TEST_F(SearchTest, PromptForNextAsksAtEveryMatch) {
+  auto w = file("p.c", {"start", "hit", "hit", "hit"});
+  cursorTo(*w, "start");
+  host.queueAnswer("text=hit;mode=prompt");
+  host.queueAnswer("yes");
+  host.queueAnswer("cancel");
+  searchCommand(*w, {w.get()});
+  EXPECT_EQ(w->currentLine, find(*w, "start")->next->next);
+  ASSERT_EQ(host.events().size(), 2u);
+  EXPECT_EQ(host.events()[0].caption, "MY_BOX_SEAR");
+}
+
+TEST_F(SearchTest, ReplaceAllWithTextHoldingThePatternEnds) {
+  auto w = file("o.c", {"foo", "/*{{{  fold*/", "o o", "/*}}}*/", "none", "bob"});
+  cursorTo(*w, "foo");
+  host.queueAnswer("text=o;replace=oo;mode=all;case=on");
+  host.queueAnswer("ok");
+  replaceCommand(*w, {w.get()});
+  EXPECT_TRUE(statusSaid("o not found"));
+  EXPECT_TRUE(w->modified);
+  ASSERT_TRUE(saveCommand(*w));
+  EXPECT_EQ(work.read("o.c"),
+            lines({"foooo", "/*{{{  foold*/", "oo oo", "/*}}}*/", "noone", "boob"}));
+}
+
+TEST_F(SearchTest, ReplaceChangesTheOwnTextAtTheMatchOfAnIndentedLine) {
+  auto w = file("i.c", kFile);
+  cursorTo(*w, "int a;");
+  host.queueAnswer("text=Y2;replace=z;mode=stop");
+  replaceCommand(*w, {w.get()});
+  EXPECT_EQ(text(w->currentLine), "z");
+  EXPECT_EQ(displayText(*w->currentLine), "  z");
+  ASSERT_TRUE(saveCommand(*w));
+  std::vector<std::string> want = kFile;
+  want[8] = "  z";
+  EXPECT_EQ(work.read("i.c"), lines(want));
+  // Stop on First: nothing was reported.
+  EXPECT_TRUE(host.boxTexts().empty());
+}
+
+TEST_F(SearchTest, ReplacePromptYesNoCancel) {
+  auto w = file("q.c", {"start", "ab", "ab", "ab", "ab"});
+  cursorTo(*w, "start");
+  host.queueAnswer("text=ab;replace=X;mode=prompt");
+  host.queueAnswer("yes");
+  host.queueAnswer("no");
+  host.queueAnswer("yes");
+  host.queueAnswer("cancel");
+  replaceCommand(*w, {w.get()});
+  EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F q.c", "start", "X", "ab", "X", "ab", "}}}"}));
+  for (const auto& e : host.events())
+    if (e.kind == BatchHost::Event::Kind::Box) EXPECT_EQ(e.caption, "MY_BOX_REPL");
+  // Backward, from the end: the last one first.
+  w->currentLine = w->levelBottom;
+  host.clearEvents();
+  host.queueAnswer("text=ab;replace=Y;mode=all;backward=on");
+  host.queueAnswer("ok");
+  replaceCommand(*w, {w.get()});
+  EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F q.c", "start", "X", "Y", "X", "Y", "}}}"}));
+  EXPECT_TRUE(statusSaid("ab not found"));
+}
+
+TEST_F(SearchTest, ReplaceDoesNotTouchTheFileNameLineOrABrowsedWindow) {
+  auto w = file("name.c", {"name here"});
+  cursorTo(*w, "name here");
+  w->currentLine = viewFirst(*w);  // "{{{F name.c"
+  host.queueAnswer("text=name;replace=N;mode=all");
+  host.queueAnswer("ok");
+  replaceCommand(*w, {w.get()});
+  EXPECT_EQ(text(viewFirst(*w)), "name.c");
+  EXPECT_EQ(text(find(*w, "N here")), "N here");
+
+  w->browseMode = true;
+  w->modified = false;
+  cursorTo(*w, "N here");
+  host.queueAnswer("text=here;replace=there;mode=stop");
+  replaceCommand(*w, {w.get()});
+  EXPECT_EQ(text(w->currentLine), "N here");
+  EXPECT_FALSE(w->modified);
+}
+
+TEST_F(SearchTest, AllOpenedFilesGoesOnInTheNextWindow) {
+  auto a = file("a.c", {"nothing", "here"});
+  auto b = file("b.c", {"first", "/*{{{  f*/", "the word", "/*}}}*/"});
+  auto c = file("c.c", {"word"});
+  std::vector<TStdioWindow*> all{a.get(), b.get(), c.get()};
+  TStdioWindow* activated = nullptr;
+  searchState().activate = [&](TStdioWindow& w) { activated = &w; };
+  int entered = 0;
+  b->hooks.enterLine = [&](TStdioWindow&) { ++entered; };
+
+  cursorTo(*a, "nothing");
+  host.queueAnswer("text=word;allfiles=on");
+  host.queueAnswer("yes");
+  searchCommand(*a, all);
+  ASSERT_GE(host.boxTexts().size(), 1u);
+  EXPECT_EQ(host.boxTexts()[0], "WORD not found\n Go to the next file '" + work.file("b.c") + "' ?");
+  EXPECT_EQ(activated, b.get());
+  EXPECT_EQ(text(b->currentLine), "the word");
+  EXPECT_EQ(find(*b, "f")->kind, OpenFold);
+  EXPECT_EQ(b->textColumn, 5);
+  EXPECT_GE(entered, 1);
+  EXPECT_EQ(text(a->currentLine), "nothing");
+
+  // Answered No, the search ends where it was; the last window asks nothing.
+  activated = nullptr;
+  host.clearEvents();
+  host.queueAnswer("no");
+  findNextCommand(*b, all);
+  EXPECT_EQ(activated, nullptr);
+  EXPECT_EQ(text(b->currentLine), "the word");
+  host.clearEvents();
+  host.queueAnswer("ok");
+  findNextCommand(*c, all);  // c's cursor is on "word" at column 1: found again
+  findNextCommand(*c, all);
+  EXPECT_EQ(host.boxTexts().back(), "WORD not found");
+  EXPECT_EQ(host.events().back().caption, "Plicato Warning");
+}
+
+TEST_F(SearchTest, ReplaceGoesOnIntoTheNextWindowAndMarksItModified) {
+  auto a = file("a.c", {"x = 1;"});
+  auto b = file("b.c", {"x = 2;", "x = 3;"});
+  std::vector<TStdioWindow*> all{a.get(), b.get()};
+  cursorTo(*a, "x = 1;");
+  host.queueAnswer("text=x;replace=y;mode=all;allfiles=on");
+  host.queueAnswer("yes");
+  host.queueAnswer("ok");
+  replaceCommand(*a, all);
+  EXPECT_EQ(text(find(*a, "y = 1;")), "y = 1;");
+  EXPECT_NE(find(*b, "y = 2;"), nullptr);
+  EXPECT_NE(find(*b, "y = 3;"), nullptr);
+  EXPECT_TRUE(a->modified);
+  EXPECT_TRUE(b->modified);
+}
+
+TEST_F(SearchTest, ReplaceRecomputesRowsAndHighlightingState) {
+  auto w = file("h.c", {"start", "a x", "b", "c"});
+  w->wrapMode = true;
+  cursorTo(*w, "start");
+  const std::string wide(static_cast<size_t>(w->textWidth()) + 5, 'w');
+  host.queueAnswer("text=x;replace=" + wide + ";mode=stop");
+  replaceCommand(*w, {w.get()});
+  EXPECT_EQ(w->currentLine->rows, 2);
+  EXPECT_EQ(w->shownAt(w->cursorRow + 2).line, find(*w, "b"));
+  EXPECT_NE(w->currentLine->lineState, static_cast<uint32_t>(kStateRecompute));
+}
+
+}  // namespace
