@@ -94,10 +94,15 @@ bool findForward(const char* text, size_t from, const std::string& pat, bool mat
   for (size_t i = 0; i < from; ++i)
     if (!text[i]) return false;
   if (matchCase) {
-    const char* hit = std::strstr(text + from, pat.c_str());
-    if (!hit) return false;
-    pos = static_cast<size_t>(hit - text);
-    return true;
+    // Lines are short: a scan for the first byte beats strstr's set-up.
+    const char first = pat[0];
+    for (const char* p = std::strchr(text + from, first); p; p = std::strchr(p + 1, first)) {
+      if (std::strncmp(p + 1, pat.c_str() + 1, m - 1) == 0) {
+        pos = static_cast<size_t>(p - text);
+        return true;
+      }
+    }
+    return false;
   }
   const auto* u = reinterpret_cast<const unsigned char*>(text);
   const auto* p = reinterpret_cast<const unsigned char*>(pat.data());

@@ -1,0 +1,156 @@
+// Search and replace on a 1,000,000-line C file whose folds are nested
+// three deep and all closed: a forward search for a word on the last line,
+// and a replace-all of a word that stands on every 100th line.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "display/stdiowindow.hpp"
+#include "display/view.hpp"
+#include "engine/navigation.hpp"
+#include "engine/search.hpp"
+#include "model/foldreader.hpp"
+#include "platform/batchhost.hpp"
+
+namespace {
+
+constexpr size_t kLines = 1000000;
+
+// Blocks of 1000 lines, parts of 100 inside them, an inner fold in each
+// part; "replace_me" on line 50 of every hundred, the needle on the last.
+std::string makeFile(size_t n) {
+  std::string out;
+  out.reserve(n * 36);
+  for (size_t i = 0; i + 1 < n; ++i) {
+    const size_t k = i % 1000;
+    const size_t h = k % 100;
+    if (k == 0)
+      out += "/*{{{  block " + std::to_string(i / 1000) + "*/\n";
+    else if (k == 999)
+      out += "/*}}}*/\n";
+    else if (h == 1)
+      out += "/*{{{  part*/\n";
+    else if (h == 10)
+      out += "/*{{{  inner*/\n";
+    else if (h == 60 || h == 98)
+      out += "/*}}}*/\n";
+    else if (h == 50)
+      out += "  replace_me = compute(value);\n";
+    else
+      out += "  counter += value * 3; /* work */\n";
+  }
+  out += "int needle_at_the_end;\n";
+  return out;
+}
+
+struct Big {
+  BatchHost host;
+  std::unique_ptr<TStdioWindow> w;
+  std::string path;
+
+  Big() {
+    setProcessHost(&host);
+    char tmpl[] = "/tmp/plicato-bench-search-XXXXXX";
+    const int fd = mkstemp(tmpl);
+    if (fd < 0) std::abort();
+    path = tmpl;
+    const std::string text = makeFile(kLines);
+    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
+    close(fd);
+    w = std::make_unique<TStdioWindow>(host, path);
+    w->setCommentStart("/*");
+    w->setCommentEnd("*/");
+    w->setFileTypeName("C");
+    w->nameGiven = true;
+    w->pendingName = path;
+    buildFileChain(*w);
+    read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
+    finishFileChain(*w);
+    unlink(path.c_str());
+    if (w->ioStatus == 2) std::abort();
+    reset();
+  }
+
+  // Every fold closed, the cursor on the first line.
+  void reset() {
+    CloseAllFolds(*w);
+    w->currentLine = viewFirst(*w)->next;
+    w->curSubRow = 0;
+    w->leftColumn = 0;
+    w->cursorCol = 0;
+    w->textColumn = 1;
+    w->topLine = nullptr;
+    PlaceCursor(*w, 2);
+    host.clearEvents();
+  }
+};
+
+// Lines of the whole file whose text holds the word.
+size_t linesHolding(TStdioWindow& w, const char* word) {
+  size_t count = 0;
+  for (LineNode* n = w.fileTop; n; n = nextInFile(n)) {
+    if (n->kind != FoldEnd && n->text && std::strstr(n->text, word)) ++count;
+    if (n == w.fileBottom) break;
+  }
+  return count;
+}
+
+Big& big() {
+  static Big b;
+  return b;
+}
+
+void searchLastLine(benchmark::State& state, const char* answer) {
+  Big& b = big();
+  for (auto _ : state) {
+    b.host.queueAnswer(answer);
+    searchCommand(*b.w, {b.w.get()});
+    state.PauseTiming();
+    if (!searchState().found || b.w->currentLine->next != b.w->levelBottom) {
+      state.SkipWithError("the needle was not found on the last line");
+      break;
+    }
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+
+void BM_SearchLastLine(benchmark::State& state) {
+  searchLastLine(state, "text=needle_at_the_end;case=on");
+}
+BENCHMARK(BM_SearchLastLine)->Unit(benchmark::kMillisecond);
+
+void BM_SearchLastLineIgnoringCase(benchmark::State& state) {
+  searchLastLine(state, "text=NEEDLE_at_the_END;case=off");
+}
+BENCHMARK(BM_SearchLastLineIgnoringCase)->Unit(benchmark::kMillisecond);
+
+// Each round replaces the 10,000 words and the next one puts them back.
+void BM_ReplaceAllEveryHundredthLine(benchmark::State& state) {
+  Big& b = big();
+  bool forth = true;
+  for (auto _ : state) {
+    b.host.queueAnswer(forth ? "text=replace_me;replace=replaced_x;mode=all;case=on"
+                             : "text=replaced_x;replace=replace_me;mode=all;case=on");
+    b.host.queueAnswer("ok");
+    replaceCommand(*b.w, {b.w.get()});
+    state.PauseTiming();
+    if (linesHolding(*b.w, forth ? "replaced_x" : "replace_me") != kLines / 100) {
+      state.SkipWithError("the replace did not take every word");
+      break;
+    }
+    forth = !forth;
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ReplaceAllEveryHundredthLine)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
