@@ -1,0 +1,136 @@
+#include "engine/filedfolds.hpp"
+
+#include <string>
+
+#include "display/highlight.hpp"
+#include "display/stdiowindow.hpp"
+#include "display/view.hpp"
+#include "model/foldreader.hpp"
+#include "model/foldwriter.hpp"
+#include "model/linestore.hpp"
+#include "platform/host.hpp"
+
+namespace {
+
+// The title names the fold's file; blanks around it are no part of a name.
+std::string titleName(const LineNode* header) {
+  std::string t = header->text ? header->text : "";
+  const size_t a = t.find_first_not_of(" \t");
+  if (a == std::string::npos) return "";
+  const size_t b = t.find_last_not_of(" \t");
+  return t.substr(a, b - a + 1);
+}
+
+std::string shownPath(const PathProbe& probe, const std::string& name) {
+  return probe.path.empty() ? name : probe.path;
+}
+
+void repaintCursorRow(TStdioWindow& w) {
+  w.computeRows(w.currentLine);
+  w.currentLine->lineState = kStateRecompute;
+  update(w.currentLine, w.markUp);
+  composeRow(w, w.cursorRow, w.currentLine, w.curSubRow);
+  w.queueRepaint(w.cursorRow);
+}
+
+// Writes the inside of closed fold `header` to the file its end names.
+// The writer walks from a header's next to its partner, so a stand-in
+// header gives it the inside without touching the fold's links. What the
+// writer notes in the window for its own file (the file name, the backup
+// taken on the first save) stays the window's.
+bool writeInside(TStdioWindow& w, LineNode* header) {
+  LineNode standIn;
+  standIn.next = header->inner;
+  standIn.partner = header->partner;
+  const std::string fileName = w.fileName;
+  const bool backupDone = w.backupDone;
+  Save(w, header->partner, &standIn);
+  w.fileName = fileName;
+  w.backupDone = backupDone;
+  return w.ioStatus == 0;
+}
+
+void fileFold(TStdioWindow& w, LineNode* header) {
+  const std::string name = titleName(header);
+  const PathProbe probe = resolve(w, name);
+  if (!probe.usable) {
+    w.host.statusMessage("Plicato cannot open " + shownPath(probe, name));
+    return;
+  }
+  if (probe.exists &&
+      w.host.messageBox("overwrite " + probe.path, "Open", MbButtons::YesNo, MbIcon::Question) !=
+          MbResult::Yes)
+    return;
+
+  LineNode* end = header->partner;
+  const std::string oldEndText = end->text ? end->text : "";
+  assign(*end, probe.path.c_str());
+  // The lines leave memory only once they are safe in their file.
+  if (!writeInside(w, header)) {
+    assign(*end, oldEndText.c_str());
+    return;
+  }
+  for (LineNode* q = header->inner; q && q != end;) {
+    LineNode* next = q->next;
+    dispose(w, q);
+    q = next;
+  }
+  header->inner = end;
+  end->prev = header;
+  header->kind = FiledFold;
+  w.modified = true;
+  repaintCursorRow(w);
+}
+
+void unfileFold(TStdioWindow& w, LineNode* header) {
+  LineNode* end = header->partner;
+  if (header->inner == end) {
+    const std::string name = end->text ? end->text : "";
+    const PathProbe probe = resolve(w, name);
+    // A missing file would leave an empty fold that no longer names it.
+    if (!probe.exists) {
+      w.host.statusMessage("File " + shownPath(probe, name) + " not found");
+      return;
+    }
+    // The fold's lines take the window's comment convention, whatever
+    // their file declared.
+    const std::string start = w.commentStart;
+    const std::string stop = w.commentEnd;
+    read(w, end, header, end, false);
+    w.commentStart = start;
+    w.commentEnd = stop;
+    if (w.ioStatus == 2) return;
+  }
+  assign(*end, "");
+  header->kind = ClosedFold;
+  w.modified = true;
+  repaintCursorRow(w);
+}
+
+}  // namespace
+
+void fileUnfileFold(TStdioWindow& w) {
+  LineNode* h = w.currentLine;
+  if (!h || !isClosedHeader(h) || !h->partner || !hasDefaultAttributes(h)) return;
+  if (h->kind == ClosedFold)
+    fileFold(w, h);
+  else
+    unfileFold(w, h);
+}
+
+void attachFileToFold(TStdioWindow& w) {
+  LineNode* h = w.currentLine;
+  if (!h || h->kind != ClosedFold || !h->partner || !hasDefaultAttributes(h)) return;
+  if (h->inner != h->partner) return;  // a fold with contents keeps them
+  const std::string name = titleName(h);
+  const PathProbe probe = resolve(w, name);
+  if (!probe.exists || !probe.usable) {
+    w.host.statusMessage("File " + shownPath(probe, name) + " not found");
+    return;
+  }
+  assign(*h->partner, probe.path.c_str());
+  h->kind = FiledFold;
+  w.modified = true;
+  w.host.statusMessage("Attached " + probe.path);
+  repaintCursorRow(w);
+}
