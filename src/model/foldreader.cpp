@@ -255,7 +255,8 @@ bool Reader::marker(const std::string& line, const char* m, std::string_view& re
 void Reader::textLine(std::string& line) {
   int32_t& offset = w_.foldOffset;
   // Trailing blanks go; a short line is padded so the shift can be removed.
-  size_t n = lengthWithoutTrailing(line.c_str());
+  size_t n = line.size();
+  while (n > 0 && line[n - 1] == ' ') --n;
   line.resize(n);
   if (offset > 0 && line.size() < static_cast<size_t>(offset)) line.resize(offset, ' ');
 
@@ -279,9 +280,9 @@ void Reader::textLine(std::string& line) {
 
   if (fortranComment) {
     if (line.empty())
-      line = "C";
+      line.assign(1, 'C');
     else if (line[0] != 'C' && line[0] != 'c')
-      line.insert(0, " C");
+      line.insert(line.begin(), {' ', 'C'});
   }
 
   locateComment(line);
@@ -537,7 +538,7 @@ PathProbe resolve(LineStore& window, const std::string& name) {
   if (errno != ENOENT) return p;  // there, but not ours to read
   // A file that is not there is usable when its directory takes new files.
   std::string dir = dirName(p.path);
-  if (dir.empty()) dir = ".";
+  if (dir.empty()) dir.assign(1, '.');
   struct stat st;
   p.usable = ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
              ::access(dir.c_str(), W_OK | X_OK) == 0;

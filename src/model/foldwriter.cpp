@@ -75,6 +75,11 @@ class TextWriter {
     int depth = 0;
     LineNode* stop = header->partner;
     for (LineNode* p = header->next; p && p != stop;) {
+      // The texts lie far apart in memory: ask for the next ones early.
+      if (LineNode* a = isClosedHeader(p) ? p->inner : p->next) {
+        __builtin_prefetch(a->text);
+        if (LineNode* b = isClosedHeader(a) ? a->inner : a->next) __builtin_prefetch(b->text);
+      }
       compose(p, depth);
       emit(line_);
 

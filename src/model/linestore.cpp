@@ -53,7 +53,7 @@ LineStore::~LineStore() {
   }
 }
 
-LineNode* LineStore::newNode() {
+LineNode* LineStore::newNode(size_t textBytes) {
   if (slabUsed_ == kSlabNodes) {
     void* mem = ::operator new(sizeof(LineNode) * kSlabNodes, std::nothrow);
     if (!mem) return nullptr;
@@ -62,7 +62,10 @@ LineNode* LineStore::newNode() {
   }
   LineNode* n = new (&slabs_.back()[slabUsed_++]) LineNode();
   ++nodesMade_;
-  initString(*n);
+  if (textBytes < 1) textBytes = 1;
+  n->text = static_cast<char*>(TALLOC(textBytes));
+  n->text[0] = '\0';
+  n->capacity = static_cast<int32_t>(textBytes);
   return n;
 }
 
@@ -81,7 +84,8 @@ void LineStore::popBasePath() {
 LineNode* proc_new(LineStore& store) {
   LineNode* node;
   if (store.dispose_head == store.disposeTail) {
-    node = store.newNode();
+    // Made at its final size at once: one allocation per line read.
+    node = store.newNode(kNewLineBytes);
     if (!node) fatalReport(store.host, "proc_new : Not enough memory", "Plicato Error", 1);
   } else {
     // Reuse the oldest disposal. A fold leaves its contents on the list

@@ -86,8 +86,9 @@ struct LineStore {
   // Four spare nodes for buffers that other parts keep in the window.
   std::array<LineNode*, 4> buffers{};
 
-  // Nodes are made in slabs and given back to the heap only with the store.
-  LineNode* newNode();
+  // Nodes are made in slabs and given back to the heap only with the store;
+  // the text buffer starts with textBytes bytes.
+  LineNode* newNode(size_t textBytes = kNewStringCapacity);
   size_t nodesMade() const { return nodesMade_; }
 
  private:

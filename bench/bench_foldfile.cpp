@@ -1,0 +1,129 @@
+// Reading and writing the 1,000,000-line C file with nested folds.
+//
+// The file is $PLICATO_BENCH_FILE, else the build's big.c (make bench makes
+// it), else /tmp/plicato-bench-big.c, generated when missing. Besides the
+// times, the read reports the memory the process grew by against what the
+// line store itself holds (nodes and their text buffers).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "bigfile.hpp"
+#include "model/foldreader.hpp"
+#include "model/foldwriter.hpp"
+#include "model/linestore.hpp"
+#include "model/paths.hpp"
+#include "platform/batchhost.hpp"
+
+namespace {
+
+constexpr long kLines = 1000000;
+
+std::string bigFile() {
+  if (const char* e = std::getenv("PLICATO_BENCH_FILE"); e && *e) return e;
+  std::string p = "/tmp/plicato-bench-big.c";
+  if (!fileExists(p) && !bigfile::generate(p, kLines)) std::fprintf(stderr, "cannot write %s\n", p.c_str());
+  return p;
+}
+
+// A host that keeps nothing: the benchmark must not measure a growing log.
+class QuietHost : public BatchHost {
+ public:
+  void statusMessage(const std::string&) override {}
+  void addRecentFile(const std::string&) override {}
+};
+
+std::unique_ptr<LineStore> newWindow(Host& host) {
+  auto w = std::make_unique<LineStore>(host);
+  w->setCommentStart("/*");
+  w->setCommentEnd("*/");
+  w->setFileTypeName("C");
+  buildFileChain(*w);
+  return w;
+}
+
+void readInto(LineStore& w, const std::string& path) {
+  w.nameGiven = true;
+  w.pendingName = path;
+  read(w, nullptr, w.levelTop->next, w.levelBottom, true);
+  finishFileChain(w);
+}
+
+// Bytes the line store holds: every node made and every text buffer.
+double storeBytes(const LineStore& w) {
+  double bytes = static_cast<double>(w.nodesMade()) * sizeof(LineNode);
+  auto add = [&](const LineNode* n) { bytes += n->capacity; };
+  // Every node of the file: into every closed header, else along next.
+  for (const LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) add(n);
+  add(w.dispose_head);
+  for (const LineNode* b : w.buffers) add(b);
+  return bytes;
+}
+
+double residentBytes() {
+  long pages = 0, resident = 0;
+  std::FILE* f = std::fopen("/proc/self/statm", "r");
+  if (f) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
+double peakBytes() {
+  struct rusage ru;
+  getrusage(RUSAGE_SELF, &ru);
+  return static_cast<double>(ru.ru_maxrss) * 1024.0;
+}
+
+void BM_ReadFoldFile(benchmark::State& state) {
+  QuietHost host;
+  setProcessHost(&host);
+  std::string path = bigFile();
+  double store = 0, before = residentBytes(), grown = 0;
+  long nodes = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto w = newWindow(host);
+    state.ResumeTiming();
+    readInto(*w, path);
+    state.PauseTiming();
+    if (w->ioStatus != 0) state.SkipWithError("read failed");
+    store = storeBytes(*w);
+    nodes = static_cast<long>(w->nodesMade());
+    grown = peakBytes() - before;
+    w.reset();
+    state.ResumeTiming();
+  }
+  state.counters["nodes"] = static_cast<double>(nodes);
+  state.counters["storeMB"] = store / 1e6;
+  state.counters["grownMB"] = grown / 1e6;
+  state.counters["overStore%"] = store > 0 ? (grown / store - 1.0) * 100.0 : 0;
+  setProcessHost(nullptr);
+}
+BENCHMARK(BM_ReadFoldFile)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_WriteFoldFile(benchmark::State& state) {
+  QuietHost host;
+  setProcessHost(&host);
+  auto w = newWindow(host);
+  readInto(*w, bigFile());
+  std::string out = "/tmp/plicato-bench-out-" + std::to_string(getpid()) + ".c";
+  assign(*w->fileBottom, out.c_str());
+  for (auto _ : state) {
+    Save(*w, w->fileBottom, w->fileBottom->partner);
+    if (w->ioStatus != 0) state.SkipWithError("write failed");
+  }
+  ::unlink(out.c_str());
+  setProcessHost(nullptr);
+}
+BENCHMARK(BM_WriteFoldFile)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();
