@@ -2,7 +2,7 @@
 BUILD      ?= build
 CHECKBUILD ?= build-check
 JOBS       ?= $(shell nproc)
-SAMPLE     ?= resources/samples/hello.c
+SAMPLE     ?= resources/samples/sample.c
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps build run check bench fuzz clean
