@@ -9,7 +9,9 @@
 #include "display/stdiowindow.hpp"
 #include "display/statusline.hpp"
 #include "display/view.hpp"
+#include "engine/blocks.hpp"
 #include "engine/filecommands.hpp"
+#include "engine/filedfolds.hpp"
 #include "engine/foldedit.hpp"
 #include "engine/lineunits.hpp"
 #include "engine/navigation.hpp"
@@ -120,7 +122,10 @@ CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, i
       break;
     case cmdSaveAs:
     case cmdSaveAs2:
-      saveAsCommand(w);
+      if (blockSelected(w))
+        saveBlock(w);
+      else
+        saveAsCommand(w);
       break;
     case cmdInsertFile: insertFileCommand(w); break;
     case cmdOpenAllFolds: OpenAllFolds(w); break;
@@ -147,16 +152,34 @@ CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, i
     case cmdMoveLine: moveLine(w); break;
     case cmdCopyLine: copyLineCommand(w); break;
     case cmdCreateFold:
-      createFoldCommand(w);
+      if (blockSelected(w))
+        foldBlock(w);
+      else
+        createFoldCommand(w);
       w.modified = true;
       break;
     case cmdRemoveFold: RemoveFold(w); break;
+    case cmdFileUnfileFold: fileUnfileFold(w); break;
     case cmdAutofold: Autofold(w); break;
     case cmdPickLine: pickLine(w); break;
     case cmdCopyPick: copyPick(w); break;
     case cmdPutPick: putPick(w); break;
+    case cmdAttachFile: attachFileToFold(w); break;
     case cmdLineToFoldHeader: lineToFoldHeader(w); break;
     case cmdCommentFold: CommentFold(w); break;
+    case cmdMarkUp: markUp(w); break;
+    case cmdMarkDown: markDown(w); break;
+    case cmdMarkPageUp: markPageUp(w); break;
+    case cmdMarkPageDown: markPageDown(w); break;
+    case cmdCopyBlock:
+    case cmdCopyBlock2: copyBlock(w); break;
+    case cmdPasteBlock:
+    case cmdPasteBlock2: pasteBlock(w); break;
+    case cmdCutBlock:
+    case cmdCutBlock2: cutBlock(w); break;
+    case cmdDeleteRight:  // with a mark: the line editor hands the block over
+      if (blockSelected(w)) deleteBlock(w);
+      break;
     case cmdOpenFile:
     case cmdOpenFile2: shell.openFileCommand(w); break;
     case cmdGoToLine: GotoLine(w); break;
