@@ -114,15 +114,18 @@ TEST_F(FoldEditTest, TextLeftOfTheFoldColumnRefusesAShorterLinePasses) {
   EXPECT_TRUE(w->foldStartLine->mark);
 
   // A fresh try below "x": the blank line is shorter than the fold column.
-  auto v = file({"  ab", "x", "  cd", " ", "  ef", "z"}, "g.c");
+  // A fold among the lines keeps its marker where it stood on screen.
+  auto v = file({"  ab", "x", "  cd", " ", "    /*{{{  g*/", "gi", "    /*}}}*/", "  ef", "z"},
+                "g.c");
   cursorTo(*v, "  cd");
   StartFold(*v, 3);
-  down(*v, 3);
+  down(*v, 4);
   FinishFold(*v);
   LineNode* h = v->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
-  EXPECT_EQ(inner(h), (Lines{"cd", "", "ef"}));
+  EXPECT_EQ(inner(h), (Lines{"cd", "", "g", "ef"}));
   EXPECT_EQ(h->markerColumn, 2);
+  EXPECT_EQ(h->inner->next->next->markerColumn, 2);
   EXPECT_EQ(treecheck::check(*v), "");
   readsBackAsShown(*v, "g.c");
 }
@@ -270,6 +273,18 @@ TEST_F(FoldEditTest, LineToFoldHeaderTitlesTheInnermostOpenFold) {
   lineToFoldHeader(*w);
   EXPECT_FALSE(w->modified);
   EXPECT_EQ(text(f), "new title");
+}
+
+TEST_F(FoldEditTest, LineToFoldHeaderInAnEnteredFold) {
+  auto w = file({"/*{{{  old*/", "\t  fresh", "/*}}}*/"});
+  cursorTo(*w, "old");
+  EnterFold(*w);
+  ASSERT_EQ(text(w->currentLine), "\t  fresh");
+  lineToFoldHeader(*w);
+  EXPECT_EQ(text(viewFirst(*w)), "fresh");
+  EXPECT_EQ(versionText(*w), "Plicato V4.1 (fresh)");
+  ExitFold(*w);
+  EXPECT_EQ(text(w->currentLine), "fresh");
 }
 
 TEST_F(FoldEditTest, CopyLineCopiesNestedFoldsAndRefusesFiledOnes) {

@@ -73,6 +73,24 @@ TEST_F(LineUnitsTest, TwoDeletesAndTheSecondPressOfRestore) {
   EXPECT_EQ(saved(*w), "a\nb\nc\n");
 }
 
+TEST_F(LineUnitsTest, AFoldGivenToTheFreeListComesBackWhole) {
+  auto w = file({"/*{{{  f*/", "  /*{{{  g*/", "  in", "  /*}}}*/", "/*}}}*/", "a", "b"});
+  cursorTo(*w, "f");
+  const int32_t before = freeCount;
+  deleteLine(*w);
+  deleteLine(*w);  // "a": the fold goes to the free list
+  EXPECT_EQ(freeCount, before + 5);
+  restore(*w);
+  restore(*w, cmdRestoreLine);
+  EXPECT_EQ(freeCount, before);
+  LineNode* f = w->currentLine;
+  ASSERT_EQ(f->kind, ClosedFold);
+  EXPECT_EQ(text(f), "f");
+  EXPECT_EQ(view(*w), (Lines{"{{{F u.c", "...  f", "a", "b", "}}}"}));
+  EXPECT_EQ(treecheck::check(*w), "");
+  EXPECT_EQ(saved(*w), "/*{{{  f*/\n  /*{{{  g*/\n  in\n  /*}}}*/\n/*}}}*/\na\nb\n");
+}
+
 TEST_F(LineUnitsTest, RestoreWithNothingHeldSaysNothing) {
   auto w = file({"a"});
   while (w->dispose_head != w->disposeTail) proc_new(*w);  // empty the free list
