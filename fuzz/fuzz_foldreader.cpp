@@ -1,0 +1,18 @@
+// The text fold reader: any bytes as a source file, in one of several
+// comment conventions (block and line comments, Fortran, no comment signs,
+// a user's), with COMMENT folds, filed folds, attribute, file and
+// declaration lines coming from the data.
+//
+// Input: byte 0 chooses the convention, byte 1 the tab size; the rest is
+// the file.
+#include "fuzzsupport.hpp"
+#include "model/settings.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzzInit();
+  if (size < 2) return 0;
+  const WindowSpec& spec = kConventions[data[0] % kConventionCount];
+  settings().tabSize = 1 + data[1] % 20;
+  foldRoundTrip(spec, writeScratch(std::string("in") + spec.extension, data + 2, size - 2));
+  return 0;
+}

@@ -1,0 +1,242 @@
+#include "fuzzsupport.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+#include "model/atomicfile.hpp"
+#include "model/foldreader.hpp"
+#include "model/foldwriter.hpp"
+#include "model/paths.hpp"
+#include "model/settings.hpp"
+
+namespace {
+
+std::string g_scratch;
+
+std::string makeTempDir(const char* what) {
+  std::string tmpl = std::string("/tmp/plicato-fuzz-") + what + "-XXXXXX";
+  if (!::mkdtemp(tmpl.data())) {
+    std::perror("mkdtemp");
+    std::abort();
+  }
+  return tmpl;
+}
+
+}  // namespace
+
+const WindowSpec kConventions[] = {
+    {"/*", "*/", "C", ".c"},          {"//", "", "C++", ".cpp"},
+    {"--", "", "occam2", ".occ"},     {"(*", "*)", "Pascal", ".pas"},
+    {";", ";", "Modula2", ".mod"},    {"*", "", "Assembler", ".asm"},
+    {"C", "", "Fortran", ".f"},       {"tds", "", "TDS", ".tsr"},
+    {"", "", "All", ".txt"},          {"<!--", "-->", "User", ".xml"},
+};
+const size_t kConventionCount = sizeof kConventions / sizeof kConventions[0];
+
+void FuzzHost::exitProcess(int code) {
+  std::fprintf(stderr, "fuzz: the program tried to end with code %d after:\n", code);
+  for (const auto& e : events()) std::fprintf(stderr, "  [%s] %s\n", e.caption.c_str(), e.text.c_str());
+  std::abort();
+}
+
+void fuzzInit() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  // Each process gets fresh directories and removes them when it ends
+  // normally (a finding leaves them for a look).
+  static std::string config = makeTempDir("config");
+  g_scratch = makeTempDir("work");
+  setConfigDir(config);
+  std::atexit([] {
+    std::error_code ec;
+    std::filesystem::remove_all(g_scratch, ec);
+    std::filesystem::remove_all(config, ec);
+  });
+  setProgramDir(std::string(PLICATO_SOURCE_DIR) + "/resources");
+  settings() = Settings{};
+  ::unsetenv("PLICATO_WIN32S");
+  ::unsetenv("PLICATOHOME");
+}
+
+const std::string& scratchDir() {
+  fuzzInit();
+  return g_scratch;
+}
+
+std::string writeScratch(const std::string& name, const uint8_t* data, size_t size) {
+  return writeScratch(name, std::string(reinterpret_cast<const char*>(data), size));
+}
+
+std::string writeScratch(const std::string& name, const std::string& data) {
+  std::string path = scratchDir() + "/" + name;
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    std::perror(path.c_str());
+    std::abort();
+  }
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n <= 0) {
+      std::perror(path.c_str());
+      std::abort();
+    }
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return path;
+}
+
+bool readScratch(const std::string& path, std::string& out) { return readWholeFile(path, out); }
+
+ScopedHost::ScopedHost(Host& host) { setProcessHost(&host); }
+ScopedHost::~ScopedHost() { setProcessHost(nullptr); }
+
+void fuzzCheck(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "fuzz: check failed: %s\n", what);
+  std::abort();
+}
+
+namespace {
+
+struct Walker {
+  size_t limit;
+  size_t count = 0;
+  bool allowOpen = false;
+
+  void level(const LineNode* first, const LineNode* stop, int depth) {
+    std::vector<const LineNode*> open;
+    fuzzCheck(depth < 100000, "folds nest without end");
+    for (const LineNode* p = first; p != stop; p = p->next) {
+      fuzzCheck(p != nullptr, "a chain ends before its fold end");
+      fuzzCheck(++count <= limit, "a chain runs in a circle");
+      fuzzCheck(p->text != nullptr, "a line without text");
+      fuzzCheck(p->next == nullptr || p->next->prev == p, "a back link is wrong");
+      if (allowOpen && p->kind == OpenFold) {
+        open.push_back(p);
+        continue;
+      }
+      if (allowOpen && p->kind == FoldEnd) {
+        fuzzCheck(!open.empty(), "a fold end without its open header");
+        fuzzCheck(p->partner == open.back() && open.back()->partner == p, "an open fold is paired wrongly");
+        open.pop_back();
+        continue;
+      }
+      fuzzCheck(p->kind == TextLine || isClosedHeader(p), "a level holds only lines and folds");
+      if (!isClosedHeader(p)) continue;
+      const LineNode* e = p->partner;
+      fuzzCheck(e && e->kind == FoldEnd && e->partner == p, "a closed fold's end is not its partner");
+      fuzzCheck(e->next == p->next, "a fold's end does not point after the fold");
+      fuzzCheck(p->inner != nullptr, "a closed fold has no inner chain");
+      fuzzCheck(p->inner == e || p->inner->prev == p, "a fold's first line does not point back");
+      fuzzCheck(p->markerColumn >= 0, "a negative marker column");
+      level(p->inner, e, depth + 1);
+      ++count;  // the end
+    }
+    fuzzCheck(open.empty(), "an open fold has no end in its level");
+  }
+};
+
+void textOf(const LineNode* first, const LineNode* stop, int depth, std::string& out) {
+  for (const LineNode* p = first; p != stop; p = p->next) {
+    out.append(static_cast<size_t>(depth), ' ');
+    out += std::to_string(p->kind) + " " + std::to_string(p->indent);
+    if (isClosedHeader(p)) {
+      out += " m" + std::to_string(p->markerColumn) + " t" + std::to_string(p->foldType) + " c" +
+             std::to_string(p->foldContents);
+      if (p->kind == FiledFold) out += " f[" + std::string(p->partner->text) + "]";
+    }
+    out += " [" + std::string(p->text) + "]\n";
+    if (isClosedHeader(p)) textOf(p->inner, p->partner, depth + 1, out);
+  }
+}
+
+}  // namespace
+
+size_t checkTree(const LineStore& w) {
+  const LineNode* root = w.fileBottom->partner;
+  fuzzCheck(root && root->kind == FileTop && root->partner == w.fileBottom, "the root lost its end");
+  fuzzCheck(w.fileBottom->next == nullptr, "the bottom line has a successor");
+  Walker walk{w.nodesMade() + 16};
+  walk.level(root->next, w.fileBottom, 0);
+  return walk.count;
+}
+
+void checkView(const LineStore& w) {
+  const LineNode* header = w.levelTop ? w.levelTop->next : nullptr;
+  fuzzCheck(header && header->prev == w.levelTop, "the view's head link is broken");
+  fuzzCheck(header->partner == w.levelBottom && w.levelBottom->partner == header,
+            "the view's header and end are not partners");
+  Walker walk{w.nodesMade() + 16};
+  walk.allowOpen = true;
+  walk.level(header->next, w.levelBottom, 0);
+}
+
+std::string treeText(const LineStore& w) {
+  std::string out;
+  const LineNode* root = w.fileBottom->partner;
+  textOf(root->next, w.fileBottom, 0, out);
+  return out;
+}
+
+namespace {
+
+struct FoldWindow {
+  FuzzHost host;
+  LineStore w{host};
+
+  explicit FoldWindow(const WindowSpec& spec) {
+    w.setCommentStart(spec.commentStart);
+    w.setCommentEnd(spec.commentEnd);
+    w.setFileTypeName(spec.typeName);
+    buildFileChain(w);
+  }
+  void open(const std::string& path) {
+    w.nameGiven = true;
+    w.pendingName = path;
+    read(w, nullptr, w.levelTop->next, w.levelBottom, true);
+    finishFileChain(w);
+  }
+  void save() { Save(w, w.fileBottom, w.fileBottom->partner); }
+};
+
+}  // namespace
+
+void foldRoundTrip(const WindowSpec& spec, const std::string& path) {
+  FoldWindow first(spec);
+  ScopedHost scope(first.host);
+  first.open(path);
+  fuzzCheck(first.w.ioStatus != 2, "a readable file was not read");
+  checkTree(first.w);
+
+  first.save();
+  fuzzCheck(first.w.ioStatus == 0, "the tree could not be written");
+  std::string written;
+  fuzzCheck(readScratch(path, written), "the written file is gone");
+
+  // A declaration line may have changed the convention on the way.
+  WindowSpec again = spec;
+  again.commentStart = first.w.commentStart.c_str();
+  again.commentEnd = first.w.commentEnd.c_str();
+  FoldWindow second(again);
+  ScopedHost scope2(second.host);
+  second.open(path);
+  checkTree(second.w);
+  second.save();
+  std::string rewritten;
+  fuzzCheck(readScratch(path, rewritten), "the rewritten file is gone");
+  fuzzCheck(written == rewritten, "the writer's own file does not read back to the same file");
+}
+
+void checkFile(const WindowSpec& spec, const std::string& path) {
+  FoldWindow win(spec);
+  ScopedHost scope(win.host);
+  win.open(path);
+  checkTree(win.w);
+}
