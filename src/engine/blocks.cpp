@@ -730,20 +730,25 @@ void saveBlock(TStdioWindow& w) {
 void foldBlock(TStdioWindow& w) {
   if (!blockSelected(w) || !checkBlock(w, cmdCreateFold)) return;
   const BlockRun r = blockRun(w);
-  // The fold stands at the first line's column, or left of it where a
-  // text line of the block's outer level begins further left; blank lines
-  // do not pull it.
-  int col = displayColumn(r.first);
+  // The fold stands at the first line's column (where its text or marker
+  // begins), or left of it where a text line of the block's outer level
+  // begins further left; blank lines do not pull it.
+  auto textColumnOf = [](const LineNode* n) {
+    const char* t = n->text ? n->text : "";
+    const int lead = firstNonBlank(t) - 1;
+    return t[lead] == '\0' ? -1 : std::max(0, n->indent) + lead;
+  };
+  int col = r.first->kind == TextLine ? textColumnOf(r.first) : displayColumn(r.first);
   int nesting = 0;
   for (LineNode* n = r.first; n != r.stop; n = n->next) {
     if (nesting == 0 && n->kind == TextLine) {
-      const char* t = n->text ? n->text : "";
-      const int lead = firstNonBlank(t) - 1;
-      if (t[lead] != '\0') col = std::min(col, std::max(0, n->indent) + lead);
+      const int c = textColumnOf(n);
+      if (c >= 0 && (col < 0 || c < col)) col = c;
     }
     if (n->kind == OpenFold) ++nesting;
     if (n->kind == FoldEnd) --nesting;
   }
+  if (col < 0) col = levelColumnAt(r.first);
   nesting = 0;
   bool ok = true;
   for (LineNode* n = r.first; n != r.stop; n = n->next) {
