@@ -92,6 +92,20 @@ void paintRow(TStdioWindow& w, Canvas& dc, int row) {
   const uint32_t back =
       paintLine(dc, 0, y, text.c_str(), start, start + width, state, mode, w.markUp, record);
 
+  // The match the replace command asks about, over what was painted.
+  if (shown.line && shown.line == w.foundLine && w.foundLength > 0) {
+    const int from = std::max(w.foundColumn, start);
+    const int to = std::min(w.foundColumn + w.foundLength, start + width);
+    if (from < to) {
+      const uint32_t textColour = dc.textColour();
+      const uint32_t backColour = dc.backColour();
+      paintLine(dc, (from - start) * w.charWidth, y, text.c_str(), from, to, state,
+                kPaintSelected, w.markUp, nullptr);
+      dc.setTextColour(textColour);
+      dc.setBackColour(backColour);
+    }
+  }
+
   // The tail: the continuation mark and blanks behind the text.
   std::string tail;
   if (w.wrapMode)

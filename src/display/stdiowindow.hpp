@@ -281,6 +281,12 @@ class TStdioWindow : public LineStore {
   int32_t blockFirstSubRow = 0;
   BlockKind blockKind = BlockKind::Lines;
 
+  // The match that the replace command asks about is drawn highlighted:
+  // display columns [foundColumn, foundColumn + foundLength) of foundLine.
+  LineNode* foundLine = nullptr;
+  int32_t foundColumn = 0;
+  int32_t foundLength = 0;
+
   // Scroll bars.
   int32_t hScrollRange = 0;
   int32_t hScrollPos = 0;

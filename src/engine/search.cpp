@@ -341,6 +341,30 @@ size_t cursorOffset(const TStdioWindow& w) {
   return textOffsetAt(*w.currentLine, std::max(0, w.textColumn - 1));
 }
 
+// Rows of the cursor line repainted (queued for the widget).
+void repaintCurrent(TStdioWindow& w) {
+  LineNode* n = w.currentLine;
+  const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);
+  for (int r = 0; r < (w.wrapMode ? std::max<int32_t>(1, n->rows) : 1); ++r)
+    if (first + r >= 1 && first + r <= w.screenRows) composeRow(w, first + r, n, r);
+}
+
+// The match under the cursor drawn highlighted while the user is asked
+// about it, and drawn plainly again afterwards.
+void showFound(TStdioWindow& w, bool on) {
+  SearchState& st = searchState();
+  if (on && w.currentLine) {
+    const int col = columnOfOffset(*w.currentLine, st.matchOffset);
+    w.foundLine = w.currentLine;
+    w.foundColumn = col;
+    w.foundLength = columnOfOffset(*w.currentLine, st.matchOffset + st.matchLength) - col;
+  } else {
+    w.foundLine = nullptr;
+    w.foundLength = 0;
+  }
+  if (w.currentLine) repaintCurrent(w);
+}
+
 // The window the command ended in is not the one it started in.
 void ended(TStdioWindow* last, const TStdioWindow& origin) {
   SearchState& st = searchState();
@@ -439,8 +463,7 @@ bool ReplaceAt(TStdioWindow& w) {
     if (w.wrapMode) w.curSubRow = std::min(w.curSubRow, std::max<int32_t>(1, n->rows) - 1);
     Redraw(w, std::max(1, first));
   } else {
-    for (int r = 0; r < (w.wrapMode ? n->rows : 1); ++r)
-      if (first + r >= 1 && first + r <= w.screenRows) composeRow(w, first + r, n, r);
+    repaintCurrent(w);
   }
   return true;
 }
@@ -521,8 +544,10 @@ void replaceCommand(TStdioWindow& origin, const std::vector<TStdioWindow*>& wind
     bool replaced = false;
     bool stop = false;
     if (st.replaceMode == Mode::PromptForNext) {
+      showFound(*cur, true);
       const MbResult a = cur->host.confirmAt("MY_BOX_REPL", "Replace this match?",
                                              MbButtons::YesNoCancel, cur->cursorRow, cur->cursorCol);
+      showFound(*cur, false);
       if (a == MbResult::Cancel) stop = true;
       else if (a == MbResult::Yes) replaced = ReplaceAt(*cur);
     } else {

@@ -1,5 +1,7 @@
 #include "engine/search.hpp"
 
+#include "display/canvas.hpp"
+#include "display/paint.hpp"
 #include "engine/enginetest.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/navigation.hpp"
@@ -300,6 +302,44 @@ TEST_F(SearchTest, ReplacePromptYesNoCancel) {
   replaceCommand(*w, {w.get()});
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F q.c", "start", "X", "Y", "X", "Y", "}}}"}));
   EXPECT_TRUE(statusSaid("ab not found"));
+}
+
+// Paints the cursor row when the replace box is shown and keeps what was
+// drawn in the selection colours.
+class PaintingHost : public BatchHost {
+ public:
+  MbResult confirmAt(const std::string& dialog, const std::string& text, MbButtons buttons,
+                     int row, int col) override {
+    RunRecorder rec;
+    paintRows(*window, rec, row, row);
+    std::string selected;
+    for (const auto& r : rec.runs)
+      if (r.backColour == settings().selectedBack) selected += r.text;
+    highlighted.push_back(selected);
+    return BatchHost::confirmAt(dialog, text, buttons, row, col);
+  }
+  TStdioWindow* window = nullptr;
+  std::vector<std::string> highlighted;
+};
+
+TEST_F(SearchTest, TheMatchAskedAboutIsDrawnHighlighted) {
+  PaintingHost ph;
+  writeFile(work.file("hl.c"), lines({"start", "one two three"}));
+  TStdioWindow w(ph, work.file("hl.c"));
+  w.nameGiven = true;
+  w.pendingName = work.file("hl.c");
+  buildFileChain(w);
+  read(w, nullptr, w.levelTop->next, w.levelBottom, true);
+  finishFileChain(w);
+  PlaceCursor(w, 2);
+  ph.window = &w;
+  ph.queueAnswer("text=two;replace=2;mode=prompt");
+  ph.queueAnswer("no");
+  ph.queueAnswer("ok");
+  replaceCommand(w, {&w});
+  ASSERT_EQ(ph.highlighted.size(), 1u);
+  EXPECT_EQ(ph.highlighted[0], "two");
+  EXPECT_EQ(w.foundLine, nullptr);
 }
 
 TEST_F(SearchTest, ReplaceDoesNotTouchTheFileNameLineOrABrowsedWindow) {
