@@ -16,8 +16,10 @@ build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
+SAMPLES    ?= $(wildcard resources/samples/*)
+
 run: build
-	$(BUILD)/bin/plicato-fold tree $(SAMPLE)
+	$(BUILD)/bin/plicato $(SAMPLES)
 
 check: deps
 	cmake -S . -B $(CHECKBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLICATO_SANITIZE=ON -DPLICATO_BUILD_BENCH=OFF

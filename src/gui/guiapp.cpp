@@ -1,0 +1,368 @@
+#include "gui/guiapp.hpp"
+
+#include <QApplication>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <cstdio>
+
+#include "app/placement.hpp"
+#include "app/settingsstore.hpp"
+#include "commands/keytable.hpp"
+#include "display/stdiowindow.hpp"
+#include "gui/editorwidget.hpp"
+#include "gui/mainframe.hpp"
+#include "gui/mdichild.hpp"
+#include "gui/mdiclient.hpp"
+#include "gui/qthost.hpp"
+#include "model/filetypes.hpp"
+#include "model/paths.hpp"
+#include "model/profile.hpp"
+#include "model/settings.hpp"
+
+namespace {
+
+TScrollApp* theApp = nullptr;
+
+constexpr const char* kRecentSection = "Recent";
+
+bool isTreeOption(const std::string& a) {
+  return a.size() == 2 && (a[0] == '-' || a[0] == '/') && (a[1] == 't' || a[1] == 'T');
+}
+
+}  // namespace
+
+TScrollApp* scrollApp() { return theApp; }
+
+// --- GuiApplication --------------------------------------------------------
+
+GuiApplication::GuiApplication(QtHost& host, TScrollApp& owner) : Application(host), owner_(owner) {}
+
+void GuiApplication::openFileCommand(TStdioWindow&) { owner_.openCommand(); }
+
+void GuiApplication::exitApplication() {
+  // The window that finished is gone already; the exit runs from the event
+  // loop, not inside the dispatcher that asked for it.
+  QTimer::singleShot(0, &owner_, [o = &owner_] { o->exitCommand(); });
+}
+
+void GuiApplication::windowExited(TStdioWindow& w) {
+  Document* doc = documentOf(w);
+  if (doc && owner_.frame())
+    if (mdiMDIChild* child = owner_.frame()->client()->childOf(*doc)) child->windowGone();
+  closeDocument(w);
+  owner_.documentClosed();
+}
+
+void GuiApplication::maximizeWindow(TStdioWindow& w) {
+  Document* doc = documentOf(w);
+  mdiMDIChild* child = doc && owner_.frame() ? owner_.frame()->client()->childOf(*doc) : nullptr;
+  if (!child) return;
+  if (child->isMaximized()) child->showNormal();
+  else child->showMaximized();
+}
+
+void GuiApplication::showHideTree(TStdioWindow& w) {
+  // The tree pane itself is not there yet; the window remembers the wish,
+  // so that the reopen list keeps it.
+  if (Document* doc = documentOf(w)) doc->showTree = !doc->showTree;
+}
+
+void GuiApplication::goToTreeSelection(TStdioWindow&) {}
+
+void GuiApplication::toolbarChanged(TStdioWindow&) {
+  if (owner_.frame()) owner_.frame()->updateCommandStates();
+}
+
+std::vector<TStdioWindow*> GuiApplication::editorWindows() {
+  std::vector<TStdioWindow*> out;
+  if (!owner_.frame()) return Application::editorWindows();
+  for (mdiMDIChild* c : owner_.frame()->client()->children())
+    if (TStdioWindow* w = c->window()) out.push_back(w);
+  return out;
+}
+
+// --- command line ------------------------------------------------------------
+
+bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string* error) {
+  bool options = true;
+  bool afterFile = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (isTreeOption(a)) {
+      // Belongs to the file before it; alone it opens nothing.
+      if (afterFile) out.files.back().second = true;
+      afterFile = false;
+      continue;
+    }
+    if (options && a == "--") {
+      options = false;
+      afterFile = false;
+      continue;
+    }
+    if (options && (a == "--config" || a.rfind("--config=", 0) == 0)) {
+      if (a != "--config") {
+        out.configDir = a.substr(9);
+      } else if (i + 1 < args.size()) {
+        out.configDir = args[++i];
+      } else {
+        if (error) *error = "option '--config' needs a directory";
+        return false;
+      }
+      afterFile = false;
+      continue;
+    }
+    if (options && a.size() > 1 && a[0] == '-') {
+      if (error) *error = "unknown option '" + a + "'";
+      return false;
+    }
+    out.files.emplace_back(a, false);
+    afterFile = true;
+  }
+  return true;
+}
+
+// --- TScrollApp ----------------------------------------------------------------
+
+TScrollApp::TScrollApp(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
+  if (!host_) host_ = std::make_unique<QtHost>();
+  app_ = std::make_unique<GuiApplication>(*host_, *this);
+  theApp = this;
+  autoSave_.setInterval(60 * 1000);
+  connect(&autoSave_, &QTimer::timeout, this, [this] { autoSaveTick(); });
+}
+
+TScrollApp::~TScrollApp() {
+  autoSave_.stop();
+  // The windows still open tell the status bar they are going; the frame
+  // is gone by then.
+  host_->onStatusMessage = nullptr;
+  host_->onStatusFields = nullptr;
+  host_->onRecentFile = nullptr;
+  host_->dialogParent = nullptr;
+  frame_.reset();
+  app_.reset();
+  if (&processHost() == host_.get()) setProcessHost(nullptr);
+  if (theApp == this) theApp = nullptr;
+}
+
+void TScrollApp::start(const CommandLine& line) {
+  setProcessHost(host_.get());
+  StartOptions options;
+  options.configDir = line.configDir;
+  startCore(*host_, options);
+
+  frame_ = std::make_unique<TMyDecoratedMDIFrame>(*this);
+  TMyDecoratedMDIFrame* f = frame_.get();
+  host_->onStatusMessage = [f](const std::string& text) { f->setStatusMessage(text); };
+  host_->onStatusFields = [f](const std::array<std::string, 7>& fields) { f->setStatusFields(fields); };
+  host_->onRecentFile = [this](const std::string& path) { addRecentFile(path); };
+  host_->dialogParent = [f]() -> QWidget* { return f; };
+  loadRecentFiles();
+  f->restoreMainPlacement();
+  if (f->windowState() & Qt::WindowMaximized) f->showMaximized();
+  else f->show();
+
+  // The client's set-up: the file types, the files open at the last exit,
+  // then the command line's.
+  f->client()->setUp();
+  const std::vector<std::string> reopen = readReopenList();
+  for (size_t i = 0; i < reopen.size(); ++i) {
+    mdiMDIChild* child = openDocument(reopen[i]);
+    if (!child) continue;
+    WindowPlacement p;
+    bool tree = false, maximised = false, wrap = false;
+    const std::string name = "File" + std::to_string(i + 1) + "Placement";
+    if (!restorePlacement(*host_, name, p, &tree, &maximised, &wrap)) continue;
+    child->applyPlacement(p, maximised);
+    if (tree) child->window()->queueCommand(cmdShowHideTree);
+    if (wrap) child->window()->queueCommand(cmdWordWrap);
+  }
+  for (const auto& [path, tree] : line.files) openDocument(path, tree);
+
+  if (!settings().showToolbar) f->toolBar()->hide();
+  if (!settings().showStatusBar) f->statusBar()->hide();
+  f->updateCommandStates();
+  autoSave_.start();
+}
+
+int TScrollApp::run(const CommandLine& line) {
+  start(line);
+  const int status = QApplication::exec();
+  afterLoop();
+  return status;
+}
+
+void TScrollApp::afterLoop() {
+  autoSave_.stop();
+  if (!frame_) return;
+  settings().showToolbar = !frame_->toolBar()->isHidden();
+  settings().showStatusBar = !frame_->statusBar()->isHidden();
+  saveViewSwitches(*host_);
+}
+
+mdiMDIChild* TScrollApp::openDocument(const std::string& path, bool showTree) {
+  if (!frame_) return nullptr;
+  Document* doc = app_->openFile(path);
+  if (!doc) return nullptr;
+  mdiMDIChild* child = frame_->client()->addDocument(*doc);
+  frame_->connectChild(child);
+  if (showTree) doc->window.queueCommand(cmdShowHideTree);
+  frame_->updateCommandStates();
+  return child;
+}
+
+mdiMDIChild* TScrollApp::newDocument() {
+  if (!frame_) return nullptr;
+  Document* doc = app_->newFile();
+  if (!doc) return nullptr;
+  mdiMDIChild* child = frame_->client()->addDocument(*doc);
+  frame_->connectChild(child);
+  frame_->updateCommandStates();
+  return child;
+}
+
+void TScrollApp::openCommand() {
+  auto name = host_->openFileDialog(dialogFilter(&app_->fileTypes(), langList()), "Open");
+  if (name && !name->empty()) openDocument(*name);
+}
+
+bool TScrollApp::queryExit() {
+  if (!frame_) return true;
+  if (exitPending_) return false;
+  QList<QPointer<mdiMDIChild>> children;
+  for (mdiMDIChild* c : frame_->client()->children()) children << c;
+
+  // Each window's own question. What the reopen list needs is taken as soon
+  // as the window has answered: its editing may end before the list is
+  // written, while another window's question is on the screen.
+  std::vector<PlacedWindow> placed;
+  for (const QPointer<mdiMDIChild>& c : children) {
+    if (!c || !c->document()) continue;
+    PlacedWindow before = c->placed();
+    if (!c->document()->window.queryClose()) return false;
+    placed.push_back(c && c->document() ? c->placed() : before);
+  }
+  bool modified = false;
+  for (mdiMDIChild* c : frame_->client()->children())
+    modified = modified || (c->window() && c->window()->modified);
+  if (modified && host_->messageBox("Quit without save?", "Exit Plicato", MbButtons::YesNo,
+                                    MbIcon::Question) != MbResult::Yes)
+    return false;
+  if (!writeReopenList(*host_, placed)) return false;
+
+  // The windows end their editing now (their exit keys are queued), unless
+  // one is inside a command that waits; then the exit follows its end.
+  bool waiting = false;
+  for (const QPointer<mdiMDIChild>& c : children) {
+    if (!c || !c->document()) continue;
+    if (c->document()->window.inDispatch) {
+      waiting = true;
+      continue;
+    }
+    c->editor()->dispatch();
+  }
+  if (frame_->client()->children().isEmpty()) return true;
+  exitPending_ = waiting;
+  return false;
+}
+
+void TScrollApp::exitCommand() {
+  if (frame_) frame_->close();
+}
+
+void TScrollApp::saveAndExit() {
+  if (!frame_) return;
+  for (const QPointer<mdiMDIChild>& c : frame_->client()->children()) {
+    TStdioWindow* w = c ? c->window() : nullptr;
+    if (!w || !w->modified || w->fileName.empty() || w->inDispatch) continue;
+    w->queueCommand(cmdSave);
+    if (c) c->editor()->dispatch();
+  }
+  exitCommand();
+}
+
+void TScrollApp::documentClosed() {
+  if (!frame_) return;
+  frame_->updateCommandStates();
+  if (exitPending_ && frame_->client()->children().isEmpty()) {
+    exitPending_ = false;
+    frame_->setExitAgreed();
+    QTimer::singleShot(0, frame_.get(), [f = frame_.get()] { f->close(); });
+  }
+}
+
+// --- recent files ---------------------------------------------------------------
+
+void TScrollApp::loadRecentFiles() {
+  recent_.clear();
+  ProfileFile& ini = plicatoIni();
+  for (int n = 1; n <= kRecentFiles; ++n) {
+    const std::string path = ini.getString(kRecentSection, "File" + std::to_string(n), "");
+    if (path.empty()) break;
+    const QString p = fromLatin1(path);
+    if (!recent_.contains(p)) recent_ << p;
+  }
+  Q_EMIT recentFilesChanged();
+}
+
+void TScrollApp::saveRecentFiles() {
+  const bool ok = writeSettingsBatch(*host_, [&] {
+    ProfileFile& ini = plicatoIni();
+    for (int n = 1; n <= kRecentFiles; ++n) {
+      const std::string key = "File" + std::to_string(n);
+      if (n <= recent_.size()) ini.writeString(kRecentSection, key, toLatin1(recent_[n - 1]).value_or(""));
+      else if (ini.has(kRecentSection, key)) ini.deleteKey(kRecentSection, key);
+    }
+  });
+  (void)ok;  // a failure has been shown; the list in memory stays
+}
+
+void TScrollApp::addRecentFile(const std::string& path) {
+  if (path.empty()) return;
+  const QString p = fromLatin1(absolutePath(path));
+  recent_.removeAll(p);
+  recent_.prepend(p);
+  while (recent_.size() > kRecentFiles) recent_.removeLast();
+  saveRecentFiles();
+  Q_EMIT recentFilesChanged();
+}
+
+// --- auto-save ------------------------------------------------------------------------
+
+void TScrollApp::setAutoSaveTick(int milliseconds) {
+  autoSave_.setInterval(milliseconds);
+  minutes_ = 0;
+  if (frame_) autoSave_.start();
+}
+
+void TScrollApp::autoSaveTick() {
+  if (settings().autoSave <= 0) {
+    minutes_ = 0;
+    return;
+  }
+  if (++minutes_ < settings().autoSave) return;
+  minutes_ = 0;
+  autoSaveNow();
+}
+
+void TScrollApp::autoSaveNow() {
+  if (!frame_) return;
+  // The save command's own road: it leaves the entered folds as a save
+  // does, shows "Saving %s" and refreshes the window afterwards.
+  for (mdiMDIChild* c : frame_->client()->children()) {
+    TStdioWindow* w = c->window();
+    if (!w || !w->modified || w->fileName.empty() || w->createFoldMode) continue;
+    w->queueCommand(cmdSave);
+  }
+}
+
+// --- internal errors ---------------------------------------------------------------
+
+void internalError(const char* file, int line, int code) {
+  char text[600];
+  std::snprintf(text, sizeof text, "File: %s, Line: %d, Code: %d", file ? file : "", line, code);
+  Host& host = theApp ? static_cast<Host&>(theApp->host()) : processHost();
+  host.messageBox(text, "Plicato Error", MbButtons::Ok, MbIcon::Stop);
+  QCoreApplication::exit(1);
+}

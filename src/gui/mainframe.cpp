@@ -1,0 +1,585 @@
+#include "gui/mainframe.hpp"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include <cstdio>
+#include <functional>
+
+#include "app/placement.hpp"
+#include "commands/dispatcher.hpp"
+#include "commands/helptext.hpp"
+#include "commands/keytable.hpp"
+#include "display/stdiowindow.hpp"
+#include "engine/navigation.hpp"
+#include "gui/editorwidget.hpp"
+#include "gui/guiapp.hpp"
+#include "gui/mdichild.hpp"
+#include "gui/mdiclient.hpp"
+#include "gui/menus.hpp"
+#include "gui/qthost.hpp"
+#include "gui/toolicons.hpp"
+#include "model/linenode.hpp"
+#include "model/settings.hpp"
+
+namespace {
+
+constexpr int kMaxDroppedFiles = 10;
+
+// The commands that are not built into this program yet.
+bool notYetThere(int id) {
+  switch (id) {
+    case cmPrintScreen:
+    case cmPrinterSetup:
+    case cmPrinterFont:
+    case cmPrintBuffer:
+    case cmPrintPreview:
+    case cmCompile:
+    case cmMake:
+    case cmRun:
+    case cmArguments:
+    case cmOptions:
+      return true;
+    default:
+      return false;
+  }
+}
+
+QString withKeys(const QString& text, const std::vector<int>& commands) {
+  const QString keys = keysOfCommands(commands);
+  return keys.isEmpty() ? text : text + "\t" + keys;
+}
+
+}  // namespace
+
+TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
+    : app_(app), client_(new TDrawMDIClient(app.app(), app.host(), this)) {
+  setObjectName("TMyDecoratedMDIFrame");
+  setWindowTitle("Plicato for Windows");
+  setWindowIcon(programIcon());
+  setCentralWidget(client_);
+  setAcceptDrops(true);
+  resize(960, 700);
+
+  struct Entry {
+    int id;
+    const char* text;
+  };
+  static const Entry entries[] = {
+      {cmNew, "&New"},
+      {cmOpen, "&Open..."},
+      {cmSave, "&Save"},
+      {cmSaveAs, "Save &As..."},
+      {cmSaveAll, "Save A&ll"},
+      {cmPrintScreen, "Print Sc&reen"},
+      {cmPrintBuffer, "&Print Buffer..."},
+      {cmPrintPreview, "Print Pre&view"},
+      {cmPrinterSetup, "Printer Set&up..."},
+      {cmPrinterFont, "Printer &Font..."},
+      {cmSend, "Sen&d..."},
+      {cmSaveExit, "Save && Exi&t"},
+      {cmExit, "E&xit"},
+      {cmCompile, "&Compile"},
+      {cmMake, "&Make"},
+      {cmRun, "&Run"},
+      {cmArguments, "&Arguments..."},
+      {cmOptions, "&Options..."},
+      {cmToolBar, "&Tool Bar"},
+      {cmStatusBar, "&Status Bar"},
+      {cmCascade, "&Cascade"},
+      {cmTile, "&Tile"},
+      {cmHelpKeys, "&Keys..."},
+      {cmAbout, "&About Plicato..."},
+  };
+  for (const Entry& e : entries) makeFrameAction(e.id, e.text);
+  frameActions_[cmToolBar]->setCheckable(true);
+  frameActions_[cmStatusBar]->setCheckable(true);
+  frameActions_[cmExit]->setIcon(toolIcon("EXIT"));
+  frameActions_[cmNew]->setIcon(toolIcon("NEW"));
+  frameActions_[cmOpen]->setIcon(toolIcon("OPEN"));
+  frameActions_[cmSave]->setIcon(toolIcon("SAVE"));
+  frameActions_[cmSaveAs]->setIcon(toolIcon("SAVEAS"));
+  frameActions_[cmPrintBuffer]->setIcon(toolIcon("PRINT"));
+  frameActions_[cmHelpKeys]->setIcon(toolIcon("HELP"));
+  frameActions_[cmAbout]->setIcon(toolIcon("ABOUT"));
+
+  buildToolBar();
+  buildStatusBar();
+  buildMenus();
+
+  connect(client_, &QMdiArea::subWindowActivated, this, [this] { childActivated(); });
+  connect(&app_, &TScrollApp::recentFilesChanged, this, [this] { fillRecentFiles(); });
+  updateCommandStates();
+}
+
+TMyDecoratedMDIFrame::~TMyDecoratedMDIFrame() = default;
+
+QAction* TMyDecoratedMDIFrame::makeFrameAction(int id, const QString& text) {
+  auto* a = new QAction(text, this);
+  a->setObjectName(QString("cm%1").arg(id));
+  const std::string hint = frameHint(id);
+  if (!hint.empty()) {
+    a->setStatusTip(hintStatus(hint));
+    a->setToolTip(hintTip(hint));
+  }
+  connect(a, &QAction::triggered, this, [this, id] { runFrameCommand(id); });
+  frameActions_[id] = a;
+  return a;
+}
+
+QAction* TMyDecoratedMDIFrame::frameAction(int id) const {
+  auto it = frameActions_.find(id);
+  return it == frameActions_.end() ? nullptr : it->second;
+}
+
+QAction* TMyDecoratedMDIFrame::editorAction(int command) const {
+  auto it = editorActions_.find(command);
+  return it == editorActions_.end() ? nullptr : it->second;
+}
+
+QAction* TMyDecoratedMDIFrame::toolAction(const QString& name) const {
+  auto it = toolActions_.find(name);
+  return it == toolActions_.end() ? nullptr : it->second;
+}
+
+void TMyDecoratedMDIFrame::buildToolBar() {
+  toolBar_ = addToolBar("Tool Bar");
+  toolBar_->setObjectName("ToolBar");
+  toolBar_->setIconSize(QSize(24, 24));
+  toolBar_->setMovable(true);
+  for (const ToolButton& b : toolButtons()) {
+    if (!*b.name) {
+      toolBar_->addSeparator();
+      continue;
+    }
+    const QString name = b.name;
+    auto* a = new QAction(toolIcon(name), name, this);
+    a->setObjectName(name);
+    if (b.frameCommand) {
+      const std::string hint = frameHint(b.frameCommand);
+      a->setStatusTip(hintStatus(hint));
+      a->setToolTip(hintTip(hint));
+      const int id = b.frameCommand;
+      connect(a, &QAction::triggered, this, [this, id] { runFrameCommand(id); });
+    } else if (b.editorCommand) {
+      const int command = b.editorCommand;
+      connect(a, &QAction::triggered, this, [this, command] { runEditorCommand(command); });
+    } else {
+      a->setToolTip("Undo");
+      a->setStatusTip("Undo is not available");
+      a->setEnabled(false);
+    }
+    toolBar_->addAction(a);
+    toolActions_[name] = a;
+  }
+  connect(frameActions_[cmToolBar], &QAction::toggled, toolBar_, &QWidget::setVisible);
+  connect(toolBar_, &QToolBar::visibilityChanged, this, [this](bool) {
+    // A frame that is closing hides its bars too; only the user's choice counts.
+    if (isVisible()) frameActions_[cmToolBar]->setChecked(!toolBar_->isHidden());
+  });
+}
+
+void TMyDecoratedMDIFrame::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  QFont small = bar->font();
+  small.setPointSize(8);
+  bar->setFont(small);
+  message_ = new QLabel(bar);
+  message_->setObjectName("MessageField");
+  message_->setFont(small);
+  message_->setMinimumWidth(120);
+  bar->addWidget(message_, 1);
+  // Room for the usual texts, so the fields do not jump at every key.
+  static const char* widest[7] = {"00:00", "Column :999", "Fold:9999 of 9999",
+                                  "File:99999 of 99999", "Modula-2", "*", ""};
+  const QFontMetrics fm(small);
+  for (size_t i = 0; i < fields_.size(); ++i) {
+    auto* f = new QLabel(bar);
+    f->setObjectName(QString("StatusField%1").arg(i + 1));
+    f->setFont(small);
+    f->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    f->setAlignment(Qt::AlignCenter);
+    f->setMinimumWidth(fm.horizontalAdvance(widest[i]) + 10);
+    bar->addPermanentWidget(f);
+    fields_[i] = f;
+  }
+  connect(frameActions_[cmStatusBar], &QAction::toggled, bar, &QWidget::setVisible);
+}
+
+void TMyDecoratedMDIFrame::buildMenus() {
+  // The menus follow the table in force: "User defined" keeps the table
+  // that was there, which at start-up is the standard one.
+  const int layout = commandKeyTable() == kWindowsTable ? kLayoutWindows : kLayoutStandard;
+  menuResource_ = mainMenuResource(layout);
+  documentMenuResource_ = editorMenuResource(layout);
+
+  QMenuBar* bar = menuBar();
+  bar->clear();
+  bar->setObjectName(QString::fromStdString(menuResource_));
+  // The entries of the old menus (editor actions included) go with them.
+  for (QMenu* m : menus_) m->deleteLater();
+  menus_.clear();
+  editorActions_.clear();
+  documentMenus_.clear();
+  auto addMenu = [&](const QString& title) {
+    QMenu* m = bar->addMenu(title);
+    menus_.push_back(m);
+    return m;
+  };
+
+  // Frame entries that stand for editor commands show their keys.
+  frameActions_[cmOpen]->setText(withKeys("&Open...", {cmdOpenFile, cmdOpenFile2}));
+  frameActions_[cmSave]->setText(withKeys("&Save", {cmdSave}));
+  frameActions_[cmSaveAs]->setText(withKeys("Save &As...", {cmdSaveAs, cmdSaveAs2}));
+  frameActions_[cmHelpKeys]->setText(withKeys("&Keys...", {cmdHelp}));
+
+  fileMenu_ = addMenu("&File");
+  fileMenu_->setObjectName("FileMenu");
+  for (int id : {cmNew, cmOpen, cmSave, cmSaveAs, cmSaveAll}) fileMenu_->addAction(frameActions_[id]);
+  fileMenu_->addSeparator();
+  for (int id : {cmPrintScreen, cmPrintBuffer, cmPrintPreview, cmPrinterSetup, cmPrinterFont})
+    fileMenu_->addAction(frameActions_[id]);
+  fileMenu_->addSeparator();
+  fileMenu_->addAction(frameActions_[cmSend]);
+  recentSeparator_ = fileMenu_->addSeparator();
+  fileMenu_->addSeparator();
+  fileMenu_->addAction(frameActions_[cmSaveExit]);
+  fileMenu_->addAction(frameActions_[cmExit]);
+  fillRecentFiles();
+
+  std::function<void(QMenu*, const std::vector<EditorMenuItem>&)> fill =
+      [&](QMenu* menu, const std::vector<EditorMenuItem>& items) {
+        for (const EditorMenuItem& item : items) {
+          if (!item.subMenu.isEmpty()) {
+            fill(menu->addMenu(item.subMenu), item.items);
+          } else if (item.commands.empty()) {
+            menu->addSeparator();
+          } else {
+            const int command = item.commands.front();
+            QAction* a = menu->addAction(editorEntryText(item.commands));
+            a->setObjectName(QString("cmd%1").arg(command));
+            a->setStatusTip(capitalised(commandName(command)));
+            connect(a, &QAction::triggered, this, [this, command] { runEditorCommand(command); });
+            for (int c : item.commands) editorActions_[c] = a;
+          }
+        }
+      };
+  for (const EditorMenu& m : editorMenus()) {
+    QMenu* menu = addMenu(m.title);
+    menu->setObjectName(QString::fromStdString(documentMenuResource_));
+    fill(menu, m.items);
+    documentMenus_.push_back(menu);
+  }
+
+  QMenu* build = addMenu("Build");
+  for (int id : {cmCompile, cmMake, cmRun, cmArguments}) build->addAction(frameActions_[id]);
+
+  QMenu* options = addMenu("Options");
+  options->addAction(frameActions_[cmOptions]);
+  options->addSeparator();
+  options->addAction(frameActions_[cmToolBar]);
+  options->addAction(frameActions_[cmStatusBar]);
+
+  windowMenu_ = addMenu("Window");
+  windowMenu_->setObjectName("WindowMenu");
+  connect(windowMenu_, &QMenu::aboutToShow, this, [this] { fillWindowMenu(); });
+  fillWindowMenu();
+
+  QMenu* help = addMenu("Help");
+  help->addAction(frameActions_[cmHelpKeys]);
+  help->addAction(frameActions_[cmAbout]);
+
+  // The tool bar's editor buttons tell their keys as well.
+  for (const ToolButton& b : toolButtons()) {
+    if (!*b.name || !b.editorCommand) continue;
+    QAction* a = toolActions_[b.name];
+    const QString name = capitalised(commandName(b.editorCommand));
+    const QString keys = keysOfCommands({b.editorCommand});
+    a->setToolTip(keys.isEmpty() ? name : name + " (" + keys + ")");
+    a->setStatusTip(name);
+  }
+  updateCommandStates();
+}
+
+void TMyDecoratedMDIFrame::fillRecentFiles() {
+  if (!fileMenu_ || !recentSeparator_) return;
+  for (QAction* a : fileMenu_->actions())
+    if (a->property("recentFile").isValid()) {
+      fileMenu_->removeAction(a);
+      a->deleteLater();
+    }
+  // The entries go between the separator after "Send..." and the next one.
+  const QList<QAction*> all = fileMenu_->actions();
+  const qsizetype at = all.indexOf(recentSeparator_);
+  QAction* before = at + 1 < all.size() ? all[at + 1] : nullptr;
+  int n = 0;
+  for (const QString& path : app_.recentFiles()) {
+    ++n;
+    auto* a = new QAction(QString("&%1 %2").arg(n).arg(path), fileMenu_);
+    a->setProperty("recentFile", path);
+    a->setStatusTip("Open " + path);
+    connect(a, &QAction::triggered, this, [this, path] {
+      app_.openDocument(toLatin1(path).value_or(std::string()));
+    });
+    fileMenu_->insertAction(before, a);
+  }
+}
+
+void TMyDecoratedMDIFrame::fillWindowMenu() {
+  windowMenu_->clear();
+  windowMenu_->addAction(frameActions_[cmCascade]);
+  windowMenu_->addAction(frameActions_[cmTile]);
+  auto* maximise = windowMenu_->addAction(editorEntryText({cmdMaximizeWindow}));
+  maximise->setEnabled(activeDocument() != nullptr);
+  connect(maximise, &QAction::triggered, this, [this] { runEditorCommand(cmdMaximizeWindow); });
+  const QList<mdiMDIChild*> children = client_->children();
+  if (!children.isEmpty()) windowMenu_->addSeparator();
+  int n = 0;
+  mdiMDIChild* active = client_->activeChild();
+  for (mdiMDIChild* c : children) {
+    ++n;
+    QAction* a = windowMenu_->addAction(QString(n < 10 ? "&%1 %2" : "%1 %2").arg(n).arg(c->windowTitle()));
+    a->setCheckable(true);
+    a->setChecked(c == active);
+    QPointer<mdiMDIChild> target(c);
+    connect(a, &QAction::triggered, this, [this, target] {
+      if (target && !target->gone()) client_->setActiveSubWindow(target);
+    });
+  }
+}
+
+Document* TMyDecoratedMDIFrame::activeDocument() const {
+  mdiMDIChild* c = client_->activeChild();
+  return c ? c->document() : nullptr;
+}
+
+void TMyDecoratedMDIFrame::connectChild(mdiMDIChild* child) {
+  QPointer<mdiMDIChild> c(child);
+  connect(child->editor(), &TEditorWidget::stateChanged, this, [this, c] {
+    if (c && !c->gone()) c->updateCaption();
+    updateCommandStates();
+  });
+  child->editor()->onContextCommand = [this, c](int id) {
+    if (c && !c->gone()) runContextCommand(c, id);
+  };
+}
+
+void TMyDecoratedMDIFrame::childActivated() {
+  if (mdiMDIChild* c = client_->activeChild()) c->updateCaption();
+  updateCommandStates();
+}
+
+void TMyDecoratedMDIFrame::updateCommandStates() {
+  Document* doc = activeDocument();
+  const bool has = doc != nullptr;
+  const bool any = !client_->children().isEmpty();
+  for (auto& [id, action] : frameActions_) {
+    bool on = true;
+    if (notYetThere(id)) on = false;
+    else if (id == cmSave || id == cmSaveAs) on = has;
+    else if (id == cmSaveAll || id == cmCascade || id == cmTile) on = any;
+    else if (id == cmSend) on = has && !ownFileName(doc->window).empty();
+    action->setEnabled(on);
+  }
+  frameActions_[cmToolBar]->setChecked(!toolBar_->isHidden());
+  frameActions_[cmStatusBar]->setChecked(!statusBar()->isHidden());
+  for (auto& [command, action] : editorActions_) action->setEnabled(has);
+  for (QMenu* m : documentMenus_) m->menuAction()->setVisible(has);
+
+  const TStdioWindow* w = has ? &doc->window : nullptr;
+  const LineNode* cur = w ? w->currentLine : nullptr;
+  for (const ToolButton& b : toolButtons()) {
+    if (!*b.name) continue;
+    QAction* a = toolActions_[b.name];
+    bool on = has;
+    switch (b.editorCommand) {
+      case cmdExitFold: on = w && w->levelTop && (!atTop(*w) || inFiledFile(*w)); break;
+      case cmdEnterFold: on = cur && isClosedHeader(cur); break;
+      case cmdOpenFold: on = cur && cur->kind == ClosedFold; break;
+      case cmdCloseFold:
+      case cmdCloseAllFolds: on = w && w->canCloseAll; break;
+      case cmdOpenAllFolds: on = w && w->canOpenAll; break;
+      default:
+        if (b.frameCommand) on = frameActions_[b.frameCommand]->isEnabled();
+        else if (!b.editorCommand) on = false;  // UNDO
+        break;
+    }
+    a->setEnabled(on);
+  }
+}
+
+void TMyDecoratedMDIFrame::runFrameCommand(int id) {
+  switch (id) {
+    case cmNew: app_.newDocument(); break;
+    case cmOpen: app_.openCommand(); break;
+    case cmSave: runEditorCommand(cmdSave); break;
+    case cmSaveAs: runEditorCommand(cmdSaveAs); break;
+    case cmSaveAll:
+      for (mdiMDIChild* c : client_->children())
+        if (TStdioWindow* w = c->window(); w && w->modified) w->queueCommand(cmdSave);
+      break;
+    case cmSaveExit: app_.saveAndExit(); break;
+    case cmSend: sendMail(); break;
+    case cmCascade: client_->cascadeSubWindows(); break;
+    case cmTile: client_->tileSubWindows(); break;
+    case cmToolBar: break;    // the action's toggle shows or hides the bar
+    case cmStatusBar: break;
+    case cmHelpKeys: showLayoutHelp(app_.host()); break;
+    case cmAbout: about(); break;
+    case cmExit: app_.exitCommand(); break;
+    default: break;  // printing, building and options come with their parts
+  }
+}
+
+void TMyDecoratedMDIFrame::runEditorCommand(int command) {
+  mdiMDIChild* c = client_->activeChild();
+  if (!c || !c->window()) return;
+  c->window()->queueCommand(command);
+  c->editor()->setFocus();
+}
+
+void TMyDecoratedMDIFrame::runContextCommand(mdiMDIChild* child, int id) {
+  const int command = contextCommand(id);
+  if (!command || !child || !child->window()) return;
+  child->window()->queueCommand(command);
+}
+
+void TMyDecoratedMDIFrame::openDropped(const QStringList& files) {
+  if (files.size() > kMaxDroppedFiles) {
+    app_.host().messageBox("To many files !", "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+    return;
+  }
+  for (const QString& f : files) {
+    const std::optional<std::string> name = toLatin1(f);
+    if (!name) {
+      app_.host().messageBox("File \n" + f.toLatin1().toStdString() + "\ndoesn't exist or isn't accessible.",
+                             "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+      continue;
+    }
+    app_.openDocument(*name);
+  }
+}
+
+namespace {
+
+QStringList droppedFiles(const QMimeData* data) {
+  QStringList files;
+  if (!data || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) files << url.toLocalFile();
+  return files;
+}
+
+}  // namespace
+
+void TMyDecoratedMDIFrame::dragEnterEvent(QDragEnterEvent* e) {
+  if (!droppedFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
+  else e->ignore();
+}
+
+void TMyDecoratedMDIFrame::dragMoveEvent(QDragMoveEvent* e) {
+  if (!droppedFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
+  else e->ignore();
+}
+
+void TMyDecoratedMDIFrame::dropEvent(QDropEvent* e) {
+  const QStringList files = droppedFiles(e->mimeData());
+  if (files.isEmpty()) {
+    e->ignore();
+    return;
+  }
+  e->acceptProposedAction();
+  openDropped(files);
+}
+
+void TMyDecoratedMDIFrame::setStatusMessage(const std::string& text) {
+  if (message_) message_->setText(fromLatin1(text));
+}
+
+void TMyDecoratedMDIFrame::setStatusFields(const std::array<std::string, 7>& fields) {
+  for (size_t i = 0; i < fields.size(); ++i)
+    if (fields_[i]) fields_[i]->setText(fromLatin1(fields[i]));
+}
+
+void TMyDecoratedMDIFrame::restoreMainPlacement() {
+  WindowPlacement p;
+  if (!restorePlacement(app_.host(), "MainWindowPlacement", p)) return;
+  const int width = p.right - p.left;
+  const int height = p.bottom - p.top;
+  if (width > 100 && height > 100) setGeometry(p.left, p.top, width, height);
+  if (p.showCmd == kShowMaximised) setWindowState(windowState() | Qt::WindowMaximized);
+  placementRestored_ = true;
+}
+
+void TMyDecoratedMDIFrame::saveMainPlacement() {
+  WindowPlacement p;
+  p.showCmd = isMaximized() ? kShowMaximised : (isMinimized() ? 2u : 1u);
+  QRect r = normalGeometry();
+  if (!r.isValid() || (!isMaximized() && !isMinimized())) r = geometry();
+  p.left = r.left();
+  p.top = r.top();
+  p.right = r.left() + r.width();
+  p.bottom = r.top() + r.height();
+  storePlacement(app_.host(), "MainWindowPlacement", p, false, false);
+}
+
+void TMyDecoratedMDIFrame::closeEvent(QCloseEvent* e) {
+  if (exitAgreed_ || app_.queryExit()) {
+    exitAgreed_ = true;
+    saveMainPlacement();
+    e->accept();
+  } else {
+    e->ignore();
+  }
+}
+
+void TMyDecoratedMDIFrame::sendMail() {
+  Document* doc = activeDocument();
+  if (!doc) return;
+  const std::string file = ownFileName(doc->window);
+  if (file.empty()) return;
+  auto* mailer = new QProcess(this);
+  QtHost* host = &app_.host();
+  auto fail = [host](long code) {
+    char text[80];
+    std::snprintf(text, sizeof text, "Unable to send the message, error %ld.\n", code);
+    host->messageBox(text, "Plicato Error", MbButtons::Ok, MbIcon::Stop);
+  };
+  connect(mailer, &QProcess::finished, this, [mailer, fail](int code, QProcess::ExitStatus status) {
+    if (status != QProcess::NormalExit) fail(-1);
+    else if (code != 0) fail(code);
+    mailer->deleteLater();
+  });
+  connect(mailer, &QProcess::errorOccurred, this, [mailer, fail](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart) return;
+    fail(127);  // as the shell reports a program it cannot find
+    mailer->deleteLater();
+  });
+  mailer->start("xdg-email", {"--attach", fromLatin1(file)});
+}
+
+void TMyDecoratedMDIFrame::about() {
+  QMessageBox box(this);
+  box.setWindowTitle("About Plicato");
+  box.setIconPixmap(programIcon().pixmap(64, 64));
+  box.setText(QString("<b>Plicato V%1</b>").arg(kPlicatoVersion));
+  box.setInformativeText(
+      "A folding text editor for program sources.<br><br>"
+      "Folds are kept in the source file as comment lines with fold markers, "
+      "so the file stays valid for its compiler.");
+  box.setStandardButtons(QMessageBox::Ok);
+  if (app_.host().runDialog) app_.host().runDialog(box);
+  else box.exec();
+}

@@ -1,0 +1,112 @@
+#include "gui/mdichild.hpp"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+#include "app/application.hpp"
+#include "display/stdiowindow.hpp"
+#include "engine/navigation.hpp"
+#include "gui/editorwidget.hpp"
+#include "gui/qthost.hpp"
+
+mdiMDIChild::mdiMDIChild(Document& doc, Application& app, QtHost& host, QWidget* parent)
+    : QMdiSubWindow(parent), editor_(new TEditorWidget(doc, app, host, this)) {
+  setWidget(editor_);
+  setObjectName("mdiMDIChild");
+  updateCaption();
+}
+
+mdiMDIChild::~mdiMDIChild() = default;
+
+Document* mdiMDIChild::document() const { return gone_ ? nullptr : editor_->document(); }
+
+TStdioWindow* mdiMDIChild::window() const {
+  Document* d = document();
+  return d ? &d->window : nullptr;
+}
+
+void mdiMDIChild::updateCaption() {
+  TStdioWindow* w = window();
+  if (!w) return;
+  const QString caption = w->title.empty() ? QStringLiteral("Noname") : fromLatin1(w->title);
+  if (windowTitle() != caption) setWindowTitle(caption);
+}
+
+void mdiMDIChild::windowGone() {
+  if (gone_) return;
+  // Hidden first, while the document still exists: losing the focus
+  // reaches the editor window.
+  hide();
+  gone_ = true;
+  QCoreApplication::removePostedEvents(editor_);
+  deleteLater();
+}
+
+QRect mdiMDIChild::normalRect() const {
+  if (normal_.isValid()) return normal_;
+  return geometry();
+}
+
+PlacedWindow mdiMDIChild::placed() const {
+  PlacedWindow p;
+  Document* d = document();
+  if (!d) {
+    p.hidden = true;
+    return p;
+  }
+  const TStdioWindow& w = d->window;
+  p.hidden = isHidden();
+  p.isEditorWindow = true;
+  p.title = w.title.empty() ? "Noname" : w.title;
+  p.fileName = ownFileName(w);
+  if (p.fileName.empty()) p.fileName = w.fileName;
+  WindowPlacement wp;
+  wp.showCmd = isMaximized() ? kShowMaximised : (isMinimized() ? 2u : 1u);
+  const QRect r = normalRect();
+  wp.left = r.left();
+  wp.top = r.top();
+  wp.right = r.left() + r.width();
+  wp.bottom = r.top() + r.height();
+  p.placement = wp;
+  p.showTree = d->showTree;
+  p.wrapMode = w.wrapMode;
+  // Every window has been asked before the list is written.
+  p.mayClose = [](PlacedWindow&) { return true; };
+  return p;
+}
+
+void mdiMDIChild::applyPlacement(const WindowPlacement& placement, bool maximised) {
+  const int width = placement.right - placement.left;
+  const int height = placement.bottom - placement.top;
+  if (width > 40 && height > 40) {
+    setGeometry(placement.left, placement.top, width, height);
+    normal_ = geometry();
+  }
+  if (maximised || placement.showCmd == kShowMaximised) showMaximized();
+  else if (placement.showCmd == 2) showMinimized();
+}
+
+void mdiMDIChild::closeEvent(QCloseEvent* e) {
+  if (gone_ || !document()) {
+    e->accept();
+    return;
+  }
+  // The window decides: when it may close it queues its exit key, and the
+  // child goes away once the dispatcher has ended the editing.
+  e->ignore();
+  document()->window.queryClose();
+}
+
+void mdiMDIChild::noteNormalRect() {
+  if (isVisible() && !isMaximized() && !isMinimized()) normal_ = geometry();
+}
+
+void mdiMDIChild::moveEvent(QMoveEvent* e) {
+  QMdiSubWindow::moveEvent(e);
+  noteNormalRect();
+}
+
+void mdiMDIChild::resizeEvent(QResizeEvent* e) {
+  QMdiSubWindow::resizeEvent(e);
+  noteNormalRect();
+}

@@ -1,0 +1,51 @@
+#include "gui/mdiclient.hpp"
+
+#include <QPalette>
+
+#include "app/application.hpp"
+#include "gui/editorwidget.hpp"
+#include "gui/mdichild.hpp"
+
+TDrawMDIClient::TDrawMDIClient(Application& app, QtHost& host, QWidget* parent)
+    : QMdiArea(parent), app_(app), host_(host) {
+  setObjectName("TDrawMDIClient");
+  // The desktop's application-workspace colour behind the documents.
+  setBackground(palette().brush(QPalette::Dark));
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setActivationOrder(QMdiArea::CreationOrder);
+}
+
+void TDrawMDIClient::setUp() { app_.loadFileTypes(); }
+
+FileTypeList& TDrawMDIClient::fileTypes() { return app_.fileTypes(); }
+
+mdiMDIChild* TDrawMDIClient::addDocument(Document& doc) {
+  auto* child = new mdiMDIChild(doc, app_, host_);
+  addSubWindow(child);
+  child->show();
+  setActiveSubWindow(child);
+  child->editor()->setFocus();
+  return child;
+}
+
+QList<mdiMDIChild*> TDrawMDIClient::children() const {
+  QList<mdiMDIChild*> out;
+  for (QMdiSubWindow* s : subWindowList(QMdiArea::CreationOrder)) {
+    auto* child = qobject_cast<mdiMDIChild*>(s);
+    if (child && !child->gone() && child->document()) out << child;
+  }
+  return out;
+}
+
+mdiMDIChild* TDrawMDIClient::activeChild() const {
+  auto* child = qobject_cast<mdiMDIChild*>(currentSubWindow());
+  if (child && !child->gone() && child->document()) return child;
+  return nullptr;
+}
+
+mdiMDIChild* TDrawMDIClient::childOf(const Document& doc) const {
+  for (mdiMDIChild* c : children())
+    if (c->document() == &doc) return c;
+  return nullptr;
+}

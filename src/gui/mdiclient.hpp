@@ -1,0 +1,36 @@
+// TDrawMDIClient: the frame's client, the area that holds one MDI child per
+// open file on the application-workspace colour. Its set-up reads the
+// file-type list; the documents it shows belong to the Application.
+#pragma once
+
+#include <QList>
+#include <QMdiArea>
+#include <QPointer>
+
+class Application;
+class FileTypeList;
+class QtHost;
+class mdiMDIChild;
+struct Document;
+
+class TDrawMDIClient : public QMdiArea {
+  Q_OBJECT
+
+ public:
+  TDrawMDIClient(Application& app, QtHost& host, QWidget* parent = nullptr);
+
+  // The client's set-up: the file types from PLICATO.INI.
+  void setUp();
+  FileTypeList& fileTypes();
+
+  // A child for a document just opened, created and shown.
+  mdiMDIChild* addDocument(Document& doc);
+  // The children whose window is still there, in the order they were made.
+  QList<mdiMDIChild*> children() const;
+  mdiMDIChild* activeChild() const;
+  mdiMDIChild* childOf(const Document& doc) const;
+
+ private:
+  Application& app_;
+  QtHost& host_;
+};
