@@ -9,6 +9,7 @@
 #include "display/highlight.hpp"
 #include "display/statusline.hpp"
 #include "display/view.hpp"
+#include "display/viewmetrics.hpp"
 #include "engine/filecommands.hpp"
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
@@ -90,6 +91,7 @@ void Application::loadDocument(Document& doc) {
     assign(*w.levelBottom, "Noname");
   }
   recompute(w.fileTop, w.markUp);
+  invalidateViewMetrics(w);
   w.topLine = nullptr;
   w.cursorCol = 0;
   w.textColumn = 1;

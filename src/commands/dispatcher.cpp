@@ -9,6 +9,7 @@
 #include "display/stdiowindow.hpp"
 #include "display/statusline.hpp"
 #include "display/view.hpp"
+#include "display/viewmetrics.hpp"
 #include "engine/blocks.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/filedfolds.hpp"
@@ -62,6 +63,37 @@ void runShellCommand(TStdioWindow& w) {
   }
   auto command = w.host.prompt("INPUT", "Command", "", 63);
   if (command && !command->empty()) w.host.runDetached(*command);
+}
+
+// Whether a command may change the shape of the view (which lines it holds
+// and their rows). Only the pure moves keep the counts of the view.
+bool changesShape(int command) {
+  switch (command) {
+    case cmdCursorUp:
+    case cmdCursorDown:
+    case cmdPageUp:
+    case cmdPageDown:
+    case cmdScrollLineUp:
+    case cmdScrollLineDown:
+    case cmdTopOfFold:
+    case cmdEndOfFold:
+    case cmdFoldInfo:
+    case cmdHelp:
+    case cmdMarkUp:
+    case cmdMarkDown:
+    case cmdMarkPageUp:
+    case cmdMarkPageDown:
+    case cmdCopyBlock:
+    case cmdCopyBlock2:
+    case cmdDefineMacro:
+    case cmdCallMacro:
+    case cmdMaximizeWindow:
+    case cmdToggleTreeTracking:
+    case cmdSyncEditTree:
+      return false;
+    default:
+      return true;
+  }
 }
 
 }  // namespace
@@ -198,6 +230,7 @@ CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, i
     default:
       break;
   }
+  if (changesShape(command)) invalidateViewMetrics(w);
   if (w.tree && w.treeSync) shell.treeAfterCommand(w, command);
   return CommandResult::Continue;
 }

@@ -8,6 +8,7 @@
 #include "display/highlight.hpp"
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
+#include "display/viewmetrics.hpp"
 #include "model/linestore.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -145,6 +146,7 @@ void joinLines(TStdioWindow& w, EditorState& st, LineNode* first, LineNode* seco
   setText(first, a + b);
   LineNode* after = second->next;
   linkAfter(first, after);
+  invalidateViewMetrics(w);
   if (w.topLine == second) w.topLine = first;
   dispose(w, second);
   w.currentLine = first;
@@ -217,6 +219,7 @@ void newLine(TStdioWindow& w, EditorState& st) {
   }
   w.computeRows(n);
   update(n, w.markUp);
+  invalidateViewMetrics(w);
   w.modified = true;
   st.headerChanged = false;
   if (before) {
@@ -289,6 +292,7 @@ void lineTextChanged(TStdioWindow& w, EditorState& st) {
   LineNode* n = w.currentLine;
   const int32_t oldRows = n->rows;
   w.computeRows(n);
+  lineWidthChanged(w, *n, oldRows);
   w.modified = true;
   if (n->kind != TextLine) st.headerChanged = true;
   const int first = firstRowOfCurrent(w);

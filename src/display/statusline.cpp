@@ -6,6 +6,7 @@
 
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
+#include "display/viewmetrics.hpp"
 #include "platform/host.hpp"
 
 namespace {
@@ -29,35 +30,17 @@ void composeStatus(TStdioWindow& w) {
   w.statusText[1] = buf;
 
   // Rows of the view, the cursor's among them; what can be opened or closed.
-  int32_t total = 0;
-  int32_t at = 0;
-  bool canOpen = false;
-  bool canClose = false;
-  for (LineNode* n = viewFirst(w); n; n = n->next) {
-    if (n == w.currentLine) at = total + w.curSubRow + 1;
-    total += w.wrapMode ? std::max<int32_t>(1, n->rows) : 1;
-    if (n->kind == ClosedFold) canOpen = true;
-    if (n->kind == OpenFold) canClose = true;
-    if (n == w.levelBottom) break;
-  }
-  w.canOpenAll = canOpen;
-  w.canCloseAll = canClose;
-  std::snprintf(buf, sizeof buf, "Fold:%d of %d", at, total);
+  // "File" counts the file's chain, in which entered folds are spliced like
+  // open ones: the view is one stretch of it.
+  ViewMetrics& m = viewMetrics(w);
+  const ViewMetrics::Place at = locateInView(w, m.cursor, w.currentLine);
+  w.canOpenAll = m.canOpen;
+  w.canCloseAll = m.canClose;
+  const bool inView = at.line != nullptr;
+  std::snprintf(buf, sizeof buf, "Fold:%d of %d", inView ? at.rows + w.curSubRow + 1 : 0, m.rows);
   w.statusText[2] = buf;
-
-  // The whole file in order: entered folds are spliced into the chain like
-  // open ones and closed folds are walked into, so one walk from the file's
-  // top header to its end sentinel passes every line once.
-  int32_t fileLines = 0;
-  int32_t fileAt = 0;
-  if (w.fileTop) {
-    for (LineNode* n = w.fileTop->next; n; n = nextInFile(n)) {
-      ++fileLines;
-      if (n == w.currentLine) fileAt = fileLines;
-      if (n == w.fileBottom) break;
-    }
-  }
-  std::snprintf(buf, sizeof buf, "File:%d of %d", fileAt, fileLines);
+  std::snprintf(buf, sizeof buf, "File:%d of %d", inView ? m.viewStart + at.nodes : 0,
+                m.chainLength);
   w.statusText[3] = buf;
 
   if (w.fileTypeName == "User") {

@@ -354,11 +354,7 @@ void TStdioWindow::updateScrollBars() {
     hScrollPos = 0;
     hScrollShown = false;
   } else {
-    size_t longest = 0;
-    for (LineNode* n = viewFirst(*this); n; n = n->next) {
-      longest = std::max(longest, screenLength(*n));
-      if (n == levelBottom) break;
-    }
+    const size_t longest = ::viewMetrics(*this).longest;
     const int range = static_cast<int>(longest) - (screenCols - 2) / 2;
     hScrollRange = std::max(0, range);
     hScrollPos = leftColumn;
@@ -366,11 +362,12 @@ void TStdioWindow::updateScrollBars() {
   }
   screenSizeFromClient();
 
-  const int32_t rows = viewRows(*this);
+  ViewMetrics& m = ::viewMetrics(*this);
+  const int32_t rows = m.rows;
   const bool wanted = rows > screenRows;
   if (wanted) {
     vScrollRange = rows - screenRows;
-    vScrollPos = std::max(0, rowsBefore(*this, ViewPos{topLine, topSubRow}));
+    vScrollPos = std::max(0, locateInView(*this, m.top, topLine).rows + topSubRow);
   } else {
     vScrollRange = 0;
     vScrollPos = 0;

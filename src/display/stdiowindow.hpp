@@ -19,6 +19,7 @@
 #include "display/keybuffer.hpp"
 #include "display/keytranslate.hpp"
 #include "display/scrbuffer.hpp"
+#include "display/viewmetrics.hpp"
 #include "model/linestore.hpp"
 
 // Private window messages.
@@ -294,6 +295,9 @@ class TStdioWindow : public LineStore {
   int32_t vScrollPos = 0;
   bool hScrollShown = true;
   bool vScrollShown = false;
+
+  // Counts over the view for the status line and the scroll bars.
+  ViewMetrics viewMetrics;
 
   // The seven status-line fields of this window.
   std::array<std::string, 7> statusText;

@@ -264,7 +264,7 @@ TEST_F(ViewTest, StatusFields) {
   EXPECT_EQ(f[0][2], ':');
   EXPECT_EQ(f[1], "Column :5");
   EXPECT_EQ(f[2], "Fold:6 of 6");
-  EXPECT_EQ(f[3], "File:8 of 8");  // the fold's two inner nodes count in the file
+  EXPECT_EQ(f[3], "File:6 of 6");  // the file's chain: a closed fold is one line of it
   EXPECT_EQ(f[4], "C");
   EXPECT_EQ(f[5], "*");
   EXPECT_EQ(f[6], "kept");

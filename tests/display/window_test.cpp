@@ -351,6 +351,7 @@ TEST_F(WindowTest, ScrollBarsFollowTheView) {
   EXPECT_EQ(w->vScrollRange, 42 - 26);
   EXPECT_EQ(w->screenCols, 80);
   assign(*nth(*w, 3), std::string(100, 'x').c_str());
+  invalidateViewMetrics(*w);  // changed behind the editor's back
   w->updateScrollBars();
   EXPECT_EQ(w->hScrollRange, 100 - 39);
   EXPECT_EQ(w->screenRows, 25);

@@ -1,0 +1,49 @@
+// What the status line and the scroll bars count over the whole view (its
+// rows, its longest line, the cursor's place in it and in the file), kept
+// between commands so that typing into a million-line view does not walk
+// it at every key. Anything that changes the shape of the tree invalidates
+// the counts; moving the cursor or editing a line's text only adjusts them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class TStdioWindow;
+struct LineNode;
+
+struct ViewMetrics {
+  bool valid = false;
+  // What the counts were taken for.
+  const LineNode* levelTop = nullptr;
+  const LineNode* levelBottom = nullptr;
+  const LineNode* fileTop = nullptr;
+  bool wrap = false;
+  int32_t screenCols = 0;
+
+  int32_t rows = 0;     // rows of the view
+  size_t longest = 0;   // widest line of the view, in screen columns
+  bool canOpen = false; // a closed fold is in the view
+  bool canClose = false;  // an open fold is in the view
+  int32_t chainLength = 0;  // nodes of the file's chain, fileTop to fileBottom
+  int32_t viewStart = 0;    // place of the view's first line in that chain (from 1)
+
+  // A line of the view and what lies before it.
+  struct Place {
+    const LineNode* line = nullptr;
+    int32_t nodes = 0;  // view lines before it
+    int32_t rows = 0;   // view rows before it
+  };
+  Place cursor;
+  Place top;
+};
+
+// The counts are stale: the tree changed shape.
+void invalidateViewMetrics(TStdioWindow& w);
+// The counts, taken again when they are stale.
+ViewMetrics& viewMetrics(TStdioWindow& w);
+// The line's text changed; its width may have grown (wrap-mode rows that
+// change make the counts stale).
+void lineWidthChanged(TStdioWindow& w, const LineNode& line, int32_t oldRows);
+// Lines and rows of the view before `line` (a line of the view), found from
+// the place remembered in `place` when it is near.
+ViewMetrics::Place locateInView(TStdioWindow& w, ViewMetrics::Place& place, const LineNode* line);
