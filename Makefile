@@ -4,8 +4,10 @@ CHECKBUILD ?= build-check
 JOBS       ?= $(shell nproc)
 SAMPLE     ?= resources/samples/sample.c
 FUZZ_SECONDS ?= 60
+FUZZBUILD  ?= build-fuzz
+FUZZ_TARGETS = foldreader tdsreader markup profile registry langtxt macros keyscript paste
 
-.PHONY: all deps build run check bench fuzz clean
+.PHONY: all deps build run check bench fuzz fuzz-build fuzz-seeds clean
 
 all: build
 
@@ -26,10 +28,38 @@ check: deps
 	cmake --build $(CHECKBUILD) -j $(JOBS)
 	cd $(CHECKBUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz FUZZ_SECONDS=10
 
 bench: build
 	$(BUILD)/bin/gen_bigfile $(BUILD)/big.c 1000000
 	for b in $(BUILD)/bin/bench_*; do $$b --benchmark_counters_tabular=true || exit 1; done
 
+# Each fuzz target runs FUZZ_SECONDS on its seed corpus (fuzz/corpus/<target>,
+# only read) and what it finds on the way (kept in $(FUZZBUILD)/corpus);
+# any crash, sanitizer report, leak or time-out fails the run and leaves
+# the input in $(FUZZBUILD)/findings/.
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLICATO_FUZZ=ON \
+	  -DPLICATO_BUILD_GUI=OFF -DPLICATO_BUILD_BENCH=OFF
+	cmake --build $(FUZZBUILD) -j $(JOBS) --target fuzz_targets
+
+fuzz: fuzz-build
+	@mkdir -p $(FUZZBUILD)/findings
+	@for t in $(FUZZ_TARGETS); do \
+	  [ -x $(FUZZBUILD)/bin/fuzz_$$t ] || { echo "fuzz: no target fuzz_$$t"; exit 1; }; \
+	  mkdir -p $(FUZZBUILD)/corpus/$$t; \
+	  echo "fuzz: $$t for $(FUZZ_SECONDS) s"; \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  $(FUZZBUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=20 -rss_limit_mb=3072 \
+	    -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZBUILD)/findings/$$t- \
+	    $(CURDIR)/$(FUZZBUILD)/corpus/$$t $(CURDIR)/fuzz/corpus/$$t > $(FUZZBUILD)/fuzz_$$t.log 2>&1 \
+	    || { tail -60 $(FUZZBUILD)/fuzz_$$t.log; echo "fuzz: $$t found a fault"; exit 1; }; \
+	  grep -E "^stat::number_of_executed_units|^Done" $(FUZZBUILD)/fuzz_$$t.log | tr '\n' ' '; echo; \
+	done
+
+# Writes the seed corpus again with the program's own writers.
+fuzz-seeds: fuzz-build
+	$(FUZZBUILD)/bin/make_seeds fuzz/corpus
+
 clean:
-	rm -rf $(BUILD) $(CHECKBUILD)
+	rm -rf $(BUILD) $(CHECKBUILD) $(FUZZBUILD)

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (m.length(k) == 0) continue;
     host.queueAnswer(std::to_string(k));
     bool asked = false;
-    auto keyboard = [&]() {
+    auto keyboard = [&]() -> int {
       if (!asked) {
         asked = true;
         return static_cast<int>(cmdCallMacro);

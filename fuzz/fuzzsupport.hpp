@@ -41,12 +41,6 @@ void fuzzCheck(bool ok, const char* what);
 // ways, header and end partners, closed folds' inner chains ending at their
 // ends; returns the number of lines (headers and ends count).
 size_t checkTree(const LineStore& w);
-// Checks the view of a window that is being edited: from the header after
-// levelTop to levelBottom, open folds meeting their ends in the chain and
-// closed folds checked as checkTree does.
-void checkView(const LineStore& w);
-// Reads a file as checkTree wants it, in a window of its own, and checks it.
-void checkFile(const WindowSpec& spec, const std::string& path);
 // The tree as text (kinds, indents, attributes, texts), for comparisons.
 std::string treeText(const LineStore& w);
 
@@ -60,6 +54,13 @@ struct WindowSpec {
 // The conventions the fold targets choose from by the first input byte.
 extern const WindowSpec kConventions[];
 extern const size_t kConventionCount;
+
+// Checks the view of a window that is being edited: from the header after
+// levelTop to levelBottom, open folds meeting their ends in the chain and
+// closed folds checked as checkTree does.
+void checkView(const LineStore& w);
+// Reads a file as checkTree wants it, in a window of its own, and checks it.
+void checkFile(const WindowSpec& spec, const std::string& path);
 
 // Reads the file at path as a window's own file with the convention given,
 // checks the tree, writes it back over the file, reads that with the

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/placement.hpp"
@@ -146,7 +148,9 @@ void foldSeeds() {
 
   for (size_t i = 0; i < kConventionCount; ++i) {
     if (std::string(kConventions[i].typeName) != "TDS") continue;
-    for (auto [name, build] : {std::pair{"sample", sampleTree}, std::pair{"small", smallTree}}) {
+    using Build = void (*)(Level&);
+    for (auto [name, build] : {std::pair<const char*, Build>{"sample", sampleTree},
+                               std::pair<const char*, Build>{"small", smallTree}}) {
       std::string tds = writeTree(kConventions[i], build, std::string("t-") + name + ".tsr");
       seed("tdsreader", name, tds.substr(1));  // the target puts the begin token back
     }
