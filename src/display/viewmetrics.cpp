@@ -30,7 +30,11 @@ void recount(TStdioWindow& w, ViewMetrics& m) {
   m.screenCols = w.screenCols;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
     m.rows += rowsOf(w, n);
-    m.longest = std::max(m.longest, screenLength(*n));
+    const size_t width = screenLength(*n);
+    if (width > m.longest || !m.widest) {
+      m.longest = width;
+      m.widest = n;
+    }
     if (n->kind == ClosedFold) m.canOpen = true;
     if (n->kind == OpenFold) m.canClose = true;
     if (n == w.levelBottom) break;
@@ -64,7 +68,13 @@ void lineWidthChanged(TStdioWindow& w, const LineNode& line, int32_t oldRows) {
     m.valid = false;
     return;
   }
-  m.longest = std::max(m.longest, screenLength(line));
+  const size_t width = screenLength(line);
+  if (width >= m.longest) {
+    m.longest = width;
+    m.widest = &line;
+  } else if (&line == m.widest) {
+    m.valid = false;  // the widest line got narrower: count again
+  }
 }
 
 ViewMetrics::Place locateInView(TStdioWindow& w, ViewMetrics::Place& place, const LineNode* line) {

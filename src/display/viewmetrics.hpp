@@ -22,6 +22,7 @@ struct ViewMetrics {
 
   int32_t rows = 0;     // rows of the view
   size_t longest = 0;   // widest line of the view, in screen columns
+  const LineNode* widest = nullptr;  // a line of that width
   bool canOpen = false; // a closed fold is in the view
   bool canClose = false;  // an open fold is in the view
   int32_t chainLength = 0;  // nodes of the file's chain, fileTop to fileBottom
