@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -488,7 +489,7 @@ struct Piece {
 class PasteBuilder {
  public:
   PasteBuilder(TStdioWindow& w, int baseColumn)
-      : w_(w), base_(baseColumn), offset_(baseColumn), tabSize_(settings().tabSize) {
+      : w_(w), base_(baseColumn), offset_(baseColumn) {
     head_.kind = TextLine;
     last_ = &head_;
   }
@@ -616,7 +617,6 @@ class PasteBuilder {
   TStdioWindow& w_;
   int base_;
   int offset_;
-  int tabSize_;
   int commentDepth_ = 0;
   std::vector<Open> open_;
   LineNode head_;

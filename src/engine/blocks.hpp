@@ -60,8 +60,10 @@ void pasteBlock(TStdioWindow& w);
 // text. Sets modified when lines went in.
 void pasteText(TStdioWindow& w, const std::string& text);
 
-// Commands 318-321: the mark grows (or shrinks) by one line or one screen,
-// as a drag of the mouse to that line would make it.
+// Commands 318-321: the cursor moves one line or one screen and the mark
+// follows it from where marking began, as a drag of the mouse to that line
+// would make it (so the in-line marking keys, which end the mark at the
+// cursor, go on from there).
 void markUp(TStdioWindow& w);
 void markDown(TStdioWindow& w);
 void markPageUp(TStdioWindow& w);
