@@ -8,6 +8,9 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QFont>
+#include <QRect>
+#include <QSize>
 #include <QTimer>
 
 #include <functional>
@@ -38,6 +41,11 @@ class TEditorWidget : public QAbstractScrollArea {
   // application did not read it at once.
   std::function<void(Document&)> onLoad;
 
+  // The frame destroys the document itself: the widget lets go of it
+  // first (a widget also notices a document that vanished, but only when
+  // it next looks).
+  void detachDocument();
+
   // Runs the window's dispatcher now (what 1128 does); false when the
   // window exited.
   bool dispatch();
@@ -51,13 +59,12 @@ class TEditorWidget : public QAbstractScrollArea {
 
   QSize sizeHint() const override;
 
- signals:
+ Q_SIGNALS:
   // After every dispatch: the tool bar follows the window.
   void stateChanged();
 
  protected:
   bool event(QEvent* e) override;
-  bool viewportEvent(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
@@ -81,11 +88,26 @@ class TEditorWidget : public QAbstractScrollArea {
   void autoScrollTick();
   // The window exited: forget it and tell the frame.
   void windowGone();
+  // Whether doc_ is still one of the application's documents.
+  bool documentAlive() const;
+  // The document is alive and its file is read.
+  bool ready();
+  // After mouse or scroll bar input outside the dispatcher: what a command
+  // refreshes (rows, scroll bars, status line).
+  void refreshIdle();
+  void queueScroll(int command, int times);
+  QRect caretRect() const;
+  // Repaints where the caret was and where it is.
+  void caretMoved();
 
   Document* doc_;
   Application& app_;
   QtHost& host_;
+  const TStdioWindow* windowAddr_;  // the registration key; never used to reach the window
+  QFont font_;
   QTimer autoScroll_;
+  QSize lastClient_;
+  QRect shownCaret_;
   bool syncing_ = false;  // setting the scroll bars from the window
   bool loaded_ = false;
 };

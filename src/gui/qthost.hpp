@@ -68,7 +68,8 @@ class QtHost : public Host {
   // The widget that shows the window; messages posted before it was
   // registered are delivered once it is.
   void registerWidget(TStdioWindow& window, TEditorWidget* widget);
-  void unregisterWidget(TStdioWindow& window);
+  // By address only: the window may be gone already.
+  void unregisterWidget(const TStdioWindow* window);
   TEditorWidget* widgetOf(const TStdioWindow& window) const;
   // The widget of the window that has the focus (else the first one).
   TEditorWidget* activeWidget() const;
@@ -122,6 +123,8 @@ class QtHost : public Host {
   std::map<const TStdioWindow*, std::vector<int>> early_;
   // Windows with a 1128 on its way: one is enough to drain the keys.
   std::map<const TStdioWindow*, bool> keysPosted_;
+  // Windows whose dispatcher waits in waitForKey.
+  std::map<const TStdioWindow*, class QEventLoop*> waiting_;
   std::string lastStatus_;
   std::array<std::string, 7> lastFields_;
   int waitCursors_ = 0;
