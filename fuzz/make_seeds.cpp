@@ -1,6 +1,6 @@
 // Writes the seed corpus of the fuzz targets, every sample made by the
 // program's own writers (the fold writer in each convention and in TDS, the
-// highlighting-table writer, the profile and registry writers of the
+// highlighting-table writer, the clipboard text of a copied block, the profile and registry writers of the
 // settings store, the language list, the macro file) or, for key scripts,
 // from the key names of both layouts' tables.
 //
@@ -17,9 +17,13 @@
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
 #include "commands/macros.hpp"
+#include "display/stdiowindow.hpp"
+#include "display/view.hpp"
+#include "engine/blocks.hpp"
 #include "fuzzsupport.hpp"
 #include "model/atomicfile.hpp"
 #include "model/filetypes.hpp"
+#include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
 #include "model/markup.hpp"
 #include "model/paths.hpp"
@@ -273,6 +277,43 @@ void keyScriptSeeds() {
   seed("keyscript", "typing", std::string(1, '\1') + "Down Down \"x := 1\" Enter \"y\" Up Home Del Ctrl-S");
 }
 
+// Clipboard text as a copy of the whole sample tree makes it, in C and in
+// Fortran (byte 0: file type and cursor line, byte 1: cursor column).
+void pasteSeeds() {
+  const WindowSpec specs[] = {{"/*", "*/", "C", ".c"}, {"C", "", "Fortran", ".f"}};
+  for (const WindowSpec& spec : specs) {
+    const bool fortran = std::string(spec.typeName) == "Fortran";
+    std::string path = scratchDir() + "/clip" + spec.extension;
+    std::string text = writeTree(spec, sampleTree, "clip" + std::string(spec.extension));
+    FuzzHost host;
+    ScopedHost scope(host);
+    TStdioWindow w(host, path);
+    w.setCommentStart(spec.commentStart);
+    w.setCommentEnd(spec.commentEnd);
+    w.setFileTypeName(spec.typeName);
+    w.nameGiven = true;
+    w.pendingName = path;
+    buildFileChain(w);
+    read(w, nullptr, w.levelTop->next, w.levelBottom, true);
+    finishFileChain(w);
+    w.topLine = nullptr;
+    PlaceCursor(w, 2);
+    w.markAnchorLine = w.levelTop->next->next;
+    w.markAnchorSubRow = 0;
+    w.blockKind = BlockKind::Lines;
+    w.setMarkEnd(w.levelBottom->prev, 0);  // a line block ends before it
+    std::string clip = clipboardText(w);
+    if (clip.empty()) {
+      std::fprintf(stderr, "make_seeds: no clipboard text for %s\n", spec.typeName);
+      std::exit(1);
+    }
+    const char flag = fortran ? 1 : 0;
+    seed("paste", std::string(spec.typeName) + "-above", std::string{static_cast<char>(flag | 4), 1} + clip);
+    seed("paste", std::string(spec.typeName) + "-into", std::string{flag, 3} + clip);
+  }
+  seed("paste", "line", std::string{0, 2} + "pasted words\r\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -288,6 +329,7 @@ int main(int argc, char** argv) {
   langSeeds();
   macroSeeds();
   keyScriptSeeds();
+  pasteSeeds();
   std::printf("make_seeds: corpus written to %s\n", g_out.c_str());
   return 0;
 }
