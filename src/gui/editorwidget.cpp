@@ -404,8 +404,14 @@ void TEditorWidget::mouseReleaseEvent(QMouseEvent* e) {
 
 void TEditorWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   if (!ready() || e->button() != Qt::LeftButton) return;
-  // The first click put the cursor on the row; the double one enters it.
-  doc_->window.queueEntryKey(kEntryEnterFold);
+  // The double click stands for the second press too (as QWidget's own
+  // handler has it): the cursor goes to the row, then the row is entered.
+  TStdioWindow& w = doc_->window;
+  const QPoint at = e->position().toPoint();
+  w.mouseDown(at.x(), at.y());
+  w.mouseUp();
+  refreshIdle();
+  w.queueEntryKey(kEntryEnterFold);
 }
 
 void TEditorWidget::autoScrollTick() {
