@@ -130,9 +130,10 @@ TSymbolDialog::TSymbolDialog(QWidget* parent) : QDialog(parent) {
   for (int ch = 32; ch <= 255; ++ch) {
     auto* b = new QToolButton(this);
     b->setObjectName(QString("char%1").arg(ch));
-    // Blank-looking characters show their code instead.
-    const bool blank = ch == 32 || ch == 160 || ch == 173;
-    b->setText(blank ? QString::number(ch) : QString(QChar(ch)));
+    // Blank-looking and control characters show their code instead; "&"
+    // is doubled, or the button would take it for a mnemonic.
+    const bool blank = ch == 32 || (ch >= 127 && ch < 160) || ch == 160 || ch == 173;
+    b->setText(blank ? QString::number(ch) : ch == '&' ? QString("&&") : QString(QChar(ch)));
     b->setFont(font);
     b->setCheckable(true);
     b->setAutoRaise(true);

@@ -266,6 +266,41 @@ class EditorWidgetTest : public QObject {
     QCOMPARE(rowText(w, 1), std::string("line 11"));
   }
 
+  void theHorizontalBarMovesTheViewSideways() {
+    TStdioWindow& w = open("short\r\n" + std::string(300, 'y') + "z\r\n");
+    QVERIFY(w.hScrollShown);
+    QScrollBar* h = widget_->horizontalScrollBar();
+    QCOMPARE(h->maximum(), int(w.hScrollRange));
+    h->setSliderPosition(50);
+    h->triggerAction(QAbstractSlider::SliderMove);
+    settle();
+    QCOMPARE(w.leftColumn, 50);
+    QCOMPARE(h->value(), 50);
+    // The cursor was left of the view: it is carried to its left edge.
+    QCOMPARE(w.textColumn, 51);
+    QCOMPARE(rowText(w, 3).substr(0, 3), std::string("yyy"));
+  }
+
+  void draggingBelowTheWindowScrollsAndGrowsTheMark() {
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += "row " + std::to_string(i) + "\r\n";
+    TStdioWindow& w = open(text);
+    QWidget* vp = widget_->viewport();
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, cellCentre(w, 3, 0));
+    QTest::mouseMove(vp, cellCentre(w, 5, 1));
+    QTest::mouseMove(vp, cellCentre(w, w.screenRows, 1));
+    QVERIFY(w.autoScrollDown);
+    QTest::qWait(200);
+    QVERIFY(w.vScrollPos > 0);
+    QCOMPARE(widget_->verticalScrollBar()->value(), int(w.vScrollPos));
+    QVERIFY(w.markActive);
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, cellCentre(w, w.screenRows, 1));
+    const int stopped = w.vScrollPos;
+    QTest::qWait(100);
+    QCOMPARE(int(w.vScrollPos), stopped);
+    QVERIFY(w.markActive);
+  }
+
   void theCaretSitsUnderTheCursorCell() {
     TStdioWindow& w = open("hello\r\n");
     QTest::keyClick(widget_.get(), Qt::Key_Right);
