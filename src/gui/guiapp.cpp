@@ -256,7 +256,8 @@ bool TScrollApp::queryExit() {
   bool waiting = false;
   for (const QPointer<mdiMDIChild>& c : children) {
     if (!c || !c->document()) continue;
-    if (c->document()->window.inDispatch) {
+    // Inside a command, or its file not read yet: its exit key runs later.
+    if (c->document()->window.inDispatch || !c->document()->window.levelTop) {
       waiting = true;
       continue;
     }

@@ -124,7 +124,13 @@ TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
   updateCommandStates();
 }
 
-TMyDecoratedMDIFrame::~TMyDecoratedMDIFrame() = default;
+TMyDecoratedMDIFrame::~TMyDecoratedMDIFrame() {
+  // The children go with the frame; what they signal on the way finds no
+  // frame to update.
+  QObject::disconnect(client_, nullptr, this, nullptr);
+  for (QMdiSubWindow* s : client_->subWindowList())
+    if (auto* c = qobject_cast<mdiMDIChild*>(s)) QObject::disconnect(c->editor(), nullptr, this, nullptr);
+}
 
 QAction* TMyDecoratedMDIFrame::makeFrameAction(int id, const QString& text) {
   auto* a = new QAction(text, this);

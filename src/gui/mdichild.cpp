@@ -8,11 +8,13 @@
 #include "engine/navigation.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/qthost.hpp"
+#include "gui/toolicons.hpp"
 
 mdiMDIChild::mdiMDIChild(Document& doc, Application& app, QtHost& host, QWidget* parent)
     : QMdiSubWindow(parent), editor_(new TEditorWidget(doc, app, host, this)) {
   setWidget(editor_);
   setObjectName("mdiMDIChild");
+  setWindowIcon(programIcon());
   updateCaption();
 }
 

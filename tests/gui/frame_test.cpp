@@ -1,0 +1,474 @@
+// The frame of the desktop program: start-up, menus and tool bar, drops,
+// the exit with its questions, the reopen list, recent files, mail and
+// auto-save. Message boxes are answered through the host's test hook.
+#include <QAction>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QUrl>
+
+#include <algorithm>
+#include <deque>
+#include <memory>
+
+#include "app/placement.hpp"
+#include "app/settingsstore.hpp"
+#include "commands/keytable.hpp"
+#include "display/stdiowindow.hpp"
+#include "gui/editorwidget.hpp"
+#include "gui/guiapp.hpp"
+#include "gui/mainframe.hpp"
+#include "gui/mdichild.hpp"
+#include "gui/mdiclient.hpp"
+#include "gui/menus.hpp"
+#include "gui/qthost.hpp"
+#include "model/paths.hpp"
+#include "model/profile.hpp"
+#include "model/settings.hpp"
+#include "support/testenv.hpp"
+
+namespace {
+
+const char* kFolded =
+    "int a;\r\n"
+    "/*{{{  first*/\r\n"
+    "int b;\r\n"
+    "/*}}}*/\r\n"
+    "/*{{{  second*/\r\n"
+    "int c;\r\n"
+    "/*}}}*/\r\n";
+
+struct Box {
+  std::string text;
+  std::string caption;
+};
+
+// One run of the program: a host whose boxes are answered from a list
+// (Ok / Yes when it runs out), and the application object over it.
+struct Session {
+  explicit Session(const TempDir& config) : configDir(config.path()) {
+    auto h = std::make_unique<QtHost>();
+    host = h.get();
+    host->answerBox = [this](const std::string& text, const std::string& caption,
+                             MbButtons) -> std::optional<MbResult> {
+      boxes.push_back({text, caption});
+      if (answers.empty()) return MbResult::Ok;
+      MbResult a = answers.front();
+      answers.pop_front();
+      return a;
+    };
+    // Other dialogs (the comment convention of a new buffer) are cancelled.
+    host->runDialog = [](QDialog&) { return int(QDialog::Rejected); };
+    app = std::make_unique<TScrollApp>(std::move(h));
+  }
+  ~Session() { app.reset(); }
+
+  void start(std::vector<std::string> args = {}) {
+    CommandLine line;
+    std::string error;
+    QVERIFY(parseCommandLine(args, line, &error));
+    line.configDir = configDir;
+    app->start(line);
+    settle();
+  }
+  // Lets the posted window messages (reading the files, keys) run.
+  void settle() {
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+  }
+  TMyDecoratedMDIFrame& frame() { return *app->frame(); }
+  QList<mdiMDIChild*> children() { return frame().client()->children(); }
+  TStdioWindow& window(int n = -1) {
+    auto list = children();
+    return *list.at(n < 0 ? list.size() - 1 : n)->window();
+  }
+  bool closeFrame() {
+    const bool closed = frame().close();
+    settle();
+    return closed;
+  }
+  // The screen row r as text.
+  std::string row(int r, int n = -1) {
+    TStdioWindow& w = window(n);
+    std::string s(w.scr.row(r - 1), static_cast<size_t>(w.textWidth()));
+    return s.substr(0, s.find_last_not_of(' ') + 1);
+  }
+
+  std::string configDir;
+  QtHost* host = nullptr;
+  std::unique_ptr<TScrollApp> app;
+  std::vector<Box> boxes;
+  std::deque<MbResult> answers;
+};
+
+QStringList toolNames(QToolBar* bar) {
+  QStringList names;
+  for (QAction* a : bar->actions()) names << (a->isSeparator() ? "|" : a->objectName());
+  return names;
+}
+
+void dropFiles(QWidget* target, const QStringList& files) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& f : files) urls << QUrl::fromLocalFile(f);
+  data.setUrls(urls);
+  QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
+  QVERIFY(enter.isAccepted());
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &drop);
+}
+
+}  // namespace
+
+class FrameTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TempDir> config;
+  std::unique_ptr<TempDir> work;
+
+  std::string file(const std::string& name, const std::string& content = kFolded) {
+    work->write(name, content);
+    return work->file(name);
+  }
+
+ private Q_SLOTS:
+  void init() {
+    config = std::make_unique<TempDir>();
+    work = std::make_unique<TempDir>();
+    setConfigDir(config->path());
+    setProgramDir(PLICATO_BIN_DIR);
+    settings() = Settings{};
+  }
+  void cleanup() {
+    setConfigDir("");
+    work.reset();
+    config.reset();
+  }
+
+  void commandLineOptions() {
+    CommandLine line;
+    std::string error;
+    QVERIFY(parseCommandLine({"a.c", "-T", "b.c", "/t", "-t", "c.c"}, line, &error));
+    QCOMPARE(line.files.size(), size_t(3));
+    QVERIFY(line.files[0].second);
+    QVERIFY(line.files[1].second);
+    QVERIFY(!line.files[2].second);  // the second option had no file of its own
+
+    CommandLine alone;
+    QVERIFY(parseCommandLine({"-T"}, alone, &error));
+    QVERIFY(alone.files.empty());
+
+    CommandLine config;
+    QVERIFY(parseCommandLine({"--config", "/x", "--", "--odd.c"}, config, &error));
+    QCOMPARE(config.configDir, std::string("/x"));
+    QCOMPARE(config.files.at(0).first, std::string("--odd.c"));
+
+    CommandLine bad;
+    QVERIFY(!parseCommandLine({"--frobnicate"}, bad, &error));
+    QVERIFY(error.find("--frobnicate") != std::string::npos);
+    QVERIFY(!parseCommandLine({"--config"}, bad, &error));
+  }
+
+  void startUpWarnsAboutAMissingFileAndOpensTheNext() {
+    const std::string missing = work->file("missing.c");
+    const std::string present = file("present.c");
+    Session s(*config);
+    s.start({missing, present, "-T"});
+    QCOMPARE(s.boxes.size(), size_t(1));
+    QCOMPARE(s.boxes[0].text, "File \n" + missing + "\ndoesn't exist or isn't accessible.");
+    QCOMPARE(s.boxes[0].caption, std::string("Plicato Warning"));
+    QCOMPARE(s.children().size(), 1);
+    QCOMPARE(s.children()[0]->windowTitle(), QString::fromStdString(present));
+    QCOMPARE(s.frame().windowTitle(), QString("Plicato for Windows"));
+    // Read when the window's set-up message arrived, then the tree option.
+    QCOMPARE(s.row(2), std::string("int a;"));
+    QVERIFY(s.app->app().documents().front()->showTree);
+  }
+
+  void menusFollowTheLayoutAndQueueTheKeys() {
+    settings().keyboardLayout = kLayoutStandard;
+    BatchHost store;
+    QVERIFY(saveAllSettings(store));
+    Session s(*config);
+    s.start({file("f.c")});
+    QCOMPARE(s.frame().menuBar()->objectName(), QString("MAIN_MENU_PLI"));
+    QCOMPARE(s.frame().documentMenuResource(), std::string("MENU_PLI"));
+    QAction* openAll = s.frame().editorAction(cmdOpenAllFolds);
+    QVERIFY(openAll);
+    QCOMPARE(openAll->text(), QString("Open all folds\tF6"));
+    QCOMPARE(s.frame().editorAction(cmdDeleteLine)->text(), QString("Delete line\tAlt-F7, Ctrl-Y"));
+
+    QCOMPARE(s.row(3), std::string("...  first"));
+    openAll->trigger();
+    s.settle();
+    QCOMPARE(s.row(3), std::string("{{{  first"));
+    QCOMPARE(s.row(4), std::string("int b;"));
+    // The context menu's "Close All Folds" runs the command of its own.
+    s.frame().runContextCommand(s.children()[0], kMenuCloseAllFolds);
+    s.settle();
+    QCOMPARE(s.row(3), std::string("...  first"));
+  }
+
+  void userDefinedLayoutStartsWithTheStandardMenus() {
+    settings().keyboardLayout = kLayoutUser;
+    BatchHost store;
+    QVERIFY(saveAllSettings(store));
+    Session s(*config);
+    s.start({file("f.c")});
+    QCOMPARE(settings().keyboardLayout, int(kLayoutUser));
+    QCOMPARE(s.frame().menuBar()->objectName(), QString("MAIN_MENU_PLI"));
+    QCOMPARE(s.frame().editorAction(cmdEnterFold)->text(), QString("Enter fold\tHome"));
+    // The keys of the table in force run: Home enters the fold.
+    s.window().queueCommand(cmdCursorDown);
+    s.frame().editorAction(cmdEnterFold)->trigger();
+    s.settle();
+    QCOMPARE(s.row(2), std::string("int b;"));
+  }
+
+  void everyEditorCommandHasAMenuEntry() {
+    Session s(*config);
+    s.start({file("f.c")});
+    // These are reached through the frame's own entries, which queue them.
+    const std::vector<int> frameEntries = {cmdOpenFile, cmdOpenFile2, cmdSave,   cmdSaveAs,
+                                           cmdSaveAs2,  cmdHelp,      cmdMaximizeWindow};
+    for (int c = kFirstCommand; c <= kLastCommand; ++c) {
+      const bool viaFrame = std::find(frameEntries.begin(), frameEntries.end(), c) != frameEntries.end();
+      QVERIFY2(viaFrame || s.frame().editorAction(c), qPrintable(QString("command %1").arg(c)));
+    }
+    // The document menus are there only while a document is.
+    QVERIFY(s.frame().documentMenus().front()->menuAction()->isVisible());
+    QVERIFY(s.frame().frameAction(cmOpen)->text().endsWith("\tCtrl-O, Ctrl-F5"));
+  }
+
+  void toolBarOrderAndStates() {
+    Session s(*config);
+    s.start({file("f.c")});
+    const QStringList expected = {
+        "NEW",      "OPEN",      "SAVE",     "SAVEAS",    "|",          "CUT",
+        "COPY",     "PASTE",     "UNDO",     "|",         "FIND",       "FINDNEXT",
+        "REPLACE",  "|",         "TREE",     "WRAP",      "|",          "EXITFOLD",
+        "ENTERFOLD", "OPENFOLD", "CLOSEFOLD", "OPEN_ALL", "CLOSE_ALL",  "CREATEFOLD",
+        "REMOVEFOLD", "|",       "PRINT",    "|",         "EXIT",       "|",
+        "HELP",     "ABOUT"};
+    QCOMPARE(toolNames(s.frame().toolBar()), expected);
+    for (const QString& name : expected)
+      if (name != "|") QVERIFY2(!s.frame().toolAction(name)->icon().isNull(), qPrintable(name));
+    auto on = [&](const char* name) { return s.frame().toolAction(name)->isEnabled(); };
+    QVERIFY(!on("UNDO"));
+    QVERIFY(!on("PRINT"));
+    QVERIFY(on("EXIT"));
+
+    // The cursor is on a text line at the file's top level.
+    TStdioWindow& w = s.window();
+    QVERIFY(!on("ENTERFOLD") && !on("OPENFOLD") && !on("EXITFOLD"));
+    QVERIFY(on("OPEN_ALL") && !on("CLOSE_ALL"));
+    w.queueCommand(cmdCursorDown);
+    s.settle();
+    QVERIFY(on("ENTERFOLD") && on("OPENFOLD") && !on("EXITFOLD"));
+    s.frame().toolAction("ENTERFOLD")->trigger();
+    s.settle();
+    QCOMPARE(s.row(2), std::string("int b;"));
+    QVERIFY(on("EXITFOLD") && !on("ENTERFOLD"));
+    s.frame().toolAction("EXITFOLD")->trigger();
+    s.settle();
+    QVERIFY(!on("EXITFOLD"));
+    s.frame().toolAction("OPEN_ALL")->trigger();
+    s.settle();
+    QVERIFY(on("CLOSE_ALL") && !on("OPEN_ALL"));
+  }
+
+  void dropsOfTenAndOfElevenFiles() {
+    Session s(*config);
+    s.start();
+    QStringList files;
+    for (int i = 0; i < 11; ++i) files << QString::fromStdString(file("d" + std::to_string(i) + ".c"));
+    dropFiles(&s.frame(), files);
+    s.settle();
+    QCOMPARE(s.children().size(), 0);
+    QCOMPARE(s.boxes.size(), size_t(1));
+    QCOMPARE(s.boxes[0].text, std::string("To many files !"));
+    QCOMPARE(s.boxes[0].caption, std::string("Plicato Warning"));
+    files.removeLast();
+    dropFiles(&s.frame(), files);
+    s.settle();
+    QCOMPARE(s.children().size(), 10);
+    QCOMPARE(s.boxes.size(), size_t(1));
+  }
+
+  void aModifiedWindowIsAskedBeforeTheExit() {
+    const std::string path = file("m.c");
+    Session s(*config);
+    s.start({path});
+    TStdioWindow& w = s.window();
+    w.queueChar('x');
+    s.settle();
+    QVERIFY(w.modified);
+
+    s.answers = {MbResult::Cancel};
+    QVERIFY(!s.closeFrame());
+    QCOMPARE(s.boxes.back().text, "Do you want to save changes to " + path);
+    QCOMPARE(s.boxes.back().caption, std::string("Plicato Warning"));
+    QCOMPARE(s.children().size(), 1);  // Cancel stops the exit
+    QVERIFY(s.frame().isVisible());
+
+    s.boxes.clear();
+    s.answers = {MbResult::No};
+    QVERIFY(s.closeFrame());
+    // No clears the changes: no "Quit without save?" after it.
+    QCOMPARE(s.boxes.size(), size_t(1));
+    QCOMPARE(s.children().size(), 0);
+    QCOMPARE(readFile(path), std::string(kFolded));
+  }
+
+  void yesSavesBeforeTheExit() {
+    const std::string path = file("y.c");
+    Session s(*config);
+    s.start({path});
+    s.window().queueChar('q');
+    s.settle();
+    s.answers = {MbResult::Yes};
+    QVERIFY(s.closeFrame());
+    QVERIFY(readFile(path).find("qint a;") != std::string::npos);
+  }
+
+  void reopenListAndPlacementsSurviveARestart() {
+    const std::string one = file("one.c");
+    const std::string two = file("two.c");
+    {
+      Session s(*config);
+      s.start({one, two});
+      s.app->newDocument();
+      s.frame().setGeometry(30, 40, 800, 600);
+      s.children()[1]->setGeometry(10, 20, 300, 200);
+      QVERIFY(s.closeFrame());
+      s.app->afterLoop();
+    }
+    ProfileFile& ini = plicatoIni();
+    QCOMPARE(ini.getString("FILES", "File1", ""), one);
+    QCOMPARE(ini.getString("FILES", "File2", ""), two);
+    QCOMPARE(ini.getString("FILES", "File3", "x"), std::string(""));  // "Noname" is not listed
+    QCOMPARE(ini.getString("FILES", "Counter", ""), std::string("2"));
+    WindowPlacement main;
+    QtHost probe;
+    QVERIFY(restorePlacement(probe, "MainWindowPlacement", main));
+    QCOMPARE(main.left, 30);
+    QCOMPARE(main.right - main.left, 800);
+
+    Session again(*config);
+    again.start();
+    QCOMPARE(again.children().size(), 2);
+    QCOMPARE(again.children()[0]->windowTitle(), QString::fromStdString(one));
+    QCOMPARE(again.children()[1]->windowTitle(), QString::fromStdString(two));
+    QCOMPARE(again.children()[1]->geometry(), QRect(10, 20, 300, 200));
+    QCOMPARE(again.frame().geometry(), QRect(30, 40, 800, 600));
+    QCOMPARE(again.row(2, 0), std::string("int a;"));
+  }
+
+  void hiddenToolBarIsRememberedAtExit() {
+    {
+      Session s(*config);
+      s.start();
+      s.frame().frameAction(cmToolBar)->trigger();
+      QVERIFY(s.frame().toolBar()->isHidden());
+      QVERIFY(s.closeFrame());
+      s.app->afterLoop();
+    }
+    settings() = Settings{};
+    Session again(*config);
+    again.start();
+    QVERIFY(again.frame().toolBar()->isHidden());
+    QVERIFY(!again.frame().frameAction(cmToolBar)->isChecked());
+    QVERIFY(!again.frame().statusBar()->isHidden());
+  }
+
+  void saveAndExitSavesNamedWindows() {
+    const std::string path = file("s.c");
+    Session s(*config);
+    s.start({path});
+    s.window().queueChar('z');
+    s.settle();
+    s.frame().frameAction(cmSaveExit)->trigger();
+    s.settle();
+    QVERIFY(readFile(path).find("zint a;") != std::string::npos);
+    QVERIFY(!s.frame().isVisible());
+    QVERIFY(s.boxes.empty());  // nothing was left to ask about
+  }
+
+  void finishEndsTheProgram() {
+    Session s(*config);
+    s.start({file("f.c")});
+    s.window().queueCommand(cmdFinish);
+    s.settle();
+    QCOMPARE(s.children().size(), 0);
+    QVERIFY(!s.frame().isVisible());
+  }
+
+  void recentFilesAreKeptInTheProfile() {
+    const std::string a = file("a.c");
+    const std::string b = file("b.c");
+    {
+      Session s(*config);
+      s.start({a, b});
+      QCOMPARE(s.app->recentFiles().value(0), QString::fromStdString(b));
+      QCOMPARE(s.app->recentFiles().value(1), QString::fromStdString(a));
+      s.app->addRecentFile(a);
+      QCOMPARE(s.app->recentFiles().size(), 2);
+      QCOMPARE(s.app->recentFiles().value(0), QString::fromStdString(a));
+    }
+    QCOMPARE(plicatoIni().getString("Recent", "File1", ""), a);
+    Session again(*config);
+    again.start();
+    QCOMPARE(again.app->recentFiles().size(), 2);
+    QStringList entries;
+    for (QAction* act : again.frame().menuBar()->actions().front()->menu()->actions())
+      if (act->property("recentFile").isValid()) entries << act->text();
+    QCOMPARE(entries, QStringList({"&1 " + QString::fromStdString(a), "&2 " + QString::fromStdString(b)}));
+  }
+
+  void mailFailureIsReported() {
+    // A stand-in mailer that notes its arguments and fails as xdg-email
+    // does when the mail program cannot be run.
+    work->write("xdg-email", "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/mail.args\"\nexit 4\n");
+    QFile::setPermissions(QString::fromStdString(work->file("xdg-email")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(work->path()) + ":" + oldPath);
+    const std::string path = file("mail.c");
+    Session s(*config);
+    s.start({path});
+    s.frame().frameAction(cmSend)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(s.boxes.size(), size_t(1), 10000);
+    qputenv("PATH", oldPath);
+    QCOMPARE(s.boxes[0].text, std::string("Unable to send the message, error 4.\n"));
+    QCOMPARE(s.boxes[0].caption, std::string("Plicato Error"));
+    QCOMPARE(work->read("mail.args"), "--attach " + path + "\n");
+  }
+
+  void autoSaveSavesModifiedNamedWindows() {
+    const std::string path = file("auto.c");
+    Session s(*config);
+    s.start({path});
+    s.app->newDocument();
+    s.window(1).queueChar('n');
+    s.window(0).queueChar('k');
+    s.settle();
+    settings().autoSave = 2;
+    s.app->setAutoSaveTick(5);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.window(0).modified, 5000);
+    QVERIFY(readFile(path).find("kint a;") != std::string::npos);
+    QVERIFY(s.window(1).modified);  // a buffer without a name waits for one
+    QCOMPARE(s.frame().messageField()->text(), "Saving " + QString::fromStdString(path));
+    s.window(1).modified = false;
+  }
+};
+
+QTEST_MAIN(FrameTest)
+#include "frame_test.moc"
