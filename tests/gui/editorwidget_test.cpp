@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -314,6 +315,18 @@ class EditorWidgetTest : public QObject {
     const QColor under = shot.pixelColor(w.caret.x + 1, w.caret.y + 1);
     const QColor above = shot.pixelColor(w.caret.x + 1, (w.cursorRow - 1) * w.charHeight + 1);
     QVERIFY(under != above);
+  }
+
+  void waitingForAKeyLastsUntilOneComesOrTheWindowGoes() {
+    TStdioWindow& w = open("x\r\n");
+    QTimer::singleShot(30, widget_.get(), [this] { QTest::keyClick(widget_.get(), Qt::Key_K); });
+    w.inDispatch = true;  // as a command reading the next key has it
+    QVERIFY(host_->waitForKey(w));
+    QCOMPARE(w.keys.waiting(), 1);
+    w.keys.clear();
+    QTimer::singleShot(30, widget_.get(), [this] { widget_->detachDocument(); });
+    QVERIFY(!host_->waitForKey(w));
+    w.inDispatch = false;
   }
 
   // --- the key mapping ------------------------------------------------------
