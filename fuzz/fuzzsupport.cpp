@@ -213,30 +213,58 @@ struct FoldWindow {
 
 }  // namespace
 
-void foldRoundTrip(const WindowSpec& spec, const std::string& path) {
-  FoldWindow first(spec);
-  ScopedHost scope(first.host);
-  first.open(path);
-  fuzzCheck(first.w.ioStatus != 2, "a readable file was not read");
-  checkTree(first.w);
+namespace {
 
-  first.save();
-  fuzzCheck(first.w.ioStatus == 0, "the tree could not be written");
+// Reads path into a window, checks the tree and writes it back over path;
+// returns what was written.
+std::string readAndWrite(const WindowSpec& spec, const std::string& path, std::string& start,
+                         std::string& end, bool& unclosed) {
+  FoldWindow win(spec);
+  ScopedHost scope(win.host);
+  win.open(path);
+  fuzzCheck(win.w.ioStatus != 2, "a readable file was not read");
+  checkTree(win.w);
+  win.save();
+  fuzzCheck(win.w.ioStatus == 0, "the tree could not be written");
   std::string written;
   fuzzCheck(readScratch(path, written), "the written file is gone");
-
+  unclosed = false;
+  for (const std::string& t : win.host.boxTexts())
+    unclosed = unclosed || t.find("without an end line") != std::string::npos;
   // A declaration line may have changed the convention on the way.
+  start = win.w.commentStart;
+  end = win.w.commentEnd;
+  return written;
+}
+
+}  // namespace
+
+void foldRoundTrip(const WindowSpec& spec, const std::string& path) {
+  std::string start, end;
+  bool unclosed = false;
+  readAndWrite(spec, path, start, end, unclosed);
+  // Some trees of damaged files cannot be written as they are: a text line
+  // whose text is a marker line's reads back as a marker. One more round
+  // turns such lines into what the file says they are; from then on the
+  // writer's output must read back to itself, unless a fold is left
+  // without an end (its lines move to the fold around it on every round,
+  // and the user is told so).
   WindowSpec again = spec;
-  again.commentStart = first.w.commentStart.c_str();
-  again.commentEnd = first.w.commentEnd.c_str();
-  FoldWindow second(again);
-  ScopedHost scope2(second.host);
-  second.open(path);
-  checkTree(second.w);
-  second.save();
-  std::string rewritten;
-  fuzzCheck(readScratch(path, rewritten), "the rewritten file is gone");
-  fuzzCheck(written == rewritten, "the writer's own file does not read back to the same file");
+  again.commentStart = start.c_str();
+  again.commentEnd = end.c_str();
+  std::string start2, end2;
+  bool unclosed2 = false, unclosed3 = false;
+  const std::string second = readAndWrite(again, path, start2, end2, unclosed2);
+  WindowSpec third = spec;
+  third.commentStart = start2.c_str();
+  third.commentEnd = end2.c_str();
+  std::string start3, end3;
+  const std::string rewritten = readAndWrite(third, path, start3, end3, unclosed3);
+  if (!unclosed2 && !unclosed3 && second != rewritten) {
+    std::fprintf(stderr, "--- written\n%s\n--- written again\n%s\n--- end\n", second.c_str(),
+                 rewritten.c_str());
+    fuzzCheck(false, "the writer's own file does not read back to the same file");
+  }
 }
 
 void checkFile(const WindowSpec& spec, const std::string& path) {

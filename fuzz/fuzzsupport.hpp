@@ -63,7 +63,7 @@ void checkView(const LineStore& w);
 void checkFile(const WindowSpec& spec, const std::string& path);
 
 // Reads the file at path as a window's own file with the convention given,
-// checks the tree, writes it back over the file, reads that with the
-// convention the first read ended with and writes it again: the two
-// written files must be equal (what the writer wrote reads back to itself).
+// checks the tree and writes it back over the file, three times (each with
+// the convention the read before ended with): the last two written files
+// must be equal (what the writer writes reads back to itself).
 void foldRoundTrip(const WindowSpec& spec, const std::string& path);

@@ -33,6 +33,8 @@ class ChunkReader {
   size_t avail() const { return len_ - pos_; }
   void consume(size_t n) { pos_ += n; }
   int error() const { return error_; }
+  // NUL bytes met in line texts, which read as blanks.
+  size_t nuls = 0;
 
   // Reads more bytes behind the unread ones (offsets from data() stay
   // valid); false at the end of the file or on a read error.
@@ -87,7 +89,10 @@ bool nextLine(ChunkReader& r, RawLine& line) {
       unsigned char c = static_cast<unsigned char>(p[i]);
       if (c <= '\r') {
         if (c == '\n' || c == '\r') break;
-        if (c == 0) p[i] = ' ';
+        if (c == 0) {
+          p[i] = ' ';
+          ++r.nuls;
+        }
       }
       ++i;
     }
@@ -424,7 +429,10 @@ bool Reader::tdsBytes(ChunkReader& r, uint64_t n, std::string& out) {
     n -= take;
   }
   for (char& c : out)
-    if (c == '\0') c = ' ';
+    if (c == '\0') {
+      c = ' ';
+      ++r.nuls;
+    }
   return true;
 }
 
@@ -629,6 +637,20 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     }
     if (!asTds) window.ioStatus = status;
     reader.finish();
+    // Their lines stay in the fold around them, so a save moves them there:
+    // the user is told before editing.
+    if (!reader.openFolds().empty())
+      host.messageBox("The file\n" + probe.path + "\nhas " +
+                          std::to_string(reader.openFolds().size()) +
+                          " fold(s) without an end line. Their lines are shown in the fold "
+                          "around them, and saving the file writes them there.",
+                      "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+    // A save writes the blanks back: the user is told before editing.
+    if (chunks.nuls > 0)
+      host.messageBox("The file\n" + probe.path + "\nholds " + std::to_string(chunks.nuls) +
+                          " NUL bytes (a binary file?). They are shown as blanks, and saving "
+                          "the file writes blanks in their place.",
+                      "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
   } else {
     window.ioStatus = 0;
   }
