@@ -2,8 +2,9 @@
 // read from it as on the platform that keeps them there (with the
 // window placements and the reopen list), the FILE_TYPES
 // section builds the file-type list (loading the highlighting files it
-// names) and gives windows their conventions, and what the profile writer
-// makes of the file must read back to the same file.
+// names) and gives windows their conventions, what the profile writer
+// makes of the file must read back to the same file, and values stored by
+// the program must read back as they were.
 #include <cstdlib>
 #include <string>
 
@@ -65,5 +66,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fuzzCheck(again.getString(sec, key, "\x01") == ini.getString(sec, key, "\x02"),
                 "a value changed on its way through the file");
   ini.parse("");
+
+  // Any value the program stores (each line of the data, up to a NUL)
+  // reads back as it was written.
+  ProfileFile mine(scratchDir() + "/mine.ini");
+  mine.beginBatch();
+  std::vector<std::string> values;
+  for (size_t pos = 0; pos <= text.size() && values.size() < 40;) {
+    size_t nl = text.find('\n', pos);
+    if (nl == std::string::npos) nl = text.size();
+    std::string v = text.substr(pos, nl - pos);
+    values.push_back(v.substr(0, v.find('\0')));
+    pos = nl + 1;
+  }
+  for (size_t i = 0; i < values.size(); ++i) mine.writeString("S", "K" + std::to_string(i), values[i]);
+  ProfileFile back(scratchDir() + "/back.ini");
+  back.parse(mine.serialise());
+  for (size_t i = 0; i < values.size(); ++i)
+    fuzzCheck(back.getString("S", "K" + std::to_string(i), "\x01") == values[i],
+              "a stored value does not read back as it was written");
   return 0;
 }

@@ -27,6 +27,17 @@ long long modTime(const std::string& path) {
          static_cast<long long>(st.st_size) * 7;
 }
 
+// The value as the file keeps it: reading strips blanks around a value and
+// one pair of quotes around it, so a value that either would change goes
+// out inside a pair of quotes of its own.
+std::string written(const std::string& value) {
+  if (value.empty()) return value;
+  const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  if (quoted || blank(value.front()) || blank(value.back())) return "\"" + value + "\"";
+  return value;
+}
+
 }  // namespace
 
 bool sameName(const std::string& a, const std::string& b) {
@@ -95,7 +106,7 @@ std::string ProfileFile::serialise() const {
   for (const auto& s : sections_) {
     if (!out.empty()) out += "\n";
     out += "[" + s.name + "]\n";
-    for (const auto& e : s.entries) out += e.key + "=" + e.value + "\n";
+    for (const auto& e : s.entries) out += e.key + "=" + written(e.value) + "\n";
   }
   return out;
 }
