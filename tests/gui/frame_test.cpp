@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QLabel>
 #include <QDropEvent>
 #include <QMenu>
@@ -11,6 +13,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -32,6 +35,7 @@
 #include "model/paths.hpp"
 #include "model/profile.hpp"
 #include "model/settings.hpp"
+#include "support/runprogram.hpp"
 #include "support/testenv.hpp"
 
 namespace {
@@ -177,6 +181,50 @@ class FrameTest : public QObject {
     QVERIFY(!parseCommandLine({"--config"}, bad, &error));
   }
 
+  void helpVersionAndBadOptionsNeedNoDisplay() {
+    qputenv("QT_QPA_PLATFORM", "no-such-platform");  // a window would fail
+    ProgramResult version = runProgram("plicato", {"--version"});
+    ProgramResult help = runProgram("plicato", {"--help"});
+    ProgramResult bad = runProgram("plicato", {"--frobnicate", "a.c"});
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCOMPARE(version.status, 0);
+    QCOMPARE(version.out, std::string("plicato 4.1\n"));
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.find("Usage: plicato [--config DIR] [FILE [-T]]...") == 0);
+    QVERIFY(help.out.find("--batch") != std::string::npos);
+    QCOMPARE(bad.status, 1);
+    QVERIFY(bad.err.find("unknown option '--frobnicate'") != std::string::npos);
+  }
+
+  void installPutsTheProgramBesideItsDataFiles() {
+    TempDir prefix;
+    QProcess install;
+    install.start("cmake", {"--install", QString(PLICATO_BIN_DIR) + "/..", "--prefix",
+                            QString::fromStdString(prefix.path())});
+    QVERIFY(install.waitForFinished(120000));
+    QCOMPARE(install.exitCode(), 0);
+    const QString root = QString::fromStdString(prefix.path());
+    const QFileInfo link(root + "/bin/plicato");
+    QVERIFY(link.isSymLink());
+    QCOMPARE(link.canonicalFilePath(), QFileInfo(root + "/lib/plicato/plicato").canonicalFilePath());
+    for (const char* data : {"lang.txt", "help.txt", "ansi_c.mrk", "PLICATO.INI"})
+      QVERIFY2(QFileInfo::exists(root + "/lib/plicato/" + data), data);
+    QVERIFY(QFileInfo::exists(root + "/share/icons/hicolor/scalable/apps/plicato.svg"));
+    const std::string desktop = readFile(prefix.file("share/applications/plicato.desktop"));
+    QVERIFY(desktop.find("\nExec=plicato %F\n") != std::string::npos);
+    QVERIFY(desktop.find("\nMimeType=text/x-csrc;text/x-c++src;text/plain;\n") != std::string::npos);
+    // Started through the link, the program finds its data files: the
+    // shipped PLICATO.INI becomes the user's first one.
+    work->write("x.c", "int x;\r\n");
+    TempDir fresh;
+    QProcess run;
+    run.start(link.filePath(), {"--batch", "--config", QString::fromStdString(fresh.path()),
+                                "--dump", "status", QString::fromStdString(work->file("x.c"))});
+    QVERIFY(run.waitForFinished(60000));
+    QCOMPARE(run.exitCode(), 0);
+    QVERIFY(fresh.read("PLICATO.INI").find("FileType_0=") != std::string::npos);
+  }
+
   void startUpWarnsAboutAMissingFileAndOpensTheNext() {
     const std::string missing = work->file("missing.c");
     const std::string present = file("present.c");
@@ -191,6 +239,9 @@ class FrameTest : public QObject {
     // Read when the window's set-up message arrived, then the tree option.
     QCOMPARE(s.row(2), std::string("int a;"));
     QVERIFY(s.app->app().documents().front()->showTree);
+    QCOMPARE(s.frame().statusField(1)->text(), QString("Column :1"));
+    QCOMPARE(s.frame().statusField(4)->text(), QString("C"));
+    QCOMPARE(s.frame().statusField(1)->font().pointSize(), 8);
   }
 
   void menusFollowTheLayoutAndQueueTheKeys() {
@@ -431,6 +482,32 @@ class FrameTest : public QObject {
     for (QAction* act : again.frame().menuBar()->actions().front()->menu()->actions())
       if (act->property("recentFile").isValid()) entries << act->text();
     QCOMPARE(entries, QStringList({"&1 " + QString::fromStdString(a), "&2 " + QString::fromStdString(b)}));
+  }
+
+  void helpShowsTheLayoutOfTheTableInForce() {
+    Session s(*config);
+    QStringList titles;
+    s.host->runDialog = [&](QDialog& d) {
+      titles << d.windowTitle();
+      return int(QDialog::Accepted);
+    };
+    s.start({file("h.c")});
+    s.frame().frameAction(cmHelpKeys)->trigger();
+    s.window().queueCommand(cmdHelp);
+    s.settle();
+    QCOMPARE(titles, QStringList({"Windows Keyboard Layout", "Windows Keyboard Layout"}));
+  }
+
+  void internalErrorEndsTheMessageLoop() {
+    Session s(*config);
+    s.start();
+    QTimer::singleShot(0, [] { PLICATO_INTERNAL_ERROR(7); });
+    QCOMPARE(QCoreApplication::exec(), 1);
+    QCOMPARE(s.boxes.size(), size_t(1));
+    QVERIFY(s.boxes[0].text.rfind("File: ", 0) == 0);
+    QVERIFY(s.boxes[0].text.find("frame_test.cpp, Line: ") != std::string::npos);
+    QVERIFY(s.boxes[0].text.find(", Code: 7") != std::string::npos);
+    QCOMPARE(s.boxes[0].caption, std::string("Plicato Error"));
   }
 
   void mailFailureIsReported() {
