@@ -10,6 +10,7 @@
 #include "display/keytranslate.hpp"
 #include "display/statusline.hpp"
 #include "display/stdiowindow.hpp"
+#include "model/latin1.hpp"
 #include "model/settings.hpp"
 #include "platform/batchhost.hpp"
 #include "platform/keyscript.hpp"
@@ -31,16 +32,6 @@ std::string escapeNewlines(const std::string& s) {
   return out;
 }
 
-void deliver(TStdioWindow& w, const KeyMessage& m) {
-  switch (m.type) {
-    case KeyMessage::KeyDown: keyDown(w, m.code, false); break;
-    case KeyMessage::SysKeyDown: keyDown(w, m.code, true); break;
-    case KeyMessage::KeyUp:
-    case KeyMessage::SysKeyUp: keyUp(w, m.code); break;
-    case KeyMessage::Char: charMessage(w, static_cast<uint8_t>(m.code)); break;
-  }
-}
-
 bool parseInt(const std::string& s, int& out) {
   char* end = nullptr;
   long v = std::strtol(s.c_str(), &end, 10);
@@ -50,20 +41,6 @@ bool parseInt(const std::string& s, int& out) {
 }
 
 }  // namespace
-
-std::string latin1ToUtf8(const std::string& bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (unsigned char c : bytes) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 std::vector<std::string> screenLines(const TStdioWindow& w) {
   std::vector<std::string> lines;
@@ -132,7 +109,7 @@ BatchSession::BatchSession(const StartOptions& options, int rows, int cols)
   host.setInputFeeder([this](TStdioWindow& w) {
     bool fed = false;
     while (!strokes_.empty() && w.keys.room() >= 2) {
-      for (const auto& m : strokes_.front()) deliver(w, m);
+      deliverKeyMessages(w, strokes_.front());
       strokes_.pop_front();
       fed = true;
     }

@@ -47,8 +47,6 @@ int runBatch(const std::vector<std::string>& args);
 
 // The rows of the window as it shows them, trailing blanks removed.
 std::vector<std::string> screenLines(const TStdioWindow& w);
-// Latin-1 bytes as UTF-8.
-std::string latin1ToUtf8(const std::string& bytes);
 // The dump of --dump (parts: any of "screen", "status", "messages").
 std::string batchDump(const TStdioWindow* w, const BatchHost& host,
                       const std::vector<std::string>& parts);

@@ -106,3 +106,15 @@ void keyUp(TStdioWindow& w, int vk) {
 }
 
 bool charMessage(TStdioWindow& w, uint8_t ch) { return w.queueChar(ch); }
+
+void deliverKeyMessages(TStdioWindow& w, const KeyStroke& messages) {
+  for (const KeyMessage& m : messages) {
+    switch (m.type) {
+      case KeyMessage::KeyDown: keyDown(w, m.code, false); break;
+      case KeyMessage::SysKeyDown: keyDown(w, m.code, true); break;
+      case KeyMessage::KeyUp:
+      case KeyMessage::SysKeyUp: keyUp(w, m.code); break;
+      case KeyMessage::Char: charMessage(w, static_cast<uint8_t>(m.code)); break;
+    }
+  }
+}

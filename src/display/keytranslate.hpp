@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "platform/keyscript.hpp"
+
 class TStdioWindow;
 
 // Virtual-key codes used here (values as Windows defines them).
@@ -63,3 +65,7 @@ bool keyDown(TStdioWindow& window, int vk, bool system);
 void keyUp(TStdioWindow& window, int vk);
 // A character message: one byte.
 bool charMessage(TStdioWindow& window, uint8_t ch);
+
+// Hands a key's messages (as a key script or a key mapping gives them) to
+// the translation above, in order.
+void deliverKeyMessages(TStdioWindow& window, const KeyStroke& messages);

@@ -114,17 +114,7 @@ KeyStroke releaseMessages(int key, Qt::KeyboardModifiers mods) {
   return {{system ? KeyMessage::SysKeyUp : KeyMessage::KeyUp, vk}};
 }
 
-void deliverMessages(TStdioWindow& w, const KeyStroke& messages) {
-  for (const KeyMessage& m : messages) {
-    switch (m.type) {
-      case KeyMessage::KeyDown: keyDown(w, m.code, false); break;
-      case KeyMessage::SysKeyDown: keyDown(w, m.code, true); break;
-      case KeyMessage::KeyUp:
-      case KeyMessage::SysKeyUp: keyUp(w, m.code); break;
-      case KeyMessage::Char: charMessage(w, static_cast<uint8_t>(m.code)); break;
-    }
-  }
-}
+void deliverMessages(TStdioWindow& w, const KeyStroke& messages) { deliverKeyMessages(w, messages); }
 
 bool keyPressToWindow(TStdioWindow& w, const QKeyEvent& e) {
   const Qt::KeyboardModifiers mods = e.modifiers();

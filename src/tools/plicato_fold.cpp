@@ -21,6 +21,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/latin1.hpp"
 #include "model/filetypes.hpp"
 #include "model/foldformat.hpp"
 #include "model/foldreader.hpp"
@@ -197,21 +198,6 @@ void outline(const LineNode* first, const LineNode* stop, int depth, std::string
     }
     outline(p->inner, p->partner, depth + 1, out);
   }
-}
-
-// Bytes 0x80 to 0xFF stand for the Latin-1 characters of the same codes.
-std::string latin1ToUtf8(const char* s) {
-  std::string out;
-  for (; *s; ++s) {
-    unsigned char c = static_cast<unsigned char>(*s);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
 }
 
 using Json = nlohmann::ordered_json;
