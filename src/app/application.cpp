@@ -1,7 +1,9 @@
 #include "app/application.hpp"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/settingsstore.hpp"
 #include "commands/keytree.hpp"
@@ -15,6 +17,17 @@
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
+
+namespace {
+
+bool openableForReading(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+}  // namespace
 
 void startCore(Host& host, const StartOptions& options) {
   if (!options.configDir.empty()) setConfigDir(options.configDir);
@@ -55,7 +68,11 @@ Document* Application::makeDocument(const std::string& title, int rows, int cols
 Document* Application::openFile(const std::string& path, int rows, int cols) {
   struct stat st;
   std::string full = absolutePath(path);
-  if (path.empty() || ::stat(full.c_str(), &st) != 0) {
+  // A directory, or a file we may not read, would open as an empty buffer
+  // that a save could write over the real file; a pipe or a device never
+  // ends.
+  if (path.empty() || ::stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      !openableForReading(full)) {
     host.messageBox("File \n" + full + "\ndoesn't exist or isn't accessible.", "Plicato Warning",
                     MbButtons::Ok, MbIcon::Exclamation);
     return nullptr;
