@@ -379,6 +379,28 @@ class FrameTest : public QObject {
     QCOMPARE(readFile(path), std::string(kFolded));
   }
 
+  void closingADocumentWindowAsksItsEditor() {
+    Session s(*config);
+    s.start({file("c1.c"), file("c2.c")});
+    s.window(1).queueChar('x');
+    s.settle();
+    s.answers = {MbResult::Cancel};
+    s.children()[1]->close();
+    s.settle();
+    QCOMPARE(s.children().size(), 2);  // kept: the question was cancelled
+    s.children()[0]->close();
+    s.settle();
+    QCOMPARE(s.children().size(), 1);  // unchanged: gone at once
+    QCOMPARE(s.app->app().documents().size(), size_t(1));
+    s.answers = {MbResult::No};
+    s.children()[0]->close();
+    s.settle();
+    QCOMPARE(s.children().size(), 0);
+    QVERIFY(!s.frame().documentMenus().front()->menuAction()->isVisible());
+    QVERIFY(!s.frame().toolAction("SAVE")->isEnabled());
+    QVERIFY(s.frame().toolAction("OPEN")->isEnabled());
+  }
+
   void yesSavesBeforeTheExit() {
     const std::string path = file("y.c");
     Session s(*config);
