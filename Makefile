@@ -39,7 +39,7 @@ bench: build
 # any crash, sanitizer report, leak or time-out fails the run and leaves
 # the input in $(FUZZBUILD)/findings/.
 fuzz-build: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLICATO_FUZZ=ON \
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLICATO_FUZZ=ON \
 	  -DPLICATO_BUILD_GUI=OFF -DPLICATO_BUILD_BENCH=OFF
 	cmake --build $(FUZZBUILD) -j $(JOBS) --target fuzz_targets
 
