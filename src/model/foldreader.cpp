@@ -537,9 +537,15 @@ PathProbe resolve(LineStore& window, const std::string& name) {
   if (name.empty()) return p;
   std::string n = normaliseSeparators(name);
   p.path = absolutePath(isAbsolutePath(n) ? n : joinPath(window.baseDirectory(), n));
-  int fd = ::open(p.path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a pipe's open would wait for a writer. A pipe or a
+  // device never ends, so it is no file to read (a directory fails the
+  // read itself, with its message).
+  int fd = ::open(p.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd >= 0) {
+    struct stat st;
+    bool file = ::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode));
     ::close(fd);
+    if (!file) return p;
     p.exists = p.usable = true;
     return p;
   }

@@ -4,6 +4,8 @@
 // reads back to itself.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "model/foldfile_util.hpp"
 #include "model/foldformat.hpp"
 #include "model/settings.hpp"
@@ -70,6 +72,18 @@ TEST_F(FoldReaderDamageTest, NulBytesAreReportedAndReadAsBlanks) {
   open(*t, work.file("t.tsr"));
   EXPECT_TRUE(boxSays("holds 1 NUL bytes"));
   EXPECT_EQ(dump(*t), "T i=0 [x y]\n");
+}
+
+TEST_F(FoldReaderDamageTest, PipeIsNoFileToReadAndNeverBlocks) {
+  ASSERT_EQ(::mkfifo(work.file("p.occ").c_str(), 0644), 0);
+  PathProbe probe = resolve(*newWindow(host, "--", "", "occam2"), work.file("p.occ"));
+  EXPECT_FALSE(probe.exists);
+  EXPECT_FALSE(probe.usable);
+  // Read as a window's file: the name is asked for again (cancelled
+  // here), and nothing is read.
+  auto w = newWindow(host, "--", "", "occam2");
+  open(*w, work.file("p.occ"));
+  EXPECT_EQ(dump(*w), "");
 }
 
 // Found by fuzz_foldreader (Fortran): folds left open and a COMMENT fold
