@@ -318,7 +318,10 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
       w.host.statusMessage("Plicato browse mode!");
       continue;
     }
-    if (isText || !isBrowseSafe(cmd)) w.modified = true;
+    // Text marks the file modified when it goes into the line (a refused
+    // control character changes nothing); so does any command that is not
+    // browse-safe.
+    if (!isText && !isBrowseSafe(cmd)) w.modified = true;
     // A key that ends the mouse mark clears it; the refresh key redraws.
     if (w.markActive && !w.dragging &&
         (isText || (!keepsMark(cmd) && cmd != 322 && cmd != 326 && cmd != 327))) {
