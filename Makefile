@@ -52,6 +52,7 @@ fuzz: fuzz-build
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  $(FUZZBUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=20 -rss_limit_mb=3072 \
 	    -print_final_stats=1 -artifact_prefix=$(CURDIR)/$(FUZZBUILD)/findings/$$t- \
+	    $$([ -f fuzz/$$t.dict ] && echo -dict=fuzz/$$t.dict) \
 	    $(CURDIR)/$(FUZZBUILD)/corpus/$$t $(CURDIR)/fuzz/corpus/$$t > $(FUZZBUILD)/fuzz_$$t.log 2>&1 \
 	    || { tail -60 $(FUZZBUILD)/fuzz_$$t.log; echo "fuzz: $$t found a fault"; exit 1; }; \
 	  grep -E "^stat::number_of_executed_units|^Done" $(FUZZBUILD)/fuzz_$$t.log | tr '\n' ' '; echo; \

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <filesystem>
 #include <unistd.h>
+#include <string_view>
 #include <vector>
 
 #include "model/atomicfile.hpp"
@@ -215,10 +216,28 @@ struct FoldWindow {
 
 namespace {
 
+// Whether a text line holds a marker: written, it may read back as one (a
+// limit of the format: text lines are written as they are).
+bool hasMarkerText(const LineNode* first, const LineNode* stop) {
+  for (const LineNode* p = first; p && p != stop; p = p->next) {
+    if (isClosedHeader(p)) {
+      if (hasMarkerText(p->inner, p->partner)) return true;
+      continue;
+    }
+    const std::string_view t(p->text);
+    for (const char* m : {"{{{", "}}}", ":::", "..."})
+      if (t.find(m) != std::string_view::npos) return true;
+  }
+  return false;
+}
+bool hasMarkerText(const LineStore& w) {
+  return hasMarkerText(w.fileBottom->partner->next, w.fileBottom);
+}
+
 // Reads path into a window, checks the tree and writes it back over path;
 // returns what was written.
 std::string readAndWrite(const WindowSpec& spec, const std::string& path, std::string& start,
-                         std::string& end, bool& unclosed) {
+                         std::string& end, bool& unsettled) {
   FoldWindow win(spec);
   ScopedHost scope(win.host);
   win.open(path);
@@ -228,9 +247,10 @@ std::string readAndWrite(const WindowSpec& spec, const std::string& path, std::s
   fuzzCheck(win.w.ioStatus == 0, "the tree could not be written");
   std::string written;
   fuzzCheck(readScratch(path, written), "the written file is gone");
-  unclosed = false;
+  unsettled = false;
   for (const std::string& t : win.host.boxTexts())
-    unclosed = unclosed || t.find("without an end line") != std::string::npos;
+    unsettled = unsettled || t.find("without an end line") != std::string::npos;
+  unsettled = unsettled || hasMarkerText(win.w);
   // A declaration line may have changed the convention on the way.
   start = win.w.commentStart;
   end = win.w.commentEnd;
@@ -241,26 +261,26 @@ std::string readAndWrite(const WindowSpec& spec, const std::string& path, std::s
 
 void foldRoundTrip(const WindowSpec& spec, const std::string& path) {
   std::string start, end;
-  bool unclosed = false;
-  readAndWrite(spec, path, start, end, unclosed);
+  bool unsettled = false;
+  readAndWrite(spec, path, start, end, unsettled);
   // Some trees of damaged files cannot be written as they are: a text line
   // whose text is a marker line's reads back as a marker. One more round
   // turns such lines into what the file says they are; from then on the
   // writer's output must read back to itself, unless a fold is left
   // without an end (its lines move to the fold around it on every round,
-  // and the user is told so).
+  // and the user is told so) or a text line still holds a marker.
   WindowSpec again = spec;
   again.commentStart = start.c_str();
   again.commentEnd = end.c_str();
   std::string start2, end2;
-  bool unclosed2 = false, unclosed3 = false;
-  const std::string second = readAndWrite(again, path, start2, end2, unclosed2);
+  bool unsettled2 = false, unsettled3 = false;
+  const std::string second = readAndWrite(again, path, start2, end2, unsettled2);
   WindowSpec third = spec;
   third.commentStart = start2.c_str();
   third.commentEnd = end2.c_str();
   std::string start3, end3;
-  const std::string rewritten = readAndWrite(third, path, start3, end3, unclosed3);
-  if (!unclosed2 && !unclosed3 && second != rewritten) {
+  const std::string rewritten = readAndWrite(third, path, start3, end3, unsettled3);
+  if (!unsettled2 && !unsettled3 && second != rewritten) {
     std::fprintf(stderr, "--- written\n%s\n--- written again\n%s\n--- end\n", second.c_str(),
                  rewritten.c_str());
     fuzzCheck(false, "the writer's own file does not read back to the same file");
