@@ -1,0 +1,16 @@
+#include "build/savequestion.hpp"
+
+#include "display/stdiowindow.hpp"
+#include "engine/filecommands.hpp"
+#include "platform/host.hpp"
+
+bool offerSave(TStdioWindow& w, const std::function<bool(TStdioWindow&)>& save) {
+  if (!w.modified) return true;
+  const MbResult answer = w.host.messageBox("Do you want to save changes to " + w.fileName,
+                                            "Plicato for Windows95", MbButtons::YesNo,
+                                            MbIcon::Question);
+  if (answer != MbResult::Yes) return true;
+  if (save) return save(w);
+  if (w.hooks.save) return w.hooks.save(w);
+  return saveCommand(w);
+}
