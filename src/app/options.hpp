@@ -121,6 +121,9 @@ class OptionsModel {
   OptionsModel(const OptionsModel&) = delete;
   OptionsModel& operator=(const OptionsModel&) = delete;
 
+  // Where the refusals and questions go.
+  Host& host() const { return host_; }
+
   // The keyboard layout was changed on apply: the menus follow (the key
   // table has already been switched).
   std::function<void(int layout)> onLayoutChanged;
