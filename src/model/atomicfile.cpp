@@ -158,10 +158,12 @@ bool writeFileAtomic(const std::string& path, const std::string& data, std::stri
 }
 
 bool readWholeFile(const std::string& path, std::string& out) {
-  int fd = ::open(path.c_str(), O_RDONLY);
+  // Without blocking on a pipe; only a plain file has an end to read to (a
+  // data file named /dev/zero would otherwise fill the memory).
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return false;
   }

@@ -40,5 +40,6 @@ class AtomicFile {
 
 // Whole-file convenience; error gets the system's text on failure.
 bool writeFileAtomic(const std::string& path, const std::string& data, std::string* error);
-// Reads a whole file; false when it cannot be opened or read.
+// Reads a whole plain file; false when it cannot be opened or read, or is
+// no plain file (a directory, a pipe, a device).
 bool readWholeFile(const std::string& path, std::string& out);
