@@ -9,7 +9,7 @@
 # SECONDS (default 22, or $KILL_SAVE_SECONDS) bounds the loop; the seed of
 # the delays is $KILL_SAVE_SEED (default 1).
 set -u
-bin=$1
+bin=$(cd "$1" && pwd) || exit 1
 seconds=${3:-${KILL_SAVE_SECONDS:-22}}
 seed=${KILL_SAVE_SEED:-1}
 plicato="$bin/plicato"
@@ -51,7 +51,7 @@ mv "$dir/new" "$dir/old"
 printf 'x' > "$dir/new"
 cat "$dir/old" >> "$dir/new"
 
-deadline=$(awk -v s="$seconds" 'BEGIN { srand(); print srand() + s }')
+deadline=$(( $(date +%s) + seconds ))
 kills=0
 completed=0
 olds=0
@@ -59,8 +59,7 @@ news=0
 leftovers=0
 n=0
 while :; do
-  now=$(awk 'BEGIN { srand(); print srand() }')
-  [ "$now" -ge "$deadline" ] && break
+  [ "$(date +%s)" -ge "$deadline" ] && break
   n=$((n + 1))
   # Delays spread over the whole save and a little past it.
   delay=$(awk -v seed="$seed" -v n="$n" -v t="$took" 'BEGIN { srand(seed * 7919 + n); printf "%.3f", rand() * t * 1.15 }')
