@@ -97,6 +97,8 @@ struct WindowHooks {
   // A fold or filed file was entered or left, or the file was renamed: the
   // tool bar and the caption (title) follow.
   std::function<void(TStdioWindow&)> levelChanged;
+  // The reader linked lines in after `after` (the fold tree pane follows).
+  std::function<void(TStdioWindow&, LineNode*)> linesRead;
 };
 
 // A parent file waiting while a filed fold of it is entered (engine/navigation).
@@ -112,6 +114,9 @@ class TStdioWindow : public LineStore {
   // In wrap mode: rows of the node's display text at screenCols - 3 per
   // row, at least 1; else 1.
   int32_t rowsOf(const LineNode& node) const override;
+  void linesRead(LineNode* after) override {
+    if (hooks.linesRead) hooks.linesRead(*this, after);
+  }
 
   // Font metrics, clear screen, attribute 1, preferred size, then posts
   // WM_USER+101 so that the file is opened. Without a real font the cell

@@ -1,0 +1,580 @@
+#include "gui/treepane.hpp"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHash>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "commands/dispatcher.hpp"
+#include "commands/keytable.hpp"
+#include "display/statusline.hpp"
+#include "display/stdiowindow.hpp"
+#include "gui/editorwidget.hpp"
+#include "gui/qthost.hpp"
+#include "model/linenode.hpp"
+#include "model/paths.hpp"
+#include "tree/treeedit.hpp"
+
+namespace {
+
+constexpr int kIndexRole = Qt::UserRole + 1;
+constexpr int kNodeRole = Qt::UserRole;
+constexpr int kInitialCells = 17;
+
+std::unordered_map<const TStdioWindow*, TMySplitter*>& panes() {
+  static std::unordered_map<const TStdioWindow*, TMySplitter*> map;
+  return map;
+}
+
+// Images 3 and 4: a closed fold (a sheet folded over, its contents hidden
+// behind the "..." of the editor's marker) and an open one (the sheet
+// unfolded, its lines showing).
+QPixmap foldImage(bool open, qreal dpr) {
+  const int s = 16;
+  QPixmap pm(QSize(s, s) * dpr);
+  pm.setDevicePixelRatio(dpr);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  const QColor edge(0x55, 0x55, 0x66);
+  if (!open) {
+    // A closed fold: a folder-like tab, three dots across it.
+    QPainterPath body;
+    body.moveTo(1.5, 4.5);
+    body.lineTo(6.0, 4.5);
+    body.lineTo(7.5, 3.0);
+    body.lineTo(14.5, 3.0);
+    body.lineTo(14.5, 13.5);
+    body.lineTo(1.5, 13.5);
+    body.closeSubpath();
+    p.setPen(QPen(edge, 1.0));
+    p.setBrush(QColor(0xe8, 0xc8, 0x5a));
+    p.drawPath(body);
+    p.setPen(Qt::NoPen);
+    p.setBrush(edge);
+    for (int i = 0; i < 3; ++i) p.drawEllipse(QPointF(4.5 + i * 3.5, 9.0), 1.1, 1.1);
+  } else {
+    // An open fold: the tab unfolded into a page with its lines.
+    QPainterPath back;
+    back.moveTo(1.5, 4.5);
+    back.lineTo(6.0, 4.5);
+    back.lineTo(7.5, 3.0);
+    back.lineTo(13.0, 3.0);
+    back.lineTo(13.0, 13.5);
+    back.lineTo(1.5, 13.5);
+    back.closeSubpath();
+    p.setPen(QPen(edge, 1.0));
+    p.setBrush(QColor(0xe8, 0xc8, 0x5a));
+    p.drawPath(back);
+    QPainterPath page;
+    page.moveTo(3.5, 6.5);
+    page.lineTo(14.5, 6.5);
+    page.lineTo(13.0, 13.5);
+    page.lineTo(1.5, 13.5);
+    page.closeSubpath();
+    p.setBrush(QColor(0xfb, 0xf3, 0xd5));
+    p.drawPath(page);
+    p.setPen(QPen(edge, 1.0));
+    p.drawLine(QPointF(4.5, 9.0), QPointF(12.0, 9.0));
+    p.drawLine(QPointF(4.0, 11.5), QPointF(10.0, 11.5));
+  }
+  return pm;
+}
+
+const QIcon& foldIcon() {
+  static QIcon icon = [] {
+    QIcon i;
+    const qreal dpr = qApp ? qApp->devicePixelRatio() : 1.0;
+    i.addPixmap(foldImage(false, dpr), QIcon::Normal);
+    i.addPixmap(foldImage(true, dpr), QIcon::Selected);
+    return i;
+  }();
+  return icon;
+}
+
+// The icon the desktop gives for a file of this name; a plain file icon
+// when it has none (no icon theme).
+QIcon shellIcon(const std::string& path, const QStyle* style) {
+  static QHash<QString, QIcon> cache;
+  const QString name = fromLatin1(path);
+  const QString suffix = QFileInfo(name).suffix().toLower();
+  auto it = cache.find(suffix);
+  if (it != cache.end()) return *it;
+  static QFileIconProvider provider;
+  QIcon icon = provider.icon(QFileInfo(name));
+  if (icon.isNull()) icon = style->standardIcon(QStyle::SP_FileIcon);
+  cache.insert(suffix, icon);
+  return icon;
+}
+
+}  // namespace
+
+// --- TMyTree -------------------------------------------------------------------
+
+TMyTree::TMyTree(WindowSource window, QWidget* parent)
+    : QTreeWidget(parent), window_(std::move(window)) {
+  setObjectName("TMyTree");
+  setHeaderHidden(true);
+  setColumnCount(1);
+  setUniformRowHeights(true);
+  setIndentation(14);
+  setIconSize(QSize(16, 16));
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setDropIndicatorShown(true);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDefaultDropAction(Qt::MoveAction);
+  setExpandsOnDoubleClick(true);
+  setContextMenuPolicy(Qt::DefaultContextMenu);
+  connect(this, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCurrentChanged(current); });
+  execMenu = [](QMenu& menu, const QPoint& at) {
+    QAction* a = menu.exec(at);
+    return a ? a->data().toInt() : 0;
+  };
+}
+
+QTreeWidgetItem* TMyTree::itemAt(int index) const {
+  if (index < 0 || index >= static_cast<int>(items_.size())) return nullptr;
+  return items_[static_cast<size_t>(index)];
+}
+
+int TMyTree::indexOf(const QTreeWidgetItem* item) const {
+  if (!item) return -1;
+  bool ok = false;
+  const int i = item->data(0, kIndexRole).toInt(&ok);
+  return ok && itemAt(i) == item ? i : -1;
+}
+
+LineNode* TMyTree::nodeOf(const QTreeWidgetItem* item) const {
+  const int i = indexOf(item);
+  return i >= 0 ? model_.item(i).node : nullptr;
+}
+
+void TMyTree::rebuild() {
+  TStdioWindow* w = window_();
+  stale_ = false;
+  FoldTreeModel fresh;
+  if (w) fresh.rebuildFor(*w);
+  if (!items_.empty() && fresh.sameAs(model_)) return;
+  model_ = std::move(fresh);
+  fill();
+}
+
+void TMyTree::fill() {
+  FoldTreeModel::Guard guard(model_);
+  const int scroll = verticalScrollBar()->value();
+  clear();
+  items_.clear();
+  items_.reserve(model_.items().size());
+  TStdioWindow* w = window_();
+  for (int i = 0; i < model_.size(); ++i) {
+    const TreeItem& t = model_.item(i);
+    QTreeWidgetItem* item =
+        t.parent < 0 ? new QTreeWidgetItem() : new QTreeWidgetItem(items_[static_cast<size_t>(t.parent)]);
+    item->setText(0, fromLatin1(t.text));
+    if (t.image == TreeImage::Shell) {
+      // The root's file is the window's; a filed fold names its own.
+      const std::string file = t.parent < 0 && w && !w->fileName.empty() ? w->fileName : t.iconFile;
+      item->setIcon(0, shellIcon(file, style()));
+      item->setToolTip(0, fromLatin1(t.parent < 0 && w ? w->fileName : t.iconFile));
+    } else {
+      item->setIcon(0, foldIcon());
+    }
+    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(t.node)));
+    item->setData(0, kIndexRole, i);
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled;
+    if (t.draggable) flags |= Qt::ItemIsDragEnabled;
+    item->setFlags(flags);
+    items_.push_back(item);
+  }
+  if (!items_.empty()) addTopLevelItem(items_.front());
+  for (int i = 0; i < model_.size(); ++i)
+    if (model_.item(i).expanded) items_[static_cast<size_t>(i)]->setExpanded(true);
+  verticalScrollBar()->setValue(scroll);
+}
+
+void TMyTree::selectLine(const LineNode* line) {
+  TStdioWindow* w = window_();
+  if (!w) return;
+  if (stale_ || items_.empty()) rebuild();
+  QTreeWidgetItem* item = itemAt(model_.itemForLine(*w, line));
+  if (!item) return;
+  FoldTreeModel::Guard guard(model_);
+  for (QTreeWidgetItem* p = item->parent(); p; p = p->parent()) p->setExpanded(true);
+  setCurrentItem(item);
+  const QRect r = visualItemRect(item);
+  if (!viewport()->rect().contains(r)) scrollToItem(item, QAbstractItemView::PositionAtCenter);
+}
+
+void TMyTree::updateHeaderText(const LineNode* header) {
+  const int i = model_.updateText(header);
+  if (QTreeWidgetItem* item = itemAt(i)) item->setText(0, fromLatin1(model_.item(i).text));
+}
+
+void TMyTree::goToSelection() {
+  pickQueued_ = false;
+  TStdioWindow* w = window_();
+  if (!w) return;
+  LineNode* node = nodeOf(currentItem());
+  if (!node) return;
+  if (!goToNode(*w, node)) {
+    // The item stood for a fold that is gone or elsewhere now.
+    rebuild();
+    selectLine(w->currentLine);
+  }
+}
+
+void TMyTree::onCurrentChanged(QTreeWidgetItem* current) {
+  if (model_.guarded() || !current) return;
+  pick(current);
+}
+
+void TMyTree::pick(QTreeWidgetItem* item) {
+  TStdioWindow* w = window_();
+  if (!w || !w->treeTracking || pickQueued_) return;
+  LineNode* node = nodeOf(item);
+  if (!node || node == w->currentLine) return;
+  if (w->queueCommand(cmdGoToTreeSelection)) pickQueued_ = true;
+}
+
+void TMyTree::mousePressEvent(QMouseEvent* e) {
+  QTreeWidgetItem* before = currentItem();
+  QTreeWidget::mousePressEvent(e);
+  // A click on the item already selected moves the editor back to it.
+  QTreeWidgetItem* hit = QTreeWidget::itemAt(e->position().toPoint());
+  if (hit && hit == before && hit == currentItem()) pick(hit);
+}
+
+void TMyTree::editorChanged() {
+  if (onEditorChanged) {
+    onEditorChanged();
+    return;
+  }
+  TStdioWindow* w = window_();
+  if (!w) return;
+  // What the dispatcher does after a command: the queued rows, the scroll
+  // bars, the caret and the status line; then the whole window repaints.
+  EditorState state;
+  EditorShell shell;
+  refreshWindow(*w, state, shell);
+  w->host.invalidateRows(*w, 1, w->screenRows);
+}
+
+void TMyTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
+  menu.clear();
+  TStdioWindow* w = window_();
+  if (!w) return;
+  const bool clip = item && w->host.clipboardText().has_value();
+  for (const MenuEntry& e : treeContextMenu(*w, clip)) {
+    if (e.id == 0) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* a = menu.addAction(fromLatin1(e.text));
+    a->setData(e.id);
+    a->setEnabled(e.enabled);
+  }
+}
+
+void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
+  TStdioWindow* w = window_();
+  if (!w) return;
+  // With tracking the editor is at the item before the menu asks what it
+  // may offer there.
+  if (item && w->treeTracking && nodeOf(item) != w->currentLine) {
+    if (currentItem() != item) {
+      FoldTreeModel::Guard guard(model_);
+      setCurrentItem(item);
+    }
+    pickQueued_ = false;
+    pick(item);
+    if (dispatchNow && !w->inDispatch) {
+      QPointer<TMyTree> self(this);
+      dispatchNow();
+      if (!self || !window_()) return;
+    }
+  }
+  QMenu menu(this);
+  fillContextMenu(menu, item);
+  const int id = execMenu(menu, globalPos);
+  w = window_();
+  if (!id || !w) return;
+  if (id == 327 || id == kTreeMenuPasteBelow) {
+    LineNode* node = nodeOf(item);
+    std::optional<std::string> text = w->host.clipboardText();
+    if (!node || !text) return;
+    if (w->inDispatch) {
+      w->host.beep();
+      return;
+    }
+    pasteAtFold(*w, node, *text, id == kTreeMenuPasteBelow);
+    rebuild();
+    selectLine(w->currentLine);
+    editorChanged();
+    return;
+  }
+  // As if the command's key had been pressed in the editor.
+  w->queueCommand(id);
+}
+
+void TMyTree::contextMenuEvent(QContextMenuEvent* e) {
+  QTreeWidgetItem* item = QTreeWidget::itemAt(e->pos());
+  showContextMenu(item, e->globalPos());
+  e->accept();
+}
+
+void TMyTree::startDrag(Qt::DropActions actions) {
+  const int i = indexOf(currentItem());
+  if (i < 0 || !model_.item(i).draggable) return;
+  dragged_ = i;
+  QTreeWidget::startDrag(actions);
+  dragged_ = -1;
+}
+
+void TMyTree::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->source() != this) {
+    e->ignore();
+    return;
+  }
+  e->acceptProposedAction();
+}
+
+void TMyTree::dragMoveEvent(QDragMoveEvent* e) {
+  if (e->source() != this || !QTreeWidget::itemAt(e->position().toPoint())) {
+    e->ignore();
+    return;
+  }
+  QTreeWidget::dragMoveEvent(e);
+  e->acceptProposedAction();
+}
+
+void TMyTree::dropEvent(QDropEvent* e) {
+  QTreeWidgetItem* target = QTreeWidget::itemAt(e->position().toPoint());
+  const int dragged = dragged_;
+  const int onto = indexOf(target);
+  // The control itself moves nothing: the file changes, then the tree is
+  // built again from it.
+  e->setDropAction(Qt::IgnoreAction);
+  e->accept();
+  if (e->source() != this || dragged < 0 || onto < 0) return;
+  const QPoint at = mapToGlobal(e->position().toPoint());
+  // The menu runs once the drag has ended.
+  QTimer::singleShot(0, this, [this, dragged, onto, at] { dropOnto(dragged, onto, at); });
+}
+
+void TMyTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
+  TStdioWindow* w = window_();
+  if (!w) return;
+  const DropCheck check = checkDrop(*w, model_, dragged, target);
+  if (check != DropCheck::Ok) {
+    reportDrop(w->host, check);
+    if (check == DropCheck::NotFound) {
+      rebuild();
+      selectLine(w->currentLine);
+    }
+    return;
+  }
+  LineNode* from = model_.item(dragged).node;
+  LineNode* onto = model_.item(target).node;
+  QMenu menu(this);
+  menu.addAction("Copy here")->setData(kDropCopyHere);
+  menu.addAction("Move here")->setData(kDropMoveHere);
+  menu.addSeparator();
+  menu.addAction("Cancel")->setData(kDropCancel);
+  const int id = execMenu(menu, globalPos);
+  w = window_();
+  if (!w || (id != kDropCopyHere && id != kDropMoveHere)) return;
+  if (w->inDispatch) {
+    // The editor is in the middle of a command: nothing changes under it.
+    w->host.beep();
+    return;
+  }
+  dropFold(*w, from, onto, id == kDropCopyHere ? DropAction::Copy : DropAction::Move);
+  rebuild();
+  selectLine(w->currentLine);
+  editorChanged();
+}
+
+// --- TMyTreeWindow -----------------------------------------------------------------
+
+TMyTreeWindow::TMyTreeWindow(TMyTree::WindowSource window, QWidget* parent) : QWidget(parent) {
+  setObjectName("TMyTreeWindow");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  tree_ = new TMyTree(std::move(window), this);
+  layout->addWidget(tree_);
+}
+
+// --- TMySplitter ---------------------------------------------------------------------
+
+TMySplitter::TMySplitter(TEditorWidget* editor, QWidget* parent)
+    : QSplitter(Qt::Horizontal, parent), editor_(editor), editorWidget_(editor) {
+  init();
+}
+
+TMySplitter::TMySplitter(QWidget* editor, TStdioWindow& window, QWidget* parent)
+    : QSplitter(Qt::Horizontal, parent), editor_(editor), fixedWindow_(&window) {
+  editorWidget_ = qobject_cast<TEditorWidget*>(editor);
+  init();
+}
+
+void TMySplitter::init() {
+  setObjectName("TMySplitter");
+  setChildrenCollapsible(false);
+  addWidget(editor_);
+  setStretchFactor(0, 1);
+  if (TStdioWindow* w = window()) {
+    registered_ = w;
+    panes()[w] = this;
+  }
+}
+
+TMySplitter::~TMySplitter() {
+  if (TStdioWindow* w = window()) {
+    if (w->tree == treeWindow_ && treeWindow_) w->tree = nullptr;
+    w->hooks.selectInTree = nullptr;
+    w->hooks.linesRead = nullptr;
+  }
+  auto it = panes().find(registered_);
+  if (it != panes().end() && it->second == this) panes().erase(it);
+}
+
+TMySplitter* TMySplitter::of(const TStdioWindow& w) {
+  auto it = panes().find(&w);
+  return it == panes().end() ? nullptr : it->second;
+}
+
+TStdioWindow* TMySplitter::window() const {
+  if (editorWidget_) return editorWidget_->window();
+  return fixedWindow_;
+}
+
+bool TMySplitter::treeShown() const { return treeWindow_ && !treeWindow_->isHidden(); }
+
+int TMySplitter::treeWidth() const {
+  if (treeShown()) return sizes().value(indexOf(treeWindow_), width_);
+  if (width_ > 0) return width_;
+  const TStdioWindow* w = window();
+  return kInitialCells * (w ? std::max(1, static_cast<int>(w->cellWidth)) : 8);
+}
+
+void TMySplitter::attach(bool shown) {
+  TStdioWindow* w = window();
+  if (!w) return;
+  if (!shown) {
+    if (w->tree == treeWindow_) w->tree = nullptr;
+    w->hooks.selectInTree = nullptr;
+    w->hooks.linesRead = nullptr;
+    return;
+  }
+  w->tree = treeWindow_;
+  QPointer<TMySplitter> self(this);
+  w->hooks.selectInTree = [self](TStdioWindow&, LineNode* line) {
+    if (self && self->tree()) self->tree()->selectLine(line);
+  };
+  w->hooks.linesRead = [self](TStdioWindow&, LineNode*) {
+    // The reader is inside a command: the tree is built again once the
+    // dispatcher is done with it.
+    if (self && self->tree()) self->tree()->markStale();
+  };
+}
+
+void TMySplitter::setTreeShown(bool shown) {
+  if (shown == treeShown()) return;
+  TStdioWindow* w = window();
+  if (!shown) {
+    width_ = treeWidth();
+    treeWindow_->hide();
+    attach(false);
+    return;
+  }
+  const int width = treeWidth();
+  if (!treeWindow_) {
+    treeWindow_ = new TMyTreeWindow([this] { return window(); });
+    insertWidget(0, treeWindow_);
+    setStretchFactor(0, 0);
+    setStretchFactor(1, 1);
+    if (editorWidget_) {
+      tree()->dispatchNow = [editor = editorWidget_] {
+        if (editor) editor->dispatch();
+      };
+      // After every dispatch: lines read meanwhile are shown.
+      connect(editorWidget_, &TEditorWidget::stateChanged, treeWindow_, [this] {
+        if (TMyTree* t = tree(); t && treeShown() && t->stale()) {
+          t->rebuild();
+          if (TStdioWindow* win = window(); win && win->treeSync) t->selectLine(win->currentLine);
+        }
+      });
+    }
+  }
+  treeWindow_->show();
+  attach(true);
+  const int total = std::max(width + 1, this->width());
+  setSizes({width, std::max(1, total - width - handleWidth())});
+  width_ = width;
+  tree()->rebuild();
+  if (w) tree()->selectLine(w->currentLine);
+}
+
+void TMySplitter::showHideTree() { setTreeShown(!treeShown()); }
+
+void TMySplitter::goToTreeSelection() {
+  if (TMyTree* t = tree(); t && treeShown()) t->goToSelection();
+}
+
+bool TMySplitter::changesTree(int command) {
+  switch (command) {
+    case cmdCursorUp:
+    case cmdCursorDown:
+    case cmdPageUp:
+    case cmdPageDown:
+    case cmdScrollLineUp:
+    case cmdScrollLineDown:
+    case cmdTopOfFold:
+    case cmdEndOfFold:
+    case cmdFoldInfo:
+    case cmdHelp:
+    case cmdMarkUp:
+    case cmdMarkDown:
+    case cmdMarkPageUp:
+    case cmdMarkPageDown:
+    case cmdCopyBlock:
+    case cmdCopyBlock2:
+    case cmdMaximizeWindow:
+    case cmdShowHideTree:
+    case cmdToggleTreeTracking:
+    case cmdSyncEditTree:
+      return false;
+    default:
+      return true;
+  }
+}
+
+void TMySplitter::treeAfterCommand(int command) {
+  TMyTree* t = tree();
+  TStdioWindow* w = window();
+  if (!t || !w || !treeShown()) return;
+  if (changesTree(command) || t->stale()) t->rebuild();
+  if (w->treeSync) t->selectLine(w->currentLine);
+}
+
+void TMySplitter::headerTextChanged(const LineNode* header) {
+  if (TMyTree* t = tree(); t && treeShown()) t->updateHeaderText(header);
+}

@@ -1,0 +1,162 @@
+// The fold tree pane beside an editor window.
+//
+// TMySplitter holds the editor widget and, once shown, the tree window
+// (TMyTreeWindow with its TMyTree) to its left. The tree mirrors the fold
+// headers of the file the editor shows (src/tree/foldtree.hpp); what it does
+// to the file is decided in src/tree/treeedit.hpp. The frame reaches the
+// pane of a window through TMySplitter::of and calls it from the
+// dispatcher's EditorShell callbacks:
+//   330 showHideTree, 331 goToTreeSelection, treeAfterCommand after every
+//   command, headerTextChanged after the loop.
+// A pick in the tree (with tree tracking on) queues 331, so the editor
+// moves inside its own dispatcher; context-menu commands are queued as the
+// keys of their commands. Drops and the two pastes change the file at once
+// (they have no key), outside the dispatcher, and are refused while it runs.
+#pragma once
+
+#include <QPoint>
+#include <QPointer>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+#include "tree/foldtree.hpp"
+
+class QMenu;
+class TEditorWidget;
+class TStdioWindow;
+struct LineNode;
+
+class TMyTree : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  using WindowSource = std::function<TStdioWindow*()>;
+  explicit TMyTree(WindowSource window, QWidget* parent = nullptr);
+
+  // Builds the items again for the file the window shows (the control is
+  // left alone when nothing it shows changed).
+  void rebuild();
+  // Selects the item of the fold that holds the line, its ancestors
+  // expanded, without moving the editor.
+  void selectLine(const LineNode* line);
+  // The header's item takes its current title.
+  void updateHeaderText(const LineNode* header);
+  // The items are stale (lines were read): rebuilt at the next chance.
+  void markStale() { stale_ = true; }
+  bool stale() const { return stale_; }
+
+  // 331: the editor to the selected item's fold; a stale item rebuilds the
+  // tree instead.
+  void goToSelection();
+
+  const FoldTreeModel& model() const { return model_; }
+  // The control's item for a model index, and back (-1 for none).
+  QTreeWidgetItem* itemAt(int index) const;
+  int indexOf(const QTreeWidgetItem* item) const;
+  LineNode* nodeOf(const QTreeWidgetItem* item) const;
+
+  // A drop of item `dragged` onto item `target` (model indexes): the
+  // checks and their messages, the drop menu at `globalPos`, the copy or
+  // move, then the tree rebuilt and the editor repainted.
+  void dropOnto(int dragged, int target, const QPoint& globalPos);
+  // The context menu for the item (may be null) at `globalPos`.
+  void showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos);
+  // The context menu as offered now for the item, not shown (tests).
+  void fillContextMenu(QMenu& menu, QTreeWidgetItem* item);
+
+  // Shows a menu and returns the id of the chosen entry, 0 for none; tests
+  // answer it. By default the menu runs at the point.
+  std::function<int(QMenu&, const QPoint&)> execMenu;
+  // After the pane changed the editor's file or cursor outside the
+  // dispatcher; by default the window's rows, scroll bars, caret and status
+  // line are brought up to date.
+  std::function<void()> onEditorChanged;
+  // Runs the editor's dispatcher on the keys queued (the pane's pick
+  // before its context menu asks the editor what it offers); may be empty.
+  std::function<void()> dispatchNow;
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  void startDrag(Qt::DropActions actions) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  void onCurrentChanged(QTreeWidgetItem* current);
+  // Tree tracking: the editor follows the item (331 queued once).
+  void pick(QTreeWidgetItem* item);
+  void editorChanged();
+  void fill();
+
+  WindowSource window_;
+  FoldTreeModel model_;
+  std::vector<QTreeWidgetItem*> items_;
+  bool stale_ = true;
+  bool pickQueued_ = false;
+  int dragged_ = -1;
+};
+
+class TMyTreeWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TMyTreeWindow(TMyTree::WindowSource window, QWidget* parent = nullptr);
+  TMyTree* tree() const { return tree_; }
+
+ private:
+  TMyTree* tree_;
+};
+
+class TMySplitter : public QSplitter {
+  Q_OBJECT
+
+ public:
+  // Over the editor widget of a document; the window is reached through
+  // the widget, so a window that exited is never touched.
+  explicit TMySplitter(TEditorWidget* editor, QWidget* parent = nullptr);
+  // Over any widget showing the window (the window must outlive it).
+  TMySplitter(QWidget* editor, TStdioWindow& window, QWidget* parent = nullptr);
+  ~TMySplitter() override;
+
+  // The pane of the window, or null.
+  static TMySplitter* of(const TStdioWindow& w);
+
+  // 330: shows or hides the tree; its width is kept while it is hidden.
+  void showHideTree();
+  void setTreeShown(bool shown);
+  bool treeShown() const;
+  // 331.
+  void goToTreeSelection();
+  // After each command: rebuilt after a command that may change the
+  // structure, the current line's fold selected when treeSync is on.
+  void treeAfterCommand(int command);
+  // After the dispatcher's loop: a header's title changed.
+  void headerTextChanged(const LineNode* header);
+
+  QWidget* editor() const { return editor_; }
+  TMyTreeWindow* treeWindow() const { return treeWindow_; }
+  TMyTree* tree() const { return treeWindow_ ? treeWindow_->tree() : nullptr; }
+  // The tree's width while shown, or the width it will be shown with.
+  int treeWidth() const;
+  // Whether the command may change what the tree shows.
+  static bool changesTree(int command);
+
+ private:
+  void init();
+  TStdioWindow* window() const;
+  // The window's pointers to the pane, set while it is shown.
+  void attach(bool shown);
+
+  QWidget* editor_;
+  QPointer<TEditorWidget> editorWidget_;
+  TStdioWindow* fixedWindow_ = nullptr;
+  const TStdioWindow* registered_ = nullptr;
+  TMyTreeWindow* treeWindow_ = nullptr;
+  int width_ = 0;  // remembered while hidden; 0 until first shown
+};
