@@ -185,6 +185,7 @@ TOptionsSheet::TOptionsSheet(OptionsModel& model, ModalRunner run, QWidget* pare
   setWindowTitle("Options");
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName("pages");
+  tabs_->setUsesScrollButtons(false);  // all five titles in sight
   editor_ = new EditorOptionsDlg(model, run_, tabs_);
   compiler_ = new CompilerOptionsDlg(model, run_, model.host(), tabs_);
   maker_ = new MakerOptionsDlg(model, run_, model.host(), tabs_);

@@ -474,6 +474,8 @@ TFileTypeDialog::TFileTypeDialog(OptionsModel& model, const ModalRunner& run, QW
   features_->setHeaderLabels({"Feature", "Value"});
   features_->setRootIsDecorated(false);
   features_->setUniformRowHeights(true);
+  // Only the name is marked, so the value keeps showing its colours.
+  features_->setSelectionBehavior(QAbstractItemView::SelectItems);
   features_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   auto* edit = button("&Edit current Feature", "editFeature", this);
   auto* create = button("&Create new File Type", "createFileType", this);
@@ -546,7 +548,7 @@ void TFileTypeDialog::fillFeatures() {
       item->setBackground(1, qColour(v.backColour));
     }
   }
-  features_->setCurrentItem(features_->topLevelItem(std::clamp(was, 0, kFeatureCount - 1)));
+  features_->setCurrentItem(features_->topLevelItem(std::clamp(was, 0, kFeatureCount - 1)), 0);
 }
 
 void TFileTypeDialog::editFeature() {
