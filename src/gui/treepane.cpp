@@ -381,14 +381,18 @@ void TMyTree::dropEvent(QDropEvent* e) {
 
 void TMyTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
   TStdioWindow* w = window_();
-  if (!w) return;
+  if (!w || dragged < 0 || target < 0 || dragged >= model_.size() || target >= model_.size())
+    return;
+  // The items may be older than the file (the tree follows the editor only
+  // with sync on): the checks look at the file as it is now.
+  LineNode* draggedNode = model_.item(dragged).node;
+  LineNode* targetNode = model_.item(target).node;
+  rebuild();
+  dragged = model_.find(draggedNode);
+  target = model_.find(targetNode);
   const DropCheck check = checkDrop(*w, model_, dragged, target);
   if (check != DropCheck::Ok) {
     reportDrop(w->host, check);
-    if (check == DropCheck::NotFound) {
-      rebuild();
-      selectLine(w->currentLine);
-    }
     return;
   }
   LineNode* from = model_.item(dragged).node;
