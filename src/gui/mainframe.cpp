@@ -29,6 +29,7 @@
 #include "gui/mdichild.hpp"
 #include "gui/mdiclient.hpp"
 #include "gui/menus.hpp"
+#include "gui/optionsdialog.hpp"
 #include "gui/qthost.hpp"
 #include "gui/toolicons.hpp"
 #include "model/linenode.hpp"
@@ -50,7 +51,6 @@ bool notYetThere(int id) {
     case cmMake:
     case cmRun:
     case cmArguments:
-    case cmOptions:
       return true;
     default:
       return false;
@@ -443,6 +443,11 @@ void TMyDecoratedMDIFrame::runFrameCommand(int id) {
     case cmToolBar: break;    // the action's toggle shows or hides the bar
     case cmStatusBar: break;
     case cmHelpKeys: showLayoutHelp(app_.host()); break;
+    case cmOptions:
+      // A changed layout has switched the key table: the menus show its keys.
+      runOptionsCommand(app_.host(), app_.app(), [this] { buildMenus(); }, this);
+      updateCommandStates();
+      break;
     case cmAbout: about(); break;
     case cmExit: app_.exitCommand(); break;
     default: break;  // printing, building and options come with their parts

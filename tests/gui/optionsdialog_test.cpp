@@ -26,6 +26,7 @@
 #include "commands/keytree.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/mainframe.hpp"
+#include "gui/menus.hpp"
 #include "gui/optionsdialog.hpp"
 #include "gui/optionspages.hpp"
 #include "gui/qthost.hpp"
@@ -176,10 +177,11 @@ class OptionsDialogTest : public QObject {
     host->answerBox = [](const std::string&, const std::string&, MbButtons) {
       return std::optional<MbResult>(MbResult::Ok);
     };
-    int menusBuilt = 0;
-    host->runDialog = [](QDialog& d) {
+    int sheetsRun = 0;
+    host->runDialog = [&sheetsRun](QDialog& d) {
       auto* sheet = qobject_cast<TOptionsSheet*>(&d);
       if (!sheet) return int(QDialog::Rejected);
+      ++sheetsRun;
       child<QRadioButton>(sheet, "15")->click();
       return int(QDialog::Accepted);
     };
@@ -192,17 +194,15 @@ class OptionsDialogTest : public QObject {
     const uint8_t ctrlA[] = {1};
     QCOMPARE(keyTree().lookup(ctrlA, 1), 294);  // save as
 
-    QVERIFY(runOptionsCommand(*host, app.app(),
-                              [&] {
-                                ++menusBuilt;
-                                app.frame()->buildMenus();
-                              },
-                              app.frame()));
-    QCOMPARE(menusBuilt, 1);
+    // Command 602 of the frame runs the sheet.
+    QVERIFY(app.frame()->frameAction(cmOptions)->isEnabled());
+    app.frame()->runFrameCommand(cmOptions);
+    QCOMPARE(sheetsRun, 1);
     QCOMPARE(settings().keyboardLayout, int(kLayoutStandard));
     QCOMPARE(keyTree().lookup(ctrlA, 1), 287);  // autofold
     QCOMPARE(app.frame()->menuResource(), std::string("MAIN_MENU_PLI"));
     QCOMPARE(app.frame()->documentMenuResource(), std::string("MENU_PLI"));
+    QVERIFY(app.frame()->editorAction(cmdEnterFold)->text().endsWith("\tHome"));
     app.frame()->close();
   }
 
