@@ -81,7 +81,8 @@ std::string startingExtensions(const std::string& name) {
   for (char c : name)
     if (!isBlank(c) && c != ';' && c != '*' && c != '.')
       ext += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return "*." + (ext.empty() ? std::string("new") : ext);
+  // Cut so that the item still reads back from PLICATO.INI.
+  return "*." + (ext.empty() ? std::string("new") : ext.substr(0, FileTypeList::kMaxItemBytes - 2));
 }
 
 // Every node's rows again: the tab size decides how far a line wraps.

@@ -347,6 +347,16 @@ TEST_F(OptionsTest, OverwriteQuestions) {
   EXPECT_EQ(sheet().addFileType({"X;Y", "x.mrk", c}), -1);
   EXPECT_EQ(boxes().size(), 4u);
   EXPECT_EQ(session->host.answersLeft(), 0u);
+
+  // The longest name still gives an extension list the next start reads.
+  const std::string longName(127, 'n');
+  const int longType = sheet().addFileType({longName, "long.mrk", c});
+  ASSERT_GE(longType, 0);
+  EXPECT_EQ(sheet().fileTypes()[static_cast<size_t>(longType)].extensions.size(), 127u);
+  session->host.clearEvents();
+  ASSERT_TRUE(sheet().apply());
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_GE(session->app().fileTypes().findExtension("." + std::string(125, 'n')), 0);
 }
 
 TEST_F(OptionsTest, LayoutChangeSwitchesTheKeyTable) {
