@@ -7,6 +7,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHash>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -131,6 +132,11 @@ TMyTree::TMyTree(WindowSource window, QWidget* parent)
   setObjectName("TMyTree");
   setHeaderHidden(true);
   setColumnCount(1);
+  // Long titles scroll sideways rather than being cut short in a narrow
+  // pane.
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setUniformRowHeights(true);
   setIndentation(14);
   setIconSize(QSize(16, 16));
@@ -349,10 +355,12 @@ void TMyTree::startDrag(Qt::DropActions actions) {
 }
 
 void TMyTree::dragEnterEvent(QDragEnterEvent* e) {
+  // Only the tree's own items are dropped here.
   if (e->source() != this) {
     e->ignore();
     return;
   }
+  QTreeWidget::dragEnterEvent(e);
   e->acceptProposedAction();
 }
 
