@@ -133,20 +133,19 @@ int FoldTreeModel::itemForLine(const TStdioWindow& w, const LineNode* line) cons
   if (line->kind == FoldEnd && line->partner) {
     if (int i = find(line->partner); i >= 0) return i;
   }
-  // Back along the view to the open header that holds the line; closed
-  // folds are single lines of the view, the ends of open ones are skipped
-  // with their headers.
-  int depth = 0;
+  if (items_.size() == 1) return 0;
+  // Back along the view to the open header that holds the line. Closed
+  // folds are single lines of the view; an open fold met on the way ends
+  // above the line, so it is passed from its end straight to its header.
   for (const LineNode* q = line->prev; q; q = q->prev) {
     if (q == w.levelTop) break;
-    if (q->kind == FoldEnd) {
-      ++depth;
-    } else if (q->kind == OpenFold || q->kind == EnteredFold || q->kind == FileTop) {
-      if (depth == 0) {
-        const int i = find(q);
-        return i >= 0 ? i : 0;
-      }
-      --depth;
+    if (q->kind == FoldEnd && q->partner) {
+      q = q->partner;
+      continue;
+    }
+    if (q->kind == OpenFold || q->kind == EnteredFold || q->kind == FileTop) {
+      const int i = find(q);
+      return i >= 0 ? i : 0;
     }
   }
   return 0;

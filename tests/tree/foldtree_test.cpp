@@ -132,6 +132,18 @@ TEST_F(FoldTreeTest, TheLineOfTheCursorSelectsTheFoldThatHoldsIt) {
   EXPECT_EQ(none.itemForLine(*w, w->currentLine), -1);
 }
 
+TEST_F(FoldTreeTest, AnOpenFoldThatEndsAboveTheLineDoesNotHoldIt) {
+  auto w = file({"/*{{{  a*/", "/*{{{  b*/", "x", "/*}}}*/", "y", "/*}}}*/", "z"});
+  cursorTo(*w, "a");
+  OpenAllFolds(*w);
+  ASSERT_EQ(find(*w, "b")->kind, OpenFold);
+  FoldTreeModel m;
+  m.rebuildFor(*w);
+  EXPECT_EQ(m.itemForLine(*w, find(*w, "x")), m.find(find(*w, "b")));
+  EXPECT_EQ(m.itemForLine(*w, find(*w, "y")), m.find(find(*w, "a")));
+  EXPECT_EQ(m.itemForLine(*w, find(*w, "z")), 0);
+}
+
 TEST_F(FoldTreeTest, InsideAnEnteredFoldItsHeaderIsSelected) {
   auto w = file(kNested);
   cursorTo(*w, "one");
