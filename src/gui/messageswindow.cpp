@@ -1,0 +1,225 @@
+#include "gui/messageswindow.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QStyle>
+#include <QThread>
+
+#include <algorithm>
+
+#include "display/stdiowindow.hpp"
+#include "platform/host.hpp"
+
+namespace {
+
+constexpr int kCloseItem = 100;
+constexpr int kServerListId = 200;
+
+}  // namespace
+
+TMessagesWindow::TMessagesWindow(bool server, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), server_(server) {
+  setObjectName("MESSAGES");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setPalette(QPalette(Qt::black, Qt::white));
+  setWindowIcon(QApplication::windowIcon());
+  list_ = new QListWidget(this);
+  list_->setFrameShape(QFrame::Box);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  list_->setUniformItemSizes(true);
+
+  if (server_) {
+    // A frame holding the list box at its fixed place, large enough to show
+    // all of it, kept above the other windows.
+    setObjectName("COMPILER_MESSAGES");
+    setWindowTitle("Plicato: Compiler messages");
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    auto* client = new QWidget(this);
+    list_->setParent(client);
+    list_->setProperty("controlId", kServerListId);
+    list_->setGeometry(10, 50, 700, 500);
+    const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    client->setMinimumSize(700 + 20 + sb, 500 + 60);
+    setCentralWidget(client);
+    move(10, 10);
+    resize(client->minimumSize());
+    list_->setFocus();
+  } else {
+    setCentralWidget(list_);
+    closeAction_ = menuBar()->addAction("&Close");
+    closeAction_->setData(kCloseItem);
+    closeAction_->setEnabled(false);
+    connect(closeAction_, &QAction::triggered, this, &TMessagesWindow::chooseClose);
+    resize(640, 300);
+  }
+
+  connect(this, &TMessagesWindow::captionArrived, this, &TMessagesWindow::showCaption,
+          Qt::QueuedConnection);
+  connect(this, &TMessagesWindow::lineArrived, this, &TMessagesWindow::appendLine,
+          Qt::QueuedConnection);
+  connect(this, &TMessagesWindow::endArrived, this, &TMessagesWindow::finishRun,
+          Qt::QueuedConnection);
+}
+
+TMessagesWindow::~TMessagesWindow() = default;
+
+bool TMessagesWindow::onOwnThread() const { return QThread::currentThread() == thread(); }
+
+void TMessagesWindow::beginRun() {
+  if (closeAction_) closeAction_->setEnabled(false);
+}
+
+bool TMessagesWindow::closeEnabled() const { return !closeAction_ || closeAction_->isEnabled(); }
+
+std::vector<std::string> TMessagesWindow::lines() const {
+  std::vector<std::string> out;
+  for (int i = 0; i < list_->count(); ++i) out.push_back(list_->item(i)->text().toStdString());
+  return out;
+}
+
+// Text from the build is single bytes, shown as Latin-1 like the editor's.
+void TMessagesWindow::setCaption(const std::string& caption) {
+  const QString text = QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size()));
+  if (onOwnThread())
+    showCaption(text);
+  else
+    Q_EMIT captionArrived(text);
+}
+
+void TMessagesWindow::addLine(const std::string& line) {
+  const QString text = QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+  if (onOwnThread())
+    appendLine(text);
+  else
+    Q_EMIT lineArrived(text);
+}
+
+void TMessagesWindow::runEnded(const std::string& caption) {
+  // Always through the event loop, after the lines queued before it.
+  Q_EMIT endArrived(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+}
+
+void TMessagesWindow::showCaption(const QString& caption) { setWindowTitle(caption); }
+
+void TMessagesWindow::appendLine(const QString& line) {
+  list_->addItem(line);
+  list_->setCurrentRow(list_->count() - 1);
+  list_->scrollToBottom();
+}
+
+void TMessagesWindow::finishRun(const QString& caption) {
+  if (onRunEnded) onRunEnded(*this);
+  if (closeAction_) closeAction_->setEnabled(true);
+  setWindowTitle(caption);
+}
+
+void TMessagesWindow::chooseClose() {
+  if (!closeEnabled()) return;
+  closing_ = true;
+  Q_EMIT closedByUser();
+  close();
+}
+
+void TMessagesWindow::closeEvent(QCloseEvent* e) {
+  // Only "&Close" closes a messages window; the compiler-messages frame
+  // closes as any window does (its server call is over by then).
+  if (server_ || closing_) {
+    e->accept();
+    return;
+  }
+  e->ignore();
+}
+
+// --- the commands ------------------------------------------------------------
+
+TBuildCommands::TBuildCommands(QObject* parent)
+    : QObject(parent), manager_(std::make_unique<BuildManager>(*this)) {}
+
+TBuildCommands::~TBuildCommands() {
+  manager_.reset();
+  for (const QPointer<TMessagesWindow>& m : all_)
+    if (m) delete m.data();
+}
+
+bool TBuildCommands::refuseInCommand(TStdioWindow& w) {
+  if (!w.inDispatch) return false;
+  w.host.statusMessage(kBuildInCommandRefusal);
+  return true;
+}
+
+void TBuildCommands::compile(TStdioWindow& w) {
+  if (!refuseInCommand(w)) manager_->compile(w);
+}
+
+void TBuildCommands::make(TStdioWindow& w) {
+  if (!refuseInCommand(w)) manager_->make(w);
+}
+
+void TBuildCommands::run(TStdioWindow& w) {
+  if (!refuseInCommand(w)) manager_->run(w);
+}
+
+void TBuildCommands::arguments(Host& host) { manager_->arguments(host); }
+
+void TBuildCommands::windowClosing(TStdioWindow& w) {
+  manager_->windowClosing(w);
+  reused_.erase(&w);
+}
+
+TMessagesWindow* TBuildCommands::windowOf(const TStdioWindow& w) const {
+  auto it = reused_.find(&w);
+  return it == reused_.end() ? nullptr : it->second.data();
+}
+
+std::vector<TMessagesWindow*> TBuildCommands::windows() const {
+  std::vector<TMessagesWindow*> out;
+  for (const QPointer<TMessagesWindow>& m : all_)
+    if (m) out.push_back(m.data());
+  return out;
+}
+
+TMessagesWindow* TBuildCommands::makeWindow(bool server) {
+  auto* m = new TMessagesWindow(server);
+  m->onRunEnded = [this](TMessagesWindow& win) {
+    if (manager_) manager_->runEnded(win);
+    Q_EMIT runFinished();
+  };
+  // Drop the pointers of windows gone.
+  all_.erase(std::remove_if(all_.begin(), all_.end(),
+                            [](const QPointer<TMessagesWindow>& p) { return p.isNull(); }),
+             all_.end());
+  all_.emplace_back(m);
+  return m;
+}
+
+BuildOutput* TBuildCommands::messagesWindow(TStdioWindow& w, MessagesKind kind) {
+  TMessagesWindow* m = nullptr;
+  switch (kind) {
+    case MessagesKind::Compile:
+    case MessagesKind::Make:
+    case MessagesKind::Run: {
+      // One messages window per editor window, reused while it is open.
+      m = windowOf(w);
+      if (!m) {
+        m = makeWindow(false);
+        reused_[&w] = m;
+      }
+      break;
+    }
+    case MessagesKind::Maker:
+      m = makeWindow(false);
+      m->setWindowTitle("Plicato: Maker messages");
+      break;
+    case MessagesKind::Compiler:
+      m = makeWindow(true);
+      break;
+  }
+  m->beginRun();
+  m->show();
+  m->raise();
+  return m;
+}

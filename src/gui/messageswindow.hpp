@@ -1,0 +1,132 @@
+// The messages windows of the build commands, and the commands themselves
+// as the frame calls them.
+//
+// TMessagesWindow (window class "MESSAGES") is a top-level window with a
+// list box filling it and a menu bar of one item, "&Close" (id 100),
+// grayed while its run goes on; the system close is ignored, only "&Close"
+// closes it. Lines come from the run's reader thread through queued
+// signals, so the user-interface thread never waits on the pipe. The
+// compiler-messages window of the transputer path is the same class
+// without the menu, closable at any time, at its fixed place.
+//
+// TBuildCommands makes those windows for the core's BuildManager and is
+// what the frame calls for Compile (401), Make (402), Run (403) and
+// Arguments... (404).
+#pragma once
+
+#include <QMainWindow>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "build/buildcommands.hpp"
+#include "build/buildoutput.hpp"
+
+class Host;
+class QAction;
+class QListWidget;
+class TStdioWindow;
+
+class TMessagesWindow : public QMainWindow, public BuildOutput {
+  Q_OBJECT
+
+ public:
+  // `server`: the compiler-messages window of the transputer path ("Plicato:
+  // Compiler messages", no menu, list box control 200 of 700 x 500 at 10, 50,
+  // the window topmost at 10, 10).
+  explicit TMessagesWindow(bool server = false, QWidget* parent = nullptr);
+  ~TMessagesWindow() override;
+
+  // A new run writes into the window: "&Close" is grayed again.
+  void beginRun();
+  // Whether "&Close" (id 100) may be chosen.
+  bool closeEnabled() const;
+  QAction* closeAction() const { return closeAction_; }
+  QListWidget* list() const { return list_; }
+  // The lines shown, in order (tests and the frame's checks).
+  std::vector<std::string> lines() const;
+  bool isServerWindow() const { return server_; }
+
+  // Called on the user-interface thread when a run has ended, before
+  // "&Close" is enabled (TBuildCommands joins the run's threads here).
+  std::function<void(TMessagesWindow&)> onRunEnded;
+
+  // BuildOutput: from any thread.
+  void setCaption(const std::string& caption) override;
+  void addLine(const std::string& line) override;
+  void runEnded(const std::string& caption) override;
+
+ Q_SIGNALS:
+  void captionArrived(const QString& caption);
+  void lineArrived(const QString& line);
+  void endArrived(const QString& caption);
+  // "&Close" was chosen and the window is about to go.
+  void closedByUser();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private Q_SLOTS:
+  void showCaption(const QString& caption);
+  void appendLine(const QString& line);
+  void finishRun(const QString& caption);
+  void chooseClose();
+
+ private:
+  bool onOwnThread() const;
+
+  bool server_;
+  QListWidget* list_ = nullptr;
+  QAction* closeAction_ = nullptr;
+  bool closing_ = false;
+};
+
+class TBuildCommands : public QObject, public BuildWindows {
+  Q_OBJECT
+
+ public:
+  explicit TBuildCommands(QObject* parent = nullptr);
+  // Stops every run that goes on (waiting for it), then closes the windows.
+  ~TBuildCommands() override;
+
+  // The frame's commands for the active editor window. A window in the
+  // middle of a command (its dispatcher is running) is not built from:
+  // the save question could not be answered safely then.
+  void compile(TStdioWindow& w);
+  void make(TStdioWindow& w);
+  void run(TStdioWindow& w);
+  void arguments(Host& host);
+  // The editor window is being destroyed: a run of it is stopped.
+  void windowClosing(TStdioWindow& w);
+
+  BuildManager& manager() { return *manager_; }
+  // The reused messages window of an editor window, or null.
+  TMessagesWindow* windowOf(const TStdioWindow& w) const;
+  // Every messages window still open, oldest first.
+  std::vector<TMessagesWindow*> windows() const;
+
+  // BuildWindows
+  BuildOutput* messagesWindow(TStdioWindow& w, MessagesKind kind) override;
+
+ Q_SIGNALS:
+  // A run has ended (its window's editor may close again).
+  void runFinished();
+
+ private:
+  bool refuseInCommand(TStdioWindow& w);
+  TMessagesWindow* makeWindow(bool server);
+
+  std::unique_ptr<BuildManager> manager_;
+  std::map<const TStdioWindow*, QPointer<TMessagesWindow>> reused_;
+  std::vector<QPointer<TMessagesWindow>> all_;
+};
+
+// The status message of a build asked for while the editor window is
+// inside a command.
+inline constexpr const char* kBuildInCommandRefusal = "The window is in the middle of a command";
