@@ -1,0 +1,100 @@
+// TApxPreviewWin: the print preview (command 112). A frame with a control
+// bar at its top and the page views below it, one or two pages of the
+// Print Buffer printout at a time, in place of the main window while it is
+// open. What it shows and allows is decided by PreviewModel (src/print).
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+#include "print/previewmodel.hpp"
+#include "print/windowprintout.hpp"
+
+class QAction;
+class QCloseEvent;
+class QEventLoop;
+class QLabel;
+class QToolBar;
+class TPrinter;
+class TStdioWindow;
+
+// Control ids of the preview's bar.
+enum PreviewControl : int {
+  kPreviewPrevious = 24500,
+  kPreviewNext = 24501,
+  kPreviewOne = 24502,
+  kPreviewTwo = 24503,
+  kPreviewPageText = 24504,
+  kPreviewDone = 24505,
+};
+
+// One page of a printout drawn into the widget's rectangle, scaled as the
+// page is to the printer's. Page 0 is a blank sheet.
+class TPreviewPage : public QWidget {
+ public:
+  TPreviewPage(Printout& printout, int page, QWidget* parent);
+  void setPage(int page);
+  int page() const { return page_; }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+
+ private:
+  Printout& printout_;
+  int page_;
+};
+
+class TApxPreviewWin : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The preview of the window's file on the printer's pages. mainWindow
+  // (may be null) gives the caption, and the place when it is run.
+  TApxPreviewWin(TPrinter& printer, TStdioWindow& window, QWidget* mainWindow);
+  ~TApxPreviewWin() override;
+
+  // Shows the preview where the main window is, hides the main window and
+  // waits until the preview is closed; the main window comes back where
+  // the preview was. Returns 2.
+  int exec();
+
+  const PreviewModel& model() const { return model_; }
+  TWindowPrintoutAll& printout() { return printout_; }
+  // A button of the bar by its id, and the page text field.
+  QAction* control(int id) const;
+  QLabel* pageField() const { return pageText_; }
+  QToolBar* controlBar() const { return bar_; }
+  // The first and (while two pages are shown) the second page view.
+  TPreviewPage* firstView() const { return first_; }
+  TPreviewPage* secondView() const { return second_; }
+  QWidget* layoutWindow() const { return client_; }
+
+  // The commands of the bar.
+  void previousPage();
+  void nextPage();
+  void onePage();
+  void twoPages();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void buildBar();
+  void updateControls();
+  void layoutViews();
+
+  TPrinter& printer_;
+  QPointer<QWidget> main_;
+  TWindowPrintoutAll printout_;
+  PreviewModel model_;
+  QToolBar* bar_ = nullptr;
+  QLabel* pageText_ = nullptr;
+  QWidget* client_ = nullptr;
+  TPreviewPage* first_ = nullptr;
+  TPreviewPage* second_ = nullptr;
+  QEventLoop* loop_ = nullptr;
+};

@@ -1,0 +1,282 @@
+// Printing to PDF files: `plicato --print FILE --to OUT.pdf` read back with
+// pdftotext (every line of every fold there, in order, under the page
+// headers), its failures, the printer font chooser's limits, and the print
+// commands through the print dialog.
+#include <QApplication>
+#include <QFontDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application.hpp"
+#include "display/canvas.hpp"
+#include "display/stdiowindow.hpp"
+#include "gui/printing.hpp"
+#include "model/paths.hpp"
+#include "model/settings.hpp"
+#include "platform/batchhost.hpp"
+#include "print/windowprintout.hpp"
+#include "support/testenv.hpp"
+
+namespace {
+
+// Runs of one page, for the lines the printout draws.
+class LineCanvas : public Canvas {
+ public:
+  void moveTo(int, int) override {}
+  void textOut(const char*, int) override {}
+  void textOutAt(int, int, const char* text, int n) override {
+    lines.emplace_back(text, static_cast<size_t>(n > 0 ? n : 0));
+  }
+  void setTextColour(uint32_t) override {}
+  uint32_t textColour() const override { return 0; }
+  void setBackColour(uint32_t) override {}
+  uint32_t backColour() const override { return 0; }
+  int textWidth(const char*, int n) const override { return n * 7; }
+  int textHeight() const override { return 12; }
+  std::vector<std::string> lines;
+};
+
+// Blanks squeezed: pdftotext places words, not spaces.
+QString squeezed(const QString& s) { return s.simplified(); }
+
+QStringList pdfLines(const QString& pdf) {
+  QProcess p;
+  p.start("pdftotext", {"-layout", pdf, "-"});
+  if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+  QStringList out;
+  for (const QString& l : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+    const QString s = squeezed(l);
+    if (!s.isEmpty()) out << s;
+  }
+  return out;
+}
+
+bool havePdftotext() {
+  QProcess p;
+  p.start("pdftotext", {"-v"});
+  return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit;
+}
+
+std::string copyOf(const std::string& from, const TempDir& to, const std::string& name) {
+  to.write(name, readFile(from));
+  return to.file(name);
+}
+
+}  // namespace
+
+class PrintPdfTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TempDir> config_;
+  std::unique_ptr<TempDir> work_;
+  std::unique_ptr<BatchHost> host_;
+
+  // The lines the Print Buffer printout has for the file, in order.
+  std::vector<std::string> expectedLines(const std::string& path) {
+    Application app(*host_);
+    app.loadFileTypes();
+    Document* doc = app.openFile(path, 25, 80);
+    if (!doc) return {};
+    TWindowPrintoutAll p(doc->window);
+    PageGeometry g;
+    g.pageHeight = 1000000;
+    p.setGeometry(g);
+    p.pageRange();
+    LineCanvas c;
+    p.printPage(1, c);
+    return std::vector<std::string>(c.lines.begin() + 2, c.lines.end());
+  }
+
+  int print(const std::string& file, const std::string& out) {
+    const int status = runPrint({"--print", file, "--to", out, "--config", config_->path()});
+    // The run had a host of its own.
+    setProcessHost(host_.get());
+    return status;
+  }
+
+ private Q_SLOTS:
+  void init() {
+    config_ = std::make_unique<TempDir>();
+    work_ = std::make_unique<TempDir>();
+    host_ = std::make_unique<BatchHost>();
+    setConfigDir(config_->path());
+    setProgramDir(PLICATO_BIN_DIR);
+    setProcessHost(host_.get());
+    settings() = Settings{};
+  }
+
+  void cleanup() {
+    setProcessHost(nullptr);
+    host_.reset();
+    setConfigDir("");
+    work_.reset();
+    config_.reset();
+  }
+
+  void sampleFilePrintsEveryFoldInOrder() {
+    if (!havePdftotext()) QSKIP("pdftotext (poppler-utils) is not installed");
+    const std::string samples = std::string(PLICATO_SOURCE_DIR) + "/resources/samples/";
+    const std::string file = copyOf(samples + "sample.c", *work_, "sample.c");
+    copyOf(samples + "sample_part.c", *work_, "sample_part.c");
+    const std::string out = work_->file("sample.pdf");
+    QCOMPARE(print(file, out), 0);
+
+    const QStringList pdf = pdfLines(QString::fromStdString(out));
+    QVERIFY(!pdf.isEmpty());
+    // The header names the file by its top line's title.
+    QVERIFY2(pdf[0].startsWith("Page 1 from sample.c "), qPrintable(pdf[0]));
+    const std::vector<std::string> expected = expectedLines(file);
+    QVERIFY(expected.size() > 20);
+    // The deepest fold's lines are among them.
+    QVERIFY(std::find(expected.begin(), expected.end(), "  count++;") != expected.end());
+    int at = 0;
+    for (const std::string& line : expected) {
+      const QString want = squeezed(QString::fromLatin1(line.c_str()));
+      if (want.isEmpty()) continue;
+      while (at < pdf.size() && pdf[at] != want) ++at;
+      QVERIFY2(at < pdf.size(), qPrintable("missing or out of order: " + want));
+      ++at;
+    }
+  }
+
+  void longFileHasAHeaderOnEveryPage() {
+    if (!havePdftotext()) QSKIP("pdftotext (poppler-utils) is not installed");
+    std::string text;
+    for (int f = 0; f < 30; ++f) {
+      text += "/*{{{  fold " + std::to_string(f) + "*/\r\n";
+      for (int i = 0; i < 10; ++i) text += "  int v" + std::to_string(f) + "_" + std::to_string(i) + ";\r\n";
+      text += "/*}}}*/\r\n";
+    }
+    work_->write("long.c", text);
+    const std::string out = work_->file("long.pdf");
+    QCOMPARE(print(work_->file("long.c"), out), 0);
+    const QStringList pdf = pdfLines(QString::fromStdString(out));
+    int headers = 0;
+    for (const QString& l : pdf)
+      if (l.startsWith(QString("Page %1 from ").arg(headers + 1))) ++headers;
+    QVERIFY2(headers >= 3, qPrintable(QString::number(headers)));
+    QVERIFY(pdf.contains("int v29_9;"));
+    QVERIFY(pdf.indexOf("int v0_0;") < pdf.indexOf("int v29_9;"));
+  }
+
+  void failuresAreToldAndReturnOne() {
+    QCOMPARE(print(work_->file("missing.c"), work_->file("x.pdf")), 1);
+    work_->write("a.c", "int a;\r\n");
+    QCOMPARE(print(work_->file("a.c"), work_->file("no/such/dir/x.pdf")), 1);
+    QCOMPARE(runPrint({"--print", work_->file("a.c")}), 1);
+    QCOMPARE(runPrint({"--print", work_->file("a.c"), "--to", "x.pdf", "--bogus"}), 1);
+  }
+
+  void printerFontUsesTheSettings() {
+    // A font far too big for the page still prints, a line a page.
+    writeFile(config_->file("registry.reg"),
+              "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnex\\Korvel\\Plicato\\Printer Font\\Height]\n"
+              "@=\"-900\"\n");
+    work_->write("b.c", "one\r\ntwo\r\n");
+    const std::string out = work_->file("big.pdf");
+    QCOMPARE(print(work_->file("b.c"), out), 0);
+    if (!havePdftotext()) return;
+    // The top line, the file's header, two lines and the end: five pages.
+    QProcess info;
+    info.start("pdfinfo", {QString::fromStdString(out)});
+    QVERIFY(info.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+5\\n")));
+  }
+
+  void fontChooserKeepsToItsSizes() {
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    p->setOutputFormat(QPrinter::PdfFormat);
+    TPrinter printer(std::move(p));
+    settings().printerFont.width = 5;
+    printer.runDialog = [](QDialog& d) {
+      auto& fd = static_cast<QFontDialog&>(d);
+      QFont f("DejaVu Sans Mono");
+      f.setPointSize(200);
+      f.setItalic(true);
+      f.setWeight(QFont::Bold);
+      fd.setCurrentFont(f);
+      return int(QDialog::Accepted);
+    };
+    QVERIFY(printer.chooseFont(nullptr));
+    const PrinterFont& pf = settings().printerFont;
+    QCOMPARE(pf.height, -100);  // 72 points, in hundredths of an inch
+    QCOMPARE(pf.italic, uint8_t(1));
+    QCOMPARE(pf.weight, 700);
+    QCOMPARE(pf.width, 0);
+
+    printer.runDialog = [](QDialog& d) {
+      auto& fd = static_cast<QFontDialog&>(d);
+      QFont f = fd.currentFont();
+      f.setPointSize(4);
+      fd.setCurrentFont(f);
+      return int(QDialog::Accepted);
+    };
+    QVERIFY(printer.chooseFont(nullptr));
+    QCOMPARE(settings().printerFont.height, -11);  // 8 points
+
+    printer.runDialog = [](QDialog&) { return int(QDialog::Rejected); };
+    settings().printerFont.faceName = "Kept";
+    QVERIFY(!printer.chooseFont(nullptr));
+    QCOMPARE(settings().printerFont.faceName, std::string("Kept"));
+  }
+
+  void printDialogRangeAndCancel() {
+    std::string text;
+    for (int i = 0; i < 400; ++i) text += "line " + std::to_string(i) + "\r\n";
+    work_->write("c.c", text);
+    Application app(*host_);
+    app.loadFileTypes();
+    Document* doc = app.openFile(work_->file("c.c"), 25, 80);
+    QVERIFY(doc);
+
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    p->setOutputFormat(QPrinter::PdfFormat);
+    const QString out = QString::fromStdString(work_->file("c.pdf"));
+    p->setOutputFileName(out);
+    TPrinter printer(std::move(p));
+    printer.showCancelDialog = false;
+    int maxPage = 0;
+    printer.runDialog = [&](QDialog& d) {
+      auto& pd = static_cast<QPrintDialog&>(d);
+      maxPage = pd.maxPage();
+      pd.setPrintRange(QAbstractPrintDialog::PageRange);
+      pd.setFromTo(2, 2);
+      pd.printer()->setPrintRange(QPrinter::PageRange);
+      pd.printer()->setFromTo(2, 2);
+      return int(QDialog::Accepted);
+    };
+    TWindowPrintoutAll printout(doc->window);
+    QVERIFY(printer.print(nullptr, *host_, printout));
+    QVERIFY(maxPage >= 3);
+    if (havePdftotext()) {
+      const QStringList pdf = pdfLines(out);
+      QVERIFY(!pdf.isEmpty());
+      QVERIFY2(pdf[0].startsWith("Page 2 from "), qPrintable(pdf[0]));
+      for (const QString& l : pdf) QVERIFY(!l.startsWith("Page 1 from ") && !l.startsWith("Page 3 from "));
+    }
+
+    // The dialog cancelled: nothing printed, nothing said.
+    host_->clearEvents();
+    printer.runDialog = [](QDialog&) { return int(QDialog::Rejected); };
+    QVERIFY(!printer.print(nullptr, *host_, printout));
+    QVERIFY(host_->events().empty());
+
+    // A file that cannot be written: the job's failure is reported.
+    printer.printer().setOutputFileName(QString::fromStdString(work_->file("none/c.pdf")));
+    QVERIFY(!printer.print(nullptr, *host_, printout, false));
+    QCOMPARE(host_->events().size(), size_t(1));
+    QCOMPARE(host_->events()[0].caption, std::string("Print Error"));
+    QCOMPARE(host_->events()[0].text, std::string("'Print All' not printed. Error encountered during print."));
+  }
+};
+
+QTEST_MAIN(PrintPdfTest)
+#include "printpdf_test.moc"
