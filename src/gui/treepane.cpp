@@ -226,7 +226,8 @@ void TMyTree::selectLine(const LineNode* line) {
   for (QTreeWidgetItem* p = item->parent(); p; p = p->parent()) p->setExpanded(true);
   setCurrentItem(item);
   const QRect r = visualItemRect(item);
-  if (!viewport()->rect().contains(r)) scrollToItem(item, QAbstractItemView::PositionAtCenter);
+  // Not scrollToItem: it would scroll sideways past the override.
+  if (!viewport()->rect().contains(r)) scrollTo(indexFromItem(item), QAbstractItemView::PositionAtCenter);
 }
 
 void TMyTree::updateHeaderText(const LineNode* header) {
@@ -258,6 +259,14 @@ void TMyTree::pick(QTreeWidgetItem* item) {
   LineNode* node = nodeOf(item);
   if (!node || node == w->currentLine) return;
   if (w->queueCommand(cmdGoToTreeSelection)) pickQueued_ = true;
+}
+
+void TMyTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  // Up and down only: the pane keeps the left ends of the titles, with
+  // their icons, in sight however long the widest title is.
+  const int h = horizontalScrollBar()->value();
+  QTreeWidget::scrollTo(index, hint);
+  horizontalScrollBar()->setValue(h);
 }
 
 void TMyTree::mousePressEvent(QMouseEvent* e) {

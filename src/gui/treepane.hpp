@@ -45,6 +45,8 @@ class TMyTree : public QTreeWidget {
   void selectLine(const LineNode* line);
   // The header's item takes its current title.
   void updateHeaderText(const LineNode* header);
+  // Keeps the titles' left ends in sight: scrolls up and down only.
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
   // The items are stale (lines were read): rebuilt at the next chance.
   void markStale() { stale_ = true; }
   bool stale() const { return stale_; }

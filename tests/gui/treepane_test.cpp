@@ -125,8 +125,12 @@ class TreePaneTest : public QObject {
   }
   void clickItem(QTreeWidgetItem* it) {
     QVERIFY(it);
+    for (QTreeWidgetItem* p = it->parent(); p; p = p->parent()) p->setExpanded(true);
     tree()->scrollToItem(it);
-    const QPoint p = tree()->visualItemRect(it).center();
+    settle();
+    const QRect r = tree()->visualItemRect(it);
+    QVERIFY(!r.isEmpty());
+    const QPoint p(r.left() + 30, r.center().y());
     QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::NoModifier, p);
     settle();
   }
@@ -374,13 +378,19 @@ class TreePaneTest : public QObject {
   void screenshot() {
     const char* path = std::getenv("PLICATO_TREE_SHOT");
     if (!path || !*path) QSKIP("PLICATO_TREE_SHOT not set");
-    TStdioWindow& w = open(kNested);
+    work_->write("util.c", "int util(void) { return 1; }\n");
+    const std::string filed = "/*{{{F util.c*/\n/*:::F util.c*/\n/*}}}*/\n";
+    TStdioWindow& w = open(filed + kNested + "/*{{{  a fold with a title longer than the pane*/\n/*}}}*/\n");
     run(cmdShowHideTree);
     run(cmdSyncEditTree);
     clickItem(item("print"));
-    settle();
     QVERIFY(w.treeSync);
-    QVERIFY(split_->grab().save(QString::fromLocal8Bit(path)));
+    const QString base = QString::fromLocal8Bit(path);
+    QVERIFY(split_->grab().save(base));
+    // Inside an entered fold the whole file still shows.
+    clickItem(item("main"));
+    run(cmdEnterFold);
+    QVERIFY(split_->grab().save(QString(base).replace(".png", "-entered.png")));
   }
 };
 
