@@ -154,6 +154,22 @@ TEST_F(FoldTreeTest, InsideAnEnteredFoldItsHeaderIsSelected) {
   EXPECT_EQ(m.item(m.itemForLine(*w, find(*w, "x"))).text, "one");
 }
 
+TEST_F(FoldTreeTest, InAFiledFoldsFileTheTreeIsThatFilesTree) {
+  work.write("child.c", lines({"/*{{{  c1*/", "c", "/*}}}*/"}));
+  auto w = file({"top", "/*...F child*/", "/*:::A  1 0*/", "/*:::F child.c*/", "/*}}}*/"});
+  cursorTo(*w, "child");
+  EnterFold(*w);
+  ASSERT_TRUE(inFiledFile(*w));
+  FoldTreeModel m;
+  m.rebuildFor(*w);
+  EXPECT_EQ(shape(m), (Lines{"0:child.c", "1:c1"}));
+  EXPECT_EQ(m.item(0).image, TreeImage::Shell);
+  EXPECT_EQ(m.item(0).iconFile, work.file("child.c"));
+  ExitFold(*w);
+  m.rebuildFor(*w);
+  EXPECT_EQ(shape(m), (Lines{"0:f.c", "1:child"}));
+}
+
 TEST_F(FoldTreeTest, ATitleTypedLaterReachesItsItemOnly) {
   auto w = file(kNested);
   FoldTreeModel m;
