@@ -165,6 +165,8 @@ bool dropFold(TStdioWindow& w, LineNode* dragged, LineNode* target, DropAction a
   if (!y || !inView(w, dragged) || !inView(w, y)) return false;
   if (dragged->kind == EnteredFold) return false;  // it holds the view
 
+  if (y->kind == FileTop || y->kind == EnteredFold) return false;  // would stand outside the view
+  bool closed = false;
   if (dragged->kind == OpenFold) {
     if (insideOpenFold(dragged, y)) return false;  // the target is inside it
     if (insideOpenFold(dragged, w.currentLine)) {
@@ -177,23 +179,39 @@ bool dropFold(TStdioWindow& w, LineNode* dragged, LineNode* target, DropAction a
     }
     close(dragged);
     w.computeRows(dragged);
+    invalidateViewMetrics(w);
+    closed = true;
   }
-  // Where it already stands a move changes nothing.
-  if (action == DropAction::Move && (y == dragged || y == dragged->next)) {
-    revealLine(w, dragged, w.cursorRow);
+  // The view is drawn again when the drop ends without a change but closed
+  // the dragged fold.
+  auto unchanged = [&] {
+    if (closed) {
+      w.topLine = nullptr;
+      PlaceCursor(w, w.cursorRow);
+    }
     return false;
-  }
-
-  revealLine(w, y, kPickRow);
-  if (w.currentLine != y || y->kind == FileTop || y->kind == EnteredFold) return false;
+  };
+  // Where it already stands a move changes nothing.
+  if (action == DropAction::Move && (y == dragged || y == dragged->next)) return unchanged();
 
   LineNode* unit = nullptr;
   Unlinked where;
   if (action == DropAction::Copy) {
-    if (!lineBudget(w, unitNodeCount(dragged))) return false;
+    if (!lineBudget(w, unitNodeCount(dragged))) return unchanged();
+    // Copied whole: not the one row that the cursor stands on in wrap mode.
+    const int32_t subRow = w.curSubRow;
+    if (w.currentLine == dragged) w.curSubRow = 0;
     unit = CopyLine(w, dragged);
-    if (!unit) return false;  // CopyLine said why
-  } else {
+    w.curSubRow = subRow;
+    if (!unit) return unchanged();  // CopyLine said why
+  }
+
+  revealLine(w, y, kPickRow);
+  if (w.currentLine != y) {
+    if (unit) dispose(w, unit);
+    return unchanged();
+  }
+  if (action == DropAction::Move) {
     // The screen's top line may be the fold that goes; the window is
     // drawn again from the cursor once the fold is in its new place.
     if (w.topLine == dragged) {

@@ -177,6 +177,21 @@ TEST_F(TreeEditTest, FiledFoldsAreMovedButNotCopied) {
             lines({"int a;", "/*{{{  one*/", "/*}}}*/", "/*{{{F part.c*/"}));
 }
 
+TEST_F(TreeEditTest, AnOpenFoldHoldingAFiledOneIsNotCopiedAndTheViewStaysSound) {
+  work.write("part.c", "p\n");
+  auto w = file({"/*{{{  outer*/", "a", "/*{{{F part.c*/", "/*:::F part.c*/", "/*}}}*/", "/*}}}*/",
+                 "/*{{{  last*/", "/*}}}*/"});
+  cursorTo(*w, "outer");
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
+  cursorTo(*w, "a");
+  EXPECT_FALSE(dropFold(*w, item("outer"), item("last"), DropAction::Copy));
+  EXPECT_TRUE(statusSaid("Plicato cannot copy filed folds"));
+  EXPECT_FALSE(w->modified);
+  EXPECT_EQ(w->currentLine, item("outer"));  // its lines left the view with it
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->currentLine);
+  EXPECT_EQ(treecheck::check(*w), "");
+}
+
 TEST_F(TreeEditTest, FromInsideAnEnteredFoldTheEditorLeavesItAsFarAsTheDropNeeds) {
   auto w = file();
   cursorTo(*w, "one");
