@@ -255,7 +255,11 @@ void TMyTree::onCurrentChanged(QTreeWidgetItem* current) {
 
 void TMyTree::pick(QTreeWidgetItem* item) {
   TStdioWindow* w = window_();
-  if (!w || !w->treeTracking || pickQueued_) return;
+  if (!w || !w->treeTracking) return;
+  // One 331 waiting in the keys goes to whatever is selected when it runs;
+  // with no keys waiting it was used up, whether or not it moved anything.
+  if (pickQueued_ && !w->keys.empty()) return;
+  pickQueued_ = false;
   LineNode* node = nodeOf(item);
   if (!node || node == w->currentLine) return;
   if (w->queueCommand(cmdGoToTreeSelection)) pickQueued_ = true;
@@ -318,7 +322,6 @@ void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
       FoldTreeModel::Guard guard(model_);
       setCurrentItem(item);
     }
-    pickQueued_ = false;
     pick(item);
     if (dispatchNow && !w->inDispatch) {
       QPointer<TMyTree> self(this);

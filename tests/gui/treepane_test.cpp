@@ -239,6 +239,20 @@ class TreePaneTest : public QObject {
     QCOMPARE(title(w.currentLine), std::string("tables"));
   }
 
+  void aPickRefusedDuringCreateFoldDoesNotStopLaterPicks() {
+    TStdioWindow& w = open(kNested);
+    run(cmdShowHideTree);
+    run(cmdCreateFold);
+    QVERIFY(w.createFoldMode);
+    clickItem(item("main"));
+    QVERIFY(w.createFoldMode);  // refused like its key
+    QVERIFY(title(w.currentLine) != "main");
+    run(cmdCreateFold);  // the fold is made
+    QVERIFY(!w.createFoldMode);
+    clickItem(item("globals"));
+    QCOMPARE(title(w.currentLine), std::string("globals"));
+  }
+
   void pasteAndPasteBelowAreGrayedWithAnEmptyClipboard() {
     TStdioWindow& w = open(kNested);
     run(cmdShowHideTree);
