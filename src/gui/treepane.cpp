@@ -156,6 +156,11 @@ TMyTree::TMyTree(WindowSource window, QWidget* parent)
   };
 }
 
+TMyTree::~TMyTree() {
+  // Taking the items down moves the selection; nothing may act on that.
+  blockSignals(true);
+}
+
 QTreeWidgetItem* TMyTree::itemAt(int index) const {
   if (index < 0 || index >= static_cast<int>(items_.size())) return nullptr;
   return items_[static_cast<size_t>(index)];
@@ -476,6 +481,10 @@ TMySplitter::~TMySplitter() {
     w->hooks.selectInTree = nullptr;
     w->hooks.linesRead = nullptr;
   }
+  // The tree goes first, while the editor it reaches the window through is
+  // still whole.
+  delete treeWindow_;
+  treeWindow_ = nullptr;
   auto it = panes().find(registered_);
   if (it != panes().end() && it->second == this) panes().erase(it);
 }

@@ -36,6 +36,7 @@ class TMyTree : public QTreeWidget {
  public:
   using WindowSource = std::function<TStdioWindow*()>;
   explicit TMyTree(WindowSource window, QWidget* parent = nullptr);
+  ~TMyTree() override;
 
   // Builds the items again for the file the window shows (the control is
   // left alone when nothing it shows changed).

@@ -389,6 +389,22 @@ class TreePaneTest : public QObject {
     QCOMPARE(tree()->topLevelItem(0)->childCount(), 1);
   }
 
+  void aPaneOutlivingItsWindowTouchesNothing() {
+    TStdioWindow& w = open(kNested);
+    run(cmdShowHideTree);
+    QTreeWidgetItem* main = item("main");
+    run(cmdExit);  // the window ends its editing and its document goes
+    QVERIFY(app_->documents().empty());
+    QVERIFY(editor_->window() == nullptr);
+    tree()->setCurrentItem(main);
+    tree()->goToSelection();
+    tree()->rebuild();
+    split_->showHideTree();
+    split_->showHideTree();
+    split_.reset();  // what deleteLater of the child does afterwards
+    Q_UNUSED(w);
+  }
+
   void screenshot() {
     const char* path = std::getenv("PLICATO_TREE_SHOT");
     if (!path || !*path) QSKIP("PLICATO_TREE_SHOT not set");
