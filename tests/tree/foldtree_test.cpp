@@ -110,6 +110,8 @@ TEST_F(FoldTreeTest, AnEnteredFoldShowsAsAnOpenOneAndHoldsItsAncestorsInPlace) {
   EXPECT_FALSE(named(m, "two").draggable);
   EXPECT_TRUE(named(m, "three").draggable);
   EXPECT_TRUE(named(m, "four").draggable);
+  // The cursor's line inside selects the fold entered.
+  EXPECT_EQ(m.itemForLine(*w, find(*w, "y")), m.find(viewFirst(*w)));
 }
 
 TEST_F(FoldTreeTest, TheLineOfTheCursorSelectsTheFoldThatHoldsIt) {
@@ -144,16 +146,6 @@ TEST_F(FoldTreeTest, AnOpenFoldThatEndsAboveTheLineDoesNotHoldIt) {
   EXPECT_EQ(m.itemForLine(*w, find(*w, "z")), 0);
 }
 
-TEST_F(FoldTreeTest, InsideAnEnteredFoldItsHeaderIsSelected) {
-  auto w = file(kNested);
-  cursorTo(*w, "one");
-  EnterFold(*w);
-  FoldTreeModel m;
-  m.rebuildFor(*w);
-  EXPECT_EQ(m.itemForLine(*w, find(*w, "x")), m.find(viewFirst(*w)));
-  EXPECT_EQ(m.item(m.itemForLine(*w, find(*w, "x"))).text, "one");
-}
-
 TEST_F(FoldTreeTest, InAFiledFoldsFileTheTreeIsThatFilesTree) {
   work.write("child.c", lines({"/*{{{  c1*/", "c", "/*}}}*/"}));
   auto w = file({"top", "/*...F child*/", "/*:::A  1 0*/", "/*:::F child.c*/", "/*}}}*/"});
@@ -183,25 +175,6 @@ TEST_F(FoldTreeTest, ATitleTypedLaterReachesItsItemOnly) {
   FoldTreeModel again;
   again.rebuildFor(*w);
   EXPECT_TRUE(again.sameAs(m));
-}
-
-TEST_F(FoldTreeTest, SubtreesAndTheGuard) {
-  auto w = file(kNested);
-  FoldTreeModel m;
-  m.rebuildFor(*w);
-  const int one = m.find(named(m, "one").node);
-  const int two = m.find(named(m, "two").node);
-  const int three = m.find(named(m, "three").node);
-  EXPECT_TRUE(m.inSubtree(two, one));
-  EXPECT_TRUE(m.inSubtree(one, one));
-  EXPECT_FALSE(m.inSubtree(one, two));
-  EXPECT_FALSE(m.inSubtree(three, one));
-  EXPECT_TRUE(m.inSubtree(three, 0));
-  {
-    FoldTreeModel::Guard g(m);
-    EXPECT_TRUE(m.guarded());
-  }
-  EXPECT_FALSE(m.guarded());
 }
 
 TEST_F(FoldTreeTest, FoldsInsideAFiledFoldsListingMayNotBeDragged) {

@@ -245,14 +245,6 @@ TEST_F(TreeEditTest, PasteGoesAboveTheHeaderAndPasteBelowAfterTheFoldsEnd) {
                               "/*}}}*/", "/*{{{  three*/", "z", "/*}}}*/", "p1", "p2", "int b;"}));
 }
 
-TEST_F(TreeEditTest, PastedFoldsKeepTheirStructure) {
-  auto w = file();
-  ASSERT_TRUE(pasteAtFold(*w, item("one"), "{{{  new\nn\n}}}\n", true));
-  EXPECT_EQ(saved(*w), lines({"int a;", "/*{{{  one*/", "x", "/*{{{  two*/", "y", "/*}}}*/",
-                              "/*}}}*/", "/*{{{  new*/", "n", "/*}}}*/", "/*{{{  three*/", "z",
-                              "/*}}}*/", "int b;"}));
-}
-
 TEST_F(TreeEditTest, OnTheRootPasteGoesToTheTopAndPasteBelowToTheEnd) {
   auto w = file({"a", "b"});
   ASSERT_TRUE(pasteAtFold(*w, item("f.c"), "top\n", false));
