@@ -136,8 +136,8 @@ void TMessagesWindow::closeEvent(QCloseEvent* e) {
 
 // --- the commands ------------------------------------------------------------
 
-TBuildCommands::TBuildCommands(QObject* parent)
-    : QObject(parent), manager_(std::make_unique<BuildManager>(*this)) {}
+TBuildCommands::TBuildCommands(QWidget* owner)
+    : QObject(owner), owner_(owner), manager_(std::make_unique<BuildManager>(*this)) {}
 
 TBuildCommands::~TBuildCommands() {
   manager_.reset();
@@ -183,7 +183,7 @@ std::vector<TMessagesWindow*> TBuildCommands::windows() const {
 }
 
 TMessagesWindow* TBuildCommands::makeWindow(bool server) {
-  auto* m = new TMessagesWindow(server);
+  auto* m = new TMessagesWindow(server, owner_);
   m->onRunEnded = [this](TMessagesWindow& win) {
     if (manager_) manager_->runEnded(win);
     Q_EMIT runFinished();

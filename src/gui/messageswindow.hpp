@@ -91,7 +91,10 @@ class TBuildCommands : public QObject, public BuildWindows {
   Q_OBJECT
 
  public:
-  explicit TBuildCommands(QObject* parent = nullptr);
+  // The owner (the frame) is the QObject parent of the commands and the
+  // owner of the messages windows: they are top-level windows that go with
+  // it and never keep the program running after the frame has closed.
+  explicit TBuildCommands(QWidget* owner = nullptr);
   // Stops every run that goes on (waiting for it), then closes the windows.
   ~TBuildCommands() override;
 
@@ -122,6 +125,7 @@ class TBuildCommands : public QObject, public BuildWindows {
   bool refuseInCommand(TStdioWindow& w);
   TMessagesWindow* makeWindow(bool server);
 
+  QWidget* owner_;
   std::unique_ptr<BuildManager> manager_;
   std::map<const TStdioWindow*, QPointer<TMessagesWindow>> reused_;
   std::vector<QPointer<TMessagesWindow>> all_;

@@ -227,6 +227,21 @@ class MessagesWindowTest : public QObject {
     freeServerLibraries();
   }
 
+  void theWindowsAreTopLevelAndGoWithTheirOwner() {
+    TStdioWindow& w = open("t.c", "int x;\n");
+    auto* owner = new QWidget;
+    auto* build = new TBuildCommands(owner);
+    settings().compilerCmdLine = "sh " + script("cc.sh", "exec sleep 60\n");
+    build->compile(w);
+    QPointer<TMessagesWindow> m(build->windowOf(w));
+    QVERIFY(m);
+    QVERIFY(m->isWindow());
+    QCOMPARE(m->parentWidget(), owner);
+    delete owner;  // stops the compile, closes its window
+    QVERIFY(m.isNull());
+    w.buildRunning = false;
+  }
+
   void droppingTheCommandsStopsARunningCompile() {
     TStdioWindow& w = open("t.c", "int x;\n");
     settings().compilerCmdLine = "sh " + script("cc.sh", "exec sleep 60\n");
