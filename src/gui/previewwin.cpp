@@ -83,8 +83,9 @@ QWidget* spacer(int width, QWidget* parent) {
 
 // --- a page view ----------------------------------------------------------
 
-TPreviewPage::TPreviewPage(Printout& printout, int page, QWidget* parent)
-    : QWidget(parent), printout_(printout), page_(page) {
+TPreviewPage::TPreviewPage(Printout& printout, const PreviewSheet& sheet, int page,
+                           QWidget* parent)
+    : QWidget(parent), printout_(printout), sheet_(sheet), page_(page) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -101,13 +102,11 @@ void TPreviewPage::paintEvent(QPaintEvent*) {
   p.setPen(QColor(0, 0, 0));
   p.drawRect(sheet);
   if (page_ <= 0) return;
-  const PageGeometry& g = printout_.geometry();
-  if (g.pageWidth <= 0 || g.pageHeight <= 0) return;
-  // The page keeps its proportions; the view is the sheet.
-  const double scale = std::min(static_cast<double>(width()) / g.pageWidth,
-                                static_cast<double>(height()) / g.pageHeight);
+  if (sheet_.width <= 0 || sheet_.height <= 0) return;
+  // The sheet keeps its proportions and its margins, as on paper.
+  const double scale = std::min(width() / sheet_.width, height() / sheet_.height);
   p.setClipRect(sheet.adjusted(1, 1, 0, 0));
-  PrinterCanvas canvas(&p, this, scale, scale, QPointF(0, 0), settings().printerFont);
+  PrinterCanvas canvas(&p, this, scale, scale, sheet_.pageOffset * scale, settings().printerFont);
   printout_.printPage(page_, canvas);
 }
 
@@ -118,7 +117,10 @@ TApxPreviewWin::TApxPreviewWin(TPrinter& printer, TStdioWindow& window, QWidget*
       printer_(printer),
       main_(mainWindow),
       printout_(window, "Print Preview"),
-      model_(printer.pageSizePixels().width(), printer.pageSizePixels().height()) {
+      sheet_{printer.paperSizePixels().width() * 100.0 / printer.printer().resolution(),
+             printer.paperSizePixels().height() * 100.0 / printer.printer().resolution(),
+             printer.pageOffset()},
+      model_(printer.paperSizePixels().width(), printer.paperSizePixels().height()) {
   setObjectName("TApxPreviewWin");
   setAttribute(Qt::WA_DeleteOnClose, false);
   setWindowTitle("Print Preview");
@@ -142,7 +144,7 @@ TApxPreviewWin::TApxPreviewWin(TPrinter& printer, TStdioWindow& window, QWidget*
   client_->setPalette(pal);
   client_->installEventFilter(this);
   setCentralWidget(client_);
-  first_ = new TPreviewPage(printout_, model_.firstPage(), client_);
+  first_ = new TPreviewPage(printout_, sheet_, model_.firstPage(), client_);
   first_->setObjectName("PreviewPage1");
   resize(800, 600);
   updateControls();
@@ -212,7 +214,7 @@ void TApxPreviewWin::onePage() {
 void TApxPreviewWin::twoPages() {
   if (!model_.canTwoPages() || second_) return;
   model_.twoPages();
-  second_ = new TPreviewPage(printout_, model_.secondViewPage(), client_);
+  second_ = new TPreviewPage(printout_, sheet_, model_.secondViewPage(), client_);
   second_->setObjectName("PreviewPage2");
   second_->show();
   updateControls();

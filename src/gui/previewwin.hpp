@@ -31,11 +31,19 @@ enum PreviewControl : int {
   kPreviewDone = 24505,
 };
 
-// One page of a printout drawn into the widget's rectangle, scaled as the
-// page is to the printer's. Page 0 is a blank sheet.
+// The sheet a page view shows, in hundredths of an inch: its size, and
+// where the printer's page (the part it prints on) lies on it.
+struct PreviewSheet {
+  double width = 850;
+  double height = 1100;
+  QPointF pageOffset;
+};
+
+// One page of a printout drawn on a sheet that fills the widget, scaled
+// as the sheet is to the paper. Page 0 is a blank sheet.
 class TPreviewPage : public QWidget {
  public:
-  TPreviewPage(Printout& printout, int page, QWidget* parent);
+  TPreviewPage(Printout& printout, const PreviewSheet& sheet, int page, QWidget* parent);
   void setPage(int page);
   int page() const { return page_; }
 
@@ -44,6 +52,7 @@ class TPreviewPage : public QWidget {
 
  private:
   Printout& printout_;
+  PreviewSheet sheet_;
   int page_;
 };
 
@@ -90,6 +99,7 @@ class TApxPreviewWin : public QMainWindow {
   TPrinter& printer_;
   QPointer<QWidget> main_;
   TWindowPrintoutAll printout_;
+  PreviewSheet sheet_;
   PreviewModel model_;
   QToolBar* bar_ = nullptr;
   QLabel* pageText_ = nullptr;

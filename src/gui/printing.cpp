@@ -139,6 +139,21 @@ QSize TPrinter::pageSizePixels() {
   return QSize(std::max(1, r.width()), std::max(1, r.height()));
 }
 
+QSize TPrinter::paperSizePixels() {
+  QPrinter& p = printer();
+  const QRect r = p.pageLayout().fullRectPixels(p.resolution());
+  return QSize(std::max(1, r.width()), std::max(1, r.height()));
+}
+
+QPointF TPrinter::pageOffset() {
+  QPrinter& p = printer();
+  const QPageLayout layout = p.pageLayout();
+  const QRect paint = layout.paintRectPixels(p.resolution());
+  const QRect full = layout.fullRectPixels(p.resolution());
+  const double ppu = pixelsPerUnit(p);
+  return QPointF((paint.left() - full.left()) / ppu, (paint.top() - full.top()) / ppu);
+}
+
 PageGeometry TPrinter::geometry() {
   QPrinter& p = printer();
   const QSize px = pageSizePixels();

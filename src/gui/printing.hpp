@@ -8,6 +8,7 @@
 // preview are the same.
 #pragma once
 
+#include <QPointF>
 #include <QSize>
 
 #include <functional>
@@ -39,10 +40,14 @@ class TPrinter {
   // or a PDF file to print to.
   bool usable();
 
-  // The printer page in device pixels, and in hundredths of an inch with
-  // the printer font measured on it.
+  // The printer page (the part it prints on) in device pixels, and in
+  // hundredths of an inch with the printer font measured on it.
   QSize pageSizePixels();
   PageGeometry geometry();
+  // The whole sheet in device pixels, and where the printed part begins
+  // on it, in hundredths of an inch (the preview draws the sheet).
+  QSize paperSizePixels();
+  QPointF pageOffset();
 
   // Prints the printout: the page range is asked for, the print dialog
   // shown (with `prompt`), the pages printed under a cancel dialog. A job
