@@ -8,12 +8,14 @@
 
 #include "app/batch.hpp"
 #include "gui/guiapp.hpp"
+#include "gui/printing.hpp"
 
 namespace {
 
 const char* kUsage =
     "Usage: plicato [--config DIR] [FILE [-T]]...\n"
     "       plicato --batch [OPTION]... FILE...\n"
+    "       plicato --print FILE --to OUT.pdf [--config DIR]\n"
     "Plicato, a folding text editor for program sources.\n"
     "\n"
     "Opens each FILE in a window of its own, after the files that were open\n"
@@ -33,7 +35,10 @@ const char* kUsage =
     "                          the keyboard layout\n"
     "  --dump screen,status,messages\n"
     "                          what to print at the end\n"
-    "  --rows N, --cols N      the size of the editor window\n";
+    "  --rows N, --cols N      the size of the editor window\n"
+    "\n"
+    "--print FILE --to OUT.pdf writes the whole of FILE, every fold expanded,\n"
+    "as a PDF file in the printer font, without a window.\n";
 
 }  // namespace
 
@@ -53,6 +58,7 @@ int main(int argc, char** argv) {
   for (const std::string& a : args) {
     if (a == "--") break;
     if (a == "--batch") return runBatch(args);
+    if (a == "--print") return runPrint(args);
   }
 
   // Mistakes in our own options are told without needing a display; Qt's

@@ -30,6 +30,7 @@
 #include "gui/mdiclient.hpp"
 #include "gui/menus.hpp"
 #include "gui/optionsdialog.hpp"
+#include "gui/printing.hpp"
 #include "gui/qthost.hpp"
 #include "gui/toolicons.hpp"
 #include "model/linenode.hpp"
@@ -42,11 +43,6 @@ constexpr int kMaxDroppedFiles = 10;
 // The commands that are not built into this program yet.
 bool notYetThere(int id) {
   switch (id) {
-    case cmPrintScreen:
-    case cmPrinterSetup:
-    case cmPrinterFont:
-    case cmPrintBuffer:
-    case cmPrintPreview:
     case cmCompile:
     case cmMake:
     case cmRun:
@@ -121,6 +117,8 @@ TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
 
   connect(client_, &QMdiArea::subWindowActivated, this, [this] { childActivated(); });
   connect(&app_, &TScrollApp::recentFilesChanged, this, [this] { fillRecentFiles(); });
+  // The Print button of the keyboard-layout help dialogs.
+  app_.host().onHelpPrint = [this] { runFrameCommand(cmPrintLayout); };
   updateCommandStates();
 }
 
@@ -128,6 +126,7 @@ TMyDecoratedMDIFrame::~TMyDecoratedMDIFrame() {
   // The children go with the frame; what they signal on the way finds no
   // frame to update.
   QObject::disconnect(client_, nullptr, this, nullptr);
+  app_.host().onHelpPrint = nullptr;
   for (QMdiSubWindow* s : client_->subWindowList())
     if (auto* c = qobject_cast<mdiMDIChild*>(s)) QObject::disconnect(c->editor(), nullptr, this, nullptr);
 }
@@ -371,6 +370,11 @@ Document* TMyDecoratedMDIFrame::activeDocument() const {
   return c ? c->document() : nullptr;
 }
 
+TStdioWindow* TMyDecoratedMDIFrame::activeWindow() const {
+  Document* doc = activeDocument();
+  return doc ? &doc->window : nullptr;
+}
+
 void TMyDecoratedMDIFrame::connectChild(mdiMDIChild* child) {
   QPointer<mdiMDIChild> c(child);
   connect(child->editor(), &TEditorWidget::stateChanged, this, [this, c] {
@@ -397,6 +401,7 @@ void TMyDecoratedMDIFrame::updateCommandStates() {
     else if (id == cmSave || id == cmSaveAs) on = has;
     else if (id == cmSaveAll || id == cmCascade || id == cmTile) on = any;
     else if (id == cmSend) on = has && !ownFileName(doc->window).empty();
+    else if (id == cmPrintScreen || id == cmPrinterSetup) on = printScreenEnabled(has ? &doc->window : nullptr);
     action->setEnabled(on);
   }
   frameActions_[cmToolBar]->setChecked(!toolBar_->isHidden());
@@ -448,6 +453,12 @@ void TMyDecoratedMDIFrame::runFrameCommand(int id) {
       runOptionsCommand(app_.host(), app_.app(), [this] { buildMenus(); }, this);
       updateCommandStates();
       break;
+    case cmPrintScreen: printScreen(this, app_.host(), activeWindow()); break;
+    case cmPrinterSetup: printerSetup(this, activeWindow()); break;
+    case cmPrinterFont: printerFont(this); break;
+    case cmPrintBuffer: printBuffer(this, app_.host(), activeWindow()); break;
+    case cmPrintPreview: printPreview(this, app_.host(), activeWindow()); break;
+    case cmPrintLayout: printLayout(this, app_.host(), activeWindow()); break;
     case cmAbout: about(); break;
     case cmExit: app_.exitCommand(); break;
     default: break;  // printing, building and options come with their parts

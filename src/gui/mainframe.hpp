@@ -18,6 +18,7 @@ class QMenu;
 class QToolBar;
 class TScrollApp;
 class TDrawMDIClient;
+class TStdioWindow;
 class mdiMDIChild;
 struct Document;
 struct WindowPlacement;
@@ -94,6 +95,8 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   void sendMail();
   void about();
   Document* activeDocument() const;
+  // The editor window of the active document, or null.
+  TStdioWindow* activeWindow() const;
 
   TScrollApp& app_;
   TDrawMDIClient* client_;
