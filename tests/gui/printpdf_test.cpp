@@ -167,6 +167,29 @@ class PrintPdfTest : public QObject {
     QVERIFY(pdf.indexOf("int v0_0;") < pdf.indexOf("int v29_9;"));
   }
 
+  void programPrintsWithoutADisplay() {
+    work_->write("d.c", "int d;\r\n");
+    const QString out = QString::fromStdString(work_->file("d.pdf"));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    p.setProcessEnvironment(env);
+    p.start(QString(PLICATO_BIN_DIR) + "/plicato",
+            {"--print", QString::fromStdString(work_->file("d.c")), "--to", out, "--config",
+             QString::fromStdString(config_->path())});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    if (havePdftotext()) QVERIFY(pdfLines(out).contains("int d;"));
+
+    p.start(QString(PLICATO_BIN_DIR) + "/plicato",
+            {"--print", QString::fromStdString(work_->file("none.c")), "--to", out, "--config",
+             QString::fromStdString(config_->path())});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("none.c"));
+  }
+
   void failuresAreToldAndReturnOne() {
     QCOMPARE(print(work_->file("missing.c"), work_->file("x.pdf")), 1);
     work_->write("a.c", "int a;\r\n");
