@@ -95,8 +95,18 @@ int wordRight(const std::string& d, int col) {
 // The rows the current line takes on screen, from its first.
 int firstRowOfCurrent(const TStdioWindow& w) { return w.cursorRow - (w.wrapMode ? w.curSubRow : 0); }
 
+void newLine(TStdioWindow& w, EditorState& st);
+
 bool insertText(TStdioWindow& w, EditorState& st, const std::string& chars) {
   LineNode* n = w.currentLine;
+  if (n && n == w.levelBottom) {
+    // Typing on the view's end line starts a new line above it, so an empty
+    // file or fold can be typed into at once.
+    const int col = column(w);
+    newLine(w, st);
+    n = w.currentLine;
+    if (n != w.levelBottom) setCursorColumn(w, std::max(col, textStartColumn(*n)));
+  }
   if (!n || !isEditableLine(*n)) {
     w.host.beep();
     return false;

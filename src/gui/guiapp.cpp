@@ -7,6 +7,8 @@
 #include <cstdio>
 
 #include "app/placement.hpp"
+#include "gui/messageswindow.hpp"
+#include "gui/treepane.hpp"
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
 #include "display/stdiowindow.hpp"
@@ -48,6 +50,7 @@ void GuiApplication::exitApplication() {
 
 void GuiApplication::windowExited(TStdioWindow& w) {
   Document* doc = documentOf(w);
+  if (owner_.frame() && owner_.frame()->buildCommands()) owner_.frame()->buildCommands()->windowClosing(w);
   if (doc && owner_.frame())
     if (mdiMDIChild* child = owner_.frame()->client()->childOf(*doc)) child->windowGone();
   closeDocument(w);
@@ -63,12 +66,24 @@ void GuiApplication::maximizeWindow(TStdioWindow& w) {
 }
 
 void GuiApplication::showHideTree(TStdioWindow& w) {
-  // The tree pane itself is not there yet; the window remembers the wish,
-  // so that the reopen list keeps it.
-  if (Document* doc = documentOf(w)) doc->showTree = !doc->showTree;
+  TMySplitter* s = TMySplitter::of(w);
+  if (!s) return;
+  s->showHideTree();
+  // The reopen list keeps whether the pane was shown.
+  if (Document* doc = documentOf(w)) doc->showTree = s->treeShown();
 }
 
-void GuiApplication::goToTreeSelection(TStdioWindow&) {}
+void GuiApplication::goToTreeSelection(TStdioWindow& w) {
+  if (TMySplitter* s = TMySplitter::of(w)) s->goToTreeSelection();
+}
+
+void GuiApplication::treeAfterCommand(TStdioWindow& w, int command) {
+  if (TMySplitter* s = TMySplitter::of(w)) s->treeAfterCommand(command);
+}
+
+void GuiApplication::headerTextChanged(TStdioWindow& w, LineNode* header) {
+  if (TMySplitter* s = TMySplitter::of(w)) s->headerTextChanged(header);
+}
 
 void GuiApplication::toolbarChanged(TStdioWindow&) {
   if (owner_.frame()) owner_.frame()->updateCommandStates();

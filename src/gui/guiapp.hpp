@@ -37,6 +37,8 @@ class GuiApplication : public Application {
   void maximizeWindow(TStdioWindow& w) override;
   void showHideTree(TStdioWindow& w) override;
   void goToTreeSelection(TStdioWindow& w) override;
+  void treeAfterCommand(TStdioWindow& w, int command) override;
+  void headerTextChanged(TStdioWindow& w, LineNode* header) override;
   void toolbarChanged(TStdioWindow& w) override;
   std::vector<TStdioWindow*> editorWindows() override;
 

@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "app/placement.hpp"
+#include "gui/messageswindow.hpp"
 #include "commands/dispatcher.hpp"
 #include "commands/helptext.hpp"
 #include "commands/keytable.hpp"
@@ -41,17 +42,7 @@ namespace {
 constexpr int kMaxDroppedFiles = 10;
 
 // The commands that are not built into this program yet.
-bool notYetThere(int id) {
-  switch (id) {
-    case cmCompile:
-    case cmMake:
-    case cmRun:
-    case cmArguments:
-      return true;
-    default:
-      return false;
-  }
-}
+bool notYetThere(int) { return false; }
 
 QString withKeys(const QString& text, const std::vector<int>& commands) {
   const QString keys = keysOfCommands(commands);
@@ -66,6 +57,7 @@ TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
   setWindowTitle("Plicato for Windows");
   setWindowIcon(programIcon());
   setCentralWidget(client_);
+  build_ = new TBuildCommands(this);
   setAcceptDrops(true);
   resize(960, 700);
 
@@ -459,6 +451,16 @@ void TMyDecoratedMDIFrame::runFrameCommand(int id) {
     case cmPrintBuffer: printBuffer(this, app_.host(), activeWindow()); break;
     case cmPrintPreview: printPreview(this, app_.host(), activeWindow()); break;
     case cmPrintLayout: printLayout(this, app_.host(), activeWindow()); break;
+    case cmCompile:
+      if (TStdioWindow* w = activeWindow()) build_->compile(*w);
+      break;
+    case cmMake:
+      if (TStdioWindow* w = activeWindow()) build_->make(*w);
+      break;
+    case cmRun:
+      if (TStdioWindow* w = activeWindow()) build_->run(*w);
+      break;
+    case cmArguments: build_->arguments(app_.host()); break;
     case cmAbout: about(); break;
     case cmExit: app_.exitCommand(); break;
     default: break;  // printing, building and options come with their parts

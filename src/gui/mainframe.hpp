@@ -17,6 +17,7 @@ class QLabel;
 class QMenu;
 class QToolBar;
 class TScrollApp;
+class TBuildCommands;
 class TDrawMDIClient;
 class TStdioWindow;
 class mdiMDIChild;
@@ -40,6 +41,7 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   // change, so that the entries show the keys of the new table.
   void buildMenus();
   std::string menuResource() const { return menuResource_; }
+  TBuildCommands* buildCommands() const { return build_; }
   std::string documentMenuResource() const { return documentMenuResource_; }
   // The document menus, shown while a document is active.
   const std::vector<QMenu*>& documentMenus() const { return documentMenus_; }
@@ -100,6 +102,7 @@ class TMyDecoratedMDIFrame : public QMainWindow {
 
   TScrollApp& app_;
   TDrawMDIClient* client_;
+  TBuildCommands* build_ = nullptr;  // compile, make and run with their messages windows
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
   std::array<QLabel*, 7> fields_{};

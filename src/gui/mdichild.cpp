@@ -8,11 +8,13 @@
 #include "engine/navigation.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/qthost.hpp"
+#include "gui/treepane.hpp"
 #include "gui/toolicons.hpp"
 
 mdiMDIChild::mdiMDIChild(Document& doc, Application& app, QtHost& host, QWidget* parent)
     : QMdiSubWindow(parent), editor_(new TEditorWidget(doc, app, host, this)) {
-  setWidget(editor_);
+  // The editor beside its fold tree pane (hidden until 330 shows it).
+  setWidget(new TMySplitter(editor_, this));
   setObjectName("mdiMDIChild");
   setWindowIcon(programIcon());
   updateCaption();

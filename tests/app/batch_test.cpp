@@ -196,3 +196,21 @@ TEST(BatchProgram, BadArgumentsAndMissingFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BatchTest, TypingOnTheEndLineStartsANewLineAboveIt) {
+  work.write("empty.c", "");
+  StartOptions o;
+  o.configDir = config.path();
+  o.layout = kLayoutWindows;
+  BatchSession s(o);
+  s.open(work.file("empty.c"));
+  TStdioWindow& w = *s.target();
+  ASSERT_EQ(w.currentLine, w.levelBottom);
+  keys(s, "\"hello\" Ctrl-S");
+  EXPECT_EQ(readFile(work.file("empty.c")), "hello\r\n");
+  EXPECT_FALSE(w.modified);
+}
+
+}  // namespace
