@@ -15,22 +15,17 @@
 namespace {
 
 // Takes every run and draws nothing.
-class NullCanvas : public Canvas {
+class NullCanvas : public ColouredCanvas {
  public:
   void moveTo(int x, int) override { x_ = x; }
   void textOut(const char*, int n) override { x_ += n; chars += n; }
   void textOutAt(int, int, const char*, int n) override { chars += n; }
-  void setTextColour(uint32_t c) override { text_ = c; }
-  uint32_t textColour() const override { return text_; }
-  void setBackColour(uint32_t c) override { back_ = c; }
-  uint32_t backColour() const override { return back_; }
   int textWidth(const char*, int n) const override { return n; }
   int textHeight() const override { return 1; }
   long chars = 0;
 
  private:
   int x_ = 0;
-  uint32_t text_ = 0, back_ = 0xFFFFFF;
 };
 
 const char* const kCLines[] = {

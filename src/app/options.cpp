@@ -85,18 +85,6 @@ std::string startingExtensions(const std::string& name) {
   return "*." + (ext.empty() ? std::string("new") : ext.substr(0, FileTypeList::kMaxItemBytes - 2));
 }
 
-// Every node's rows again: the tab size decides how far a line wraps.
-void recomputeAllRows(TStdioWindow& w) {
-  for (LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
-    w.computeRows(n);
-    if (n == w.fileBottom) break;
-  }
-  for (LineNode* n = w.levelTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
-    w.computeRows(n);
-    if (n == w.levelBottom) break;
-  }
-}
-
 // The window shows its text again with what was applied: tab size, the
 // highlighting switches, a new table.
 void reshow(TStdioWindow& w) {

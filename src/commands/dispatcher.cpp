@@ -23,19 +23,6 @@
 
 namespace {
 
-// Every node's rows again (wrap mode changed).
-void recomputeAllRows(TStdioWindow& w) {
-  for (LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
-    w.computeRows(n);
-    if (n == w.fileBottom) break;
-  }
-  // Lines of entered folds' outer levels stay in step too.
-  for (LineNode* n = w.levelTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
-    w.computeRows(n);
-    if (n == w.levelBottom) break;
-  }
-}
-
 void toggleWordWrap(TStdioWindow& w) {
   w.wrapMode = !w.wrapMode;
   w.curSubRow = 0;
@@ -64,6 +51,8 @@ void runShellCommand(TStdioWindow& w) {
   auto command = w.host.prompt("INPUT", "Command", "", 63);
   if (command && !command->empty()) w.host.runDetached(*command);
 }
+
+}  // namespace
 
 // Whether a command may change the shape of the view (which lines it holds
 // and their rows). Only the pure moves keep the counts of the view.
@@ -96,7 +85,6 @@ bool changesShape(int command) {
   }
 }
 
-}  // namespace
 
 bool atTop(const TStdioWindow& w) { return w.levelTop == w.fileTop; }
 

@@ -50,5 +50,9 @@ CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, i
 // Repaints the queued rows, the caret, the scroll bars and the status line.
 void refreshWindow(TStdioWindow& w, EditorState& st, EditorShell& shell);
 
+// Whether a command may change the shape of the view (which lines it holds
+// and their rows). Only the pure moves keep it.
+bool changesShape(int command);
+
 // Whether the window shows the outermost list of its file.
 bool atTop(const TStdioWindow& w);

@@ -27,8 +27,24 @@ class Canvas {
   virtual void setTransparent(bool on) { (void)on; }
 };
 
+// A canvas that keeps its colours and background mode itself; a surface
+// reads them when it draws.
+class ColouredCanvas : public Canvas {
+ public:
+  void setTextColour(uint32_t colour) override { text_ = colour; }
+  uint32_t textColour() const override { return text_; }
+  void setBackColour(uint32_t colour) override { back_ = colour; }
+  uint32_t backColour() const override { return back_; }
+  void setTransparent(bool on) override { transparent_ = on; }
+
+ protected:
+  uint32_t text_ = 0x000000;
+  uint32_t back_ = 0xFFFFFF;
+  bool transparent_ = false;
+};
+
 // A canvas in character cells that keeps every run drawn, in order.
-class RunRecorder : public Canvas {
+class RunRecorder : public ColouredCanvas {
  public:
   struct Run {
     int x = 0;
@@ -45,10 +61,6 @@ class RunRecorder : public Canvas {
   void textOutAt(int x, int y, const char* text, int n) override {
     if (n > 0) runs.push_back({x, y, std::string(text, static_cast<size_t>(n)), text_, back_});
   }
-  void setTextColour(uint32_t c) override { text_ = c; }
-  uint32_t textColour() const override { return text_; }
-  void setBackColour(uint32_t c) override { back_ = c; }
-  uint32_t backColour() const override { return back_; }
   int textWidth(const char*, int n) const override { return n; }
   int textHeight() const override { return 1; }
   int x() const { return x_; }
@@ -57,5 +69,4 @@ class RunRecorder : public Canvas {
 
  private:
   int x_ = 0, y_ = 0;
-  uint32_t text_ = 0, back_ = 0xFFFFFF;
 };

@@ -382,13 +382,16 @@ bool moveUp(TStdioWindow& w) {
   return true;
 }
 
-int pageDown(TStdioWindow& w) {
+namespace {
+
+// A page of cursor steps; at the end of the list nothing moves.
+int pageMove(TStdioWindow& w, bool down) {
   if (!w.currentLine) return 0;
   const int n = pageRows(w);
   int moved = 0;
-  while (moved < n && stepCursor(w, true)) ++moved;
+  while (moved < n && stepCursor(w, down)) ++moved;
   if (moved == 0) {
-    w.host.statusMessage("BOTTOM of LIST.");
+    w.host.statusMessage(down ? "BOTTOM of LIST." : "TOP of LIST");
     return 0;
   }
   showVersion(w);
@@ -396,19 +399,11 @@ int pageDown(TStdioWindow& w) {
   return moved;
 }
 
-int pageUp(TStdioWindow& w) {
-  if (!w.currentLine) return 0;
-  const int n = pageRows(w);
-  int moved = 0;
-  while (moved < n && stepCursor(w, false)) ++moved;
-  if (moved == 0) {
-    w.host.statusMessage("TOP of LIST");
-    return 0;
-  }
-  showVersion(w);
-  PlaceCursor(w, w.cursorRow);
-  return moved;
-}
+}  // namespace
+
+int pageDown(TStdioWindow& w) { return pageMove(w, true); }
+
+int pageUp(TStdioWindow& w) { return pageMove(w, false); }
 
 bool scrollViewDown(TStdioWindow& w) {
   if (!w.topLine || w.shownRows < w.screenRows) return false;

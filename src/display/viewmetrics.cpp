@@ -124,3 +124,15 @@ ViewMetrics::Place locateInView(TStdioWindow& w, ViewMetrics::Place& place, cons
   }
   return ViewMetrics::Place{};  // not in the view
 }
+
+void recomputeAllRows(TStdioWindow& w) {
+  for (LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
+    w.computeRows(n);
+    if (n == w.fileBottom) break;
+  }
+  for (LineNode* n = w.levelTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
+    w.computeRows(n);
+    if (n == w.levelBottom) break;
+  }
+  invalidateViewMetrics(w);
+}

@@ -40,6 +40,9 @@ struct ViewMetrics {
 
 // The counts are stale: the tree changed shape.
 void invalidateViewMetrics(TStdioWindow& w);
+// Every node's rows again, of the file and of the entered folds' outer
+// levels (the wrap mode or the tab size changed). The counts are then stale.
+void recomputeAllRows(TStdioWindow& w);
 // The counts, taken again when they are stale.
 ViewMetrics& viewMetrics(TStdioWindow& w);
 // The line's text changed; its width may have grown (wrap-mode rows that

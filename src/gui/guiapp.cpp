@@ -289,7 +289,10 @@ void TScrollApp::exitCommand() {
 
 void TScrollApp::saveAndExit() {
   if (!frame_) return;
-  for (const QPointer<mdiMDIChild>& c : frame_->client()->children()) {
+  // A save may show a box that runs the event loop, so hold each child
+  // through a guarded pointer in case it is closed meanwhile.
+  for (mdiMDIChild* child : frame_->client()->children()) {
+    QPointer<mdiMDIChild> c(child);
     TStdioWindow* w = c ? c->window() : nullptr;
     if (!w || !w->modified || w->fileName.empty() || w->inDispatch) continue;
     w->queueCommand(cmdSave);

@@ -22,7 +22,7 @@ class QPaintDevice;
 // fixed-pitch face of the system when it is not there.
 QFont printerQFont(const PrinterFont& font, const QPaintDevice* device, double pixelsPerUnit);
 
-class PrinterCanvas : public Canvas {
+class PrinterCanvas : public ColouredCanvas {
  public:
   // painter null: a canvas that only measures (the page geometry).
   // origin: where the top left of the page is on the device, in pixels.
@@ -33,13 +33,8 @@ class PrinterCanvas : public Canvas {
   void moveTo(int x, int y) override;
   void textOut(const char* text, int n) override;
   void textOutAt(int x, int y, const char* text, int n) override;
-  void setTextColour(uint32_t colour) override { text_ = colour; }
-  uint32_t textColour() const override { return text_; }
-  void setBackColour(uint32_t colour) override { back_ = colour; }
-  uint32_t backColour() const override { return back_; }
   int textWidth(const char* text, int n) const override;
   int textHeight() const override;
-  void setTransparent(bool on) override { transparent_ = on; }
 
   const QFont& font() const { return font_; }
 
@@ -50,7 +45,4 @@ class PrinterCanvas : public Canvas {
   double sx_, sy_;
   QPointF origin_;
   int x_ = 0, y_ = 0;
-  uint32_t text_ = 0x000000;
-  uint32_t back_ = 0xFFFFFF;
-  bool transparent_ = false;
 };

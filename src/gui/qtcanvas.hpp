@@ -20,7 +20,7 @@ class QPainter;
 QColor qColorOf(uint32_t colour);
 uint32_t colourOf(const QColor& colour);
 
-class QtCanvas : public Canvas {
+class QtCanvas : public ColouredCanvas {
  public:
   // cellWidth 0: proportional text, measured by the font.
   QtCanvas(QPainter& painter, int cellWidth, int cellHeight);
@@ -28,13 +28,8 @@ class QtCanvas : public Canvas {
   void moveTo(int x, int y) override;
   void textOut(const char* text, int n) override;
   void textOutAt(int x, int y, const char* text, int n) override;
-  void setTextColour(uint32_t colour) override { text_ = colour; }
-  uint32_t textColour() const override { return text_; }
-  void setBackColour(uint32_t colour) override { back_ = colour; }
-  uint32_t backColour() const override { return back_; }
   int textWidth(const char* text, int n) const override;
   int textHeight() const override { return cellHeight_; }
-  void setTransparent(bool on) override { transparent_ = on; }
 
   int x() const { return x_; }
   int y() const { return y_; }
@@ -46,8 +41,5 @@ class QtCanvas : public Canvas {
   int cellHeight_;
   int x_ = 0;
   int y_ = 0;
-  uint32_t text_ = 0x000000;
-  uint32_t back_ = 0xFFFFFF;
-  bool transparent_ = false;
   bool exactCells_ = false;
 };

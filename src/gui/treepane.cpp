@@ -572,32 +572,10 @@ void TMySplitter::goToTreeSelection() {
   if (TMyTree* t = tree(); t && treeShown()) t->goToSelection();
 }
 
+// The tree follows the view: what leaves the view's shape alone leaves the
+// tree alone too, and so does showing or hiding the tree itself.
 bool TMySplitter::changesTree(int command) {
-  switch (command) {
-    case cmdCursorUp:
-    case cmdCursorDown:
-    case cmdPageUp:
-    case cmdPageDown:
-    case cmdScrollLineUp:
-    case cmdScrollLineDown:
-    case cmdTopOfFold:
-    case cmdEndOfFold:
-    case cmdFoldInfo:
-    case cmdHelp:
-    case cmdMarkUp:
-    case cmdMarkDown:
-    case cmdMarkPageUp:
-    case cmdMarkPageDown:
-    case cmdCopyBlock:
-    case cmdCopyBlock2:
-    case cmdMaximizeWindow:
-    case cmdShowHideTree:
-    case cmdToggleTreeTracking:
-    case cmdSyncEditTree:
-      return false;
-    default:
-      return true;
-  }
+  return command != cmdShowHideTree && changesShape(command);
 }
 
 void TMySplitter::treeAfterCommand(int command) {

@@ -1,5 +1,5 @@
-// The plicato program. Until the desktop front end is built, it runs the
-// editor in batch mode.
+// The plicato program of a build without the desktop front end
+// (PLICATO_BUILD_GUI=OFF): it runs the editor in batch mode only.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   bool batch = false;
   for (const auto& a : args) batch = batch || a == "--batch";
   if (!batch) {
-    std::fprintf(stderr, "plicato: the desktop program is not built yet; use --batch\n");
+    std::fprintf(stderr, "plicato: this build has no desktop program; use --batch\n");
     return 1;
   }
   return runBatch(args);

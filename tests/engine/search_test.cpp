@@ -292,8 +292,11 @@ TEST_F(SearchTest, ReplacePromptYesNoCancel) {
   host.queueAnswer("cancel");
   replaceCommand(*w, {w.get()});
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F q.c", "start", "X", "ab", "X", "ab", "}}}"}));
-  for (const auto& e : host.events())
-    if (e.kind == BatchHost::Event::Kind::Box) EXPECT_EQ(e.caption, "MY_BOX_REPL");
+  for (const auto& e : host.events()) {
+    if (e.kind == BatchHost::Event::Kind::Box) {
+      EXPECT_EQ(e.caption, "MY_BOX_REPL");
+    }
+  }
   // Backward, from the end: the last one first.
   w->currentLine = w->levelBottom;
   host.clearEvents();
