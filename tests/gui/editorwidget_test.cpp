@@ -23,6 +23,7 @@
 #include "display/stdiowindow.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/editorwidget.hpp"
+#include "gui/guitest.hpp"
 #include "gui/keymap.hpp"
 #include "gui/qthost.hpp"
 #include "model/paths.hpp"
@@ -70,23 +71,12 @@ void typeText(QWidget* target, const QString& text) {
   }
 }
 
-// Lets queued window messages (the dispatcher runs) happen.
-void settle() {
-  for (int i = 0; i < 5; ++i) {
-    QCoreApplication::processEvents();
-    QTest::qWait(5);
-  }
-}
-
 }  // namespace
 
-class EditorWidgetTest : public QObject {
+class EditorWidgetTest : public QObject, private QtFixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TempDir> config_;
-  std::unique_ptr<TempDir> work_;
-  std::unique_ptr<QtHost> host_;
   std::unique_ptr<Application> app_;
   std::unique_ptr<TEditorWidget> widget_;
   Document* doc_ = nullptr;
@@ -94,18 +84,11 @@ class EditorWidgetTest : public QObject {
 
   // A widget over a document opened from `content`, shown and focused.
   TStdioWindow& open(const std::string& content, bool deferred = false) {
-    work_->write("t.c", content);
     app_ = deferred ? std::make_unique<DeferredApp>(*host_) : std::make_unique<Application>(*host_);
-    app_->loadFileTypes();
-    doc_ = app_->openFile(work_->file("t.c"), 25, 80);
+    doc_ = openDocument(*app_, "t.c", content);
     widget_ = std::make_unique<TEditorWidget>(*doc_, *app_, *host_);
     widget_->onWindowExited = [this] { exited_ = true; };
-    widget_->resize(700, 450);
-    widget_->show();
-    widget_->activateWindow();
-    widget_->setFocus();
-    (void)QTest::qWaitForWindowExposed(widget_.get());
-    settle();
+    showFocused(*widget_, *widget_, 700, 450);
     return doc_->window;
   }
 
@@ -115,33 +98,16 @@ class EditorWidgetTest : public QObject {
 
  private Q_SLOTS:
   void init() {
-    config_ = std::make_unique<TempDir>();
-    work_ = std::make_unique<TempDir>();
-    host_ = std::make_unique<QtHost>();
-    // Nothing in these tests may wait for a person.
-    host_->answerBox = [](const std::string&, const std::string&, MbButtons) {
+    setUpCore([](const std::string&, const std::string&, MbButtons) {
       return std::optional<MbResult>(MbResult::Ok);
-    };
-    host_->runDialog = [](QDialog&) { return int(QDialog::Rejected); };
-    setConfigDir(config_->path());
-    setProgramDir(PLICATO_BIN_DIR);
-    setProcessHost(host_.get());
-    settings() = Settings{};
-    StartOptions options;
-    options.configDir = config_->path();
-    options.layout = kLayoutWindows;
-    startCore(*host_, options);
+    });
     exited_ = false;
   }
 
   void cleanup() {
     widget_.reset();
     app_.reset();
-    setProcessHost(nullptr);
-    host_.reset();
-    setConfigDir("");
-    work_.reset();
-    config_.reset();
+    tearDownFixture();
   }
 
   void typedLettersGoIntoTheLineAndCtrlSSavesThem() {

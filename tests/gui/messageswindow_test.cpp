@@ -18,6 +18,7 @@
 #include "build/transputer.hpp"
 #include "display/stdiowindow.hpp"
 #include "gui/editorwidget.hpp"
+#include "gui/guitest.hpp"
 #include "gui/messageswindow.hpp"
 #include "gui/qthost.hpp"
 #include "model/paths.hpp"
@@ -25,13 +26,6 @@
 #include "support/testenv.hpp"
 
 namespace {
-
-void settle() {
-  for (int i = 0; i < 5; ++i) {
-    QCoreApplication::processEvents();
-    QTest::qWait(5);
-  }
-}
 
 bool anyLineHas(const std::vector<std::string>& lines, const std::string& part) {
   for (const std::string& l : lines)
@@ -41,13 +35,10 @@ bool anyLineHas(const std::vector<std::string>& lines, const std::string& part) 
 
 }  // namespace
 
-class MessagesWindowTest : public QObject {
+class MessagesWindowTest : public QObject, private QtFixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TempDir> config_;
-  std::unique_ptr<TempDir> work_;
-  std::unique_ptr<QtHost> host_;
   std::unique_ptr<Application> app_;
   std::unique_ptr<TEditorWidget> widget_;
   std::unique_ptr<TBuildCommands> build_;
@@ -55,17 +46,10 @@ class MessagesWindowTest : public QObject {
   Document* doc_ = nullptr;
 
   TStdioWindow& open(const std::string& name, const std::string& content) {
-    work_->write(name, content);
     app_ = std::make_unique<Application>(*host_);
-    app_->loadFileTypes();
-    doc_ = app_->openFile(work_->file(name), 25, 80);
+    doc_ = openDocument(*app_, name, content);
     widget_ = std::make_unique<TEditorWidget>(*doc_, *app_, *host_);
-    widget_->resize(600, 400);
-    widget_->show();
-    widget_->activateWindow();
-    widget_->setFocus();
-    (void)QTest::qWaitForWindowExposed(widget_.get());
-    settle();
+    showFocused(*widget_, *widget_, 600, 400);
     return doc_->window;
   }
 
@@ -77,23 +61,11 @@ class MessagesWindowTest : public QObject {
 
  private Q_SLOTS:
   void init() {
-    config_ = std::make_unique<TempDir>();
-    work_ = std::make_unique<TempDir>();
-    host_ = std::make_unique<QtHost>();
     boxes_.clear();
-    host_->answerBox = [this](const std::string& text, const std::string&, MbButtons) {
+    setUpCore([this](const std::string& text, const std::string&, MbButtons) {
       boxes_.push_back(text);
       return std::optional<MbResult>(MbResult::No);
-    };
-    host_->runDialog = [](QDialog&) { return int(QDialog::Rejected); };
-    setConfigDir(config_->path());
-    setProgramDir(PLICATO_BIN_DIR);
-    setProcessHost(host_.get());
-    settings() = Settings{};
-    StartOptions options;
-    options.configDir = config_->path();
-    options.layout = kLayoutWindows;
-    startCore(*host_, options);
+    });
     build_ = std::make_unique<TBuildCommands>();
   }
 
@@ -101,11 +73,7 @@ class MessagesWindowTest : public QObject {
     build_.reset();
     widget_.reset();
     app_.reset();
-    setProcessHost(nullptr);
-    host_.reset();
-    setConfigDir("");
-    work_.reset();
-    config_.reset();
+    tearDownFixture();
   }
 
   void aRealCompilerFillsTheWindowWhileTheEditorTakesKeys() {

@@ -16,6 +16,7 @@
 
 #include "app/application.hpp"
 #include "display/stdiowindow.hpp"
+#include "gui/guitest.hpp"
 #include "gui/previewwin.hpp"
 #include "gui/printing.hpp"
 #include "model/paths.hpp"
@@ -33,22 +34,16 @@ std::string numbered(int n) {
 
 }  // namespace
 
-class PreviewTest : public QObject {
+class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TempDir> config_;
-  std::unique_ptr<TempDir> work_;
-  std::unique_ptr<BatchHost> host_;
   std::unique_ptr<Application> app_;
   std::unique_ptr<TPrinter> printer_;
 
   TStdioWindow& open(const std::string& content) {
-    work_->write("p.c", content);
     app_ = std::make_unique<Application>(*host_);
-    app_->loadFileTypes();
-    Document* doc = app_->openFile(work_->file("p.c"), 25, 80);
-    return doc->window;
+    return openDocument(*app_, "p.c", content)->window;
   }
 
   TPrinter& printer(QPageLayout::Orientation orientation = QPageLayout::Portrait) {
@@ -65,24 +60,12 @@ class PreviewTest : public QObject {
   static QString text(TApxPreviewWin& w) { return w.pageField()->text(); }
 
  private Q_SLOTS:
-  void init() {
-    config_ = std::make_unique<TempDir>();
-    work_ = std::make_unique<TempDir>();
-    host_ = std::make_unique<BatchHost>();
-    setConfigDir(config_->path());
-    setProgramDir(PLICATO_BIN_DIR);
-    setProcessHost(host_.get());
-    settings() = Settings{};
-  }
+  void init() { setUpFixture(); }
 
   void cleanup() {
     app_.reset();
     printer_.reset();
-    setProcessHost(nullptr);
-    host_.reset();
-    setConfigDir("");
-    work_.reset();
-    config_.reset();
+    tearDownFixture();
   }
 
   void barHoldsTheControlsInOrder() {

@@ -17,6 +17,7 @@
 #include "app/application.hpp"
 #include "display/canvas.hpp"
 #include "display/stdiowindow.hpp"
+#include "gui/guitest.hpp"
 #include "gui/printing.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -71,13 +72,10 @@ std::string copyOf(const std::string& from, const TempDir& to, const std::string
 
 }  // namespace
 
-class PrintPdfTest : public QObject {
+class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TempDir> config_;
-  std::unique_ptr<TempDir> work_;
-  std::unique_ptr<BatchHost> host_;
 
   // The lines the Print Buffer printout has for the file, in order.
   std::vector<std::string> expectedLines(const std::string& path) {
@@ -103,23 +101,8 @@ class PrintPdfTest : public QObject {
   }
 
  private Q_SLOTS:
-  void init() {
-    config_ = std::make_unique<TempDir>();
-    work_ = std::make_unique<TempDir>();
-    host_ = std::make_unique<BatchHost>();
-    setConfigDir(config_->path());
-    setProgramDir(PLICATO_BIN_DIR);
-    setProcessHost(host_.get());
-    settings() = Settings{};
-  }
-
-  void cleanup() {
-    setProcessHost(nullptr);
-    host_.reset();
-    setConfigDir("");
-    work_.reset();
-    config_.reset();
-  }
+  void init() { setUpFixture(); }
+  void cleanup() { tearDownFixture(); }
 
   void sampleFilePrintsEveryFoldInOrder() {
     if (!havePdftotext()) QSKIP("pdftotext (poppler-utils) is not installed");

@@ -19,6 +19,7 @@
 #include "commands/keytable.hpp"
 #include "display/stdiowindow.hpp"
 #include "gui/editorwidget.hpp"
+#include "gui/guitest.hpp"
 #include "gui/qthost.hpp"
 #include "gui/treepane.hpp"
 #include "model/paths.hpp"
@@ -71,22 +72,12 @@ class PaneApp : public Application {
   }
 };
 
-void settle() {
-  for (int i = 0; i < 5; ++i) {
-    QCoreApplication::processEvents();
-    QTest::qWait(5);
-  }
-}
-
 }  // namespace
 
-class TreePaneTest : public QObject {
+class TreePaneTest : public QObject, private QtFixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TempDir> config_;
-  std::unique_ptr<TempDir> work_;
-  std::unique_ptr<QtHost> host_;
   std::unique_ptr<PaneApp> app_;
   std::unique_ptr<TMySplitter> split_;
   TEditorWidget* editor_ = nullptr;
@@ -96,18 +87,12 @@ class TreePaneTest : public QObject {
   // The document over `content` in an editor widget under the pane's
   // splitter; `before` runs before the set-up message is delivered.
   TStdioWindow& open(const std::string& content, const std::function<void(Document&)>& before = {}) {
-    work_->write("t.c", content);
     app_ = std::make_unique<PaneApp>(*host_);
-    app_->loadFileTypes();
-    doc_ = app_->openFile(work_->file("t.c"), 25, 80);
+    doc_ = openDocument(*app_, "t.c", content);
     if (before) before(*doc_);
     editor_ = new TEditorWidget(*doc_, *app_, *host_);
     split_ = std::make_unique<TMySplitter>(editor_);
-    split_->resize(900, 450);
-    split_->show();
-    editor_->setFocus();
-    (void)QTest::qWaitForWindowExposed(split_.get());
-    settle();
+    showFocused(*split_, *editor_, 900, 450);
     return doc_->window;
   }
 
@@ -141,33 +126,17 @@ class TreePaneTest : public QObject {
 
  private Q_SLOTS:
   void init() {
-    config_ = std::make_unique<TempDir>();
-    work_ = std::make_unique<TempDir>();
-    host_ = std::make_unique<QtHost>();
     boxes_.clear();
-    host_->answerBox = [this](const std::string& text, const std::string& caption, MbButtons) {
+    setUpCore([this](const std::string& text, const std::string& caption, MbButtons) {
       boxes_.push_back(caption + ": " + text);
       return std::optional<MbResult>(MbResult::Ok);
-    };
-    host_->runDialog = [](QDialog&) { return int(QDialog::Rejected); };
-    setConfigDir(config_->path());
-    setProgramDir(PLICATO_BIN_DIR);
-    setProcessHost(host_.get());
-    settings() = Settings{};
-    StartOptions options;
-    options.configDir = config_->path();
-    options.layout = kLayoutWindows;
-    startCore(*host_, options);
+    });
   }
 
   void cleanup() {
     split_.reset();
     app_.reset();
-    setProcessHost(nullptr);
-    host_.reset();
-    setConfigDir("");
-    work_.reset();
-    config_.reset();
+    tearDownFixture();
   }
 
   void showHideTreeTogglesThePaneAndKeepsItsWidth() {
