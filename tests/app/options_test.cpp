@@ -2,11 +2,7 @@
 // the refusals of the file-type and colours pages.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <cstdlib>
-
-#include <map>
 
 #include "app/batch.hpp"
 #include "app/options.hpp"
@@ -26,19 +22,6 @@ namespace {
 constexpr uint32_t kRed = 0x000080;
 constexpr uint32_t kYellow = 0x00FFFF;
 constexpr uint32_t kBlack = 0x000000;
-
-// Every file of a directory with its bytes.
-std::map<std::string, std::string> snapshot(const std::string& dir) {
-  std::map<std::string, std::string> files;
-  if (DIR* d = ::opendir(dir.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") files[name] = readFile(dir + "/" + name);
-    }
-    ::closedir(d);
-  }
-  return files;
-}
 
 class OptionsTest : public PlicatoTest {
  protected:

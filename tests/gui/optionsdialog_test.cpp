@@ -17,8 +17,6 @@
 #include <QTreeWidget>
 
 #include <deque>
-#include <dirent.h>
-#include <map>
 #include <memory>
 
 #include "app/options.hpp"
@@ -36,18 +34,6 @@
 #include "support/testenv.hpp"
 
 namespace {
-
-std::map<std::string, std::string> snapshot(const std::string& dir) {
-  std::map<std::string, std::string> files;
-  if (DIR* d = ::opendir(dir.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") files[name] = readFile(dir + "/" + name);
-    }
-    ::closedir(d);
-  }
-  return files;
-}
 
 template <class T>
 T* child(QWidget* parent, const char* name) {

@@ -1,5 +1,7 @@
 #include "support/testenv.hpp"
 
+#include <dirent.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,6 +39,18 @@ std::string readFile(const std::string& path) {
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+std::map<std::string, std::string> snapshot(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  if (DIR* d = ::opendir(dir.c_str())) {
+    while (dirent* e = ::readdir(d)) {
+      std::string name = e->d_name;
+      if (name != "." && name != "..") files[name] = readFile(dir + "/" + name);
+    }
+    ::closedir(d);
+  }
+  return files;
 }
 
 void PlicatoTest::SetUp() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "platform/batchhost.hpp"
@@ -36,3 +37,5 @@ class PlicatoTest : public ::testing::Test {
 // Writes bytes to a file / reads a whole file (test helpers).
 void writeFile(const std::string& path, const std::string& content);
 std::string readFile(const std::string& path);
+// Every file of a directory with its bytes, to tell what a step wrote.
+std::map<std::string, std::string> snapshot(const std::string& dir);
