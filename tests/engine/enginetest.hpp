@@ -8,31 +8,16 @@
 
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
-#include "model/foldreader.hpp"
-#include "model/linestore.hpp"
+#include "support/foldwindow.hpp"
 #include "support/testenv.hpp"
 
 class EngineTest : public PlicatoTest {
  protected:
   // Lines joined with LF (the writer keeps LF line ends for such a file).
-  static std::string lines(const std::vector<std::string>& v) {
-    std::string out;
-    for (const auto& l : v) out += l + "\n";
-    return out;
-  }
+  static std::string lines(const std::vector<std::string>& v) { return foldtest::lfLines(v); }
 
   std::unique_ptr<TStdioWindow> open(const std::string& name) {
-    auto w = std::make_unique<TStdioWindow>(host, work.file(name));
-    w->setCommentStart("/*");
-    w->setCommentEnd("*/");
-    w->setFileTypeName("C");
-    w->nameGiven = true;
-    w->pendingName = work.file(name);
-    buildFileChain(*w);
-    read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
-    finishFileChain(*w);
-    w->topLine = nullptr;
-    PlaceCursor(*w, 2);
+    auto w = foldtest::openC(host, work.file(name));
     host.clearEvents();
     return w;
   }

@@ -1,35 +1,14 @@
 // Helpers shared by the fold file tests: windows set up as the editor sets
-// them up, a readable dump of a tree, and building trees by hand.
+// them up and trees built by hand (support/foldwindow.hpp), saving, and a
+// readable dump of a tree.
 #pragma once
 
-#include <memory>
 #include <string>
 
-#include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
-#include "model/linestore.hpp"
+#include "support/foldwindow.hpp"
 
 namespace foldtest {
-
-inline std::unique_ptr<LineStore> newWindow(Host& host, const std::string& cs,
-                                            const std::string& ce, const std::string& type) {
-  auto w = std::make_unique<LineStore>(host);
-  w->setCommentStart(cs);
-  w->setCommentEnd(ce);
-  w->setFileTypeName(type);
-  buildFileChain(*w);
-  return w;
-}
-
-// Reads `path` as the window's own file, the way window set-up does.
-inline void open(LineStore& w, const std::string& path) {
-  w.nameGiven = true;
-  w.pendingName = path;
-  read(w, nullptr, w.levelTop->next, w.levelBottom, true);
-  finishFileChain(w);
-}
-
-inline LineNode* root(LineStore& w) { return w.fileBottom->partner; }
 
 inline void save(LineStore& w) { Save(w, w.fileBottom, root(w)); }
 
@@ -79,52 +58,6 @@ inline std::string dump(LineStore& w) {
   std::string out;
   dumpLevel(root(w)->next, root(w)->partner, 0, out);
   return out;
-}
-
-// Building trees by hand: a cursor that appends to a level.
-struct Builder {
-  LineStore& w;
-  LineNode* last;
-
-  LineNode* text(const std::string& t) {
-    LineNode* n = proc_new(w);
-    assign(*n, t.c_str());
-    linkAfter(last, n);
-    last = n;
-    return n;
-  }
-  // Appends a closed fold; `fill` adds its contents through a nested Builder.
-  template <typename F>
-  LineNode* fold(const std::string& title, uint8_t kind, int marker, F fill, uint32_t type = 0,
-                 uint32_t contents = 1, const std::string& fileName = "") {
-    LineNode* h = proc_new(w);
-    LineNode* e = proc_new(w);
-    assign(*h, title.c_str());
-    assign(*e, fileName.c_str());
-    e->kind = FoldEnd;
-    h->markerColumn = marker;
-    h->foldType = type;
-    h->foldContents = contents;
-    h->partner = e;
-    e->partner = h;
-    Builder inside{w, h};
-    fill(inside);
-    // h is still a plain line here, so its next is the first inner node.
-    linkAfter(inside.last, e);
-    h->inner = h->next;
-    h->kind = kind;
-    linkAfter(last, h);
-    last = h;
-    return h;
-  }
-  void close(LineNode* end) { linkAfter(last, end); }
-};
-
-// A builder at the top of an empty window's file.
-inline Builder top(LineStore& w) { return Builder{w, root(w)}; }
-inline void finish(LineStore& w, Builder& b) {
-  b.close(w.levelBottom);
-  finishFileChain(w);
 }
 
 }  // namespace foldtest

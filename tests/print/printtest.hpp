@@ -9,9 +9,8 @@
 #include "display/canvas.hpp"
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
-#include "model/foldreader.hpp"
-#include "model/linestore.hpp"
 #include "print/printout.hpp"
+#include "support/foldwindow.hpp"
 #include "support/testenv.hpp"
 
 // A printer page in logical units: every text drawn, empty ones included
@@ -54,26 +53,12 @@ class PrintTest : public PlicatoTest {
   static constexpr int kCharWidth = 10;
   static constexpr int kLineHeight = 12;
 
-  static std::string lines(const std::vector<std::string>& v) {
-    std::string out;
-    for (const auto& l : v) out += l + "\n";
-    return out;
-  }
+  static std::string lines(const std::vector<std::string>& v) { return foldtest::lfLines(v); }
 
   // A C file written and read into a window, its top level shown.
   std::unique_ptr<TStdioWindow> open(const std::string& name, const std::string& content) {
     work.write(name, content);
-    auto w = std::make_unique<TStdioWindow>(host, work.file(name));
-    w->setCommentStart("/*");
-    w->setCommentEnd("*/");
-    w->setFileTypeName("C");
-    w->nameGiven = true;
-    w->pendingName = work.file(name);
-    buildFileChain(*w);
-    read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
-    finishFileChain(*w);
-    w->topLine = nullptr;
-    PlaceCursor(*w, 2);
+    auto w = foldtest::openC(host, work.file(name));
     host.clearEvents();
     return w;
   }
