@@ -5,16 +5,13 @@
 // (the longest walk back to an open header).
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
+#include "benchutil.hpp"
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
-#include "model/foldreader.hpp"
 #include "platform/batchhost.hpp"
 #include "tree/foldtree.hpp"
 
@@ -23,57 +20,15 @@ namespace {
 constexpr size_t kLines = 1000000;
 constexpr int kItems = (kLines / 1000 - 1) * 21 + 1;
 
-std::string makeFile(size_t n) {
-  std::string out;
-  out.reserve(n * 36);
-  for (size_t i = 0; i + 1 < n; ++i) {
-    if (i >= n - 1000) {
-      out += "  counter += value * 3; /* tail */\n";
-      continue;
-    }
-    const size_t k = i % 1000;
-    const size_t h = k % 100;
-    if (k == 0)
-      out += "/*{{{  block " + std::to_string(i / 1000) + "*/\n";
-    else if (k == 999)
-      out += "/*}}}*/\n";
-    else if (h == 1)
-      out += "/*{{{  part*/\n";
-    else if (h == 10)
-      out += "/*{{{  inner*/\n";
-    else if (h == 60 || h == 98)
-      out += "/*}}}*/\n";
-    else
-      out += "  counter += value * 3; /* work */\n";
-  }
-  out += "int last_line;\n";
-  return out;
-}
-
 struct Big {
   BatchHost host;
   std::unique_ptr<TStdioWindow> w;
 
   Big() {
     setProcessHost(&host);
-    char tmpl[] = "/tmp/plicato-bench-tree-XXXXXX";
-    const int fd = mkstemp(tmpl);
-    if (fd < 0) std::abort();
-    const std::string path = tmpl;
-    const std::string text = makeFile(kLines);
-    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
-    close(fd);
-    w = std::make_unique<TStdioWindow>(host, path);
-    w->setCommentStart("/*");
-    w->setCommentEnd("*/");
-    w->setFileTypeName("C");
-    w->nameGiven = true;
-    w->pendingName = path;
-    buildFileChain(*w);
-    read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
-    finishFileChain(*w);
-    unlink(path.c_str());
-    if (w->ioStatus == 2) std::abort();
+    // The last 1000 lines stand outside every fold.
+    const std::string text = benchutil::nestedBlocks(kLines, 1000, nullptr, "int last_line;\n");
+    w = benchutil::readTempC(host, text, "/tmp/plicato-bench-tree-XXXXXX");
     w->topLine = nullptr;
     PlaceCursor(*w, 2);
   }

@@ -3,76 +3,31 @@
 // and a replace-all of a word that stands on every 100th line.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
+#include "benchutil.hpp"
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
 #include "engine/search.hpp"
-#include "model/foldreader.hpp"
 #include "platform/batchhost.hpp"
 
 namespace {
 
 constexpr size_t kLines = 1000000;
 
-// Blocks of 1000 lines, parts of 100 inside them, an inner fold in each
-// part; "replace_me" on line 50 of every hundred, the needle on the last.
-std::string makeFile(size_t n) {
-  std::string out;
-  out.reserve(n * 36);
-  for (size_t i = 0; i + 1 < n; ++i) {
-    const size_t k = i % 1000;
-    const size_t h = k % 100;
-    if (k == 0)
-      out += "/*{{{  block " + std::to_string(i / 1000) + "*/\n";
-    else if (k == 999)
-      out += "/*}}}*/\n";
-    else if (h == 1)
-      out += "/*{{{  part*/\n";
-    else if (h == 10)
-      out += "/*{{{  inner*/\n";
-    else if (h == 60 || h == 98)
-      out += "/*}}}*/\n";
-    else if (h == 50)
-      out += "  replace_me = compute(value);\n";
-    else
-      out += "  counter += value * 3; /* work */\n";
-  }
-  out += "int needle_at_the_end;\n";
-  return out;
-}
-
 struct Big {
   BatchHost host;
   std::unique_ptr<TStdioWindow> w;
-  std::string path;
 
   Big() {
     setProcessHost(&host);
-    char tmpl[] = "/tmp/plicato-bench-search-XXXXXX";
-    const int fd = mkstemp(tmpl);
-    if (fd < 0) std::abort();
-    path = tmpl;
-    const std::string text = makeFile(kLines);
-    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
-    close(fd);
-    w = std::make_unique<TStdioWindow>(host, path);
-    w->setCommentStart("/*");
-    w->setCommentEnd("*/");
-    w->setFileTypeName("C");
-    w->nameGiven = true;
-    w->pendingName = path;
-    buildFileChain(*w);
-    read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
-    finishFileChain(*w);
-    unlink(path.c_str());
-    if (w->ioStatus == 2) std::abort();
+    // "replace_me" on line 50 of every hundred, the needle on the last line.
+    const std::string text = benchutil::nestedBlocks(kLines, 0, "  replace_me = compute(value);\n",
+                                                     "int needle_at_the_end;\n");
+    w = benchutil::readTempC(host, text, "/tmp/plicato-bench-search-XXXXXX");
     reset();
   }
 

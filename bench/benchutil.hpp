@@ -1,0 +1,66 @@
+// What the benchmarks over a generated C file share: the file of nested
+// blocks, and a file written to a temporary place and read into a window
+// the way the editor reads it.
+#pragma once
+
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "support/foldwindow.hpp"
+
+namespace benchutil {
+
+// `n` lines of C in blocks of 1000, ten parts of 100 in each block and an
+// inner fold in every part, with `lastLine` as the last line. The last
+// `plainTail` lines before it stand outside every fold; line 50 of every
+// hundred is `line50` when one is given.
+inline std::string nestedBlocks(size_t n, size_t plainTail, const char* line50,
+                                const char* lastLine) {
+  std::string out;
+  out.reserve(n * 36);
+  for (size_t i = 0; i + 1 < n; ++i) {
+    if (i + plainTail >= n) {
+      out += "  counter += value * 3; /* tail */\n";
+      continue;
+    }
+    const size_t k = i % 1000;
+    const size_t h = k % 100;
+    if (k == 0)
+      out += "/*{{{  block " + std::to_string(i / 1000) + "*/\n";
+    else if (k == 999)
+      out += "/*}}}*/\n";
+    else if (h == 1)
+      out += "/*{{{  part*/\n";
+    else if (h == 10)
+      out += "/*{{{  inner*/\n";
+    else if (h == 60 || h == 98)
+      out += "/*}}}*/\n";
+    else if (h == 50 && line50)
+      out += line50;
+    else
+      out += "  counter += value * 3; /* work */\n";
+  }
+  out += lastLine;
+  return out;
+}
+
+// `text` written to a fresh file made from `tmpl` (a mkstemp pattern),
+// read into a C window, and removed again. Aborts when it cannot be written
+// or read: no figure would mean anything then.
+inline std::unique_ptr<TStdioWindow> readTempC(Host& host, const std::string& text, std::string tmpl) {
+  const int fd = mkstemp(tmpl.data());
+  if (fd < 0) std::abort();
+  if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
+  close(fd);
+  auto w = std::make_unique<TStdioWindow>(host, tmpl);
+  foldtest::prepare(*w, "/*", "*/", "C");
+  foldtest::open(*w, tmpl);
+  unlink(tmpl.c_str());
+  if (w->ioStatus == 2) std::abort();
+  return w;
+}
+
+}  // namespace benchutil
