@@ -13,8 +13,8 @@
 #include "engine/blocks.hpp"
 #include "engine/navigation.hpp"
 #include "fuzzsupport.hpp"
-#include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
+#include "support/foldwindow.hpp"
 
 namespace {
 
@@ -65,16 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ScopedHost scope(host);
   {
     TStdioWindow w(host, path);
-    w.setCommentStart(spec.commentStart);
-    w.setCommentEnd(spec.commentEnd);
-    w.setFileTypeName(spec.typeName);
-    w.nameGiven = true;
-    w.pendingName = path;
-    buildFileChain(w);
-    read(w, nullptr, w.levelTop->next, w.levelBottom, true);
-    finishFileChain(w);
-    w.topLine = nullptr;
-    PlaceCursor(w, 2);
+    foldtest::prepare(w, spec.commentStart, spec.commentEnd, spec.typeName);
+    foldtest::openShown(w, path);
 
     cursorTo(w, steps, column);
     pasteText(w, clip);

@@ -14,6 +14,7 @@
 #include "model/foldwriter.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
+#include "support/foldwindow.hpp"
 
 namespace {
 
@@ -198,17 +199,9 @@ struct FoldWindow {
   LineStore w{host};
 
   explicit FoldWindow(const WindowSpec& spec) {
-    w.setCommentStart(spec.commentStart);
-    w.setCommentEnd(spec.commentEnd);
-    w.setFileTypeName(spec.typeName);
-    buildFileChain(w);
+    foldtest::prepare(w, spec.commentStart, spec.commentEnd, spec.typeName);
   }
-  void open(const std::string& path) {
-    w.nameGiven = true;
-    w.pendingName = path;
-    read(w, nullptr, w.levelTop->next, w.levelBottom, true);
-    finishFileChain(w);
-  }
+  void open(const std::string& path) { foldtest::open(w, path); }
   void save() { Save(w, w.fileBottom, w.fileBottom->partner); }
 };
 

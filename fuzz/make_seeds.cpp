@@ -29,6 +29,7 @@
 #include "model/paths.hpp"
 #include "model/profile.hpp"
 #include "model/settings.hpp"
+#include "support/foldwindow.hpp"
 
 namespace fs = std::filesystem;
 
@@ -47,38 +48,7 @@ void seed(const std::string& target, const std::string& name, const std::string&
 }
 
 // Appends lines and folds to one level of a window's tree.
-struct Level {
-  LineStore& w;
-  LineNode* last;
-
-  void text(const std::string& t) {
-    LineNode* n = proc_new(w);
-    assign(*n, t.c_str());
-    linkAfter(last, n);
-    last = n;
-  }
-  template <typename F>
-  void fold(const std::string& title, uint8_t kind, int marker, F fill, uint32_t type = 0,
-            uint32_t contents = 1, const std::string& file = "") {
-    LineNode* h = proc_new(w);
-    LineNode* e = proc_new(w);
-    assign(*h, title.c_str());
-    assign(*e, file.c_str());
-    e->kind = FoldEnd;
-    h->markerColumn = marker;
-    h->foldType = type;
-    h->foldContents = contents;
-    h->partner = e;
-    e->partner = h;
-    Level inside{w, h};
-    fill(inside);
-    linkAfter(inside.last, e);
-    h->inner = h->next;
-    h->kind = kind;
-    linkAfter(last, h);
-    last = h;
-  }
-};
+using Level = foldtest::Builder;
 
 void nothing(Level&) {}
 
@@ -113,15 +83,11 @@ std::string writeTree(const WindowSpec& spec, void (*build)(Level&), const std::
   FuzzHost host;
   ScopedHost scope(host);
   LineStore w(host);
-  w.setCommentStart(spec.commentStart);
-  w.setCommentEnd(spec.commentEnd);
-  w.setFileTypeName(spec.typeName);
-  buildFileChain(w);
-  LineNode* root = w.fileBottom->partner;
-  Level top{w, root};
+  foldtest::prepare(w, spec.commentStart, spec.commentEnd, spec.typeName);
+  LineNode* root = foldtest::root(w);
+  Level top = foldtest::top(w);
   build(top);
-  linkAfter(top.last, w.levelBottom);
-  finishFileChain(w);
+  foldtest::finish(w, top);
   std::string path = scratchDir() + "/" + file;
   std::remove(path.c_str());
   assign(*w.fileBottom, path.c_str());
@@ -288,16 +254,8 @@ void pasteSeeds() {
     FuzzHost host;
     ScopedHost scope(host);
     TStdioWindow w(host, path);
-    w.setCommentStart(spec.commentStart);
-    w.setCommentEnd(spec.commentEnd);
-    w.setFileTypeName(spec.typeName);
-    w.nameGiven = true;
-    w.pendingName = path;
-    buildFileChain(w);
-    read(w, nullptr, w.levelTop->next, w.levelBottom, true);
-    finishFileChain(w);
-    w.topLine = nullptr;
-    PlaceCursor(w, 2);
+    foldtest::prepare(w, spec.commentStart, spec.commentEnd, spec.typeName);
+    foldtest::openShown(w, path);
     w.markAnchorLine = w.levelTop->next->next;
     w.markAnchorSubRow = 0;
     w.blockKind = BlockKind::Lines;
