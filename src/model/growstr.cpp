@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/textpool.hpp"
 #include "platform/host.hpp"
 
 void* TALLOC(size_t n) {
@@ -12,9 +13,34 @@ void* TALLOC(size_t n) {
 }
 
 void* TREALLOC(void* p, size_t n) {
+  if (textpool::owns(p)) {
+    if (n <= textpool::kBlockBytes) {
+      textpool::resize(p, n);
+      return p;
+    }
+    // Outgrown its block: on to the heap, the whole block copied (the caller
+    // knows how much of it is text).
+    void* q = TALLOC(n);
+    textpool::resize(p, textpool::kBlockBytes);
+    std::memcpy(q, p, textpool::kBlockBytes);
+    textpool::give(p);
+    return q;
+  }
   void* q = std::realloc(p, n ? n : 1);
   if (!q) fatalReport(processHost(), "TREALLOC: not enough memory", "Error", 1);
   return q;
+}
+
+void TFREE(void* p) {
+  if (textpool::owns(p))
+    textpool::give(p);
+  else
+    std::free(p);
+}
+
+void* allocLineText(size_t n) {
+  if (void* p = textpool::take(n ? n : 1)) return p;
+  return TALLOC(n);
 }
 
 void initString(GrowString& s) {
@@ -24,7 +50,7 @@ void initString(GrowString& s) {
 }
 
 void freeString(GrowString& s) {
-  std::free(s.text);
+  TFREE(s.text);
   s.text = nullptr;
   s.capacity = 0;
 }
@@ -92,7 +118,7 @@ void insertAt(GrowString& s, size_t position, const char* chars, size_t n) {
     char* tmp = static_cast<char*>(TALLOC(n));
     std::memcpy(tmp, chars, n);
     insertAt(s, position, tmp, n);
-    std::free(tmp);
+    TFREE(tmp);
     return;
   }
   reserve(s, old + n + 1);

@@ -1,9 +1,12 @@
 #include "model/linestore.hpp"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include <sys/mman.h>
 
 #include "platform/host.hpp"
 
@@ -12,6 +15,13 @@ int32_t freeCount = 0;
 namespace {
 
 constexpr size_t kNewLineBytes = 500;  // a taken node's text holds at least this much
+// Slabs start on a huge-page boundary, so the kernel may back a large one
+// with huge pages.
+constexpr size_t kSlabAlign = size_t(2) << 20;
+
+std::align_val_t slabAlignment(size_t bytes) {
+  return std::align_val_t(bytes >= kSlabAlign ? kSlabAlign : alignof(std::max_align_t));
+}
 
 }  // namespace
 
@@ -44,26 +54,30 @@ LineStore::~LineStore() {
   freeCount -= held;
   if (freeCount < 0) freeCount = 0;
   for (size_t s = 0; s < slabs_.size(); ++s) {
-    size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : kSlabNodes;
+    size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : slabNodes(s);
     for (size_t i = 0; i < used; ++i) {
-      std::free(slabs_[s][i].text);
+      TFREE(slabs_[s][i].text);
       slabs_[s][i].~LineNode();
     }
-    ::operator delete(slabs_[s]);
+    ::operator delete(slabs_[s], slabAlignment(sizeof(LineNode) * slabNodes(s)));
   }
 }
 
 LineNode* LineStore::newNode(size_t textBytes) {
-  if (slabUsed_ == kSlabNodes) {
-    void* mem = ::operator new(sizeof(LineNode) * kSlabNodes, std::nothrow);
+  if (slabs_.empty() || slabUsed_ == slabNodes(slabs_.size() - 1)) {
+    const size_t bytes = sizeof(LineNode) * slabNodes(slabs_.size());
+    void* mem = ::operator new(bytes, slabAlignment(bytes), std::nothrow);
     if (!mem) return nullptr;
+#ifdef MADV_HUGEPAGE
+    if (bytes >= kSlabAlign) madvise(mem, bytes - bytes % kSlabAlign, MADV_HUGEPAGE);
+#endif
     slabs_.push_back(static_cast<LineNode*>(mem));
     slabUsed_ = 0;
   }
   LineNode* n = new (&slabs_.back()[slabUsed_++]) LineNode();
   ++nodesMade_;
   if (textBytes < 1) textBytes = 1;
-  n->text = static_cast<char*>(TALLOC(textBytes));
+  n->text = static_cast<char*>(allocLineText(textBytes));
   n->text[0] = '\0';
   n->capacity = static_cast<int32_t>(textBytes);
   return n;

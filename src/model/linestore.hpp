@@ -92,9 +92,13 @@ struct LineStore {
   size_t nodesMade() const { return nodesMade_; }
 
  private:
+  // Slabs grow from 1024 nodes to 32 times that, so a small file stays
+  // small and a large one is held in a few huge pages.
   static constexpr size_t kSlabNodes = 1024;
+  static constexpr size_t kMaxSlabShift = 5;
+  static size_t slabNodes(size_t slab) { return kSlabNodes << (slab < kMaxSlabShift ? slab : kMaxSlabShift); }
   std::vector<LineNode*> slabs_;
-  size_t slabUsed_ = kSlabNodes;
+  size_t slabUsed_ = 0;
   size_t nodesMade_ = 0;
 };
 
