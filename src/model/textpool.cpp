@@ -3,6 +3,10 @@
 #include <sys/mman.h>
 
 #include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cstdint>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -29,8 +33,69 @@ namespace {
 // that will not lend this much simply leaves the pool empty.
 constexpr size_t kReserveBytes = size_t(1) << 36;
 
+// Once a file has taken this much, the next piece of the region is faulted
+// in by a helper thread while the reader fills this one: the kernel's work
+// of backing fresh pages then runs beside the reader's on another core.
+constexpr size_t kAheadBytes = size_t(16) << 20;
+
 struct FreeBlock {
   FreeBlock* next;
+};
+
+// Faults in pieces of the region on request. Populating never writes the
+// memory, so a piece that meanwhile went back to the system, or was handed
+// out again, stays as it is.
+class Prefetcher {
+ public:
+  void request(char* from, size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    {
+      std::lock_guard<std::mutex> l(m_);
+      if (failed_) return;
+      if (!started_) {
+        started_ = true;
+        try {
+          std::thread([this] { run(); }).detach();
+        } catch (...) {
+          failed_ = true;
+          return;
+        }
+      }
+      from_ = from;
+      bytes_ = bytes;
+    }
+    cv_.notify_one();
+#else
+    (void)from;
+    (void)bytes;
+#endif
+  }
+
+ private:
+  void run() {
+    std::unique_lock<std::mutex> l(m_);
+    for (;;) {
+      cv_.wait(l, [this] { return bytes_ > 0; });
+      char* from = from_;
+      size_t bytes = bytes_;
+      bytes_ = 0;
+      l.unlock();
+#ifdef MADV_POPULATE_WRITE
+      const bool ok = madvise(from, bytes, MADV_POPULATE_WRITE) == 0 || errno != EINVAL;
+#else
+      const bool ok = false;
+#endif
+      l.lock();
+      if (!ok) failed_ = true;  // a kernel without it: the reader faults alone
+    }
+  }
+
+  std::mutex m_;
+  std::condition_variable cv_;
+  char* from_ = nullptr;
+  size_t bytes_ = 0;
+  bool started_ = false;
+  bool failed_ = false;
 };
 
 class Pool {
@@ -54,6 +119,7 @@ class Pool {
     if (!base_) return nullptr;
     Guard g(lock_);
     char* block = nullptr;
+    char* ahead = nullptr;
     if (free_) {
       block = reinterpret_cast<char*>(free_);
       UNPOISON(block, sizeof(FreeBlock));
@@ -61,12 +127,15 @@ class Pool {
     } else if (top_ + kBlockBytes <= kReserveBytes) {
       block = base_ + top_;
       top_ += kBlockBytes;
+      if (top_ % kAheadBytes == 0 && top_ + kAheadBytes <= kReserveBytes) ahead = base_ + top_;
     } else {
       return nullptr;
     }
     ++inUse_;
     POISON(block, kBlockBytes);
     UNPOISON(block, n);
+    g.release();
+    if (ahead) prefetcher_.request(ahead, kAheadBytes);
     return block;
   }
 
@@ -103,14 +172,18 @@ class Pool {
  private:
   class Guard {
    public:
-    explicit Guard(std::atomic_flag& f) : f_(f) {
-      while (f_.test_and_set(std::memory_order_acquire)) {
+    explicit Guard(std::atomic_flag& f) : f_(&f) {
+      while (f_->test_and_set(std::memory_order_acquire)) {
       }
     }
-    ~Guard() { f_.clear(std::memory_order_release); }
+    ~Guard() { release(); }
+    void release() {
+      if (f_) f_->clear(std::memory_order_release);
+      f_ = nullptr;
+    }
 
    private:
-    std::atomic_flag& f_;
+    std::atomic_flag* f_;
   };
 
   char* base_ = nullptr;
@@ -118,6 +191,7 @@ class Pool {
   size_t inUse_ = 0;
   FreeBlock* free_ = nullptr;
   mutable std::atomic_flag lock_ = ATOMIC_FLAG_INIT;
+  Prefetcher prefetcher_;
 };
 
 Pool& pool() {
