@@ -25,6 +25,16 @@ constexpr size_t kChunkBytes = size_t{1} << 20;
 // A damaged TDS header cannot push a fold's contents off any screen.
 constexpr uint64_t kMaxMarkerColumn = 32767;
 
+// A TDS file ends with its end token. A text file ends with a line feed as
+// every file the writer makes in the text format does, so one whose first
+// line happens to begin with the byte of the begin token is still text.
+bool endsWithLineFeed(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || st.st_size < 1) return false;
+  char last = 0;
+  return ::pread(fd, &last, 1, st.st_size - 1) == 1 && last == '\n';
+}
+
 class ChunkReader {
  public:
   explicit ChunkReader(int fd) : fd_(fd), buf_(kChunkBytes) {}
@@ -625,7 +635,8 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     uint64_t value = 0;
     const auto* p = reinterpret_cast<const unsigned char*>(chunks.data());
     asTds = tdsDecode(p, p + chunks.avail(), tag, value) > 0 &&
-            tag == foldformat::kTdsControl && value == foldformat::kTdsBegin;
+            tag == foldformat::kTdsControl && value == foldformat::kTdsBegin &&
+            !endsWithLineFeed(fd);
     int32_t status = 0;
     bool budget = asTds ? reader.readTds(chunks) : reader.readText(chunks, status, lfOnly, sawEnd);
     int err = chunks.error();

@@ -133,4 +133,30 @@ TEST_F(FoldReaderDamageTest, FortranFileWithOpenFoldsSettlesOnceTheyAreGone) {
   EXPECT_TRUE(settled) << written;
 }
 
+// Found by fuzz_foldreader (no comment signs): a first line that ends up
+// beginning with the byte of the TDS begin token. Written as text it must
+// read back as text, not as a TDS file. (The found input ended without a
+// line end; one is added so that every round reads a whole file.)
+TEST_F(FoldReaderDamageTest, TextStartingWithTheTdsBeginByteStaysText) {
+  settings().tabSize = 8;
+  const std::string input(
+             "\xff\x01\x00\x00\x00\x00\x00\x00\x1e\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\x84\x84\x9e\x09\x07{{{}}}>\x0d\x0a"
+             "\xff\xff\xff\xff\xff \x00\x03//{{{}}}{ {{a\xde\x0d\x80\x0a"
+             "$\xde/\x0d\x0d\x0a"
+             "RRR\xde\xde:::\xde\xff\xff\xff\x84\x84\x9e\x09\x07{{{}}}>\x0d\x0a"
+             "\xff\xff\xff\xff\xff \x00\x03//{{{}}}{ {{a\xde\x0d\x80\x0a"
+             "$\xde/\x0d\x0d\x0a"
+             "\xde\xde}\r\n",
+      139);
+  work.write("in.txt", input);
+  std::string before, written;
+  for (int round = 0; round < 3; ++round) {
+    before = written;
+    written = readAndSave("in.txt", "", "", "All");
+  }
+  EXPECT_EQ(written, before);
+  ASSERT_FALSE(written.empty());
+  EXPECT_EQ(static_cast<unsigned char>(written[0]), 0x80);
+}
+
 }  // namespace

@@ -209,6 +209,15 @@ TEST_F(FoldReaderTest, TdsIsChosenByTheFirstTokenOnly) {
   auto t = load("\xC7" "a va\n", "tds", "", "TDS", "g.tsr");
   EXPECT_FALSE(t->readAsTds);
   EXPECT_EQ(dump(*t), "T i=0 [\xC7" "a va]\n");
+  // Text whose first line begins with the begin token's byte (a cp1252
+  // euro sign) ends with a line feed, as the writer ends every text file:
+  // it stays text, and what is saved reads back the same.
+  auto e = load("\x80 = 1.5;\r\nnext\r\n", "/*", "*/", "C", "e.c");
+  EXPECT_FALSE(e->readAsTds);
+  EXPECT_EQ(dump(*e), "T i=0 [\x80 = 1.5;]\nT i=0 [next]\n");
+  save(*e);
+  auto again = load(readFile(work.file("e.c")), "/*", "*/", "C", "e.c");
+  EXPECT_EQ(dump(*again), dump(*e));
 }
 
 TEST_F(FoldReaderTest, TdsFoldsAndNumbersAsStrings) {
