@@ -11,8 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzInit();
   if (size < 2) return 0;
-  const WindowSpec& spec = kConventions[data[0] % kConventionCount];
+  const WindowSpec& conv = kConventions[data[0] % kConventionCount];
   settings().tabSize = 1 + data[1] % 20;
-  foldRoundTrip(spec, writeScratch(std::string("in") + spec.extension, data + 2, size - 2));
+  foldRoundTrip(conv, writeScratch(std::string("in") + conv.extension, data + 2, size - 2));
   return 0;
 }

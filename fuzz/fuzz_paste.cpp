@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzInit();
   if (size < 2) return 0;
   const bool fortran = data[0] & 1;
-  const WindowSpec spec =
+  const WindowSpec conv =
       fortran ? WindowSpec{"C", "", "Fortran", ".f"} : WindowSpec{"/*", "*/", "C", ".c"};
-  const std::string path = writeScratch(std::string("paste") + spec.extension,
+  const std::string path = writeScratch(std::string("paste") + conv.extension,
                                         fortran ? kFortranFile : kCFile);
   const std::string clip(reinterpret_cast<const char*>(data + 2), size - 2);
   const int steps = (data[0] >> 1) % 14;
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ScopedHost scope(host);
   {
     TStdioWindow w(host, path);
-    foldtest::prepare(w, spec.commentStart, spec.commentEnd, spec.typeName);
+    foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
     foldtest::openShown(w, path);
 
     cursorTo(w, steps, column);
@@ -94,6 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Save(w, w.fileBottom, w.fileBottom->partner);
     fuzzCheck(w.ioStatus == 0, "the pasted tree could not be written");
   }
-  checkFile(spec, path);
+  checkFile(conv, path);
   return 0;
 }

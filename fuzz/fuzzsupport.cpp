@@ -198,8 +198,8 @@ struct FoldWindow {
   FuzzHost host;
   LineStore w{host};
 
-  explicit FoldWindow(const WindowSpec& spec) {
-    foldtest::prepare(w, spec.commentStart, spec.commentEnd, spec.typeName);
+  explicit FoldWindow(const WindowSpec& conv) {
+    foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
   }
   void open(const std::string& path) { foldtest::open(w, path); }
   void save() { Save(w, w.fileBottom, w.fileBottom->partner); }
@@ -229,9 +229,9 @@ bool hasMarkerText(const LineStore& w) {
 
 // Reads path into a window, checks the tree and writes it back over path;
 // returns what was written.
-std::string readAndWrite(const WindowSpec& spec, const std::string& path, std::string& start,
+std::string readAndWrite(const WindowSpec& conv, const std::string& path, std::string& start,
                          std::string& end, bool& unsettled) {
-  FoldWindow win(spec);
+  FoldWindow win(conv);
   ScopedHost scope(win.host);
   win.open(path);
   fuzzCheck(win.w.ioStatus != 2, "a readable file was not read");
@@ -252,23 +252,23 @@ std::string readAndWrite(const WindowSpec& spec, const std::string& path, std::s
 
 }  // namespace
 
-void foldRoundTrip(const WindowSpec& spec, const std::string& path) {
+void foldRoundTrip(const WindowSpec& conv, const std::string& path) {
   std::string start, end;
   bool unsettled = false;
-  readAndWrite(spec, path, start, end, unsettled);
+  readAndWrite(conv, path, start, end, unsettled);
   // Some trees of damaged files cannot be written as they are: a text line
   // whose text is a marker line's reads back as a marker. One more round
   // turns such lines into what the file says they are; from then on the
   // writer's output must read back to itself, unless a fold is left
   // without an end (its lines move to the fold around it on every round,
   // and the user is told so) or a text line still holds a marker.
-  WindowSpec again = spec;
+  WindowSpec again = conv;
   again.commentStart = start.c_str();
   again.commentEnd = end.c_str();
   std::string start2, end2;
   bool unsettled2 = false, unsettled3 = false;
   const std::string second = readAndWrite(again, path, start2, end2, unsettled2);
-  WindowSpec third = spec;
+  WindowSpec third = conv;
   third.commentStart = start2.c_str();
   third.commentEnd = end2.c_str();
   std::string start3, end3;
@@ -280,8 +280,8 @@ void foldRoundTrip(const WindowSpec& spec, const std::string& path) {
   }
 }
 
-void checkFile(const WindowSpec& spec, const std::string& path) {
-  FoldWindow win(spec);
+void checkFile(const WindowSpec& conv, const std::string& path) {
+  FoldWindow win(conv);
   ScopedHost scope(win.host);
   win.open(path);
   checkTree(win.w);

@@ -60,10 +60,10 @@ extern const size_t kConventionCount;
 // closed folds checked as checkTree does.
 void checkView(const LineStore& w);
 // Reads a file as checkTree wants it, in a window of its own, and checks it.
-void checkFile(const WindowSpec& spec, const std::string& path);
+void checkFile(const WindowSpec& conv, const std::string& path);
 
 // Reads the file at path as a window's own file with the convention given,
 // checks the tree and writes it back over the file, three times (each with
 // the convention the read before ended with): the last two written files
 // must be equal (what the writer writes reads back to itself).
-void foldRoundTrip(const WindowSpec& spec, const std::string& path);
+void foldRoundTrip(const WindowSpec& conv, const std::string& path);

@@ -79,11 +79,11 @@ void smallTree(Level& top) {
   top.fold("a", ClosedFold, 0, [](Level& l) { l.text("x"); });
 }
 
-std::string writeTree(const WindowSpec& spec, void (*build)(Level&), const std::string& file) {
+std::string writeTree(const WindowSpec& conv, void (*build)(Level&), const std::string& file) {
   FuzzHost host;
   ScopedHost scope(host);
   LineStore w(host);
-  foldtest::prepare(w, spec.commentStart, spec.commentEnd, spec.typeName);
+  foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
   LineNode* root = foldtest::root(w);
   Level top = foldtest::top(w);
   build(top);
@@ -102,12 +102,12 @@ std::string writeTree(const WindowSpec& spec, void (*build)(Level&), const std::
 
 void foldSeeds() {
   for (size_t i = 0; i < kConventionCount; ++i) {
-    const WindowSpec& spec = kConventions[i];
-    if (std::string(spec.typeName) == "TDS") continue;
+    const WindowSpec& conv = kConventions[i];
+    if (std::string(conv.typeName) == "TDS") continue;
     std::string prefix{static_cast<char>(i), static_cast<char>(7)};  // tab size 8
-    std::string name = std::string(spec.typeName) == "C++" ? "Cpp" : spec.typeName;
-    seed("foldreader", name + "-sample", prefix + writeTree(spec, sampleTree, "s" + std::string(spec.extension)));
-    seed("foldreader", name + "-small", prefix + writeTree(spec, smallTree, "t" + std::string(spec.extension)));
+    std::string name = std::string(conv.typeName) == "C++" ? "Cpp" : conv.typeName;
+    seed("foldreader", name + "-sample", prefix + writeTree(conv, sampleTree, "s" + std::string(conv.extension)));
+    seed("foldreader", name + "-small", prefix + writeTree(conv, smallTree, "t" + std::string(conv.extension)));
   }
   // A declaration line that changes the convention on the way.
   std::string c = writeTree(kConventions[1], smallTree, "d.cpp");
@@ -247,14 +247,14 @@ void keyScriptSeeds() {
 // Fortran (byte 0: file type and cursor line, byte 1: cursor column).
 void pasteSeeds() {
   const WindowSpec specs[] = {{"/*", "*/", "C", ".c"}, {"C", "", "Fortran", ".f"}};
-  for (const WindowSpec& spec : specs) {
-    const bool fortran = std::string(spec.typeName) == "Fortran";
-    std::string path = scratchDir() + "/clip" + spec.extension;
-    std::string text = writeTree(spec, sampleTree, "clip" + std::string(spec.extension));
+  for (const WindowSpec& conv : specs) {
+    const bool fortran = std::string(conv.typeName) == "Fortran";
+    std::string path = scratchDir() + "/clip" + conv.extension;
+    std::string text = writeTree(conv, sampleTree, "clip" + std::string(conv.extension));
     FuzzHost host;
     ScopedHost scope(host);
     TStdioWindow w(host, path);
-    foldtest::prepare(w, spec.commentStart, spec.commentEnd, spec.typeName);
+    foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
     foldtest::openShown(w, path);
     w.markAnchorLine = w.levelTop->next->next;
     w.markAnchorSubRow = 0;
@@ -262,12 +262,12 @@ void pasteSeeds() {
     w.setMarkEnd(w.levelBottom->prev, 0);  // a line block ends before it
     std::string clip = clipboardText(w);
     if (clip.empty()) {
-      std::fprintf(stderr, "make_seeds: no clipboard text for %s\n", spec.typeName);
+      std::fprintf(stderr, "make_seeds: no clipboard text for %s\n", conv.typeName);
       std::exit(1);
     }
     const char flag = fortran ? 1 : 0;
-    seed("paste", std::string(spec.typeName) + "-above", std::string{static_cast<char>(flag | 4), 1} + clip);
-    seed("paste", std::string(spec.typeName) + "-into", std::string{flag, 3} + clip);
+    seed("paste", std::string(conv.typeName) + "-above", std::string{static_cast<char>(flag | 4), 1} + clip);
+    seed("paste", std::string(conv.typeName) + "-into", std::string{flag, 3} + clip);
   }
   seed("paste", "line", std::string{0, 2} + "pasted words\r\n");
 }
