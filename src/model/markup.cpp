@@ -1,5 +1,7 @@
 #include "model/markup.hpp"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -189,6 +191,10 @@ void parseMarkUp(MarkUpHash& table, const std::string& fileName, const std::stri
     size_t end = nl == std::string::npos ? content.size() : nl;
     std::string line = content.substr(pos, end - pos);
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A line ends at a NUL byte, as the text it is matched against does: a
+    // keyword holding one would compare equal up to the NUL and then be
+    // taken as longer than the line.
+    line.resize(std::min(line.size(), line.find('\0')));
     raw.push_back(std::move(line));
     pos = end + 1;
   }

@@ -176,6 +176,33 @@ TEST_F(HighlightTest, PlainDrawingUsesTheColourScheme) {
   EXPECT_EQ(dc.runs.back().textColour, kRed);  // no table: plain
 }
 
+// Found by fuzz_markup: a keyword line holding a NUL byte. The line ends
+// there, as a line of text does, so no keyword can reach past the NUL and
+// be matched as longer than the text it is compared with.
+TEST_F(HighlightTest, TableLinesEndAtANulByte) {
+  MarkUpHash t;
+  const std::string mrk = std::string(".   BLACK WHITE PLAIN_TEXT\n"
+                                      "int BLUE WHITE KEYWORD\n"
+                                      "_Static\0_assert BLUE WHITE KEYWORD\n"
+                                      "ab\0cdef BLUE WHITE KEYWORD\n"
+                                      "char\0 GREEN WHITE KEYWORD\n"
+                                      "x BLUE WHITE\0 KEYWORD\n",
+                                      160);
+  parseMarkUp(t, "nul.mrk", mrk, host);
+  // Cut at the NUL, the four lines are too short to be entries.
+  int refused = 0;
+  for (const auto& text : host.boxTexts()) refused += text.find("String will be ignored") != std::string::npos;
+  EXPECT_EQ(refused, 4);
+  // Lines that end where a keyword's NUL was (on the heap, where reading
+  // past their end is caught).
+  const std::string first = "int followed by _Static";
+  EXPECT_EQ(paint(first.c_str(), kStateNormal, kPaintNormal, 0, -1, &t),
+            (Runs{{"int", kBlue}, {" followed by _Static", kBlack}}));
+  const std::string second = "a line that ends in ab";
+  EXPECT_EQ(paint(second.c_str(), kStateNormal, kPaintNormal, 0, -1, &t),
+            (Runs{{"a line that ends in ab", kBlack}}));
+}
+
 TEST_F(HighlightTest, FallbackTableFollowsHighlightUnknownFiles) {
   MarkUpHash other;
   parseMarkUp(other, "allother.mrk", "int BLUE WHITE KEYWORD\n", host);
