@@ -4,7 +4,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +33,36 @@ std::string resolveLinks(const std::string& path) {
   return p;
 }
 
+// Temporary files are named after the file they replace and the process
+// that writes them.
+std::string tempPrefix(const std::string& target) { return "." + baseName(target) + ".plicato-"; }
+
+// A save that was killed leaves its temporary file behind. Once the file has
+// been saved again, such leftovers go: a file of ours whose writer no longer
+// runs and which has not been touched for a minute (so a save of another
+// instance, or on another machine sharing the directory, is never raced).
+void sweepLeftovers(const std::string& target) {
+  const std::string dir = dirName(target).empty() ? "." : dirName(target);
+  const std::string prefix = tempPrefix(target);
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  const time_t now = ::time(nullptr);
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    if (pid <= 0 || !end || *end != '-' || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    const std::string path = joinPath(dir, name);
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
+    if (now - st.st_mtime < 60) continue;
+    ::unlink(path.c_str());
+  }
+  ::closedir(d);
+}
+
 }  // namespace
 
 bool AtomicFile::open(const std::string& path) {
@@ -49,7 +82,7 @@ bool AtomicFile::open(const std::string& path) {
   }
   std::string dir = dirName(target_);
   if (dir.empty()) dir = ".";
-  temp_ = joinPath(dir, "." + baseName(target_) + ".plicato-XXXXXX");
+  temp_ = joinPath(dir, tempPrefix(target_) + std::to_string(::getpid()) + "-XXXXXX");
   std::string tmpl = temp_;
   fd_ = ::mkstemp(tmpl.data());
   if (fd_ < 0) {
@@ -133,6 +166,7 @@ bool AtomicFile::commit() {
     ::fsync(dfd);
     ::close(dfd);
   }
+  sweepLeftovers(target_);
   return true;
 }
 
