@@ -23,6 +23,7 @@
 #include <string>
 
 #include "app/batch.hpp"
+#include "app/settingsstore.hpp"
 #include "display/stdiowindow.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/previewwin.hpp"
@@ -266,6 +267,9 @@ bool TPrinter::chooseFont(QWidget* parent) {
   pf.width = 0;
   pf.weight = static_cast<int32_t>(chosen.weight());
   pf.italic = chosen.italic() ? 1 : 0;
+  // Kept at once: nothing else would write it before the next time the
+  // options are applied.
+  saveAllSettings();
   return true;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/application.hpp"
+#include "app/settingsstore.hpp"
 #include "display/canvas.hpp"
 #include "display/stdiowindow.hpp"
 #include "gui/guitest.hpp"
@@ -217,6 +218,12 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     QCOMPARE(pf.italic, uint8_t(1));
     QCOMPARE(pf.weight, 700);
     QCOMPARE(pf.width, 0);
+    // Written to the settings at once: a later start reads it back.
+    settings().printerFont.height = 0;
+    settings().printerFont.italic = 0;
+    loadAllSettings();
+    QCOMPARE(settings().printerFont.height, -100);
+    QCOMPARE(settings().printerFont.italic, uint8_t(1));
 
     printer.runDialog = [](QDialog& d) {
       auto& fd = static_cast<QFontDialog&>(d);
