@@ -351,6 +351,28 @@ bool moveDown(TStdioWindow& w) {
   return true;
 }
 
+namespace {
+
+// The view scrolls down one row to show `top` (the row piece above its
+// old top) on row 1; the bottom row falls off when the screen is full.
+void showAtTop(TStdioWindow& w, ViewPos top) {
+  w.topLine = top.line;
+  w.topSubRow = top.subRow;
+  shiftRowsDown(w);
+  composeRow(w, 1, top.line, top.subRow);
+  if (w.shownRows < w.screenRows) {
+    ++w.shownRows;
+  } else {
+    ViewPos bottom{w.bottomLine, w.bottomSubRow};
+    stepUp(w, bottom);
+    w.bottomLine = bottom.line;
+    w.bottomSubRow = bottom.subRow;
+  }
+  if (w.vScrollPos > 0) --w.vScrollPos;
+}
+
+}  // namespace
+
 bool moveUp(TStdioWindow& w) {
   if (!w.currentLine) return false;
   const int leftRow = w.cursorRow;
@@ -360,20 +382,8 @@ bool moveUp(TStdioWindow& w) {
   }
   showVersion(w);
   if (w.cursorRow <= 1) {
-    w.topLine = w.currentLine;
-    w.topSubRow = w.curSubRow;
-    shiftRowsDown(w);
+    showAtTop(w, {w.currentLine, w.curSubRow});
     w.cursorRow = 1;
-    composeRow(w, 1, w.currentLine, w.curSubRow);
-    if (w.shownRows < w.screenRows) {
-      ++w.shownRows;
-    } else {
-      ViewPos bottom{w.bottomLine, w.bottomSubRow};
-      stepUp(w, bottom);
-      w.bottomLine = bottom.line;
-      w.bottomSubRow = bottom.subRow;
-    }
-    if (w.vScrollPos > 0) --w.vScrollPos;
     afterMarkMove(w, 2);
   } else {
     --w.cursorRow;
@@ -430,19 +440,7 @@ bool scrollViewUp(TStdioWindow& w) {
   if (!w.topLine) return false;
   ViewPos top{w.topLine, w.topSubRow};
   if (!stepUp(w, top)) return false;
-  w.topLine = top.line;
-  w.topSubRow = top.subRow;
-  shiftRowsDown(w);
-  composeRow(w, 1, top.line, top.subRow);
-  if (w.shownRows < w.screenRows) {
-    ++w.shownRows;
-  } else {
-    ViewPos bottom{w.bottomLine, w.bottomSubRow};
-    stepUp(w, bottom);
-    w.bottomLine = bottom.line;
-    w.bottomSubRow = bottom.subRow;
-  }
-  if (w.vScrollPos > 0) --w.vScrollPos;
+  showAtTop(w, top);
   if (w.cursorRow < w.screenRows)
     ++w.cursorRow;
   else
@@ -474,4 +472,19 @@ void noLineFault(TStdioWindow& w, int row) {
   w.host.messageBox(buf, "Plicato Internal Error", MbButtons::Ok, MbIcon::Stop);
   w.host.exitProcess(222);
   _exit(222);  // a host's exitProcess never returns; this keeps the promise
+}
+
+void cursorToColumn(TStdioWindow& w, int col) {
+  if (w.wrapMode) {
+    const int width = w.textWidth();
+    w.leftColumn = 0;
+    w.curSubRow = std::min(col / width, std::max(1, w.currentLine->rows) - 1);
+    w.cursorCol = col;
+  } else {
+    w.curSubRow = 0;
+    if (col < w.leftColumn || col >= w.leftColumn + w.textWidth())
+      w.leftColumn = std::max(0, col - w.textWidth() / 2);
+    w.cursorCol = col - w.leftColumn;
+  }
+  w.textColumn = w.leftColumn + w.cursorCol + 1;
 }

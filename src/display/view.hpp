@@ -88,6 +88,10 @@ bool scrollViewUp(TStdioWindow& w);
 // editing through the window's hooks). A row beyond the view's end is an
 // internal fault and ends the process.
 void moveToRow(TStdioWindow& w, int row);
+// The cursor to display column col of the cursor line: in wrap mode onto
+// the row piece that holds it, else scrolling sideways when it is not shown.
+// Only the cursor fields change; the caller redraws.
+void cursorToColumn(TStdioWindow& w, int col);
 // "There is no line with number %d" under "Plicato Internal Error", then
 // the process ends with 222.
 [[noreturn]] void noLineFault(TStdioWindow& w, int row);

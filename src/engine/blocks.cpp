@@ -646,21 +646,6 @@ int columnOfByte(const LineNode* n, size_t pos) {
   return c;
 }
 
-// The cursor to display column col of the cursor line.
-void cursorToColumn(TStdioWindow& w, int col) {
-  if (w.wrapMode) {
-    const int width = w.textWidth();
-    w.leftColumn = 0;
-    w.curSubRow = std::min(col / width, std::max(1, w.currentLine->rows) - 1);
-    w.cursorCol = col;
-  } else {
-    w.curSubRow = 0;
-    if (col < w.leftColumn || col >= w.leftColumn + w.textWidth())
-      w.leftColumn = std::max(0, col - w.textWidth() / 2);
-    w.cursorCol = col - w.leftColumn;
-  }
-  w.textColumn = w.leftColumn + w.cursorCol + 1;
-}
 
 void rowsAndStates(TStdioWindow& w, LineNode* first, LineNode* stop) {
   for (LineNode* n = first; n && n != stop; n = nextInFileOrder(n)) {

@@ -57,19 +57,7 @@ bool blanksBefore(const char* text, int n) {
 // create fold leaves it.
 void cursorBehindMarker(TStdioWindow& w, LineNode* header) {
   w.currentLine = header;
-  const int col = foldColumn(header) + kClosedMarkerWidth;
-  if (w.wrapMode) {
-    const int width = w.textWidth();
-    w.leftColumn = 0;
-    w.curSubRow = std::min(col / width, std::max(1, header->rows) - 1);
-    w.cursorCol = col;
-  } else {
-    w.curSubRow = 0;
-    if (col < w.leftColumn || col >= w.leftColumn + w.textWidth())
-      w.leftColumn = std::max(0, col - w.textWidth() / 2);
-    w.cursorCol = col - w.leftColumn;
-  }
-  w.textColumn = w.leftColumn + w.cursorCol + 1;
+  cursorToColumn(w, foldColumn(header) + kClosedMarkerWidth);
 }
 
 // Turns `header`, a node linked directly above `first`, into the closed

@@ -1,5 +1,7 @@
 #include "model/foldformat.hpp"
 
+#include "model/linenode.hpp"
+
 #include <cctype>
 #include <cstring>
 
@@ -59,4 +61,19 @@ size_t tdsDecode(const unsigned char* p, const unsigned char* end, uint8_t& tag,
     }
   }
   return 0;
+}
+
+const char* fileMarkerOf(const LineNode& p) {
+  switch (p.kind) {
+    case FiledFold: return p.foldType == 1 ? "...F " : "{{{F ";
+    case FileTop: return "{{{F ";
+    case FoldEnd: return "}}}  ";
+    default: return "{{{  ";
+  }
+}
+
+void dropTrailingBlanks(std::string& s) {
+  size_t n = s.size();
+  while (n > 0 && s[n - 1] == ' ') --n;
+  s.resize(n);
 }

@@ -40,6 +40,13 @@ bool isFortranType(const std::string& name);
 // Whether a fold title (its leading blanks and tabs skipped) begins "COMMENT".
 bool isCommentTitle(const char* title);
 
+struct LineNode;
+// The marker that a fold file holds for a header or end node, with the two
+// blanks behind it (not the marker a closed fold shows on screen).
+const char* fileMarkerOf(const LineNode& node);
+// Drops the blanks at the end of s.
+void dropTrailingBlanks(std::string& s);
+
 // Appends one TDS token: as many continuation bytes (11xxxxxx) as the value
 // needs, most significant group first, then the tag byte.
 void tdsEncode(std::string& out, uint8_t tag, uint64_t value);

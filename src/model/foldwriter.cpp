@@ -49,20 +49,6 @@ int readOnlyError(const std::string& path) {
   return 0;
 }
 
-const char* markerOf(const LineNode* p) {
-  switch (p->kind) {
-    case FiledFold: return p->foldType == 1 ? "...F " : "{{{F ";
-    case FileTop: return "{{{F ";
-    case FoldEnd: return "}}}  ";
-    default: return "{{{  ";
-  }
-}
-
-void dropTrailing(std::string& s) {
-  size_t n = s.size();
-  while (n > 0 && s[n - 1] == ' ') --n;
-  s.resize(n);
-}
 
 class TextWriter {
  public:
@@ -126,12 +112,12 @@ class TextWriter {
       line_.append(p->text);
     } else {
       line_.append(cs);
-      line_.append(markerOf(p));
+      line_.append(fileMarkerOf(*p));
       if (p->kind != FoldEnd) line_.append(p->text);
-      dropTrailing(line_);
+      dropTrailingBlanks(line_);
       line_.append(ce);
     }
-    dropTrailing(line_);
+    dropTrailingBlanks(line_);
     if (text && depth > 0) {
       // Inside a COMMENT fold a text line becomes a comment of the language.
       size_t lead = 0;
@@ -141,7 +127,7 @@ class TextWriter {
       scratch_.append(line_, lead, std::string::npos);
       scratch_.append(ce);
       line_.swap(scratch_);
-      dropTrailing(line_);
+      dropTrailingBlanks(line_);
     } else if (!line_.empty() && offset > 0) {
       // A blank line stays empty: shifted, it would keep trailing blanks.
       line_.insert(0, static_cast<size_t>(offset), ' ');

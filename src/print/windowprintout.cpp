@@ -8,28 +8,13 @@
 
 #include "display/canvas.hpp"
 #include "display/stdiowindow.hpp"
+#include "model/foldformat.hpp"
 #include "model/linestore.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
 
 namespace {
-
-// Markers as the fold file has them (not as the screen shows a closed fold).
-const char* fileMarkerOf(const LineNode& p) {
-  switch (p.kind) {
-    case FiledFold: return p.foldType == 1 ? "...F " : "{{{F ";
-    case FileTop: return "{{{F ";
-    case FoldEnd: return "}}}  ";
-    default: return "{{{  ";
-  }
-}
-
-void dropTrailing(std::string& s) {
-  size_t n = s.size();
-  while (n > 0 && s[n - 1] == ' ') --n;
-  s.resize(n);
-}
 
 // The indentation a line has in its file. An entered fold's header gave
 // its indent to its end line for the way out; in the file both stand where
@@ -78,10 +63,10 @@ std::string printedLine(const LineStore& file, const LineNode& p, int32_t printI
     line += file.commentStart;
     line += fileMarkerOf(p);
     if (p.kind != FoldEnd) line += textOf(&p);
-    dropTrailing(line);
+    dropTrailingBlanks(line);
     line += file.commentEnd;
   }
-  dropTrailing(line);
+  dropTrailingBlanks(line);
   return expandTabs(line, tabSize);
 }
 
@@ -198,7 +183,7 @@ void TWindowPrintout::printPage(int page, Canvas& canvas) {
     const char* row = scr.row(r - 1);
     if (!row) break;
     std::string text(row, static_cast<size_t>(std::max(0, width)));
-    dropTrailing(text);
+    dropTrailingBlanks(text);
     drawText(canvas, 0, -(r - 1) * lineHeight, text);
   }
 }
