@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include <cstdio>
@@ -148,6 +149,7 @@ TScrollApp::TScrollApp(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
 }
 
 TScrollApp::~TScrollApp() {
+  qApp->removeEventFilter(this);
   autoSave_.stop();
   // The windows still open tell the status bar they are going; the frame
   // is gone by then.
@@ -177,6 +179,11 @@ void TScrollApp::start(const CommandLine& line) {
   f->restoreMainPlacement();
   if (f->windowState() & Qt::WindowMaximized) f->showMaximized();
   else f->show();
+  // Ask for the keyboard focus: without a window manager to give it, the
+  // frame would take keys but never count as active, and the editor would
+  // show no caret.
+  f->activateWindow();
+  qApp->installEventFilter(this);
 
   // The client's set-up: the file types, the files open at the last exit,
   // then the command line's.
@@ -281,6 +288,20 @@ bool TScrollApp::queryExit() {
   if (frame_->client()->children().isEmpty()) return true;
   exitPending_ = waiting;
   return false;
+}
+
+bool TScrollApp::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+    auto* w = static_cast<QWidget*>(watched);
+    const Qt::WindowType type = w->windowType();
+    if (w->isWindow() && w != frame_.get() && (type == Qt::Dialog || type == Qt::Window)) {
+      QTimer::singleShot(0, this, [this] {
+        QWidget* active = QApplication::activeWindow();
+        if (frame_ && frame_->isVisible() && (!active || !active->isVisible())) frame_->activateWindow();
+      });
+    }
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void TScrollApp::exitCommand() {

@@ -244,6 +244,24 @@ class FrameTest : public QObject {
     QCOMPARE(s.frame().statusField(1)->font().pointSize(), 8);
   }
 
+  // Without a window manager nobody gives the keyboard back when a dialog
+  // closes: the frame takes it again, so the editor keeps its caret.
+  void theFrameTakesTheKeyboardBackWhenADialogCloses() {
+    Session s(*config);
+    s.start({file("present.c")});
+    QVERIFY(QTest::qWaitForWindowActive(&s.frame()));
+    // A modal dialog as the prompts run one, answered once it has the keys.
+    QDialog dialog(&s.frame());
+    bool hadKeys = false;
+    QTimer::singleShot(0, &dialog, [&] {
+      hadKeys = QTest::qWaitForWindowActive(&dialog);
+      dialog.accept();
+    });
+    dialog.exec();
+    QVERIFY(hadKeys);
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&s.frame()));
+  }
+
   void menusFollowTheLayoutAndQueueTheKeys() {
     settings().keyboardLayout = kLayoutStandard;
     BatchHost store;
