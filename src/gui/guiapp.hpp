@@ -122,6 +122,12 @@ class TScrollApp : public QObject {
   // The recent-files list changed (the frame rebuilds its entries).
   void recentFilesChanged();
 
+ protected:
+  // A dialog or another window of ours that closes gives the keyboard back
+  // to the main window when nothing else took it (there may be no window
+  // manager to do it).
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void loadRecentFiles();
   void saveRecentFiles();
