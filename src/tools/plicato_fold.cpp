@@ -11,7 +11,6 @@
 //
 // Exit status 0 on success; on failure one line on standard error and 1.
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -28,6 +27,7 @@
 #include "model/foldwriter.hpp"
 #include "model/linestore.hpp"
 #include "model/paths.hpp"
+#include "model/profile.hpp"
 #include "platform/host.hpp"
 
 namespace {
@@ -121,15 +121,6 @@ bool parse(int argc, char** argv, Options& o, ToolHost& host) {
   return false;
 }
 
-bool sameNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 // The convention of a type given by name (an INI file type or a lang.txt
 // row), or by an extension such as ".c".
 bool conventionByName(LineStore& w, const std::string& name, FileTypeList& types) {
@@ -138,7 +129,7 @@ bool conventionByName(LineStore& w, const std::string& name, FileTypeList& types
     return true;
   }
   for (const FileType& t : types.entries()) {
-    if (!sameNoCase(t.name, name) || !t.table) continue;
+    if (!sameName(t.name, name) || !t.table) continue;
     std::string start, end;
     commentFromTable(*t.table, start, end);
     w.setCommentStart(start);
@@ -148,7 +139,7 @@ bool conventionByName(LineStore& w, const std::string& name, FileTypeList& types
     return true;
   }
   for (const TLanguage& row : langList().rows()) {
-    if (!sameNoCase(row.name, name)) continue;
+    if (!sameName(row.name, name)) continue;
     w.setCommentStart(row.commentStart);
     w.setCommentEnd(row.commentEnd);
     w.setFileTypeName(row.name);
