@@ -24,15 +24,22 @@ std::string_view trimView(std::string_view s) {
 
 std::string trim(std::string_view s) { return std::string(trimView(s)); }
 
-// "A\\B\" and "A\B" are the same key.
+// "A\\B\" and "A\B" are the same key. Dropping separators can bare
+// blanks at an end, and trimming those can bare separators again: the form
+// is taken again until it no longer changes, so a key read back from the
+// file is the key that was written.
 std::string normaliseKey(const std::string& name) {
-  std::string out;
-  for (char c : trim(name)) {
-    if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
-    out += c;
+  std::string out = name;
+  for (;;) {
+    std::string next;
+    for (char c : trim(out)) {
+      if (c == '\\' && (next.empty() || next.back() == '\\')) continue;
+      next += c;
+    }
+    while (!next.empty() && next.back() == '\\') next.pop_back();
+    if (next == out) return out;
+    out = std::move(next);
   }
-  while (!out.empty() && out.back() == '\\') out.pop_back();
-  return out;
 }
 
 bool startsWithNoCase(const std::string& s, const std::string& prefix) {

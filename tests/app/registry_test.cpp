@@ -117,6 +117,21 @@ TEST_F(RegistryTest, SurvivesMalformedFiles) {
   }
 }
 
+// Found by fuzz_registry: key names of blanks and separators. What is
+// written reads back to the same file, and a name that is nothing once
+// tidied makes no key at all.
+TEST_F(RegistryTest, KeyNamesOfBlanksAndSeparatorsReadBackAsWritten) {
+  Registry reg("/nonexistent");
+  reg.parse("REGEDIT4\n\n[\t\t\\\\\t\t\t\\\\\t]\n@=\"x\"\n"
+            "[ \\\\ ]\n@=\"y\"\n"
+            "[\\A\\\\B\\ ]\n@=\"z\"\n");
+  const std::string written = reg.serialise();
+  EXPECT_EQ(written, "REGEDIT4\n\n[A\\B]\n@=\"z\"\n\n");
+  Registry again("/nonexistent");
+  again.parse(written);
+  EXPECT_EQ(again.serialise(), written);
+}
+
 TEST_F(RegistryTest, ABatchWritesTheFileOnce) {
   Registry reg(config.file("r.reg"));
   reg.beginBatch();
