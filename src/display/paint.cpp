@@ -82,7 +82,7 @@ void paintRow(TStdioWindow& w, Canvas& dc, int row) {
   if (shown.line) {
     start = w.wrapMode ? shown.subRow * width : std::max(0, w.leftColumn);
     if (start > 0) {
-      text = screenText(*shown.line).substr(0, static_cast<size_t>(start));
+      screenPiece(*shown.line, 0, static_cast<size_t>(start), text);
       text.resize(static_cast<size_t>(start), ' ');
     }
   }

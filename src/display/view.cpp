@@ -130,6 +130,47 @@ std::string screenText(const LineNode& n) {
   return out;
 }
 
+bool screenPiece(const LineNode& n, size_t start, size_t count, std::string& out) {
+  const size_t end = start + count;
+  size_t col = 0;
+  // What stands in front of the text: indentation and marker.
+  const size_t indent = static_cast<size_t>(std::max(0, indentationOf(n)));
+  const char* marker = markerOf(n);
+  auto putRun = [&](const char* run, size_t length) {
+    // Columns col .. col + length of `run`, one byte each (run null: blanks).
+    const size_t from = std::max(col, start);
+    const size_t to = std::min(col + length, end);
+    if (from < to) {
+      if (run)
+        out.append(run + (from - col), to - from);
+      else
+        out.append(to - from, ' ');
+    }
+    col += length;
+  };
+  putRun(nullptr, indent);
+  if (col >= end) return true;
+  putRun(marker, std::strlen(marker));
+  if (col >= end) return true;
+  const char* p = n.kind == FoldEnd || !n.text ? "" : n.text;
+  const int tab = std::max(1, settings().tabSize);
+  while (*p) {
+    // A run without tabs maps bytes to columns one to one.
+    const size_t length = strnlen(p, end - col);
+    const void* t = std::memchr(p, '\t', length);
+    const size_t run = t ? static_cast<size_t>(static_cast<const char*>(t) - p) : length;
+    putRun(p, run);
+    p += run;
+    if (col >= end) return true;
+    if (*p == '\t') {
+      putRun(nullptr, static_cast<size_t>(tab) - col % static_cast<size_t>(tab));
+      ++p;
+      if (col >= end) return true;
+    }
+  }
+  return false;
+}
+
 size_t screenLength(const LineNode& n) {
   const char* text = n.kind == FoldEnd || !n.text ? "" : n.text;
   if (std::strchr(text, '\t')) return screenText(n).size();
@@ -204,20 +245,16 @@ void composeRow(TStdioWindow& w, int row, LineNode* line, int32_t subRow) {
     return;
   }
   w.fitScreenBuffer();
-  const std::string text = screenText(*line);
   const size_t width = static_cast<size_t>(w.textWidth());
   const size_t start = w.wrapMode ? static_cast<size_t>(subRow) * width
                                   : static_cast<size_t>(std::max(0, w.leftColumn));
-  const size_t rest = start < text.size() ? text.size() - start : 0;
 
   std::string composed;
   composed.reserve(width + 5);
-  if (rest < width) {
-    composed.append(text, std::min(start, text.size()), rest);
-    composed.append(width - rest, ' ');
+  if (!screenPiece(*line, start, width, composed)) {
+    composed.append(width - composed.size(), ' ');
     composed += "     ";
   } else {
-    composed.append(text, start, width);
     composed += w.wrapMode ? kWrapMark : kCutMark;
     composed += "    ";
   }

@@ -31,6 +31,11 @@ std::string displayText(const LineNode& node);
 std::string screenText(const LineNode& node);
 // screenText(node).size(), without building the text when it has no tab.
 size_t screenLength(const LineNode& node);
+// Appends columns [start, start + count) of screenText(node) to out, reading
+// no further into the line than those columns need (a row of a very long
+// line costs its own width, not the line's length). True when the screen
+// text reaches column start + count, i.e. has at least that many columns.
+bool screenPiece(const LineNode& node, size_t start, size_t count, std::string& out);
 // Rows a text of `length` characters takes at `width` per row (at least 1).
 int32_t wrapRowsFor(size_t length, int width);
 

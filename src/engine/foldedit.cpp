@@ -372,8 +372,16 @@ void Autofold(TStdioWindow& w) {
     StartFold(w, w.textColumn);
     if (!w.createFoldMode) return;
   }
-  while (w.currentLine != w.levelBottom && lengthWithoutTrailing(w.currentLine->text) > 0) {
-    if (!moveDown(w)) break;
+  // In wrap mode a long line takes many steps down: each line is tested
+  // for text once, not on every row of it.
+  const LineNode* tested = nullptr;
+  bool hasText = false;
+  while (w.currentLine != w.levelBottom) {
+    if (w.currentLine != tested) {
+      tested = w.currentLine;
+      hasText = lengthWithoutTrailing(tested->text) > 0;
+    }
+    if (!hasText || !moveDown(w)) break;
   }
   FinishFold(w);
 }

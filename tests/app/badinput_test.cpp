@@ -143,6 +143,23 @@ TEST_F(BadInputTest, FiftyMegabyteLineIsReadEditedAndSavedWhole) {
   expectKeptWork(*s);
 }
 
+// Found by fuzz_keyscript (a time-out): autofold over a long line in wrap
+// mode steps through every row of it; each row must cost its own width,
+// not the line's length, or the editor stalls for minutes.
+TEST_F(BadInputTest, AutofoldOverALongWrappedLineFoldsIt) {
+  const std::string longLine(400000, 'w');
+  work.write("wrap.c", "a\r\n" + longLine + "\r\n\r\nafter\r\n");
+  auto s = session();
+  Document* d = s->open(work.file("wrap.c"));
+  ASSERT_NE(d, nullptr);
+  ASSERT_TRUE(s->type("Ctrl-W Ctrl-B Ctrl-S"));
+  s->run();
+  EXPECT_TRUE(d->window.wrapMode);
+  EXPECT_EQ(work.read("wrap.c"),
+            "/*{{{*/\r\na\r\n" + longLine + "\r\n/*}}}*/\r\n\r\nafter\r\n");
+  expectKeptWork(*s);
+}
+
 TEST_F(BadInputTest, DirectoryIsRefusedWithAMessageAndNoWindow) {
   ASSERT_EQ(::mkdir(work.file("dir.c").c_str(), 0755), 0);
   auto s = session();

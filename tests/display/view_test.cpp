@@ -43,6 +43,46 @@ TEST_F(ViewTest, DisplayTextOfEveryKind) {
   freeString(n);
 }
 
+// A row takes only its own columns from the line: the same bytes as the
+// whole screen text would give, for every kind, tab size and window.
+TEST_F(ViewTest, ARowPieceIsThatPartOfTheScreenText) {
+  auto w = makeWindow({});
+  LineNode n;
+  initString(n);
+  const char* texts[] = {"", "abc", "\tx\ty", "a\t\tb\tcdefgh\t", "\t", "0123456789abcdef"};
+  const LineKind kinds[] = {TextLine, ClosedFold, FiledFold, OpenFold, FoldEnd};
+  for (int tab : {1, 3, 8}) {
+    settings().tabSize = tab;
+    for (const char* t : texts)
+      for (LineKind k : kinds)
+        for (int indent : {0, 2, 5}) {
+          assign(n, t);
+          n.kind = k;
+          n.indent = indent;
+          n.markerColumn = 0;
+          const std::string whole = screenText(n);
+          for (size_t start = 0; start <= whole.size() + 2; ++start)
+            for (size_t count : {size_t(0), size_t(1), size_t(3), size_t(7), size_t(40)}) {
+              std::string piece = "=";
+              const bool reaches = screenPiece(n, start, count, piece);
+              const std::string want = start < whole.size() ? whole.substr(start, count) : "";
+              ASSERT_EQ(piece, "=" + want) << t << " kind " << k << " start " << start;
+              ASSERT_EQ(reaches, whole.size() >= start + count) << t << " start " << start;
+            }
+        }
+  }
+  // A row far into a very long line, as wrap mode shows its last piece.
+  std::string longLine(3000000, 'x');
+  longLine[2999990] = 'E';
+  assign(n, longLine.c_str());
+  n.kind = TextLine;
+  n.indent = 0;
+  std::string piece;
+  EXPECT_FALSE(screenPiece(n, 2999980, 77, piece));
+  EXPECT_EQ(piece, "xxxxxxxxxxExxxxxxxxx");
+  freeString(n);
+}
+
 TEST_F(ViewTest, RowsArePaddedOrCutWithTheContinuationMark) {
   auto w = makeWindow({std::string(77, 'a'), std::string(76, 'b'), std::string(80, 'c')});
   PlaceCursor(*w, 2);
