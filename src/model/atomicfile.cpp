@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <set>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -166,7 +168,16 @@ bool AtomicFile::commit() {
     ::fsync(dfd);
     ::close(dfd);
   }
-  sweepLeftovers(target_);
+  // Leftovers of a killed save are older than this process; looking once
+  // per file keeps the directory scan off every later save (auto-save).
+  static std::mutex sweptLock;
+  static std::set<std::string> swept;
+  bool first;
+  {
+    std::lock_guard<std::mutex> l(sweptLock);
+    first = swept.insert(target_).second;
+  }
+  if (first) sweepLeftovers(target_);
   return true;
 }
 
