@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 SAMPLE     ?= resources/samples/sample.c
 FUZZ_SECONDS ?= 60
 FUZZBUILD  ?= build-fuzz
-FUZZ_TARGETS = foldreader tdsreader markup profile registry langtxt macros keyscript paste
+FUZZ_TARGETS = foldreader tdsreader markup profile registry langtxt macros keyscript paste roundtrip
 
 .PHONY: all deps build run check bench fuzz fuzz-build fuzz-seeds clean
 

@@ -13,6 +13,7 @@
 #include "display/view.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/foldedit.hpp"
+#include "model/foldcompose.hpp"
 #include "model/atomicfile.hpp"
 #include "model/filetypes.hpp"
 #include "model/foldformat.hpp"
@@ -173,7 +174,7 @@ class ClipboardWriter {
     std::string prefix(static_cast<size_t>(col), ' ');
     prefix += cs_;
     prefix += ":::";
-    if (!hasDefaultAttributes(n)) {
+    if (writesAttributeLine(*n)) {
       char nums[40];
       std::snprintf(nums, sizeof nums, "A %2u %u", n->foldType, n->foldContents);
       line_ = prefix + nums;

@@ -131,6 +131,7 @@ LineNode* copyNode(TStdioWindow& w, const LineNode* n) {
   c->markerColumn = n->markerColumn;
   c->foldType = n->foldType;
   c->foldContents = n->foldContents;
+  copyExtra(*c, *n);
   return c;
 }
 

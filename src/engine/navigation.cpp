@@ -48,6 +48,7 @@ struct FiledLevel {
   std::string commentEnd;
   bool readAsTds = false;
   bool lfLineEnds = false;
+  bool finalLineEnd = true;
   bool backupDone = false;
   bool modified = false;
 };
@@ -323,6 +324,7 @@ void popFiledLevel(TStdioWindow& w, bool restore) {
   w.commentEnd = level->commentEnd;
   w.readAsTds = level->readAsTds;
   w.lfLineEnds = level->lfLineEnds;
+  w.finalLineEnd = level->finalLineEnd;
   w.backupDone = level->backupDone;
   w.modified = level->modified;
   w.fileTop = w.levelTop = level->parentTop;
@@ -403,6 +405,7 @@ void enterFiledFold(TStdioWindow& w, LineNode* h) {
   level->commentEnd = w.commentEnd;
   level->readAsTds = w.readAsTds;
   level->lfLineEnds = w.lfLineEnds;
+  level->finalLineEnd = w.finalLineEnd;
   level->backupDone = w.backupDone;
   level->modified = w.modified;
   h->savedRow = row;

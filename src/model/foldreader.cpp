@@ -1,5 +1,6 @@
 #include "model/foldreader.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "model/filetypes.hpp"
+#include "model/foldcompose.hpp"
 #include "model/foldformat.hpp"
+#include "model/markerscan.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -33,6 +36,25 @@ bool endsWithLineFeed(int fd) {
   if (::fstat(fd, &st) != 0 || st.st_size < 1) return false;
   char last = 0;
   return ::pread(fd, &last, 1, st.st_size - 1) == 1 && last == '\n';
+}
+
+// The whole file from where fd stands; 0 or the error number.
+int readAll(int fd, std::vector<char>& out) {
+  struct stat st;
+  size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+  if (::lseek(fd, 0, SEEK_SET) != 0) return errno ? errno : EIO;
+  out.resize(want + 1);
+  size_t len = 0;
+  for (;;) {
+    if (len == out.size()) out.resize(out.size() * 2 + 4096);
+    ssize_t n = ::read(fd, out.data() + len, out.size() - len);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) break;
+    len += static_cast<size_t>(n);
+  }
+  out.resize(len);
+  return 0;
 }
 
 class ChunkReader {
@@ -78,58 +100,163 @@ class ChunkReader {
   int error_ = 0;
 };
 
-// One line of a text file: its bytes (NULs turned into blanks, since line
-// texts end at a NUL) and how it ended.
-struct RawLine {
-  const char* text = nullptr;
-  size_t size = 0;
-  bool hadEnd = false;
-  bool lfOnly = false;  // the line end was a single LF
+bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// What the first pass over a text file found: the marker lines that make
+// up folds. Every other line, a marker line that does not pair up
+// included, is text.
+struct Structure {
+  struct Entry {
+    uint32_t line;
+    markerscan::Marker kind;
+    bool valid;
+    bool blankedC;  // Fortran: the "C" in column 0 stood for a blank of the shift
+  };
+  std::vector<Entry> entries;
+  // The convention in force at the end (the writer's).
+  std::string commentStart;
+  std::string commentEnd;
 };
 
-// A line ends at the first CR or LF; the end taken is a run of CRs and the
-// LF after them, if any.
-bool nextLine(ChunkReader& r, RawLine& line) {
-  size_t scanned = 0;
-  for (;;) {
-    char* p = r.data();
-    size_t a = r.avail();
-    size_t i = scanned;
-    while (i < a) {
-      unsigned char c = static_cast<unsigned char>(p[i]);
-      if (c <= '\r') {
-        if (c == '\n' || c == '\r') break;
-        if (c == 0) {
-          p[i] = ' ';
-          ++r.nuls;
-        }
-      }
-      ++i;
-    }
-    if (i == a) {
-      scanned = a;
-      if (r.more()) continue;
-      if (r.avail() == 0) return false;
-      line = {r.data(), r.avail(), false, false};
-      r.consume(r.avail());
-      return true;
-    }
-    size_t j = i;
-    while (j < a && p[j] == '\r') ++j;
-    if (j == a && r.more()) {
-      scanned = i;  // the byte after the CRs decides; look again
-      continue;
-    }
-    p = r.data();
-    a = r.avail();
-    if (j < a && p[j] == '\n') ++j;
-    line = {p, i, true, j == i + 1 && p[i] == '\n'};
-    r.consume(j);
-    return true;
-  }
-}
+// The first pass: pairs headers with their ends over the whole file, the
+// attribute and file lines with the header right above them.
+class Pairing {
+ public:
+  Pairing(Structure& s, bool fortran, int tabSize)
+      : s_(s), fortran_(fortran), tabSize_(tabSize) {}
 
-bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+  void line(uint32_t index, std::string_view text, const std::string& cs, const std::string& ce) {
+    using markerscan::Marker;
+    std::string_view work = text;
+    bool blanked = false;
+    if (fortran_) {
+      // A marker inside a fold has the "C" of the shift in column 0.
+      work = fortranView(text, blanked);
+    }
+    markerscan::MarkerLine m = markerscan::classify(work, cs, ce, tabSize_);
+    if (m.kind == Marker::None) {
+      finishPending();
+      return;
+    }
+    const uint32_t at = static_cast<uint32_t>(s_.entries.size());
+    s_.entries.push_back({index, m.kind, false, blanked});
+    if (pending_ >= 0) {
+      Open& o = open_.back();
+      if (m.kind == Marker::Attribute && o.attribute < 0 && o.file < 0) {
+        o.attribute = static_cast<int32_t>(at);
+        o.attributeType = firstNumber(work.substr(m.restAt, m.restEnd - m.restAt));
+        return;
+      }
+      if (m.kind == Marker::File && o.file < 0 && o.kind != Marker::Fold) {
+        o.file = static_cast<int32_t>(at);
+        finishPending();
+        return;
+      }
+      finishPending();
+    }
+    switch (m.kind) {
+      case Marker::Fold:
+      case Marker::FiledInline:
+      case Marker::FiledOnly: {
+        Open o;
+        o.header = at;
+        o.kind = m.kind;
+        o.column = std::max(0, m.column - offset_);
+        offset_ += o.column;
+        open_.push_back(o);
+        pending_ = static_cast<int32_t>(open_.size()) - 1;
+        break;
+      }
+      case Marker::End:
+        if (!open_.empty()) {
+          Open o = open_.back();
+          close(o, true);
+          s_.entries[at].valid = true;
+        }
+        break;
+      default:
+        break;  // an attribute or file line of no header: text
+    }
+  }
+
+  void end() {
+    finishPending();
+    while (!open_.empty()) close(open_.back(), false);
+  }
+
+ private:
+  struct Open {
+    uint32_t header = 0;
+    markerscan::Marker kind = markerscan::Marker::Fold;
+    int32_t attribute = -1;
+    int32_t file = -1;
+    uint64_t attributeType = 0;
+    int column = 0;
+  };
+
+  std::string_view fortranView(std::string_view text, bool& blanked) {
+    blanked = false;
+    if (text.empty() || std::toupper(static_cast<unsigned char>(text[0])) != 'C') return text;
+    size_t e = text.find("C{{{");
+    size_t f = text.find("C...");
+    bool inner = (e != std::string_view::npos && e > 0) || (f != std::string_view::npos && f > 0);
+    if (offset_ <= 0 && !inner) return text;
+    blanked = true;
+    scratch_.assign(text);
+    scratch_[0] = ' ';
+    return scratch_;
+  }
+
+  static uint64_t firstNumber(std::string_view s) {
+    size_t k = 0;
+    while (k < s.size() && (s[k] == ' ' || s[k] == '\t')) ++k;
+    uint64_t x = 0;
+    while (k < s.size() && s[k] >= '0' && s[k] <= '9') {
+      x = x * 10 + static_cast<uint64_t>(s[k] - '0');
+      if (x > 0xFFFFFFFFu) x = 0xFFFFFFFFu;
+      ++k;
+    }
+    return x;
+  }
+
+  // The lines of a header and its attribute and file lines are all folds
+  // or all text.
+  void mark(const Open& o, bool valid) {
+    s_.entries[o.header].valid = valid;
+    if (o.attribute >= 0) s_.entries[static_cast<size_t>(o.attribute)].valid = valid;
+    if (o.file >= 0) s_.entries[static_cast<size_t>(o.file)].valid = valid;
+  }
+
+  void close(const Open& o, bool valid) {
+    mark(o, valid);
+    offset_ -= o.column;
+    open_.pop_back();
+  }
+
+  // The header's attribute and file lines are known: a filed fold needs its
+  // file line, and its marker must agree with its type, as the writer
+  // writes them.
+  void finishPending() {
+    if (pending_ < 0) return;
+    pending_ = -1;
+    using markerscan::Marker;
+    const Open& o = open_.back();
+    const bool typeOne = o.attribute >= 0 && o.attributeType == 1;
+    if (o.kind == Marker::FiledOnly) {
+      close(o, o.file >= 0 && (o.attribute < 0 || typeOne));
+    } else if (o.kind == Marker::FiledInline && (o.file < 0 || typeOne)) {
+      close(o, false);
+    }
+  }
+
+  Structure& s_;
+  bool fortran_;
+  int tabSize_;
+  int offset_ = 0;
+  int32_t pending_ = -1;
+  std::vector<Open> open_;
+  std::string scratch_;
+};
 
 struct OpenFoldEntry {
   LineNode* header;
@@ -161,7 +288,8 @@ class Reader {
   bool intoFold() const { return intoFold_ != nullptr; }
 
   // Both return false when the line budget ran out.
-  bool readText(ChunkReader& r, int32_t& ioStatus, bool& lfOnly, bool& sawEnd);
+  bool readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, bool& sawEnd,
+                ReadReport& report);
   bool readTds(ChunkReader& r);
   // Headers of folds still open at the end stay text lines.
   void finish() {
@@ -174,11 +302,16 @@ class Reader {
   LineNode* appendText(const char* text, size_t n);
   void openFold(LineNode* h, int32_t markerColumn, uint8_t kind, bool noContents);
   void closeInnermost();
-  void textLine(std::string& line);
-  // The marker tests: where the comment start stands and whether the line
-  // can hold a marker at all; then each marker is compared at `markAt_`.
-  void locateComment(const std::string& line);
-  bool marker(const std::string& line, const char* m, std::string_view& rest) const;
+  // The lines of the text format, each as it stood (trailing blanks
+  // dropped); marker lines as the first pass paired them.
+  void textLine(std::string_view line);
+  void headerLine(std::string_view line, const markerscan::MarkerLine& m);
+  void attributeLine(std::string_view line, const markerscan::MarkerLine& m);
+  void fileLine(std::string_view line, const markerscan::MarkerLine& m);
+  void endLine(std::string_view line, const markerscan::MarkerLine& m);
+  void finishPreamble();
+  // The line's white space `lead` stood for `shift` columns of its fold.
+  void keepLead(LineNode* n, std::string_view lead, int32_t indent, int32_t shift);
 
   bool tdsToken(ChunkReader& r, uint8_t& tag, uint64_t& value);
   bool tdsBytes(ChunkReader& r, uint64_t n, std::string& out);
@@ -193,11 +326,24 @@ class Reader {
   int commentDepth_ = 0;
   LineNode* intoFold_;
   std::vector<OpenFoldEntry> open_;
-  std::string line_;
-  // Result of locateComment.
-  bool canMark_ = false;
-  size_t markAt_ = 0;
-  int markColumn_ = 0;
+  // A header just read, with the lines it stood on, until its attribute
+  // and file lines are read too.
+  struct Preamble {
+    LineNode* header = nullptr;
+    bool noContents = false;
+    bool attribute = false;
+    bool file = false;
+    int32_t shift = 0;
+    std::string headerRead;
+    std::string headerNormalised;
+    std::string attributeRead;
+    std::string fileRead;
+  };
+  Preamble preamble_;
+  const ComposeContext* ctx_ = nullptr;
+  std::string work_;
+  std::string text_;
+  std::string composed_;
 };
 
 LineNode* Reader::appendText(const char* text, size_t n) {
@@ -238,179 +384,292 @@ void Reader::closeInnermost() {
   if (o.countedDepth && commentDepth_ > 0) --commentDepth_;
 }
 
-void Reader::locateComment(const std::string& line) {
-  canMark_ = false;
-  size_t i = 0;
-  while (i < line.size() && isBlankOrTab(line[i])) ++i;
-  if (i == line.size()) return;
-  const std::string& cs = w_.commentStart;
-  if (line.compare(i, cs.size(), cs) != 0) return;
-  if (!w_.commentEnd.empty() && line.find(w_.commentEnd) == std::string::npos) return;
-  canMark_ = true;
-  markAt_ = i + cs.size();
-  markColumn_ = expandToColumn(line.c_str(), i, tabSize_) + 1;
-}
-
-bool Reader::marker(const std::string& line, const char* m, std::string_view& rest) const {
-  if (!canMark_) return false;
-  size_t ml = std::strlen(m);
-  if (line.compare(markAt_, ml, m) != 0) return false;
-  size_t t = markAt_ + ml;
-  while (t < line.size() && isBlankOrTab(line[t])) ++t;
-  size_t stop = line.size();
-  // Only a real comment end cuts the title; with none the rest is the title.
-  if (!w_.commentEnd.empty()) {
-    size_t f = line.find(w_.commentEnd, t);
-    if (f != std::string::npos) stop = f;
-  }
-  rest = std::string_view(line.data() + t, stop - t);
+bool allBlanks(std::string_view s) {
+  for (char c : s)
+    if (c != ' ') return false;
   return true;
 }
 
-void Reader::textLine(std::string& line) {
-  int32_t& offset = w_.foldOffset;
-  // Trailing blanks go; a short line is padded so the shift can be removed.
-  size_t n = line.size();
-  while (n > 0 && line[n - 1] == ' ') --n;
-  line.resize(n);
-  if (offset > 0 && line.size() < static_cast<size_t>(offset)) line.resize(offset, ' ');
+// A header line with the writer's spacing: two blanks after "{{{", one
+// after "{{{F" and "...F", and no blanks between the title and the
+// comment end.
+void normalisedHeader(std::string& out, std::string_view line, const markerscan::MarkerLine& m) {
+  out.assign(line.substr(0, m.markerEnd));
+  std::string_view title = line.substr(m.restAt, m.restEnd - m.restAt);
+  while (!title.empty() && title.back() == ' ') title.remove_suffix(1);
+  if (!title.empty()) {
+    out += m.kind == markerscan::Marker::Fold ? "  " : " ";
+    out += title;
+  }
+  out += line.substr(m.restEnd);
+  dropTrailingBlanks(out);
+}
 
+bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, bool& sawEnd,
+                      ReadReport& report) {
+  using markerscan::Marker;
+  const std::string startCs = w_.commentStart;
+  const std::string startCe = w_.commentEnd;
+
+  // First pass: the convention each line is read in, and which marker
+  // lines pair up.
+  Structure s;
+  {
+    Pairing pairing(s, fortran_, tabSize_);
+    std::string cs = startCs, ce = startCe;
+    char* cur = data;
+    markerscan::Line raw;
+    bool afterDeclaration = false;
+    for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw, report.nuls); ++index) {
+      std::string_view line(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
+      std::string dcs, dce;
+      if (!afterDeclaration && markerscan::isDeclaration(line, dcs, dce)) {
+        cs = dcs.substr(0, kCommentFieldBytes);
+        ce = dce.substr(0, kCommentFieldBytes);
+        afterDeclaration = true;
+        pairing.line(index, std::string_view(), cs, ce);
+        continue;
+      }
+      afterDeclaration = false;
+      pairing.line(index, line, cs, ce);
+    }
+    pairing.end();
+    s.commentStart = cs;
+    s.commentEnd = ce;
+  }
+
+  // Second pass: the tree. The lines are composed as the writer will write
+  // them, in the convention it will write them in, to know which the
+  // writer would not give back as they were.
+  ComposeContext ctx{s.commentStart, s.commentEnd, fortran_};
+  ctx_ = &ctx;
+  char* cur = data;
+  markerscan::Line raw;
+  bool afterDeclaration = false;
+  size_t next = 0;
+  for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw, report.nuls); ++index) {
+    std::string_view line(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
+    // Blanks after the last line end are trailing blanks of no line.
+    if (raw.end == markerscan::Line::kNone && line.empty()) break;
+    if (!lineBudget(w_, 1)) return false;
+    ioStatus = raw.end != markerscan::Line::kNone ? 0 : 3;
+    if (raw.end != markerscan::Line::kNone) {
+      sawEnd = true;
+      if (raw.end != markerscan::Line::kLf) lfOnly = false;
+    }
+    while (next < s.entries.size() && s.entries[next].line < index) ++next;
+    const Structure::Entry* entry =
+        next < s.entries.size() && s.entries[next].line == index ? &s.entries[next] : nullptr;
+    const bool ownLine = entry && entry->valid &&
+                         (entry->kind == Marker::Attribute || entry->kind == Marker::File);
+    if (!ownLine) finishPreamble();
+
+    std::string dcs, dce;
+    if (!afterDeclaration && markerscan::isDeclaration(line, dcs, dce)) {
+      // The declaration stays in the file as a line of its own.
+      textLine(line);
+      w_.setCommentStart(dcs);
+      w_.setCommentEnd(dce);
+      afterDeclaration = true;
+      continue;
+    }
+    afterDeclaration = false;
+    if (!entry) {
+      textLine(line);
+      continue;
+    }
+    if (!entry->valid) {
+      report.strays.push_back({index + 1, entry->kind});
+      textLine(line);
+      continue;
+    }
+    work_.assign(line);
+    if (entry->blankedC && !work_.empty()) work_[0] = ' ';
+    markerscan::MarkerLine m =
+        markerscan::classify(work_, w_.commentStart, w_.commentEnd, tabSize_);
+    switch (m.kind) {
+      case Marker::Fold:
+      case Marker::FiledInline:
+      case Marker::FiledOnly: headerLine(line, m); break;
+      case Marker::Attribute: attributeLine(line, m); break;
+      case Marker::File: fileLine(line, m); break;
+      case Marker::End: endLine(line, m); break;
+      default: textLine(line); break;  // cannot differ from the first pass
+    }
+  }
+  finishPreamble();
+  ctx_ = nullptr;
+  w_.setCommentStart(s.commentStart);
+  w_.setCommentEnd(s.commentEnd);
+  return true;
+}
+
+void Reader::keepLead(LineNode* n, std::string_view lead, int32_t indent, int32_t shift) {
+  LineExtra& x = extraOf(*n);
+  x.lead.assign(static_cast<size_t>(indent > 0 ? indent : 0), ' ');
+  x.lead.append(lead);
+  x.leadShift = (indent > 0 ? indent : 0) + shift;
+}
+
+void Reader::textLine(std::string_view line) {
+  const int32_t offset = w_.foldOffset;
+  work_.assign(line);
   // Fortran keeps "C" in column 0 of marker lines and of comment lines
   // inside folds; it stood where the first blank of the shift was.
   bool fortranComment = false;
-  if (fortran_ && !line.empty() && std::toupper(static_cast<unsigned char>(line[0])) == 'C') {
-    size_t e = line.find("C{{{");
-    size_t f = line.find("C...");
-    bool eAt0 = e == std::string::npos;
-    bool fAt0 = f == std::string::npos;
-    if (offset > 0 || (!eAt0 && e > 0) || (!fAt0 && f > 0)) line[0] = ' ';
-    fortranComment = eAt0 && fAt0;
+  if (fortran_ && !work_.empty() && std::toupper(static_cast<unsigned char>(work_[0])) == 'C') {
+    size_t e = work_.find("C{{{");
+    size_t f = work_.find("C...");
+    bool eAbsent = e == std::string::npos;
+    bool fAbsent = f == std::string::npos;
+    if (offset > 0 || (!eAbsent && e > 0) || (!fAbsent && f > 0)) work_[0] = ' ';
+    fortranComment = eAbsent && fAbsent;
   }
-
-  size_t lead = 0;
-  while (lead < line.size() && lead < static_cast<size_t>(offset > 0 ? offset : 0) &&
-         line[lead] == ' ')
-    ++lead;
-  if (lead) line.erase(0, lead);
-
+  // The white space that stands for the fold's columns; a line less
+  // indented than its fold keeps what it has.
+  const size_t lead = offset > 0 ? markerscan::leadWithin(work_, offset, tabSize_) : 0;
+  text_.assign(work_, lead, std::string::npos);
   if (fortranComment) {
-    if (line.empty())
-      line.assign(1, 'C');
-    else if (line[0] != 'C' && line[0] != 'c')
-      line.insert(line.begin(), {' ', 'C'});
+    if (text_.empty())
+      text_.assign(1, 'C');
+    else if (text_[0] != 'C' && text_[0] != 'c')
+      text_.insert(text_.begin(), {' ', 'C'});
   }
-
-  locateComment(line);
-  std::string_view rest;
-  if (marker(line, ff::kAttributeMarker, rest)) {
-    if (!open_.empty()) {
-      // Two decimal numbers: foldType and foldContents.
-      uint32_t v[2] = {0, 0};
-      size_t k = 0;
-      for (int which = 0; which < 2; ++which) {
-        while (k < rest.size() && isBlankOrTab(rest[k])) ++k;
-        uint64_t x = 0;
-        while (k < rest.size() && rest[k] >= '0' && rest[k] <= '9') {
-          x = x * 10 + static_cast<uint64_t>(rest[k] - '0');
-          if (x > 0xFFFFFFFFu) x = 0xFFFFFFFFu;
-          ++k;
-        }
-        v[which] = static_cast<uint32_t>(x);
-      }
-      open_.back().header->foldType = v[0];
-      open_.back().header->foldContents = v[1];
-    }
-    return;
-  }
-  if (marker(line, ff::kFileMarker, rest)) {
-    if (!open_.empty()) {
-      OpenFoldEntry& o = open_.back();
-      std::string name = normaliseSeparators(std::string(rest));
-      assign(*o.end, name.c_str());
-      // A fold whose contents live only in its file ends here.
-      if (o.noContents || o.header->foldType == 1) closeInnermost();
-    }
-    return;
-  }
-  if (marker(line, ff::kEndMarker, rest)) {
-    closeInnermost();
-    return;
-  }
-
-  // Inside a COMMENT fold a text line was written inside the comment signs;
-  // marker lines never were.
-  if (commentDepth_ > 0) {
+  // Inside a COMMENT fold a text line was written inside the comment signs.
+  const bool inComment = commentDepth_ > 0;
+  if (inComment) {
     const std::string& cs = w_.commentStart;
     const std::string& ce = w_.commentEnd;
     size_t fnb = 0;
-    while (fnb < line.size() && line[fnb] == ' ') ++fnb;
+    while (fnb < text_.size() && text_[fnb] == ' ') ++fnb;
     if (!cs.empty() || !ce.empty()) {
       size_t after = fnb + cs.size();
-      bool startsComment = line.compare(fnb, cs.size(), cs) == 0;
-      bool isMarker = startsComment && (line.compare(after, 3, ff::kFoldMarker) == 0 ||
-                                        line.compare(after, 3, "...") == 0);
-      if (startsComment && !isMarker && line.size() >= after + ce.size() &&
-          line.compare(line.size() - ce.size(), ce.size(), ce) == 0) {
-        line.erase(line.size() - ce.size());
-        line.erase(fnb, cs.size());
-        locateComment(line);
+      bool startsComment = text_.compare(fnb, cs.size(), cs) == 0;
+      bool isMarker = startsComment && (text_.compare(after, 3, ff::kFoldMarker) == 0 ||
+                                        text_.compare(after, 3, "...") == 0);
+      if (startsComment && !isMarker && text_.size() >= after + ce.size() &&
+          text_.compare(text_.size() - ce.size(), ce.size(), ce) == 0) {
+        text_.erase(text_.size() - ce.size());
+        text_.erase(fnb, cs.size());
       }
     }
   }
-
-  uint8_t kind = 0;
-  bool noContents = false;
-  if (marker(line, ff::kFiledMarker, rest)) {
-    kind = FiledFold;
-  } else if (marker(line, ff::kFiledOnlyMarker, rest)) {
-    kind = FiledFold;
-    noContents = true;
-  } else if (marker(line, ff::kFoldMarker, rest)) {
-    kind = ClosedFold;
+  LineNode* n = appendText(text_.data(), text_.size());
+  const std::string_view leadBytes(work_.data(), lead);
+  const bool plain = allBlanks(leadBytes) && (lead == static_cast<size_t>(offset) || text_.empty());
+  if (!plain) keepLead(n, leadBytes, n->indent, offset);
+  if (inComment || fortran_) {
+    composeLine(composed_, *n, writtenShift(*n, offset), inComment, *ctx_);
+    keepVerbatim(*n, kOwnLine, composed_, std::string(line));
   }
-  if (kind == 0) {
-    appendText(line.data(), line.size());
-    return;
-  }
-  int32_t column = markColumn_ - 1;
-  LineNode* h = appendText(rest.data(), rest.size());
-  openFold(h, column, kind, noContents);
 }
 
-bool Reader::readText(ChunkReader& r, int32_t& ioStatus, bool& lfOnly, bool& sawEnd) {
-  RawLine raw;
-  while (lineBudget(w_, 1)) {
-    if (!nextLine(r, raw)) return true;
-    ioStatus = raw.hadEnd ? 0 : 3;
-    if (raw.hadEnd) {
-      sawEnd = true;
-      if (!raw.lfOnly) lfOnly = false;
-    }
-    // A comment declaration line sets the convention for the rest of the
-    // file and is not part of the text; the line after it is never one.
-    {
-      std::string_view v(raw.text, raw.size);
-      size_t c = v.size() >= 6 ? v.find(ff::kDeclaration) : std::string_view::npos;
-      if (c != std::string_view::npos) {
-        size_t n = raw.size;
-        while (n > 0 && raw.text[n - 1] == ' ') --n;
-        size_t s = 0;
-        // Blanks before the comment start could never match a marker line.
-        while (s < c && isBlankOrTab(raw.text[s])) ++s;
-        w_.setCommentStart(std::string(raw.text + s, c - s));
-        w_.setCommentEnd(std::string(raw.text + c + 6, n - (c + 6)));
-        if (!nextLine(r, raw)) return true;
-        ioStatus = raw.hadEnd ? 0 : 3;
-        if (raw.hadEnd) {
-          sawEnd = true;
-          if (!raw.lfOnly) lfOnly = false;
-        }
-      }
-    }
-    line_.assign(raw.text, raw.size);
-    textLine(line_);
+void Reader::headerLine(std::string_view line, const markerscan::MarkerLine& m) {
+  using markerscan::Marker;
+  const int32_t offset = w_.foldOffset;
+  const int32_t column = std::max(0, m.column - offset);
+  // A title's blanks before the comment end are not kept.
+  LineNode* h = appendText(work_.data() + m.restAt,
+                           markerscan::withoutTrailingBlanks(work_.data() + m.restAt,
+                                                             m.restEnd - m.restAt));
+  const int32_t indent = h->indent;
+  const std::string_view lead(work_.data(), m.commentAt);
+  if (m.column < offset || !allBlanks(lead)) keepLead(h, lead, indent, offset + column);
+  if (m.commentEnd) {
+    size_t at = m.restEnd + w_.commentEnd.size();
+    if (at < work_.size()) extraOf(*h).after.assign(work_, at, std::string::npos);
   }
-  return false;
+  const bool noContents = m.kind == Marker::FiledOnly;
+  openFold(h, column, m.kind == Marker::Fold ? ClosedFold : FiledFold, noContents);
+  preamble_ = Preamble{};
+  preamble_.header = h;
+  preamble_.noContents = noContents;
+  preamble_.shift = (indent > 0 ? indent : 0) + offset + column;
+  preamble_.headerRead.assign(line);
+  normalisedHeader(preamble_.headerNormalised, line, m);
+}
+
+void Reader::attributeLine(std::string_view line, const markerscan::MarkerLine& m) {
+  LineNode* h = preamble_.header;
+  if (!h) return;
+  std::string_view rest(work_.data() + m.restAt, m.restEnd - m.restAt);
+  // Two decimal numbers: foldType and foldContents.
+  uint32_t v[2] = {0, 0};
+  size_t k = 0;
+  for (int which = 0; which < 2; ++which) {
+    while (k < rest.size() && isBlankOrTab(rest[k])) ++k;
+    uint64_t x = 0;
+    while (k < rest.size() && rest[k] >= '0' && rest[k] <= '9') {
+      x = x * 10 + static_cast<uint64_t>(rest[k] - '0');
+      if (x > 0xFFFFFFFFu) x = 0xFFFFFFFFu;
+      ++k;
+    }
+    v[which] = static_cast<uint32_t>(x);
+  }
+  h->foldType = v[0];
+  h->foldContents = v[1];
+  preamble_.attribute = true;
+  preamble_.attributeRead.assign(line);
+}
+
+void Reader::fileLine(std::string_view line, const markerscan::MarkerLine& m) {
+  if (!preamble_.header || open_.empty()) return;
+  std::string name = normaliseSeparators(std::string(work_, m.restAt, m.restEnd - m.restAt));
+  assign(*open_.back().end, name.c_str());
+  preamble_.file = true;
+  preamble_.fileRead.assign(line);
+  finishPreamble();
+}
+
+// The header and the lines right after it are read: the fold's type is
+// known, so the lines can be composed as the writer would write them.
+void Reader::finishPreamble() {
+  LineNode* h = preamble_.header;
+  if (!h) return;
+  Preamble p = std::move(preamble_);
+  preamble_ = Preamble{};
+  OpenFoldEntry& o = open_.back();
+  // A "...F" header without an attribute line still is one of type 1.
+  if (p.noContents && !p.attribute) {
+    h->foldType = 1;
+    h->foldContents = 1;
+  }
+  h->kind = o.end->kind;
+  // A header the writer writes in its own spacing takes that spacing; any
+  // other is written back as it stood.
+  composeLine(composed_, *h, p.shift, false, *ctx_);
+  keepVerbatim(*h, kOwnLine, composed_,
+               composed_ == p.headerNormalised ? p.headerNormalised : p.headerRead);
+  if (p.attribute != !hasDefaultAttributes(h)) extraOf(*h).attributeLine = p.attribute ? 1 : 0;
+  if (p.attribute) {
+    composeAttributeLine(composed_, *h, p.shift, *ctx_);
+    keepVerbatim(*h, kAttributeLine, composed_, p.attributeRead);
+  }
+  if (p.file) {
+    composeFileLine(composed_, *h, p.shift, *ctx_);
+    keepVerbatim(*h, kFileLine, composed_, p.fileRead);
+  }
+  h->kind = TextLine;  // until its end is read
+  if (h->extra && h->extra->empty()) dropExtra(*h);
+  if (p.noContents) closeInnermost();
+}
+
+void Reader::endLine(std::string_view line, const markerscan::MarkerLine& m) {
+  if (open_.empty()) return;
+  const int32_t offset = w_.foldOffset;
+  const int32_t indent = std::max<int32_t>(0, open_.back().header->indent);
+  const std::string_view lead(work_.data(), m.commentAt);
+  std::string tail(work_, m.markerEnd, m.restEnd - m.markerEnd);
+  std::string after;
+  if (m.commentEnd) after.assign(work_, m.restEnd + w_.commentEnd.size(), std::string::npos);
+  LineNode* e = open_.back().end;
+  closeInnermost();
+  if (m.column != offset || !allBlanks(lead)) keepLead(e, lead, indent, offset);
+  if (!tail.empty()) extraOf(*e).tail = std::move(tail);
+  if (!after.empty()) extraOf(*e).after = std::move(after);
+  composeLine(composed_, *e, indent + offset, false, *ctx_);
+  keepVerbatim(*e, kOwnLine, composed_, std::string(line));
+  if (e->extra && e->extra->empty()) dropExtra(*e);
 }
 
 bool Reader::tdsToken(ChunkReader& r, uint8_t& tag, uint64_t& value) {
@@ -569,8 +828,10 @@ PathProbe resolve(LineStore& window, const std::string& name) {
   return p;
 }
 
-void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end, bool setNames) {
+void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end, bool setNames,
+          ReadReport* report) {
   Host& host = window.host;
+  bool levelEndsWithLineEnd = true;
   const bool ownFile = filedNode == nullptr && setNames;
   LineNode* origNext = after->next;
   LineNode* origInner = after->inner;
@@ -638,8 +899,22 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
             tag == foldformat::kTdsControl && value == foldformat::kTdsBegin &&
             !endsWithLineFeed(fd);
     int32_t status = 0;
-    bool budget = asTds ? reader.readTds(chunks) : reader.readText(chunks, status, lfOnly, sawEnd);
-    int err = chunks.error();
+    ReadReport local;
+    ReadReport& rep = report ? *report : local;
+    rep = ReadReport{};
+    bool budget = true;
+    int err = 0;
+    if (asTds) {
+      budget = reader.readTds(chunks);
+      err = chunks.error();
+      rep.nuls = chunks.nuls;
+    } else {
+      // The text format is read whole: markers are paired over the file
+      // before its tree is made.
+      std::vector<char> data;
+      err = readAll(fd, data);
+      if (err == 0) budget = reader.readText(data.data(), data.size(), status, lfOnly, sawEnd, rep);
+    }
     ::close(fd);
     if (!budget || err != 0) {
       rollBack(window, after, origNext, origInner, reader);
@@ -653,18 +928,32 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
       return;
     }
     if (!asTds) window.ioStatus = status;
+    levelEndsWithLineEnd = asTds || status != 3;
     reader.finish();
-    // Their lines stay in the fold around them, so a save moves them there:
-    // the user is told before editing.
+    // A damaged TDS file ends inside folds: their lines stay in the fold
+    // around them, so a save moves them there.
     if (!reader.openFolds().empty())
       host.messageBox("The file\n" + probe.path + "\nhas " +
                           std::to_string(reader.openFolds().size()) +
                           " fold(s) without an end line. Their lines are shown in the fold "
                           "around them, and saving the file writes them there.",
                       "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+    // Kept as text, they are written back as they were: the user is told
+    // why they show no fold.
+    if (!rep.strays.empty()) {
+      std::string where;
+      const size_t shown = std::min<size_t>(rep.strays.size(), 20);
+      for (size_t i = 0; i < shown; ++i)
+        where += (i ? ", " : "") + std::to_string(rep.strays[i].line);
+      if (shown < rep.strays.size()) where += ", ...";
+      host.messageBox("The file\n" + probe.path + "\nhas " + std::to_string(rep.strays.size()) +
+                          " fold marker line(s) that do not pair up, at line(s) " + where +
+                          ". They are kept as text lines, as they are in the file.",
+                      "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+    }
     // A save writes the blanks back: the user is told before editing.
-    if (chunks.nuls > 0)
-      host.messageBox("The file\n" + probe.path + "\nholds " + std::to_string(chunks.nuls) +
+    if (rep.nuls > 0)
+      host.messageBox("The file\n" + probe.path + "\nholds " + std::to_string(rep.nuls) +
                           " NUL bytes (a binary file?). They are shown as blanks, and saving "
                           "the file writes blanks in their place.",
                       "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
@@ -688,6 +977,9 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     window.readAsTds = probe.exists ? asTds : isTdsType(window.fileTypeName);
     window.lfLineEnds = probe.exists && !asTds && sawEnd && lfOnly;
   }
+  // The file shown (the window's, or an entered filed fold's) keeps a
+  // missing last line end.
+  if (ownFile || (filedNode && filedNode == end)) window.finalLineEnd = levelEndsWithLineEnd;
 
   reader.link(reader.last(), end);
   window.linesRead(after);

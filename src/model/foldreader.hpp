@@ -2,9 +2,23 @@
 // format) into LineNode chains of a window's tree.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/linestore.hpp"
+#include "model/markerscan.hpp"
+
+// What a read found that the user should hear of.
+struct ReadReport {
+  // Marker lines that pair with nothing and were read as text (1-based).
+  struct Stray {
+    uint32_t line;
+    markerscan::Marker kind;
+  };
+  std::vector<Stray> strays;
+  size_t nuls = 0;  // NUL bytes, read as blanks
+};
 
 // A name made into the path the program uses, and what the file system says
 // of it. Probing never creates, truncates or removes anything.
@@ -31,4 +45,6 @@ PathProbe resolve(LineStore& window, const std::string& name);
 //    to be written back (readAsTds, lfLineEnds).
 // Afterwards ioStatus is 0 (or 3 when the last line had no line end); 2
 // when the file could not be read, in which case the tree is as it was.
-void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end, bool setNames);
+//  report: when given, what the read found (also when it was told).
+void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end, bool setNames,
+          ReadReport* report = nullptr);

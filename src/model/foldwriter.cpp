@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/atomicfile.hpp"
+#include "model/foldcompose.hpp"
 #include "model/foldformat.hpp"
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
@@ -52,9 +53,9 @@ int readOnlyError(const std::string& path) {
 
 class TextWriter {
  public:
-  TextWriter(LineStore& w, Output& out)
-      : w_(w), out_(out), eol_(w.lfLineEnds ? "\n" : "\r\n"),
-        fortran_(isFortranType(w.fileTypeName)) {}
+  TextWriter(LineStore& w, Output& out, bool lastLineEnd)
+      : w_(w), out_(out), eol_(w.lfLineEnds ? "\n" : "\r\n"), lastLineEnd_(lastLineEnd),
+        ctx_{w.commentStart, w.commentEnd, isFortranType(w.fileTypeName)} {}
 
   void write(LineNode* header) {
     int32_t& offset = w_.foldOffset;
@@ -66,7 +67,9 @@ class TextWriter {
         __builtin_prefetch(a->text);
         if (LineNode* b = isClosedHeader(a) ? a->inner : a->next) __builtin_prefetch(b->text);
       }
-      compose(p, depth);
+      const int32_t shift = writtenShift(*p, offset);
+      composeLine(line_, *p, shift, p->kind == TextLine && depth > 0, ctx_);
+      useVerbatim(line_, *p, kOwnLine);
       emit(line_);
 
       bool closed = isClosedHeader(p);
@@ -75,7 +78,16 @@ class TextWriter {
       if (isHeader(p)) {
         // A "...F" fold has no end line to lower the depth again.
         if (!noContents && (depth > 0 || isCommentTitle(p->text))) ++depth;
-        attributeLines(p);
+        if (writesAttributeLine(*p)) {
+          composeAttributeLine(line_, *p, shift, ctx_);
+          useVerbatim(line_, *p, kAttributeLine);
+          emit(line_);
+        }
+        if (p->kind == FiledFold) {
+          composeFileLine(line_, *p, shift, ctx_);
+          useVerbatim(line_, *p, kFileLine);
+          emit(line_);
+        }
       }
       if (noContents) {
         offset -= p->indent + p->markerColumn;
@@ -92,73 +104,27 @@ class TextWriter {
       p = next;
       if (!out_.maybeFlush()) return;
     }
+    // A file that ended without a line end is given back so.
+    if (pending_ && lastLineEnd_) out_.buffer().append(eol_);
   }
 
  private:
   void emit(const std::string& s) {
+    // Each line end is written when the next line comes, so that the last
+    // one can be left out.
     std::string& b = out_.buffer();
+    if (pending_) b.append(eol_);
     b.append(s);
-    b.append(eol_);
-  }
-
-  void compose(const LineNode* p, int depth) {
-    const std::string& cs = w_.commentStart;
-    const std::string& ce = w_.commentEnd;
-    int32_t offset = w_.foldOffset > 0 ? w_.foldOffset : 0;
-    int32_t ind = p->indent + (isClosedHeader(p) ? p->markerColumn : 0);
-    line_.assign(ind > 0 ? static_cast<size_t>(ind) : 0, ' ');
-    bool text = p->kind == TextLine;
-    if (text) {
-      line_.append(p->text);
-    } else {
-      line_.append(cs);
-      line_.append(fileMarkerOf(*p));
-      if (p->kind != FoldEnd) line_.append(p->text);
-      dropTrailingBlanks(line_);
-      line_.append(ce);
-    }
-    dropTrailingBlanks(line_);
-    if (text && depth > 0) {
-      // Inside a COMMENT fold a text line becomes a comment of the language.
-      size_t lead = 0;
-      while (lead < line_.size() && line_[lead] == ' ') ++lead;
-      scratch_.assign(static_cast<size_t>(offset) + lead, ' ');
-      scratch_.append(cs);
-      scratch_.append(line_, lead, std::string::npos);
-      scratch_.append(ce);
-      line_.swap(scratch_);
-      dropTrailingBlanks(line_);
-    } else if (!line_.empty() && offset > 0) {
-      // A blank line stays empty: shifted, it would keep trailing blanks.
-      line_.insert(0, static_cast<size_t>(offset), ' ');
-    }
-    if (fortran_ && !line_.empty() && (!text || std::strncmp(p->text, "C ", 2) == 0))
-      line_[0] = 'C';
-  }
-
-  void attributeLines(const LineNode* p) {
-    int32_t offset = w_.foldOffset > 0 ? w_.foldOffset : 0;
-    std::string prefix(static_cast<size_t>(offset), ' ');
-    prefix += w_.commentStart;
-    prefix += ":::";
-    if (fortran_) prefix[0] = 'C';
-    if (!hasDefaultAttributes(p)) {
-      char nums[32];
-      std::snprintf(nums, sizeof nums, "A %2u %u", p->foldType, p->foldContents);
-      emit(prefix + nums + w_.commentEnd);
-    }
-    if (p->kind == FiledFold) {
-      const char* name = p->partner && p->partner->text ? p->partner->text : "";
-      emit(prefix + "F " + name + w_.commentEnd);
-    }
+    pending_ = true;
   }
 
   LineStore& w_;
   Output& out_;
   const char* eol_;
-  bool fortran_;
+  bool lastLineEnd_;
+  bool pending_ = false;
+  ComposeContext ctx_;
   std::string line_;
-  std::string scratch_;
 };
 
 class TdsWriter {
@@ -276,7 +242,9 @@ void Save(LineStore& window, LineNode* pathNode, LineNode* header) {
     TdsWriter(out).write(header);
   } else {
     window.fileName = probe.path;
-    TextWriter(window, out).write(header);
+    // Only the level's own file keeps a missing last line end.
+    const bool ownLevel = pathNode == window.fileBottom && header == window.fileBottom->partner;
+    TextWriter(window, out, !ownLevel || window.finalLineEnd).write(header);
   }
   window.foldOffset = 0;
   if (!out.flush() || !file.commit()) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "model/growstr.hpp"
 
@@ -19,6 +21,42 @@ enum LineKind : uint8_t {
 
 // Highlighting line states.
 enum : uint32_t { kStateNormal = 9, kStateInComment = 7, kStateRecompute = 13 };
+
+// A line written back in place of the one read, and the line it stood for:
+// the writer writes `read` whenever it would write `composed` again.
+struct VerbatimLine {
+  std::string composed;
+  std::string read;
+};
+
+// Which lines of a node the file held in a form of their own.
+enum VerbatimSlot : uint8_t { kOwnLine = 0, kAttributeLine = 1, kFileLine = 2, kVerbatimSlots = 3 };
+
+// What a line of a file from elsewhere held beyond what the tree says of
+// it, so that the file is written back as it was read. Lines in the
+// writer's own form have none.
+struct LineExtra {
+  // The leading white space that stood for `leadShift` columns of the
+  // fold around the line (for a header or an end, all of it before the
+  // comment start); -1 when the line stood there in blanks.
+  int32_t leadShift = -1;
+  std::string lead;
+  // Fold end: the bytes after "}}}" up to the comment end. Header and end:
+  // the bytes after the comment end.
+  std::string tail;
+  std::string after;
+  // Header: whether the file had an attribute line (-1: as the attributes
+  // say, so only when they are not the defaults).
+  int8_t attributeLine = -1;
+  std::unique_ptr<VerbatimLine> verbatim[kVerbatimSlots];
+
+  bool empty() const {
+    if (leadShift >= 0 || !tail.empty() || !after.empty() || attributeLine >= 0) return false;
+    for (const auto& v : verbatim)
+      if (v) return false;
+    return true;
+  }
+};
 
 struct LineNode : GrowString {
   LineNode* prev = nullptr;
@@ -39,7 +77,15 @@ struct LineNode : GrowString {
   int32_t markerColumn = 0;
   uint32_t foldType = 0;
   uint32_t foldContents = 1;
+  // Owned; null for a line in the writer's own form.
+  LineExtra* extra = nullptr;
 };
+
+// The node's extra, made when it has none.
+LineExtra& extraOf(LineNode& n);
+void dropExtra(LineNode& n);
+// Gives `to` a copy of what `from` held beyond the tree (or nothing).
+void copyExtra(LineNode& to, const LineNode& from);
 
 inline bool isClosedHeader(const LineNode* n) {
   return n->kind == FiledFold || n->kind == ClosedFold;

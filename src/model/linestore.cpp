@@ -57,6 +57,7 @@ LineStore::~LineStore() {
     size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : slabNodes(s);
     for (size_t i = 0; i < used; ++i) {
       TFREE(slabs_[s][i].text);
+      delete slabs_[s][i].extra;
       slabs_[s][i].~LineNode();
     }
     ::operator delete(slabs_[s], slabAlignment(sizeof(LineNode) * slabNodes(s)));
@@ -122,6 +123,7 @@ LineNode* proc_new(LineStore& store) {
     if (--freeCount < 0) freeCount = 0;
   }
   const LineNode* t = store.lineTemplate;
+  dropExtra(*node);
   reserve(*node, kNewLineBytes);
   node->text[0] = '\0';
   node->prev = t->prev;
@@ -139,6 +141,31 @@ LineNode* proc_new(LineStore& store) {
   node->foldType = t->foldType;
   node->foldContents = t->foldContents;
   return node;
+}
+
+LineExtra& extraOf(LineNode& n) {
+  if (!n.extra) n.extra = new LineExtra;
+  return *n.extra;
+}
+
+void dropExtra(LineNode& n) {
+  delete n.extra;
+  n.extra = nullptr;
+}
+
+void copyExtra(LineNode& to, const LineNode& from) {
+  if (to.extra == from.extra) return;
+  dropExtra(to);
+  if (!from.extra) return;
+  LineExtra& x = extraOf(to);
+  const LineExtra& f = *from.extra;
+  x.leadShift = f.leadShift;
+  x.lead = f.lead;
+  x.tail = f.tail;
+  x.after = f.after;
+  x.attributeLine = f.attributeLine;
+  for (int i = 0; i < kVerbatimSlots; ++i)
+    if (f.verbatim[i]) x.verbatim[i] = std::make_unique<VerbatimLine>(*f.verbatim[i]);
 }
 
 int32_t unitNodeCount(const LineNode* node) {

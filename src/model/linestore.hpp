@@ -73,6 +73,9 @@ struct LineStore {
   // How the file was read, so that it is written back the same way.
   bool readAsTds = false;
   bool lfLineEnds = false;
+  // Whether the file's last line ended with a line end (a file from
+  // elsewhere may lack the last one; it is written back without it).
+  bool finalLineEnd = true;
   bool backupDone = false;
 
   // Base path stack: directories of the file and of entered filed folds.

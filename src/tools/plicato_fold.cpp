@@ -5,14 +5,20 @@
 //   plicato-fold convert IN OUT [--type NAME]
 //                                 IN read in the type its name selects, OUT
 //                                 written in the type of its name or NAME
+//   plicato-fold check FILE...    what a save would change, one line each
+//                                 in the form compilers use
 // Options: --config DIR (where PLICATO.INI and lang.txt are), --comment
 // START END (the answer to the comment-convention question for an unknown
 // extension; without it the question is cancelled).
 //
 // Exit status 0 on success; on failure one line on standard error and 1.
+// check exits 0 when a save gives every file back unchanged, 1 when it
+// would change one, 2 when a file cannot be read.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +26,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/atomicfile.hpp"
 #include "model/latin1.hpp"
 #include "model/filetypes.hpp"
 #include "model/foldformat.hpp"
@@ -33,7 +40,7 @@
 namespace {
 
 const char* kUsage =
-    "usage: plicato-fold tree FILE | json FILE | convert IN OUT [--type NAME] "
+    "usage: plicato-fold tree FILE | json FILE | convert IN OUT [--type NAME] | check FILE... "
     "[--config DIR] [--comment START END]";
 
 // Message boxes become remembered lines, the comment question is answered
@@ -118,6 +125,7 @@ bool parse(int argc, char** argv, Options& o, ToolHost& host) {
   }
   if (o.command == "tree" || o.command == "json") return o.files.size() == 1 && !o.typeGiven;
   if (o.command == "convert") return o.files.size() == 2;
+  if (o.command == "check") return !o.files.empty() && !o.typeGiven;
   return false;
 }
 
@@ -158,18 +166,122 @@ std::string reason(const ToolHost& host) {
   return host.lastStatus.empty() ? "failed" : host.lastStatus;
 }
 
-std::unique_ptr<LineStore> load(const std::string& file, ToolHost& host, FileTypeList& types) {
-  if (!fileExists(file)) fail(file + ": No such file or directory");
+// Reads FILE as the editor does; null, with the reason, when it cannot.
+std::unique_ptr<LineStore> tryLoad(const std::string& file, ToolHost& host, FileTypeList& types,
+                                   std::string& why, ReadReport* report = nullptr) {
+  if (!fileExists(file)) {
+    why = file + ": No such file or directory";
+    return nullptr;
+  }
   auto w = std::make_unique<LineStore>(host);
   setConvention(*w, extensionOf(baseName(normaliseSeparators(file))), &types, langList());
   buildFileChain(*w);
   w->nameGiven = true;
   w->pendingName = file;
   host.boxes.clear();
-  read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
+  read(*w, nullptr, w->levelTop->next, w->levelBottom, true, report);
   finishFileChain(*w);
-  if (w->ioStatus == 2) fail("cannot read " + file + ": " + reason(host));
+  if (w->ioStatus == 2) {
+    why = "cannot read " + file + ": " + reason(host);
+    return nullptr;
+  }
   return w;
+}
+
+std::unique_ptr<LineStore> load(const std::string& file, ToolHost& host, FileTypeList& types) {
+  std::string why;
+  auto w = tryLoad(file, host, types, why);
+  if (!w) fail(why);
+  return w;
+}
+
+void put(const std::string& text);
+
+// The lines of a file as the reader splits them, each with its line end.
+struct FileLine {
+  std::string text;
+  std::string end;
+};
+std::vector<FileLine> splitLines(const std::string& bytes) {
+  std::vector<FileLine> lines;
+  size_t i = 0;
+  while (i < bytes.size()) {
+    size_t j = bytes.find_first_of("\r\n", i);
+    if (j == std::string::npos) j = bytes.size();
+    size_t k = j;
+    while (k < bytes.size() && bytes[k] == '\r') ++k;
+    if (k < bytes.size() && bytes[k] == '\n') ++k;
+    lines.push_back({bytes.substr(i, j - i), bytes.substr(j, k - j)});
+    i = k;
+  }
+  return lines;
+}
+
+// One file of check: its findings on standard output; 0, 1 or 2.
+int checkFile(const std::string& file, ToolHost& host, FileTypeList& types) {
+  std::string why;
+  ReadReport report;
+  auto w = tryLoad(file, host, types, why, &report);
+  std::string before;
+  if (!w || !readWholeFile(absolutePath(normaliseSeparators(file)), before)) {
+    std::fprintf(stderr, "plicato-fold: %s\n", (w ? file + ": cannot be read" : why).c_str());
+    return 2;
+  }
+  // The save is made into a scratch file; FILE is not touched.
+  char dir[] = "/tmp/plicato-check-XXXXXX";
+  if (!::mkdtemp(dir)) {
+    std::fprintf(stderr, "plicato-fold: cannot make a scratch directory\n");
+    return 2;
+  }
+  const std::string scratch = std::string(dir) + "/" + baseName(normaliseSeparators(file));
+  assign(*w->fileBottom, scratch.c_str());
+  host.boxes.clear();
+  Save(*w, w->fileBottom, w->fileBottom->partner);
+  std::string after;
+  const bool saved = w->ioStatus == 0 && readWholeFile(scratch, after);
+  ::unlink(scratch.c_str());
+  ::rmdir(dir);
+  if (!saved) {
+    std::fprintf(stderr, "plicato-fold: %s: cannot be written: %s\n", file.c_str(),
+                 reason(host).c_str());
+    return 2;
+  }
+
+  std::vector<std::pair<size_t, std::string>> found;
+  for (const auto& s : report.strays) {
+    const char* what = "fold start without an end line";
+    if (s.kind == markerscan::Marker::End) what = "fold end without a start";
+    if (s.kind == markerscan::Marker::Attribute || s.kind == markerscan::Marker::File)
+      what = "fold attribute line without a start";
+    found.emplace_back(s.line, what);
+  }
+  if (w->readAsTds) {
+    if (before != after) found.emplace_back(1, "TDS encoding");
+  } else {
+    const auto a = splitLines(before);
+    const auto b = splitLines(after);
+    for (size_t i = 0; i < a.size(); ++i) {
+      const std::string& x = a[i].text;
+      const std::string y = i < b.size() ? b[i].text : std::string();
+      size_t kept = x.size();
+      while (kept > 0 && x[kept - 1] == ' ') --kept;
+      if (x.find('\0') != std::string::npos) found.emplace_back(i + 1, "NUL byte");
+      if (kept < x.size()) found.emplace_back(i + 1, "trailing blanks");
+      std::string cut = x.substr(0, kept);
+      for (char& c : cut)
+        if (c == '\0') c = ' ';
+      while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+      if (cut != y) found.emplace_back(i + 1, "marker spacing");
+      const std::string wantEnd = i < b.size() ? b[i].end : std::string();
+      if (a[i].end != wantEnd) found.emplace_back(i + 1, "line end");
+    }
+  }
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& l, const auto& r) { return l.first < r.first; });
+  std::string out;
+  for (const auto& f : found) out += file + ":" + std::to_string(f.first) + ": " + f.second + "\n";
+  put(out);
+  return before == after ? 0 : 1;
 }
 
 void outline(const LineNode* first, const LineNode* stop, int depth, std::string& out) {
@@ -230,6 +342,12 @@ int main(int argc, char** argv) {
   FileTypeList types;
   types.load(host);
   host.boxes.clear();  // a damaged FILE_TYPES section is no failure of ours
+
+  if (o.command == "check") {
+    int status = 0;
+    for (const std::string& f : o.files) status = std::max(status, checkFile(f, host, types));
+    return status;
+  }
 
   const std::string& in = o.files[0];
   auto w = load(in, host, types);

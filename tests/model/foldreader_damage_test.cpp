@@ -34,15 +34,17 @@ class FoldReaderDamageTest : public PlicatoTest {
   }
 };
 
-TEST_F(FoldReaderDamageTest, FoldsWithoutEndAreReportedAndStayInTheFoldAround) {
-  work.write("a.occ", "PROC p ()\r\n--{{{  open\r\n  x := 1\r\n--{{{  closed\r\ny\r\n--}}}\r\n");
+TEST_F(FoldReaderDamageTest, MarkersThatDoNotPairUpAreReportedAndKeptAsText) {
+  work.write("a.occ",
+             "--}}}\r\nPROC p ()\r\n--{{{  open\r\n  x := 1\r\n--{{{  closed\r\ny\r\n--}}}\r\n");
   auto w = newWindow(host, "--", "", "occam2");
   open(*w, work.file("a.occ"));
-  EXPECT_TRUE(boxSays("/a.occ\nhas 1 fold(s) without an end line."));
+  EXPECT_TRUE(boxSays("/a.occ\nhas 2 fold marker line(s) that do not pair up, at line(s) 1, 3."));
   EXPECT_EQ(host.events().back().caption, "Plicato Warning");
   EXPECT_EQ(dump(*w),
+            "T i=0 [--}}}]\n"
             "T i=0 [PROC p ()]\n"
-            "T i=0 [open]\n"
+            "T i=0 [--{{{  open]\n"
             "T i=0 [  x := 1]\n"
             "FOLD i=0 m=0 t=0 c=1 [closed]\n"
             "  T i=0 [y]\n");
@@ -156,7 +158,7 @@ TEST_F(FoldReaderDamageTest, TextStartingWithTheTdsBeginByteStaysText) {
   }
   EXPECT_EQ(written, before);
   ASSERT_FALSE(written.empty());
-  EXPECT_EQ(static_cast<unsigned char>(written[0]), 0x80);
+  EXPECT_EQ(static_cast<unsigned char>(written[0]), 0xff);
 }
 
 }  // namespace

@@ -87,20 +87,35 @@ TEST_F(FoldReaderTest, DeclarationLineSetsTheConventionWhateverTheType) {
   auto w = load("/*{{{}}}*/\n/*{{{  f*/\nx\n/*}}}*/\n");
   EXPECT_EQ(w->commentStart, "/*");
   EXPECT_EQ(w->commentEnd, "*/");
-  EXPECT_EQ(dump(*w), "FOLD i=0 m=0 t=0 c=1 [f]\n  T i=0 [x]\n");
+  // The declaration stays a line of the file.
+  EXPECT_EQ(dump(*w), "T i=0 [/*{{{}}}*/]\nFOLD i=0 m=0 t=0 c=1 [f]\n  T i=0 [x]\n");
 }
 
-TEST_F(FoldReaderTest, DeclarationFieldsAreCutToNineBytes) {
-  auto w = load("  0123456789AB{{{}}}zyxwvutsrqpo  \nplain\n");
-  EXPECT_EQ(w->commentStart, "012345678");
-  EXPECT_EQ(w->commentEnd, "zyxwvutsr");
-  EXPECT_EQ(dump(*w), "T i=0 [plain]\n");
+TEST_F(FoldReaderTest, OnlyALineOfCommentSignsAndTheSixBytesDeclares) {
+  struct Row {
+    const char* line;
+    const char* start;  // the convention afterwards
+    const char* end;
+  } rows[] = {
+      {"  012345678{{{}}}zyxwvutsr  ", "012345678", "zyxwvutsr"},
+      {"\t(*{{{}}}*)", "(*", "*)"},
+      {"  0123456789AB{{{}}}zyxwvutsrqpo  ", "--", ""},  // fields of more than 9 bytes
+      {"char *s = \"{{{}}}\";", "--", ""},              // code that holds the six bytes
+      {"{{{}}}", "--", ""},                              // no comment start
+      {"/*{{{}}} */ x", "--", ""},
+  };
+  for (const Row& r : rows) {
+    auto w = load(std::string(r.line) + "\nplain\n");
+    EXPECT_EQ(w->commentStart, r.start) << r.line;
+    EXPECT_EQ(w->commentEnd, r.end) << r.line;
+    EXPECT_EQ(dump(*w), "T i=0 [" + stripped(r.line) + "]\nT i=0 [plain]\n") << r.line;
+  }
 }
 
 TEST_F(FoldReaderTest, SecondDeclarationDirectlyAfterIsText) {
   auto w = load("--{{{}}}\n//{{{}}}\n");
   EXPECT_EQ(w->commentStart, "--");
-  EXPECT_EQ(dump(*w), "T i=0 [//{{{}}}]\n");
+  EXPECT_EQ(dump(*w), "T i=0 [--{{{}}}]\nT i=0 [//{{{}}}]\n");
 }
 
 TEST_F(FoldReaderTest, CommentFoldLinesLoseTheirCommentSigns) {
@@ -132,7 +147,7 @@ TEST_F(FoldReaderTest, TitleIsCutAtTheCommentEndOnlyWhenThereIsOne) {
   auto occ = load("--{{{  a */ b -- c\n--}}}\n");
   EXPECT_EQ(std::string(root(*occ)->next->text), "a */ b -- c");
   auto c = load("/*{{{  a */ b\n/*}}}*/\n", "/*", "*/", "C", "f.c");
-  EXPECT_EQ(std::string(root(*c)->next->text), "a ");
+  EXPECT_EQ(std::string(root(*c)->next->text), "a");
 }
 
 TEST_F(FoldReaderTest, LineEndsOfEveryKind) {
@@ -160,15 +175,35 @@ TEST_F(FoldReaderTest, LongLinesAcrossChunks) {
   EXPECT_EQ(std::string(h->inner->text), big);
 }
 
-TEST_F(FoldReaderTest, UnclosedFoldsStayTextLines) {
-  auto w = load("--{{{  a\nx\n  --{{{  b\ny\n");
-  EXPECT_EQ(dump(*w), "T i=0 [a]\nT i=0 [x]\nT i=0 [b]\nT i=0 [y]\n");
-  EXPECT_EQ(root(*w)->next->partner, nullptr);
-}
-
-TEST_F(FoldReaderTest, StrayEndAndAttributeLinesAreDropped) {
-  auto w = load("--}}}\n--:::A  2 3\n--:::F x\nx\n");
-  EXPECT_EQ(dump(*w), "T i=0 [x]\n");
+// Marker lines that pair with nothing stay text lines, as they stand.
+TEST_F(FoldReaderTest, MarkerLinesThatDoNotPairUpStayText) {
+  struct Row {
+    const char* file;
+    const char* tree;
+  } rows[] = {
+      {"--{{{  a\nx\n  --{{{  b\ny\n", "T i=0 [--{{{  a]\nT i=0 [x]\nT i=0 [  --{{{  b]\nT i=0 [y]\n"},
+      {"--}}}\n--:::A  2 3\n--:::F x\nx\n",
+       "T i=0 [--}}}]\nT i=0 [--:::A  2 3]\nT i=0 [--:::F x]\nT i=0 [x]\n"},
+      // The end pairs with the nearest header; the outer one is text.
+      {"--{{{  a\n  --{{{  b\n  y\n  --}}}\n",
+       "T i=0 [--{{{  a]\nFOLD i=0 m=2 t=0 c=1 [b]\n  T i=0 [y]\n"},
+      // A filed fold needs its file line; a plain fold takes none.
+      {"--{{{F  p\nx\n--}}}\n", "T i=0 [--{{{F  p]\nT i=0 [x]\nT i=0 [--}}}]\n"},
+      {"--...F  p\n--:::A  1 1\nx\n", "T i=0 [--...F  p]\nT i=0 [--:::A  1 1]\nT i=0 [x]\n"},
+      {"--{{{  p\n--:::F p.occ\n--}}}\n", "FOLD i=0 m=0 t=0 c=1 [p]\n  T i=0 [--:::F p.occ]\n"},
+      // An attribute line counts only right after its header.
+      {"--{{{  p\nx\n--:::A  2 1\n--}}}\n",
+       "FOLD i=0 m=0 t=0 c=1 [p]\n  T i=0 [x]\n  T i=0 [--:::A  2 1]\n"},
+      // "...F" is a fold of type 1, with or without its attribute line.
+      {"--...F  p\n--:::F p.occ\nx\n", "FILED i=0 m=0 t=1 c=1 [p] -> [p.occ]\nT i=0 [x]\n"},
+      {"--...F  p\n--:::A  2 1\n--:::F p.occ\nx\n",
+       "T i=0 [--...F  p]\nT i=0 [--:::A  2 1]\nT i=0 [--:::F p.occ]\nT i=0 [x]\n"},
+  };
+  for (const Row& r : rows) {
+    auto w = load(r.file);
+    EXPECT_EQ(dump(*w), r.tree) << r.file;
+    EXPECT_EQ(w->foldOffset, 0);
+  }
 }
 
 TEST_F(FoldReaderTest, FortranMarkersKeepColumnZero) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <random>
 
+#include "model/settings.hpp"
+#include "support/fidelity.hpp"
 #include "support/testenv.hpp"
 #include "foldfile_util.hpp"
 
@@ -28,6 +30,8 @@ const Format kFormats[] = {
     {"Fortran", "C", "", "Fortran", "r.f", false},
     {"TDS", "tds", "", "TDS", "r.tsr", true},
 };
+
+void PrintTo(const Format& f, std::ostream* os) { *os << f.name; }
 
 class TreeMaker {
  public:
@@ -154,6 +158,199 @@ TEST_P(RoundTripTest, RandomTreesComeBackUnchanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RoundTripTest, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Files as other editors and hands write them: tabs and blanks before
+// markers and lines, markers that do not pair up, text after end markers
+// and after comment ends, COMMENT folds written by hand, declarations,
+// Fortran comment columns, every kind of line end, no last line end.
+class FileMaker {
+ public:
+  FileMaker(uint32_t seed, const Format& f) : rng_(seed), f_(f) {}
+
+  std::string file() {
+    out_.clear();
+    const int style = pick(0, 9);
+    eol_ = style < 5 ? "\n" : style < 8 ? "\r\n" : "";
+    if (pick(0, 5) == 0) line(declaration());
+    level(0, "");
+    if (!out_.empty() && pick(0, 4) == 0) {
+      // No line end after the last line.
+      while (!out_.empty() && (out_.back() == '\n' || out_.back() == '\r')) out_.pop_back();
+    }
+    return out_;
+  }
+
+ private:
+  int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+  template <size_t N>
+  const char* any(const char* const (&v)[N]) { return v[static_cast<size_t>(pick(0, N - 1))]; }
+
+  void line(const std::string& l) {
+    out_ += l;
+    if (!eol_.empty()) {
+      out_ += eol_;
+    } else {
+      static const char* const ends[] = {"\n", "\r\n", "\r", "\r\r\n"};
+      out_ += any(ends);
+    }
+  }
+
+  std::string lead(const std::string& around) {
+    static const char* const extra[] = {"", "", "", " ", "  ", "\t", " \t", "\t  ", "    "};
+    // Mostly the fold's own column, sometimes less or more, tabs or not.
+    switch (pick(0, 5)) {
+      case 0: return any(extra);
+      case 1: return around.empty() ? std::string(any(extra)) : around.substr(0, around.size() / 2);
+      default: return around + any(extra);
+    }
+  }
+
+  std::string cs() { return f_.commentStart; }
+  std::string ce() { return f_.commentEnd; }
+  bool fortran() const { return std::string(f_.type) == "Fortran"; }
+
+  std::string words() {
+    static const char* const w[] = {"x := 1", "if (a)", "b", "\tc;", "SEQ", "COMMENT", "{", "}",
+                                    "-- y", "/* z */", "(* p *)", "C  q", "{{{", "}}}", "...",
+                                    "\xE9t\xE9", ":::A", "end", " ", ""};
+    std::string s;
+    for (int i = pick(0, 3); i > 0; --i) s += std::string(any(w)) + (pick(0, 2) ? " " : "");
+    return s;
+  }
+
+  std::string declaration() {
+    static const char* const d[] = {"/*{{{}}}*/", "--{{{}}}", "  (*{{{}}}*)", "#{{{}}}",
+                                    "//{{{}}}", "x = \"{{{}}}\";"};
+    return any(d);
+  }
+
+  // A marker line: lead, comment start, marker, spacing, rest, maybe the
+  // comment end and more.
+  std::string marker(const std::string& at, const char* mark, const std::string& rest) {
+    static const char* const gaps[] = {"  ", "  ", " ", "", "\t", "   "};
+    std::string l = lead(at) + cs() + mark;
+    if (std::strcmp(mark, "}}}") != 0 || pick(0, 3) == 0) l += any(gaps);
+    l += rest;
+    if (!ce().empty() && pick(0, 9) != 0) {
+      if (pick(0, 3) == 0) l += "  ";
+      l += ce();
+      if (pick(0, 6) == 0) l += " code();";
+    }
+    if (fortran() && !l.empty() && pick(0, 1)) l[0] = 'C';
+    if (pick(0, 7) == 0) l += "  ";
+    return l;
+  }
+
+  void text(const std::string& at, bool comment) {
+    std::string l = lead(at);
+    if (fortran() && pick(0, 4) == 0) l = pick(0, 1) ? "C" + l : "c" + l;
+    if (comment && pick(0, 2)) {
+      l += cs() + (pick(0, 1) ? " " : "") + words() + ce();
+    } else {
+      l += words();
+    }
+    if (pick(0, 6) == 0) l += "   ";
+    if (pick(0, 30) == 0) l += '\t';
+    line(l);
+  }
+
+  void level(int depth, const std::string& at, bool comment = false) {
+    for (int n = pick(0, depth == 0 ? 9 : 5); n > 0; --n) {
+      int what = pick(0, 99);
+      if (depth >= 4 || what < 50) {
+        text(at, comment);
+      } else if (what < 56) {
+        line(marker(at, "}}}", pick(0, 1) ? "" : words()));  // most likely unpaired
+      } else if (what < 60) {
+        line(marker(at, pick(0, 1) ? ":::A" : ":::F", pick(0, 1) ? " 2 1" : "f.inc"));
+      } else if (what < 63) {
+        line(declaration());
+      } else if (what < 70) {
+        // A filed fold with its contents only in its file.
+        line(marker(at, "...F", "part"));
+        if (pick(0, 3)) line(marker(at, ":::A", pick(0, 4) ? " 1 1" : "  1 0"));
+        if (pick(0, 5)) line(marker(at, ":::F", "sub/part.inc"));
+      } else {
+        const bool filed = what < 78;
+        const bool isComment = comment || pick(0, 5) == 0;
+        std::string title = isComment && !comment ? "COMMENT notes" : words();
+        std::string inner = at + (pick(0, 2) ? std::string(static_cast<size_t>(pick(1, 4)), ' ')
+                                             : std::string(pick(0, 1) ? "\t" : ""));
+        line(marker(at, filed ? "{{{F" : "{{{", title));
+        if (pick(0, 4) == 0) line(marker(at, ":::A", pick(0, 1) ? " 2 1" : "  0  1"));
+        if (filed || pick(0, 8) == 0) line(marker(at, ":::F", "sub\\x.inc"));
+        level(depth + 1, inner, isComment);
+        if (pick(0, 9) != 0) line(marker(pick(0, 4) ? at : inner, "}}}", pick(0, 4) ? "" : words()));
+      }
+    }
+  }
+
+  std::mt19937 rng_;
+  const Format& f_;
+  std::string out_;
+  std::string eol_;
+};
+
+// The tree as a TDS file holds it: no inline contents of filed folds, no
+// contents flag on COMMENT folds.
+std::string tdsComparable(const std::string& dump) {
+  std::string out;
+  size_t skipDepth = std::string::npos;
+  size_t i = 0;
+  while (i < dump.size()) {
+    size_t e = dump.find('\n', i);
+    std::string l = dump.substr(i, e - i);
+    i = e + 1;
+    size_t depth = l.find_first_not_of(' ');
+    if (skipDepth != std::string::npos && depth > skipDepth) continue;
+    skipDepth = std::string::npos;
+    if (l.compare(depth, 5, "FILED") == 0) skipDepth = depth;
+    size_t c = l.find(" c=");
+    if (c != std::string::npos && l.find("[COMMENT") != std::string::npos) l[c + 3] = '?';
+    out += l + "\n";
+  }
+  return out;
+}
+
+class FidelityTest : public PlicatoTest, public ::testing::WithParamInterface<Format> {};
+
+// Any file comes back as it was but for the normal forms; what the writer
+// wrote reads back to the same tree; the tree goes through TDS unchanged.
+TEST_P(FidelityTest, FilesFromElsewhereComeBackAsTheyWere) {
+  const Format& f = GetParam();
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    settings().tabSize = seed % 4 == 0 ? 4 : 8;
+    const std::string original = FileMaker(seed * 104729u, f).file();
+    work.write(f.file, original);
+    auto w = newWindow(host, f.commentStart, f.commentEnd, f.type);
+    open(*w, work.file(f.file));
+    ASSERT_NE(w->ioStatus, 2);
+    save(*w);
+    ASSERT_EQ(w->ioStatus, 0);
+    const std::string written = work.read(f.file);
+    ASSERT_EQ(fidelity::compare(original, written, f.commentStart, f.commentEnd), "")
+        << "file:\n" << original;
+
+    auto back = newWindow(host, f.commentStart, f.commentEnd, f.type);
+    open(*back, work.file(f.file));
+    ASSERT_EQ(firstDifference(dump(*back), dump(*w)), "");
+    save(*back);
+    ASSERT_EQ(firstDifference(work.read(f.file), written), "");
+
+    w->readAsTds = true;
+    assign(*w->fileBottom, work.file("t.tds").c_str());
+    save(*w);
+    ASSERT_EQ(w->ioStatus, 0);
+    auto tds = newWindow(host, "", "", "TDS");
+    open(*tds, work.file("t.tds"));
+    EXPECT_TRUE(tds->readAsTds);
+    ASSERT_EQ(firstDifference(tdsComparable(dump(*tds)), tdsComparable(dump(*w))), "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FidelityTest, ::testing::ValuesIn(kFormats, kFormats + 4),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

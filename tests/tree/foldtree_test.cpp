@@ -180,7 +180,7 @@ TEST_F(FoldTreeTest, ATitleTypedLaterReachesItsItemOnly) {
 TEST_F(FoldTreeTest, FoldsInsideAFiledFoldsListingMayNotBeDragged) {
   // A filed fold whose listing is still inline (made, its file not yet
   // written) shows its folds, but they belong to another file.
-  auto w = file({"/*{{{F part.c*/", "/*{{{  in*/", "q", "/*}}}*/", "/*:::F part.c*/", "/*}}}*/"});
+  auto w = file({"/*{{{F part.c*/", "/*:::F part.c*/", "/*{{{  in*/", "q", "/*}}}*/", "/*}}}*/"});
   FoldTreeModel m;
   m.rebuildFor(*w);
   LineNode* filed = find(*w, "part.c");

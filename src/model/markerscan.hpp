@@ -1,0 +1,59 @@
+// Lines of a text fold file as the reader sees them: where a line ends,
+// whether it declares the comment convention, and which fold marker it
+// holds. Pure functions over bytes, shared by the reader and the checks of
+// plicato-fold.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace markerscan {
+
+// One line of a file and how it ended.
+struct Line {
+  char* text = nullptr;
+  size_t size = 0;
+  enum End : uint8_t { kNone, kLf, kOther } end = kNone;  // kOther: CR LF, CR, CR CR LF, ...
+};
+
+// Splits the next line off [cur, stop): a line ends at the first CR or LF,
+// and its end is the run of CRs and the LF after them, if any. NUL bytes in
+// the line become blanks (texts end at a NUL) and are counted. False when
+// nothing is left.
+bool nextLine(char*& cur, char* stop, Line& line, size_t& nuls);
+
+// The length of the line without its trailing blanks.
+size_t withoutTrailingBlanks(const char* text, size_t size);
+
+enum class Marker : uint8_t { None, Fold, FiledInline, FiledOnly, Attribute, File, End };
+
+struct MarkerLine {
+  Marker kind = Marker::None;
+  size_t commentAt = 0;   // byte index of the comment start
+  int column = 0;         // its visual column, from 0
+  size_t markerEnd = 0;   // index after the marker
+  size_t restAt = 0;      // header, attribute and file lines: the blanks after the marker skipped
+  size_t restEnd = 0;     // where the comment end begins, or the line's end
+  bool commentEnd = false;  // a comment end stands at restEnd
+};
+
+// The marker test: blanks and tabs, the comment start, then a marker; a
+// line whose convention has a comment end must hold it somewhere.
+MarkerLine classify(std::string_view line, std::string_view commentStart,
+                    std::string_view commentEnd, int tabSize);
+
+// A declaration is a line holding only a comment start (1 to 9 bytes), the
+// six bytes "{{{}}}" and a comment end (at most 9 bytes), neither with
+// blanks or tabs in it; blanks and tabs may stand before it.
+bool isDeclaration(std::string_view line, std::string& commentStart, std::string& commentEnd);
+
+// Visual column after the first `pos` bytes (tabs to the next multiple of
+// tabSize).
+int visualColumn(std::string_view line, size_t pos, int tabSize);
+
+// The bytes of leading white space that fill at most `columns` columns.
+size_t leadWithin(std::string_view line, int columns, int tabSize);
+
+}  // namespace markerscan
