@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <memory>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,24 +41,73 @@ bool endsWithLineFeed(int fd) {
   return ::pread(fd, &last, 1, st.st_size - 1) == 1 && last == '\n';
 }
 
-// The whole file from where fd stands; 0 or the error number.
-int readAll(int fd, std::vector<char>& out) {
-  struct stat st;
-  size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
-  if (::lseek(fd, 0, SEEK_SET) != 0) return errno ? errno : EIO;
-  out.resize(want + 1);
-  size_t len = 0;
-  for (;;) {
-    if (len == out.size()) out.resize(out.size() * 2 + 4096);
-    ssize_t n = ::read(fd, out.data() + len, out.size() - len);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) break;
-    len += static_cast<size_t>(n);
+// A whole file's bytes. A large file is read into memory the kernel may
+// back with huge pages: a few hundred faults instead of one per page.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+  ~FileBytes() { release(); }
+
+  char* data() { return data_; }
+  size_t size() const { return size_; }
+
+  // The whole file; 0 or the error number.
+  int read(int fd) {
+    struct stat st;
+    size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    if (::lseek(fd, 0, SEEK_SET) != 0) return errno ? errno : EIO;
+    if (!grow(want + 1)) return ENOMEM;
+    for (;;) {
+      // The file may grow while it is read.
+      if (size_ == cap_ && !grow(cap_ * 2)) return ENOMEM;
+      ssize_t n = ::read(fd, data_ + size_, cap_ - size_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return errno;
+      if (n == 0) return 0;
+      size_ += static_cast<size_t>(n);
+    }
   }
-  out.resize(len);
-  return 0;
-}
+
+ private:
+  static constexpr size_t kMapped = size_t(2) << 20;
+
+  bool grow(size_t cap) {
+    char* p = nullptr;
+    bool mapped = cap >= kMapped;
+    if (mapped) {
+      void* m = ::mmap(nullptr, cap, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (m == MAP_FAILED) return false;
+#ifdef MADV_HUGEPAGE
+      ::madvise(m, cap, MADV_HUGEPAGE);
+#endif
+      p = static_cast<char*>(m);
+    } else {
+      p = static_cast<char*>(std::malloc(cap));
+      if (!p) return false;
+    }
+    if (size_) std::memcpy(p, data_, size_);
+    release();
+    data_ = p;
+    cap_ = cap;
+    mapped_ = mapped;
+    return true;
+  }
+  void release() {
+    if (!data_) return;
+    if (mapped_)
+      ::munmap(data_, cap_);
+    else
+      std::free(data_);
+    data_ = nullptr;
+  }
+
+  char* data_ = nullptr;
+  size_t size_ = 0;
+  size_t cap_ = 0;
+  bool mapped_ = false;
+};
 
 class ChunkReader {
  public:
@@ -113,6 +165,7 @@ struct Structure {
     bool blankedC;  // Fortran: the "C" in column 0 stood for a blank of the shift
   };
   std::vector<Entry> entries;
+  std::vector<uint32_t> declarations;  // lines that declare the convention
   // The convention in force at the end (the writer's).
   std::string commentStart;
   std::string commentEnd;
@@ -178,6 +231,9 @@ class Pairing {
         break;  // an attribute or file line of no header: text
     }
   }
+
+  // A line that cannot hold a marker.
+  void text() { finishPending(); }
 
   void end() {
     finishPending();
@@ -384,6 +440,17 @@ void Reader::closeInnermost() {
   if (o.countedDepth && commentDepth_ > 0) --commentDepth_;
 }
 
+// Cheap tests that rule out most lines before the real ones.
+bool mayDeclare(std::string_view line) {
+  return line.size() >= 7 && std::memchr(line.data(), '{', line.size()) != nullptr;
+}
+bool mayMark(std::string_view line, const std::string& cs) {
+  if (cs.empty()) return true;
+  size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  return i < line.size() && line[i] == cs[0];
+}
+
 bool allBlanks(std::string_view s) {
   for (char c : s)
     if (c != ' ') return false;
@@ -411,26 +478,32 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
   const std::string startCs = w_.commentStart;
   const std::string startCe = w_.commentEnd;
 
+  report.nuls += markerscan::blankNuls(data, size);
   // First pass: the convention each line is read in, and which marker
   // lines pair up.
   Structure s;
   {
     Pairing pairing(s, fortran_, tabSize_);
     std::string cs = startCs, ce = startCe;
+    std::string dcs, dce;
     char* cur = data;
     markerscan::Line raw;
     bool afterDeclaration = false;
-    for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw, report.nuls); ++index) {
+    for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw); ++index) {
       std::string_view line(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
-      std::string dcs, dce;
-      if (!afterDeclaration && markerscan::isDeclaration(line, dcs, dce)) {
+      if (!afterDeclaration && mayDeclare(line) && markerscan::isDeclaration(line, dcs, dce)) {
         cs = dcs.substr(0, kCommentFieldBytes);
         ce = dce.substr(0, kCommentFieldBytes);
+        s.declarations.push_back(index);
         afterDeclaration = true;
         pairing.line(index, std::string_view(), cs, ce);
         continue;
       }
       afterDeclaration = false;
+      if (!fortran_ && !mayMark(line, cs)) {
+        pairing.text();
+        continue;
+      }
       pairing.line(index, line, cs, ce);
     }
     pairing.end();
@@ -445,9 +518,10 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
   ctx_ = &ctx;
   char* cur = data;
   markerscan::Line raw;
-  bool afterDeclaration = false;
+  std::string dcs, dce;
   size_t next = 0;
-  for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw, report.nuls); ++index) {
+  size_t nextDeclaration = 0;
+  for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw); ++index) {
     std::string_view line(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
     // Blanks after the last line end are trailing blanks of no line.
     if (raw.end == markerscan::Line::kNone && line.empty()) break;
@@ -464,16 +538,15 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
                          (entry->kind == Marker::Attribute || entry->kind == Marker::File);
     if (!ownLine) finishPreamble();
 
-    std::string dcs, dce;
-    if (!afterDeclaration && markerscan::isDeclaration(line, dcs, dce)) {
+    if (nextDeclaration < s.declarations.size() && s.declarations[nextDeclaration] == index) {
       // The declaration stays in the file as a line of its own.
+      ++nextDeclaration;
+      markerscan::isDeclaration(line, dcs, dce);
       textLine(line);
       w_.setCommentStart(dcs);
       w_.setCommentEnd(dce);
-      afterDeclaration = true;
       continue;
     }
-    afterDeclaration = false;
     if (!entry) {
       textLine(line);
       continue;
@@ -513,6 +586,15 @@ void Reader::keepLead(LineNode* n, std::string_view lead, int32_t indent, int32_
 
 void Reader::textLine(std::string_view line) {
   const int32_t offset = w_.foldOffset;
+  if (!fortran_ && commentDepth_ == 0) {
+    // Most lines: the lead that stands for the fold's columns, then the text.
+    const size_t lead = offset > 0 ? markerscan::leadWithin(line, offset, tabSize_) : 0;
+    LineNode* n = appendText(line.data() + lead, line.size() - lead);
+    const std::string_view leadBytes = line.substr(0, lead);
+    if ((lead != static_cast<size_t>(offset) && lead != line.size()) || !allBlanks(leadBytes))
+      keepLead(n, leadBytes, n->indent, offset);
+    return;
+  }
   work_.assign(line);
   // Fortran keeps "C" in column 0 of marker lines and of comment lines
   // inside folds; it stood where the first blank of the shift was.
@@ -911,9 +993,9 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     } else {
       // The text format is read whole: markers are paired over the file
       // before its tree is made.
-      std::vector<char> data;
-      err = readAll(fd, data);
-      if (err == 0) budget = reader.readText(data.data(), data.size(), status, lfOnly, sawEnd, rep);
+      FileBytes bytes;
+      err = bytes.read(fd);
+      if (err == 0) budget = reader.readText(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep);
     }
     ::close(fd);
     if (!budget || err != 0) {

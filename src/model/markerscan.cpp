@@ -1,6 +1,9 @@
 #include "model/markerscan.hpp"
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "model/foldformat.hpp"
 
@@ -20,21 +23,36 @@ bool hasWhiteSpace(std::string_view s) {
 
 }  // namespace
 
-bool nextLine(char*& cur, char* stop, Line& line, size_t& nuls) {
-  if (cur >= stop) return false;
-  char* p = cur;
-  while (p < stop) {
-    // Most bytes are printable: test the line-end and NUL bytes together.
-    unsigned char c = static_cast<unsigned char>(*p);
-    if (c <= '\r') {
-      if (c == '\n' || c == '\r') break;
-      if (c == 0) {
-        *p = ' ';
-        ++nuls;
-      }
-    }
-    ++p;
+size_t blankNuls(char* data, size_t size) {
+  size_t n = 0;
+  char* stop = data + size;
+  for (char* p = data; (p = static_cast<char*>(std::memchr(p, 0, static_cast<size_t>(stop - p))));
+       ++p) {
+    *p = ' ';
+    ++n;
   }
+  return n;
+}
+
+// The first CR or LF in [p, stop), or stop.
+char* lineEnd(char* p, char* stop) {
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (stop - p >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+    if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  while (p < stop && *p != '\r' && *p != '\n') ++p;
+  return p;
+}
+
+bool nextLine(char*& cur, char* stop, Line& line) {
+  if (cur >= stop) return false;
+  char* p = lineEnd(cur, stop);
   line.text = cur;
   line.size = static_cast<size_t>(p - cur);
   if (p == stop) {
@@ -65,8 +83,12 @@ int visualColumn(std::string_view line, size_t pos, int tabSize) {
 
 size_t leadWithin(std::string_view line, int columns, int tabSize) {
   if (tabSize < 1) tabSize = 1;
-  int col = 0;
+  // Blanks alone, the usual case, need no column count.
   size_t i = 0;
+  const size_t want = columns > 0 ? static_cast<size_t>(columns) : 0;
+  while (i < want && i < line.size() && line[i] == ' ') ++i;
+  if (i == want || i == line.size() || line[i] != '\t') return i;
+  int col = static_cast<int>(i);
   while (i < line.size() && blankOrTab(line[i])) {
     int next = line[i] == '\t' ? (col / tabSize + 1) * tabSize : col + 1;
     if (next > columns) break;
@@ -82,38 +104,42 @@ MarkerLine classify(std::string_view line, std::string_view cs, std::string_view
   while (i < line.size() && blankOrTab(line[i])) ++i;
   if (i == line.size()) return m;
   if (line.compare(i, cs.size(), cs) != 0) return m;
-  if (!ce.empty() && line.find(ce) == std::string_view::npos) return m;
   const size_t at = i + cs.size();
-  struct Candidate {
-    const char* text;
-    Marker kind;
-  };
-  static const Candidate kOrder[] = {
-      {ff::kAttributeMarker, Marker::Attribute}, {ff::kFileMarker, Marker::File},
-      {ff::kEndMarker, Marker::End},             {ff::kFiledMarker, Marker::FiledInline},
-      {ff::kFiledOnlyMarker, Marker::FiledOnly}, {ff::kFoldMarker, Marker::Fold},
-  };
-  for (const Candidate& c : kOrder) {
-    const size_t n = std::strlen(c.text);
-    if (line.compare(at, n, c.text) != 0) continue;
-    m.kind = c.kind;
-    m.commentAt = i;
-    m.column = visualColumn(line, i, tabSize);
-    m.markerEnd = at + n;
-    size_t t = m.markerEnd;
-    // An end keeps every byte after its marker; the others skip the blanks.
-    if (c.kind != Marker::End)
-      while (t < line.size() && blankOrTab(line[t])) ++t;
-    m.restAt = t;
-    m.restEnd = line.size();
-    if (!ce.empty()) {
-      size_t f = line.find(ce, t);
-      if (f != std::string_view::npos) {
-        m.restEnd = f;
-        m.commentEnd = true;
-      }
+  if (at + 3 > line.size()) return m;
+  const char* p = line.data() + at;
+  const bool four = at + 4 <= line.size();
+  Marker kind = Marker::None;
+  size_t n = 3;
+  if (p[0] == ':' && p[1] == ':' && p[2] == ':' && four && (p[3] == 'A' || p[3] == 'F')) {
+    kind = p[3] == 'A' ? Marker::Attribute : Marker::File;
+    n = 4;
+  } else if (p[0] == '}' && p[1] == '}' && p[2] == '}') {
+    kind = Marker::End;
+  } else if (p[0] == '{' && p[1] == '{' && p[2] == '{') {
+    kind = four && p[3] == 'F' ? Marker::FiledInline : Marker::Fold;
+    if (kind == Marker::FiledInline) n = 4;
+  } else if (p[0] == '.' && p[1] == '.' && p[2] == '.' && four && p[3] == 'F') {
+    kind = Marker::FiledOnly;
+    n = 4;
+  }
+  if (kind == Marker::None) return m;
+  if (!ce.empty() && line.find(ce) == std::string_view::npos) return m;
+  m.kind = kind;
+  m.commentAt = i;
+  m.column = visualColumn(line, i, tabSize);
+  m.markerEnd = at + n;
+  size_t t = m.markerEnd;
+  // An end keeps every byte after its marker; the others skip the blanks.
+  if (kind != Marker::End)
+    while (t < line.size() && blankOrTab(line[t])) ++t;
+  m.restAt = t;
+  m.restEnd = line.size();
+  if (!ce.empty()) {
+    size_t f = line.find(ce, t);
+    if (f != std::string_view::npos) {
+      m.restEnd = f;
+      m.commentEnd = true;
     }
-    return m;
   }
   return m;
 }

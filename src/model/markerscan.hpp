@@ -18,11 +18,13 @@ struct Line {
   enum End : uint8_t { kNone, kLf, kOther } end = kNone;  // kOther: CR LF, CR, CR CR LF, ...
 };
 
+// NUL bytes become blanks (line texts end at a NUL); returns how many.
+size_t blankNuls(char* data, size_t size);
+
 // Splits the next line off [cur, stop): a line ends at the first CR or LF,
-// and its end is the run of CRs and the LF after them, if any. NUL bytes in
-// the line become blanks (texts end at a NUL) and are counted. False when
+// and its end is the run of CRs and the LF after them, if any. False when
 // nothing is left.
-bool nextLine(char*& cur, char* stop, Line& line, size_t& nuls);
+bool nextLine(char*& cur, char* stop, Line& line);
 
 // The length of the line without its trailing blanks.
 size_t withoutTrailingBlanks(const char* text, size_t size);
