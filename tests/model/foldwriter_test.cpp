@@ -344,3 +344,80 @@ TEST_F(FoldWriterTest, ReadOnlyTdsFileReportsErrorOpening) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each kind of file that other editors and hands write comes back byte for
+// byte, and reads as the tree the editor shows.
+TEST_F(FoldWriterTest, FilesFromElsewhereComeBackByteForByte) {
+  struct Row {
+    const char* what;
+    const char* cs;
+    const char* ce;
+    std::string file;
+    const char* tree;
+  } rows[] = {
+      {"text after an end marker", "--", "", "--{{{  p\nx\n--}}}pack the data\n",
+       "FOLD i=0 m=0 t=0 c=1 [p]\n  T i=0 [x]\n"},
+      {"text after a comment end", "/*", "*/", "/*{{{  p*/ int a;\nx;\n/*}}} p */ b();\n",
+       "FOLD i=0 m=0 t=0 c=1 [p]\n  T i=0 [x;]\n"},
+      {"a header without an end", "--", "", "--{{{  PROC ball\n  x\n",
+       "T i=0 [--{{{  PROC ball]\nT i=0 [  x]\n"},
+      {"tab-indented lines in a fold after a tab", "/*", "*/",
+       "\t/*{{{  loop*/\n\t\tif (x)\n\t\t\ty();\n\t/*}}}*/\n",
+       "FOLD i=0 m=8 t=0 c=1 [loop]\n  T i=0 [\tif (x)]\n  T i=0 [\t\ty();]\n"},
+      {"a recipe in a fold", "#", "", "#{{{  all\nall:\n\tcc -o a a.c\n#}}}\n",
+       "FOLD i=0 m=0 t=0 c=1 [all]\n  T i=0 [all:]\n  T i=0 [\tcc -o a a.c]\n"},
+      {"lines less indented than their fold", "/*", "*/",
+       "  /*{{{  f*/\n#ifdef A\n  x;\n #endif\n  /*}}}*/\n",
+       "FOLD i=0 m=2 t=0 c=1 [f]\n  T i=0 [#ifdef A]\n  T i=0 [x;]\n  T i=0 [#endif]\n"},
+      {"an end at another column", "--", "", "  --{{{  f\n  x\n--}}}\n",
+       "FOLD i=0 m=2 t=0 c=1 [f]\n  T i=0 [x]\n"},
+      {"a header less indented than its fold", "--", "", "    --{{{  o\n  --{{{  i\n    y\n  --}}}\n    --}}}\n",
+       "FOLD i=0 m=4 t=0 c=1 [o]\n  FOLD i=0 m=0 t=0 c=1 [i]\n    T i=0 [y]\n"},
+      {"COMMENT lines by hand", "--", "", "--{{{  COMMENT n\n-- note\nplain\n\n  --x\n--}}}\n",
+       "FOLD i=0 m=0 t=0 c=1 [COMMENT n]\n  T i=0 [ note]\n  T i=0 [plain]\n  T i=0 []\n"
+       "  T i=0 [  x]\n"},
+      {"COMMENT lines in C", "/*", "*/", "/*{{{  COMMENT n*/\n/* x */\n/*y*/ z\n/*}}}*/\n",
+       "FOLD i=0 m=0 t=0 c=1 [COMMENT n]\n  T i=0 [ x]\n  T i=0 [/*y*/ z]\n"},
+      {"a declaration", "--", "", "/*{{{}}}*/\n/*{{{  f*/\nx\n/*}}}*/\n",
+       "T i=0 [/*{{{}}}*/]\nFOLD i=0 m=0 t=0 c=1 [f]\n  T i=0 [x]\n"},
+      {"code holding the six bytes", "/*", "*/", "char *s = \"{{{}}}\";\n/*{{{  f*/\nx\n/*}}}*/\n",
+       "T i=0 [char *s = \"{{{}}}\";]\nFOLD i=0 m=0 t=0 c=1 [f]\n  T i=0 [x]\n"},
+      {"no last line end", "--", "", "--{{{  f\nx\n--}}}", "FOLD i=0 m=0 t=0 c=1 [f]\n  T i=0 [x]\n"},
+      {"attribute and file lines of their own", "--", "", "--...F p\n--:::A 1 1\n--:::F sub\\p.occ\nx\n",
+       "FILED i=0 m=0 t=1 c=1 [p] -> [sub/p.occ]\nT i=0 [x]\n"},
+  };
+  settings().tabSize = 8;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    work.write("f.x", r.file);
+    auto w = newWindow(host, r.cs, r.ce, "User");
+    open(*w, work.file("f.x"));
+    EXPECT_EQ(dump(*w), r.tree);
+    save(*w);
+    EXPECT_EQ(work.read("f.x"), r.file);
+  }
+}
+
+// When an edit moves a fold, its lines move by the difference: blanks are
+// added, and taken only where there are blanks to take.
+TEST_F(FoldWriterTest, LinesOfAMovedFoldMoveByTheDifference) {
+  settings().tabSize = 8;
+  work.write("m.c", "/*{{{  f*/\n\tx;\n   y;\n\t  z;\n/*}}}*/\n");
+  auto w = newWindow(host, "/*", "*/", "C");
+  open(*w, work.file("m.c"));
+  LineNode* h = root(*w)->next;
+  ASSERT_EQ(h->kind, ClosedFold);
+  h->markerColumn = 4;
+  save(*w);
+  EXPECT_EQ(work.read("m.c"), "    /*{{{  f*/\n    \tx;\n       y;\n    \t  z;\n    /*}}}*/\n");
+  auto in = reread(*w, "m.c");
+  EXPECT_EQ(dump(*in), dump(*w));
+  LineNode* g = root(*in)->next;
+  g->markerColumn = 0;
+  save(*in);
+  EXPECT_EQ(work.read("m.c"), "/*{{{  f*/\n\tx;\n   y;\n\t  z;\n/*}}}*/\n");
+}
+
+}  // namespace

@@ -124,6 +124,40 @@ TEST_F(PlicatoFoldTest, UnknownExtensionAsksForTheCommentSigns) {
   EXPECT_EQ(work.read("a.yy"), "#{{{  f\r\nx\r\n#}}}\r\n");
 }
 
+// check says what a save would change, in the form compilers use, and
+// changes nothing.
+TEST_F(PlicatoFoldTest, CheckListsWhatASaveWouldChange) {
+  struct Row {
+    std::string file;
+    std::string out;  // "%" stands for the file name
+    int status;
+  } rows[] = {
+      {"/*{{{  f*/\n\tx;\n/*}}}*/\n", "", 0},
+      {"/*{{{  f*/\nx;  \n/*}}}*/\n", "%:2: trailing blanks\n", 1},
+      {"/*{{{f */\nx;\n/*}}}*/\n", "%:1: marker spacing\n", 1},
+      {"a\n/*{{{  f*/\nx;\n", "%:2: fold start without an end line\n", 0},
+      {"/*}}}*/\nx;\n", "%:1: fold end without a start\n", 0},
+      {"/*:::F x.c*/\n", "%:1: fold attribute line without a start\n", 0},
+      {"a\r\nb\nc\r\n", "%:2: line end\n", 1},
+      {std::string("a\0b\n", 4), "%:1: NUL byte\n", 1},
+  };
+  for (const Row& r : rows) {
+    const std::string& content = r.file;
+    work.write("k.c", content);
+    ToolRun run1 = run("check k.c");
+    std::string want = r.out;
+    for (size_t at; (at = want.find('%')) != std::string::npos;) want.replace(at, 1, "k.c");
+    EXPECT_EQ(run1.out, want) << r.file;
+    EXPECT_EQ(run1.status, r.status) << r.file;
+    EXPECT_EQ(work.read("k.c"), content);
+  }
+  // Every file is checked; a missing one makes the status 2.
+  work.write("good.c", "x;\n");
+  ToolRun both = run("check good.c gone.c");
+  EXPECT_EQ(both.status, 2);
+  EXPECT_NE(both.err.find("gone.c"), std::string::npos);
+}
+
 TEST_F(PlicatoFoldTest, FailuresSayOneLineAndLeaveOutAlone) {
   ToolRun missing = run("tree nothere.c");
   EXPECT_EQ(missing.status, 1);
