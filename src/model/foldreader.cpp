@@ -17,6 +17,7 @@
 #include "model/foldcompose.hpp"
 #include "model/foldformat.hpp"
 #include "model/markerscan.hpp"
+#include "model/readbuffer.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -41,28 +42,36 @@ bool endsWithLineFeed(int fd) {
   return ::pread(fd, &last, 1, st.st_size - 1) == 1 && last == '\n';
 }
 
-// A whole file's bytes. A large file is read into memory the kernel may
-// back with huge pages: a few hundred faults instead of one per page.
+// A whole file's bytes, which the lines read from it keep as their texts.
 class FileBytes {
  public:
   FileBytes() = default;
   FileBytes(const FileBytes&) = delete;
   FileBytes& operator=(const FileBytes&) = delete;
-  ~FileBytes() { release(); }
+  ~FileBytes() { readbuffer::done(buf_); }
 
-  char* data() { return data_; }
+  char* data() { return readbuffer::data(buf_); }
   size_t size() const { return size_; }
+  readbuffer::Buffer* buffer() { return buf_; }
 
-  // The whole file; 0 or the error number.
+  // The whole file; 0 or the error number. One byte is left after the
+  // bytes, so that the last line's text can end there.
   int read(int fd) {
     struct stat st;
     size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
     if (::lseek(fd, 0, SEEK_SET) != 0) return errno ? errno : EIO;
-    if (!grow(want + 1)) return ENOMEM;
+    buf_ = readbuffer::make(want + 1);
+    if (!buf_) return ENOMEM;
     for (;;) {
       // The file may grow while it is read.
-      if (size_ == cap_ && !grow(cap_ * 2)) return ENOMEM;
-      ssize_t n = ::read(fd, data_ + size_, cap_ - size_);
+      size_t cap = readbuffer::capacity(buf_);
+      if (size_ + 1 >= cap) {
+        readbuffer::Buffer* bigger = readbuffer::grow(buf_, size_, cap * 2);
+        if (!bigger) return ENOMEM;
+        buf_ = bigger;
+        cap = readbuffer::capacity(buf_);
+      }
+      ssize_t n = ::read(fd, data() + size_, cap - 1 - size_);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return errno;
       if (n == 0) return 0;
@@ -71,42 +80,8 @@ class FileBytes {
   }
 
  private:
-  static constexpr size_t kMapped = size_t(2) << 20;
-
-  bool grow(size_t cap) {
-    char* p = nullptr;
-    bool mapped = cap >= kMapped;
-    if (mapped) {
-      void* m = ::mmap(nullptr, cap, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-      if (m == MAP_FAILED) return false;
-#ifdef MADV_HUGEPAGE
-      ::madvise(m, cap, MADV_HUGEPAGE);
-#endif
-      p = static_cast<char*>(m);
-    } else {
-      p = static_cast<char*>(std::malloc(cap));
-      if (!p) return false;
-    }
-    if (size_) std::memcpy(p, data_, size_);
-    release();
-    data_ = p;
-    cap_ = cap;
-    mapped_ = mapped;
-    return true;
-  }
-  void release() {
-    if (!data_) return;
-    if (mapped_)
-      ::munmap(data_, cap_);
-    else
-      std::free(data_);
-    data_ = nullptr;
-  }
-
-  char* data_ = nullptr;
+  readbuffer::Buffer* buf_ = nullptr;
   size_t size_ = 0;
-  size_t cap_ = 0;
-  bool mapped_ = false;
 };
 
 class ChunkReader {
@@ -353,9 +328,12 @@ class Reader {
   }
   LineNode* last() const { return last_; }
   const std::vector<OpenFoldEntry>& openFolds() const { return open_; }
+  // Text lines may keep their texts in the file's buffer.
+  void borrowFrom(readbuffer::Buffer* b) { buffer_ = b; }
 
  private:
   LineNode* appendText(const char* text, size_t n);
+  void placeText(LineNode* node);
   void openFold(LineNode* h, int32_t markerColumn, uint8_t kind, bool noContents);
   void closeInnermost();
   // The lines of the text format, each as it stood (trailing blanks
@@ -396,6 +374,7 @@ class Reader {
     std::string fileRead;
   };
   Preamble preamble_;
+  readbuffer::Buffer* buffer_ = nullptr;
   const ComposeContext* ctx_ = nullptr;
   std::string work_;
   std::string text_;
@@ -403,13 +382,24 @@ class Reader {
 };
 
 LineNode* Reader::appendText(const char* text, size_t n) {
-  LineNode* node = proc_new(w_);
-  assignN(*node, text, n);
+  LineNode* node = proc_new(w_, false);
+  if (node->text) {
+    assignN(*node, text, n);
+  } else {
+    node->text = static_cast<char*>(allocLineText(n + 1));
+    node->capacity = static_cast<int32_t>(n + 1);
+    std::memcpy(node->text, text, n);
+    node->text[n] = '\0';
+  }
+  placeText(node);
+  return node;
+}
+
+void Reader::placeText(LineNode* node) {
   node->indent = open_.empty() ? baseIndent_ : 0;
   link(last_, node);
   last_ = node;
   w_.computeRows(node);
-  return node;
 }
 
 void Reader::openFold(LineNode* h, int32_t markerColumn, uint8_t kind, bool noContents) {
@@ -587,9 +577,23 @@ void Reader::keepLead(LineNode* n, std::string_view lead, int32_t indent, int32_
 void Reader::textLine(std::string_view line) {
   const int32_t offset = w_.foldOffset;
   if (!fortran_ && commentDepth_ == 0) {
-    // Most lines: the lead that stands for the fold's columns, then the text.
+    // Most lines: the lead that stands for the fold's columns, then the
+    // text, which stays in the file's buffer (ended where its trailing
+    // blanks or its line end began).
     const size_t lead = offset > 0 ? markerscan::leadWithin(line, offset, tabSize_) : 0;
-    LineNode* n = appendText(line.data() + lead, line.size() - lead);
+    LineNode* n;
+    if (buffer_) {
+      n = proc_new(w_, false);
+      TFREE(n->text);
+      char* t = const_cast<char*>(line.data()) + lead;
+      t[line.size() - lead] = '\0';
+      n->text = t;
+      n->capacity = static_cast<int32_t>(line.size() - lead + 1);
+      readbuffer::borrow(buffer_);
+      placeText(n);
+    } else {
+      n = appendText(line.data() + lead, line.size() - lead);
+    }
     const std::string_view leadBytes = line.substr(0, lead);
     if ((lead != static_cast<size_t>(offset) && lead != line.size()) || !allBlanks(leadBytes))
       keepLead(n, leadBytes, n->indent, offset);
@@ -995,7 +999,10 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
       // before its tree is made.
       FileBytes bytes;
       err = bytes.read(fd);
-      if (err == 0) budget = reader.readText(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep);
+      if (err == 0) {
+        reader.borrowFrom(bytes.buffer());
+        budget = reader.readText(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep);
+      }
     }
     ::close(fd);
     if (!budget || err != 0) {

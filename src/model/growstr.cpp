@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "model/textpool.hpp"
+#include "model/readbuffer.hpp"
 #include "platform/host.hpp"
 
 void* TALLOC(size_t n) {
@@ -13,17 +13,12 @@ void* TALLOC(size_t n) {
 }
 
 void* TREALLOC(void* p, size_t n) {
-  if (textpool::owns(p)) {
-    if (n <= textpool::kBlockBytes) {
-      textpool::resize(p, n);
-      return p;
-    }
-    // Outgrown its block: on to the heap, the whole block copied (the caller
-    // knows how much of it is text).
+  if (readbuffer::owns(p)) {
+    // A text still in the file's buffer moves to the heap when it grows.
     void* q = TALLOC(n);
-    textpool::resize(p, textpool::kBlockBytes);
-    std::memcpy(q, p, textpool::kBlockBytes);
-    textpool::give(p);
+    size_t keep = std::strlen(static_cast<const char*>(p)) + 1;
+    std::memcpy(q, p, keep < n ? keep : n);
+    readbuffer::release(p);
     return q;
   }
   void* q = std::realloc(p, n ? n : 1);
@@ -32,16 +27,13 @@ void* TREALLOC(void* p, size_t n) {
 }
 
 void TFREE(void* p) {
-  if (textpool::owns(p))
-    textpool::give(p);
+  if (readbuffer::owns(p))
+    readbuffer::release(p);
   else
     std::free(p);
 }
 
-void* allocLineText(size_t n) {
-  if (void* p = textpool::take(n ? n : 1)) return p;
-  return TALLOC(n);
-}
+void* allocLineText(size_t n) { return TALLOC(n); }
 
 void initString(GrowString& s) {
   s.text = static_cast<char*>(TALLOC(kNewStringCapacity));

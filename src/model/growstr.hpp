@@ -16,9 +16,10 @@ constexpr int32_t kNewStringCapacity = 156;
 // ends after "TALLOC: not enough memory" / "TREALLOC: not enough memory".
 void* TALLOC(size_t n);
 void* TREALLOC(void* p, size_t n);
-// Frees what TALLOC, TREALLOC or allocLineText gave.
+// Frees what TALLOC, TREALLOC or allocLineText gave, and lets go of a text
+// that lies in a file's read buffer.
 void TFREE(void* p);
-// A line's text buffer of n bytes: from the text pool when it fits a block.
+// A line's text buffer of n bytes.
 void* allocLineText(size_t n);
 
 // A new string has capacity 156 and empty text.

@@ -14,7 +14,7 @@ int32_t freeCount = 0;
 
 namespace {
 
-constexpr size_t kNewLineBytes = 500;  // a taken node's text holds at least this much
+constexpr size_t kNewLineBytes = 1;  // a taken node's text grows with what it is given
 // Slabs start on a huge-page boundary, so the kernel may back a large one
 // with huge pages.
 constexpr size_t kSlabAlign = size_t(2) << 20;
@@ -77,7 +77,8 @@ LineNode* LineStore::newNode(size_t textBytes) {
   }
   LineNode* n = new (&slabs_.back()[slabUsed_++]) LineNode();
   ++nodesMade_;
-  if (textBytes < 1) textBytes = 1;
+  // Without bytes the caller gives the text.
+  if (textBytes == 0) return n;
   n->text = static_cast<char*>(allocLineText(textBytes));
   n->text[0] = '\0';
   n->capacity = static_cast<int32_t>(textBytes);
@@ -96,11 +97,10 @@ void LineStore::popBasePath() {
   basePath[basePathTop--].clear();
 }
 
-LineNode* proc_new(LineStore& store) {
+LineNode* proc_new(LineStore& store, bool withText) {
   LineNode* node;
   if (store.dispose_head == store.disposeTail) {
-    // Made at its final size at once: one allocation per line read.
-    node = store.newNode(kNewLineBytes);
+    node = store.newNode(withText ? kNewLineBytes : 0);
     if (!node) fatalReport(store.host, "proc_new : Not enough memory", "Plicato Error", 1);
   } else {
     // Reuse the oldest disposal. A fold leaves its contents on the list
@@ -124,8 +124,10 @@ LineNode* proc_new(LineStore& store) {
   }
   const LineNode* t = store.lineTemplate;
   dropExtra(*node);
-  reserve(*node, kNewLineBytes);
-  node->text[0] = '\0';
+  if (withText) {
+    reserve(*node, kNewLineBytes);
+    node->text[0] = '\0';
+  }
   node->prev = t->prev;
   node->next = t->next;
   node->inner = t->inner;

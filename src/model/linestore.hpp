@@ -90,7 +90,7 @@ struct LineStore {
   std::array<LineNode*, 4> buffers{};
 
   // Nodes are made in slabs and given back to the heap only with the store;
-  // the text buffer starts with textBytes bytes.
+  // the text buffer starts with textBytes bytes (none with 0).
   LineNode* newNode(size_t textBytes = kNewStringCapacity);
   size_t nodesMade() const { return nodesMade_; }
 
@@ -106,8 +106,10 @@ struct LineStore {
 };
 
 // Take a node for a new line (from the dispose list, else fresh) and copy
-// the line template into it.
-LineNode* proc_new(LineStore& store);
+// the line template into it. Its text is empty; without withText a fresh
+// node has none yet (the caller gives it one) and a reused one keeps its
+// buffer as it is.
+LineNode* proc_new(LineStore& store, bool withText = true);
 // Append the node (a closed fold with everything inside) to the dispose list.
 void dispose(LineStore& store, LineNode* node);
 // Remove and return the node most recently disposed, or null.
