@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -415,6 +416,23 @@ class TreePaneTest : public QObject, private QtFixture {
     work_->write("t.c", "/*{{{  read again*/\nint b;\n/*}}}*/\n");
     press(Qt::Key_F7, Qt::ControlModifier);
     QCOMPARE(topTitles(), QStringList({"read again"}));
+    // Filed and unfiled: the item takes the file's image, then the fold's.
+    auto image = [&] { return tree()->model().item(index("read again")).image; };
+    QCOMPARE(title(w.currentLine), std::string("read again"));
+    press(Qt::Key_F2, Qt::ShiftModifier);
+    QCOMPARE(image(), TreeImage::Shell);
+    press(Qt::Key_F2, Qt::ShiftModifier);
+    QCOMPARE(image(), TreeImage::Fold);
+    // A file inserted brings its folds.
+    work_->write("part.c", "/*{{{  inserted*/\nint i;\n/*}}}*/\n");
+    host_->runDialog = [this](QDialog& d) {
+      auto* files = dynamic_cast<QFileDialog*>(&d);
+      if (!files) return int(QDialog::Rejected);
+      files->selectFile(QString::fromStdString(work_->file("part.c")));
+      return int(QDialog::Accepted);
+    };
+    press(Qt::Key_J, Qt::ControlModifier);
+    QVERIFY2(topTitles().contains("inserted"), qPrintable(topTitles().join(", ")));
   }
 
   void thePaneFitsTheTitlesOfTheTopLevelsUpToAThird() {
