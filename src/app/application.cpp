@@ -13,6 +13,7 @@
 #include "display/view.hpp"
 #include "display/viewmetrics.hpp"
 #include "engine/filecommands.hpp"
+#include "engine/navigation.hpp"
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -25,6 +26,16 @@ bool openableForReading(const std::string& path) {
   if (fd < 0) return false;
   ::close(fd);
   return true;
+}
+
+// Both names stand for one file: the same absolute path, or the same file
+// on disk under another name.
+bool sameFileName(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  if (absolutePath(a) == absolutePath(b)) return true;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
@@ -114,6 +125,20 @@ void Application::loadDocument(Document& doc) {
   w.textColumn = 1;
   PlaceCursor(w, 2);
   refreshStatus(w);
+}
+
+Document* Application::findDocument(const std::string& path) {
+  if (path.empty()) return nullptr;
+  for (auto& d : documents_) {
+    const TStdioWindow& w = d->window;
+    // The name to read stays behind after a save as: it counts only until
+    // the file has been read.
+    const std::string& waiting = w.fileName.empty() ? w.pendingName : std::string();
+    if (sameFileName(ownFileName(w), path) || sameFileName(w.fileName, path) ||
+        sameFileName(waiting, path))
+      return d.get();
+  }
+  return nullptr;
 }
 
 bool Application::dispatch(Document& doc) { return runDispatcher(doc.window, doc.state, *this); }

@@ -45,6 +45,11 @@ class Application : public EditorShell {
   Document* openFile(const std::string& path, int rows = 25, int cols = 80);
   // A new, empty buffer captioned "Noname".
   Document* newFile(int rows = 25, int cols = 80);
+  // The document that already shows the file, or null: its own file, the
+  // filed file it has entered, or the file it is about to read. Names are
+  // compared as absolute paths, then as the same file on disk (a link, or
+  // another spelling of the directory).
+  Document* findDocument(const std::string& path);
   // What the window does on WM_USER+101: reads its file and shows the top.
   void loadDocument(Document& doc);
   // Whether openFile and newFile read the file at once; a desktop program

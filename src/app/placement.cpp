@@ -1,7 +1,10 @@
 #include "app/placement.hpp"
 
+#include <set>
+
 #include "app/registry.hpp"
 #include "app/settingsstore.hpp"
+#include "model/paths.hpp"
 #include "model/profile.hpp"
 
 namespace {
@@ -156,14 +159,23 @@ bool restorePlacement(Host& host, const std::string& name, WindowPlacement& plac
   return true;
 }
 
-std::vector<std::string> readReopenList() {
+std::vector<ReopenEntry> readReopenEntries() {
   ProfileFile& ini = plicatoIni();
-  std::vector<std::string> files;
+  std::vector<ReopenEntry> entries;
+  std::set<std::string> seen;
   for (int n = 1; n <= kReopenListSize; ++n) {
     std::string name = ini.getString("FILES", fileKey(n), "");
     if (name.empty()) break;
-    files.push_back(name);
+    // Lists written before a file could be open only once hold copies.
+    if (!seen.insert(absolutePath(name)).second) continue;
+    entries.push_back({name, n});
   }
+  return entries;
+}
+
+std::vector<std::string> readReopenList() {
+  std::vector<std::string> files;
+  for (ReopenEntry& e : readReopenEntries()) files.push_back(std::move(e.file));
   return files;
 }
 
@@ -171,6 +183,7 @@ bool writeReopenList(Host& host, std::vector<PlacedWindow>& windows, int* counte
   if (counter) *counter = 0;
   // The windows are all asked first, so a refusal leaves the old list whole.
   std::vector<const PlacedWindow*> listed;
+  std::set<std::string> seen;
   for (PlacedWindow& w : windows) {
     if (w.hidden || !w.isEditorWindow || w.title.empty()) continue;
     if (w.title == "Noname") {
@@ -180,6 +193,7 @@ bool writeReopenList(Host& host, std::vector<PlacedWindow>& windows, int* counte
       }
       if (w.title == "Noname") continue;
     }
+    if (!w.fileName.empty() && !seen.insert(absolutePath(w.fileName)).second) continue;
     listed.push_back(&w);
   }
 

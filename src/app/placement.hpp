@@ -68,11 +68,20 @@ bool restorePlacement(Host& host, const std::string& name, WindowPlacement& plac
                       bool* showTree = nullptr, bool* maximised = nullptr,
                       bool* wrapMode = nullptr);
 
+// One file of the reopen list and the n of its "File<n>" entry (the
+// placement to restore is "File<n>Placement").
+struct ReopenEntry {
+  std::string file;
+  int number = 0;
+};
 // The files of the reopen list: "File1", "File2", ... of section "FILES",
-// at most sixteen, ending at the first empty entry.
+// at most sixteen, ending at the first empty entry. A file listed twice
+// (the same absolute path) is taken once, at its first entry.
+std::vector<ReopenEntry> readReopenEntries();
 std::vector<std::string> readReopenList();
 // Lists every visible editor window with a title, in order, as "File<n>"
-// with its placement under "File<n>Placement", clears the entries after
+// with its placement under "File<n>Placement" (a file only once, at its
+// first window), clears the entries after
 // the last up to sixteen and sets "Counter". A "Noname" window is asked
 // whether it may close first and is left out while it stays "Noname"; if it
 // refuses, counter becomes -100, nothing is written and the result is false

@@ -219,7 +219,9 @@ CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, i
       break;
   }
   if (changesShape(command)) invalidateViewMetrics(w);
-  if (w.tree && w.treeSync) shell.treeAfterCommand(w, command);
+  // The pane shows the structure whatever treeSync says; treeSync only
+  // makes its selection follow the current line.
+  if (w.tree) shell.treeAfterCommand(w, command);
   return CommandResult::Continue;
 }
 

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFontComboBox>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QFrame>
@@ -12,16 +13,50 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QValidator>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 #include "gui/qthost.hpp"
+
+void placeInside(QWidget& window, const QWidget* frame, Qt::Alignment where) {
+  const QScreen* screen = frame ? frame->screen() : window.screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  // What the window system adds round a window, as it does for the frame.
+  QSize decoration(0, 0);
+  QRect area = avail;
+  if (frame && frame->isVisible()) {
+    decoration = frame->frameGeometry().size() - frame->geometry().size();
+    area = frame->geometry();
+    if (auto* main = qobject_cast<const QMainWindow*>(frame); main && main->centralWidget())
+      area = QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), main->centralWidget()->size());
+    area = area.intersected(avail);
+    // A frame too small (or off the screen) to hold it: the screen does.
+    if (area.width() < 240 || area.height() < 160) area = avail;
+  }
+  QSize size = window.size().boundedTo(area.size() - decoration);
+  size = size.expandedTo(window.minimumSize()).boundedTo(avail.size() - decoration);
+  window.resize(size);
+  const QSize outer = size + decoration;
+  int x = area.left() + (area.width() - outer.width()) / 2;
+  int y = area.top() + (area.height() - outer.height()) / 2;
+  if (where & Qt::AlignTop) y = area.top();
+  if (where & Qt::AlignBottom) y = area.bottom() + 1 - outer.height();
+  if (where & Qt::AlignLeft) x = area.left();
+  x = std::clamp(x, avail.left(), std::max(avail.left(), avail.right() + 1 - outer.width()));
+  y = std::clamp(y, avail.top(), std::max(avail.top(), avail.bottom() + 1 - outer.height()));
+  window.move(x, y);
+}
 
 namespace {
 
@@ -257,6 +292,69 @@ SearchRequest TFinDialog::request() const {
 TFinRepDialog::TFinRepDialog(const SearchRequest& defaults, QWidget* parent)
     : TFinDialog(defaults, true, parent) {}
 
+// --- FontDlg ---------------------------------------------------------------------
+
+TPrinterFontDialog::TPrinterFontDialog(const QFont& initial, QWidget* parent) : QDialog(parent) {
+  setObjectName("FontDlg");
+  setWindowTitle("Font");
+  face_ = new QFontComboBox(this);
+  face_->setObjectName("face");
+  face_->setFontFilters(QFontComboBox::MonospacedFonts);
+  face_->setEditable(false);
+  size_ = new QSpinBox(this);
+  size_->setObjectName("size");
+  size_->setRange(kSmallest, kLargest);
+  bold_ = new QCheckBox("&Bold", this);
+  bold_->setObjectName("bold");
+  italic_ = new QCheckBox("&Italic", this);
+  italic_->setObjectName("italic");
+  sample_ = new QLabel("AaBbYyZz 0123 {{{ }}}", this);
+  sample_->setObjectName("sample");
+  sample_->setFrameShape(QFrame::StyledPanel);
+  sample_->setMinimumHeight(90);
+  sample_->setAlignment(Qt::AlignCenter);
+
+  auto* form = new QFormLayout;
+  form->addRow("&Font:", face_);
+  form->addRow("&Size:", size_);
+  auto* style = new QHBoxLayout;
+  style->addWidget(bold_);
+  style->addWidget(italic_);
+  style->addStretch(1);
+  form->addRow("Style:", style);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(new QLabel("Sample", this));
+  layout->addWidget(sample_, 1);
+  layout->addWidget(okCancel(this));
+
+  setCurrentFont(initial);
+  connect(face_, &QFontComboBox::currentFontChanged, this, [this] { showSample(); });
+  connect(size_, &QSpinBox::valueChanged, this, [this] { showSample(); });
+  connect(bold_, &QCheckBox::toggled, this, [this] { showSample(); });
+  connect(italic_, &QCheckBox::toggled, this, [this] { showSample(); });
+}
+
+void TPrinterFontDialog::setCurrentFont(const QFont& font) {
+  const int at = face_->findText(font.family(), Qt::MatchFixedString);
+  if (at >= 0) face_->setCurrentIndex(at);
+  const double points = font.pointSizeF() > 0 ? font.pointSizeF() : kSmallest;
+  size_->setValue(std::clamp(static_cast<int>(std::lround(points)), kSmallest, kLargest));
+  bold_->setChecked(font.weight() >= QFont::DemiBold);
+  italic_->setChecked(font.italic());
+  showSample();
+}
+
+QFont TPrinterFontDialog::currentFont() const {
+  QFont f(face_->currentFont().family());
+  f.setPointSize(size_->value());
+  f.setWeight(bold_->isChecked() ? QFont::Bold : QFont::Normal);
+  f.setItalic(italic_->isChecked());
+  return f;
+}
+
+void TPrinterFontDialog::showSample() { sample_->setFont(currentFont()); }
+
 // --- HELP, HELP_2 -------------------------------------------------------------------
 
 namespace {
@@ -353,4 +451,6 @@ THelpDialog::THelpDialog(const HelpModel& model, std::function<void()> onPrint, 
   layout->addWidget(buttons);
   const int width = std::min(body->sizeHint().width() + 40, 900);
   resize(width, 640);
+  // Inside the frame, below its menus, and no taller than the screen.
+  placeInside(*this, parent);
 }

@@ -15,9 +15,18 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QFontComboBox;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+
+// Places a window of ours that is about to be shown inside the frame: in
+// the frame's client area below its menu and tool bar (in its middle, or
+// at its top, bottom or left edge as `where` says),
+// made no larger than that area when it can be, and never larger than the
+// screen. Without a frame the window goes in the middle of the screen.
+void placeInside(QWidget& window, const QWidget* frame, Qt::Alignment where = Qt::AlignVCenter);
 
 // A line edit that takes single-byte (Latin-1) text only: a character
 // beyond it is refused with a beep.
@@ -90,6 +99,32 @@ class TFinRepDialog : public TFinDialog {
   Q_OBJECT
  public:
   explicit TFinRepDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
+};
+
+// "FontDlg", captioned "Font": the printer font. It offers the fixed-pitch
+// faces only (a printout keeps its columns) in sizes of 8 to 72 points,
+// with bold and italic, and a sample.
+class TPrinterFontDialog : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int kSmallest = 8;
+  static constexpr int kLargest = 72;
+  explicit TPrinterFontDialog(const QFont& initial, QWidget* parent = nullptr);
+  // A face the list does not hold leaves the face shown as it was; the
+  // size is kept within 8 to 72.
+  void setCurrentFont(const QFont& font);
+  QFont currentFont() const;
+  QFontComboBox* face() const { return face_; }
+  QSpinBox* size() const { return size_; }
+
+ private:
+  void showSample();
+
+  QFontComboBox* face_;
+  QSpinBox* size_;
+  QCheckBox* bold_;
+  QCheckBox* italic_;
+  QLabel* sample_;
 };
 
 // "HELP" / "HELP_2": the key template of the layout in force.

@@ -111,11 +111,11 @@ bool TEditorWidget::event(QEvent* e) {
     return true;
   }
   if (e->type() == QEvent::ShortcutOverride) {
-    // Every key belongs to the editor, except Alt+F, which opens the
-    // frame's menu (the core queues nothing for it).
+    // Every key belongs to the editor, except the frame's own: Alt+F
+    // opens its menu (the core queues nothing for it), Ctrl-Tab and
+    // Ctrl-Shift-Tab switch the document windows.
     auto* k = static_cast<QKeyEvent*>(e);
-    const bool menuKey = (k->modifiers() & Qt::AltModifier) && k->key() == Qt::Key_F;
-    if (!menuKey && doc_) {
+    if (!isFrameKey(k->key(), k->modifiers()) && doc_) {
       e->accept();
       return true;
     }

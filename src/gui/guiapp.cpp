@@ -13,6 +13,7 @@
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
 #include "display/stdiowindow.hpp"
+#include "engine/navigation.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/mainframe.hpp"
 #include "gui/mdichild.hpp"
@@ -188,13 +189,12 @@ void TScrollApp::start(const CommandLine& line) {
   // The client's set-up: the file types, the files open at the last exit,
   // then the command line's.
   f->client()->setUp();
-  const std::vector<std::string> reopen = readReopenList();
-  for (size_t i = 0; i < reopen.size(); ++i) {
-    mdiMDIChild* child = openDocument(reopen[i]);
+  for (const ReopenEntry& entry : readReopenEntries()) {
+    mdiMDIChild* child = openDocument(entry.file);
     if (!child) continue;
     WindowPlacement p;
     bool tree = false, maximised = false, wrap = false;
-    const std::string name = "File" + std::to_string(i + 1) + "Placement";
+    const std::string name = "File" + std::to_string(entry.number) + "Placement";
     if (!restorePlacement(*host_, name, p, &tree, &maximised, &wrap)) continue;
     child->applyPlacement(p, maximised);
     if (tree) child->window()->queueCommand(cmdShowHideTree);
@@ -225,6 +225,14 @@ void TScrollApp::afterLoop() {
 
 mdiMDIChild* TScrollApp::openDocument(const std::string& path, bool showTree) {
   if (!frame_) return nullptr;
+  // A file open already comes to the front: two windows of one file would
+  // each save over the other's changes.
+  if (Document* open = app_->findDocument(path))
+    if (mdiMDIChild* child = frame_->client()->childOf(*open)) {
+      frame_->client()->activate(child);
+      if (showTree && !open->showTree) open->window.queueCommand(cmdShowHideTree);
+      return child;
+    }
   Document* doc = app_->openFile(path);
   if (!doc) return nullptr;
   mdiMDIChild* child = frame_->client()->addDocument(*doc);
@@ -245,7 +253,13 @@ mdiMDIChild* TScrollApp::newDocument() {
 }
 
 void TScrollApp::openCommand() {
-  auto name = host_->openFileDialog(dialogFilter(&app_->fileTypes(), langList()), "Open");
+  // The dialog starts on the files of the active window's type, or on all
+  // files when there is no window or its type has no entry.
+  std::string filter = withAllFiles(dialogFilter(&app_->fileTypes(), langList()));
+  std::string like;
+  if (mdiMDIChild* c = frame_ ? frame_->client()->activeChild() : nullptr)
+    if (TStdioWindow* w = c->window()) like = ownFileName(*w);
+  auto name = host_->openFileDialog(filter, "Open", filterEntryFor(filter, like));
   if (name && !name->empty()) openDocument(*name);
 }
 

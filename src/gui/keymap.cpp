@@ -114,6 +114,15 @@ KeyStroke releaseMessages(int key, Qt::KeyboardModifiers mods) {
   return {{system ? KeyMessage::SysKeyUp : KeyMessage::KeyUp, vk}};
 }
 
+bool isFrameKey(int key, Qt::KeyboardModifiers mods) {
+  const Qt::KeyboardModifiers m = mods & ~Qt::KeypadModifier;
+  if (key == Qt::Key_F && (m & Qt::AltModifier)) return true;
+  if (key == Qt::Key_Tab && m == Qt::ControlModifier) return true;
+  // Shift turns Tab into Backtab on most keyboards, not on all.
+  return (key == Qt::Key_Backtab || key == Qt::Key_Tab) &&
+         m == (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
 void deliverMessages(TStdioWindow& w, const KeyStroke& messages) { deliverKeyMessages(w, messages); }
 
 bool keyPressToWindow(TStdioWindow& w, const QKeyEvent& e) {

@@ -25,6 +25,11 @@ KeyStroke pressMessages(int qtKey, Qt::KeyboardModifiers modifiers, const QStrin
 // The message of a release (none for a key without a virtual key).
 KeyStroke releaseMessages(int qtKey, Qt::KeyboardModifiers modifiers);
 
+// Keys the frame keeps for itself wherever the keyboard is: Alt+F opens
+// the File menu, Ctrl-Tab and Ctrl-Shift-Tab go to the next and the
+// previous document window. The editor and its tree pane let them pass.
+bool isFrameKey(int qtKey, Qt::KeyboardModifiers modifiers);
+
 // Hands the messages to the window (keyDown, keyUp, charMessage).
 void deliverMessages(TStdioWindow& window, const KeyStroke& messages);
 

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
@@ -88,12 +89,23 @@ TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
       {cmStatusBar, "&Status Bar"},
       {cmCascade, "&Cascade"},
       {cmTile, "&Tile"},
+      {cmNextWindow, "&Next Window"},
+      {cmPreviousWindow, "&Previous Window"},
       {cmHelpKeys, "&Keys..."},
       {cmAbout, "&About Plicato..."},
   };
   for (const Entry& e : entries) makeFrameAction(e.id, e.text);
   frameActions_[cmToolBar]->setCheckable(true);
   frameActions_[cmStatusBar]->setCheckable(true);
+  // The document windows take turns from any layout: both keys are free
+  // in every key table.
+  frameActions_[cmNextWindow]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+  frameActions_[cmPreviousWindow]->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+  for (int id : {cmNextWindow, cmPreviousWindow}) {
+    frameActions_[id]->setShortcutContext(Qt::WindowShortcut);
+    addAction(frameActions_[id]);
+  }
   frameActions_[cmExit]->setIcon(toolIcon("EXIT"));
   frameActions_[cmNew]->setIcon(toolIcon("NEW"));
   frameActions_[cmOpen]->setIcon(toolIcon("OPEN"));
@@ -338,6 +350,8 @@ void TMyDecoratedMDIFrame::fillWindowMenu() {
   windowMenu_->clear();
   windowMenu_->addAction(frameActions_[cmCascade]);
   windowMenu_->addAction(frameActions_[cmTile]);
+  windowMenu_->addAction(frameActions_[cmNextWindow]);
+  windowMenu_->addAction(frameActions_[cmPreviousWindow]);
   auto* maximise = windowMenu_->addAction(editorEntryText({cmdMaximizeWindow}));
   maximise->setEnabled(activeDocument() != nullptr);
   connect(maximise, &QAction::triggered, this, [this] { runEditorCommand(cmdMaximizeWindow); });
@@ -392,7 +406,8 @@ void TMyDecoratedMDIFrame::updateCommandStates() {
     if (notYetThere(id)) on = false;
     else if (id == cmSave || id == cmSaveAs) on = has;
     else if (id == cmSaveAll || id == cmCascade || id == cmTile) on = any;
-    else if (id == cmSend) on = has && !ownFileName(doc->window).empty();
+    else if (id == cmNextWindow || id == cmPreviousWindow) on = any;
+    else if (id == cmSend) on = has && !ownFileName(doc->window).empty() && !mailHandler().isEmpty();
     else if (id == cmPrintScreen || id == cmPrinterSetup) on = printScreenEnabled(has ? &doc->window : nullptr);
     action->setEnabled(on);
   }
@@ -437,6 +452,8 @@ void TMyDecoratedMDIFrame::runFrameCommand(int id) {
     case cmSend: sendMail(); break;
     case cmCascade: client_->cascadeSubWindows(); break;
     case cmTile: client_->tileSubWindows(); break;
+    case cmNextWindow: client_->activateNext(1); break;
+    case cmPreviousWindow: client_->activateNext(-1); break;
     case cmToolBar: break;    // the action's toggle shows or hides the bar
     case cmStatusBar: break;
     case cmHelpKeys: showLayoutHelp(app_.host()); break;
@@ -569,17 +586,47 @@ void TMyDecoratedMDIFrame::closeEvent(QCloseEvent* e) {
   }
 }
 
+QString mailHandler() {
+  // Looked for again only when the search path changes.
+  static QByteArray path;
+  static QString found;
+  static bool looked = false;
+  const QByteArray now = qgetenv("PATH");
+  if (!looked || now != path) {
+    looked = true;
+    path = now;
+    found = QStandardPaths::findExecutable("xdg-email");
+  }
+  return found;
+}
+
+std::string mailFailure(long code) {
+  // The exit statuses xdg-email documents, and what a user can do about them.
+  const char* why = nullptr;
+  switch (code) {
+    case 1: why = "The mail handler xdg-email did not understand the request."; break;
+    case 2: why = "The file to send does not exist."; break;
+    case 3: why = "No mail program is set up on this system."; break;
+    case 4: why = "The mail program could not take the message."; break;
+    case 5: why = "The file to send cannot be read."; break;
+    case 127: why = "The mail handler xdg-email could not be run."; break;
+    default: why = "The mail handler xdg-email stopped without sending it."; break;
+  }
+  char text[80];
+  std::snprintf(text, sizeof text, "Unable to send the message, error %ld.\n", code);
+  return std::string(text) + why;
+}
+
 void TMyDecoratedMDIFrame::sendMail() {
   Document* doc = activeDocument();
   if (!doc) return;
   const std::string file = ownFileName(doc->window);
-  if (file.empty()) return;
+  const QString handler = mailHandler();
+  if (file.empty() || handler.isEmpty()) return;
   auto* mailer = new QProcess(this);
   QtHost* host = &app_.host();
   auto fail = [host](long code) {
-    char text[80];
-    std::snprintf(text, sizeof text, "Unable to send the message, error %ld.\n", code);
-    host->messageBox(text, "Plicato Error", MbButtons::Ok, MbIcon::Stop);
+    host->messageBox(mailFailure(code), "Plicato Error", MbButtons::Ok, MbIcon::Stop);
   };
   connect(mailer, &QProcess::finished, this, [mailer, fail](int code, QProcess::ExitStatus status) {
     if (status != QProcess::NormalExit) fail(-1);
@@ -588,10 +635,10 @@ void TMyDecoratedMDIFrame::sendMail() {
   });
   connect(mailer, &QProcess::errorOccurred, this, [mailer, fail](QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart) return;
-    fail(127);  // as the shell reports a program it cannot find
+    fail(127);  // as the shell reports a program it cannot run
     mailer->deleteLater();
   });
-  mailer->start("xdg-email", {"--attach", fromLatin1(file)});
+  mailer->start(handler, {"--attach", fromLatin1(file)});
 }
 
 void TMyDecoratedMDIFrame::about() {

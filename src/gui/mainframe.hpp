@@ -24,6 +24,13 @@ class mdiMDIChild;
 struct Document;
 struct WindowPlacement;
 
+// The program that sends a file by mail (xdg-email), or "" when the search
+// path has none: "Send..." is grayed then.
+QString mailHandler();
+// The box of a send that failed with the status: the number, then why in
+// words.
+std::string mailFailure(long code);
+
 class TMyDecoratedMDIFrame : public QMainWindow {
   Q_OBJECT
 

@@ -49,3 +49,19 @@ mdiMDIChild* TDrawMDIClient::childOf(const Document& doc) const {
     if (c->document() == &doc) return c;
   return nullptr;
 }
+
+void TDrawMDIClient::activate(mdiMDIChild* child) {
+  if (!child || child->gone()) return;
+  if (child->isMinimized()) child->showNormal();
+  setActiveSubWindow(child);
+  child->editor()->setFocus();
+}
+
+void TDrawMDIClient::activateNext(int step) {
+  const QList<mdiMDIChild*> list = children();
+  if (list.isEmpty()) return;
+  const qsizetype at = list.indexOf(activeChild());
+  const qsizetype n = list.size();
+  const qsizetype next = at < 0 ? 0 : ((at + step) % n + n) % n;
+  activate(list[next]);
+}

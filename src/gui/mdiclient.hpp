@@ -29,6 +29,12 @@ class TDrawMDIClient : public QMdiArea {
   QList<mdiMDIChild*> children() const;
   mdiMDIChild* activeChild() const;
   mdiMDIChild* childOf(const Document& doc) const;
+  // Brings the child to the front (restored if it was minimised) with the
+  // keyboard in its editor.
+  void activate(mdiMDIChild* child);
+  // Ctrl-Tab and Ctrl-Shift-Tab: the next (or previous) document window in
+  // the order they were opened, round from the last to the first.
+  void activateNext(int step);
 
  private:
   Application& app_;

@@ -30,6 +30,8 @@ std::string frameHint(int id) {
       {cmStatusBar, "Show or hide the status bar\nStatus bar"},
       {cmCascade, "Arrange the windows overlapped\nCascade"},
       {cmTile, "Arrange the windows side by side\nTile"},
+      {cmNextWindow, "Go to the next document window\nNext window"},
+      {cmPreviousWindow, "Go to the previous document window\nPrevious window"},
       {cmHelpKeys, "Help on Plicato keys\nHelp"},
       {cmAbout, "About Plicato\nAbout"},
       {cmExit, "Exit Plicato\nExit"},
@@ -242,4 +244,18 @@ int contextCommand(int id) {
     case kMenuDelete: return cmdDeleteRight;
     default: return 0;  // Undo: there is none
   }
+}
+
+HelpSection frameKeysSection() {
+  HelpSection s;
+  s.title = "Document windows";
+  s.rows.emplace_back();
+  HelpKey next;
+  next.key = "Ctrl-Tab";
+  next.label = "Next window";
+  HelpKey previous;
+  previous.key = "Ctrl-Shift-Tab";
+  previous.label = "Prev. window";
+  s.rows[0] = {next, previous};
+  return s;
 }

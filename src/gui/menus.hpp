@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include "commands/helptext.hpp"
+
 #include <string>
 #include <vector>
 
@@ -36,6 +38,8 @@ enum FrameCommand : int {
   cmStatusBar = 611,
   cmCascade = 701,
   cmTile = 702,
+  cmNextWindow = 703,      // Ctrl-Tab
+  cmPreviousWindow = 704,  // Ctrl-Shift-Tab
   cmHelpKeys = 901,
   cmAbout = 902,
   cmExit = 24310,
@@ -81,6 +85,10 @@ struct ToolButton {
   int editorCommand; // an editor command, or 0
 };
 const std::vector<ToolButton>& toolButtons();
+
+// The keys of the frame itself (the document windows), for the help of the
+// keyboard layout: they are the same in every layout.
+HelpSection frameKeysSection();
 
 // Context-menu ids of the editor window onto the commands they run; 0 for
 // an id that runs nothing (Undo, which the editor does not have).

@@ -11,6 +11,8 @@
 #include <algorithm>
 
 #include "display/stdiowindow.hpp"
+#include "gui/dialogs.hpp"
+#include "model/settings.hpp"
 #include "platform/host.hpp"
 
 namespace {
@@ -151,12 +153,29 @@ bool TBuildCommands::refuseInCommand(TStdioWindow& w) {
   return true;
 }
 
+namespace {
+
+bool blank(const std::string& s) { return s.find_first_not_of(" \t") == std::string::npos; }
+
+}  // namespace
+
 void TBuildCommands::compile(TStdioWindow& w) {
-  if (!refuseInCommand(w)) manager_->compile(w);
+  if (refuseInCommand(w)) return;
+  if (settings().externalCompiler && blank(settings().compilerCmdLine)) {
+    // Running nothing would only open an empty window.
+    w.host.messageBox(kNoCompilerCommand, "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+    return;
+  }
+  manager_->compile(w);
 }
 
 void TBuildCommands::make(TStdioWindow& w) {
-  if (!refuseInCommand(w)) manager_->make(w);
+  if (refuseInCommand(w)) return;
+  if (settings().externalMaker && blank(settings().makerCmdLine)) {
+    w.host.messageBox(kNoMakerCommand, "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+    return;
+  }
+  manager_->make(w);
 }
 
 void TBuildCommands::run(TStdioWindow& w) {
@@ -217,6 +236,12 @@ BuildOutput* TBuildCommands::messagesWindow(TStdioWindow& w, MessagesKind kind) 
     case MessagesKind::Compiler:
       m = makeWindow(true);
       break;
+  }
+  if (!m->isVisible()) {
+    // A new window opens inside the frame, not over its menus; one the
+    // user has seen stays where it was put.
+    if (m->isServerWindow()) placeInside(*m, owner_, Qt::AlignTop | Qt::AlignLeft);
+    else placeInside(*m, owner_, Qt::AlignBottom);
   }
   m->beginRun();
   m->show();

@@ -131,6 +131,15 @@ class TBuildCommands : public QObject, public BuildWindows {
   std::vector<QPointer<TMessagesWindow>> all_;
 };
 
+// Compile and make with the external program chosen but no command line
+// set: the user is told where to set it, and nothing runs.
+inline constexpr const char* kNoCompilerCommand =
+    "No compiler command is set.\n"
+    "Enter it in Options..., on the page Compiler Options, under External compiler.";
+inline constexpr const char* kNoMakerCommand =
+    "No make command is set.\n"
+    "Enter it in Options..., on the page Maker Options, under External maker.";
+
 // The status message of a build asked for while the editor window is
 // inside a command.
 inline constexpr const char* kBuildInCommandRefusal = "The window is in the middle of a command";

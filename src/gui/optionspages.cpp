@@ -231,6 +231,13 @@ CompilerOptionsDlg::CompilerOptionsDlg(OptionsModel& model, const ModalRunner& r
   bind(parameters_, &CompilerOptions::parameters);
   connect(external_, &QRadioButton::toggled, this,
           [this](bool on) { model_.compilerPage().external = on; });
+  // Only the fields of the compiler chosen can be edited.
+  auto grayOther = [this, externalBox, builtInBox] {
+    externalBox->setEnabled(external_->isChecked());
+    builtInBox->setEnabled(builtIn_->isChecked());
+  };
+  connect(external_, &QRadioButton::toggled, this, grayOther);
+  connect(builtIn_, &QRadioButton::toggled, this, grayOther);
   connect(browse_, &QPushButton::clicked, this, &CompilerOptionsDlg::browse);
 }
 
@@ -306,6 +313,12 @@ MakerOptionsDlg::MakerOptionsDlg(OptionsModel& model, const ModalRunner& run, Ho
   bind(parameters_, &MakerOptions::parameters);
   connect(external_, &QRadioButton::toggled, this,
           [this](bool on) { model_.makerPage().external = on; });
+  auto grayOther = [this, externalBox, internalBox] {
+    externalBox->setEnabled(external_->isChecked());
+    internalBox->setEnabled(internal_->isChecked());
+  };
+  connect(external_, &QRadioButton::toggled, this, grayOther);
+  connect(internal_, &QRadioButton::toggled, this, grayOther);
   connect(browse_, &QPushButton::clicked, this, &MakerOptionsDlg::browse);
 }
 

@@ -1,5 +1,7 @@
 #include "gui/printcanvas.hpp"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QRectF>
@@ -24,12 +26,17 @@ double pointsFor(double pixels, const QPaintDevice* device) {
 
 }  // namespace
 
+QString printerFace(const std::string& faceName) {
+  const QString face = QString::fromLatin1(faceName.c_str());
+  if (!face.isEmpty() && QFontDatabase::hasFamily(face)) return face;
+  // The system's fixed-pitch font is often an alias ("monospace"): the
+  // face it stands for is the one a user can find in the font list.
+  return QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+}
+
 QFont printerQFont(const PrinterFont& pf, const QPaintDevice* device, double pixelsPerUnit) {
   QFont font;
-  const QString face = QString::fromLatin1(pf.faceName.c_str());
-  // "LinePrinter" is a printer's own face; a system without it prints in
-  // its fixed-pitch face rather than a proportional one.
-  font.setFamilies(face.isEmpty() ? QStringList{"monospace"} : QStringList{face, "monospace"});
+  font.setFamily(printerFace(pf.faceName));
   font.setStyleHint(QFont::TypeWriter, QFont::PreferQuality);
   font.setHintingPreference(QFont::PreferNoHinting);
   font.setKerning(false);

@@ -8,6 +8,7 @@
 #include <QPointF>
 
 #include <cstdint>
+#include <string>
 
 #include "display/canvas.hpp"
 #include "model/settings.hpp"
@@ -18,9 +19,12 @@ class QPaintDevice;
 // The printer font for a device on which one logical unit (0.01 inch) is
 // pixelsPerUnit device pixels: a negative height is the character height,
 // a positive one the cell height, in logical units; a width is the average
-// character width (0: the face's own). The face is looked for first, a
-// fixed-pitch face of the system when it is not there.
+// character width (0: the face's own). A face the system does not have
+// (the default "LinePrinter" is a printer's own) prints in the system's
+// fixed-pitch face.
 QFont printerQFont(const PrinterFont& font, const QPaintDevice* device, double pixelsPerUnit);
+// The face a printer font of that face name really prints in.
+QString printerFace(const std::string& faceName);
 
 class PrinterCanvas : public ColouredCanvas {
  public:

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFontDialog>
 #include <QFontInfo>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -25,6 +24,7 @@
 #include "app/batch.hpp"
 #include "app/settingsstore.hpp"
 #include "display/stdiowindow.hpp"
+#include "gui/dialogs.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/previewwin.hpp"
 #include "gui/printcanvas.hpp"
@@ -245,15 +245,15 @@ bool TPrinter::setup(QWidget* parent) {
 bool TPrinter::chooseFont(QWidget* parent) {
   PrinterFont& pf = settings().printerFont;
   QPrinter& p = printer();
-  // The dialog shows points; the printer font is kept in hundredths of an
-  // inch (the unit its height is used in when printing).
+  // The dialog opens on the font the printouts really use (a face the
+  // system lacks prints in its fixed-pitch one) and shows points; the
+  // printer font is kept in hundredths of an inch (the unit its height is
+  // used in when printing).
   QFont initial = printerQFont(pf, &p, pixelsPerUnit(p));
   const double units = pf.height == 0 ? 11.0 : std::abs(static_cast<double>(pf.height));
   initial.setPointSizeF(std::clamp(units * 72.0 / unitsPerInch(), double(kSmallestPoints),
                                    double(kLargestPoints)));
-  QFontDialog dialog(initial, parent);
-  dialog.setWindowTitle("Font");
-  dialog.setObjectName("FontDlg");
+  TPrinterFontDialog dialog(initial, parent);
   if (exec(dialog) != QDialog::Accepted) return false;
   const QFont chosen = dialog.currentFont();
   const double points =

@@ -7,9 +7,11 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStringList>
 #include <QStyle>
@@ -22,6 +24,7 @@
 #include "display/stdiowindow.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/editorwidget.hpp"
+#include "gui/menus.hpp"
 #include "model/settings.hpp"
 
 QEvent::Type WindowMessageEvent::eventType() {
@@ -53,8 +56,16 @@ QString pathText(const std::string& path) { return QFile::decodeName(path.c_str(
 
 }  // namespace
 
-QString qtFileFilter(const std::string& filter) {
-  QStringList out;
+namespace {
+
+struct FilterEntry {
+  QString name;
+  QStringList globs;
+};
+
+// The "Name|patterns|" pairs of a filter, in Qt's terms.
+std::vector<FilterEntry> filterEntries(const std::string& filter) {
+  std::vector<FilterEntry> out;
   std::vector<std::string> parts;
   size_t start = 0;
   while (start <= filter.size()) {
@@ -77,9 +88,45 @@ QString qtFileFilter(const std::string& filter) {
       if (!g.isEmpty() && !globs.contains(g)) globs << g;
     }
     if (globs.isEmpty()) globs << "*";
-    out << QString("%1 (%2)").arg(name.isEmpty() ? QString("Files") : name, globs.join(' '));
+    out.push_back({name.isEmpty() ? QString("Files") : name, globs});
   }
+  return out;
+}
+
+bool takesEveryFile(const FilterEntry& e) { return e.globs.contains("*"); }
+
+}  // namespace
+
+QString qtFileFilter(const std::string& filter) {
+  QStringList out;
+  for (const FilterEntry& e : filterEntries(filter))
+    out << QString("%1 (%2)").arg(e.name, e.globs.join(' '));
   return out.join(";;");
+}
+
+std::string withAllFiles(const std::string& filter) {
+  for (const FilterEntry& e : filterEntries(filter))
+    if (takesEveryFile(e)) return filter;
+  return filter + "All files (*.*)|*.*|";
+}
+
+int filterEntryFor(const std::string& filter, const std::string& fileName) {
+  const std::vector<FilterEntry> entries = filterEntries(filter);
+  const QString base = QFileInfo(pathText(fileName)).fileName();
+  int every = -1;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (takesEveryFile(entries[i])) {
+      if (every < 0) every = static_cast<int>(i);
+      continue;
+    }
+    if (base.isEmpty()) continue;
+    for (const QString& g : entries[i].globs) {
+      const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(g),
+                                  QRegularExpression::CaseInsensitiveOption);
+      if (re.match(base).hasMatch()) return static_cast<int>(i);
+    }
+  }
+  return every;
 }
 
 QtHost::QtHost() = default;
@@ -281,12 +328,21 @@ void QtHost::addRecentFile(const std::string& path) {
 
 std::optional<std::string> QtHost::openFileDialog(const std::string& filter,
                                                   const std::string& title) {
+  return openFileDialog(filter, title, -1);
+}
+
+std::optional<std::string> QtHost::openFileDialog(const std::string& filter,
+                                                  const std::string& title, int selected) {
   QFileDialog dialog(parentWidget(), fromLatin1(title.empty() ? std::string("Open") : title));
   dialog.setObjectName("Open");
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   const QString filters = qtFileFilter(filter);
-  if (!filters.isEmpty()) dialog.setNameFilters(filters.split(";;"));
+  if (!filters.isEmpty()) {
+    const QStringList list = filters.split(";;");
+    dialog.setNameFilters(list);
+    if (selected >= 0 && selected < list.size()) dialog.selectNameFilter(list[selected]);
+  }
   if (execDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return std::nullopt;
   return pathBytes(dialog.selectedFiles().first());
@@ -341,6 +397,7 @@ void QtHost::helpDialog(const std::string& resource, const std::string& title,
   (void)text;  // the dialog lays the model out itself; the text is what is printed
   HelpModel model = helpModel(resource == "HELP" ? kLayoutStandard : kLayoutWindows);
   if (!title.empty()) model.title = title;
+  model.sections.push_back(frameKeysSection());
   THelpDialog dialog(model, onHelpPrint, parentWidget());
   execDialog(dialog);
 }

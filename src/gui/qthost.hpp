@@ -34,6 +34,13 @@ class WindowMessageEvent : public QEvent {
 // "Name (*.c;*.h)|*.c;*.h|..." -> "Name (*.c *.h);;..." (the form of
 // QFileDialog). "*.*" becomes "*", since names without a dot are files too.
 QString qtFileFilter(const std::string& filter);
+// The filter with an entry for every file ("All files (*.*)") at its end
+// when none of its entries takes every file already.
+std::string withAllFiles(const std::string& filter);
+// Which entry of the filter (counted as qtFileFilter lists them) a file
+// dialog starts on for files like `fileName`: the first entry of the
+// file's type, else the one that takes every file; -1 when there is none.
+int filterEntryFor(const std::string& filter, const std::string& fileName);
 
 // Single bytes to and from Qt text (Latin-1); characters beyond it are
 // refused: nullopt.
@@ -85,6 +92,9 @@ class QtHost : public Host {
   void statusFields(const std::array<std::string, 7>& fields) override;
   std::optional<std::string> openFileDialog(const std::string& filter,
                                             const std::string& title) override;
+  // The same, starting on entry `selected` of the filter (-1: the first).
+  std::optional<std::string> openFileDialog(const std::string& filter, const std::string& title,
+                                            int selected);
   std::optional<std::string> saveAsDialog(const std::string& filter,
                                           const std::string& defaultName) override;
   std::optional<CommentAnswer> askCommentConvention(const CommentAnswer& offered) override;

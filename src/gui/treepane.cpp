@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -26,6 +27,7 @@
 #include "display/statusline.hpp"
 #include "display/stdiowindow.hpp"
 #include "gui/editorwidget.hpp"
+#include "gui/keymap.hpp"
 #include "gui/qthost.hpp"
 #include "model/linenode.hpp"
 #include "model/paths.hpp"
@@ -36,6 +38,8 @@ namespace {
 constexpr int kIndexRole = Qt::UserRole + 1;
 constexpr int kNodeRole = Qt::UserRole;
 constexpr int kInitialCells = 17;
+// However short the titles, the pane keeps room for a few characters.
+constexpr int kNarrowestCells = 8;
 
 std::unordered_map<const TStdioWindow*, TMySplitter*>& panes() {
   static std::unordered_map<const TStdioWindow*, TMySplitter*> map;
@@ -184,8 +188,100 @@ void TMyTree::rebuild() {
   FoldTreeModel fresh;
   if (w) fresh.rebuildFor(*w);
   if (!items_.empty() && fresh.sameAs(model_)) return;
+  // The selection stays on its fold when the fold is still there (only
+  // compared, never reached: the node may be gone).
+  const LineNode* selected = nodeOf(currentItem());
   model_ = std::move(fresh);
   fill();
+  if (QTreeWidgetItem* again = selected ? itemAt(model_.find(selected)) : nullptr) {
+    FoldTreeModel::Guard guard(model_);
+    setCurrentItem(again);
+  }
+}
+
+int TMyTree::fittedWidth() const {
+  int widest = 0;
+  for (int i = 0; i < model_.size(); ++i) {
+    if (model_.item(i).depth > 1) continue;
+    QTreeWidgetItem* item = itemAt(i);
+    if (!item) continue;
+    // The branch mark and the indentation of each level, then the item.
+    const int indent = indentation() * (model_.item(i).depth + (rootIsDecorated() ? 1 : 0));
+    widest = std::max(widest, indent + sizeHintForIndex(indexFromItem(item)).width());
+  }
+  return widest + 2 * frameWidth() + 4;
+}
+
+bool TMyTree::keptByTree(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+  const Qt::KeyboardModifiers m = modifiers & ~Qt::KeypadModifier;
+  if (m & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // With Shift they mark lines in the editor.
+      return m == Qt::NoModifier;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return true;  // from the pane to the editor and back
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+      return false;  // the editor keeps track of them for the keys it gets
+    default:
+      break;
+  }
+  // A printable character looks for a title that begins with it.
+  return !text.isEmpty() && text.front().isPrint() && key != Qt::Key_Escape &&
+         key != Qt::Key_Backspace && key != Qt::Key_Delete;
+}
+
+bool TMyTree::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    // Keys for the editor are the editor's, as when it has the keyboard:
+    // no shortcut of the frame takes them on the way.
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (window_() && !isFrameKey(k->key(), k->modifiers()) &&
+        !keptByTree(k->key(), k->modifiers(), k->text())) {
+      e->accept();
+      return true;
+    }
+  }
+  return QTreeWidget::event(e);
+}
+
+void TMyTree::keyPressEvent(QKeyEvent* e) {
+  TStdioWindow* w = window_();
+  if (!w || keptByTree(e->key(), e->modifiers(), e->text())) {
+    if (w && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+      // Enter takes the editor to the fold selected, tracking or not.
+      if (nodeOf(currentItem()) && w->queueCommand(cmdGoToTreeSelection)) pickQueued_ = true;
+      e->accept();
+      return;
+    }
+    QTreeWidget::keyPressEvent(e);
+    return;
+  }
+  keyPressToWindow(*w, *e);
+  e->accept();
+}
+
+void TMyTree::keyReleaseEvent(QKeyEvent* e) {
+  TStdioWindow* w = window_();
+  if (w && !keptByTree(e->key(), e->modifiers(), e->text())) {
+    keyReleaseToWindow(*w, *e);
+    e->accept();
+    return;
+  }
+  QTreeWidget::keyReleaseEvent(e);
 }
 
 void TMyTree::fill() {
@@ -330,17 +426,20 @@ void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
     pick(item);
     if (dispatchNow && !w->inDispatch) {
       QPointer<TMyTree> self(this);
+      LineNode* node = nodeOf(item);
       dispatchNow();
       if (!self || !window_()) return;
+      // The move may have built the items again: the fold's own, now.
+      item = itemAt(model_.find(node));
     }
   }
+  LineNode* node = nodeOf(item);
   QMenu menu(this);
   fillContextMenu(menu, item);
   const int id = execMenu(menu, globalPos);
   w = window_();
   if (!id || !w) return;
   if (id == 327 || id == kTreeMenuPasteBelow) {
-    LineNode* node = nodeOf(item);
     std::optional<std::string> text = w->host.clipboardText();
     if (!node || !text) return;
     if (w->inDispatch) {
@@ -504,8 +603,15 @@ bool TMySplitter::treeShown() const { return treeWindow_ && !treeWindow_->isHidd
 int TMySplitter::treeWidth() const {
   if (treeShown()) return sizes().value(indexOf(treeWindow_), width_);
   if (width_ > 0) return width_;
+  return initialTreeWidth();
+}
+
+int TMySplitter::initialTreeWidth() const {
   const TStdioWindow* w = window();
-  return kInitialCells * (w ? std::max(1, static_cast<int>(w->cellWidth)) : 8);
+  const int cell = w ? std::max(1, static_cast<int>(w->cellWidth)) : 8;
+  const int third = std::max(kNarrowestCells * cell, width() / 3);
+  const int fit = tree() ? tree()->fittedWidth() : kInitialCells * cell;
+  return std::clamp(fit, kNarrowestCells * cell, third);
 }
 
 void TMySplitter::attach(bool shown) {
@@ -534,11 +640,12 @@ void TMySplitter::setTreeShown(bool shown) {
   TStdioWindow* w = window();
   if (!shown) {
     width_ = treeWidth();
+    const bool hadKeys = treeWindow_->isAncestorOf(QApplication::focusWidget());
     treeWindow_->hide();
     attach(false);
+    if (hadKeys) editor_->setFocus();
     return;
   }
-  const int width = treeWidth();
   if (!treeWindow_) {
     treeWindow_ = new TMyTreeWindow([this] { return window(); });
     insertWidget(0, treeWindow_);
@@ -559,11 +666,13 @@ void TMySplitter::setTreeShown(bool shown) {
   }
   treeWindow_->show();
   attach(true);
+  tree()->rebuild();
+  if (w) tree()->selectLine(w->currentLine);
+  // Shown for the first time: as wide as the titles need.
+  const int width = width_ > 0 ? width_ : initialTreeWidth();
   const int total = std::max(width + 1, this->width());
   setSizes({width, std::max(1, total - width - handleWidth())});
   width_ = width;
-  tree()->rebuild();
-  if (w) tree()->selectLine(w->currentLine);
 }
 
 void TMySplitter::showHideTree() { setTreeShown(!treeShown()); }

@@ -9,7 +9,11 @@
 //   330 showHideTree, 331 goToTreeSelection, treeAfterCommand after every
 //   command, headerTextChanged after the loop.
 // A pick in the tree (with tree tracking on) queues 331, so the editor
-// moves inside its own dispatcher; context-menu commands are queued as the
+// moves inside its own dispatcher; Enter in the tree queues 331 whatever
+// the tracking. While the pane has the keyboard it keeps the keys that
+// move in a tree (the arrows, Home, End, the page keys, Tab, plain letters
+// to find a title by); every other key goes to the editor window, so its
+// commands (save, the pane's own Ctrl-N, help, ...) work from the pane; context-menu commands are queued as the
 // keys of their commands. Drops and the two pastes change the file at once
 // (they have no key), outside the dispatcher, and are refused while it runs.
 #pragma once
@@ -56,6 +60,12 @@ class TMyTree : public QTreeWidget {
   // tree instead.
   void goToSelection();
 
+  // The width that shows the titles of the root and its folds, icons and
+  // indentation included.
+  int fittedWidth() const;
+  // Whether the tree itself takes the key (else the editor window does).
+  static bool keptByTree(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
+
   const FoldTreeModel& model() const { return model_; }
   // The control's item for a model index, and back (-1 for none).
   QTreeWidgetItem* itemAt(int index) const;
@@ -83,6 +93,9 @@ class TMyTree : public QTreeWidget {
   std::function<void()> dispatchNow;
 
  protected:
+  bool event(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
   void startDrag(Qt::DropActions actions) override;
@@ -131,6 +144,9 @@ class TMySplitter : public QSplitter {
   static TMySplitter* of(const TStdioWindow& w);
 
   // 330: shows or hides the tree; its width is kept while it is hidden.
+  // Shown the first time, it fits the titles of the file's top levels, up
+  // to a third of the splitter. Hidden while it had the keyboard, the
+  // editor takes the keyboard.
   void showHideTree();
   void setTreeShown(bool shown);
   bool treeShown() const;
@@ -153,6 +169,9 @@ class TMySplitter : public QSplitter {
  private:
   void init();
   TStdioWindow* window() const;
+  // The width the pane is first shown with: the fitted width of the
+  // tree's titles, within a few cells and a third of the splitter.
+  int initialTreeWidth() const;
   // The window's pointers to the pane, set while it is shown.
   void attach(bool shown);
 

@@ -1,6 +1,7 @@
 #include "app/placement.hpp"
 
 #include "app/registry.hpp"
+#include "model/paths.hpp"
 #include "model/profile.hpp"
 #include "settings_fixture.hpp"
 
@@ -250,6 +251,32 @@ TEST_P(ReopenListTest, OnlyVisibleTitledEditorWindowsAreListed) {
   EXPECT_TRUE(ini.has("FILES", "File16"));
   EXPECT_EQ(ini.getString("FILES", "File3", "?"), "");
   EXPECT_EQ(ini.getString("FILES", "Counter", ""), "2");
+}
+
+TEST_P(ReopenListTest, AFileIsListedOnceAndCopiesStoredBeforeAreMerged) {
+  // Two windows of one file (as older versions let happen) give one entry.
+  std::vector<PlacedWindow> windows = {fileWindow("/a.c", 1), fileWindow("/b.c", 2),
+                                       fileWindow("/a.c", 3)};
+  int counter = 0;
+  ASSERT_TRUE(writeReopenList(host, windows, &counter));
+  EXPECT_EQ(counter, 2);
+  EXPECT_EQ(readReopenList(), (std::vector<std::string>{"/a.c", "/b.c"}));
+
+  // A list that holds copies already reads back with each file once, each
+  // with the number of its first entry (its placement), relative names
+  // compared as the absolute names they stand for.
+  ProfileFile& ini = plicatoIni();
+  const std::string here = absolutePath("r.c");
+  const char* stored[] = {"/a.c", "/b.c", "/a.c", "r.c", "/b.c", here.c_str()};
+  for (int n = 1; n <= 6; ++n) ini.writeString("FILES", "File" + std::to_string(n), stored[n - 1]);
+  const std::vector<ReopenEntry> entries = readReopenEntries();
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].file, "/a.c");
+  EXPECT_EQ(entries[0].number, 1);
+  EXPECT_EQ(entries[1].file, "/b.c");
+  EXPECT_EQ(entries[1].number, 2);
+  EXPECT_EQ(entries[2].file, "r.c");
+  EXPECT_EQ(entries[2].number, 4);
 }
 
 TEST_P(ReopenListTest, ARefusingNonameWindowCancelsAndKeepsTheOldList) {

@@ -3,9 +3,12 @@
 // auto-save. Message boxes are answered through the host's test hook.
 #include <QAction>
 #include <QDialog>
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScreen>
 #include <QLabel>
 #include <QDropEvent>
 #include <QMenu>
@@ -527,15 +530,159 @@ class FrameTest : public QObject {
   void helpShowsTheLayoutOfTheTableInForce() {
     Session s(*config);
     QStringList titles;
+    QStringList labels;
+    QRect shown;
     s.host->runDialog = [&](QDialog& d) {
       titles << d.windowTitle();
+      for (QLabel* l : d.findChildren<QLabel*>()) labels << l->text();
+      shown = d.frameGeometry();
       return int(QDialog::Accepted);
     };
     s.start({file("h.c")});
+    const QRect screen = s.frame().screen()->availableGeometry();
+    s.frame().setGeometry(screen.left() + 20, screen.top() + 10, screen.width() - 60,
+                          screen.height() / 2 + 40);
+    s.settle();
     s.frame().frameAction(cmHelpKeys)->trigger();
     s.window().queueCommand(cmdHelp);
     s.settle();
     QCOMPARE(titles, QStringList({"Windows Keyboard Layout", "Windows Keyboard Layout"}));
+    // The frame's own keys are told with the layout's.
+    QVERIFY(labels.contains("Document windows"));
+    QVERIFY(labels.contains("Ctrl-Tab") && labels.contains("Next window"));
+    QVERIFY(labels.contains("Ctrl-Shift-Tab") && labels.contains("Prev. window"));
+    // It opens inside the frame, below its menus and tool bar, and no
+    // taller than the room there.
+    const QWidget* client = s.frame().centralWidget();
+    const QRect area(client->mapToGlobal(QPoint(0, 0)), client->size());
+    QVERIFY2(area.contains(shown), qPrintable(QString("%1,%2 %3x%4").arg(shown.x()).arg(shown.y())
+                                                  .arg(shown.width()).arg(shown.height())));
+    QVERIFY(shown.top() > s.frame().menuBar()->mapToGlobal(QPoint(0, 0)).y() +
+                              s.frame().menuBar()->height() - 1);
+
+    // A frame too small to hold it: the help still fits the screen.
+    s.frame().setGeometry(screen.left(), screen.top(), 300, 200);
+    s.settle();
+    s.frame().frameAction(cmHelpKeys)->trigger();
+    s.settle();
+    QVERIFY(screen.contains(shown));
+  }
+
+  void aFileOpenAlreadyComesToTheFront() {
+    const std::string a = file("a.c");
+    const std::string b = file("b.c");
+    // Another name of a: through a link to its directory.
+    QVERIFY(QFile::link(QString::fromStdString(work->path()), QString::fromStdString(work->file("via"))));
+    const std::string viaLink = work->file("via/a.c");
+    {
+      Session s(*config);
+      s.start({a, b, a, viaLink});
+      QCOMPARE(s.children().size(), 2);
+      QCOMPARE(s.frame().client()->activeChild(), s.children()[0]);
+      QVERIFY(s.boxes.empty());
+      // The recent files, a drop and the Open dialog bring it to the front too.
+      s.frame().client()->activate(s.children()[1]);
+      for (QAction* act : s.frame().menuBar()->actions().front()->menu()->actions())
+        if (act->property("recentFile").toString() == QString::fromStdString(a)) act->trigger();
+      s.settle();
+      QCOMPARE(s.children().size(), 2);
+      QCOMPARE(s.frame().client()->activeChild(), s.children()[0]);
+      dropFiles(&s.frame(), {QString::fromStdString(b)});
+      s.settle();
+      QCOMPARE(s.children().size(), 2);
+      QCOMPARE(s.frame().client()->activeChild(), s.children()[1]);
+      s.host->runDialog = [&](QDialog& d) {
+        dynamic_cast<QFileDialog&>(d).selectFile(QString::fromStdString(viaLink));
+        return int(QDialog::Accepted);
+      };
+      s.frame().frameAction(cmOpen)->trigger();
+      s.settle();
+      QCOMPARE(s.children().size(), 2);
+      QCOMPARE(s.frame().client()->activeChild(), s.children()[0]);
+      QVERIFY(s.closeFrame());
+      s.app->afterLoop();
+    }
+    QCOMPARE(plicatoIni().getString("FILES", "Counter", ""), std::string("2"));
+    // Started again and again with the same file: the list does not grow.
+    for (int start = 0; start < 2; ++start) {
+      Session s(*config);
+      s.start({a});
+      QCOMPARE(s.children().size(), 2);
+      QVERIFY(s.closeFrame());
+      s.app->afterLoop();
+    }
+    QCOMPARE(plicatoIni().getString("FILES", "File3", ""), std::string(""));
+    // A list that holds copies already opens each file once.
+    ProfileFile& ini = plicatoIni();
+    ini.writeString("FILES", "File2", a);
+    ini.writeString("FILES", "File3", b);
+    ini.writeString("FILES", "File4", viaLink);
+    Session again(*config);
+    again.start();
+    QCOMPARE(again.children().size(), 2);
+    QCOMPARE(again.children()[1]->windowTitle(), QString::fromStdString(b));
+  }
+
+  void ctrlTabGoesRoundTheDocumentWindowsInBothLayouts() {
+    for (int layout : {int(kLayoutWindows), int(kLayoutStandard)}) {
+      settings() = Settings{};
+      settings().keyboardLayout = layout;
+      BatchHost store;
+      QVERIFY(saveAllSettings(store));
+      // Neither key has a command in the layout.
+      for (const CommandKey& k : layout == kLayoutWindows ? kWindowsTable : kPlicatoStandardTable)
+        if (k.command) QVERIFY(keyName(k) != "Ctrl-Tab" && keyName(k) != "Shift-Tab");
+      Session s(*config);
+      s.start({file("x.c"), file("y.c"), file("z.c")});
+      QVERIFY(QTest::qWaitForWindowActive(&s.frame()));
+      auto active = [&] { return QFileInfo(s.frame().client()->activeChild()->windowTitle()).fileName(); };
+      auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods) {
+        QWidget* keys = QApplication::focusWidget();
+        QVERIFY(qobject_cast<TEditorWidget*>(keys));
+        QTest::keyClick(keys, key, mods);
+        s.settle();
+      };
+      QCOMPARE(active(), QString("z.c"));
+      press(Qt::Key_Tab, Qt::ControlModifier);
+      QCOMPARE(active(), QString("x.c"));  // round from the last to the first
+      press(Qt::Key_Tab, Qt::ControlModifier);
+      QCOMPARE(active(), QString("y.c"));
+      press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+      QCOMPARE(active(), QString("x.c"));
+      press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+      QCOMPARE(active(), QString("z.c"));
+      for (int i = 0; i < 3; ++i) {
+        QVERIFY(!s.window(i).modified);
+        QCOMPARE(s.row(2, i), std::string("int a;"));
+      }
+      QVERIFY(s.frame().frameAction(cmNextWindow)->text().contains("Next"));
+    }
+  }
+
+  void theOpenDialogStartsOnTheFilesOfTheActiveType() {
+    Session s(*config);
+    QStringList chosen;
+    s.host->runDialog = [&](QDialog& d) {
+      if (auto* f = dynamic_cast<QFileDialog*>(&d)) chosen << f->selectedNameFilter();
+      return int(QDialog::Rejected);
+    };
+    s.start();
+    s.frame().frameAction(cmOpen)->trigger();  // no window: every file
+    s.app->openDocument(file("prog.occ", "SEQ\r\n  SKIP\r\n"));
+    s.settle();
+    s.window().queueCommand(cmdOpenFile);  // the editor's key takes the same road
+    s.settle();
+    s.app->openDocument(file("main.c"));
+    s.settle();
+    s.frame().frameAction(cmOpen)->trigger();
+    s.app->openDocument(file("notes.zzz", "text\r\n"));
+    s.settle();
+    s.frame().frameAction(cmOpen)->trigger();  // a type without an entry
+    QCOMPARE(chosen.size(), 4);
+    QVERIFY2(chosen[0].endsWith("(*)"), qPrintable(chosen[0]));
+    QVERIFY2(chosen[1].startsWith("occam2 files") && chosen[1].contains("*.occ"), qPrintable(chosen[1]));
+    QVERIFY2(chosen[2].startsWith("C files"), qPrintable(chosen[2]));
+    QVERIFY2(chosen[3].endsWith("(*)"), qPrintable(chosen[3]));
   }
 
   void internalErrorEndsTheMessageLoop() {
@@ -557,14 +704,24 @@ class FrameTest : public QObject {
     QFile::setPermissions(QString::fromStdString(work->file("xdg-email")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", QByteArray::fromStdString(work->path()) + ":" + oldPath);
     const std::string path = file("mail.c");
     Session s(*config);
+    // Without a mail handler on the search path the entry is grayed.
+    TempDir empty;
+    qputenv("PATH", QByteArray::fromStdString(empty.path()));
     s.start({path});
+    QVERIFY(!s.frame().frameAction(cmSend)->isEnabled());
+    qputenv("PATH", QByteArray::fromStdString(work->path()) + ":" + oldPath);
+    s.frame().updateCommandStates();
+    QVERIFY(s.frame().frameAction(cmSend)->isEnabled());
     s.frame().frameAction(cmSend)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(s.boxes.size(), size_t(1), 10000);
     qputenv("PATH", oldPath);
-    QCOMPARE(s.boxes[0].text, std::string("Unable to send the message, error 4.\n"));
+    // Why it failed is told in words after the number.
+    QCOMPARE(s.boxes[0].text,
+             std::string("Unable to send the message, error 4.\nThe mail program could not take the message."));
+    QCOMPARE(mailFailure(3), std::string("Unable to send the message, error 3.\n"
+                                         "No mail program is set up on this system."));
     QCOMPARE(s.boxes[0].caption, std::string("Plicato Error"));
     QCOMPARE(work->read("mail.args"), "--attach " + path + "\n");
   }

@@ -7,7 +7,9 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -148,14 +150,17 @@ class MessagesWindowTest : public QObject, private QtFixture {
     QCOMPARE(m->lines(), (std::vector<std::string>{"t.c", "t.c"}));
   }
 
-  void anEmptyCompilerCommandLineShowsTheWindowFinished() {
+  void anEmptyCommandLineIsToBeSetInTheOptions() {
+    // Running nothing would only open an empty window: the user is told
+    // where the command is set, and no window opens.
     TStdioWindow& w = open("t.c", "int x;\n");
-    settings().compilerCmdLine = "";
+    settings().compilerCmdLine = "  ";
+    settings().makerCmdLine = "";
     build_->compile(w);
-    TMessagesWindow* m = build_->windowOf(w);
-    QVERIFY(m != nullptr);
-    QTRY_COMPARE(m->windowTitle(), QString("Conpile messages (finished)"));
-    QVERIFY(m->closeEnabled());
+    build_->make(w);
+    QVERIFY(build_->windows().empty());
+    QCOMPARE(boxes_, (std::vector<std::string>{kNoCompilerCommand, kNoMakerCommand}));
+    QVERIFY(std::string(kNoCompilerCommand).find("Options") != std::string::npos);
     QVERIFY(!w.buildRunning);
   }
 
@@ -197,7 +202,14 @@ class MessagesWindowTest : public QObject, private QtFixture {
 
   void theWindowsAreTopLevelAndGoWithTheirOwner() {
     TStdioWindow& w = open("t.c", "int x;\n");
-    auto* owner = new QWidget;
+    // An owner at the top left of the screen, as a frame often is.
+    auto* owner = new QMainWindow;
+    owner->menuBar()->addMenu("&File");
+    owner->setCentralWidget(new QWidget);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    owner->setGeometry(screen.left(), screen.top(), screen.width() - 20, screen.height() - 20);
+    owner->show();
+    QVERIFY(QTest::qWaitForWindowExposed(owner));
     auto* build = new TBuildCommands(owner);
     settings().compilerCmdLine = "sh " + script("cc.sh", "exec sleep 60\n");
     build->compile(w);
@@ -205,6 +217,9 @@ class MessagesWindowTest : public QObject, private QtFixture {
     QVERIFY(m);
     QVERIFY(m->isWindow());
     QCOMPARE(m->parentWidget(), owner);
+    // Inside the owner's client area, not over its menu bar.
+    const QRect area(owner->centralWidget()->mapToGlobal(QPoint(0, 0)), owner->centralWidget()->size());
+    QVERIFY(area.contains(m->frameGeometry()));
     delete owner;  // stops the compile, closes its window
     QVERIFY(m.isNull());
     w.buildRunning = false;

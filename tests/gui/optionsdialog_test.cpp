@@ -335,11 +335,26 @@ class OptionsDialogTest : public QObject {
       return int(QDialog::Accepted);
     };
     s.showPage(1);
+    // Only the fields of the compiler chosen can be edited.
+    auto* external = child<QRadioButton>(s.sheet.get(), "externalCompiler");
+    auto* builtIn = child<QRadioButton>(s.sheet.get(), "builtInCompiler");
+    QVERIFY(external->isChecked());
+    for (const char* name : {"linkAddress", "linkTimeout", "iccBtlPath", "compilerParameters"})
+      QVERIFY2(!child<QLineEdit>(s.sheet.get(), name)->isEnabled(), name);
+    QVERIFY(!child<QPushButton>(s.sheet.get(), "browseIccBtl")->isEnabled());
+    QVERIFY(child<QLineEdit>(s.sheet.get(), "compilerCmdLine")->isEnabled());
+    QTest::mouseClick(builtIn, Qt::LeftButton, Qt::NoModifier, QPoint(6, builtIn->height() / 2));
+    QVERIFY(builtIn->isChecked());
+    QVERIFY(child<QLineEdit>(s.sheet.get(), "linkAddress")->isEnabled());
+    QVERIFY(!child<QLineEdit>(s.sheet.get(), "compilerCmdLine")->isEnabled());
     child<QPushButton>(s.sheet.get(), "browseIccBtl")->click();
     QCOMPARE(filters.value(0), QString("Transputer binary files (*.btl)"));
     QVERIFY(filters.value(1).startsWith("All files"));
     QCOMPARE(child<QLineEdit>(s.sheet.get(), "iccBtlPath")->text(), btl);
     s.showPage(2);
+    QVERIFY(!child<QPushButton>(s.sheet.get(), "browseMakefile")->isEnabled());
+    child<QRadioButton>(s.sheet.get(), "internalMaker")->click();
+    QVERIFY(!child<QLineEdit>(s.sheet.get(), "makerCmdLine")->isEnabled());
     child<QPushButton>(s.sheet.get(), "browseMakefile")->click();
     QCOMPARE(filters.value(0), QString("Maker script files (*.mak)"));
     s.sheet->accept();

@@ -3,11 +3,14 @@
 // headers), its failures, the printer font chooser's limits, and the print
 // commands through the print dialog.
 #include <QApplication>
-#include <QFontDialog>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTest>
 
 #include <memory>
@@ -18,7 +21,9 @@
 #include "app/settingsstore.hpp"
 #include "display/canvas.hpp"
 #include "display/stdiowindow.hpp"
+#include "gui/dialogs.hpp"
 #include "gui/guitest.hpp"
+#include "gui/printcanvas.hpp"
 #include "gui/printing.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -198,13 +203,59 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+5\\n")));
   }
 
+  void fontChooserShowsTheFontUsedAndOffersFixedFacesOnly() {
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    p->setOutputFormat(QPrinter::PdfFormat);
+    TPrinter printer(std::move(p));
+    // The default face is a printer's own: the system's fixed-pitch face
+    // prints instead, and the chooser opens on it, at the size printed.
+    const QString fixed = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+    QCOMPARE(settings().printerFont.faceName, std::string("LinePrinter"));
+    QCOMPARE(printerFace("LinePrinter"), fixed);
+    const QFont used = printerQFont(settings().printerFont, &printer.printer(), 12.0);
+    QCOMPARE(QFontInfo(used).family(), fixed);
+    QVERIFY(QFontInfo(used).fixedPitch());
+    QString openedOn;
+    int openedAt = 0;
+    QStringList offered;
+    int smallest = 0, largest = 0;
+    printer.runDialog = [&](QDialog& d) {
+      auto& fd = dynamic_cast<TPrinterFontDialog&>(d);
+      openedOn = fd.face()->currentText();
+      openedAt = fd.size()->value();
+      for (int i = 0; i < fd.face()->count(); ++i) offered << fd.face()->itemText(i);
+      smallest = fd.size()->minimum();
+      largest = fd.size()->maximum();
+      return int(QDialog::Rejected);
+    };
+    QVERIFY(!printer.chooseFont(nullptr));
+    QCOMPARE(openedOn, fixed);
+    QCOMPARE(openedAt, 8);
+    QVERIFY(!offered.isEmpty());
+    for (const QString& face : offered) QVERIFY2(QFontDatabase::isFixedPitch(face), qPrintable(face));
+    QCOMPARE(smallest, 8);
+    QCOMPARE(largest, 72);
+
+    // The PDF is printed in that face too.
+    work_->write("f.c", "int x;\r\n");
+    const std::string out = work_->file("f.pdf");
+    QCOMPARE(print(work_->file("f.c"), out), 0);
+    QProcess fonts;
+    fonts.start("pdffonts", {QString::fromStdString(out)});
+    if (fonts.waitForFinished(30000) && fonts.exitStatus() == QProcess::NormalExit &&
+        fonts.exitCode() == 0) {
+      const QString list = QString::fromUtf8(fonts.readAllStandardOutput());
+      QVERIFY2(list.contains(QString(fixed).remove(' ')), qPrintable(list));
+    }
+  }
+
   void fontChooserKeepsToItsSizes() {
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
     p->setOutputFormat(QPrinter::PdfFormat);
     TPrinter printer(std::move(p));
     settings().printerFont.width = 5;
     printer.runDialog = [](QDialog& d) {
-      auto& fd = static_cast<QFontDialog&>(d);
+      auto& fd = dynamic_cast<TPrinterFontDialog&>(d);
       QFont f("DejaVu Sans Mono");
       f.setPointSize(200);
       f.setItalic(true);
@@ -226,7 +277,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     QCOMPARE(settings().printerFont.italic, uint8_t(1));
 
     printer.runDialog = [](QDialog& d) {
-      auto& fd = static_cast<QFontDialog&>(d);
+      auto& fd = dynamic_cast<TPrinterFontDialog&>(d);
       QFont f = fd.currentFont();
       f.setPointSize(4);
       fd.setCurrentFont(f);

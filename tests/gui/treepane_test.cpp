@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -25,6 +27,7 @@
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "support/testenv.hpp"
+#include "engine/lineunits.hpp"
 #include "tree/treeedit.hpp"
 
 namespace {
@@ -87,6 +90,7 @@ class TreePaneTest : public QObject, private QtFixture {
   // The document over `content` in an editor widget under the pane's
   // splitter; `before` runs before the set-up message is delivered.
   TStdioWindow& open(const std::string& content, const std::function<void(Document&)>& before = {}) {
+    split_.reset();  // the pane of a document before goes before its application
     app_ = std::make_unique<PaneApp>(*host_);
     doc_ = openDocument(*app_, "t.c", content);
     if (before) before(*doc_);
@@ -123,6 +127,18 @@ class TreePaneTest : public QObject, private QtFixture {
     run(cmdSave);
     return work_->read("t.c");
   }
+  // A key pressed where the keyboard is (the editor unless told).
+  void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier, QWidget* to = nullptr) {
+    QTest::keyClick(to ? to : static_cast<QWidget*>(editor_), key, mods);
+    settle();
+  }
+  // The titles the pane shows under its root, in order.
+  QStringList topTitles() {
+    QStringList out;
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    for (int i = 0; root && i < root->childCount(); ++i) out << root->child(i)->text(0);
+    return out;
+  }
 
  private Q_SLOTS:
   void init() {
@@ -148,7 +164,6 @@ class TreePaneTest : public QObject, private QtFixture {
     QVERIFY(split_->treeShown());
     QVERIFY(w.tree != nullptr);
     QVERIFY(doc_->showTree);
-    QCOMPARE(split_->treeWidth(), 17 * w.cellWidth);
     QCOMPARE(tree()->model().item(0).text, std::string("t.c"));
     QCOMPARE(tree()->topLevelItemCount(), 1);
     QCOMPARE(tree()->topLevelItem(0)->childCount(), 2);  // globals, main
@@ -346,16 +361,165 @@ class TreePaneTest : public QObject, private QtFixture {
     settle();
     QVERIFY(item("Xglobals") != nullptr);
 
-    // Deleted while the tree did not follow (sync off): a pick on its item
-    // finds the fold gone and the tree is built again.
+    // Deleted behind the pane's back (not by a command, which the pane
+    // follows at once): a pick on its item finds the fold gone and the tree
+    // is built again.
     QTreeWidgetItem* gone = item("Xglobals");
-    run(cmdDeleteLine);
-    QVERIFY(item("Xglobals") != nullptr);  // sync is off: the tree did not follow
+    deleteLine(w);
+    QVERIFY(item("Xglobals") != nullptr);
     run(cmdToggleTreeTracking);
     tree()->setCurrentItem(gone);
     run(cmdGoToTreeSelection);
     QVERIFY(item("Xglobals") == nullptr);
     QCOMPARE(tree()->topLevelItem(0)->childCount(), 1);
+  }
+
+  void thePaneShowsEveryChangeOfTheStructureAtOnce() {
+    TStdioWindow& w = open(
+        "#include <stdio.h>\nint a;\n/*{{{  globals*/\nint count;\n/*}}}*/\n"
+        "/*{{{  main*/\nint main(void) {}\n/*}}}*/\n");
+    run(cmdShowHideTree);
+    QVERIFY(!w.treeSync);  // sync moves the selection only; the items follow anyway
+    QCOMPARE(topTitles(), QStringList({"globals", "main"}));
+    struct Step {
+      const char* what;
+      std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+      const char* typed;
+      QStringList titles;
+    };
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    const std::vector<Step> steps = {
+        {"create fold", {{Qt::Key_Insert, none}, {Qt::Key_Down, none}, {Qt::Key_Down, none},
+                         {Qt::Key_Insert, none}}, "includes", {"includes", "globals", "main"}},
+        {"remove fold", {{Qt::Key_PageUp, Qt::ControlModifier}}, "", {"globals", "main"}},
+        {"copy line", {{Qt::Key_Down, none}, {Qt::Key_Down, none}, {Qt::Key_F4, none}}, "",
+         {"globals", "globals", "main"}},
+        {"delete line", {{Qt::Key_Y, Qt::ControlModifier}}, "", {"globals", "main"}},
+        {"pick", {{Qt::Key_Up, none}, {Qt::Key_F3, Qt::AltModifier}}, "", {"main"}},
+        {"put", {{Qt::Key_Up, none}, {Qt::Key_F3, Qt::ShiftModifier}}, "", {"", "main"}},
+        {"cut", {{Qt::Key_Down, Qt::ShiftModifier}, {Qt::Key_X, Qt::ControlModifier}}, "", {"main"}},
+        {"paste", {{Qt::Key_V, Qt::ControlModifier}}, "", {"", "main"}},
+    };
+    for (const Step& step : steps) {
+      for (const auto& [key, mods] : step.keys) press(key, mods);
+      if (*step.typed) {
+        QTest::keyClicks(editor_, step.typed);
+        settle();
+      }
+      QVERIFY2(topTitles() == step.titles,
+               qPrintable(QString(step.what) + ": " + topTitles().join(", ")));
+    }
+
+    // Read again from the file: its folds show at once.
+    press(Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!w.modified);
+    work_->write("t.c", "/*{{{  read again*/\nint b;\n/*}}}*/\n");
+    press(Qt::Key_F7, Qt::ControlModifier);
+    QCOMPARE(topTitles(), QStringList({"read again"}));
+    // Filed and unfiled: the item takes the file's image, then the fold's.
+    auto image = [&] { return tree()->model().item(index("read again")).image; };
+    QCOMPARE(title(w.currentLine), std::string("read again"));
+    press(Qt::Key_F2, Qt::ShiftModifier);
+    QCOMPARE(image(), TreeImage::Shell);
+    press(Qt::Key_F2, Qt::ShiftModifier);
+    QCOMPARE(image(), TreeImage::Fold);
+    // A file inserted brings its folds.
+    work_->write("part.c", "/*{{{  inserted*/\nint i;\n/*}}}*/\n");
+    host_->runDialog = [this](QDialog& d) {
+      auto* files = dynamic_cast<QFileDialog*>(&d);
+      if (!files) return int(QDialog::Rejected);
+      files->selectFile(QString::fromStdString(work_->file("part.c")));
+      return int(QDialog::Accepted);
+    };
+    press(Qt::Key_J, Qt::ControlModifier);
+    QVERIFY2(topTitles().contains("inserted"), qPrintable(topTitles().join(", ")));
+  }
+
+  void thePaneFitsTheTitlesOfTheTopLevelsUpToAThird() {
+    // The widest title of the file's top levels shows whole; a deeper one
+    // does not widen the pane, and none makes it wider than a third.
+    struct Case {
+      std::string top;
+      std::string deeper;
+      bool limited;
+    };
+    const std::vector<Case> cases = {
+        {"a", "", false},
+        {"a title of the top level that is rather long", "", false},
+        {"short", std::string(150, 'd'), false},
+        {std::string(150, 't'), "", true},
+    };
+    for (const Case& c : cases) {
+      std::string text = "/*{{{  " + c.top + "*/\nint x;\n/*}}}*/\n";
+      if (!c.deeper.empty())
+        text += "/*{{{  outer*/\n/*{{{  " + c.deeper + "*/\nint y;\n/*}}}*/\n/*}}}*/\n";
+      TStdioWindow& w = open(text);
+      press(Qt::Key_N, Qt::ControlModifier);
+      QVERIFY(split_->treeShown());
+      const int width = split_->treeWidth();
+      QCOMPARE(split_->sizes().value(0), width);
+      QVERIFY(width >= 8 * w.cellWidth);
+      QVERIFY(width <= split_->width() / 3);
+      QTreeWidgetItem* it = item(c.top);
+      QVERIFY(it);
+      const QRect text_ = tree()->visualItemRect(it);
+      const int right = text_.left() + tree()->sizeHintForIndex(tree()->indexFromItem(it)).width();
+      if (c.limited) {
+        QCOMPARE(width, split_->width() / 3);
+      } else {
+        QVERIFY2(right <= tree()->viewport()->width(), c.top.c_str());
+        QVERIFY(!tree()->horizontalScrollBar()->isVisible());
+      }
+      // Hidden and shown again, it keeps the width it had.
+      press(Qt::Key_N, Qt::ControlModifier);
+      press(Qt::Key_N, Qt::ControlModifier);
+      QCOMPARE(split_->treeWidth(), width);
+    }
+  }
+
+  void keysInThePaneWorkOnTheDocument() {
+    TStdioWindow& w = open(kNested);
+    int helps = 0;
+    host_->runDialog = [&helps](QDialog& d) {
+      if (d.objectName().startsWith("HELP")) ++helps;
+      return int(QDialog::Rejected);
+    };
+    run(cmdShowHideTree);
+    run(cmdToggleTreeTracking);  // picks in the tree leave the editor alone
+    QTest::keyClicks(editor_, "X");
+    settle();
+    QVERIFY(w.modified);
+    const LineNode* line = w.currentLine;
+    tree()->setFocus();
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    settle();
+    QVERIFY(tree()->hasFocus());
+
+    // The arrows move in the tree, not in the editor.
+    press(Qt::Key_Down, Qt::NoModifier, tree());
+    QCOMPARE(tree()->currentItem(), item("globals"));
+    QCOMPARE(w.currentLine, line);
+    // The editor's commands reach the document.
+    press(Qt::Key_S, Qt::ControlModifier, tree());
+    QVERIFY(!w.modified);
+    QVERIFY(work_->read("t.c").rfind("X#include", 0) == 0);
+    press(Qt::Key_F1, Qt::NoModifier, tree());
+    QCOMPARE(helps, 1);
+    QCOMPARE(w.currentLine, line);
+    press(Qt::Key_T, Qt::ControlModifier, tree());  // to the fold selected
+    QCOMPARE(title(w.currentLine), std::string("globals"));
+    press(Qt::Key_Down, Qt::NoModifier, tree());
+    press(Qt::Key_Return, Qt::NoModifier, tree());  // Enter goes there too
+    QCOMPARE(title(w.currentLine), std::string("main"));
+    QVERIFY(tree()->hasFocus());
+    // A letter finds a title in the tree and types nothing.
+    press(Qt::Key_G, Qt::NoModifier, tree());
+    QCOMPARE(tree()->currentItem(), item("globals"));
+    QVERIFY(!w.modified);
+    // Ctrl-N hides the pane, and the keyboard goes to the editor.
+    press(Qt::Key_N, Qt::ControlModifier, tree());
+    QVERIFY(!split_->treeShown());
+    QVERIFY(editor_->hasFocus());
   }
 
   void aPaneOutlivingItsWindowTouchesNothing() {
