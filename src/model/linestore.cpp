@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <chrono>
 #include <new>
+
+#include <sys/resource.h>
 
 #include <sys/mman.h>
 
@@ -237,18 +240,89 @@ void close(LineNode* h) {
   }
 }
 
+namespace {
+
+// A number from a "Key:   value kB" line of a /proc file, in bytes.
+long long procValue(const char* path, const char* key) {
+  FILE* f = std::fopen(path, "r");
+  if (!f) return -1;
+  char line[256];
+  long long v = -1;
+  const size_t n = std::strlen(key);
+  while (std::fgets(line, sizeof line, f)) {
+    if (std::strncmp(line, key, n) == 0) {
+      v = std::atoll(line + n) * 1024;
+      break;
+    }
+  }
+  std::fclose(f);
+  return v;
+}
+
+long long fileNumber(const char* path) {
+  FILE* f = std::fopen(path, "r");
+  if (!f) return -1;
+  char buf[64] = {0};
+  long long v = -1;
+  if (std::fgets(buf, sizeof buf, f) && buf[0] >= '0' && buf[0] <= '9') v = std::atoll(buf);
+  std::fclose(f);
+  return v;
+}
+
+// The bytes this process may still take: what the system has free (with
+// swap), what the control group allows, and what the address-space limit
+// leaves. Asked again at most every quarter second.
+long long bytesLeft() {
+  using Clock = std::chrono::steady_clock;
+  static Clock::time_point asked{};
+  static long long cached = 0;
+  const Clock::time_point now = Clock::now();
+  if (cached > 0 && now - asked < std::chrono::milliseconds(250)) return cached;
+  asked = now;
+  long long left = -1;
+  auto least = [&](long long v) {
+    if (v >= 0 && (left < 0 || v < left)) left = v;
+  };
+  long long avail = procValue("/proc/meminfo", "MemAvailable:");
+  long long swap = procValue("/proc/meminfo", "SwapFree:");
+  if (avail >= 0) least(avail + (swap > 0 ? swap : 0));
+  long long max = fileNumber("/sys/fs/cgroup/memory.max");
+  long long used = fileNumber("/sys/fs/cgroup/memory.current");
+  if (max >= 0 && used >= 0) least(max > used ? max - used : 0);
+  struct rlimit rl;
+  if (::getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY) {
+    long long vm = procValue("/proc/self/status", "VmSize:");
+    long long lim = static_cast<long long>(rl.rlim_cur);
+    least(vm >= 0 && lim > vm ? lim - vm : 0);
+  }
+  cached = left >= 0 ? left : (1LL << 40);
+  return cached;
+}
+
+// What a line costs: its node, a text of the usual length and the heap's
+// bookkeeping.
+constexpr long long kBytesPerLine = static_cast<long long>(sizeof(LineNode)) + 64;
+
+}  // namespace
+
+long long linesAllowed(const LineStore& store) {
+  const long long fromMemory =
+      store.lineAllowance >= 0 ? store.lineAllowance : bytesLeft() / kBytesPerLine;
+  return fromMemory + freeCount;
+}
+
 bool lineBudget(LineStore& store, int32_t n) {
-  long allowance = 262144 / store.nodeSize + freeCount;
-  long left = allowance - n - 2;
+  long long allowance = linesAllowed(store);
+  long long left = allowance - n - 2;
   char buf[160];
   if (left >= 200) return true;
   if (left >= 0) {
-    std::snprintf(buf, sizeof buf, "Running out of memory. %ld lines left.", left);
+    std::snprintf(buf, sizeof buf, "Running out of memory. %lld lines left.", left);
     store.host.statusMessage(buf);
     return true;
   }
   std::snprintf(buf, sizeof buf,
-                "Not enough memory to create lines. Need %d but only have %ld lines left.", n,
+                "Not enough memory to create lines. Need %d but only have %lld lines left.", n,
                 allowance - 2);
   store.host.statusMessage(buf);
   return false;

@@ -46,7 +46,9 @@ struct LineStore {
   LineNode* dispose_head = nullptr;
   LineNode* disposeTail = nullptr;
   LineNode* lineTemplate = nullptr;
-  int32_t nodeSize = 51;
+  // Lines the memory allows, besides those on the dispose lists; -1: as
+  // much as the process can get (tests set a number).
+  long long lineAllowance = -1;
 
   // Comment convention and type name of the file (cut to the field sizes).
   std::string commentStart;
@@ -124,6 +126,10 @@ int32_t lineCount(const LineNode* node);
 int32_t unitNodeCount(const LineNode* node);
 // Turn an open fold (134) into a closed one (130), inner open folds first.
 void close(LineNode* header);
+// Lines that may still be made: as many as the memory the process can get
+// holds (free memory and swap, the control group's limit, the address-space
+// limit), and those waiting on the dispose lists.
+long long linesAllowed(const LineStore& store);
 // Whether n more lines may be made; reports shortage on the status line.
 bool lineBudget(LineStore& store, int32_t n);
 // indent - markerColumn for kind 134, else indent.
