@@ -146,9 +146,9 @@ void TStdioWindow::endMarkFor(int kind, int code) {
   } else if (entry >= 0 && keepsMarkWhenTyped(commandKeyOfEntry(entry).command)) {
     return;
   }
-  // The mark is gone before the refresh key is queued, so this runs once.
+  // The mark is gone before the refresh is queued, so this runs once.
   clearMark();
-  queueEntryKey(kEntryRefresh);
+  queueOwnCommand(cmdRefresh);
 }
 
 bool TStdioWindow::queueChar(uint8_t ch) {
@@ -173,6 +173,10 @@ bool TStdioWindow::queueEntryKey(int entry) {
 bool TStdioWindow::queueCommand(int command) {
   const int entry = entryForCommand(command);
   return entry >= 0 && queueEntryKey(entry);
+}
+
+void TStdioWindow::queueOwnCommand(int command) {
+  if (keys.putOwnCommand(command)) afterQueue(true);
 }
 
 // --- mouse ----------------------------------------------------------------
@@ -377,7 +381,7 @@ void TStdioWindow::updateScrollBars() {
     screenSizeFromClient();
   }
   fitScreenBuffer();
-  if (screenCols != oldCols) queueCommand(cmdRefresh);
+  if (screenCols != oldCols) queueOwnCommand(cmdRefresh);
 }
 
 void TStdioWindow::fitScreenBuffer() {

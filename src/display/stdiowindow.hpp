@@ -141,12 +141,16 @@ class TStdioWindow : public LineStore {
   // --- the keyboard buffer -------------------------------------------------
   // Queue a character / a special key (0, code). A key that does not fit is
   // dropped whole with a beep; false then. While a mouse mark is shown, a
-  // key that ends it clears it and queues the refresh key.
+  // key that ends it clears it and has the window refreshed.
   bool queueChar(uint8_t ch);
   bool queueKey(uint8_t code);
   // Queue the key of table entry n / of the command (menus, tool bar).
   bool queueEntryKey(int entry);
   bool queueCommand(int command);
+  // A command the editor gives itself (the refresh after a mark ended, or
+  // after the window's width changed): it runs before any key still
+  // waiting and is not recorded in a macro.
+  void queueOwnCommand(int command);
 
   // --- mouse -----------------------------------------------------------
   void mouseDown(int x, int y);

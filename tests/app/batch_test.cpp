@@ -3,8 +3,11 @@
 // dispatcher runs the commands, as a user's key presses would.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
+#include "commands/macros.hpp"
 #include "display/stdiowindow.hpp"
 #include "model/settings.hpp"
 #include "support/runprogram.hpp"
@@ -181,6 +184,65 @@ TEST(BatchProgram, DumpsScreenStatusAndMessages) {
   EXPECT_EQ(messages[0], "status: Loading " + dir.file("b.c"));
 }
 
+// Whole scripts through the program: what is saved is what the screen
+// showed, the keys act where the cursor stands on lines of any length, and
+// keys no layout binds (the combined prefixes) change nothing.
+TEST(BatchProgram, ScriptsSaveWhatTheyShow) {
+  const std::string x5001(5001, 'x');
+  const std::string longFile = "a\r\n" + x5001 + "\r\nb\r\n";
+  const std::string letters = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\n";
+  const std::string unbound =
+      "Ctrl-Tab Ctrl-Shift-Tab Shift-Ctrl-Tab Alt-Backspace Shift-Alt-Backspace "
+      "Alt-Shift-Backspace Ctrl-Alt-X ";
+  struct Row {
+    const char* layout;
+    std::string file, keys, saved;
+    std::string message;  // a line the messages must hold, when not empty
+  };
+  const Row rows[] = {
+      // Backspace on an empty line deletes it before the next key.
+      {"windows", "a\r\n\r\nb\r\n", "Down Backspace \"xyz\" Ctrl-S", "a\r\nxyzb\r\n", ""},
+      {"standard", "a\r\n\r\n\r\nb\r\n", "Down Backspace Backspace \"z\" Shift-F4",
+       "a\r\nzb\r\n", ""},
+      // Lines longer than 4095 characters.
+      {"standard", longFile, "Down F8 \"Q\" Shift-F4", "a\r\n" + x5001 + "Q\r\nb\r\n", ""},
+      {"windows", longFile, "Down End Backspace Ctrl-S",
+       "a\r\n" + std::string(5000, 'x') + "\r\nb\r\n", ""},
+      {"windows", longFile, "Ctrl-W Down End Left \"Q\" Ctrl-S",
+       "a\r\n" + std::string(5000, 'x') + "Qx\r\nb\r\n", ""},
+      {"windows", longFile, "Down End Home \"Q\" End \"R\" Ctrl-S",
+       "a\r\nQ" + x5001 + "R\r\nb\r\n", ""},
+      // Ins folds the marked lines, or refuses them with the block's message.
+      {"windows", letters, "Down Shift-Down Shift-Down Ins Ctrl-S",
+       "a\r\n/*{{{*/\r\nb\r\nc\r\nd\r\n/*}}}*/\r\ne\r\nf\r\n", ""},
+      {"standard", letters, "Down Down Shift-Up Ins Shift-F4",
+       "a\r\n/*{{{*/\r\nb\r\nc\r\n/*}}}*/\r\nd\r\ne\r\nf\r\n", ""},
+      {"windows", "a\r\n/*{{{  o*/\r\nb\r\n/*}}}*/\r\ne\r\n", "Down Ctrl-P Shift-Down Ins Ctrl-S",
+       "a\r\n/*{{{  o*/\r\nb\r\n/*}}}*/\r\ne\r\n", "status: Plicato can't fold this block"},
+      // Combined prefixes are keys of the script, bound in neither layout.
+      {"windows", letters, unbound + "\"z\" Ctrl-S", "z" + letters, ""},
+      {"standard", letters, unbound + "\"z\" Shift-F4", "z" + letters, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.keys);
+    TempDir dir, cfg;
+    dir.write("t.c", row.file);
+    auto r = runProgram("plicato", {"--batch", "--config", cfg.path(), "--layout", row.layout,
+                                    "--keys", row.keys, "--dump", "status,messages",
+                                    dir.file("t.c")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("t.c"), row.saved);
+    auto status = dumpSection(r.out, "status");
+    ASSERT_EQ(status.size(), 7u);
+    EXPECT_EQ(status[5], "6  ");  // nothing changed after the save
+    if (!row.message.empty()) {
+      auto messages = dumpSection(r.out, "messages");
+      EXPECT_NE(std::find(messages.begin(), messages.end(), row.message), messages.end())
+          << r.out;
+    }
+  }
+}
+
 TEST(BatchProgram, BadArgumentsAndMissingFiles) {
   TempDir cfg;
   auto r = runProgram("plicato", {"--batch", "--config", cfg.path(), "--keys", "Hyper-Q", "x.c"});
@@ -198,6 +260,26 @@ TEST(BatchProgram, BadArgumentsAndMissingFiles) {
 }  // namespace
 
 namespace {
+
+// Delete line on Backspace is no key of its own: a macro holds the
+// Backspace alone, so replaying it deletes one line, not two.
+TEST_F(BatchTest, AMacroOfBackspaceOnAnEmptyLineDeletesOneLine) {
+  work.write("m.c", "a\r\n\r\n\r\n\r\nb\r\n");
+  StartOptions o;
+  o.configDir = config.path();
+  o.layout = kLayoutWindows;
+  BatchSession s(o);
+  s.open(work.file("m.c"));
+  s.host.queueAnswer("4");
+  keys(s, "Down Ctrl-F9 Backspace");
+  keys(s, "Ctrl-F9");
+  ASSERT_EQ(macros().length(4), 1);
+  EXPECT_EQ(macros().value(4, 0), cmdDeleteLeft);
+  s.host.queueAnswer("4");
+  keys(s, "Ctrl-F10 Ctrl-S");
+  EXPECT_EQ(readFile(work.file("m.c")), "a\r\n\r\nb\r\n");
+  macros().setMacro(4, {});
+}
 
 TEST_F(BatchTest, TypingOnTheEndLineStartsANewLineAboveIt) {
   work.write("empty.c", "");
