@@ -243,6 +243,20 @@ TEST(BatchProgram, ScriptsSaveWhatTheyShow) {
   }
 }
 
+TEST(BatchProgram, SaveAsRenamesTheWindowOnItsTopLineToo) {
+  TempDir dir, cfg;
+  dir.write("old.c", "x\r\n/*{{{  f*/\r\ny\r\n/*}}}*/\r\n");
+  auto r = runProgram("plicato", {"--batch", "--config", cfg.path(), "--layout", "windows",
+                                  "--answer", dir.file("new.occ"), "--keys", "Ctrl-A", "--rows",
+                                  "5", "--dump", "screen,status", dir.file("old.c")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto screen = dumpSection(r.out, "screen");
+  ASSERT_EQ(screen.size(), 5u);
+  EXPECT_EQ(screen[0], "{{{F new.occ");
+  EXPECT_EQ(dumpSection(r.out, "status")[4], "5 occam2");
+  EXPECT_EQ(dir.read("new.occ"), "x\r\n--{{{  f\r\ny\r\n--}}}\r\n");
+}
+
 TEST(BatchProgram, BadArgumentsAndMissingFiles) {
   TempDir cfg;
   auto r = runProgram("plicato", {"--batch", "--config", cfg.path(), "--keys", "Hyper-Q", "x.c"});
