@@ -243,6 +243,48 @@ TEST(BatchProgram, ScriptsSaveWhatTheyShow) {
   }
 }
 
+// A dialog or question the user cancels, and a key that is refused,
+// leave the file as it was: not marked modified either.
+TEST(BatchProgram, CancelledDialogsAndRefusedKeysChangeNothing) {
+  struct Row {
+    const char* layout;
+    std::string keys;
+    std::vector<std::string> answers;
+  };
+  const Row rows[] = {
+      {"windows", "Alt-R", {""}},
+      {"standard", "Alt-9", {""}},
+      {"windows", "Alt-R", {"text=b;replace=B;mode=prompt", "no", "ok"}},
+      {"windows", "Ctrl-F", {""}},
+      {"windows", "Ctrl-G", {""}},
+      {"windows", "Down Ctrl-J", {""}},
+      {"windows", "Down Shift-F2", {"no"}},  // "overwrite ..." answered No
+      {"windows", "F5", {""}},
+      {"windows", "Ctrl-A", {""}},
+      {"windows", "Ctrl-L", {""}},
+      {"windows", "Up Del Ctrl-K", {}},  // the file's top line takes no typing
+      {"standard", "Down Down Down Down Alt-0 Ctrl-PgUp", {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.keys);
+    TempDir dir, cfg;
+    const std::string text = "a\r\n/*{{{  part.c*/\r\nb\r\n/*}}}*/\r\n";
+    dir.write("t.c", text);
+    dir.write("part.c", "kept\r\n");
+    std::vector<std::string> args = {"--batch", "--config", cfg.path(), "--layout", row.layout,
+                                     "--keys",  row.keys,   "--dump",   "status,messages"};
+    for (const auto& a : row.answers) args.insert(args.end(), {"--answer", a});
+    args.push_back(dir.file("t.c"));
+    auto r = runProgram("plicato", args, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto status = dumpSection(r.out, "status");
+    ASSERT_EQ(status.size(), 7u);
+    EXPECT_EQ(status[5], "6  ") << r.out;
+    EXPECT_EQ(dir.read("t.c"), text);
+    EXPECT_EQ(dir.read("part.c"), "kept\r\n");
+  }
+}
+
 TEST(BatchProgram, SaveAsRenamesTheWindowOnItsTopLineToo) {
   TempDir dir, cfg;
   dir.write("old.c", "x\r\n/*{{{  f*/\r\ny\r\n/*}}}*/\r\n");
