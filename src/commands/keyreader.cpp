@@ -67,7 +67,7 @@ KeyValue KeyReader::read() {
     }
     // The editor's own commands pass the macro layer by: a macro holds the
     // keys that caused them.
-    if (int own = 0; keys_.takeOwnCommand(own)) return {own, true};
+    if (int own = 0; keys_.takeOwnCommand(own)) return {own, true, true};
     ownWaiting_ = false;
     const int v = macros_.next([this] { return readRaw(); }, host_);
     if (v == 0 && ownWaiting_) continue;

@@ -28,6 +28,7 @@ struct KeyReaderState {
 struct KeyValue {
   int value = 0;           // 0 only when the window stopped dispatching
   bool isCommand = false;  // set for 256 and above
+  bool own = false;        // a command the editor gave itself, not a key
 };
 
 class KeyReader {

@@ -320,6 +320,8 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
   for (;;) {
     KeyValue k = reader.read();
     if (k.value == 0 && reader.stopped()) return 0;
+    // A match shown by the last search is highlighted until the next key.
+    if (!k.own) w.clearFound();
     const bool isText = !k.isCommand;
     const int cmd = k.isCommand ? k.value : 0;
     if (w.browseMode && (isText || !isBrowseSafe(cmd))) {

@@ -293,6 +293,14 @@ void TStdioWindow::updateMarkRows() {
   }
 }
 
+void TStdioWindow::clearFound() {
+  if (!foundLine) return;
+  for (int r = 1; r <= screenRows; ++r)
+    if (shownAt(r).line == foundLine) host.invalidateRows(*this, r, r);
+  foundLine = nullptr;
+  foundLength = 0;
+}
+
 void TStdioWindow::clearMark() {
   const bool was = markActive;
   markActive = false;

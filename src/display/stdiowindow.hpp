@@ -291,11 +291,14 @@ class TStdioWindow : public LineStore {
   int32_t blockFirstSubRow = 0;
   BlockKind blockKind = BlockKind::Lines;
 
-  // The match that the replace command asks about is drawn highlighted:
-  // display columns [foundColumn, foundColumn + foundLength) of foundLine.
+  // The match a search found (or the replace command asks about) is drawn
+  // highlighted until the next key: display columns [foundColumn,
+  // foundColumn + foundLength) of foundLine.
   LineNode* foundLine = nullptr;
   int32_t foundColumn = 0;
   int32_t foundLength = 0;
+  // Drops the highlight and has its rows painted again.
+  void clearFound();
 
   // Scroll bars.
   int32_t hScrollRange = 0;

@@ -367,8 +367,7 @@ void showFound(TStdioWindow& w, bool on) {
     w.foundColumn = col;
     w.foundLength = columnOfOffset(*w.currentLine, st.matchOffset + st.matchLength) - col;
   } else {
-    w.foundLine = nullptr;
-    w.foundLength = 0;
+    w.clearFound();
   }
   if (w.currentLine) repaintCurrent(w);
 }
@@ -396,10 +395,14 @@ void runSearch(TStdioWindow& origin, const std::vector<TStdioWindow*>& windows, 
       continue;
     }
     last = cur;
+    // The match stays highlighted until the next key, as the user looks
+    // at it or is asked about it.
+    showFound(*cur, true);
     if (st.searchMode != Mode::PromptForNext) break;
     if (cur->host.confirmAt("MY_BOX_SEAR", "Find the next match?", MbButtons::YesNoCancel,
                             cur->cursorRow, cur->cursorCol) != MbResult::Yes)
       break;
+    showFound(*cur, false);
     leaveOther(*cur, origin);
     found = findFrom(*cur, st.matchLine, st.matchOffset + (st.backward ? 0 : 1), false);
     enterOther(*cur, origin);

@@ -8,6 +8,8 @@
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
 #include "commands/macros.hpp"
+#include "display/canvas.hpp"
+#include "display/paint.hpp"
 #include "display/stdiowindow.hpp"
 #include "model/settings.hpp"
 #include "support/runprogram.hpp"
@@ -119,6 +121,36 @@ TEST_F(BatchTest, BrowseModeRefusesTextButMoves) {
   keys(*s, "Shift-F1 \"x\"");
   EXPECT_EQ(cur(*s), "xtop2");
   EXPECT_TRUE(w.modified);
+}
+
+// The text a search found is painted in the selection colours until the
+// next key; the rest of the row and the other rows are not.
+TEST_F(BatchTest, FindHighlightsTheMatchUntilTheNextKey) {
+  auto s = session(kLayoutWindows);
+  TStdioWindow& w = *s->target();
+  auto highlighted = [&] {
+    RunRecorder dc;
+    paintWindow(w, dc);
+    std::string out;
+    for (const auto& [row, runs] : s->host.paintedRows())
+      for (const auto& r : runs)
+        if (r.backColour == settings().selectedBack) out += std::to_string(row) + ":" + r.text;
+    return out;
+  };
+  s->host.queueAnswer("text=O3");  // in the closed fold "outer"
+  keys(*s, "Ctrl-F");
+  EXPECT_EQ(cur(*s), "o3");
+  EXPECT_EQ(highlighted(), std::to_string(w.cursorRow) + ":o3");
+  keys(*s, "Right");
+  EXPECT_EQ(highlighted(), "");
+  s->host.queueAnswer("text=top;mode=prompt");
+  s->host.queueAnswer("yes");  // on to the next match, then stop there
+  s->host.queueAnswer("cancel");
+  keys(*s, "Ctrl-Home Ctrl-F");
+  EXPECT_EQ(cur(*s), "top2");
+  EXPECT_EQ(highlighted(), std::to_string(w.cursorRow) + ":top");
+  keys(*s, "Ctrl-R");
+  EXPECT_EQ(highlighted(), "");
 }
 
 TEST_F(BatchTest, RefusalsOfTheDispatcher) {
