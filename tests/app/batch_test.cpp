@@ -238,8 +238,8 @@ TEST(BatchProgram, ScriptsSaveWhatTheyShow) {
        "a\r\nzb\r\n", ""},
       // Lines longer than 4095 characters.
       {"standard", longFile, "Down F8 \"Q\" Shift-F4", "a\r\n" + x5001 + "Q\r\nb\r\n", ""},
-      {"windows", longFile, "Down End Backspace Ctrl-S",
-       "a\r\n" + std::string(5000, 'x') + "\r\nb\r\n", ""},
+      {"windows", "a\r\n" + std::string(5000, 'x') + "yz\r\n", "Down End Backspace Ctrl-S",
+       "a\r\n" + std::string(5000, 'x') + "y\r\n", ""},
       {"windows", longFile, "Ctrl-W Down End Left \"Q\" Ctrl-S",
        "a\r\n" + std::string(5000, 'x') + "Qx\r\nb\r\n", ""},
       {"windows", longFile, "Down End Home \"Q\" End \"R\" Ctrl-S",
