@@ -148,20 +148,14 @@ std::optional<std::vector<KeyStroke>> parseKeyScript(const std::string& script,
     while (i < script.size() && !std::isspace(static_cast<unsigned char>(script[i]))) ++i;
     std::string token = script.substr(start, i - start);
     std::string rest = token;
-    // The prefixes combine in any order (Ctrl-Shift-Tab, Shift-Alt-F7);
-    // one given twice is a typing error, not a key.
+    // The prefixes combine in any order (Ctrl-Shift-Tab, Shift-Alt-F7).
     bool shift = false, ctrl = false, alt = false;
     for (;;) {
-      const std::string l = lower(rest);
-      bool* flag = nullptr;
-      size_t length = 0;
-      if (l.rfind("shift-", 0) == 0) flag = &shift, length = 6;
-      else if (l.rfind("ctrl-", 0) == 0) flag = &ctrl, length = 5;
-      else if (l.rfind("alt-", 0) == 0) flag = &alt, length = 4;
-      if (!flag || rest.size() <= length) break;
-      if (*flag) return fail("unknown key '" + token + "'");
-      *flag = true;
-      rest = rest.substr(length);
+      std::string l = lower(rest);
+      if (l.rfind("shift-", 0) == 0 && rest.size() > 6) shift = true, rest = rest.substr(6);
+      else if (l.rfind("ctrl-", 0) == 0 && rest.size() > 5) ctrl = true, rest = rest.substr(5);
+      else if (l.rfind("alt-", 0) == 0 && rest.size() > 4) alt = true, rest = rest.substr(4);
+      else break;
     }
     std::string name = lower(rest);
     int vk = -1;
