@@ -1,11 +1,14 @@
 #include "build/capture.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <system_error>
@@ -37,6 +40,12 @@ std::unique_ptr<CaptureRun> CaptureRun::create() {
   std::unique_ptr<CaptureRun> run(new CaptureRun);
   run->readEnd_ = UniqueFd(fds[0]);
   run->writeEnd_ = UniqueFd(fds[1]);
+  if (::pipe2(fds, O_CLOEXEC) != 0) return nullptr;
+  run->doneRead_ = UniqueFd(fds[0]);
+  run->doneWrite_ = UniqueFd(fds[1]);
+  // Only our end of the output pipe: the child's stays a blocking one.
+  const int flags = ::fcntl(run->readEnd_.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(run->readEnd_.get(), F_SETFL, flags | O_NONBLOCK) != 0) return nullptr;
   return run;
 }
 
@@ -132,10 +141,16 @@ void CaptureRun::produce() {
     status_ = worker_(writeEnd_.get());
   }
   producerDone_ = true;
-  const char mark = static_cast<char>(OutputLines::kEndMark);
-  while (::write(writeEnd_.get(), &mark, 1) < 0 && errno == EINTR) {
-  }
   writeEnd_.reset();
+  signalDone();
+}
+
+void CaptureRun::signalDone() {
+  if (doneWrite_.get() < 0) return;
+  const char done = 1;
+  while (::write(doneWrite_.get(), &done, 1) < 0 && errno == EINTR) {
+  }
+  doneWrite_.reset();
 }
 
 bool CaptureRun::startReader(BuildOutput& out, const std::string& working,
@@ -154,8 +169,7 @@ bool CaptureRun::startReader(BuildOutput& out, const std::string& working,
     // child (if any) is stopped and reaped by the destructor.
     abandoned_ = true;
     producerDone_ = true;
-    const char mark = static_cast<char>(OutputLines::kEndMark);
-    (void)!::write(writeEnd_.get(), &mark, 1);
+    signalDone();
     reader_.join();
     return false;
   }
@@ -166,22 +180,46 @@ void CaptureRun::readLoop(BuildOutput& out, const std::string& working,
                           const std::function<std::string()>& finished) {
   out.setCaption(working);
   OutputLines lines([&out](const std::string& line) { out.addLine(line); });
-  char buf[32];
+  char buf[4096];
+  // Reads what is there; false at the end of the pipe (every writer has
+  // closed it) or on an error.
+  auto readSome = [&]() {
+    for (;;) {
+      const ssize_t n = ::read(readEnd_.get(), buf, sizeof buf);
+      if (n > 0) {
+        lines.feed(buf, static_cast<size_t>(n));
+        return true;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      return n < 0 && errno == EAGAIN;
+    }
+  };
   for (;;) {
-    const ssize_t n = ::read(readEnd_.get(), buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    if (!lines.feed(buf, static_cast<size_t>(n))) break;
+    pollfd fds[2] = {{readEnd_.get(), POLLIN, 0}, {doneRead_.get(), POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (fds[0].revents != 0 && !readSome()) break;
+    if (fds[1].revents != 0) {
+      // Everything the producer wrote is in the pipe now; what a program
+      // it left behind writes later is not waited for. Only as many bytes
+      // as the pipe holds at this moment are taken, so such a program
+      // cannot keep the capture open.
+      int held = 0;
+      if (::ioctl(readEnd_.get(), FIONREAD, &held) != 0) held = 0;
+      while (held > 0) {
+        const ssize_t n =
+            ::read(readEnd_.get(), buf, std::min(sizeof buf, static_cast<size_t>(held)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        lines.feed(buf, static_cast<size_t>(n));
+        held -= static_cast<int>(n);
+      }
+      break;
+    }
   }
   lines.flush();
-  // The capture may have ended at a 255 the program printed: the rest of
-  // its output is read and dropped, so that it never blocks on a full pipe,
-  // until the producer is done.
-  while (!producerDone_.load()) {
-    const ssize_t n = ::read(readEnd_.get(), buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-  }
   // Only after a read error can the producer still be busy; its status is
   // wanted for the caption.
   while (!producerDone_.load()) ::usleep(1000);
@@ -196,5 +234,7 @@ int CaptureRun::finish() {
   if (producer_.joinable()) producer_.join();
   readEnd_.reset();
   writeEnd_.reset();
+  doneRead_.reset();
+  doneWrite_.reset();
   return status_.load();
 }

@@ -4,9 +4,10 @@
 //
 // The editor never blocks on the pipe: everything that waits runs on the
 // run's own threads. When the producer is done (the process has ended, the
-// worker's call has returned) the byte 255 is written into the pipe as the
-// end mark, so the capture ends even while a program the child left behind
-// still holds the pipe open.
+// worker's call has returned) it says so on a second pipe of its own; the
+// reader then takes what the output pipe holds and ends, even while a
+// program the child left behind still holds that pipe open. The output's
+// bytes carry no mark of their own, so any byte may be in them.
 #pragma once
 
 #include <sys/types.h>
@@ -92,11 +93,15 @@ class CaptureRun {
   void readLoop(BuildOutput& out, const std::string& working,
                 const std::function<std::string()>& finished);
   void produce();
+  // Tells the reader that the producer is done (once).
+  void signalDone();
   // Kills the child's process group unless it has been reaped.
   void signalChild(int sig);
 
-  UniqueFd readEnd_;
+  UniqueFd readEnd_;   // the output, read without blocking
   UniqueFd writeEnd_;
+  UniqueFd doneRead_;  // readable once the producer is done
+  UniqueFd doneWrite_;
   pid_t pid_ = -1;
   std::function<int(int)> worker_;
   std::thread reader_;

@@ -1,13 +1,9 @@
 #include "build/outputlines.hpp"
 
-bool OutputLines::feed(const char* bytes, size_t count) {
-  if (ended_) return false;
+void OutputLines::feed(const char* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
     switch (c) {
-      case kEndMark:
-        ended_ = true;
-        return false;
       case '\t':
         for (int k = 0; k < 8; ++k) append(' ');
         break;
@@ -22,7 +18,6 @@ bool OutputLines::feed(const char* bytes, size_t count) {
         break;
     }
   }
-  return true;
 }
 
 void OutputLines::append(char c) {

@@ -6,30 +6,27 @@
 #include <string>
 
 // The reader's rules: a tab is eight spaces, a line feed ends the line, a
-// carriage return is dropped, the byte 255 ends the capture, anything else
-// is kept. A line longer than kMaxLine characters goes on in a new entry,
-// so nothing the compiler printed is lost.
+// carriage return is dropped, every other byte is kept (the output's end
+// is told apart from its bytes, so a Latin-1 letter ends nothing). A line
+// longer than kMaxLine characters goes on in a new entry, so nothing the
+// compiler printed is lost.
 class OutputLines {
  public:
   static constexpr size_t kMaxLine = 1024;
-  static constexpr unsigned char kEndMark = 255;
 
   explicit OutputLines(std::function<void(const std::string&)> emit) : emit_(std::move(emit)) {}
 
-  // Takes the bytes; false once the end mark was seen (the bytes after it
-  // are not looked at, now or later).
-  bool feed(const char* bytes, size_t count);
+  // Takes the bytes.
+  void feed(const char* bytes, size_t count);
   // The line being built, if any, is emitted: output that ends without a
   // line feed still shows its last line.
   void flush();
-  bool ended() const { return ended_; }
 
  private:
   void append(char c);
 
   std::function<void(const std::string&)> emit_;
   std::string line_;
-  bool ended_ = false;
 };
 
 // The server's rules (STWRITE): a line feed ends a line, carriage returns

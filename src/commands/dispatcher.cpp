@@ -176,7 +176,6 @@ CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, i
         foldBlock(w);
       else
         createFoldCommand(w);
-      w.modified = true;
       break;
     case cmdRemoveFold: RemoveFold(w); break;
     case cmdFileUnfileFold: fileUnfileFold(w); break;

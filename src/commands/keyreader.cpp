@@ -25,6 +25,12 @@ int KeyReader::readRaw() {
     do {
       uint8_t byte;
       while (!keys_.take(byte)) {
+        // A command the editor gave itself while we waited goes first; a
+        // sequence half read waits for its own bytes.
+        if (s.sequenceLength == 0 && keys_.hasOwnCommands()) {
+          ownWaiting_ = true;
+          return 0;
+        }
         if (!wait_ || !wait_()) {
           // The tree is shared by all windows: an unfinished sequence must
           // not carry over into the next window's keys.
@@ -53,14 +59,20 @@ int KeyReader::readRaw() {
 }
 
 KeyValue KeyReader::read() {
-  if (state_.pushedBack) {
-    state_.pushedBack = false;
+  for (;;) {
     stopped_ = false;
-    return {state_.pushedValue, state_.pushedIsCommand};
+    if (state_.pushedBack) {
+      state_.pushedBack = false;
+      return {state_.pushedValue, state_.pushedIsCommand};
+    }
+    // The editor's own commands pass the macro layer by: a macro holds the
+    // keys that caused them.
+    if (int own = 0; keys_.takeOwnCommand(own)) return {own, true, true};
+    ownWaiting_ = false;
+    const int v = macros_.next([this] { return readRaw(); }, host_);
+    if (v == 0 && ownWaiting_) continue;
+    return {v, v >= kFirstCommand};
   }
-  stopped_ = false;
-  int v = macros_.next([this] { return readRaw(); }, host_);
-  return {v, v >= kFirstCommand};
 }
 
 KeyValue KeyReader::readWaiting() {

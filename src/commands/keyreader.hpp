@@ -28,6 +28,7 @@ struct KeyReaderState {
 struct KeyValue {
   int value = 0;           // 0 only when the window stopped dispatching
   bool isCommand = false;  // set for 256 and above
+  bool own = false;        // a command the editor gave itself, not a key
 };
 
 class KeyReader {
@@ -38,7 +39,8 @@ class KeyReader {
   KeyReader(KeyReaderState& state, KeyBuffer& keys, WaitFn wait, Host& host,
             KeyTree& tree = keyTree(), Macros& store = macros());
 
-  // The pushed-back value if there is one, else the macro layer's next.
+  // The pushed-back value if there is one, else a command the editor gave
+  // itself (keys.putOwnCommand), else the macro layer's next.
   KeyValue read();
   // As read, but waits with `blockingWait` for the next key however long it
   // takes (a command that reads the next key at once).
@@ -62,4 +64,5 @@ class KeyReader {
   KeyTree& tree_;
   Macros& macros_;
   bool stopped_ = false;
+  bool ownWaiting_ = false;  // readRaw gave way to a command of the editor's own
 };

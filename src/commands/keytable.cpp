@@ -28,7 +28,7 @@ constexpr CommandInfo kCommands[kCommandCount] = {
     {"close fold", "Close fold", "B"},                     // 266
     {"exit fold", "Exit fold", "B"},                       // 267
     {"start of line", "<-- line", "LB"},                   // 268
-    {"create fold", "Create fold", "C"},                   // 269
+    {"create fold", "Create fold", "CK"},                  // 269
     {"cursor up", "Up", "BC"},                             // 270
     {"page up", "Page up", "BC"},                          // 271
     {"end of line", "line -->", "LB"},                     // 272

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int kMaxColumn = 4095;  // the cursor goes no further right
-
 int tabSize() { return std::max(1, settings().tabSize); }
 
 bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_'; }
@@ -269,7 +267,7 @@ bool isEditableLine(const LineNode& node) {
 }
 
 void setCursorColumn(TStdioWindow& w, int col) {
-  col = std::clamp(col, 0, kMaxColumn);
+  col = std::max(col, 0);
   const int width = w.textWidth();
   w.textColumn = col + 1;
   if (w.wrapMode) {
@@ -322,21 +320,22 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
   for (;;) {
     KeyValue k = reader.read();
     if (k.value == 0 && reader.stopped()) return 0;
+    // A match shown by the last search is highlighted until the next key.
+    if (!k.own) w.clearFound();
     const bool isText = !k.isCommand;
     const int cmd = k.isCommand ? k.value : 0;
     if (w.browseMode && (isText || !isBrowseSafe(cmd))) {
       w.host.statusMessage("Plicato browse mode!");
       continue;
     }
-    // Text marks the file modified when it goes into the line (a refused
-    // control character changes nothing); so does any command that is not
-    // browse-safe.
-    if (!isText && !isBrowseSafe(cmd)) w.modified = true;
-    // A key that ends the mouse mark clears it; the refresh key redraws.
+    // The file is marked modified by what changes it, never by a key as
+    // such: a refused key, or a dialog the user cancels, leaves it as it was.
+    // A key that ends the mouse mark clears it; the refresh redraws before
+    // the next key.
     if (w.markActive && !w.dragging &&
         (isText || (!keepsMark(cmd) && cmd != 322 && cmd != 326 && cmd != 327))) {
       w.clearMark();
-      w.queueCommand(cmdRefresh);
+      w.queueOwnCommand(cmdRefresh);
     }
     if (isText) {
       const unsigned char ch = static_cast<unsigned char>(k.value);
@@ -424,10 +423,10 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
         break;
       case 300: {  // delete left
         const bool emptyLine = n->kind == TextLine && lengthWithoutTrailing(n->text) == 0;
-        if (emptyLine && col <= textStartColumn(*n)) {
-          w.queueCommand(cmdDeleteLine);
-          break;
-        }
+        // On an empty line it is delete line, at once: the keys typed
+        // after it must find the line gone, and a macro holds the
+        // Backspace alone.
+        if (emptyLine && col <= textStartColumn(*n)) return cmdDeleteLine;
         if (!isEditableLine(*n)) break;
         const int start = textStartColumn(*n);
         if (col > start) {

@@ -16,8 +16,22 @@ bool KeyBuffer::putKey(uint8_t code) {
 }
 
 bool KeyBuffer::take(uint8_t& out) {
-  if (empty()) return false;
+  if (bytesEmpty()) return false;
   out = keyBuf[keyRead];
   keyRead = (keyRead + 1) % kSize;
+  return true;
+}
+
+bool KeyBuffer::putOwnCommand(int command) {
+  if (!own_.empty() && own_.back() == command) return true;
+  if (own_.size() >= kOwnCommands) return false;
+  own_.push_back(command);
+  return true;
+}
+
+bool KeyBuffer::takeOwnCommand(int& command) {
+  if (own_.empty()) return false;
+  command = own_.front();
+  own_.pop_front();
   return true;
 }

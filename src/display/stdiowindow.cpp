@@ -146,9 +146,9 @@ void TStdioWindow::endMarkFor(int kind, int code) {
   } else if (entry >= 0 && keepsMarkWhenTyped(commandKeyOfEntry(entry).command)) {
     return;
   }
-  // The mark is gone before the refresh key is queued, so this runs once.
+  // The mark is gone before the refresh is queued, so this runs once.
   clearMark();
-  queueEntryKey(kEntryRefresh);
+  queueOwnCommand(cmdRefresh);
 }
 
 bool TStdioWindow::queueChar(uint8_t ch) {
@@ -173,6 +173,10 @@ bool TStdioWindow::queueEntryKey(int entry) {
 bool TStdioWindow::queueCommand(int command) {
   const int entry = entryForCommand(command);
   return entry >= 0 && queueEntryKey(entry);
+}
+
+void TStdioWindow::queueOwnCommand(int command) {
+  if (keys.putOwnCommand(command)) afterQueue(true);
 }
 
 // --- mouse ----------------------------------------------------------------
@@ -289,6 +293,14 @@ void TStdioWindow::updateMarkRows() {
   }
 }
 
+void TStdioWindow::clearFound() {
+  if (!foundLine) return;
+  for (int r = 1; r <= screenRows; ++r)
+    if (shownAt(r).line == foundLine) host.invalidateRows(*this, r, r);
+  foundLine = nullptr;
+  foundLength = 0;
+}
+
 void TStdioWindow::clearMark() {
   const bool was = markActive;
   markActive = false;
@@ -377,7 +389,7 @@ void TStdioWindow::updateScrollBars() {
     screenSizeFromClient();
   }
   fitScreenBuffer();
-  if (screenCols != oldCols) queueCommand(cmdRefresh);
+  if (screenCols != oldCols) queueOwnCommand(cmdRefresh);
 }
 
 void TStdioWindow::fitScreenBuffer() {

@@ -141,12 +141,16 @@ class TStdioWindow : public LineStore {
   // --- the keyboard buffer -------------------------------------------------
   // Queue a character / a special key (0, code). A key that does not fit is
   // dropped whole with a beep; false then. While a mouse mark is shown, a
-  // key that ends it clears it and queues the refresh key.
+  // key that ends it clears it and has the window refreshed.
   bool queueChar(uint8_t ch);
   bool queueKey(uint8_t code);
   // Queue the key of table entry n / of the command (menus, tool bar).
   bool queueEntryKey(int entry);
   bool queueCommand(int command);
+  // A command the editor gives itself (the refresh after a mark ended, or
+  // after the window's width changed): it runs before any key still
+  // waiting and is not recorded in a macro.
+  void queueOwnCommand(int command);
 
   // --- mouse -----------------------------------------------------------
   void mouseDown(int x, int y);
@@ -287,11 +291,14 @@ class TStdioWindow : public LineStore {
   int32_t blockFirstSubRow = 0;
   BlockKind blockKind = BlockKind::Lines;
 
-  // The match that the replace command asks about is drawn highlighted:
-  // display columns [foundColumn, foundColumn + foundLength) of foundLine.
+  // The match a search found (or the replace command asks about) is drawn
+  // highlighted until the next key: display columns [foundColumn,
+  // foundColumn + foundLength) of foundLine.
   LineNode* foundLine = nullptr;
   int32_t foundColumn = 0;
   int32_t foundLength = 0;
+  // Drops the highlight and has its rows painted again.
+  void clearFound();
 
   // Scroll bars.
   int32_t hScrollRange = 0;

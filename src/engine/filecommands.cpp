@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "display/highlight.hpp"
 #include "display/statusline.hpp"
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
@@ -88,6 +89,8 @@ struct NameState {
     assign(*w.fileBottom, bottomText.c_str());
     w.computeRows(w.fileBottom->partner);
     w.computeRows(w.fileBottom);
+    if (w.fileTop) recompute(w.fileTop, w.markUp);
+    Redraw(w, 1);
   }
 };
 
@@ -129,8 +132,13 @@ void adoptFileName(TStdioWindow& w, const std::string& name) {
     w.computeRows(bottom->partner);
     w.computeRows(bottom);
   }
+  const MarkUpHash* oldMarkUp = w.markUp;
   setConvention(w, extensionOf(base), activeFileTypes(), langList());
   w.readAsTds = isTdsType(w.fileTypeName);
+  // The new type may highlight otherwise; the screen shows the new name
+  // on the top line and every line in the new colours.
+  if (w.markUp != oldMarkUp && w.fileTop) recompute(w.fileTop, w.markUp);
+  Redraw(w, 1);
 }
 
 bool saveAsCommand(TStdioWindow& w) {

@@ -307,11 +307,19 @@ bool findInNext(TStdioWindow& w, const TStdioWindow& origin, bool editableOnly) 
   return f;
 }
 
-TStdioWindow* windowAfter(const TStdioWindow& w, const std::vector<TStdioWindow*>& windows) {
+// The window after w in the frame's order, wrapping round at the end, so
+// that a search goes through every other window once; null when the next
+// one would be the window the search began in.
+TStdioWindow* windowAfter(const TStdioWindow& w, const TStdioWindow& origin,
+                          const std::vector<TStdioWindow*>& windows) {
   auto it = std::find(windows.begin(), windows.end(), &w);
   if (it == windows.end()) return nullptr;
-  for (++it; it != windows.end(); ++it)
-    if (*it) return *it;
+  for (size_t step = 1; step < windows.size(); ++step) {
+    const size_t i = (static_cast<size_t>(it - windows.begin()) + step) % windows.size();
+    TStdioWindow* next = windows[i];
+    if (next == &origin) return nullptr;
+    if (next && next != &w) return next;
+  }
   return nullptr;
 }
 
@@ -320,11 +328,11 @@ std::string nameOf(const TStdioWindow& w) { return w.title.empty() ? w.fileName 
 // "%s not found" on the status line; then either the question whether to
 // go on in the next window (returned when the answer is Yes) or the
 // warning box.
-TStdioWindow* notFound(TStdioWindow& w, const std::string& text,
+TStdioWindow* notFound(TStdioWindow& w, const TStdioWindow& origin, const std::string& text,
                        const std::vector<TStdioWindow*>& windows) {
   const std::string msg = text + " not found";
   w.host.statusMessage(msg);
-  TStdioWindow* next = searchState().allFiles ? windowAfter(w, windows) : nullptr;
+  TStdioWindow* next = searchState().allFiles ? windowAfter(w, origin, windows) : nullptr;
   if (next) {
     const std::string q = msg + "\n Go to the next file '" + nameOf(*next) + "' ?";
     if (w.host.messageBox(q, "Plicato", MbButtons::YesNo, MbIcon::Question) == MbResult::Yes)
@@ -359,8 +367,7 @@ void showFound(TStdioWindow& w, bool on) {
     w.foundColumn = col;
     w.foundLength = columnOfOffset(*w.currentLine, st.matchOffset + st.matchLength) - col;
   } else {
-    w.foundLine = nullptr;
-    w.foundLength = 0;
+    w.clearFound();
   }
   if (w.currentLine) repaintCurrent(w);
 }
@@ -381,17 +388,21 @@ void runSearch(TStdioWindow& origin, const std::vector<TStdioWindow*>& windows, 
   bool found = origin.currentLine && findFrom(origin, origin.currentLine, at, false);
   for (;;) {
     if (!found) {
-      TStdioWindow* next = notFound(*cur, st.pattern, windows);
+      TStdioWindow* next = notFound(*cur, origin, st.pattern, windows);
       if (!next) break;
       cur = next;
       found = findInNext(*cur, origin, false);
       continue;
     }
     last = cur;
+    // The match stays highlighted until the next key, as the user looks
+    // at it or is asked about it.
+    showFound(*cur, true);
     if (st.searchMode != Mode::PromptForNext) break;
     if (cur->host.confirmAt("MY_BOX_SEAR", "Find the next match?", MbButtons::YesNoCancel,
                             cur->cursorRow, cur->cursorCol) != MbResult::Yes)
       break;
+    showFound(*cur, false);
     leaveOther(*cur, origin);
     found = findFrom(*cur, st.matchLine, st.matchOffset + (st.backward ? 0 : 1), false);
     enterOther(*cur, origin);
@@ -533,7 +544,7 @@ void replaceCommand(TStdioWindow& origin, const std::vector<TStdioWindow*>& wind
   bool found = origin.currentLine && findFrom(origin, origin.currentLine, cursorOffset(origin), true);
   for (;;) {
     if (!found) {
-      TStdioWindow* next = notFound(*cur, st.findText, windows);
+      TStdioWindow* next = notFound(*cur, origin, st.findText, windows);
       if (!next) break;
       cur = next;
       found = findInNext(*cur, origin, true);

@@ -148,6 +148,7 @@ std::optional<std::vector<KeyStroke>> parseKeyScript(const std::string& script,
     while (i < script.size() && !std::isspace(static_cast<unsigned char>(script[i]))) ++i;
     std::string token = script.substr(start, i - start);
     std::string rest = token;
+    // The prefixes combine in any order (Ctrl-Shift-Tab, Shift-Alt-F7).
     bool shift = false, ctrl = false, alt = false;
     for (;;) {
       std::string l = lower(rest);

@@ -1,10 +1,12 @@
 // Key scripts: the text form in which batch runs and tests type keys.
 // Tokens are separated by whitespace: a key name (F1..F12, Enter, Esc, Tab,
-// Backspace, Ins, Del, Home, End, PgUp, PgDn, Up, Down, Left, Right, a
-// letter A..Z or a digit 0..9), optionally prefixed by Shift-, Ctrl- or
-// Alt-; or a double-quoted string whose characters are typed (a backslash
-// escapes a double quote or a backslash inside it). Each token becomes the messages a PC keyboard under Windows
-// delivers for it, so the keys take the same road as real key presses.
+// Backspace, Space, Ins, Del, Home, End, PgUp, PgDn, Up, Down, Left, Right,
+// a letter A..Z or a digit 0..9), optionally prefixed by any of Shift-,
+// Ctrl- and Alt- in any order (Ctrl-Shift-Tab is Shift-Ctrl-Tab); or a double-quoted string whose characters are typed (a
+// backslash escapes a double quote or a backslash inside it). Names are
+// read without regard to case. Each token becomes the messages a PC
+// keyboard under Windows delivers for it, so the keys take the same road
+// as real key presses.
 #pragma once
 
 #include <optional>

@@ -3,8 +3,13 @@
 // dispatcher runs the commands, as a user's key presses would.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
+#include "commands/macros.hpp"
+#include "display/canvas.hpp"
+#include "display/paint.hpp"
 #include "display/stdiowindow.hpp"
 #include "model/settings.hpp"
 #include "support/runprogram.hpp"
@@ -118,6 +123,36 @@ TEST_F(BatchTest, BrowseModeRefusesTextButMoves) {
   EXPECT_TRUE(w.modified);
 }
 
+// The text a search found is painted in the selection colours until the
+// next key; the rest of the row and the other rows are not.
+TEST_F(BatchTest, FindHighlightsTheMatchUntilTheNextKey) {
+  auto s = session(kLayoutWindows);
+  TStdioWindow& w = *s->target();
+  auto highlighted = [&] {
+    RunRecorder dc;
+    paintWindow(w, dc);
+    std::string out;
+    for (const auto& [row, runs] : s->host.paintedRows())
+      for (const auto& r : runs)
+        if (r.backColour == settings().selectedBack) out += std::to_string(row) + ":" + r.text;
+    return out;
+  };
+  s->host.queueAnswer("text=O3");  // in the closed fold "outer"
+  keys(*s, "Ctrl-F");
+  EXPECT_EQ(cur(*s), "o3");
+  EXPECT_EQ(highlighted(), std::to_string(w.cursorRow) + ":o3");
+  keys(*s, "Right");
+  EXPECT_EQ(highlighted(), "");
+  s->host.queueAnswer("text=top;mode=prompt");
+  s->host.queueAnswer("yes");  // on to the next match, then stop there
+  s->host.queueAnswer("cancel");
+  keys(*s, "Ctrl-Home Ctrl-F");
+  EXPECT_EQ(cur(*s), "top2");
+  EXPECT_EQ(highlighted(), std::to_string(w.cursorRow) + ":top");
+  keys(*s, "Ctrl-R");
+  EXPECT_EQ(highlighted(), "");
+}
+
 TEST_F(BatchTest, RefusalsOfTheDispatcher) {
   auto s = session();
   TStdioWindow& w = *s->target();
@@ -181,6 +216,121 @@ TEST(BatchProgram, DumpsScreenStatusAndMessages) {
   EXPECT_EQ(messages[0], "status: Loading " + dir.file("b.c"));
 }
 
+// Whole scripts through the program: what is saved is what the screen
+// showed, the keys act where the cursor stands on lines of any length, and
+// keys no layout binds (the combined prefixes) change nothing.
+TEST(BatchProgram, ScriptsSaveWhatTheyShow) {
+  const std::string x5001(5001, 'x');
+  const std::string longFile = "a\r\n" + x5001 + "\r\nb\r\n";
+  const std::string letters = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\n";
+  const std::string unbound =
+      "Ctrl-Tab Ctrl-Shift-Tab Shift-Ctrl-Tab Alt-Backspace Shift-Alt-Backspace "
+      "Alt-Shift-Backspace Ctrl-Alt-X ";
+  struct Row {
+    const char* layout;
+    std::string file, keys, saved;
+    std::string message;  // a line the messages must hold, when not empty
+  };
+  const Row rows[] = {
+      // Backspace on an empty line deletes it before the next key.
+      {"windows", "a\r\n\r\nb\r\n", "Down Backspace \"xyz\" Ctrl-S", "a\r\nxyzb\r\n", ""},
+      {"standard", "a\r\n\r\n\r\nb\r\n", "Down Backspace Backspace \"z\" Shift-F4",
+       "a\r\nzb\r\n", ""},
+      // Lines longer than 4095 characters.
+      {"standard", longFile, "Down F8 \"Q\" Shift-F4", "a\r\n" + x5001 + "Q\r\nb\r\n", ""},
+      {"windows", "a\r\n" + std::string(5000, 'x') + "yz\r\n", "Down End Backspace Ctrl-S",
+       "a\r\n" + std::string(5000, 'x') + "y\r\n", ""},
+      {"windows", longFile, "Ctrl-W Down End Left \"Q\" Ctrl-S",
+       "a\r\n" + std::string(5000, 'x') + "Qx\r\nb\r\n", ""},
+      {"windows", longFile, "Down End Home \"Q\" End \"R\" Ctrl-S",
+       "a\r\nQ" + x5001 + "R\r\nb\r\n", ""},
+      // Ins folds the marked lines, or refuses them with the block's message.
+      {"windows", letters, "Down Shift-Down Shift-Down Ins Ctrl-S",
+       "a\r\n/*{{{*/\r\nb\r\nc\r\nd\r\n/*}}}*/\r\ne\r\nf\r\n", ""},
+      {"standard", letters, "Down Down Shift-Up Ins Shift-F4",
+       "a\r\n/*{{{*/\r\nb\r\nc\r\n/*}}}*/\r\nd\r\ne\r\nf\r\n", ""},
+      {"windows", "a\r\n/*{{{  o*/\r\nb\r\n/*}}}*/\r\ne\r\n", "Down Ctrl-P Shift-Down Ins Ctrl-S",
+       "a\r\n/*{{{  o*/\r\nb\r\n/*}}}*/\r\ne\r\n", "status: Plicato can't fold this block"},
+      // Combined prefixes are keys of the script, bound in neither layout.
+      {"windows", letters, unbound + "\"z\" Ctrl-S", "z" + letters, ""},
+      {"standard", letters, unbound + "\"z\" Shift-F4", "z" + letters, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.keys);
+    TempDir dir, cfg;
+    dir.write("t.c", row.file);
+    auto r = runProgram("plicato", {"--batch", "--config", cfg.path(), "--layout", row.layout,
+                                    "--keys", row.keys, "--dump", "status,messages",
+                                    dir.file("t.c")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("t.c"), row.saved);
+    auto status = dumpSection(r.out, "status");
+    ASSERT_EQ(status.size(), 7u);
+    EXPECT_EQ(status[5], "6  ");  // nothing changed after the save
+    if (!row.message.empty()) {
+      auto messages = dumpSection(r.out, "messages");
+      EXPECT_NE(std::find(messages.begin(), messages.end(), row.message), messages.end())
+          << r.out;
+    }
+  }
+}
+
+// A dialog or question the user cancels, and a key that is refused,
+// leave the file as it was: not marked modified either.
+TEST(BatchProgram, CancelledDialogsAndRefusedKeysChangeNothing) {
+  struct Row {
+    const char* layout;
+    std::string keys;
+    std::vector<std::string> answers;
+  };
+  const Row rows[] = {
+      {"windows", "Alt-R", {""}},
+      {"standard", "Alt-9", {""}},
+      {"windows", "Alt-R", {"text=b;replace=B;mode=prompt", "no", "ok"}},
+      {"windows", "Ctrl-F", {""}},
+      {"windows", "Ctrl-G", {""}},
+      {"windows", "Down Ctrl-J", {""}},
+      {"windows", "Down Shift-F2", {"no"}},  // "overwrite ..." answered No
+      {"windows", "F5", {""}},
+      {"windows", "Ctrl-A", {""}},
+      {"windows", "Ctrl-L", {""}},
+      {"windows", "Up Del Ctrl-K", {}},  // the file's top line takes no typing
+      {"standard", "Down Down Down Down Alt-0 Ctrl-PgUp", {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.keys);
+    TempDir dir, cfg;
+    const std::string text = "a\r\n/*{{{  part.c*/\r\nb\r\n/*}}}*/\r\n";
+    dir.write("t.c", text);
+    dir.write("part.c", "kept\r\n");
+    std::vector<std::string> args = {"--batch", "--config", cfg.path(), "--layout", row.layout,
+                                     "--keys",  row.keys,   "--dump",   "status,messages"};
+    for (const auto& a : row.answers) args.insert(args.end(), {"--answer", a});
+    args.push_back(dir.file("t.c"));
+    auto r = runProgram("plicato", args, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto status = dumpSection(r.out, "status");
+    ASSERT_EQ(status.size(), 7u);
+    EXPECT_EQ(status[5], "6  ") << r.out;
+    EXPECT_EQ(dir.read("t.c"), text);
+    EXPECT_EQ(dir.read("part.c"), "kept\r\n");
+  }
+}
+
+TEST(BatchProgram, SaveAsRenamesTheWindowOnItsTopLineToo) {
+  TempDir dir, cfg;
+  dir.write("old.c", "x\r\n/*{{{  f*/\r\ny\r\n/*}}}*/\r\n");
+  auto r = runProgram("plicato", {"--batch", "--config", cfg.path(), "--layout", "windows",
+                                  "--answer", dir.file("new.occ"), "--keys", "Ctrl-A", "--rows",
+                                  "5", "--dump", "screen,status", dir.file("old.c")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto screen = dumpSection(r.out, "screen");
+  ASSERT_EQ(screen.size(), 5u);
+  EXPECT_EQ(screen[0], "{{{F new.occ");
+  EXPECT_EQ(dumpSection(r.out, "status")[4], "5 occam2");
+  EXPECT_EQ(dir.read("new.occ"), "x\r\n--{{{  f\r\ny\r\n--}}}\r\n");
+}
+
 TEST(BatchProgram, BadArgumentsAndMissingFiles) {
   TempDir cfg;
   auto r = runProgram("plicato", {"--batch", "--config", cfg.path(), "--keys", "Hyper-Q", "x.c"});
@@ -198,6 +348,26 @@ TEST(BatchProgram, BadArgumentsAndMissingFiles) {
 }  // namespace
 
 namespace {
+
+// Delete line on Backspace is no key of its own: a macro holds the
+// Backspace alone, so replaying it deletes one line, not two.
+TEST_F(BatchTest, AMacroOfBackspaceOnAnEmptyLineDeletesOneLine) {
+  work.write("m.c", "a\r\n\r\n\r\n\r\nb\r\n");
+  StartOptions o;
+  o.configDir = config.path();
+  o.layout = kLayoutWindows;
+  BatchSession s(o);
+  s.open(work.file("m.c"));
+  s.host.queueAnswer("4");
+  keys(s, "Down Ctrl-F9 Backspace");
+  keys(s, "Ctrl-F9");
+  ASSERT_EQ(macros().length(4), 1);
+  EXPECT_EQ(macros().value(4, 0), cmdDeleteLeft);
+  s.host.queueAnswer("4");
+  keys(s, "Ctrl-F10 Ctrl-S");
+  EXPECT_EQ(readFile(work.file("m.c")), "a\r\n\r\nb\r\n");
+  macros().setMacro(4, {});
+}
 
 TEST_F(BatchTest, TypingOnTheEndLineStartsANewLineAboveIt) {
   work.write("empty.c", "");

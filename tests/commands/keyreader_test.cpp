@@ -20,10 +20,12 @@ class KeyReaderTest : public PlicatoTest {
     return KeyReader(state, keys, [this] { return feed(); }, host, tree, *store);
   }
   // The wait: hands over the next batch of keys, false when none is left.
+  // A negative value is a command the editor gives itself meanwhile.
   bool feed() {
     ++waits;
     if (batches.empty()) return false;
-    for (int b : batches.front()) keys.putChar(static_cast<uint8_t>(b));
+    for (int b : batches.front())
+      b < 0 ? (void)keys.putOwnCommand(-b) : (void)keys.putChar(static_cast<uint8_t>(b));
     batches.pop_front();
     return true;
   }
@@ -89,7 +91,7 @@ TEST_F(KeyReaderTest, WaitsForKeysAndStopsWhenTheWindowDoes) {
   EXPECT_EQ(r.read().value, 'b');
 }
 
-TEST_F(KeyReaderTest, PushedBackValueComesFirst) {
+TEST_F(KeyReaderTest, PushedBackValueAndTheEditorsOwnCommandsComeFirst) {
   type({'x'});
   KeyReader r = reader();
   r.pushBack(cmdRestoreLine, true);
@@ -97,6 +99,24 @@ TEST_F(KeyReaderTest, PushedBackValueComesFirst) {
   EXPECT_EQ(v.value, cmdRestoreLine);
   EXPECT_TRUE(v.isCommand);
   EXPECT_EQ(r.read().value, 'x');
+
+  // A command the editor gives itself goes before the keys still waiting,
+  // also while the reader waits for more, and no macro records it.
+  host.queueAnswer("5");
+  type({0, 102, 'a', 'b'});
+  EXPECT_EQ(r.read().value, cmdDefineMacro);
+  keys.putOwnCommand(cmdRefresh);
+  keys.putOwnCommand(cmdRefresh);  // once is enough
+  EXPECT_EQ(r.read().value, cmdRefresh);
+  EXPECT_EQ(r.read().value, 'a');
+  EXPECT_EQ(r.read().value, 'b');
+  batches = {{-cmdDeleteLine}, {0, 102}};
+  EXPECT_EQ(readAll(r), (std::vector<int>{cmdDeleteLine, cmdDefineMacro}));
+  EXPECT_EQ(store->length(5), 2);
+  // A special key half read is finished first.
+  type({0});
+  batches = {{-cmdRefresh, 0x48}};
+  EXPECT_EQ(readAll(r), (std::vector<int>{cmdCursorUp, cmdRefresh}));
 }
 
 TEST_F(KeyReaderTest, MacrosThroughTheKeyboard) {

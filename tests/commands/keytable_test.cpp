@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands/keytable.hpp"
+#include "display/keytranslate.hpp"
 #include "support/testenv.hpp"
 
 namespace {
@@ -121,7 +122,9 @@ TEST_F(KeyTableTest, CommandFlags) {
   EXPECT_TRUE(isLineCommand(cmdDeleteRight) && keepsMark(cmdDeleteRight));
   EXPECT_FALSE(isBrowseSafe(cmdDeleteRight));
   EXPECT_TRUE(isBrowseSafe(cmdRefresh) && isCreateFoldSafe(cmdRefresh) && keepsMark(cmdRefresh));
-  EXPECT_TRUE(isCreateFoldSafe(cmdCreateFold) && !isBrowseSafe(cmdCreateFold));
+  // Create fold keeps a mark: with one it folds the marked lines.
+  EXPECT_TRUE(isCreateFoldSafe(cmdCreateFold) && !isBrowseSafe(cmdCreateFold) &&
+              keepsMark(cmdCreateFold));
   EXPECT_TRUE(isLineCommand(cmdMarkToStartOfLine) && isBrowseSafe(cmdMarkToStartOfLine) &&
               keepsMark(cmdMarkToStartOfLine));
   EXPECT_FALSE(keepsMark(cmdCopyBlock));
@@ -145,6 +148,7 @@ TEST_F(KeyTableTest, EndMarkFlagsFollowTheTableInForce) {
   EXPECT_TRUE(endMarkFlag(2));    // Alt-F7
   EXPECT_FALSE(endMarkFlag(3));   // Ctrl-Y is a character
   EXPECT_FALSE(endMarkFlag(5));   // Del keeps the mark
+  EXPECT_FALSE(endMarkFlag(14));  // Ins folds it
   EXPECT_FALSE(endMarkFlag(63));  // Shift-Up extends it
   EXPECT_FALSE(endMarkFlag(83));
   EXPECT_FALSE(endMarkFlag(-1));
@@ -152,6 +156,22 @@ TEST_F(KeyTableTest, EndMarkFlagsFollowTheTableInForce) {
   selectStartupLayout(2);
   EXPECT_FALSE(endMarkFlag(0));   // Ctrl-K is a character
   EXPECT_TRUE(endMarkFlag(16));   // PgUp
+}
+
+// The frame takes Ctrl-Tab and Ctrl-Shift-Tab to go from document to
+// document, and Alt-Backspace, Shift-Alt-Backspace are kept for undo and
+// redo: no layout may bind the codes these keys give.
+TEST_F(KeyTableTest, KeysLeftFreeForTheFrame) {
+  const KeyState ctrl{true, false, false}, ctrlShift{true, true, false};
+  const KeyState alt{false, false, true}, shiftAlt{false, true, true};
+  const std::pair<KeyState, int> keys[] = {
+      {ctrl, VK_TAB}, {ctrlShift, VK_TAB}, {alt, VK_BACK}, {shiftAlt, VK_BACK}};
+  for (const CommandKeyTable* t : {&kPlicatoStandardTable, &kWindowsTable})
+    for (const auto& [state, vk] : keys) {
+      const uint8_t code = specialKeyCode(state, vk);
+      ASSERT_NE(code, 0);
+      EXPECT_EQ(findEntry(*t, kSpecialKey, code), -1) << int(code);
+    }
 }
 
 TEST_F(KeyTableTest, LayoutChoiceAndUserDefined) {

@@ -82,4 +82,10 @@ class DisplayTest : public PlicatoTest {
       out.push_back(w.keys.keyBuf[i]);
     return out;
   }
+  // The commands the editor gave itself, in order (taken out).
+  static std::vector<int> ownCommands(TStdioWindow& w) {
+    std::vector<int> out;
+    for (int c = 0; w.keys.takeOwnCommand(c);) out.push_back(c);
+    return out;
+  }
 };

@@ -394,12 +394,26 @@ TEST_F(SearchTest, AllOpenedFilesGoesOnInTheNextWindow) {
   findNextCommand(*b, all);
   EXPECT_EQ(activated, nullptr);
   EXPECT_EQ(text(b->currentLine), "the word");
+
+  // From a later window the search wraps round: every other window once,
+  // in the frame's order, then the warning.
   host.clearEvents();
-  host.queueAnswer("ok");
-  findNextCommand(*c, all);  // c's cursor is on "word" at column 1: found again
-  findNextCommand(*c, all);
-  EXPECT_EQ(host.boxTexts().back(), "WORD not found");
+  host.queueAnswer("text=nowhere;allfiles=on");
+  host.queueAnswer("yes");
+  host.queueAnswer("yes");
+  searchCommand(*b, all);
+  EXPECT_EQ(host.boxTexts(),
+            (std::vector<std::string>{
+                "NOWHERE not found\n Go to the next file '" + work.file("c.c") + "' ?",
+                "NOWHERE not found\n Go to the next file '" + work.file("a.c") + "' ?",
+                "NOWHERE not found"}));
   EXPECT_EQ(host.events().back().caption, "Plicato Warning");
+  EXPECT_EQ(activated, nullptr);
+  host.queueAnswer("text=here;allfiles=on");
+  host.queueAnswer("yes");
+  searchCommand(*c, all);
+  EXPECT_EQ(activated, a.get());
+  EXPECT_EQ(text(a->currentLine), "here");
 }
 
 TEST_F(SearchTest, ReplaceGoesOnIntoTheNextWindowAndMarksItModified) {

@@ -28,6 +28,18 @@ TEST(KeyScript, CombinationsGiveTheMessagesOfAPcKeyboard) {
   EXPECT_EQ(one("Shift-F9")[1], (M{M::KeyDown, 0x78}));
   EXPECT_EQ(one("alt-0")[1], (M{M::SysKeyDown, '0'}));
   EXPECT_EQ(one("a")[1], (M{M::Char, 'a'}));
+  // Prefixes combine in any order; the modifiers go down in one order.
+  const KeyStroke ctrlShiftTab{{M::KeyDown, 0x11}, {M::KeyDown, 0x10}, {M::KeyDown, 0x09},
+                               {M::KeyUp, 0x09},   {M::KeyUp, 0x10},   {M::KeyUp, 0x11}};
+  EXPECT_EQ(one("Ctrl-Shift-Tab"), ctrlShiftTab);
+  EXPECT_EQ(one("shift-CTRL-tab"), ctrlShiftTab);
+  const KeyStroke shiftAltBack{{M::KeyDown, 0x10},   {M::SysKeyDown, 0x12}, {M::SysKeyDown, 0x08},
+                               {M::SysKeyUp, 0x08}, {M::KeyUp, 0x12},      {M::KeyUp, 0x10}};
+  EXPECT_EQ(one("Shift-Alt-Backspace"), shiftAltBack);
+  EXPECT_EQ(one("Alt-Shift-Backspace"), shiftAltBack);
+  EXPECT_EQ(one("Ctrl-Alt-X"), one("Alt-Ctrl-X"));
+  EXPECT_EQ(one("Ctrl-Alt-X").size(), 6u);  // no character: Alt takes it
+  EXPECT_EQ(one("Ctrl-Shift-A")[3], (M{M::Char, 1}));
 }
 
 TEST(KeyScript, StringsTypeTheirCharactersWithEscapes) {
@@ -51,6 +63,10 @@ TEST(KeyScript, BadTokensAreNamed) {
   EXPECT_NE(err.find("Hyper-X"), std::string::npos);
   EXPECT_FALSE(parseKeyScript("\"open", &err));
   EXPECT_FALSE(parseKeyScript("F13", &err));
+  for (const char* bad : {"Ctrl-Shift-", "Alt-", "Ctrl-Hyper-X", "Shift-Alt-F13"}) {
+    EXPECT_FALSE(parseKeyScript(bad, &err)) << bad;
+    EXPECT_NE(err.find(bad), std::string::npos) << err;
+  }
 }
 
 TEST(BatchHostAnswers, BoxesTakeTheirAnswerOrTheSafestDefault) {
