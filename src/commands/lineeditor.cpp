@@ -181,7 +181,10 @@ void newLine(TStdioWindow& w, EditorState& st) {
       std::string t = textOf(cur);
       int pad = 0;
       size_t off = std::min(textOffsetAt(*cur, column(w), &pad), t.size());
-      size_t lead = static_cast<size_t>(firstNonBlank(t.c_str()) - 1);
+      // The new line starts where this one does, in the same white space
+      // (tabs too).
+      size_t lead = 0;
+      while (lead < t.size() && (t[lead] == ' ' || t[lead] == '\t')) ++lead;
       if (lead > off) lead = off;
       std::string rest = t.substr(off);
       rest.erase(0, rest.find_first_not_of(' ') == std::string::npos ? rest.size()
@@ -191,9 +194,10 @@ void newLine(TStdioWindow& w, EditorState& st) {
       setText(cur, head);
       cur->lineState = kStateRecompute;
       w.computeRows(cur);
-      setText(n, std::string(lead, ' ') + rest);
+      setText(n, t.substr(0, lead) + rest);
       n->indent = cur->indent;
-      cursorCol = n->indent + static_cast<int>(lead);
+      inheritLead(*n, *cur, settings().tabSize);
+      cursorCol = n->indent + expandToColumn(t.c_str(), lead, settings().tabSize);
       insertAfterNode(cur, n);
       break;
     }

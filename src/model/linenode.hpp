@@ -86,6 +86,9 @@ LineExtra& extraOf(LineNode& n);
 void dropExtra(LineNode& n);
 // Gives `to` a copy of what `from` held beyond the tree (or nothing).
 void copyExtra(LineNode& to, const LineNode& from);
+// A line made beside `from` in the same fold stands in the same white
+// space (tabs where `from` has tabs).
+void inheritLead(LineNode& to, const LineNode& from, int tabSize = 8);
 
 inline bool isClosedHeader(const LineNode* n) {
   return n->kind == FiledFold || n->kind == ClosedFold;

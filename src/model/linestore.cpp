@@ -173,6 +173,17 @@ void copyExtra(LineNode& to, const LineNode& from) {
     if (f.verbatim[i]) x.verbatim[i] = std::make_unique<VerbatimLine>(*f.verbatim[i]);
 }
 
+void inheritLead(LineNode& to, const LineNode& from, int tabSize) {
+  const LineExtra* f = from.extra;
+  if (!f || f->leadShift < 0) return;
+  // Only white space that fills the fold's columns; a line less indented
+  // than its fold keeps its own.
+  if (expandToColumn(f->lead.c_str(), f->lead.size(), tabSize) != f->leadShift) return;
+  LineExtra& x = extraOf(to);
+  x.lead = f->lead;
+  x.leadShift = f->leadShift;
+}
+
 int32_t unitNodeCount(const LineNode* node) {
   if (!isClosedHeader(node)) return 1;
   // Walk as proc_new will when it hands the unit out again: into every

@@ -251,6 +251,10 @@ TEST(BatchProgram, ScriptsSaveWhatTheyShow) {
        "a\r\n/*{{{*/\r\nb\r\nc\r\n/*}}}*/\r\nd\r\ne\r\nf\r\n", ""},
       {"windows", "a\r\n/*{{{  o*/\r\nb\r\n/*}}}*/\r\ne\r\n", "Down Ctrl-P Shift-Down Ins Ctrl-S",
        "a\r\n/*{{{  o*/\r\nb\r\n/*}}}*/\r\ne\r\n", "status: Plicato can't fold this block"},
+      // A new line in a tab-indented fold is indented as the line it came
+      // from, in tabs.
+      {"windows", "\t/*{{{  f*/\r\n\t\tx;\r\n\t/*}}}*/\r\n", "Ctrl-P Down End Enter \"y;\" Ctrl-S",
+       "\t/*{{{  f*/\r\n\t\tx;\r\n\t\ty;\r\n\t/*}}}*/\r\n", ""},
       // Combined prefixes are keys of the script, bound in neither layout.
       {"windows", letters, unbound + "\"z\" Ctrl-S", "z" + letters, ""},
       {"standard", letters, unbound + "\"z\" Shift-F4", "z" + letters, ""},
