@@ -18,10 +18,14 @@ build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
-SAMPLES    ?= $(wildcard resources/samples/*)
+# The samples open from the copies beside the program, so trying the
+# editor on them leaves the source tree as it was. The files of their filed
+# folds are not opened themselves: a file shown in a window of its own
+# cannot be entered from its fold.
+SAMPLES    ?= sample.c sample.occ sample.tsr
 
 run: build
-	$(BUILD)/bin/plicato $(SAMPLES)
+	cd $(BUILD)/bin/samples && ../plicato $(SAMPLES)
 
 check: deps
 	cmake -S . -B $(CHECKBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLICATO_SANITIZE=ON -DPLICATO_BUILD_BENCH=OFF
