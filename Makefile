@@ -43,7 +43,7 @@ check-tsan: deps
 	cmake -S . -B $(TSANBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLICATO_TSAN=ON -DPLICATO_WERROR=ON \
 	  -DPLICATO_BUILD_GUI=OFF -DPLICATO_BUILD_BENCH=OFF
 	cmake --build $(TSANBUILD) -j $(JOBS) --target test_threads
-	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(TSANBUILD)/bin/test_threads
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp $(TSANBUILD)/bin/test_threads
 
 # A Debian package of the release build, in $(BUILD)/package/.
 package: build
