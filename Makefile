@@ -1,13 +1,13 @@
 # Plicato: the two everyday commands are `make run` and `make check`.
 BUILD      ?= build
 CHECKBUILD ?= build-check
+TSANBUILD  ?= build-tsan
 JOBS       ?= $(shell nproc)
-SAMPLE     ?= resources/samples/sample.c
 FUZZ_SECONDS ?= 60
 FUZZBUILD  ?= build-fuzz
 FUZZ_TARGETS = foldreader tdsreader markup profile registry langtxt macros keyscript paste roundtrip
 
-.PHONY: all deps build run check bench fuzz fuzz-build fuzz-seeds clean
+.PHONY: all deps build run check check-tsan package screenshot bench fuzz fuzz-build fuzz-seeds clean
 
 all: build
 
@@ -18,17 +18,42 @@ build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
-SAMPLES    ?= $(wildcard resources/samples/*)
+# The samples open from the copies beside the program, so trying the
+# editor on them leaves the source tree as it was. The files of their filed
+# folds are not opened themselves: a file shown in a window of its own
+# cannot be entered from its fold.
+SAMPLES    ?= sample.c sample.occ sample.tsr
 
 run: build
-	$(BUILD)/bin/plicato $(SAMPLES)
+	cd $(BUILD)/bin/samples && ../plicato $(SAMPLES)
 
+# The check build turns every warning into an error, so a new warning fails.
 check: deps
-	cmake -S . -B $(CHECKBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLICATO_SANITIZE=ON -DPLICATO_BUILD_BENCH=OFF
+	cmake -S . -B $(CHECKBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLICATO_SANITIZE=ON -DPLICATO_BUILD_BENCH=OFF \
+	  -DPLICATO_WERROR=ON
 	cmake --build $(CHECKBUILD) -j $(JOBS)
 	cd $(CHECKBUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) check-tsan
 	$(MAKE) fuzz FUZZ_SECONDS=10
+
+# The tests that start threads, once more under the thread sanitizer: only
+# their own program is built (no desktop program, no other tests).
+check-tsan: deps
+	cmake -S . -B $(TSANBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLICATO_TSAN=ON -DPLICATO_WERROR=ON \
+	  -DPLICATO_BUILD_GUI=OFF -DPLICATO_BUILD_BENCH=OFF
+	cmake --build $(TSANBUILD) -j $(JOBS) --target test_threads
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp $(TSANBUILD)/bin/test_threads
+
+# A Debian package of the release build, in $(BUILD)/package/.
+package: build
+	cmake --build $(BUILD) --target package
+
+# docs/screenshot.png: the program on a private X server, with two
+# documents and the fold tree pane.
+screenshot: build
+	./scripts/install-deps screenshot
+	./scripts/screenshot $(BUILD)/bin/plicato docs/screenshot.png
 
 bench: build
 	$(BUILD)/bin/gen_bigfile $(BUILD)/big.c 1000000
@@ -63,4 +88,4 @@ fuzz-seeds: fuzz-build
 	$(FUZZBUILD)/bin/make_seeds fuzz/corpus
 
 clean:
-	rm -rf $(BUILD) $(CHECKBUILD) $(FUZZBUILD)
+	rm -rf $(BUILD) $(CHECKBUILD) $(TSANBUILD) $(FUZZBUILD)

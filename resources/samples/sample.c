@@ -1,21 +1,29 @@
 #include <stdio.h>
 
 /*{{{  COMMENT what this file shows*/
-/*Folds nest; a filed fold keeps its lines in a file of its own*/
-/*(sample_part.c here); this fold is a comment of the language.*/
+/*Folds nest, and two folds here are filed: their lines live in*/
+/*files of their own. Entering "helpers" opens sample_part.c in*/
+/*this window, and leaving it saves that file and comes back.*/
+/*"sample_io.c" was filed with File/Unfile: the same command*/
+/*brings its lines back inline, and files them again.*/
 /*}}}*/
 /*{{{  declarations*/
 static int count;
 static const char *greeting = "hello";
+int twice(int n);
+void greet(const char *who);
 /*}}}*/
 /*...F helpers*/
-/*:::A  1 1*/
+/*:::A  1 0*/
 /*:::F sample_part.c*/
+/*{{{F sample_io.c*/
+/*:::F sample_io.c*/
+/*}}}*/
 /*{{{  int main(void)*/
 int main(void)
 {
   /*{{{  greet*/
-  printf("%s, world\n", greeting);
+  greet(greeting);
   /*{{{  count the greetings*/
   count++;
 

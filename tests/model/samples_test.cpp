@@ -26,19 +26,25 @@ void cMain(Builder& b) {
   b.text("#include <stdio.h>");
   b.text("");
   b.fold("COMMENT what this file shows", ClosedFold, 0, [](Builder& in) {
-    in.text("Folds nest; a filed fold keeps its lines in a file of its own");
-    in.text("(sample_part.c here); this fold is a comment of the language.");
+    in.text("Folds nest, and two folds here are filed: their lines live in");
+    in.text("files of their own. Entering \"helpers\" opens sample_part.c in");
+    in.text("this window, and leaving it saves that file and comes back.");
+    in.text("\"sample_io.c\" was filed with File/Unfile: the same command");
+    in.text("brings its lines back inline, and files them again.");
   });
   b.fold("declarations", ClosedFold, 0, [](Builder& in) {
     in.text("static int count;");
     in.text("static const char *greeting = \"hello\";");
+    in.text("int twice(int n);");
+    in.text("void greet(const char *who);");
   });
-  b.fold("helpers", FiledFold, 0, [](Builder&) {}, 1, 1, "sample_part.c");
+  b.fold("helpers", FiledFold, 0, [](Builder&) {}, 1, 0, "sample_part.c");
+  b.fold("sample_io.c", FiledFold, 0, [](Builder&) {}, 0, 1, "sample_io.c");
   b.fold("int main(void)", ClosedFold, 0, [](Builder& in) {
     in.text("int main(void)");
     in.text("{");
     in.fold("greet", ClosedFold, 2, [](Builder& in2) {
-      in2.text("printf(\"%s, world\\n\", greeting);");
+      in2.text("greet(greeting);");
       in2.fold("count the greetings", ClosedFold, 0, [](Builder& in3) {
         in3.text("count++;");
         in3.text("");
@@ -59,9 +65,21 @@ void cPart(Builder& b) {
   });
 }
 
+// The contents of the fold filed with File/Unfile, as that command writes them.
+void cIo(Builder& b) {
+  b.text("#include <stdio.h>");
+  b.fold("void greet(const char *who)", ClosedFold, 0, [](Builder& in) {
+    in.text("void greet(const char *who)");
+    in.text("{");
+    in.text("  printf(\"%s, world\\n\", who);");
+    in.text("}");
+  });
+}
+
 void occMain(Builder& b) {
   b.fold("COMMENT the sample", ClosedFold, 0, [](Builder& in) {
-    in.text("A process that counts, with its channel handling filed beside it.");
+    in.text("A process that counts. Its loop is filed in sample_part.occ:");
+    in.text("entering the fold \"loop\" opens that file in this window.");
   });
   b.text("PROC counter (CHAN OF INT in, out)");
   b.fold("declarations", ClosedFold, 2, [](Builder& in) {
@@ -70,7 +88,7 @@ void occMain(Builder& b) {
   b.fold("SEQ", ClosedFold, 2, [](Builder& in) {
     in.text("SEQ");
     in.fold("initialise", ClosedFold, 2, [](Builder& in2) { in2.text("total := 0"); });
-    in.fold("loop", FiledFold, 2, [](Builder&) {}, 1, 1, "sample_part.occ");
+    in.fold("loop", FiledFold, 2, [](Builder&) {}, 1, 0, "sample_part.occ");
   });
   b.text(":");
 }
@@ -98,7 +116,7 @@ void tdsMain(Builder& b) {
     }, 2, 1);
     in.text(":");
   }, 3, 1);
-  b.fold("library", FiledFold, 0, [](Builder&) {}, 1, 1, "sample_part.tsr");
+  b.fold("library", FiledFold, 0, [](Builder&) {}, 1, 0, "sample_part.tsr");
 }
 
 void tdsPart(Builder& b) {
@@ -112,6 +130,7 @@ void tdsPart(Builder& b) {
 const Sample kSamples[] = {
     {"sample.c", "/*", "*/", "C", false, cMain},
     {"sample_part.c", "/*", "*/", "C", false, cPart},
+    {"sample_io.c", "/*", "*/", "C", false, cIo},
     {"sample.occ", "--", "", "occam2", false, occMain},
     {"sample_part.occ", "--", "", "occam2", false, occPart},
     {"sample.tsr", "tds", "", "TDS", true, tdsMain},
