@@ -47,11 +47,28 @@ void repaintFromCursor(TStdioWindow& w) {
 int8_t rowForSaving(int row) { return static_cast<int8_t>(std::clamp(row, 1, 127)); }
 
 // Whether a text line has only blanks in its first n bytes.
-bool blanksBefore(const char* text, int n) {
-  for (int i = 0; i < n && text[i]; ++i)
-    if (text[i] != ' ') return false;
-  return true;
+// The bytes of white space at the start of text that fill exactly n
+// columns (tabs to their stops), or -1 when something else, or a tab
+// reaching past them, stands within them. A shorter line of white space
+// fills them all.
+long whiteBefore(const char* text, int n) {
+  const int tab = std::max(1, settings().tabSize);
+  int col = 0;
+  long i = 0;
+  while (col < n && text[i]) {
+    if (text[i] == ' ')
+      ++col;
+    else if (text[i] == '\t')
+      col = (col / tab + 1) * tab;
+    else
+      return -1;
+    if (col > n) return -1;
+    ++i;
+  }
+  return i;
 }
+
+bool blanksBefore(const char* text, int n) { return whiteBefore(text, n) >= 0; }
 
 // Cursor on the header, just behind its marker, as the second press of
 // create fold leaves it.
@@ -74,7 +91,21 @@ LineNode* closeOverRun(TStdioWindow& w, LineNode* header, LineNode* first, LineN
     } else if (n->kind == TextLine) {
       const int drop = foldCol - n->indent;
       if (drop > 0) {
-        eraseAt(*n, 0, static_cast<size_t>(drop));
+        // The white space taken off stands for the new fold's columns: a
+        // save writes it back as it was, tabs included.
+        const long bytes = whiteBefore(n->text, drop);
+        const std::string taken(n->text, static_cast<size_t>(bytes > 0 ? bytes : 0));
+        if (n->extra && n->extra->leadShift >= 0) {
+          n->extra->lead += taken;
+          n->extra->leadShift += drop;
+        } else if (taken.find('\t') != std::string::npos) {
+          const int shift = w.depthOffset + n->indent;
+          LineExtra& x = extraOf(*n);
+          x.lead.assign(static_cast<size_t>(std::max(0, shift)), ' ');
+          x.lead += taken;
+          x.leadShift = std::max(0, shift) + drop;
+        }
+        eraseAt(*n, 0, taken.size());
       } else if (drop < 0) {
         const std::string pad(static_cast<size_t>(-drop), ' ');
         insertAt(*n, 0, pad.data(), pad.size());

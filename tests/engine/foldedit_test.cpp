@@ -1,9 +1,11 @@
 #include "engine/foldedit.hpp"
+#include "engine/filecommands.hpp"
 
 #include "engine/enginetest.hpp"
 #include "engine/navigation.hpp"
 #include "engine/treecheck.hpp"
 #include "model/foldwriter.hpp"
+#include "model/settings.hpp"
 
 namespace {
 
@@ -359,6 +361,22 @@ TEST_F(FoldEditTest, FinishFoldAtFoldsARunForTheBlockCommands) {
   EXPECT_EQ(h->next, d);
   EXPECT_EQ(treecheck::check(*w), "");
   readsBackAsShown(*w);
+}
+
+// Lines indented with tabs fold at the column their tabs reach, and are
+// written back in their tabs; a tab reaching past the column refuses.
+TEST_F(FoldEditTest, TabIndentedLinesFoldAtTheColumnTheirTabsReach) {
+  settings().tabSize = 8;
+  work.write("t.c", "a\n\tb\n\t\tc\nd\n");
+  auto w = open("t.c");
+  LineNode* b = find(*w, "\tb");
+  LineNode* d = find(*w, "d");
+  EXPECT_FALSE(finishFoldAt(*w, b, d, 4));  // inside the tab
+  ASSERT_TRUE(finishFoldAt(*w, b, d, 8));
+  EXPECT_EQ(inner(w->currentLine), (Lines{"b", "\tc"}));
+  assign(*w->currentLine, "t");
+  ASSERT_TRUE(saveCommand(*w));
+  EXPECT_EQ(work.read("t.c"), "a\n        /*{{{  t*/\n\tb\n\t\tc\n        /*}}}*/\nd\n");
 }
 
 }  // namespace
