@@ -155,7 +155,6 @@ LineNode* copyNode(TStdioWindow& w, const LineNode* n) {
   assign(*c, n->text ? n->text : "");
   c->kind = n->kind;
   c->savedRow = n->savedRow;
-  c->attrByte = n->attrByte;
   c->lineState = n->lineState;
   c->rows = n->rows;
   c->indent = n->indent;
@@ -539,7 +538,6 @@ LineNode* CopyLine(TStdioWindow& w, LineNode* line) {
     LineNode* c = proc_new(w);
     assignN(*c, line->text + from, to - from);
     c->prev = c->next = nullptr;
-    c->attrByte = line->attrByte;
     w.computeRows(c);
     return c;
   }

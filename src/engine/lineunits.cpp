@@ -45,7 +45,6 @@ LineNode* takePiece(TStdioWindow& w) {
   LineNode* piece = proc_new(w);
   assignN(*piece, cur->text + from, to - from);
   piece->prev = piece->next = nullptr;
-  piece->attrByte = cur->attrByte;
   w.computeRows(piece);
   eraseAt(*cur, from, to - from);
   w.computeRows(cur);

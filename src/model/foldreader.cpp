@@ -314,7 +314,7 @@ class Reader {
     }
   }
   LineNode* firstRead() const {
-    return intoFold_ ? intoFold_->inner : nullptr;
+    return intoFold_ ? intoFold_->inner.get() : nullptr;
   }
   bool intoFold() const { return intoFold_ != nullptr; }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/growstr.hpp"
+#include "model/noderegion.hpp"
 
 enum LineKind : uint8_t {
   TextLine = 0,
@@ -58,28 +59,52 @@ struct LineExtra {
   }
 };
 
+// A node's LineExtra, held by index in a table of the process (most
+// nodes have none). Reads as a LineExtra*; set from one, which it owns
+// from then on.
+class ExtraRef {
+ public:
+  ExtraRef() = default;
+  ExtraRef(const ExtraRef&) = delete;
+  ExtraRef& operator=(const ExtraRef&) = delete;
+  ExtraRef& operator=(LineExtra* x);
+  operator LineExtra*() const;
+  LineExtra* operator->() const { return *this; }
+
+ private:
+  uint32_t i_ = 0;
+};
+
 struct LineNode : GrowString {
-  LineNode* prev = nullptr;
-  LineNode* next = nullptr;
+  // These four fill the string's last word.
+  uint8_t kind = TextLine;
+  uint8_t mark = 0;      // create-fold mark (drawn highlighted)
+  int8_t savedRow = 0;   // cursor row when the fold was entered or opened
+  uint8_t lineState = 0;
+  NodeLink prev;
+  NodeLink next;
   // Closed header: first node inside. Entered header / its end: the view
   // head / tail that was current before entering. While reading: the stack
   // of open folds.
-  LineNode* inner = nullptr;
+  NodeLink inner;
   // Header <-> fold end.
-  LineNode* partner = nullptr;
-  int8_t savedRow = 0;  // cursor row when the fold was entered or opened
-  uint8_t kind = TextLine;
-  uint8_t attrByte = 4;  // carried and copied, never interpreted here
-  uint8_t mark = 0;      // create-fold mark (drawn highlighted)
-  uint32_t lineState = 0;
+  NodeLink partner;
   int32_t rows = 1;
   int32_t indent = 0;
   int32_t markerColumn = 0;
   uint32_t foldType = 0;
   uint32_t foldContents = 1;
-  // Owned; null for a line in the writer's own form.
-  LineExtra* extra = nullptr;
+  // Null for a line in the writer's own form.
+  ExtraRef extra;
+  // The attribute byte of the old screen lines: always the same.
+  static constexpr uint8_t attrByte = 4;
 };
+
+inline NodeLink& NodeLink::operator=(LineNode* n) {
+  i_ = n ? static_cast<uint32_t>(n - noderegion::base) : 0;
+  return *this;
+}
+inline NodeLink::operator LineNode*() const { return i_ ? noderegion::base + i_ : nullptr; }
 
 // The node's extra, made when it has none.
 LineExtra& extraOf(LineNode& n);

@@ -18,13 +18,6 @@ int32_t freeCount = 0;
 namespace {
 
 constexpr size_t kNewLineBytes = 1;  // a taken node's text grows with what it is given
-// Slabs start on a huge-page boundary, so the kernel may back a large one
-// with huge pages.
-constexpr size_t kSlabAlign = size_t(2) << 20;
-
-std::align_val_t slabAlignment(size_t bytes) {
-  return std::align_val_t(bytes >= kSlabAlign ? kSlabAlign : alignof(std::max_align_t));
-}
 
 }  // namespace
 
@@ -40,7 +33,6 @@ LineStore::LineStore(Host& h) : host(h) {
   head->foldType = 0;
   head->foldContents = 1;
   head->savedRow = 0;
-  head->attrByte = 4;
   head->rows = 1;
   dispose_head = lineTemplate = disposeTail = head;
   fileBottom = fileTop = nullptr;
@@ -57,25 +49,21 @@ LineStore::~LineStore() {
   freeCount -= held;
   if (freeCount < 0) freeCount = 0;
   for (size_t s = 0; s < slabs_.size(); ++s) {
-    size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : slabNodes(s);
+    size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : noderegion::kChunkNodes;
     for (size_t i = 0; i < used; ++i) {
       TFREE(slabs_[s][i].text);
-      delete slabs_[s][i].extra;
+      slabs_[s][i].extra = nullptr;
       slabs_[s][i].~LineNode();
     }
-    ::operator delete(slabs_[s], slabAlignment(sizeof(LineNode) * slabNodes(s)));
+    noderegion::giveChunk(slabs_[s]);
   }
 }
 
 LineNode* LineStore::newNode(size_t textBytes) {
-  if (slabs_.empty() || slabUsed_ == slabNodes(slabs_.size() - 1)) {
-    const size_t bytes = sizeof(LineNode) * slabNodes(slabs_.size());
-    void* mem = ::operator new(bytes, slabAlignment(bytes), std::nothrow);
-    if (!mem) return nullptr;
-#ifdef MADV_HUGEPAGE
-    if (bytes >= kSlabAlign) madvise(mem, bytes - bytes % kSlabAlign, MADV_HUGEPAGE);
-#endif
-    slabs_.push_back(static_cast<LineNode*>(mem));
+  if (slabs_.empty() || slabUsed_ == noderegion::kChunkNodes) {
+    LineNode* chunk = noderegion::takeChunk();
+    if (!chunk) return nullptr;
+    slabs_.push_back(chunk);
     slabUsed_ = 0;
   }
   LineNode* n = new (&slabs_.back()[slabUsed_++]) LineNode();
@@ -137,7 +125,6 @@ LineNode* proc_new(LineStore& store, bool withText) {
   node->partner = t->partner;
   node->savedRow = t->savedRow;
   node->kind = t->kind;
-  node->attrByte = t->attrByte;
   node->mark = 0;
   node->lineState = t->lineState;
   node->rows = t->rows;
@@ -148,15 +135,52 @@ LineNode* proc_new(LineStore& store, bool withText) {
   return node;
 }
 
-LineExtra& extraOf(LineNode& n) {
-  if (!n.extra) n.extra = new LineExtra;
-  return *n.extra;
+namespace {
+
+// The extras of every node, by index; 0 is none.
+struct ExtraTable {
+  std::vector<LineExtra*> slots{nullptr};
+  std::vector<uint32_t> free;
+};
+ExtraTable& extras() {
+  static auto* t = new ExtraTable;
+  return *t;
 }
 
-void dropExtra(LineNode& n) {
-  delete n.extra;
-  n.extra = nullptr;
+}  // namespace
+
+ExtraRef& ExtraRef::operator=(LineExtra* x) {
+  ExtraTable& t = extras();
+  if (i_) {
+    LineExtra* old = t.slots[i_];
+    if (old == x) return *this;
+    delete old;
+    t.slots[i_] = nullptr;
+    t.free.push_back(i_);
+    i_ = 0;
+  }
+  if (!x) return *this;
+  if (!t.free.empty()) {
+    i_ = t.free.back();
+    t.free.pop_back();
+    t.slots[i_] = x;
+  } else {
+    i_ = static_cast<uint32_t>(t.slots.size());
+    t.slots.push_back(x);
+  }
+  return *this;
 }
+
+ExtraRef::operator LineExtra*() const { return i_ ? extras().slots[i_] : nullptr; }
+
+static_assert(sizeof(LineNode) <= 56, "a line node stays small: it is made for every line");
+
+LineExtra& extraOf(LineNode& n) {
+  if (!n.extra) n.extra = new LineExtra;
+  return *static_cast<LineExtra*>(n.extra);
+}
+
+void dropExtra(LineNode& n) { n.extra = nullptr; }
 
 void copyExtra(LineNode& to, const LineNode& from) {
   if (to.extra == from.extra) return;
@@ -303,6 +327,8 @@ long long bytesLeft() {
   struct rlimit rl;
   if (::getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY) {
     long long vm = procValue("/proc/self/status", "VmSize:");
+    // The nodes' region is address space, not yet memory.
+    if (vm >= 0) vm -= static_cast<long long>(noderegion::unusedBytes());
     long long lim = static_cast<long long>(rl.rlim_cur);
     least(vm >= 0 && lim > vm ? lim - vm : 0);
   }

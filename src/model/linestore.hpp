@@ -91,17 +91,13 @@ struct LineStore {
   // Four spare nodes for buffers that other parts keep in the window.
   std::array<LineNode*, 4> buffers{};
 
-  // Nodes are made in slabs and given back to the heap only with the store;
+  // Nodes are made in chunks of the node region, given back with the store;
   // the text buffer starts with textBytes bytes (none with 0).
   LineNode* newNode(size_t textBytes = kNewStringCapacity);
   size_t nodesMade() const { return nodesMade_; }
 
  private:
-  // Slabs grow from 1024 nodes to 32 times that, so a small file stays
-  // small and a large one is held in a few huge pages.
-  static constexpr size_t kSlabNodes = 1024;
-  static constexpr size_t kMaxSlabShift = 5;
-  static size_t slabNodes(size_t slab) { return kSlabNodes << (slab < kMaxSlabShift ? slab : kMaxSlabShift); }
+  // Chunks of the process's node region.
   std::vector<LineNode*> slabs_;
   size_t slabUsed_ = 0;
   size_t nodesMade_ = 0;

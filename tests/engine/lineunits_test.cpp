@@ -104,7 +104,7 @@ TEST_F(LineUnitsTest, LinesThatAreNoUnitStayPut) {
   auto w = file({"a", "/*{{{  f*/", "x", "/*}}}*/"});
   ASSERT_TRUE(openFoldInPlace(*w, find(*w, "f")));
   const Lines before = view(*w);
-  for (LineNode* n : {w->levelBottom, find(*w, "f"), find(*w, "x")->next, viewFirst(*w)}) {
+  for (LineNode* n : {w->levelBottom, find(*w, "f"), find(*w, "x")->next.get(), viewFirst(*w)}) {
     w->currentLine = n;
     PlaceCursor(*w, 2);
     deleteLine(*w);

@@ -1,0 +1,108 @@
+#include "model/noderegion.hpp"
+
+#include <mutex>
+#include <sys/mman.h>
+#include <vector>
+
+#include "model/linenode.hpp"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PLICATO_LSAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PLICATO_LSAN 1
+#endif
+#endif
+#ifdef PLICATO_LSAN
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace noderegion {
+
+LineNode* base = nullptr;
+
+namespace {
+
+// As many nodes as 32-bit indexes name, or as much of that as the system
+// lets the process reserve.
+constexpr size_t kMostNodes = size_t(1) << 32;
+
+struct Region {
+  std::mutex lock;
+  size_t nodes = 0;      // reserved
+  size_t top = 1;        // next chunk starts here (index 0 is no node)
+  std::vector<LineNode*> free;
+  bool tried = false;
+
+  void reserve() {
+    tried = true;
+    for (size_t n = kMostNodes; n >= (size_t(1) << 20); n /= 2) {
+      void* p = ::mmap(nullptr, n * sizeof(LineNode), PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+      if (p == MAP_FAILED) continue;
+#ifdef MADV_HUGEPAGE
+      ::madvise(p, n * sizeof(LineNode), MADV_HUGEPAGE);
+#endif
+      base = static_cast<LineNode*>(p);
+      nodes = n;
+      return;
+    }
+  }
+};
+
+Region& region() {
+  // Never destroyed: nodes may be given back by static destructors.
+  static Region* r = new Region;
+  return *r;
+}
+
+}  // namespace
+
+// The leak checker looks for pointers in the heap and the stacks; the
+// region is neither, and its nodes hold the texts.
+void watch(LineNode* chunk, bool on) {
+#ifdef PLICATO_LSAN
+  if (on)
+    __lsan_register_root_region(chunk, kChunkNodes * sizeof(LineNode));
+  else
+    __lsan_unregister_root_region(chunk, kChunkNodes * sizeof(LineNode));
+#else
+  (void)chunk;
+  (void)on;
+#endif
+}
+
+LineNode* takeChunk() {
+  Region& r = region();
+  LineNode* c = nullptr;
+  {
+    std::lock_guard<std::mutex> g(r.lock);
+    if (!r.tried) r.reserve();
+    if (!r.free.empty()) {
+      c = r.free.back();
+      r.free.pop_back();
+    } else if (base && r.top + kChunkNodes <= r.nodes) {
+      c = base + r.top;
+      r.top += kChunkNodes;
+    }
+  }
+  if (c) watch(c, true);
+  return c;
+}
+
+void giveChunk(LineNode* chunk) {
+  watch(chunk, false);
+  Region& r = region();
+  std::lock_guard<std::mutex> g(r.lock);
+  // The chunk's pages go back; the next writer finds them zeroed.
+  ::madvise(chunk, kChunkNodes * sizeof(LineNode), MADV_DONTNEED);
+  r.free.push_back(chunk);
+}
+
+size_t unusedBytes() {
+  Region& r = region();
+  std::lock_guard<std::mutex> g(r.lock);
+  return (r.nodes - (r.top < r.nodes ? r.top : r.nodes)) * sizeof(LineNode);
+}
+
+}  // namespace noderegion
