@@ -4,8 +4,9 @@
 Each pair runs Plicato's command and the peer's command on one file, taking
 turns, RUNS times each after one untimed run of each (the file is then in
 the page cache for both). A figure is the median of the runs: wall-clock
-seconds, CPU seconds (user + system) and the peak resident memory that
-/usr/bin/time -v reports. The ratio is Plicato's figure over the peer's.
+seconds, user and system CPU seconds and the peak resident memory that
+/usr/bin/time -v reports (the system part is mostly the kernel handing out
+fresh pages, which varies much from run to run on a busy machine). The ratio is Plicato's figure over the peer's.
 
 usage: compare.py --bin DIR [--file FILE] [--work DIR] [--runs N] [--only NAME,...]
        compare.py --write-file PATH
@@ -80,7 +81,7 @@ def write_big(path):
 
 
 def timed(argv, cwd, env):
-    """Wall seconds, CPU seconds and peak KiB of one run; raises on failure."""
+    """Wall, user and system seconds and peak KiB of one run; raises on failure."""
     with tempfile.NamedTemporaryFile("r", suffix=".time") as report:
         cmd = ["/usr/bin/time", "-v", "-o", report.name] + argv
         start = time.perf_counter()
@@ -96,8 +97,8 @@ def timed(argv, cwd, env):
         if not m:
             raise RuntimeError("no '%s' in the report of /usr/bin/time" % name)
         return float(m.group(1))
-    cpu = field("User time (seconds)") + field("System time (seconds)")
-    return wall, cpu, field("Maximum resident set size (kbytes)")
+    return (wall, field("User time (seconds)"), field("System time (seconds)"),
+            field("Maximum resident set size (kbytes)"))
 
 
 def count_in(path, needle):
@@ -133,8 +134,8 @@ def main():
 
     if not args.bin:
         ap.error("--bin is needed")
-    plicato = os.path.join(args.bin, "plicato")
-    fold = os.path.join(args.bin, "plicato-fold")
+    plicato = os.path.join(os.path.abspath(args.bin), "plicato")
+    fold = os.path.join(os.path.abspath(args.bin), "plicato-fold")
     for p in (plicato, fold):
         if not os.access(p, os.X_OK):
             sys.exit("bench-compare: %s is missing; build first" % p)
@@ -189,7 +190,7 @@ def main():
                 n = count_in(path, b'7, "same')
                 if n != 76754 and lines == 1000072:
                     print("  WARNING: %s's copy holds %d replaced texts, not 76754" % (side, n))
-        med = {side: tuple(statistics.median(r[k] for r in results[side]) for k in range(3))
+        med = {side: tuple(statistics.median(r[k] for r in results[side]) for k in range(4))
                for side in results}
         rows.append((name, title, med, t_time, t_mem))
 
@@ -206,14 +207,15 @@ def main():
         else:
             cells += ["-", "-", "≤ %.1f×" % t_time]
         print("| " + " | ".join(cells) + " |")
-        cpu = [title + " (CPU)", fmt_time(p[1])]
-        cpu += [fmt_time(v[1]), "%.2f" % ratio(p[1], v[1]), ""] if v else ["-", "-", ""]
-        print("| " + " | ".join(cpu) + " |")
-        mem = [title + " (peak memory)", fmt_mem(p[2])]
+        for k, what in ((1, "user CPU"), (2, "system CPU")):
+            cpu = ["%s (%s)" % (title, what), fmt_time(p[k])]
+            cpu += [fmt_time(v[k]), "%.2f" % ratio(p[k], v[k]), ""] if v else ["-", "-", ""]
+            print("| " + " | ".join(cpu) + " |")
+        mem = [title + " (peak memory)", fmt_mem(p[3])]
         if v:
-            r = ratio(p[2], v[2])
+            r = ratio(p[3], v[3])
             target = ("≤ %.1f× %s" % (t_mem, "met" if r <= t_mem else "NOT met")) if t_mem else ""
-            mem += [fmt_mem(v[2]), "%.2f" % r, target]
+            mem += [fmt_mem(v[3]), "%.2f" % r, target]
         else:
             mem += ["-", "-", ("≤ %.1f×" % t_mem) if t_mem else ""]
         print("| " + " | ".join(mem) + " |")
