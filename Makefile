@@ -55,9 +55,29 @@ screenshot: build
 	./scripts/install-deps screenshot
 	./scripts/screenshot $(BUILD)/bin/plicato docs/screenshot.png
 
+# make bench BENCH_10M=1 also runs the editor's steps on a 10,000,000-line
+# file beside the 1,000,000-line one (about 1 GB of disk in $(BUILD)/tenfold).
+# The 1M-line file of the speed comparison is written by make-big.py from the
+# shared bench folder beside the repository.
+BENCH_10M  ?=
+COMPAREFILE ?= $(BUILD)/compare/big.c
+
+.PHONY: bench-compare
+
 bench: build
+	./scripts/install-deps --bench
 	$(BUILD)/bin/gen_bigfile $(BUILD)/big.c 1000000
-	for b in $(BUILD)/bin/bench_*; do $$b --benchmark_counters_tabular=true || exit 1; done
+	python3 bench/compare.py --write-file $(COMPAREFILE) || echo "bench: the editor benchmarks use gen_bigfile's file"
+	big=$$([ -f $(COMPAREFILE) ] && echo $(abspath $(COMPAREFILE))); \
+	for b in $(BUILD)/bin/bench_*; do PLICATO_BIGFILE=$$big QT_QPA_PLATFORM=offscreen \
+	  $$b --benchmark_counters_tabular=true || exit 1; done
+	@if [ -n "$(BENCH_10M)" ]; then python3 bench/tenfold.py --bin $(BUILD)/bin --work $(BUILD)/tenfold; fi
+
+# Plicato beside Vim on the 1M-line file: every pair of commands, the median
+# of 5 runs, wall and CPU time, peak memory, the ratios and the targets.
+bench-compare: build
+	./scripts/install-deps --bench
+	python3 bench/compare.py --bin $(BUILD)/bin --work $(BUILD)/compare --file $(COMPAREFILE)
 
 # Each fuzz target runs FUZZ_SECONDS on its seed corpus (fuzz/corpus/<target>,
 # only read) and what it finds on the way (kept in $(FUZZBUILD)/corpus);

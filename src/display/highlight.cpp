@@ -209,6 +209,23 @@ uint32_t paintLine(Canvas& dc, int x, int y, const char* text, int from, int cou
   return result;
 }
 
+namespace {
+
+// strstr for the short comment delimiters: a scan for the first byte and a
+// compare of the rest. Every line of a file goes through nextState when it
+// is opened, and a general strstr's set-up costs more than such a line.
+const char* findDelimiter(const char* text, const std::string& d) {
+  if (d.empty()) return text;
+  const char first = d[0];
+  const char* rest = d.c_str() + 1;
+  const size_t restLength = d.size() - 1;
+  for (const char* p = std::strchr(text, first); p; p = std::strchr(p + 1, first))
+    if (std::strncmp(p + 1, rest, restLength) == 0) return p;
+  return nullptr;
+}
+
+}  // namespace
+
 uint32_t nextState(uint32_t state, const char* text, const MarkUpHash* table) {
   if (!table || !table->hasBlockComment()) return state;
   if (!text) text = "";
@@ -217,16 +234,16 @@ uint32_t nextState(uint32_t state, const char* text, const MarkUpHash* table) {
   uint32_t s = effectiveState(state);
   const char* pos = text;
   if (s == kStateInComment) {
-    if (const char* e = std::strstr(text, end.c_str())) {
+    if (const char* e = findDelimiter(text, end)) {
       s = kStateNormal;
       pos = e + 1;
     }
   }
   if (s != kStateNormal) return s;
   for (;;) {
-    const char* b = std::strstr(pos, start.c_str());
+    const char* b = findDelimiter(pos, start);
     if (!b) return kStateNormal;
-    const char* e = std::strstr(b + 1, end.c_str());
+    const char* e = findDelimiter(b + 1, end);
     if (!e) return kStateInComment;
     pos = e + 1;
   }

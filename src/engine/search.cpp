@@ -165,13 +165,53 @@ LineNode* upFrom(const TStdioWindow& w, const LineNode* n) {
   return p;
 }
 
+// What a replace-all's last reveal left in a window: the match's line and
+// the folds around it, innermost first. Right after a reveal these are the
+// only open folds of the view, and as long as nothing but line texts
+// changes they tell the folds around any later match without a walk over
+// the whole level: the walk from the new match stops where it meets them.
+// Without this every match of a replace-all cost time in proportion to
+// the file.
+struct Revealed {
+  const TStdioWindow* window = nullptr;
+  LineNode* line = nullptr;
+  std::vector<LineNode*> path;
+
+  bool holds(const TStdioWindow& w) const { return window == &w && line; }
+  void forget() { *this = Revealed{}; }
+  // The index of n among the folds, or -1.
+  int indexOf(const LineNode* n) const {
+    for (size_t i = 0; i < path.size(); ++i)
+      if (path[i] == n) return static_cast<int>(i);
+    return -1;
+  }
+  // The folds around the line from index `from` outward, after out.
+  void appendFrom(std::vector<LineNode*>& out, size_t from) const {
+    out.insert(out.end(), path.begin() + static_cast<std::ptrdiff_t>(from), path.end());
+  }
+};
+
 // The folds of the view that enclose target, innermost first, found by
 // walking up from it: a fold passed on the way that does not hold the line
-// is stepped over as a whole.
-std::vector<LineNode*> enclosingFolds(const TStdioWindow& w, LineNode* target) {
+// is stepped over as a whole. With what a reveal left (`known`) the walk
+// stops at the last match or at one of the folds around it.
+std::vector<LineNode*> enclosingFolds(const TStdioWindow& w, LineNode* target,
+                                      const Revealed* known = nullptr) {
   std::vector<LineNode*> path;
   const LineNode* first = viewFirst(w);
   for (LineNode* n = target; n && n != first;) {
+    if (known) {
+      if (n == known->line) {
+        known->appendFrom(path, 0);
+        break;
+      }
+      if (n->kind == OpenFold) {
+        if (const int i = known->indexOf(n); i >= 0) {
+          known->appendFrom(path, static_cast<size_t>(i) + 1);
+          break;
+        }
+      }
+    }
     LineNode* p = n->prev;
     if (!p || p == w.levelTop) break;
     if (p->kind == FoldEnd && p->partner && p->partner->kind == OpenFold) {
@@ -188,19 +228,111 @@ std::vector<LineNode*> enclosingFolds(const TStdioWindow& w, LineNode* target) {
   return path;
 }
 
-// The match becomes visible: the folds around it open, every other open
-// fold of the view closes.
-void revealMatch(TStdioWindow& w, LineNode* target) {
-  std::vector<LineNode*> path = enclosingFolds(w, target);
-  for (LineNode* p = viewFirst(w); p; p = p->next) {
-    if (p->kind == OpenFold && std::find(path.begin(), path.end(), p) == path.end()) {
-      close(p);
-      w.computeRows(p);
+// The same folds found by walking down from a target that lies above the
+// last match (a backward replace-all): the end of every fold that holds
+// the target comes before the last match, or the walk meets the match or
+// the folds around it.
+std::vector<LineNode*> enclosingFoldsBelow(const TStdioWindow& w, LineNode* target,
+                                           const Revealed& known) {
+  std::vector<LineNode*> path;
+  LineNode* n = target;
+  // A fold's own header is not inside it.
+  if (n->kind == OpenFold && n->partner) {
+    if (const int i = known.indexOf(n); i >= 0) {
+      known.appendFrom(path, static_cast<size_t>(i) + 1);
+      return path;
     }
-    if (p == w.levelBottom) break;
+    n = n->partner->next;
+  } else {
+    n = n->next;
   }
+  while (n && n != w.levelBottom) {
+    if (n == known.line) {
+      known.appendFrom(path, 0);
+      return path;
+    }
+    if (n->kind == FoldEnd && n->partner) {
+      LineNode* h = n->partner;
+      if (h->kind == ClosedFold || h->kind == OpenFold) path.push_back(h);
+      if (const int i = known.indexOf(h); i >= 0) {
+        known.appendFrom(path, static_cast<size_t>(i) + 1);
+        return path;
+      }
+      n = n->next;
+      continue;
+    }
+    if (n->kind == OpenFold && n->partner) {
+      // An open fold beside the target: the match, if inside, is beyond it.
+      if (const int i = known.indexOf(n); i >= 0) {
+        known.appendFrom(path, static_cast<size_t>(i) + 1);
+        return path;
+      }
+      n = n->partner->next;
+      continue;
+    }
+    n = n->next;
+  }
+  return path;
+}
+
+// Whether the open folds of the view are exactly `path` once it is open:
+// every fold on it is open, and none of those opened now held an open fold
+// of its own (the walk of the next reveal would have to close it).
+// (opened is outermost first; the contents of an inner one lie in the
+// chain of an outer one, so each line is looked at once.)
+bool onlyPathOpen(const std::vector<LineNode*>& path, const std::vector<LineNode*>& opened) {
+  for (const LineNode* p : path)
+    if (p->kind != OpenFold) return false;
+  std::vector<const LineNode*> seen;
+  for (const LineNode* h : opened) {
+    if (std::find(seen.begin(), seen.end(), h) != seen.end()) continue;
+    for (const LineNode* q = h->next; q && q != h->partner; q = q->next) {
+      if (q->kind != OpenFold) continue;
+      if (std::find(path.begin(), path.end(), q) == path.end()) return false;
+      seen.push_back(q);
+    }
+  }
+  return true;
+}
+
+// The match becomes visible: the folds around it open, every other open
+// fold of the view closes. `known`, when given, is what the last reveal of
+// the same replace-all left, and is brought up to date.
+void revealMatch(TStdioWindow& w, LineNode* target, Revealed* known = nullptr) {
+  const bool incremental = known && known->holds(w);
+  std::vector<LineNode*> path;
+  if (!incremental) path = enclosingFolds(w, target);
+  else if (searchState().backward) path = enclosingFoldsBelow(w, target, *known);
+  else path = enclosingFolds(w, target, known);
+  if (incremental) {
+    // The open folds are those around the last match: the outermost of
+    // them that does not hold this one closes, and with it those inside.
+    for (auto it = known->path.rbegin(); it != known->path.rend(); ++it) {
+      if (std::find(path.begin(), path.end(), *it) != path.end()) continue;
+      close(*it);
+      w.computeRows(*it);
+      break;
+    }
+  } else {
+    for (LineNode* p = viewFirst(w); p; p = p->next) {
+      if (p->kind == OpenFold && std::find(path.begin(), path.end(), p) == path.end()) {
+        close(p);
+        w.computeRows(p);
+      }
+      if (p == w.levelBottom) break;
+    }
+  }
+  std::vector<LineNode*> opened;
   for (auto it = path.rbegin(); it != path.rend(); ++it)
-    if ((*it)->kind == ClosedFold) openFoldInPlace(w, *it);
+    if ((*it)->kind == ClosedFold && openFoldInPlace(w, *it)) opened.push_back(*it);
+  if (!known) return;
+  if (onlyPathOpen(path, opened)) {
+    known->window = &w;
+    known->line = target;
+    known->path = std::move(path);
+  } else {
+    known->forget();
+  }
 }
 
 // The screen row of the line's first piece (it may lie above the window
@@ -240,8 +372,10 @@ void placeColumn(TStdioWindow& w, int col, int length) {
 
 // Searches the view of w from `start`, the cursor standing at byte `at` of
 // its own text (forward a match begins there or later, backward it ends
-// there or before). On a match the cursor goes to it.
-bool findFrom(TStdioWindow& w, LineNode* start, size_t at, bool editableOnly) {
+// there or before). On a match the cursor goes to it. `known` carries what
+// the reveals of a replace-all leave from one match to the next.
+bool findFrom(TStdioWindow& w, LineNode* start, size_t at, bool editableOnly,
+              Revealed* known = nullptr) {
   SearchState& st = searchState();
   st.found = false;
   const std::string& pat = st.pattern;
@@ -274,7 +408,7 @@ bool findFrom(TStdioWindow& w, LineNode* start, size_t at, bool editableOnly) {
 
   int row = 0;
   const bool shown = rowShowing(w, hit, row);
-  revealMatch(w, hit);
+  revealMatch(w, hit, known);
   w.currentLine = hit;
   const int col = columnOfOffset(*hit, pos);
   placeColumn(w, col, columnOfOffset(*hit, pos + pat.size()) - col);
@@ -298,11 +432,12 @@ void enterOther(TStdioWindow& w, const TStdioWindow& origin) {
 
 // Searches a window that the search went on into: its whole view, from its
 // first line (from its end backward).
-bool findInNext(TStdioWindow& w, const TStdioWindow& origin, bool editableOnly) {
+bool findInNext(TStdioWindow& w, const TStdioWindow& origin, bool editableOnly,
+                Revealed* known = nullptr) {
   leaveOther(w, origin);
   const bool backward = searchState().backward;
   LineNode* start = backward ? w.levelBottom : viewFirst(w);
-  const bool f = findFrom(w, start, backward ? SIZE_MAX : 0, editableOnly);
+  const bool f = findFrom(w, start, backward ? SIZE_MAX : 0, editableOnly, known);
   enterOther(w, origin);
   return f;
 }
@@ -541,13 +676,18 @@ void replaceCommand(TStdioWindow& origin, const std::vector<TStdioWindow*>& wind
 
   TStdioWindow* cur = &origin;
   TStdioWindow* last = nullptr;
-  bool found = origin.currentLine && findFrom(origin, origin.currentLine, cursorOffset(origin), true);
+  // Replace all changes nothing but line texts between its matches, so
+  // each reveal may build on the last one.
+  Revealed revealed;
+  Revealed* known = st.replaceMode == Mode::ReplaceAll ? &revealed : nullptr;
+  bool found = origin.currentLine &&
+               findFrom(origin, origin.currentLine, cursorOffset(origin), true, known);
   for (;;) {
     if (!found) {
       TStdioWindow* next = notFound(*cur, origin, st.findText, windows);
       if (!next) break;
       cur = next;
-      found = findInNext(*cur, origin, true);
+      found = findInNext(*cur, origin, true, known);
       continue;
     }
     last = cur;
@@ -572,7 +712,7 @@ void replaceCommand(TStdioWindow& origin, const std::vector<TStdioWindow*>& wind
     // replacement holding the pattern is not found again.
     size_t at = st.matchOffset;
     if (!st.backward) at += replaced ? st.replaceText.size() : 1;
-    found = findFrom(*cur, st.matchLine, at, true);
+    found = findFrom(*cur, st.matchLine, at, true, known);
     enterOther(*cur, origin);
   }
   ended(last, origin);

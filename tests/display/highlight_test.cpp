@@ -94,6 +94,10 @@ TEST_F(HighlightTest, LineAndBlockCommentStarts) {
   EXPECT_EQ(paint("/* a */* b"), (Runs{{"/* a */", kCyan}, {"* b", kBlack}}));
   EXPECT_EQ(next("/* a */* b"), kStateInComment);
   EXPECT_EQ(next("/* a */ b"), kStateNormal);
+  // A delimiter whose first byte also stands just before it.
+  EXPECT_EQ(next("a //* b"), kStateInComment);
+  EXPECT_EQ(next("x **/ y", kStateInComment), kStateNormal);
+  EXPECT_EQ(next("x */ y //*", kStateInComment), kStateInComment);
   EXPECT_EQ(paint("x = \"a int"), (Runs{{"x = ", kBlack}, {"\"a int", kBrown}}));
 }
 

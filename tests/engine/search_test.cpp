@@ -1,6 +1,10 @@
 #include "engine/search.hpp"
 
+#include <random>
+
+#include "app/batch.hpp"
 #include "display/canvas.hpp"
+#include "display/highlight.hpp"
 #include "display/paint.hpp"
 #include "engine/enginetest.hpp"
 #include "engine/filecommands.hpp"
@@ -442,6 +446,99 @@ TEST_F(SearchTest, ReplaceRecomputesRowsAndHighlightingState) {
   EXPECT_EQ(w->currentLine->rows, 2);
   EXPECT_EQ(w->shownAt(w->cursorRow + 2).line, find(*w, "b"));
   EXPECT_NE(w->currentLine->lineState, static_cast<uint32_t>(kStateRecompute));
+}
+
+// Says Yes to every "Replace this match?".
+class YesHost : public BatchHost {
+ public:
+  MbResult confirmAt(const std::string&, const std::string&, MbButtons, int, int) override {
+    return MbResult::Yes;
+  }
+};
+
+// Everything a replace leaves behind: every node in file order, the cursor,
+// the placement and the screen.
+std::vector<std::string> outcome(TStdioWindow& w) {
+  std::vector<std::string> out;
+  int index = 0, current = -1, top = -1;
+  for (LineNode* n = w.fileTop; n; n = nextInFileOrder(n), ++index) {
+    if (n == w.currentLine) current = index;
+    if (n == w.topLine) top = index;
+    out.push_back(std::to_string(n->kind) + " " + std::to_string(n->indent) + " " +
+                  std::to_string(n->rows) + " " + std::to_string(n->lineState) + " " +
+                  std::to_string(n->savedRow) + " " + (n->text ? n->text : ""));
+    if (n == w.fileBottom) break;
+  }
+  out.push_back("cursor " + std::to_string(current) + " top " + std::to_string(top) + " row " +
+                std::to_string(w.cursorRow) + " col " + std::to_string(w.cursorCol) + " text " +
+                std::to_string(w.textColumn) + " left " + std::to_string(w.leftColumn) + " sub " +
+                std::to_string(w.curSubRow) + " modified " + std::to_string(w.modified));
+  for (const std::string& l : screenLines(w)) out.push_back("| " + l);
+  return out;
+}
+
+// Replace all must leave the window exactly as replacing every match in
+// turn does, each one revealed on its own (the mode that asks, answered
+// Yes): random nested folds, some open, the cursor anywhere, both
+// directions, small and wrapped windows, replacements that hold the
+// pattern.
+TEST_F(SearchTest, ReplaceAllEndsAsReplacingEveryMatchInTurn) {
+  std::mt19937 rng(11);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const char* const texts[] = {"a x b", "x", "plain", "xx x", "  x b x", "/* x", "*/ x", "none"};
+  const char* const replacements[] = {"y", "xx", "", "X b", "/*"};
+  for (int round = 0; round < 60; ++round) {
+    std::vector<std::string> file;
+    int depth = 0;
+    for (int i = 0; i < 40 + pick(60); ++i) {
+      const int r = pick(10);
+      if (r < 2 && depth < 4) {
+        file.push_back(std::string(static_cast<size_t>(depth * 2), ' ') + "/*{{{  fold " +
+                       (pick(3) ? "t" : "x") + "*/");
+        ++depth;
+      } else if (r < 4 && depth > 0) {
+        --depth;
+        file.push_back(std::string(static_cast<size_t>(depth * 2), ' ') + "/*}}}*/");
+      } else {
+        file.push_back(texts[pick(8)]);
+      }
+    }
+    for (; depth > 0; --depth) file.push_back(std::string(static_cast<size_t>(depth * 2 - 2), ' ') + "/*}}}*/");
+    work.write("r.c", lines(file));
+    const unsigned openSeed = static_cast<unsigned>(rng());
+    const int rows = 4 + pick(10), cols = 12 + pick(30);
+    const bool wrap = pick(3) == 0;
+    const int cursorSteps = pick(40);
+    std::string answer = std::string("text=") + (pick(2) ? "x" : "x b") +
+                         ";replace=" + replacements[pick(5)] + ";case=" + (pick(2) ? "on" : "off") +
+                         ";backward=" + (pick(2) ? "on" : "off");
+
+    auto run = [&](Host& h, BatchHost& answers, const char* mode) {
+      auto w = foldtest::openC(h, work.file("r.c"));
+      w->screenRows = rows;
+      w->screenCols = cols;
+      w->wrapMode = wrap;
+      w->fitScreenBuffer();
+      // The same folds opened in both runs.
+      std::mt19937 open(openSeed);
+      for (LineNode* p = viewFirst(*w); p && p != w->levelBottom; p = p->next)
+        if (p->kind == ClosedFold && open() % 2) openFoldInPlace(*w, p);
+      w->currentLine = viewFirst(*w);
+      for (int i = 0; i < cursorSteps && w->currentLine->next != w->levelBottom; ++i)
+        w->currentLine = w->currentLine->next;
+      w->topLine = nullptr;
+      PlaceCursor(*w, 2);
+      answers.queueAnswer(answer + ";mode=" + mode);
+      answers.queueAnswer("ok");
+      searchState() = SearchState{};
+      replaceCommand(*w, {w.get()});
+      return outcome(*w);
+    };
+    YesHost yes;
+    const auto all = run(host, host, "all");
+    const auto each = run(yes, yes, "prompt");
+    ASSERT_EQ(all, each) << "round " << round << ": " << answer;
+  }
 }
 
 }  // namespace
