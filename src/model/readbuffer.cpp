@@ -24,8 +24,24 @@ std::map<const char*, Buffer*>& buffers() {
   return *m;
 }
 
+// Texts are let go of in runs from one buffer: the last one found is
+// tried first.
+Buffer* g_last = nullptr;
+
+Buffer* find(const void* p) {
+  const char* c = static_cast<const char*>(p);
+  if (g_last && c >= g_last->data && c < g_last->data + g_last->capacity) return g_last;
+  auto& m = buffers();
+  if (m.empty() || !p) return nullptr;
+  auto it = m.upper_bound(c);
+  if (it == m.end() || c < it->second->data) return nullptr;
+  g_last = it->second;
+  return g_last;
+}
+
 void drop(Buffer* b) {
   if (--b->users > 0) return;
+  if (g_last == b) g_last = nullptr;
   buffers().erase(b->data + b->capacity);
   if (b->mapped)
     ::munmap(b->data, b->capacity);
@@ -80,17 +96,10 @@ void done(Buffer* b) {
 
 void borrow(Buffer* b) { ++b->users; }
 
-bool owns(const void* p) {
-  auto& m = buffers();
-  if (m.empty() || !p) return false;
-  auto it = m.upper_bound(static_cast<const char*>(p));
-  return it != m.end() && static_cast<const char*>(p) >= it->second->data;
-}
+bool owns(const void* p) { return find(p) != nullptr; }
 
 void release(const void* p) {
-  auto& m = buffers();
-  auto it = m.upper_bound(static_cast<const char*>(p));
-  if (it != m.end() && static_cast<const char*>(p) >= it->second->data) drop(it->second);
+  if (Buffer* b = find(p)) drop(b);
 }
 
 size_t buffersAlive() { return buffers().size(); }
