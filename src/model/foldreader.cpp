@@ -1,5 +1,6 @@
 #include "model/foldreader.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -35,9 +36,17 @@ bool endsWithLineFeed(int fd) {
   return ::pread(fd, &last, 1, st.st_size - 1) == 1 && last == '\n';
 }
 
+// A small file needs no chunk of full size: the buffer is made and zeroed
+// for every read, filed folds' files and reloads included.
+size_t firstChunkBytes(int fd) {
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return kChunkBytes;
+  return std::clamp<size_t>(static_cast<size_t>(st.st_size) + 1, 4096, kChunkBytes);
+}
+
 class ChunkReader {
  public:
-  explicit ChunkReader(int fd) : fd_(fd), buf_(kChunkBytes) {}
+  explicit ChunkReader(int fd) : fd_(fd), buf_(firstChunkBytes(fd)) {}
 
   char* data() { return buf_.data() + pos_; }
   size_t avail() const { return len_ - pos_; }

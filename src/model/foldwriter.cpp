@@ -24,7 +24,9 @@ constexpr size_t kFlushBytes = size_t{1} << 20;
 // Output in large pieces; the first failure sticks.
 class Output {
  public:
-  explicit Output(AtomicFile& f) : f_(f) { buf_.reserve(kFlushBytes + 4096); }
+  // The buffer grows to what the file needs: a small file's save takes no
+  // buffer of the full flush size.
+  explicit Output(AtomicFile& f) : f_(f) {}
   std::string& buffer() { return buf_; }
   bool maybeFlush() { return buf_.size() < kFlushBytes || flush(); }
   bool flush() {
