@@ -25,6 +25,7 @@
 #include "commands/keytable.hpp"
 #include "display/stdiowindow.hpp"
 #include "engine/navigation.hpp"
+#include "gui/diskwatch.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/mdichild.hpp"
@@ -108,6 +109,7 @@ TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
   buildMenus();
 
   connect(client_, &QMdiArea::subWindowActivated, this, [this] { childActivated(); });
+  watchDiskChanges(*this);
   connect(&app_, &TScrollApp::recentFilesChanged, this, [this] { fillRecentFiles(); });
   // The Print button of the keyboard-layout help dialogs.
   app_.host().onHelpPrint = [this] { runFrameCommand(cmPrintLayout); };
