@@ -370,7 +370,7 @@ bool AtomicFile::commitInPlace() {
   // Only now that the new contents are on disk does the backup go.
   if (!backup_.empty()) ::unlink(backup_.c_str());
   backup_.clear();
-  inPlace_ = touched_ = false;
+  touched_ = false;
   return true;
 }
 
@@ -387,7 +387,7 @@ void AtomicFile::abortInPlace() {
     else keptBackup_ = backup_;
   }
   backup_.clear();
-  inPlace_ = touched_ = false;
+  touched_ = false;
 }
 
 void AtomicFile::abort() {
