@@ -187,6 +187,7 @@ bool AtomicFile::open(const std::string& path) {
   oldSize_ = length_ = 0;
   backup_.clear();
   keptBackup_.clear();
+  refusal_.clear();
   written_ = {};
   target_ = resolveLinks(path);
   struct stat st;
@@ -255,6 +256,7 @@ bool AtomicFile::openInPlace(const struct stat& st) {
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
   } else if (!copyToBackup(target_, backup_, oldSize_, error_)) {
+    refusal_ = "The file is written in place, and its backup copy cannot be made in " + saveBackupDir();
     ::close(fd_);
     fd_ = -1;
     return false;

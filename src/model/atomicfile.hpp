@@ -41,6 +41,9 @@ class AtomicFile {
   // After an in-place write that failed and whose old contents could not
   // be put back: the backup that holds them. Empty otherwise.
   const std::string& keptBackup() const { return keptBackup_; }
+  // Why a save in place was refused before it wrote anything, when the
+  // error alone does not tell: the backup could not be made. Else empty.
+  const std::string& refusal() const { return refusal_; }
   // The file as it stands after a commit (device, inode, size, time).
   const struct stat& written() const { return written_; }
 
@@ -64,6 +67,7 @@ class AtomicFile {
   off_t length_ = 0;
   std::string backup_;
   std::string keptBackup_;
+  std::string refusal_;
   struct stat written_ {};
 };
 

@@ -219,10 +219,12 @@ class TdsWriter {
 };
 
 // keptBackup: where the old contents are when a failed in-place save could
-// not put them back.
-void reportWriteError(LineStore& w, int error, const std::string& keptBackup = "") {
+// not put them back; why: what the error alone does not tell.
+void reportWriteError(LineStore& w, int error, const std::string& keptBackup = "",
+                      const std::string& why = "") {
   w.ioStatus = 2;
   std::string text = std::strerror(error ? error : EIO);
+  if (!why.empty()) text += "\n" + why;
   if (!keptBackup.empty()) text += "\nThe file's old contents are kept in " + keptBackup;
   w.host.messageBox(text, "Stop", MbButtons::Ok, MbIcon::Exclamation);
 }
@@ -290,7 +292,7 @@ void Save(LineStore& window, LineNode* pathNode, LineNode* header) {
       window.ioStatus = 2;
       host.statusMessage("Error opening " + probe.path);
     } else {
-      reportWriteError(window, refused ? refused : file.errorNumber());
+      reportWriteError(window, refused ? refused : file.errorNumber(), "", file.refusal());
     }
     return;
   }

@@ -466,6 +466,17 @@ TEST_F(FoldWriterTest, SavesInPlaceWhereARenameCannotWork) {
   EXPECT_EQ(st.st_ino, before.st_ino);
   EXPECT_EQ(st.st_nlink, 2u);
   EXPECT_TRUE(entries(state.path()).empty());
+  // Without a place for the backup the file is not touched, and the box
+  // says why.
+  work.write("not-a-dir", "");
+  ::setenv("XDG_STATE_HOME", work.file("not-a-dir").c_str(), 1);
+  host.clearEvents();
+  EXPECT_FALSE(saveAs("h.occ", "unsaved"));
+  ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+  EXPECT_EQ(work.read("h.occ"), "linked\r\n");
+  EXPECT_EQ(host.boxTexts(), std::vector<std::string>{
+                                 "Not a directory\nThe file is written in place, and its backup copy "
+                                 "cannot be made in " + work.file("not-a-dir/plicato")});
 
   // A pipe stays a pipe and gets the text.
   ASSERT_EQ(::mkfifo(work.file("p.occ").c_str(), 0600), 0);
