@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZBUILD  ?= build-fuzz
 FUZZ_TARGETS = foldreader tdsreader markup profile registry langtxt macros keyscript paste roundtrip
 
-.PHONY: all deps build run check check-tsan package screenshot bench fuzz fuzz-build fuzz-seeds clean
+.PHONY: all deps build run check check-tsan package screenshot bench fuzz fuzz-build fuzz-merge fuzz-seeds clean
 
 all: build
 
@@ -101,6 +101,21 @@ fuzz: fuzz-build
 	    $(CURDIR)/$(FUZZBUILD)/corpus/$$t $(CURDIR)/fuzz/corpus/$$t > $(FUZZBUILD)/fuzz_$$t.log 2>&1 \
 	    || { tail -60 $(FUZZBUILD)/fuzz_$$t.log; echo "fuzz: $$t found a fault"; exit 1; }; \
 	  grep -E "^stat::number_of_executed_units|^Done" $(FUZZBUILD)/fuzz_$$t.log | tr '\n' ' '; echo; \
+	done
+
+# Keeps what the runs found: each target's finds in $(FUZZBUILD)/corpus/<target>
+# are merged into fuzz/corpus/<target> with libFuzzer's -merge=1, which adds
+# only the inputs that reach coverage the corpus does not have yet, so the
+# next run starts from there.
+fuzz-merge: fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+	  [ -d $(FUZZBUILD)/corpus/$$t ] || continue; \
+	  mkdir -p fuzz/corpus/$$t; \
+	  before=$$(ls fuzz/corpus/$$t | wc -l); \
+	  ASAN_OPTIONS=detect_leaks=0 $(FUZZBUILD)/bin/fuzz_$$t -merge=1 -timeout=20 -rss_limit_mb=3072 \
+	    fuzz/corpus/$$t $(FUZZBUILD)/corpus/$$t > $(FUZZBUILD)/merge_$$t.log 2>&1 \
+	    || { tail -20 $(FUZZBUILD)/merge_$$t.log; echo "fuzz-merge: $$t failed"; exit 1; }; \
+	  echo "fuzz-merge: $$t $$before -> $$(ls fuzz/corpus/$$t | wc -l) inputs"; \
 	done
 
 # Writes the seed corpus again with the program's own writers.

@@ -14,6 +14,7 @@
 #include "display/viewmetrics.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/navigation.hpp"
+#include "model/fileidentity.hpp"
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -111,7 +112,9 @@ void Application::loadDocument(Document& doc) {
   TStdioWindow& w = doc.window;
   buildFileChain(w);
   LineNode* root = w.levelTop->next;
+  const FileIdentity seen = identityOf(w.pendingName.empty() ? "" : absolutePath(w.pendingName));
   read(w, nullptr, root, w.levelBottom, true);
+  rememberRead(w, seen);
   finishFileChain(w);
   if (w.pendingName.empty()) {
     // A new buffer: the root shows its caption.

@@ -30,13 +30,21 @@ bool parseInt(const std::string& token, long& out) {
 bool readCapped(const std::string& path, std::string& out, bool& truncated) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  out.assign(static_cast<size_t>(kMaxFileBytes) + 1, '\0');
-  in.read(out.data(), kMaxFileBytes + 1);
+  // In pieces, up to one byte past the cap: a small file costs its own
+  // size rather than the cap's.
+  const size_t cap = static_cast<size_t>(kMaxFileBytes);
+  out.clear();
+  char piece[1 << 16];
+  while (out.size() <= cap) {
+    in.read(piece, static_cast<std::streamsize>(std::min(sizeof piece, cap + 1 - out.size())));
+    const std::streamsize n = in.gcount();
+    if (n <= 0) break;
+    out.append(piece, static_cast<size_t>(n));
+  }
   if (in.bad()) return false;
-  std::streamsize n = in.gcount();
-  if (n == 0 && !in.eof()) return false;  // a directory opens but does not read
-  truncated = n > kMaxFileBytes;
-  out.resize(static_cast<size_t>(truncated ? kMaxFileBytes : n));
+  if (out.empty() && !in.eof()) return false;  // a directory opens but does not read
+  truncated = out.size() > cap;
+  if (truncated) out.resize(cap);
   return true;
 }
 

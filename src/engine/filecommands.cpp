@@ -13,6 +13,7 @@
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
+#include "model/fileidentity.hpp"
 #include "model/filetypes.hpp"
 #include "model/foldformat.hpp"
 #include "model/foldreader.hpp"
@@ -184,7 +185,9 @@ bool reloadCommand(TStdioWindow& w) {
   end->next = nullptr;
   w.nameGiven = true;
   w.pendingName = path;
+  const FileIdentity seen = identityOf(path);
   read(w, nullptr, top, end, true);
+  rememberRead(w, seen);
   const bool ok = w.ioStatus != 2;
   if (ok) {
     for (LineNode* q = root->next; q && q != bottom;) {

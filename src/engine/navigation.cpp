@@ -17,6 +17,7 @@
 #include "display/view.hpp"
 #include "engine/filecommands.hpp"
 #include "model/foldformat.hpp"
+#include "model/fileidentity.hpp"
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -517,7 +518,7 @@ void ExitFold(TStdioWindow& w) {
     return;
   }
   if (w.modified && settings().autoSaveAtTopLevel) {
-    saveCommand(w);
+    if (!autoSaveSkips(w)) saveCommand(w);
     return;
   }
   say(w, "Plicato at top level already!");

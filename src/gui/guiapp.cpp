@@ -19,6 +19,7 @@
 #include "gui/mdichild.hpp"
 #include "gui/mdiclient.hpp"
 #include "gui/qthost.hpp"
+#include "model/fileidentity.hpp"
 #include "model/filetypes.hpp"
 #include "model/paths.hpp"
 #include "model/profile.hpp"
@@ -407,6 +408,7 @@ void TScrollApp::autoSaveNow() {
   for (mdiMDIChild* c : frame_->client()->children()) {
     TStdioWindow* w = c->window();
     if (!w || !w->modified || w->fileName.empty() || w->createFoldMode) continue;
+    if (autoSaveSkips(*w)) continue;  // never over another program's change
     w->queueCommand(cmdSave);
   }
 }

@@ -26,6 +26,7 @@
 #include "commands/keytable.hpp"
 #include "display/stdiowindow.hpp"
 #include "engine/navigation.hpp"
+#include "gui/diskwatch.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/mdichild.hpp"
@@ -120,6 +121,7 @@ TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
   buildMenus();
 
   connect(client_, &QMdiArea::subWindowActivated, this, [this] { childActivated(); });
+  watchDiskChanges(*this);
   connect(&app_, &TScrollApp::recentFilesChanged, this, [this] { fillRecentFiles(); });
   // The Print button of the keyboard-layout help dialogs.
   app_.host().onHelpPrint = [this] { runFrameCommand(cmPrintLayout); };

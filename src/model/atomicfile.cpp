@@ -1,5 +1,7 @@
 #include "model/atomicfile.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -65,14 +67,136 @@ void sweepLeftovers(const std::string& target) {
   ::closedir(d);
 }
 
+mode_t readUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+// Read while the program starts, before any thread runs: setting the mask
+// around each save would race with files other threads create.
+const mode_t gUmask = readUmask();
+
+std::atomic<long long> gFailAfter{-1};
+std::atomic<bool> gFailRestores{false};
+
+void syncDirectory(const std::string& dir) {
+  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+}
+
+// Makes the directory and those above it that are missing, for us only.
+bool makeDirectories(const std::string& dir) {
+  struct stat st;
+  if (dir.empty() || ::stat(dir.c_str(), &st) == 0) return true;
+  const std::string parent = dirName(dir);
+  if (!parent.empty() && parent != dir && !makeDirectories(parent)) return false;
+  return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool writeAll(int fd, const char* p, size_t n, off_t at) {
+  while (n > 0) {
+    ssize_t w = ::pwrite(fd, p, n, at);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    n -= static_cast<size_t>(w);
+    at += w;
+  }
+  return true;
+}
+
+// Copies the file at path to a new backup in the state directory and syncs
+// it; the backup's name and the bytes copied are returned.
+bool copyToBackup(const std::string& path, std::string& backup, off_t& size, int& error) {
+  const std::string dir = saveBackupDir();
+  if (!makeDirectories(dir)) {
+    error = errno;
+    return false;
+  }
+  std::string tmpl = joinPath(dir, baseName(path) + "." + std::to_string(::getpid()) + "-XXXXXX");
+  int out = ::mkstemp(tmpl.data());
+  if (out < 0) {
+    error = errno;
+    return false;
+  }
+  int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  bool ok = in >= 0;
+  error = ok ? 0 : errno;
+  size = 0;
+  std::string buf(kBufferBytes, '\0');
+  while (ok) {
+    ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = errno;
+      ok = false;
+    }
+    if (n <= 0) break;
+    if (!writeAll(out, buf.data(), static_cast<size_t>(n), size)) {
+      error = errno ? errno : EIO;
+      ok = false;
+    }
+    size += n;
+  }
+  if (ok && ::fsync(out) != 0) {
+    error = errno;
+    ok = false;
+  }
+  if (in >= 0) ::close(in);
+  if (::close(out) != 0 && ok) {
+    error = errno;
+    ok = false;
+  }
+  if (!ok) {
+    ::unlink(tmpl.c_str());
+    return false;
+  }
+  syncDirectory(dir);
+  backup = tmpl;
+  return true;
+}
+
+// Puts the backup's bytes back into the file and cuts it to their length.
+bool copyBack(const std::string& backup, int fd, off_t size) {
+  int in = ::open(backup.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  std::string buf(kBufferBytes, '\0');
+  off_t at = 0;
+  bool ok = true;
+  while (ok) {
+    ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    ok = writeAll(fd, buf.data(), static_cast<size_t>(n), at);
+    at += n;
+  }
+  ::close(in);
+  return ok && at == size && ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
+}
+
 }  // namespace
 
 bool AtomicFile::open(const std::string& path) {
   abort();
   error_ = 0;
+  inPlace_ = special_ = touched_ = false;
+  oldSize_ = length_ = 0;
+  backup_.clear();
+  keptBackup_.clear();
+  refusal_.clear();
+  written_ = {};
   target_ = resolveLinks(path);
   struct stat st;
-  if (::stat(target_.c_str(), &st) == 0) {
+  const bool exists = ::stat(target_.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) {
+    error_ = errno;
+    return false;
+  }
+  if (exists) {
     if (S_ISDIR(st.st_mode)) {
       error_ = EISDIR;
       return false;
@@ -81,36 +205,94 @@ bool AtomicFile::open(const std::string& path) {
       error_ = errno ? errno : EACCES;
       return false;
     }
+    // A rename would replace a device or pipe by a plain file, and would
+    // cut the other names of a file with hard links off the new contents.
+    if (!S_ISREG(st.st_mode) || st.st_nlink > 1) return openInPlace(st);
   }
   std::string dir = dirName(target_);
   if (dir.empty()) dir = ".";
-  temp_ = joinPath(dir, tempPrefix(target_) + std::to_string(::getpid()) + "-XXXXXX");
-  std::string tmpl = temp_;
+  std::string tmpl = joinPath(dir, tempPrefix(target_) + std::to_string(::getpid()) + "-XXXXXX");
   fd_ = ::mkstemp(tmpl.data());
   if (fd_ < 0) {
-    error_ = errno;
-    temp_.clear();
+    const int e = errno;
+    // A writable file in a directory that takes no new files.
+    if (exists && (e == EACCES || e == EPERM)) return openInPlace(st);
+    error_ = e;
     return false;
   }
   temp_ = tmpl;
+  if (exists) {
+    // The new file is ours; renamed over the old one it would take the
+    // file from its owner and group unless the process may hand it back.
+    struct stat made;
+    if (::fstat(fd_, &made) != 0 ||
+        ((made.st_uid != st.st_uid || made.st_gid != st.st_gid) &&
+         ::fchown(fd_, st.st_uid, st.st_gid) != 0)) {
+      ::close(fd_);
+      fd_ = -1;
+      ::unlink(temp_.c_str());
+      temp_.clear();
+      return openInPlace(st);
+    }
+    mode_ = st.st_mode & 07777;
+  } else {
+    mode_ = 0666 & ~processUmask();
+  }
   buffer_.clear();
   buffer_.reserve(kBufferBytes);
   return true;
 }
 
-bool AtomicFile::flushBuffer() {
+bool AtomicFile::openInPlace(const struct stat& st) {
+  inPlace_ = true;
+  special_ = !S_ISREG(st.st_mode);
+  // A pipe without a reader would hold the save up for good.
+  fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | (special_ ? O_NONBLOCK : 0));
+  if (fd_ < 0) {
+    error_ = errno;
+    return false;
+  }
+  if (special_) {
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+  } else if (!copyToBackup(target_, backup_, oldSize_, error_)) {
+    refusal_ = "The file is written in place, and its backup copy cannot be made in " + saveBackupDir();
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  buffer_.clear();
+  buffer_.reserve(kBufferBytes);
+  return true;
+}
+
+bool AtomicFile::writeOut(const char* p, size_t n) {
+  if (inPlace_ && n > 0) touched_ = true;
+  size_t allowed = n;
+  const long long limit = gFailAfter.load();
+  if (limit >= 0) allowed = length_ >= limit ? 0 : std::min<size_t>(n, static_cast<size_t>(limit - length_));
   size_t done = 0;
-  while (done < buffer_.size()) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0) {
+  while (done < n) {
+    if (done >= allowed) {
+      error_ = ENOSPC;
+      return false;
+    }
+    ssize_t w = ::write(fd_, p + done, allowed - done);
+    if (w < 0) {
       if (errno == EINTR) continue;
       error_ = errno;
       return false;
     }
-    done += static_cast<size_t>(n);
+    done += static_cast<size_t>(w);
+    length_ += w;
   }
-  buffer_.clear();
   return true;
+}
+
+bool AtomicFile::flushBuffer() {
+  const bool ok = writeOut(buffer_.data(), buffer_.size());
+  buffer_.clear();
+  return ok;
 }
 
 bool AtomicFile::write(const void* data, size_t n) {
@@ -119,10 +301,8 @@ bool AtomicFile::write(const void* data, size_t n) {
   const char* p = static_cast<const char*>(data);
   if (buffer_.size() + n > kBufferBytes) {
     if (!flushBuffer()) return false;
-    if (n > kBufferBytes) {
-      buffer_.assign(p, n);
-      return flushBuffer();
-    }
+    // A large piece goes out as it is, without a copy.
+    if (n >= kBufferBytes) return writeOut(p, n);
   }
   buffer_.append(p, n);
   return true;
@@ -134,16 +314,8 @@ bool AtomicFile::commit() {
     abort();
     return false;
   }
-  struct stat st;
-  mode_t mode;
-  if (::stat(target_.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0) {
+  if (inPlace_) return commitInPlace();
+  if (::fchmod(fd_, mode_) != 0 || ::fsync(fd_) != 0 || ::fstat(fd_, &written_) != 0) {
     error_ = errno;
     abort();
     return false;
@@ -162,12 +334,7 @@ bool AtomicFile::commit() {
   }
   temp_.clear();
   // The rename is durable once the directory is synced too.
-  std::string dir = dirName(target_);
-  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
+  syncDirectory(dirName(target_));
   // Leftovers of a killed save are older than this process; looking once
   // per file keeps the directory scan off every later save (auto-save).
   static std::mutex sweptLock;
@@ -181,7 +348,56 @@ bool AtomicFile::commit() {
   return true;
 }
 
+bool AtomicFile::commitInPlace() {
+  // The old contents may have been longer; a device or pipe has no length.
+  if (!special_ && ::ftruncate(fd_, length_) != 0) {
+    error_ = errno;
+    abort();
+    return false;
+  }
+  // A terminal or pipe cannot be synced, and need not be.
+  if (::fsync(fd_) != 0 && !(special_ && (errno == EINVAL || errno == EROFS || errno == ENOTSUP))) {
+    error_ = errno;
+    abort();
+    return false;
+  }
+  ::fstat(fd_, &written_);
+  const int closed = ::close(fd_);
+  fd_ = -1;
+  if (closed != 0 && !special_) {
+    error_ = errno;
+    abort();
+    return false;
+  }
+  // Only now that the new contents are on disk does the backup go.
+  if (!backup_.empty()) ::unlink(backup_.c_str());
+  backup_.clear();
+  touched_ = false;
+  return true;
+}
+
+void AtomicFile::abortInPlace() {
+  bool restored = true;
+  if (touched_ && !backup_.empty()) {
+    if (fd_ < 0) fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    restored = fd_ >= 0 && !gFailRestores.load() && copyBack(backup_, fd_, oldSize_);
+  }
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!backup_.empty()) {
+    if (restored) ::unlink(backup_.c_str());
+    else keptBackup_ = backup_;
+  }
+  backup_.clear();
+  touched_ = false;
+}
+
 void AtomicFile::abort() {
+  if (inPlace_) {
+    abortInPlace();
+    buffer_.clear();
+    return;
+  }
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
@@ -191,6 +407,19 @@ void AtomicFile::abort() {
     temp_.clear();
   }
   buffer_.clear();
+}
+
+std::string saveBackupDir() {
+  if (const char* x = std::getenv("XDG_STATE_HOME"); x && *x == '/') return joinPath(x, "plicato");
+  const char* home = std::getenv("HOME");
+  return joinPath(joinPath(home && *home ? home : "/tmp", ".local/state"), "plicato");
+}
+
+mode_t processUmask() { return gUmask; }
+
+void failSaveWritesAfter(long long bytes, bool restoresToo) {
+  gFailAfter = bytes;
+  gFailRestores = bytes >= 0 && restoresToo;
 }
 
 std::string AtomicFile::errorText() const { return std::strerror(error_ ? error_ : EIO); }

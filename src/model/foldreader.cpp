@@ -84,9 +84,17 @@ class FileBytes {
   size_t size_ = 0;
 };
 
+// A small file needs no chunk of full size: the buffer is made and zeroed
+// for every read, filed folds' files and reloads included.
+size_t firstChunkBytes(int fd) {
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return kChunkBytes;
+  return std::clamp<size_t>(static_cast<size_t>(st.st_size) + 1, 4096, kChunkBytes);
+}
+
 class ChunkReader {
  public:
-  explicit ChunkReader(int fd) : fd_(fd), buf_(kChunkBytes) {}
+  explicit ChunkReader(int fd) : fd_(fd), buf_(firstChunkBytes(fd)) {}
 
   char* data() { return buf_.data() + pos_; }
   size_t avail() const { return len_ - pos_; }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/atomicfile.hpp"
+#include "model/fileidentity.hpp"
 #include "model/foldcompose.hpp"
 #include "model/foldformat.hpp"
 #include "model/foldreader.hpp"
@@ -25,7 +26,9 @@ constexpr size_t kFlushBytes = size_t{1} << 20;
 // Output in large pieces; the first failure sticks.
 class Output {
  public:
-  explicit Output(AtomicFile& f) : f_(f) { buf_.reserve(kFlushBytes + 4096); }
+  // The buffer grows to what the file needs: a small file's save takes no
+  // buffer of the full flush size.
+  explicit Output(AtomicFile& f) : f_(f) {}
   std::string& buffer() { return buf_; }
   bool maybeFlush() { return buf_.size() < kFlushBytes || flush(); }
   bool flush() {
@@ -181,9 +184,22 @@ class TdsWriter {
   Output& out_;
 };
 
-void reportWriteError(LineStore& w, int error) {
+// keptBackup: where the old contents are when a failed in-place save could
+// not put them back; why: what the error alone does not tell.
+void reportWriteError(LineStore& w, int error, const std::string& keptBackup = "",
+                      const std::string& why = "") {
   w.ioStatus = 2;
-  w.host.messageBox(std::strerror(error ? error : EIO), "Stop", MbButtons::Ok, MbIcon::Exclamation);
+  std::string text = std::strerror(error ? error : EIO);
+  if (!why.empty()) text += "\n" + why;
+  if (!keptBackup.empty()) text += "\nThe file's old contents are kept in " + keptBackup;
+  w.host.messageBox(text, "Stop", MbButtons::Ok, MbIcon::Exclamation);
+}
+
+// A terminal or a pipe the user may write takes a save as it is.
+bool writableSpecialFile(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 &&
+         (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) && ::access(path.c_str(), W_OK) == 0;
 }
 
 // The first save of a window keeps the old file as its .bak copy.
@@ -214,9 +230,19 @@ void Save(LineStore& window, LineNode* pathNode, LineNode* header) {
   window.foldOffset = 0;
   std::string name = pathNode && pathNode->text ? pathNode->text : "";
   PathProbe probe = resolve(window, name);
-  if (!probe.usable) {
+  if (!probe.usable && !writableSpecialFile(probe.path)) {
     window.ioStatus = 2;
     host.statusMessage("Error opening " + (probe.path.empty() ? name : probe.path));
+    return;
+  }
+  // Another program's change to the file is written over only when asked.
+  const bool ownFile = pathNode == window.fileBottom;
+  if (ownFile && changedOnDisk(window, probe.path) &&
+      host.messageBox("The file " + probe.path +
+                          " has changed on disk since it was read.\nSave it anyway and overwrite "
+                          "those changes?",
+                      "Plicato Warning", MbButtons::YesNo, MbIcon::Question) != MbResult::Yes) {
+    window.ioStatus = 2;
     return;
   }
   host.statusMessage("Saving " + probe.path);
@@ -232,7 +258,7 @@ void Save(LineStore& window, LineNode* pathNode, LineNode* header) {
       window.ioStatus = 2;
       host.statusMessage("Error opening " + probe.path);
     } else {
-      reportWriteError(window, refused ? refused : file.errorNumber());
+      reportWriteError(window, refused ? refused : file.errorNumber(), "", file.refusal());
     }
     return;
   }
@@ -248,11 +274,12 @@ void Save(LineStore& window, LineNode* pathNode, LineNode* header) {
   }
   window.foldOffset = 0;
   if (!out.flush() || !file.commit()) {
-    int error = file.errorNumber();
+    const int error = file.errorNumber();
     file.abort();
-    reportWriteError(window, error);
+    reportWriteError(window, error, file.keptBackup());
     return;
   }
+  if (ownFile) rememberDisk(window, identityOf(probe.path, file.written()));
   // A new file of a TDS type stays TDS on its next save.
   if (tds && pathNode == window.fileBottom) window.readAsTds = true;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/fileidentity.hpp"
 #include "model/linenode.hpp"
 
 class Host;
@@ -71,6 +72,8 @@ struct LineStore {
   // 3 when the last line read had no line end.
   int32_t ioStatus = 0;
   std::string fileName;  // name of the file as last read (absolute)
+  // The own file as it was on disk when last read or saved.
+  FileIdentity diskIdentity;
 
   // How the file was read, so that it is written back the same way.
   bool readAsTds = false;

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
 
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
@@ -191,6 +195,37 @@ TEST_F(BatchTest, FiledFoldEnteredEditedAndLeft) {
   EXPECT_EQ(w.currentLine->kind, FiledFold);
   EXPECT_EQ(readFile(work.file("main.c")),
             "m1\r\n/*...F  part*/\r\n/*:::A  1 0*/\r\n/*:::F part.c*/\r\nm2\r\n");
+}
+
+// Another program changed the file after it was read: leaving the top
+// level's auto-save skips it and says so, a save asks, and No writes
+// nothing and keeps the window modified. The answers come from the queue
+// that --answer fills.
+TEST_F(BatchTest, FileChangedOnDiskIsWrittenOverOnlyWhenTheUserSaysSo) {
+  auto s = session();
+  settings().autoSaveAtTopLevel = true;
+  TStdioWindow& w = *s->target();
+  keys(*s, "\"k\"");
+  const std::string path = work.file("a.c");
+  writeFile(path, "theirs\r\n");
+  struct timespec t[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 0}};
+  ::utimensat(AT_FDCWD, path.c_str(), t, 0);
+  keys(*s, keyNameOfCommand(cmdExitFold));
+  EXPECT_EQ(s->host.lastStatus(), "Auto-save skipped: " + path + " has changed on disk");
+  EXPECT_EQ(readFile(path), "theirs\r\n");
+  const std::string save = keyNameOfCommand(cmdSave);
+  s->host.queueAnswer("no");
+  keys(*s, save);
+  EXPECT_EQ(readFile(path), "theirs\r\n");
+  EXPECT_TRUE(w.modified);
+  ASSERT_EQ(s->host.boxTexts().size(), 1u);
+  EXPECT_EQ(s->host.boxTexts()[0], "The file " + path +
+                                       " has changed on disk since it was read.\nSave it anyway and "
+                                       "overwrite those changes?");
+  s->host.queueAnswer("yes");
+  keys(*s, save);
+  EXPECT_EQ(readFile(path).substr(0, 6), "ktop1\r");
+  EXPECT_FALSE(w.modified);
 }
 
 TEST(BatchProgram, DumpsScreenStatusAndMessages) {

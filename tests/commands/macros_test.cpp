@@ -170,6 +170,7 @@ TEST_F(MacrosTest, DamagedFilesLoadWhatIsValid) {
       {"macro commands", "2 65 307\n1 308\n", {65}, {}},
       {"extra values", "1 1 2 3\n1 4\n", {1}, {4}},
       {"binary", std::string("\xff\xfe\0\0\x01", 5), {}, {}},
+      {"larger than the 4 MB read", "2 1 2\n1 3\n" + std::string(5 << 20, ' '), {1, 2}, {3}},
   };
   for (const DamagedCase& c : cases) {
     SCOPED_TRACE(c.name);

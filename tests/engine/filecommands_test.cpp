@@ -56,8 +56,12 @@ TEST_F(FileCommandsTest, ExitSaveWritesOnlyWhenModified) {
   EXPECT_TRUE(exitSave(*w));
   EXPECT_EQ(work.read("f.c"), "replaced on disk\n");
   w->modified = true;
+  // The file changed behind the window: written over only when asked.
+  host.clearEvents();
+  host.queueAnswer("yes");
   EXPECT_TRUE(exitSave(*w));
   EXPECT_EQ(work.read("f.c"), lines(kFile));
+  EXPECT_EQ(host.boxTexts().size(), 1u);
 }
 
 TEST_F(FileCommandsTest, SaveAsRenamesTheWindowAndWrites) {

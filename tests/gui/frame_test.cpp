@@ -20,7 +20,11 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <ctime>
 #include <deque>
 #include <memory>
 
@@ -741,6 +745,45 @@ class FrameTest : public QObject {
     QVERIFY(s.window(1).modified);  // a buffer without a name waits for one
     QCOMPARE(s.frame().messageField()->text(), "Saving " + QString::fromStdString(path));
     s.window(1).modified = false;
+  }
+
+  // Another program changed a document's file: coming back to the frame
+  // says so and names the Reload key, auto-save leaves the file alone, a
+  // save asks first and No keeps the other program's file.
+  void fileChangedOnDiskIsNotedAndKept() {
+    const std::string path = file("disk.c");
+    Session s(*config);
+    s.start({path});
+    s.window().queueChar('k');
+    s.settle();
+    writeFile(path, "theirs\r\n");
+    struct timespec t[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), t, 0);
+
+    QEvent activated(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&s.frame(), &activated);
+    const QString note = QString::fromStdString(path + " has changed on disk; Reload reads it again");
+    QVERIFY(s.frame().messageField()->text().startsWith(note));
+    QVERIFY(s.frame().messageField()->text().contains(
+        QString::fromStdString(keyNameOfCommand(cmdReloadFile))));
+    QVERIFY(s.window().modified);  // nothing changes by itself
+
+    settings().autoSave = 1;
+    s.app->setAutoSaveTick(5);
+    QTRY_VERIFY_WITH_TIMEOUT(s.frame().messageField()->text().startsWith("Auto-save skipped"), 5000);
+    settings().autoSave = 0;
+    QCOMPARE(readFile(path), std::string("theirs\r\n"));
+    QVERIFY(s.boxes.empty());
+
+    s.answers = {MbResult::No};
+    s.frame().frameAction(cmSave)->trigger();
+    s.settle();
+    QCOMPARE(s.boxes.size(), size_t(1));
+    QCOMPARE(s.boxes[0].caption, std::string("Plicato Warning"));
+    QVERIFY(s.boxes[0].text.find("has changed on disk since it was read.") != std::string::npos);
+    QCOMPARE(readFile(path), std::string("theirs\r\n"));
+    QVERIFY(s.window().modified);
+    s.window().modified = false;
   }
 };
 

@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "model/atomicfile.hpp"
+#include "model/fileidentity.hpp"
 #include "model/foldformat.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -418,6 +426,236 @@ TEST_F(FoldWriterTest, LinesOfAMovedFoldMoveByTheDifference) {
   g->markerColumn = 0;
   save(*in);
   EXPECT_EQ(work.read("m.c"), "/*{{{  f*/\n\tx;\n   y;\n\t  z;\n/*}}}*/\n");
+}
+
+// Another program writes the file: new contents, and a time well apart
+// from the one the window saw (file systems with coarse times).
+void changeBehindTheEditor(const std::string& path, const std::string& text) {
+  writeFile(path, text);
+  struct timespec t[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 123}};
+  ::utimensat(AT_FDCWD, path.c_str(), t, 0);
+}
+
+std::vector<std::string> entries(const std::string& dir) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (auto& e : std::filesystem::recursive_directory_iterator(dir, ec))
+    if (!e.is_directory()) out.push_back(e.path().filename().string());
+  return out;
+}
+
+// Runs fn as an unprivileged user when the test runs as root (which mode
+// bits do not stop), in a child process; its result is fn's.
+bool asUser(const std::function<bool()>& fn) {
+  if (::geteuid() != 0) return fn();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    ::_exit(fn() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+
+// A file another program changed since the window read it is written over
+// only when the user says so; a file deleted meanwhile is written again
+// without a question, and auto-save never writes over such a change.
+TEST_F(FoldWriterTest, ChangedOnDiskIsWrittenOverOnlyWhenAsked) {
+  const std::string box =
+      "The file " + work.file("d.occ") +
+      " has changed on disk since it was read.\nSave it anyway and overwrite those changes?";
+  struct Row {
+    const char* change;  // what the other program does: "write", "delete", "none"
+    const char* answer;
+    bool asked;
+    const char* after;
+  } rows[] = {
+      {"write", "no", true, "theirs\r\n"},
+      {"write", "yes", true, "mine\r\n"},
+      {"delete", "", false, "mine\r\n"},
+      {"none", "", false, "mine\r\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.change) + " " + r.answer);
+    work.write("d.occ", "old\r\n");
+    auto w = newWindow(host, "--", "", "occam2");
+    open(*w, work.file("d.occ"));
+    assign(*root(*w)->next, "mine");
+    if (std::string(r.change) == "write") changeBehindTheEditor(work.file("d.occ"), "theirs\r\n");
+    if (std::string(r.change) == "delete") ::unlink(work.file("d.occ").c_str());
+    EXPECT_EQ(changedOnDisk(*w), std::string(r.change) == "write");
+    host.clearEvents();
+    // Auto-save skips, and says so.
+    EXPECT_EQ(autoSaveSkips(*w), std::string(r.change) == "write");
+    if (r.asked) {
+      EXPECT_EQ(host.lastStatus(), "Auto-save skipped: " + work.file("d.occ") + " has changed on disk");
+    }
+    if (*r.answer) host.queueAnswer(r.answer);
+    const bool saved = saveCommandWrite(*w, true);
+    EXPECT_EQ(saved, std::string(r.answer) != "no");
+    EXPECT_EQ(work.read("d.occ"), r.after);
+    const auto& ev = host.events();
+    const auto asked = std::find_if(ev.begin(), ev.end(), [&](const auto& e) { return e.text == box; });
+    EXPECT_EQ(host.boxTexts().size(), r.asked ? 1u : 0u);
+    EXPECT_EQ(asked != ev.end(), r.asked);
+    if (asked != ev.end()) {
+      EXPECT_EQ(asked->caption, "Plicato Warning");
+    }
+    // A save makes what it wrote the window's view: the next one asks only
+    // when the file changed again.
+    if (saved) {
+      host.clearEvents();
+      EXPECT_TRUE(saveCommandWrite(*w, true));
+      EXPECT_TRUE(host.boxTexts().empty());
+    }
+  }
+}
+
+// Where a rename cannot replace the file (a second hard link, a directory
+// that takes no new files, a pipe) the save writes the file in place after
+// a backup copy, and removes the backup when it succeeded. A save by
+// rename keeps owner, group and mode bits.
+TEST_F(FoldWriterTest, SavesInPlaceWhereARenameCannotWork) {
+  auto saveAs = [&](const std::string& name, const std::string& text) {
+    auto w = window("--", "", "occam2", name);
+    Builder b = top(*w);
+    b.text(text);
+    finish(*w, b);
+    save(*w);
+    return w->ioStatus == 0;
+  };
+  struct stat st, before;
+
+  // Hard links: both names keep showing the one file.
+  work.write("h.occ", "old\r\n");
+  ASSERT_EQ(::link(work.file("h.occ").c_str(), work.file("other-name.occ").c_str()), 0);
+  ::stat(work.file("h.occ").c_str(), &before);
+  EXPECT_TRUE(saveAs("h.occ", "linked"));
+  EXPECT_EQ(work.read("other-name.occ"), "linked\r\n");
+  ::stat(work.file("h.occ").c_str(), &st);
+  EXPECT_EQ(st.st_ino, before.st_ino);
+  EXPECT_EQ(st.st_nlink, 2u);
+  EXPECT_TRUE(entries(state.path()).empty());
+  // Without a place for the backup the file is not touched, and the box
+  // says why.
+  work.write("not-a-dir", "");
+  ::setenv("XDG_STATE_HOME", work.file("not-a-dir").c_str(), 1);
+  host.clearEvents();
+  EXPECT_FALSE(saveAs("h.occ", "unsaved"));
+  ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+  EXPECT_EQ(work.read("h.occ"), "linked\r\n");
+  EXPECT_EQ(host.boxTexts(), std::vector<std::string>{
+                                 "Not a directory\nThe file is written in place, and its backup copy "
+                                 "cannot be made in " + work.file("not-a-dir/plicato")});
+
+  // A pipe stays a pipe and gets the text.
+  ASSERT_EQ(::mkfifo(work.file("p.occ").c_str(), 0600), 0);
+  int reader = ::open(work.file("p.occ").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_TRUE(saveAs("p.occ", "piped"));
+  char got[32] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got - 1), 7);
+  EXPECT_STREQ(got, "piped\r\n");
+  ::close(reader);
+  ::lstat(work.file("p.occ").c_str(), &st);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // A writable file in a directory of mode 555, saved by a user whom the
+  // mode stops.
+  TempDir ro;
+  ro.write("r.occ", "old\r\n");
+  ::chmod(ro.file("r.occ").c_str(), 0666);
+  ::chmod(state.path().c_str(), 0777);
+  ::chmod(saveBackupDir().c_str(), 0777);  // made by the saves above
+  ::chmod(ro.path().c_str(), 0555);
+  auto w = window("--", "", "occam2", "r.occ");
+  w->popBasePath();
+  w->pushBasePath(ro.path());
+  Builder b = top(*w);
+  b.text("in place");
+  finish(*w, b);
+  EXPECT_TRUE(asUser([&] {
+    if (::access(ro.path().c_str(), W_OK) == 0) return false;  // the case is not there
+    save(*w);
+    return w->ioStatus == 0;
+  }));
+  ::chmod(ro.path().c_str(), 0755);
+  EXPECT_EQ(ro.read("r.occ"), "in place\r\n");
+  EXPECT_TRUE(entries(state.path()).empty());
+  EXPECT_EQ(entries(ro.path()).size(), 1u);  // no temporary file either
+
+  // Owner and group as they were, where the process may set them.
+  if (::geteuid() == 0) {
+    work.write("o.occ", "old\r\n");
+    ASSERT_EQ(::chown(work.file("o.occ").c_str(), 1234, 4321), 0);
+    ::chmod(work.file("o.occ").c_str(), 02640);
+    EXPECT_TRUE(saveAs("o.occ", "owned"));
+    ::stat(work.file("o.occ").c_str(), &st);
+    EXPECT_EQ(st.st_uid, 1234u);
+    EXPECT_EQ(st.st_gid, 4321u);
+    EXPECT_EQ(st.st_mode & 07777, 02640u);
+  }
+}
+
+// A write that fails halfway keeps the old contents, whether the save
+// renames or writes in place (the backup is copied back). When even that
+// copy fails, the box names the backup, which holds the old contents.
+TEST_F(FoldWriterTest, WriteFailingHalfwayKeepsTheOldContents) {
+  const std::string old(3000, 'o');
+  auto bigSave = [&](const TempDir& dir, const std::string& name) {
+    auto w = newWindow(host, "--", "", "occam2");
+    open(*w, dir.file(name));
+    Builder b{*w, root(*w)->next};
+    for (int i = 0; i < 4000; ++i) b.text("a line that makes the file larger than the limit");
+    b.close(w->levelBottom);
+    host.clearEvents();
+    return saveCommandWrite(*w, true);
+  };
+  // A full file system where one may be mounted, else a file size limit.
+  TempDir small;
+  struct Mount {
+    std::string at;
+    bool on;
+    ~Mount() {
+      if (on) ::umount(at.c_str());
+    }
+  } mounted{small.path(), ::mount("tmpfs", small.path().c_str(), "tmpfs", 0, "size=16k") == 0};
+  const bool tmpfs = mounted.on;
+  for (bool inPlace : {false, true}) {
+    SCOPED_TRACE(inPlace ? "in place" : "by rename");
+    small.write("f.occ", old + "\n");
+    ::unlink(small.file("link.occ").c_str());
+    if (inPlace) ::link(small.file("f.occ").c_str(), small.file("link.occ").c_str());
+    struct rlimit lim;
+    ::getrlimit(RLIMIT_FSIZE, &lim);
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit cut = lim;
+    if (!tmpfs) cut.rlim_cur = 8000;
+    ::setrlimit(RLIMIT_FSIZE, &cut);
+    const bool ok = bigSave(small, "f.occ");
+    ::setrlimit(RLIMIT_FSIZE, &lim);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(small.read("f.occ"), old + "\n");
+    EXPECT_EQ(host.boxTexts(), std::vector<std::string>{tmpfs ? "No space left on device" : "File too large"});
+    EXPECT_EQ(entries(small.path()).size(), inPlace ? 2u : 1u);
+    EXPECT_TRUE(entries(state.path()).empty());
+  }
+
+  work.write("k.occ", old + "\n");
+  ::link(work.file("k.occ").c_str(), work.file("k2.occ").c_str());
+  failSaveWritesAfter(1000, true);
+  EXPECT_FALSE(bigSave(work, "k.occ"));
+  failSaveWritesAfter(-1);
+  const auto kept = entries(state.path());
+  ASSERT_EQ(kept.size(), 1u);
+  const std::string backup = joinPath(saveBackupDir(), kept[0]);
+  EXPECT_EQ(readFile(backup), old + "\n");
+  ASSERT_EQ(host.boxTexts().size(), 1u);
+  EXPECT_EQ(host.boxTexts()[0],
+            "No space left on device\nThe file's old contents are kept in " + backup);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
+#include "model/fileidentity.hpp"
 #include "model/foldreader.hpp"
 #include "model/linestore.hpp"
 
@@ -43,7 +44,9 @@ inline std::unique_ptr<LineStore> newWindow(Host& host, const std::string& cs,
 inline void open(LineStore& w, const std::string& path) {
   w.nameGiven = true;
   w.pendingName = path;
+  const FileIdentity seen = identityOf(path);
   read(w, nullptr, w.levelTop->next, w.levelBottom, true);
+  rememberRead(w, seen);
   finishFileChain(w);
 }
 

@@ -54,6 +54,9 @@ std::map<std::string, std::string> snapshot(const std::string& dir) {
 }
 
 void PlicatoTest::SetUp() {
+  // Saves that write a file in place keep their backups here, not in the
+  // home directory.
+  ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
   setConfigDir(config.path());
   setProgramDir(PLICATO_BIN_DIR);
   setProcessHost(&host);
@@ -61,6 +64,7 @@ void PlicatoTest::SetUp() {
 }
 
 void PlicatoTest::TearDown() {
+  ::unsetenv("XDG_STATE_HOME");
   setProcessHost(nullptr);
   setConfigDir("");
 }

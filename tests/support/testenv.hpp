@@ -31,6 +31,7 @@ class PlicatoTest : public ::testing::Test {
 
   TempDir config;  // PLICATO.INI, registry.reg, lang.txt copies
   TempDir work;    // files the test reads and writes
+  TempDir state;   // $XDG_STATE_HOME: backups of saves in place
   BatchHost host;
 };
 

@@ -1,0 +1,23 @@
+#include "app/diskchanges.hpp"
+
+#include "commands/keytable.hpp"
+#include "display/stdiowindow.hpp"
+#include "model/fileidentity.hpp"
+#include "model/linestore.hpp"
+
+std::string changedOnDiskNotice(const LineStore& w) {
+  if (!changedOnDisk(w)) return "";
+  std::string text = w.diskIdentity.path + " has changed on disk; Reload reads it again";
+  const std::string key = keyNameOfCommand(cmdReloadFile);
+  if (!key.empty()) text += " (" + key + ")";
+  return text;
+}
+
+std::string changedOnDiskNotice(const std::vector<TStdioWindow*>& windows) {
+  for (const TStdioWindow* w : windows)
+    if (w) {
+      std::string text = changedOnDiskNotice(*w);
+      if (!text.empty()) return text;
+    }
+  return "";
+}

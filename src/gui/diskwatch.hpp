@@ -1,0 +1,9 @@
+// When the user comes back to the frame, its status line tells of a
+// document whose file another program changed meanwhile.
+#pragma once
+
+class TMyDecoratedMDIFrame;
+
+// Installs the watch on the frame's activation (it lives as long as the
+// frame).
+void watchDiskChanges(TMyDecoratedMDIFrame& frame);
