@@ -16,19 +16,12 @@
 #include "display/keytranslate.hpp"
 #include "display/stdiowindow.hpp"
 #include "engine/navigation.hpp"
+#include "benchutil.hpp"
 #include "model/paths.hpp"
 
 namespace {
 
-std::string bigFile() {
-  if (const char* p = std::getenv("PLICATO_BIGFILE"); p && *p) return p;
-  std::string path = "/tmp/plicato-bench-1m.c";
-  if (!fileExists(path)) {
-    std::string cmd = programDir() + "/gen_bigfile " + path + " 1000000";
-    if (std::system(cmd.c_str()) != 0) std::abort();
-  }
-  return path;
-}
+using benchutil::bigFile;
 
 struct Editor {
   Editor() {

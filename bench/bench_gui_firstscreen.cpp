@@ -28,21 +28,14 @@
 #include "gui/mdichild.hpp"
 #include "gui/mdiclient.hpp"
 #include "gui/qthost.hpp"
+#include "benchutil.hpp"
 #include "model/paths.hpp"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string bigFile() {
-  if (const char* p = std::getenv("PLICATO_BIGFILE"); p && *p) return p;
-  std::string path = "/tmp/plicato-bench-1m.c";
-  if (!fileExists(path)) {
-    std::string cmd = programDir() + "/gen_bigfile " + path + " 1000000";
-    if (std::system(cmd.c_str()) != 0) std::abort();
-  }
-  return path;
-}
+using benchutil::bigFile;
 
 // Watches every paint of the process for one of an editor widget whose
 // file is read: its viewport is the painted widget.

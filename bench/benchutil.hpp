@@ -9,9 +9,22 @@
 #include <string>
 #include <unistd.h>
 
+#include "model/paths.hpp"
 #include "support/foldwindow.hpp"
 
 namespace benchutil {
+
+// The 1M-line file the editor benchmarks open: PLICATO_BIGFILE, or one
+// written once by gen_bigfile.
+inline std::string bigFile() {
+  if (const char* p = std::getenv("PLICATO_BIGFILE"); p && *p) return p;
+  std::string path = "/tmp/plicato-bench-1m.c";
+  if (!fileExists(path)) {
+    std::string cmd = programDir() + "/gen_bigfile " + path + " 1000000";
+    if (std::system(cmd.c_str()) != 0) std::abort();
+  }
+  return path;
+}
 
 // `n` lines of C in blocks of 1000, ten parts of 100 in each block and an
 // inner fold in every part, with `lastLine` as the last line. The last
