@@ -144,7 +144,7 @@ def main():
     work = os.path.abspath(args.work or tempfile.mkdtemp(prefix="plicato-compare-"))
     os.makedirs(work, exist_ok=True)
 
-    big = os.path.abspath(args.file) if args.file else write_big(os.path.join(work, "big.c"))
+    big = write_big(os.path.abspath(args.file) if args.file else os.path.join(work, "big.c"))
     with open(big, "rb") as f:
         lines = sum(chunk.count(b"\n") for chunk in iter(lambda: f.read(1 << 20), b""))
     print("bench-compare: %s, %d lines, %.1f MB; median of %d runs each"
