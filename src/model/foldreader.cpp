@@ -60,7 +60,9 @@ class FileBytes {
     struct stat st;
     size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
     if (::lseek(fd, 0, SEEK_SET) != 0) return errno ? errno : EIO;
-    buf_ = readbuffer::make(want + 1);
+    // Room for a page more than the file holds now: the read that finds
+    // its end needs some, and a file that grows meanwhile grows the buffer.
+    buf_ = readbuffer::make(want + 4096);
     if (!buf_) return ENOMEM;
     for (;;) {
       // The file may grow while it is read.
