@@ -121,7 +121,7 @@ void Application::loadDocument(Document& doc) {
     assign(*root, "Noname");
     assign(*w.levelBottom, "Noname");
   }
-  recompute(w.fileTop, w.markUp);
+  // Highlighting states are worked out as lines are shown.
   invalidateViewMetrics(w);
   w.topLine = nullptr;
   w.cursorCol = 0;

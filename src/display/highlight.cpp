@@ -270,10 +270,34 @@ void recompute(LineNode* first, const MarkUpHash* table) {
   }
 }
 
+namespace {
+
+bool known(uint32_t s) { return s == kStateNormal || s == kStateInComment; }
+
+}  // namespace
+
+uint32_t stateOf(LineNode* line, const MarkUpHash* table) {
+  if (known(line->lineState)) return line->lineState;
+  // Back to the nearest line whose state is known (or the file's start),
+  // then forward, giving every line on the way its state.
+  LineNode* from = line;
+  for (LineNode* p = prevInFileOrder(line); p; p = prevInFileOrder(p)) {
+    from = p;
+    if (known(p->lineState)) break;
+  }
+  uint32_t s = known(from->lineState) ? from->lineState : kStateNormal;
+  for (LineNode* n = from; n; n = nextInFileOrder(n)) {
+    n->lineState = s;
+    if (n == line) break;
+    s = nextState(s, n->text, table);
+  }
+  return line->lineState;
+}
+
 void update(LineNode* changed, const MarkUpHash* table) {
   if (!changed) return;
-  const LineNode* before = prevInFileOrder(changed);
-  uint32_t s = before ? nextState(before->lineState, before->text, table) : kStateNormal;
+  LineNode* before = prevInFileOrder(changed);
+  uint32_t s = before ? nextState(stateOf(before, table), before->text, table) : kStateNormal;
   for (LineNode* n = changed; n && n->lineState != s; n = nextInFileOrder(n)) {
     n->lineState = s;
     s = nextState(s, n->text, table);
@@ -283,8 +307,8 @@ void update(LineNode* changed, const MarkUpHash* table) {
 void update(LineNode* changed, const MarkUpHash* table, int row, int rowCount,
             const RepaintRow& repaint) {
   if (!changed) return;
-  const LineNode* before = prevInFileOrder(changed);
-  uint32_t s = before ? nextState(before->lineState, before->text, table) : kStateNormal;
+  LineNode* before = prevInFileOrder(changed);
+  uint32_t s = before ? nextState(stateOf(before, table), before->text, table) : kStateNormal;
   // Fold ends of the closed folds the walk is inside: their lines are not
   // on screen.
   std::vector<const LineNode*> hiddenUntil;

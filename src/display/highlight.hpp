@@ -56,6 +56,9 @@ LineNode* prevInFileOrder(const LineNode* node);
 
 // Sets the state of every line from first on (first gets kStateNormal).
 void recompute(LineNode* first, const MarkUpHash* table);
+// The line's state, worked out (with those of the lines before it whose
+// states are unknown) when it is not known yet.
+uint32_t stateOf(LineNode* line, const MarkUpHash* table);
 
 // Recomputes from the changed line on and stops at the first line whose
 // stored state already equals the computed one.

@@ -87,7 +87,7 @@ void paintRow(TStdioWindow& w, Canvas& dc, int row) {
     }
   }
   text += rowBytes(w, row, 0, width);
-  const uint32_t state = shown.line ? uint32_t{shown.line->lineState} : uint32_t{kStateNormal};
+  const uint32_t state = shown.line ? stateOf(shown.line, w.markUp) : uint32_t{kStateNormal};
   RowRecord* record = w.scr.info(row - 1);
   const uint32_t back =
       paintLine(dc, 0, y, text.c_str(), start, start + width, state, mode, w.markUp, record);

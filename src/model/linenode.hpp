@@ -20,8 +20,10 @@ enum LineKind : uint8_t {
   EnteredFold = 136,  // header of an entered fold
 };
 
-// Highlighting line states.
-enum : uint32_t { kStateNormal = 9, kStateInComment = 7, kStateRecompute = 13 };
+// Highlighting line states. A line read has none yet (unknown): states
+// are worked out when a line is first shown, or when a line before it
+// changes.
+enum : uint32_t { kStateUnknown = 0, kStateNormal = 9, kStateInComment = 7, kStateRecompute = 13 };
 
 // A line written back in place of the one read, and the line it stood for:
 // the writer writes `read` whenever it would write `composed` again.
