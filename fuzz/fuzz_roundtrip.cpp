@@ -47,7 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzCheck(diff.empty(), "the file came back changed beyond the normal forms");
 
   auto back = readAs(conv, path);
-  fuzzCheck(treeText(*back) == treeRead, "what the writer wrote reads back to another tree");
+  const std::string treeBack = treeText(*back);
+  if (treeBack != treeRead)
+    std::fprintf(stderr, "fuzz: tree read:\n%s\nfuzz: tree read back:\n%s\n", treeRead.c_str(),
+                 treeBack.c_str());
+  fuzzCheck(treeBack == treeRead, "what the writer wrote reads back to another tree");
   Save(*back, back->fileBottom, back->fileBottom->partner);
   std::string again;
   fuzzCheck(readScratch(path, again) && again == written, "a second save writes other bytes");

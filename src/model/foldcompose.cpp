@@ -5,6 +5,7 @@
 
 #include "model/foldformat.hpp"
 #include "model/linestore.hpp"
+#include "model/markerscan.hpp"
 
 int32_t writtenShift(const LineNode& p, int32_t foldOffset) {
   int32_t s = (foldOffset > 0 ? foldOffset : 0) + p.indent;
@@ -56,6 +57,8 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
     // A blank line stays empty, whatever the fold's column.
     dropTrailingBlanks(out);
   } else {
+    size_t titleEnd = 0;
+    size_t dropped = 0;
     appendLead(out, p, shift);
     out += c.commentStart;
     if (p.kind == FoldEnd) {
@@ -64,11 +67,20 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
     } else {
       out += fileMarkerOf(p);
       out += text;
+      const size_t full = out.size();
       dropTrailingBlanks(out);
+      titleEnd = out.size();
+      dropped = full - titleEnd;
     }
     out += c.commentEnd;
     if (x) out += x->after;
     dropTrailingBlanks(out);
+    // An empty title's blanks stay where dropping them would make the
+    // header read as a line declaring the comment convention.
+    if (dropped > 0) {
+      std::string cs, ce;
+      if (markerscan::isDeclaration(out, cs, ce)) out.insert(titleEnd, dropped, ' ');
+    }
   }
   if (c.fortran && !out.empty() && (p.kind != TextLine || std::strncmp(text, "C ", 2) == 0))
     out[0] = 'C';
