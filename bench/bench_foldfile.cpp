@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "bigfile.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldwriter.hpp"
 #include "model/linestore.hpp"
 #include "support/foldwindow.hpp"

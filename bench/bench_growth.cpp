@@ -17,6 +17,7 @@
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
 #include "engine/search.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldwriter.hpp"
 #include "model/paths.hpp"
 #include "platform/batchhost.hpp"

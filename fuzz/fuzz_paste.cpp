@@ -13,6 +13,7 @@
 #include "engine/blocks.hpp"
 #include "engine/navigation.hpp"
 #include "fuzzsupport.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldwriter.hpp"
 #include "support/foldwindow.hpp"
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "fuzzsupport.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldwriter.hpp"
 #include "model/settings.hpp"
 #include "support/fidelity.hpp"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/atomicfile.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
 #include "model/paths.hpp"

@@ -23,6 +23,7 @@
 #include "fuzzsupport.hpp"
 #include "model/atomicfile.hpp"
 #include "model/filetypes.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
 #include "model/markup.hpp"

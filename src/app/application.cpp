@@ -15,6 +15,7 @@
 #include "engine/filecommands.hpp"
 #include "engine/navigation.hpp"
 #include "model/fileidentity.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"

@@ -17,6 +17,7 @@
 #include "model/atomicfile.hpp"
 #include "model/filetypes.hpp"
 #include "model/foldformat.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/linestore.hpp"
 #include "model/settings.hpp"

@@ -16,6 +16,7 @@
 #include "model/fileidentity.hpp"
 #include "model/filetypes.hpp"
 #include "model/foldformat.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
 #include "model/paths.hpp"

@@ -5,6 +5,7 @@
 #include "display/highlight.hpp"
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
 #include "model/linestore.hpp"

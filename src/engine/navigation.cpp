@@ -18,6 +18,7 @@
 #include "engine/filecommands.hpp"
 #include "model/foldformat.hpp"
 #include "model/fileidentity.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"

@@ -20,7 +20,6 @@
 #include "model/readbuffer.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
-#include "platform/host.hpp"
 
 namespace {
 
@@ -893,9 +892,9 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origI
     linkAfter(after, origNext);
 }
 
-std::string openFilter() { return dialogFilter(nullptr, langList()); }
-
 }  // namespace
+
+std::string openFilter() { return dialogFilter(nullptr, langList()); }
 
 PathProbe resolve(LineStore& window, const std::string& name) {
   PathProbe p;
@@ -924,48 +923,17 @@ PathProbe resolve(LineStore& window, const std::string& name) {
   return p;
 }
 
-void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end, bool setNames,
-          ReadReport* report) {
-  Host& host = window.host;
+ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end,
+                     bool setNames, const std::string& name, const PathProbe& probe,
+                     const std::function<void(const std::string&)>& opened) {
+  ReadOutcome outcome;
+  outcome.path = probe.path;
   bool levelEndsWithLineEnd = true;
   const bool ownFile = filedNode == nullptr && setNames;
   LineNode* origNext = after->next;
   LineNode* origInner = after->inner;
-  auto savedBase = window.basePath;
-  int savedTop = window.basePathTop;
   std::string savedStart = window.commentStart;
   std::string savedEnd = window.commentEnd;
-
-  // A name of the user's (command line, dialog) is relative to the working
-  // directory; the window's own file also starts the base path stack.
-  auto adopt = [&](std::string name) {
-    if (name.empty() || filedNode) return name;
-    name = absolutePath(normaliseSeparators(name));
-    if (ownFile) {
-      window.clearBasePath();
-      window.pushBasePath(dirName(name));
-    }
-    return name;
-  };
-  auto ask = [&]() -> std::string {
-    auto chosen = host.openFileDialog(openFilter(), "Open");
-    return chosen ? adopt(*chosen) : std::string();
-  };
-
-  std::string name;
-  if (filedNode)
-    name = filedNode->text;
-  else if (!window.nameGiven)
-    name = ask();
-  else
-    name = adopt(window.pendingName);
-
-  PathProbe probe;
-  while (!name.empty()) {
-    probe = resolve(window, name);
-    if (probe.usable) break;
-    name = ask();
-  }
 
   Reader reader(window, after, end);
   bool asTds = false;
@@ -978,14 +946,11 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     if (!ok) {
       if (fd >= 0) ::close(fd);
       window.ioStatus = 2;
-      window.basePath = savedBase;
-      window.basePathTop = savedTop;
-      host.messageBox("file not found", "Error", MbButtons::Ok, MbIcon::Stop);
-      return;
+      outcome.failure = ReadFailure::Unreadable;
+      return outcome;
     }
     window.ioStatus = 0;
-    host.statusMessage("Loading " + probe.path);
-    host.addRecentFile(probe.path);
+    if (opened) opened(probe.path);
     window.foldOffset = 0;
 
     uint8_t tag = 0;
@@ -995,9 +960,7 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
             tag == foldformat::kTdsControl && value == foldformat::kTdsBegin &&
             !endsWithLineFeed(fd);
     int32_t status = 0;
-    ReadReport local;
-    ReadReport& rep = report ? *report : local;
-    rep = ReadReport{};
+    ReadReport& rep = outcome.report;
     bool budget = true;
     int err = 0;
     if (asTds) {
@@ -1018,44 +981,15 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     if (!budget || err != 0) {
       rollBack(window, after, origNext, origInner, reader);
       window.ioStatus = 2;
-      window.basePath = savedBase;
-      window.basePathTop = savedTop;
       window.commentStart = savedStart;
       window.commentEnd = savedEnd;
-      host.messageBox(budget ? "file not found" : "Not enough memory", "Error", MbButtons::Ok,
-                      MbIcon::Stop);
-      return;
+      outcome.failure = budget ? ReadFailure::Unreadable : ReadFailure::NoMemory;
+      return outcome;
     }
     if (!asTds) window.ioStatus = status;
     levelEndsWithLineEnd = asTds || status != 3;
     reader.finish();
-    // A damaged TDS file ends inside folds: their lines stay in the fold
-    // around them, so a save moves them there.
-    if (!reader.openFolds().empty())
-      host.messageBox("The file\n" + probe.path + "\nhas " +
-                          std::to_string(reader.openFolds().size()) +
-                          " fold(s) without an end line. Their lines are shown in the fold "
-                          "around them, and saving the file writes them there.",
-                      "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
-    // Kept as text, they are written back as they were: the user is told
-    // why they show no fold.
-    if (!rep.strays.empty()) {
-      std::string where;
-      const size_t shown = std::min<size_t>(rep.strays.size(), 20);
-      for (size_t i = 0; i < shown; ++i)
-        where += (i ? ", " : "") + std::to_string(rep.strays[i].line);
-      if (shown < rep.strays.size()) where += ", ...";
-      host.messageBox("The file\n" + probe.path + "\nhas " + std::to_string(rep.strays.size()) +
-                          " fold marker line(s) that do not pair up, at line(s) " + where +
-                          ". They are kept as text lines, as they are in the file.",
-                      "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
-    }
-    // A save writes the blanks back: the user is told before editing.
-    if (rep.nuls > 0)
-      host.messageBox("The file\n" + probe.path + "\nholds " + std::to_string(rep.nuls) +
-                          " NUL bytes (a binary file?). They are shown as blanks, and saving "
-                          "the file writes blanks in their place.",
-                      "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
+    outcome.openFolds = reader.openFolds().size();
   } else {
     window.ioStatus = 0;
   }
@@ -1089,4 +1023,5 @@ void read(LineStore& window, LineNode* filedNode, LineNode* after, LineNode* end
     if (n == end || n == window.levelBottom) break;
   }
   if (reader.intoFold()) window.computeRows(after);
+  return outcome;
 }

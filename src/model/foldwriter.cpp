@@ -15,7 +15,6 @@
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
-#include "platform/host.hpp"
 
 namespace {
 
@@ -44,14 +43,6 @@ class Output {
   bool ok_ = true;
 };
 
-// Mode bits without any write permission mark a read-only file, for root
-// too: replacing it by a rename would get round what the user set.
-int readOnlyError(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
-    return EACCES;
-  return 0;
-}
 
 
 class TextWriter {
@@ -184,17 +175,6 @@ class TdsWriter {
   Output& out_;
 };
 
-// keptBackup: where the old contents are when a failed in-place save could
-// not put them back; why: what the error alone does not tell.
-void reportWriteError(LineStore& w, int error, const std::string& keptBackup = "",
-                      const std::string& why = "") {
-  w.ioStatus = 2;
-  std::string text = std::strerror(error ? error : EIO);
-  if (!why.empty()) text += "\n" + why;
-  if (!keptBackup.empty()) text += "\nThe file's old contents are kept in " + keptBackup;
-  w.host.messageBox(text, "Stop", MbButtons::Ok, MbIcon::Exclamation);
-}
-
 // A terminal or a pipe the user may write takes a save as it is.
 bool writableSpecialFile(const std::string& path) {
   struct stat st;
@@ -202,21 +182,35 @@ bool writableSpecialFile(const std::string& path) {
          (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) && ::access(path.c_str(), W_OK) == 0;
 }
 
-// The first save of a window keeps the old file as its .bak copy.
-void makeBackup(LineStore& w, const PathProbe& probe) {
-  if (w.backupDone) return;
+// The first save of a window keeps the old file as its .bak copy. The
+// warning when it cannot, or nothing.
+std::string makeBackup(LineStore& w, const PathProbe& probe) {
+  if (w.backupDone) return "";
   w.backupDone = true;
-  if (!settings().backup || !probe.exists) return;
+  if (!settings().backup || !probe.exists) return "";
   std::string old;
   std::string error;
   std::string bak = backupName(probe.path);
   if (!readWholeFile(probe.path, old)) error = std::strerror(errno ? errno : EIO);
-  else if (writeFileAtomic(bak, old, &error)) return;
-  w.host.messageBox("Cannot make the backup copy " + bak + ": " + error, "Plicato Warning",
-                    MbButtons::Ok, MbIcon::Exclamation);
+  else if (writeFileAtomic(bak, old, &error)) return "";
+  return "Cannot make the backup copy " + bak + ": " + error;
+}
+
+WriteOutcome failed(LineStore& w, WriteFailure f, WriteOutcome o, int error = 0) {
+  w.ioStatus = 2;
+  o.failure = f;
+  o.error = error;
+  return o;
 }
 
 }  // namespace
+
+int readOnlyError(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+    return EACCES;
+  return 0;
+}
 
 std::string backupName(const std::string& path) {
   std::string base = baseName(path);
@@ -225,42 +219,31 @@ std::string backupName(const std::string& path) {
   return joinPath(dirName(path), base + ".bak");
 }
 
-void Save(LineStore& window, LineNode* pathNode, LineNode* header) {
-  Host& host = window.host;
+WriteOutcome writeFile(LineStore& window, LineNode* pathNode, LineNode* header,
+                       bool overwriteChanges,
+                       const std::function<void(const std::string&)>& writing) {
+  WriteOutcome o;
   window.foldOffset = 0;
   std::string name = pathNode && pathNode->text ? pathNode->text : "";
   PathProbe probe = resolve(window, name);
-  if (!probe.usable && !writableSpecialFile(probe.path)) {
-    window.ioStatus = 2;
-    host.statusMessage("Error opening " + (probe.path.empty() ? name : probe.path));
-    return;
-  }
+  o.path = probe.path.empty() ? name : probe.path;
+  if (!probe.usable && !writableSpecialFile(probe.path))
+    return failed(window, WriteFailure::CannotOpen, o);
   // Another program's change to the file is written over only when asked.
   const bool ownFile = pathNode == window.fileBottom;
-  if (ownFile && changedOnDisk(window, probe.path) &&
-      host.messageBox("The file " + probe.path +
-                          " has changed on disk since it was read.\nSave it anyway and overwrite "
-                          "those changes?",
-                      "Plicato Warning", MbButtons::YesNo, MbIcon::Question) != MbResult::Yes) {
-    window.ioStatus = 2;
-    return;
-  }
-  host.statusMessage("Saving " + probe.path);
-  host.addRecentFile(probe.path);
-  makeBackup(window, probe);
+  if (ownFile && !overwriteChanges && changedOnDisk(window, probe.path))
+    return failed(window, WriteFailure::ChangedOnDisk, o);
+  if (writing) writing(probe.path);
+  o.backupWarning = makeBackup(window, probe);
 
   bool tds = window.readAsTds || (!probe.exists && isTdsType(window.fileTypeName));
   AtomicFile file;
   int refused = readOnlyError(probe.path);
   bool opened = !refused && file.open(probe.path);
   if (!opened) {
-    if (tds) {
-      window.ioStatus = 2;
-      host.statusMessage("Error opening " + probe.path);
-    } else {
-      reportWriteError(window, refused ? refused : file.errorNumber(), "", file.refusal());
-    }
-    return;
+    if (tds) return failed(window, WriteFailure::CannotOpen, o);
+    o.why = file.refusal();
+    return failed(window, WriteFailure::WriteError, o, refused ? refused : file.errorNumber());
   }
   window.ioStatus = 0;
   Output out(file);
@@ -276,35 +259,11 @@ void Save(LineStore& window, LineNode* pathNode, LineNode* header) {
   if (!out.flush() || !file.commit()) {
     const int error = file.errorNumber();
     file.abort();
-    reportWriteError(window, error, file.keptBackup());
-    return;
+    o.keptBackup = file.keptBackup();
+    return failed(window, WriteFailure::WriteError, o, error);
   }
   if (ownFile) rememberDisk(window, identityOf(probe.path, file.written()));
   // A new file of a TDS type stays TDS on its next save.
   if (tds && pathNode == window.fileBottom) window.readAsTds = true;
-}
-
-bool saveCommandWrite(LineStore& window, bool modified,
-                      const std::function<void()>& leaveEnteredFolds) {
-  Host& host = window.host;
-  LineNode* bottom = window.fileBottom;
-  if (!bottom || !bottom->partner) return false;
-  PathProbe probe = resolve(window, bottom->text ? bottom->text : "");
-  if (probe.exists) {
-    if (readOnlyError(probe.path)) {
-      // Said here; the write below is then refused and says why too.
-      host.messageBox("Permission denied", "Plicato Error", MbButtons::Ok, MbIcon::Exclamation);
-    } else if (::access(probe.path.c_str(), W_OK) != 0) {
-      host.messageBox("File is read-only - unable to save.", "Plicato Warning", MbButtons::Ok,
-                      MbIcon::Exclamation);
-      window.ioStatus = 2;
-      return false;
-    }
-  }
-  if (leaveEnteredFolds) leaveEnteredFolds();
-  if (!modified) return true;
-  // Leaving entered folds may have moved the file's ends.
-  bottom = window.fileBottom;
-  Save(window, bottom, bottom->partner);
-  return window.ioStatus == 0;
+  return o;
 }

@@ -30,6 +30,7 @@
 #include "model/latin1.hpp"
 #include "model/filetypes.hpp"
 #include "model/foldformat.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
 #include "model/linestore.hpp"

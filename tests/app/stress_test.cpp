@@ -12,6 +12,7 @@
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
 #include "display/stdiowindow.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/settings.hpp"
 #include "support/testenv.hpp"

@@ -4,6 +4,7 @@
 #include "engine/enginetest.hpp"
 #include "engine/navigation.hpp"
 #include "engine/treecheck.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldwriter.hpp"
 #include "model/settings.hpp"
 

@@ -5,6 +5,7 @@
 #include "engine/foldedit.hpp"
 #include "engine/navigation.hpp"
 #include "engine/treecheck.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldwriter.hpp"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/fileio.hpp"
 #include "model/foldwriter.hpp"
 #include "support/foldwindow.hpp"
 

@@ -515,6 +515,54 @@ TEST_F(FoldWriterTest, ChangedOnDiskIsWrittenOverOnlyWhenAsked) {
   }
 }
 
+// The reader and the writer tell nobody: what went wrong comes back as a
+// value, with the path, and the host sees no box, no dialog and no status.
+TEST_F(FoldWriterTest, ReaderAndWriterReturnWhatWentWrong) {
+  work.write("r.occ", "--{{{  f\r\nx\r\n");  // a header without its end
+  {
+    auto w = newWindow(host, "--", "", "occam2");
+    host.clearEvents();
+    const PathProbe probe = resolve(*w, work.file("r.occ"));
+    std::string opened;
+    ReadOutcome r = readFile(*w, nullptr, root(*w), w->levelBottom, true, work.file("r.occ"), probe,
+                             [&](const std::string& path) { opened = path; });
+    EXPECT_EQ(r.failure, ReadFailure::None);
+    EXPECT_EQ(opened, work.file("r.occ"));
+    ASSERT_EQ(r.report.strays.size(), 1u);
+    EXPECT_EQ(r.report.strays[0].line, 1u);
+    EXPECT_TRUE(host.events().empty());
+  }
+  {
+    std::filesystem::create_directories(work.file("dir"));
+    auto w = newWindow(host, "--", "", "occam2");
+    host.clearEvents();
+    const PathProbe probe = resolve(*w, work.file("dir"));
+    ReadOutcome r = readFile(*w, nullptr, root(*w), w->levelBottom, true, work.file("dir"), probe);
+    EXPECT_EQ(r.failure, ReadFailure::Unreadable);
+    EXPECT_EQ(r.path, work.file("dir"));
+    EXPECT_EQ(w->ioStatus, 2);
+    EXPECT_TRUE(host.events().empty());
+  }
+  {
+    work.write("d.occ", "old\r\n");
+    auto w = newWindow(host, "--", "", "occam2");
+    open(*w, work.file("d.occ"));
+    changeBehindTheEditor(work.file("d.occ"), "theirs\r\n");
+    host.clearEvents();
+    WriteOutcome o = writeFile(*w, w->fileBottom, w->fileBottom->partner);
+    EXPECT_EQ(o.failure, WriteFailure::ChangedOnDisk);
+    EXPECT_EQ(work.read("d.occ"), "theirs\r\n");
+    o = writeFile(*w, w->fileBottom, w->fileBottom->partner, true);
+    EXPECT_EQ(o.failure, WriteFailure::None);
+    EXPECT_EQ(work.read("d.occ"), "old\r\n");
+    ::chmod(work.file("d.occ").c_str(), 0444);
+    o = writeFile(*w, w->fileBottom, w->fileBottom->partner, true);
+    EXPECT_EQ(o.failure, WriteFailure::WriteError);
+    EXPECT_EQ(o.error, EACCES);
+    EXPECT_TRUE(host.events().empty());
+  }
+}
+
 // Where a rename cannot replace the file (a second hard link, a directory
 // that takes no new files, a pipe) the save writes the file in place after
 // a backup copy, and removes the backup when it succeeded. A save by

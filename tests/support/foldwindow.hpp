@@ -12,6 +12,7 @@
 #include "display/stdiowindow.hpp"
 #include "display/view.hpp"
 #include "model/fileidentity.hpp"
+#include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/linestore.hpp"
 
