@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto back = readAs(conv, path);
   const std::string treeBack = treeText(*back);
   if (treeBack != treeRead)
-    std::fprintf(stderr, "fuzz: tree read:\n%s\nfuzz: tree read back:\n%s\n", treeRead.c_str(),
-                 treeBack.c_str());
+    std::fprintf(stderr, "fuzz: tree read:\n%s\nfuzz: tree read back:\n%s\nfuzz: written:\n%s\n",
+                 treeRead.c_str(), treeBack.c_str(), written.c_str());
   fuzzCheck(treeBack == treeRead, "what the writer wrote reads back to another tree");
   Save(*back, back->fileBottom, back->fileBottom->partner);
   std::string again;

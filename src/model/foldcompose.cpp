@@ -1,5 +1,6 @@
 #include "model/foldcompose.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -57,6 +58,7 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
     // A blank line stays empty, whatever the fold's column.
     dropTrailingBlanks(out);
   } else {
+    size_t titleStart = 0;
     size_t titleEnd = 0;
     size_t dropped = 0;
     appendLead(out, p, shift);
@@ -66,6 +68,7 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
       if (x) out += x->tail;
     } else {
       out += fileMarkerOf(p);
+      titleStart = out.size();
       out += text;
       const size_t full = out.size();
       dropTrailingBlanks(out);
@@ -75,11 +78,14 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
     out += c.commentEnd;
     if (x) out += x->after;
     dropTrailingBlanks(out);
-    // An empty title's blanks stay where dropping them would make the
-    // header read as a line declaring the comment convention.
+    // The title's blanks stay where dropping them would change how the
+    // line reads: with the comment end found inside the title ("x}  }}}"),
+    // or as a line declaring the comment convention (an empty title).
     if (dropped > 0) {
+      const std::string& end = c.commentEnd;
+      const bool cut = !end.empty() && out.find(end, std::min(titleStart, titleEnd)) < titleEnd;
       std::string cs, ce;
-      if (markerscan::isDeclaration(out, cs, ce)) out.insert(titleEnd, dropped, ' ');
+      if (cut || markerscan::isDeclaration(out, cs, ce)) out.insert(titleEnd, dropped, ' ');
     }
   }
   if (c.fortran && !out.empty() && (p.kind != TextLine || std::strncmp(text, "C ", 2) == 0))

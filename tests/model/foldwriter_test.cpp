@@ -395,6 +395,8 @@ TEST_F(FoldWriterTest, FilesFromElsewhereComeBackByteForByte) {
       {"no last line end", "--", "", "--{{{  f\nx\n--}}}", "FOLD i=0 m=0 t=0 c=1 [f]\n  T i=0 [x]\n"},
       {"an empty title before text holding the six bytes", ";", ";", ";{{{  ;a{{{}}}\nx\n;}}};\n",
        "FOLD i=0 m=0 t=0 c=1 []\n  T i=0 [x]\n"},
+      {"a title ending in what begins the comment end", "#", "##", "#{{{  a#  ##\nx\n#}}}##\n",
+       "FOLD i=0 m=0 t=0 c=1 [a#  ]\n  T i=0 [x]\n"},
       {"attribute and file lines of their own", "--", "", "--...F p\n--:::A 1 1\n--:::F sub\\p.occ\nx\n",
        "FILED i=0 m=0 t=1 c=1 [p] -> [sub/p.occ]\nT i=0 [x]\n"},
   };
