@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "commands/dispatcher.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/filetypes.hpp"
 
 class Host;
@@ -17,7 +17,7 @@ class Host;
 // One open file: its editor window and the dispatcher's state for it.
 struct Document {
   Document(Host& host, const std::string& title) : window(host, title) {}
-  TStdioWindow window;
+  EditorView window;
   EditorState state;
   bool showTree = false;  // opened with the tree option
 };
@@ -59,15 +59,15 @@ class Application : public EditorShell {
   bool dispatch(Document& doc);
 
   const std::vector<std::unique_ptr<Document>>& documents() const { return documents_; }
-  Document* documentOf(const TStdioWindow& w);
-  void closeDocument(TStdioWindow& w);
+  Document* documentOf(const EditorView& w);
+  void closeDocument(EditorView& w);
   bool exitRequested() const { return exitRequested_; }
 
   // EditorShell
-  void openFileCommand(TStdioWindow& w) override;
+  void openFileCommand(EditorView& w) override;
   void exitApplication() override { exitRequested_ = true; }
-  void windowExited(TStdioWindow& w) override { closeDocument(w); }
-  std::vector<TStdioWindow*> editorWindows() override;
+  void windowExited(EditorView& w) override { closeDocument(w); }
+  std::vector<EditorView*> editorWindows() override;
 
   Host& host;
 

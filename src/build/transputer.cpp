@@ -11,7 +11,7 @@
 #include "build/library.hpp"
 #include "build/outputlines.hpp"
 #include "build/savequestion.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -116,8 +116,8 @@ ServerPaths serverPaths(const std::string& fileName, const std::string& paramete
   return p;
 }
 
-void serverCompile(TStdioWindow& w, BuildWindows& windows,
-                   const std::function<bool(TStdioWindow&)>& save) {
+void serverCompile(EditorView& w, BuildWindows& windows,
+                   const std::function<bool(EditorView&)>& save) {
   ServerState& s = serverState();
   Host& host = w.host;
   s.dllsReady = loadServerLibraries();

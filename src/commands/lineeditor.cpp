@@ -6,7 +6,7 @@
 
 #include "commands/keytable.hpp"
 #include "display/highlight.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "display/viewmetrics.hpp"
 #include "model/linestore.hpp"
@@ -39,7 +39,7 @@ size_t byteAtColumn(const std::string& d, int col, int* beyond) {
   return d.size();
 }
 
-int column(const TStdioWindow& w) { return std::max(0, w.textColumn - 1); }
+int column(const EditorView& w) { return std::max(0, w.textColumn - 1); }
 
 // The node's text as a std::string.
 std::string textOf(const LineNode* n) { return n->text ? n->text : ""; }
@@ -91,11 +91,11 @@ int wordRight(const std::string& d, int col) {
 }
 
 // The rows the current line takes on screen, from its first.
-int firstRowOfCurrent(const TStdioWindow& w) { return w.cursorRow - (w.wrapMode ? w.curSubRow : 0); }
+int firstRowOfCurrent(const EditorView& w) { return w.cursorRow - (w.wrapMode ? w.curSubRow : 0); }
 
-void newLine(TStdioWindow& w, EditorState& st);
+void newLine(EditorView& w, EditorState& st);
 
-bool insertText(TStdioWindow& w, EditorState& st, const std::string& chars) {
+bool insertText(EditorView& w, EditorState& st, const std::string& chars) {
   LineNode* n = w.currentLine;
   if (n && n == w.levelBottom) {
     // Typing on the view's end line starts a new line above it, so an empty
@@ -124,7 +124,7 @@ bool insertText(TStdioWindow& w, EditorState& st, const std::string& chars) {
 
 // Deletes the text bytes [from, to) of the current line, keeping them for
 // undelete character.
-void eraseText(TStdioWindow& w, EditorState& st, size_t from, size_t to) {
+void eraseText(EditorView& w, EditorState& st, size_t from, size_t to) {
   LineNode* n = w.currentLine;
   std::string t = textOf(n);
   if (to > t.size()) to = t.size();
@@ -136,13 +136,13 @@ void eraseText(TStdioWindow& w, EditorState& st, size_t from, size_t to) {
 }
 
 // The text line after / before the current one in the view, to join with.
-LineNode* joinableNext(const TStdioWindow& w) {
+LineNode* joinableNext(const EditorView& w) {
   LineNode* n = w.currentLine;
   if (n == w.levelBottom || !n->next || n->next->kind != TextLine) return nullptr;
   return n->next;
 }
 
-void joinLines(TStdioWindow& w, EditorState& st, LineNode* first, LineNode* second) {
+void joinLines(EditorView& w, EditorState& st, LineNode* first, LineNode* second) {
   // The second line's text follows the first's, at the column it was shown.
   std::string a = textOf(first);
   size_t keep = lengthWithoutTrailing(a.c_str());
@@ -168,7 +168,7 @@ void joinLines(TStdioWindow& w, EditorState& st, LineNode* first, LineNode* seco
   setCursorColumn(w, joinCol);
 }
 
-void newLine(TStdioWindow& w, EditorState& st) {
+void newLine(EditorView& w, EditorState& st) {
   if (!lineBudget(w, 1)) return;
   LineNode* cur = w.currentLine;
   LineNode* n = proc_new(w);
@@ -248,7 +248,7 @@ void newLine(TStdioWindow& w, EditorState& st) {
   setCursorColumn(w, cursorCol);
 }
 
-void markInLine(TStdioWindow& w, int newCol) {
+void markInLine(EditorView& w, int newCol) {
   if (!w.markActive) {
     w.markAnchorLine = w.currentLine;
     w.markAnchorSubRow = w.curSubRow;
@@ -270,7 +270,7 @@ bool isEditableLine(const LineNode& node) {
          node.kind == OpenFold || node.kind == EnteredFold;
 }
 
-void setCursorColumn(TStdioWindow& w, int col) {
+void setCursorColumn(EditorView& w, int col) {
   col = std::max(col, 0);
   const int width = w.textWidth();
   w.textColumn = col + 1;
@@ -300,7 +300,7 @@ void setCursorColumn(TStdioWindow& w, int col) {
   w.positionCaret();
 }
 
-void lineTextChanged(TStdioWindow& w, EditorState& st) {
+void lineTextChanged(EditorView& w, EditorState& st) {
   LineNode* n = w.currentLine;
   const int32_t oldRows = n->rows;
   w.computeRows(n);
@@ -320,7 +320,7 @@ void lineTextChanged(TStdioWindow& w, EditorState& st) {
   }
 }
 
-int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
+int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
   for (;;) {
     KeyValue k = reader.read();
     if (k.value == 0 && reader.stopped()) return 0;

@@ -23,7 +23,7 @@ class DiskWatch : public QObject {
  private:
   void tell() {
     // The active document first: its note is the one the user looks for.
-    std::vector<TStdioWindow*> windows;
+    std::vector<EditorView*> windows;
     TDrawMDIClient* client = frame_.client();
     if (mdiMDIChild* active = client->activeChild()) windows.push_back(active->window());
     for (mdiMDIChild* c : client->children()) windows.push_back(c->window());

@@ -12,7 +12,7 @@
 #include "gui/treepane.hpp"
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/navigation.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/mainframe.hpp"
@@ -43,7 +43,7 @@ TScrollApp* scrollApp() { return theApp; }
 
 GuiApplication::GuiApplication(QtHost& host, TScrollApp& owner) : Application(host), owner_(owner) {}
 
-void GuiApplication::openFileCommand(TStdioWindow&) { owner_.openCommand(); }
+void GuiApplication::openFileCommand(EditorView&) { owner_.openCommand(); }
 
 void GuiApplication::exitApplication() {
   // The window that finished is gone already; the exit runs from the event
@@ -51,7 +51,7 @@ void GuiApplication::exitApplication() {
   QTimer::singleShot(0, &owner_, [o = &owner_] { o->exitCommand(); });
 }
 
-void GuiApplication::windowExited(TStdioWindow& w) {
+void GuiApplication::windowExited(EditorView& w) {
   Document* doc = documentOf(w);
   if (owner_.frame() && owner_.frame()->buildCommands()) owner_.frame()->buildCommands()->windowClosing(w);
   if (doc && owner_.frame())
@@ -60,7 +60,7 @@ void GuiApplication::windowExited(TStdioWindow& w) {
   owner_.documentClosed();
 }
 
-void GuiApplication::maximizeWindow(TStdioWindow& w) {
+void GuiApplication::maximizeWindow(EditorView& w) {
   Document* doc = documentOf(w);
   mdiMDIChild* child = doc && owner_.frame() ? owner_.frame()->client()->childOf(*doc) : nullptr;
   if (!child) return;
@@ -68,7 +68,7 @@ void GuiApplication::maximizeWindow(TStdioWindow& w) {
   else child->showMaximized();
 }
 
-void GuiApplication::showHideTree(TStdioWindow& w) {
+void GuiApplication::showHideTree(EditorView& w) {
   TMySplitter* s = TMySplitter::of(w);
   if (!s) return;
   s->showHideTree();
@@ -76,27 +76,27 @@ void GuiApplication::showHideTree(TStdioWindow& w) {
   if (Document* doc = documentOf(w)) doc->showTree = s->treeShown();
 }
 
-void GuiApplication::goToTreeSelection(TStdioWindow& w) {
+void GuiApplication::goToTreeSelection(EditorView& w) {
   if (TMySplitter* s = TMySplitter::of(w)) s->goToTreeSelection();
 }
 
-void GuiApplication::treeAfterCommand(TStdioWindow& w, int command) {
+void GuiApplication::treeAfterCommand(EditorView& w, int command) {
   if (TMySplitter* s = TMySplitter::of(w)) s->treeAfterCommand(command);
 }
 
-void GuiApplication::headerTextChanged(TStdioWindow& w, LineNode* header) {
+void GuiApplication::headerTextChanged(EditorView& w, LineNode* header) {
   if (TMySplitter* s = TMySplitter::of(w)) s->headerTextChanged(header);
 }
 
-void GuiApplication::toolbarChanged(TStdioWindow&) {
+void GuiApplication::toolbarChanged(EditorView&) {
   if (owner_.frame()) owner_.frame()->updateCommandStates();
 }
 
-std::vector<TStdioWindow*> GuiApplication::editorWindows() {
-  std::vector<TStdioWindow*> out;
+std::vector<EditorView*> GuiApplication::editorWindows() {
+  std::vector<EditorView*> out;
   if (!owner_.frame()) return Application::editorWindows();
   for (mdiMDIChild* c : owner_.frame()->client()->children())
-    if (TStdioWindow* w = c->window()) out.push_back(w);
+    if (EditorView* w = c->window()) out.push_back(w);
   return out;
 }
 
@@ -259,7 +259,7 @@ void TScrollApp::openCommand() {
   std::string filter = withAllFiles(dialogFilter(&app_->fileTypes(), langList()));
   std::string like;
   if (mdiMDIChild* c = frame_ ? frame_->client()->activeChild() : nullptr)
-    if (TStdioWindow* w = c->window()) like = ownFileName(*w);
+    if (EditorView* w = c->window()) like = ownFileName(*w);
   auto name = host_->openFileDialog(filter, "Open", filterEntryFor(filter, like));
   if (name && !name->empty()) openDocument(*name);
 }
@@ -329,7 +329,7 @@ void TScrollApp::saveAndExit() {
   // through a guarded pointer in case it is closed meanwhile.
   for (mdiMDIChild* child : frame_->client()->children()) {
     QPointer<mdiMDIChild> c(child);
-    TStdioWindow* w = c ? c->window() : nullptr;
+    EditorView* w = c ? c->window() : nullptr;
     if (!w || !w->modified || w->fileName.empty() || w->inDispatch) continue;
     w->queueCommand(cmdSave);
     if (c) c->editor()->dispatch();
@@ -406,7 +406,7 @@ void TScrollApp::autoSaveNow() {
   // The save command's own road: it leaves the entered folds as a save
   // does, shows "Saving %s" and refreshes the window afterwards.
   for (mdiMDIChild* c : frame_->client()->children()) {
-    TStdioWindow* w = c->window();
+    EditorView* w = c->window();
     if (!w || !w->modified || w->fileName.empty() || w->createFoldMode) continue;
     if (autoSaveSkips(*w)) continue;  // never over another program's change
     w->queueCommand(cmdSave);

@@ -31,16 +31,16 @@ class GuiApplication : public Application {
   // The file is read when the window's set-up message arrives.
   bool loadsAtOnce() const override { return false; }
 
-  void openFileCommand(TStdioWindow& w) override;
+  void openFileCommand(EditorView& w) override;
   void exitApplication() override;
-  void windowExited(TStdioWindow& w) override;
-  void maximizeWindow(TStdioWindow& w) override;
-  void showHideTree(TStdioWindow& w) override;
-  void goToTreeSelection(TStdioWindow& w) override;
-  void treeAfterCommand(TStdioWindow& w, int command) override;
-  void headerTextChanged(TStdioWindow& w, LineNode* header) override;
-  void toolbarChanged(TStdioWindow& w) override;
-  std::vector<TStdioWindow*> editorWindows() override;
+  void windowExited(EditorView& w) override;
+  void maximizeWindow(EditorView& w) override;
+  void showHideTree(EditorView& w) override;
+  void goToTreeSelection(EditorView& w) override;
+  void treeAfterCommand(EditorView& w, int command) override;
+  void headerTextChanged(EditorView& w, LineNode* header) override;
+  void toolbarChanged(EditorView& w) override;
+  std::vector<EditorView*> editorWindows() override;
 
   // The size new windows start with until their widget is laid out.
   void setDefaultSize(int rows, int cols) { rows_ = rows; cols_ = cols; }

@@ -24,7 +24,7 @@
 #include "commands/dispatcher.hpp"
 #include "commands/helptext.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/navigation.hpp"
 #include "gui/diskwatch.hpp"
 #include "gui/editorwidget.hpp"
@@ -378,7 +378,7 @@ Document* TMyDecoratedMDIFrame::activeDocument() const {
   return c ? c->document() : nullptr;
 }
 
-TStdioWindow* TMyDecoratedMDIFrame::activeWindow() const {
+EditorView* TMyDecoratedMDIFrame::activeWindow() const {
   Document* doc = activeDocument();
   return doc ? &doc->window : nullptr;
 }
@@ -418,7 +418,7 @@ void TMyDecoratedMDIFrame::updateCommandStates() {
   for (auto& [command, action] : editorActions_) action->setEnabled(has);
   for (QMenu* m : documentMenus_) m->menuAction()->setVisible(has);
 
-  const TStdioWindow* w = has ? &doc->window : nullptr;
+  const EditorView* w = has ? &doc->window : nullptr;
   const LineNode* cur = w ? w->currentLine : nullptr;
   for (const ToolButton& b : toolButtons()) {
     if (!*b.name) continue;
@@ -448,7 +448,7 @@ void TMyDecoratedMDIFrame::runFrameCommand(int id) {
     case cmSaveAs: runEditorCommand(cmdSaveAs); break;
     case cmSaveAll:
       for (mdiMDIChild* c : client_->children())
-        if (TStdioWindow* w = c->window(); w && w->modified) w->queueCommand(cmdSave);
+        if (EditorView* w = c->window(); w && w->modified) w->queueCommand(cmdSave);
       break;
     case cmSaveExit: app_.saveAndExit(); break;
     case cmSend: sendMail(); break;
@@ -471,13 +471,13 @@ void TMyDecoratedMDIFrame::runFrameCommand(int id) {
     case cmPrintPreview: printPreview(this, app_.host(), activeWindow()); break;
     case cmPrintLayout: printLayout(this, app_.host(), activeWindow()); break;
     case cmCompile:
-      if (TStdioWindow* w = activeWindow()) build_->compile(*w);
+      if (EditorView* w = activeWindow()) build_->compile(*w);
       break;
     case cmMake:
-      if (TStdioWindow* w = activeWindow()) build_->make(*w);
+      if (EditorView* w = activeWindow()) build_->make(*w);
       break;
     case cmRun:
-      if (TStdioWindow* w = activeWindow()) build_->run(*w);
+      if (EditorView* w = activeWindow()) build_->run(*w);
       break;
     case cmArguments: build_->arguments(app_.host()); break;
     case cmAbout: about(); break;

@@ -19,7 +19,7 @@ class QToolBar;
 class TScrollApp;
 class TBuildCommands;
 class TDrawMDIClient;
-class TStdioWindow;
+class EditorView;
 class mdiMDIChild;
 struct Document;
 struct WindowPlacement;
@@ -105,7 +105,7 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   void about();
   Document* activeDocument() const;
   // The editor window of the active document, or null.
-  TStdioWindow* activeWindow() const;
+  EditorView* activeWindow() const;
 
   TScrollApp& app_;
   TDrawMDIClient* client_;

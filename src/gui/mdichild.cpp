@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 
 #include "app/application.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/navigation.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/qthost.hpp"
@@ -24,13 +24,13 @@ mdiMDIChild::~mdiMDIChild() = default;
 
 Document* mdiMDIChild::document() const { return gone_ ? nullptr : editor_->document(); }
 
-TStdioWindow* mdiMDIChild::window() const {
+EditorView* mdiMDIChild::window() const {
   Document* d = document();
   return d ? &d->window : nullptr;
 }
 
 void mdiMDIChild::updateCaption() {
-  TStdioWindow* w = window();
+  EditorView* w = window();
   if (!w) return;
   const QString caption = w->title.empty() ? QStringLiteral("Noname") : fromLatin1(w->title);
   if (windowTitle() != caption) setWindowTitle(caption);
@@ -58,7 +58,7 @@ PlacedWindow mdiMDIChild::placed() const {
     p.hidden = true;
     return p;
   }
-  const TStdioWindow& w = d->window;
+  const EditorView& w = d->window;
   p.hidden = isHidden();
   p.isEditorWindow = true;
   p.title = w.title.empty() ? "Noname" : w.title;

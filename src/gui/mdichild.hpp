@@ -13,7 +13,7 @@ struct Document;
 class Application;
 class QtHost;
 class TEditorWidget;
-class TStdioWindow;
+class EditorView;
 
 class mdiMDIChild : public QMdiSubWindow {
   Q_OBJECT
@@ -25,7 +25,7 @@ class mdiMDIChild : public QMdiSubWindow {
   TEditorWidget* editor() const { return editor_; }
   // Null once the window has exited.
   Document* document() const;
-  TStdioWindow* window() const;
+  EditorView* window() const;
 
   // The caption follows the window's title (save as renames it).
   void updateCaption();

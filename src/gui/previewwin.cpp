@@ -16,7 +16,7 @@
 
 #include <algorithm>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/printcanvas.hpp"
 #include "gui/printing.hpp"
 #include "model/settings.hpp"
@@ -112,7 +112,7 @@ void TPreviewPage::paintEvent(QPaintEvent*) {
 
 // --- the preview window -----------------------------------------------------
 
-TApxPreviewWin::TApxPreviewWin(TPrinter& printer, TStdioWindow& window, QWidget* mainWindow)
+TApxPreviewWin::TApxPreviewWin(TPrinter& printer, EditorView& window, QWidget* mainWindow)
     : QMainWindow(nullptr),
       printer_(printer),
       main_(mainWindow),

@@ -19,7 +19,7 @@ class QEventLoop;
 class QLabel;
 class QToolBar;
 class TPrinter;
-class TStdioWindow;
+class EditorView;
 
 // Control ids of the preview's bar.
 enum PreviewControl : int {
@@ -62,7 +62,7 @@ class TApxPreviewWin : public QMainWindow {
  public:
   // The preview of the window's file on the printer's pages. mainWindow
   // (may be null) gives the caption, and the place when it is run.
-  TApxPreviewWin(TPrinter& printer, TStdioWindow& window, QWidget* mainWindow);
+  TApxPreviewWin(TPrinter& printer, EditorView& window, QWidget* mainWindow);
   ~TApxPreviewWin() override;
 
   // Shows the preview where the main window is, hides the main window and

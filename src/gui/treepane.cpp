@@ -25,7 +25,7 @@
 #include "commands/dispatcher.hpp"
 #include "commands/keytable.hpp"
 #include "display/statusline.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/keymap.hpp"
 #include "gui/qthost.hpp"
@@ -41,8 +41,8 @@ constexpr int kInitialCells = 17;
 // However short the titles, the pane keeps room for a few characters.
 constexpr int kNarrowestCells = 8;
 
-std::unordered_map<const TStdioWindow*, TMySplitter*>& panes() {
-  static std::unordered_map<const TStdioWindow*, TMySplitter*> map;
+std::unordered_map<const EditorView*, TMySplitter*>& panes() {
+  static std::unordered_map<const EditorView*, TMySplitter*> map;
   return map;
 }
 
@@ -183,7 +183,7 @@ LineNode* TMyTree::nodeOf(const QTreeWidgetItem* item) const {
 }
 
 void TMyTree::rebuild() {
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   stale_ = false;
   FoldTreeModel fresh;
   if (w) fresh.rebuildFor(*w);
@@ -259,7 +259,7 @@ bool TMyTree::event(QEvent* e) {
 }
 
 void TMyTree::keyPressEvent(QKeyEvent* e) {
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w || keptByTree(e->key(), e->modifiers(), e->text())) {
     if (w && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
       // Enter takes the editor to the fold selected, tracking or not.
@@ -275,7 +275,7 @@ void TMyTree::keyPressEvent(QKeyEvent* e) {
 }
 
 void TMyTree::keyReleaseEvent(QKeyEvent* e) {
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (w && !keptByTree(e->key(), e->modifiers(), e->text())) {
     keyReleaseToWindow(*w, *e);
     e->accept();
@@ -290,7 +290,7 @@ void TMyTree::fill() {
   clear();
   items_.clear();
   items_.reserve(model_.items().size());
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   for (int i = 0; i < model_.size(); ++i) {
     const TreeItem& t = model_.item(i);
     QTreeWidgetItem* item =
@@ -318,7 +318,7 @@ void TMyTree::fill() {
 }
 
 void TMyTree::selectLine(const LineNode* line) {
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w) return;
   if (stale_ || items_.empty()) rebuild();
   QTreeWidgetItem* item = itemAt(model_.itemForLine(*w, line));
@@ -338,7 +338,7 @@ void TMyTree::updateHeaderText(const LineNode* header) {
 
 void TMyTree::goToSelection() {
   pickQueued_ = false;
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w) return;
   LineNode* node = nodeOf(currentItem());
   if (!node) return;
@@ -355,7 +355,7 @@ void TMyTree::onCurrentChanged(QTreeWidgetItem* current) {
 }
 
 void TMyTree::pick(QTreeWidgetItem* item) {
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w || !w->treeTracking) return;
   // One 331 waiting in the keys goes to whatever is selected when it runs;
   // with no keys waiting it was used up, whether or not it moved anything.
@@ -387,7 +387,7 @@ void TMyTree::editorChanged() {
     onEditorChanged();
     return;
   }
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w) return;
   // What the dispatcher does after a command: the queued rows, the scroll
   // bars, the caret and the status line; then the whole window repaints.
@@ -399,7 +399,7 @@ void TMyTree::editorChanged() {
 
 void TMyTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
   menu.clear();
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w) return;
   const bool clip = item && w->host.clipboardText().has_value();
   for (const MenuEntry& e : treeContextMenu(*w, clip)) {
@@ -414,7 +414,7 @@ void TMyTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
 }
 
 void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w) return;
   // With tracking the editor is at the item before the menu asks what it
   // may offer there.
@@ -504,7 +504,7 @@ void TMyTree::dropEvent(QDropEvent* e) {
 }
 
 void TMyTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w || dragged < 0 || target < 0 || dragged >= model_.size() || target >= model_.size())
     return;
   // The items may be older than the file (the tree follows the editor only
@@ -557,7 +557,7 @@ TMySplitter::TMySplitter(TEditorWidget* editor, QWidget* parent)
   init();
 }
 
-TMySplitter::TMySplitter(QWidget* editor, TStdioWindow& window, QWidget* parent)
+TMySplitter::TMySplitter(QWidget* editor, EditorView& window, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), editor_(editor), fixedWindow_(&window) {
   editorWidget_ = qobject_cast<TEditorWidget*>(editor);
   init();
@@ -568,14 +568,14 @@ void TMySplitter::init() {
   setChildrenCollapsible(false);
   addWidget(editor_);
   setStretchFactor(0, 1);
-  if (TStdioWindow* w = window()) {
+  if (EditorView* w = window()) {
     registered_ = w;
     panes()[w] = this;
   }
 }
 
 TMySplitter::~TMySplitter() {
-  if (TStdioWindow* w = window()) {
+  if (EditorView* w = window()) {
     if (w->tree == treeWindow_ && treeWindow_) w->tree = nullptr;
     w->hooks.selectInTree = nullptr;
     w->hooks.linesRead = nullptr;
@@ -588,12 +588,12 @@ TMySplitter::~TMySplitter() {
   if (it != panes().end() && it->second == this) panes().erase(it);
 }
 
-TMySplitter* TMySplitter::of(const TStdioWindow& w) {
+TMySplitter* TMySplitter::of(const EditorView& w) {
   auto it = panes().find(&w);
   return it == panes().end() ? nullptr : it->second;
 }
 
-TStdioWindow* TMySplitter::window() const {
+EditorView* TMySplitter::window() const {
   if (editorWidget_) return editorWidget_->window();
   return fixedWindow_;
 }
@@ -607,7 +607,7 @@ int TMySplitter::treeWidth() const {
 }
 
 int TMySplitter::initialTreeWidth() const {
-  const TStdioWindow* w = window();
+  const EditorView* w = window();
   const int cell = w ? std::max(1, static_cast<int>(w->cellWidth)) : 8;
   const int third = std::max(kNarrowestCells * cell, width() / 3);
   const int fit = tree() ? tree()->fittedWidth() : kInitialCells * cell;
@@ -615,7 +615,7 @@ int TMySplitter::initialTreeWidth() const {
 }
 
 void TMySplitter::attach(bool shown) {
-  TStdioWindow* w = window();
+  EditorView* w = window();
   if (!w) return;
   if (!shown) {
     if (w->tree == treeWindow_) w->tree = nullptr;
@@ -625,10 +625,10 @@ void TMySplitter::attach(bool shown) {
   }
   w->tree = treeWindow_;
   QPointer<TMySplitter> self(this);
-  w->hooks.selectInTree = [self](TStdioWindow&, LineNode* line) {
+  w->hooks.selectInTree = [self](EditorView&, LineNode* line) {
     if (self && self->tree()) self->tree()->selectLine(line);
   };
-  w->hooks.linesRead = [self](TStdioWindow&, LineNode*) {
+  w->hooks.linesRead = [self](EditorView&, LineNode*) {
     // The reader is inside a command: the tree is built again once the
     // dispatcher is done with it.
     if (self && self->tree()) self->tree()->markStale();
@@ -637,7 +637,7 @@ void TMySplitter::attach(bool shown) {
 
 void TMySplitter::setTreeShown(bool shown) {
   if (shown == treeShown()) return;
-  TStdioWindow* w = window();
+  EditorView* w = window();
   if (!shown) {
     width_ = treeWidth();
     const bool hadKeys = treeWindow_->isAncestorOf(QApplication::focusWidget());
@@ -659,7 +659,7 @@ void TMySplitter::setTreeShown(bool shown) {
       connect(editorWidget_, &TEditorWidget::stateChanged, treeWindow_, [this] {
         if (TMyTree* t = tree(); t && treeShown() && t->stale()) {
           t->rebuild();
-          if (TStdioWindow* win = window(); win && win->treeSync) t->selectLine(win->currentLine);
+          if (EditorView* win = window(); win && win->treeSync) t->selectLine(win->currentLine);
         }
       });
     }
@@ -689,7 +689,7 @@ bool TMySplitter::changesTree(int command) {
 
 void TMySplitter::treeAfterCommand(int command) {
   TMyTree* t = tree();
-  TStdioWindow* w = window();
+  EditorView* w = window();
   if (!t || !w || !treeShown()) return;
   if (changesTree(command) || t->stale()) t->rebuild();
   if (w->treeSync) t->selectLine(w->currentLine);

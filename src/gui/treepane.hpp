@@ -31,14 +31,14 @@
 
 class QMenu;
 class TEditorWidget;
-class TStdioWindow;
+class EditorView;
 struct LineNode;
 
 class TMyTree : public QTreeWidget {
   Q_OBJECT
 
  public:
-  using WindowSource = std::function<TStdioWindow*()>;
+  using WindowSource = std::function<EditorView*()>;
   explicit TMyTree(WindowSource window, QWidget* parent = nullptr);
   ~TMyTree() override;
 
@@ -137,11 +137,11 @@ class TMySplitter : public QSplitter {
   // the widget, so a window that exited is never touched.
   explicit TMySplitter(TEditorWidget* editor, QWidget* parent = nullptr);
   // Over any widget showing the window (the window must outlive it).
-  TMySplitter(QWidget* editor, TStdioWindow& window, QWidget* parent = nullptr);
+  TMySplitter(QWidget* editor, EditorView& window, QWidget* parent = nullptr);
   ~TMySplitter() override;
 
   // The pane of the window, or null.
-  static TMySplitter* of(const TStdioWindow& w);
+  static TMySplitter* of(const EditorView& w);
 
   // 330: shows or hides the tree; its width is kept while it is hidden.
   // Shown the first time, it fits the titles of the file's top levels, up
@@ -168,7 +168,7 @@ class TMySplitter : public QSplitter {
 
  private:
   void init();
-  TStdioWindow* window() const;
+  EditorView* window() const;
   // The width the pane is first shown with: the fitted width of the
   // tree's titles, within a few cells and a third of the splitter.
   int initialTreeWidth() const;
@@ -177,8 +177,8 @@ class TMySplitter : public QSplitter {
 
   QWidget* editor_;
   QPointer<TEditorWidget> editorWidget_;
-  TStdioWindow* fixedWindow_ = nullptr;
-  const TStdioWindow* registered_ = nullptr;
+  EditorView* fixedWindow_ = nullptr;
+  const EditorView* registered_ = nullptr;
   TMyTreeWindow* treeWindow_ = nullptr;
   int width_ = 0;  // remembered while hidden; 0 until first shown
 };

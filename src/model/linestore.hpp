@@ -1,6 +1,6 @@
 // The line store of one editor window: the file's fold tree, the dispose
 // list (pool of spare nodes and store of the last deletion), and the
-// per-file fields that the reader and writer use. TStdioWindow derives from
+// per-file fields that the reader and writer use. EditorView derives from
 // it and adds the editing and display state.
 #pragma once
 

@@ -31,7 +31,7 @@
 #include "app/placement.hpp"
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/mainframe.hpp"
@@ -95,7 +95,7 @@ struct Session {
   }
   TMyDecoratedMDIFrame& frame() { return *app->frame(); }
   QList<mdiMDIChild*> children() { return frame().client()->children(); }
-  TStdioWindow& window(int n = -1) {
+  EditorView& window(int n = -1) {
     auto list = children();
     return *list.at(n < 0 ? list.size() - 1 : n)->window();
   }
@@ -106,7 +106,7 @@ struct Session {
   }
   // The screen row r as text.
   std::string row(int r, int n = -1) {
-    TStdioWindow& w = window(n);
+    EditorView& w = window(n);
     std::string s(w.scr.row(r - 1), static_cast<size_t>(w.textWidth()));
     return s.substr(0, s.find_last_not_of(' ') + 1);
   }
@@ -343,7 +343,7 @@ class FrameTest : public QObject {
     QVERIFY(on("EXIT"));
 
     // The cursor is on a text line at the file's top level.
-    TStdioWindow& w = s.window();
+    EditorView& w = s.window();
     QVERIFY(!on("ENTERFOLD") && !on("OPENFOLD") && !on("EXITFOLD"));
     QVERIFY(on("OPEN_ALL") && !on("CLOSE_ALL"));
     w.queueCommand(cmdCursorDown);
@@ -383,7 +383,7 @@ class FrameTest : public QObject {
     const std::string path = file("m.c");
     Session s(*config);
     s.start({path});
-    TStdioWindow& w = s.window();
+    EditorView& w = s.window();
     w.queueChar('x');
     s.settle();
     QVERIFY(w.modified);

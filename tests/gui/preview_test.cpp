@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/application.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/guitest.hpp"
 #include "gui/previewwin.hpp"
 #include "gui/printing.hpp"
@@ -41,7 +41,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   std::unique_ptr<Application> app_;
   std::unique_ptr<TPrinter> printer_;
 
-  TStdioWindow& open(const std::string& content) {
+  EditorView& open(const std::string& content) {
     app_ = std::make_unique<Application>(*host_);
     return openDocument(*app_, "p.c", content)->window;
   }
@@ -69,7 +69,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void barHoldsTheControlsInOrder() {
-    TStdioWindow& w = open(numbered(3));
+    EditorView& w = open(numbered(3));
     QWidget main;
     main.setWindowTitle("Plicato for Windows - [p.c]");
     TApxPreviewWin win(printer(), w, &main);
@@ -90,7 +90,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void landscapePageKeepsTwoPagesDisabled() {
-    TStdioWindow& w = open(numbered(300));
+    EditorView& w = open(numbered(300));
     TApxPreviewWin win(printer(QPageLayout::Landscape), w, nullptr);
     QVERIFY(win.model().pageWidth() > win.model().pageHeight());
     QVERIFY(!enabled(win, kPreviewTwo));
@@ -100,7 +100,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void singlePageDisablesNextAndTwoPagesShowsPageZero() {
-    TStdioWindow& w = open(numbered(5));
+    EditorView& w = open(numbered(5));
     TApxPreviewWin win(printer(), w, nullptr);
     QCOMPARE(win.model().lastPageValue(), 1);
     QVERIFY(!enabled(win, kPreviewPrevious));
@@ -116,7 +116,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void pagingThroughTheFile() {
-    TStdioWindow& w = open(numbered(300));
+    EditorView& w = open(numbered(300));
     TApxPreviewWin win(printer(), w, nullptr);
     const int pages = win.printout().pageCount();
     QVERIFY(pages >= 3);
@@ -152,7 +152,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void pageViewsFollowTheLayout() {
-    TStdioWindow& w = open(numbered(300));
+    EditorView& w = open(numbered(300));
     TApxPreviewWin win(printer(), w, nullptr);
     win.resize(1000, 700);
     win.show();
@@ -183,7 +183,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void previewTakesThePlaceOfTheMainWindow() {
-    TStdioWindow& w = open(numbered(40));
+    EditorView& w = open(numbered(40));
     QWidget main;
     main.setWindowTitle("Plicato for Windows");
     main.setGeometry(100, 100, 640, 480);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "model/fileidentity.hpp"
 #include "model/foldreader.hpp"
@@ -52,15 +52,15 @@ inline void open(LineStore& w, const std::string& path) {
 
 // Reads `path` as the window's own file and shows its top level with the
 // cursor on the first line.
-inline void openShown(TStdioWindow& w, const std::string& path) {
+inline void openShown(EditorView& w, const std::string& path) {
   open(w, path);
   w.topLine = nullptr;
   PlaceCursor(w, 2);
 }
 
 // A window over the C file at `path`, read and showing its top level.
-inline std::unique_ptr<TStdioWindow> openC(Host& host, const std::string& path) {
-  auto w = std::make_unique<TStdioWindow>(host, path);
+inline std::unique_ptr<EditorView> openC(Host& host, const std::string& path) {
+  auto w = std::make_unique<EditorView>(host, path);
   prepare(*w, "/*", "*/", "C");
   openShown(*w, path);
   return w;

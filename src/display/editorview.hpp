@@ -1,4 +1,4 @@
-// TStdioWindow: one editor window, behaving like a character terminal.
+// EditorView: one editor window, behaving like a character terminal.
 //
 // Input (keys, characters, mouse, menu commands) becomes bytes in the
 // window's keyboard buffer; the dispatcher drains them; the engine and the
@@ -80,36 +80,36 @@ enum class BlockKind : uint8_t {
   Columns,  // extended by columns: includes its end node
 };
 
-class TStdioWindow;
+class EditorView;
 
 // What other parts plug into the window; every hook may stay empty.
 struct WindowHooks {
   // Writes editBuffer back into currentLine before the cursor leaves it.
-  std::function<void(TStdioWindow&)> leaveLine;
+  std::function<void(EditorView&)> leaveLine;
   // Loads editBuffer and restoreBuffer from the new currentLine.
-  std::function<void(TStdioWindow&)> enterLine;
+  std::function<void(EditorView&)> enterLine;
   // Selects the line's node in the fold tree pane (centred on `rows`/2).
-  std::function<void(TStdioWindow&, LineNode*)> selectInTree;
+  std::function<void(EditorView&, LineNode*)> selectInTree;
   // Saves the file under fileName; false when an error is pending.
-  std::function<bool(TStdioWindow&)> save;
+  std::function<bool(EditorView&)> save;
   // Takes a new file name: caption, file type.
-  std::function<void(TStdioWindow&, const std::string&)> rename;
+  std::function<void(EditorView&, const std::string&)> rename;
   // A fold or filed file was entered or left, or the file was renamed: the
   // tool bar and the caption (title) follow.
-  std::function<void(TStdioWindow&)> levelChanged;
+  std::function<void(EditorView&)> levelChanged;
   // The reader linked lines in after `after` (the fold tree pane follows).
-  std::function<void(TStdioWindow&, LineNode*)> linesRead;
+  std::function<void(EditorView&, LineNode*)> linesRead;
 };
 
 // A parent file waiting while a filed fold of it is entered (engine/navigation).
 struct FiledLevel;
 
-class TStdioWindow : public LineStore {
+class EditorView : public LineStore {
  public:
   // Builds the window with its screen buffer (200 x 50) and keyboard
   // buffer; a screen buffer that cannot be had ends the process.
-  explicit TStdioWindow(Host& host, const std::string& title = "");
-  ~TStdioWindow() override;
+  explicit EditorView(Host& host, const std::string& title = "");
+  ~EditorView() override;
 
   // In wrap mode: rows of the node's display text at screenCols - 3 per
   // row, at least 1; else 1.
