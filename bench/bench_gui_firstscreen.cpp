@@ -67,13 +67,13 @@ bool untilPainted(FirstPaint& paint) {
 
 // A program whose boxes are answered Ok and whose other dialogs are
 // cancelled: nothing may wait for a person.
-std::unique_ptr<TScrollApp> newProgram() {
+std::unique_ptr<DesktopApplication> newProgram() {
   auto host = std::make_unique<QtHost>();
   host->answerBox = [](const std::string&, const std::string&, MbButtons) -> std::optional<MbResult> {
     return MbResult::Ok;
   };
   host->runDialog = [](QDialog&) { return int(QDialog::Rejected); };
-  return std::make_unique<TScrollApp>(std::move(host));
+  return std::make_unique<DesktopApplication>(std::move(host));
 }
 
 std::string benchConfigDir() {

@@ -27,7 +27,7 @@
 
 namespace {
 
-TScrollApp* theApp = nullptr;
+DesktopApplication* theApp = nullptr;
 
 constexpr const char* kRecentSection = "Recent";
 
@@ -37,11 +37,12 @@ bool isTreeOption(const std::string& a) {
 
 }  // namespace
 
-TScrollApp* scrollApp() { return theApp; }
+DesktopApplication* scrollApp() { return theApp; }
 
 // --- GuiApplication --------------------------------------------------------
 
-GuiApplication::GuiApplication(QtHost& host, TScrollApp& owner) : Application(host), owner_(owner) {}
+GuiApplication::GuiApplication(QtHost& host, DesktopApplication& owner)
+    : Application(host), owner_(owner) {}
 
 void GuiApplication::openFileCommand(EditorView&) { owner_.openCommand(); }
 
@@ -140,9 +141,9 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
   return true;
 }
 
-// --- TScrollApp ----------------------------------------------------------------
+// --- DesktopApplication ----------------------------------------------------------------
 
-TScrollApp::TScrollApp(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
+DesktopApplication::DesktopApplication(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
   if (!host_) host_ = std::make_unique<QtHost>();
   app_ = std::make_unique<GuiApplication>(*host_, *this);
   theApp = this;
@@ -150,7 +151,7 @@ TScrollApp::TScrollApp(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
   connect(&autoSave_, &QTimer::timeout, this, [this] { autoSaveTick(); });
 }
 
-TScrollApp::~TScrollApp() {
+DesktopApplication::~DesktopApplication() {
   qApp->removeEventFilter(this);
   autoSave_.stop();
   // The windows still open tell the status bar they are going; the frame
@@ -165,7 +166,7 @@ TScrollApp::~TScrollApp() {
   if (theApp == this) theApp = nullptr;
 }
 
-void TScrollApp::start(const CommandLine& line) {
+void DesktopApplication::start(const CommandLine& line) {
   setProcessHost(host_.get());
   StartOptions options;
   options.configDir = line.configDir;
@@ -209,14 +210,14 @@ void TScrollApp::start(const CommandLine& line) {
   autoSave_.start();
 }
 
-int TScrollApp::run(const CommandLine& line) {
+int DesktopApplication::run(const CommandLine& line) {
   start(line);
   const int status = QApplication::exec();
   afterLoop();
   return status;
 }
 
-void TScrollApp::afterLoop() {
+void DesktopApplication::afterLoop() {
   autoSave_.stop();
   if (!frame_) return;
   settings().showToolbar = !frame_->toolBar()->isHidden();
@@ -224,7 +225,7 @@ void TScrollApp::afterLoop() {
   saveViewSwitches(*host_);
 }
 
-mdiMDIChild* TScrollApp::openDocument(const std::string& path, bool showTree) {
+mdiMDIChild* DesktopApplication::openDocument(const std::string& path, bool showTree) {
   if (!frame_) return nullptr;
   // A file open already comes to the front: two windows of one file would
   // each save over the other's changes.
@@ -243,7 +244,7 @@ mdiMDIChild* TScrollApp::openDocument(const std::string& path, bool showTree) {
   return child;
 }
 
-mdiMDIChild* TScrollApp::newDocument() {
+mdiMDIChild* DesktopApplication::newDocument() {
   if (!frame_) return nullptr;
   Document* doc = app_->newFile();
   if (!doc) return nullptr;
@@ -253,7 +254,7 @@ mdiMDIChild* TScrollApp::newDocument() {
   return child;
 }
 
-void TScrollApp::openCommand() {
+void DesktopApplication::openCommand() {
   // The dialog starts on the files of the active window's type, or on all
   // files when there is no window or its type has no entry.
   std::string filter = withAllFiles(dialogFilter(&app_->fileTypes(), langList()));
@@ -264,7 +265,7 @@ void TScrollApp::openCommand() {
   if (name && !name->empty()) openDocument(*name);
 }
 
-bool TScrollApp::queryExit() {
+bool DesktopApplication::queryExit() {
   if (!frame_) return true;
   if (exitPending_) return false;
   QList<QPointer<mdiMDIChild>> children;
@@ -305,7 +306,7 @@ bool TScrollApp::queryExit() {
   return false;
 }
 
-bool TScrollApp::eventFilter(QObject* watched, QEvent* event) {
+bool DesktopApplication::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Hide && watched->isWidgetType()) {
     auto* w = static_cast<QWidget*>(watched);
     const Qt::WindowType type = w->windowType();
@@ -319,11 +320,11 @@ bool TScrollApp::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void TScrollApp::exitCommand() {
+void DesktopApplication::exitCommand() {
   if (frame_) frame_->close();
 }
 
-void TScrollApp::saveAndExit() {
+void DesktopApplication::saveAndExit() {
   if (!frame_) return;
   // A save may show a box that runs the event loop, so hold each child
   // through a guarded pointer in case it is closed meanwhile.
@@ -337,7 +338,7 @@ void TScrollApp::saveAndExit() {
   exitCommand();
 }
 
-void TScrollApp::documentClosed() {
+void DesktopApplication::documentClosed() {
   if (!frame_) return;
   frame_->updateCommandStates();
   if (exitPending_ && frame_->client()->children().isEmpty()) {
@@ -349,7 +350,7 @@ void TScrollApp::documentClosed() {
 
 // --- recent files ---------------------------------------------------------------
 
-void TScrollApp::loadRecentFiles() {
+void DesktopApplication::loadRecentFiles() {
   recent_.clear();
   ProfileFile& ini = plicatoIni();
   for (int n = 1; n <= kRecentFiles; ++n) {
@@ -361,7 +362,7 @@ void TScrollApp::loadRecentFiles() {
   Q_EMIT recentFilesChanged();
 }
 
-void TScrollApp::saveRecentFiles() {
+void DesktopApplication::saveRecentFiles() {
   const bool ok = writeSettingsBatch(*host_, [&] {
     ProfileFile& ini = plicatoIni();
     for (int n = 1; n <= kRecentFiles; ++n) {
@@ -373,7 +374,7 @@ void TScrollApp::saveRecentFiles() {
   (void)ok;  // a failure has been shown; the list in memory stays
 }
 
-void TScrollApp::addRecentFile(const std::string& path) {
+void DesktopApplication::addRecentFile(const std::string& path) {
   if (path.empty()) return;
   const QString p = fromLatin1(absolutePath(path));
   recent_.removeAll(p);
@@ -385,13 +386,13 @@ void TScrollApp::addRecentFile(const std::string& path) {
 
 // --- auto-save ------------------------------------------------------------------------
 
-void TScrollApp::setAutoSaveTick(int milliseconds) {
+void DesktopApplication::setAutoSaveTick(int milliseconds) {
   autoSave_.setInterval(milliseconds);
   minutes_ = 0;
   if (frame_) autoSave_.start();
 }
 
-void TScrollApp::autoSaveTick() {
+void DesktopApplication::autoSaveTick() {
   if (settings().autoSave <= 0) {
     minutes_ = 0;
     return;
@@ -401,7 +402,7 @@ void TScrollApp::autoSaveTick() {
   autoSaveNow();
 }
 
-void TScrollApp::autoSaveNow() {
+void DesktopApplication::autoSaveNow() {
   if (!frame_) return;
   // The save command's own road: it leaves the entered folds as a save
   // does, shows "Saving %s" and refreshes the window afterwards.

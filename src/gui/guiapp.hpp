@@ -1,6 +1,6 @@
 // The desktop program's application object and the Application it runs.
 //
-// TScrollApp ("Plicato") owns the QtHost, the main window, the recent-files
+// DesktopApplication ("Plicato") owns the QtHost, the main window, the recent-files
 // list and the preview counter; it runs the start-up in the program's
 // order and the exit with its questions, the reopen list and the view
 // switches. GuiApplication is the core's Application with the frame behind
@@ -20,13 +20,13 @@
 #include "gui/qthost.hpp"
 
 class QtHost;
-class TScrollApp;
+class DesktopApplication;
 class TMyDecoratedMDIFrame;
 class mdiMDIChild;
 
 class GuiApplication : public Application {
  public:
-  GuiApplication(QtHost& host, TScrollApp& owner);
+  GuiApplication(QtHost& host, DesktopApplication& owner);
 
   // The file is read when the window's set-up message arrives.
   bool loadsAtOnce() const override { return false; }
@@ -46,7 +46,7 @@ class GuiApplication : public Application {
   void setDefaultSize(int rows, int cols) { rows_ = rows; cols_ = cols; }
 
  private:
-  TScrollApp& owner_;
+  DesktopApplication& owner_;
 };
 
 // What the command line asks for, after the options are taken off.
@@ -60,13 +60,13 @@ struct CommandLine {
 // "/T" (either case). False with a message for anything else.
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string* error);
 
-class TScrollApp : public QObject {
+class DesktopApplication : public QObject {
   Q_OBJECT
 
  public:
   // The host may be handed in (tests answer its boxes); else one is made.
-  explicit TScrollApp(std::unique_ptr<QtHost> host = nullptr);
-  ~TScrollApp() override;
+  explicit DesktopApplication(std::unique_ptr<QtHost> host = nullptr);
+  ~DesktopApplication() override;
 
   // The start-up: the core (settings, languages, keys, macros), the main
   // window with its placement, the file types, the reopen list and the
@@ -144,7 +144,7 @@ class TScrollApp : public QObject {
 };
 
 // The process's application object, or null outside the desktop program.
-TScrollApp* scrollApp();
+DesktopApplication* scrollApp();
 
 // An inconsistency inside the program: "File: %s, Line: %d, Code: %d"
 // under "Plicato Error", then the message loop ends (with status 1).

@@ -53,7 +53,7 @@ QString withKeys(const QString& text, const std::vector<int>& commands) {
 
 }  // namespace
 
-TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
+TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(DesktopApplication& app)
     : app_(app), client_(new TDrawMDIClient(app.app(), app.host(), this)) {
   setObjectName("TMyDecoratedMDIFrame");
   setWindowTitle("Plicato for Windows");
@@ -122,7 +122,7 @@ TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
 
   connect(client_, &QMdiArea::subWindowActivated, this, [this] { childActivated(); });
   watchDiskChanges(*this);
-  connect(&app_, &TScrollApp::recentFilesChanged, this, [this] { fillRecentFiles(); });
+  connect(&app_, &DesktopApplication::recentFilesChanged, this, [this] { fillRecentFiles(); });
   // The Print button of the keyboard-layout help dialogs.
   app_.host().onHelpPrint = [this] { runFrameCommand(cmPrintLayout); };
   updateCommandStates();

@@ -16,7 +16,7 @@
 class QLabel;
 class QMenu;
 class QToolBar;
-class TScrollApp;
+class DesktopApplication;
 class TBuildCommands;
 class TDrawMDIClient;
 class EditorView;
@@ -35,7 +35,7 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TMyDecoratedMDIFrame(TScrollApp& app);
+  explicit TMyDecoratedMDIFrame(DesktopApplication& app);
   ~TMyDecoratedMDIFrame() override;
 
   TDrawMDIClient* client() const { return client_; }
@@ -107,7 +107,7 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   // The editor window of the active document, or null.
   EditorView* activeWindow() const;
 
-  TScrollApp& app_;
+  DesktopApplication& app_;
   TDrawMDIClient* client_;
   TBuildCommands* build_ = nullptr;  // compile, make and run with their messages windows
   QToolBar* toolBar_ = nullptr;
@@ -127,5 +127,5 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   bool exitAgreed_ = false;
   bool placementRestored_ = false;
 
-  friend class TScrollApp;
+  friend class DesktopApplication;
 };

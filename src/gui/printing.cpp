@@ -307,7 +307,7 @@ int printPreview(QWidget* mainWindow, Host& host, EditorView* active) {
   (void)host;
   if (!active || !TPrinter::instance().usable()) return 0;
   ++previews;
-  TScrollApp* app = scrollApp();
+  DesktopApplication* app = scrollApp();
   if (app) app->previewOpened();
   int result = 0;
   {

@@ -77,7 +77,7 @@ struct Session {
     };
     // Other dialogs (the comment convention of a new buffer) are cancelled.
     host->runDialog = [](QDialog&) { return int(QDialog::Rejected); };
-    app = std::make_unique<TScrollApp>(std::move(h));
+    app = std::make_unique<DesktopApplication>(std::move(h));
   }
   ~Session() { app.reset(); }
 
@@ -113,7 +113,7 @@ struct Session {
 
   std::string configDir;
   QtHost* host = nullptr;
-  std::unique_ptr<TScrollApp> app;
+  std::unique_ptr<DesktopApplication> app;
   std::vector<Box> boxes;
   std::deque<MbResult> answers;
 };
