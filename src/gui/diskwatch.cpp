@@ -13,7 +13,7 @@ namespace {
 
 class DiskWatch : public QObject {
  public:
-  explicit DiskWatch(TMyDecoratedMDIFrame& frame) : QObject(&frame), frame_(frame) {}
+  explicit DiskWatch(MainFrame& frame) : QObject(&frame), frame_(frame) {}
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == &frame_ && event->type() == QEvent::WindowActivate) tell();
@@ -31,9 +31,9 @@ class DiskWatch : public QObject {
     if (!text.empty()) frame_.setStatusMessage(text);
   }
 
-  TMyDecoratedMDIFrame& frame_;
+  MainFrame& frame_;
 };
 
 }  // namespace
 
-void watchDiskChanges(TMyDecoratedMDIFrame& frame) { frame.installEventFilter(new DiskWatch(frame)); }
+void watchDiskChanges(MainFrame& frame) { frame.installEventFilter(new DiskWatch(frame)); }

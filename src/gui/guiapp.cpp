@@ -172,8 +172,8 @@ void DesktopApplication::start(const CommandLine& line) {
   options.configDir = line.configDir;
   startCore(*host_, options);
 
-  frame_ = std::make_unique<TMyDecoratedMDIFrame>(*this);
-  TMyDecoratedMDIFrame* f = frame_.get();
+  frame_ = std::make_unique<MainFrame>(*this);
+  MainFrame* f = frame_.get();
   host_->onStatusMessage = [f](const std::string& text) { f->setStatusMessage(text); };
   host_->onStatusFields = [f](const std::array<std::string, 7>& fields) { f->setStatusFields(fields); };
   host_->onRecentFile = [this](const std::string& path) { addRecentFile(path); };

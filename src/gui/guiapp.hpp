@@ -21,7 +21,7 @@
 
 class QtHost;
 class DesktopApplication;
-class TMyDecoratedMDIFrame;
+class MainFrame;
 class mdiMDIChild;
 
 class GuiApplication : public Application {
@@ -79,7 +79,7 @@ class DesktopApplication : public QObject {
 
   QtHost& host() { return *host_; }
   GuiApplication& app() { return *app_; }
-  TMyDecoratedMDIFrame* frame() { return frame_.get(); }
+  MainFrame* frame() { return frame_.get(); }
 
   // Opens a file into a document window ("File \n%s\ndoesn't exist or isn't
   // accessible." under "Plicato Warning" when it cannot): null then.
@@ -135,7 +135,7 @@ class DesktopApplication : public QObject {
 
   std::unique_ptr<QtHost> host_;
   std::unique_ptr<GuiApplication> app_;
-  std::unique_ptr<TMyDecoratedMDIFrame> frame_;
+  std::unique_ptr<MainFrame> frame_;
   QStringList recent_;
   int previews_ = 0;
   QTimer autoSave_;

@@ -1,4 +1,4 @@
-// TMyDecoratedMDIFrame: the main window, "Plicato for Windows": the menus
+// MainFrame: the main window, "Plicato for Windows": the menus
 // of the layout in force, the tool bar, the MDI client and the status bar
 // (a message field and the seven fields of the active editor window).
 // Menu entries and buttons that stand for editor commands queue the
@@ -31,12 +31,12 @@ QString mailHandler();
 // words.
 std::string mailFailure(long code);
 
-class TMyDecoratedMDIFrame : public QMainWindow {
+class MainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TMyDecoratedMDIFrame(DesktopApplication& app);
-  ~TMyDecoratedMDIFrame() override;
+  explicit MainFrame(DesktopApplication& app);
+  ~MainFrame() override;
 
   TDrawMDIClient* client() const { return client_; }
   QToolBar* toolBar() const { return toolBar_; }

@@ -93,7 +93,7 @@ struct Session {
   void settle() {
     for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
   }
-  TMyDecoratedMDIFrame& frame() { return *app->frame(); }
+  MainFrame& frame() { return *app->frame(); }
   QList<mdiMDIChild*> children() { return frame().client()->children(); }
   EditorView& window(int n = -1) {
     auto list = children();
