@@ -25,7 +25,7 @@
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/mainframe.hpp"
-#include "gui/mdichild.hpp"
+#include "gui/documentwindow.hpp"
 #include "gui/mdiclient.hpp"
 #include "gui/qthost.hpp"
 #include "benchutil.hpp"
@@ -98,7 +98,7 @@ void BM_FirstScreenOpen(benchmark::State& state) {
   for (auto _ : state) {
     FirstPaint paint;
     const auto t = Clock::now();
-    mdiMDIChild* child = program->openDocument(path);
+    DocumentWindow* child = program->openDocument(path);
     if (!child || !untilPainted(paint)) {
       state.SkipWithError("the file was not shown");
       break;

@@ -6,7 +6,7 @@
 
 #include "app/diskchanges.hpp"
 #include "gui/mainframe.hpp"
-#include "gui/mdichild.hpp"
+#include "gui/documentwindow.hpp"
 #include "gui/mdiclient.hpp"
 
 namespace {
@@ -25,8 +25,8 @@ class DiskWatch : public QObject {
     // The active document first: its note is the one the user looks for.
     std::vector<EditorView*> windows;
     TDrawMDIClient* client = frame_.client();
-    if (mdiMDIChild* active = client->activeChild()) windows.push_back(active->window());
-    for (mdiMDIChild* c : client->children()) windows.push_back(c->window());
+    if (DocumentWindow* active = client->activeChild()) windows.push_back(active->window());
+    for (DocumentWindow* c : client->children()) windows.push_back(c->window());
     const std::string text = changedOnDiskNotice(windows);
     if (!text.empty()) frame_.setStatusMessage(text);
   }

@@ -16,7 +16,7 @@
 #include "engine/navigation.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/mainframe.hpp"
-#include "gui/mdichild.hpp"
+#include "gui/documentwindow.hpp"
 #include "gui/mdiclient.hpp"
 #include "gui/qthost.hpp"
 #include "model/fileidentity.hpp"
@@ -56,14 +56,14 @@ void GuiApplication::windowExited(EditorView& w) {
   Document* doc = documentOf(w);
   if (owner_.frame() && owner_.frame()->buildCommands()) owner_.frame()->buildCommands()->windowClosing(w);
   if (doc && owner_.frame())
-    if (mdiMDIChild* child = owner_.frame()->client()->childOf(*doc)) child->windowGone();
+    if (DocumentWindow* child = owner_.frame()->client()->childOf(*doc)) child->windowGone();
   closeDocument(w);
   owner_.documentClosed();
 }
 
 void GuiApplication::maximizeWindow(EditorView& w) {
   Document* doc = documentOf(w);
-  mdiMDIChild* child = doc && owner_.frame() ? owner_.frame()->client()->childOf(*doc) : nullptr;
+  DocumentWindow* child = doc && owner_.frame() ? owner_.frame()->client()->childOf(*doc) : nullptr;
   if (!child) return;
   if (child->isMaximized()) child->showNormal();
   else child->showMaximized();
@@ -96,7 +96,7 @@ void GuiApplication::toolbarChanged(EditorView&) {
 std::vector<EditorView*> GuiApplication::editorWindows() {
   std::vector<EditorView*> out;
   if (!owner_.frame()) return Application::editorWindows();
-  for (mdiMDIChild* c : owner_.frame()->client()->children())
+  for (DocumentWindow* c : owner_.frame()->client()->children())
     if (EditorView* w = c->window()) out.push_back(w);
   return out;
 }
@@ -192,7 +192,7 @@ void DesktopApplication::start(const CommandLine& line) {
   // then the command line's.
   f->client()->setUp();
   for (const ReopenEntry& entry : readReopenEntries()) {
-    mdiMDIChild* child = openDocument(entry.file);
+    DocumentWindow* child = openDocument(entry.file);
     if (!child) continue;
     WindowPlacement p;
     bool tree = false, maximised = false, wrap = false;
@@ -225,30 +225,30 @@ void DesktopApplication::afterLoop() {
   saveViewSwitches(*host_);
 }
 
-mdiMDIChild* DesktopApplication::openDocument(const std::string& path, bool showTree) {
+DocumentWindow* DesktopApplication::openDocument(const std::string& path, bool showTree) {
   if (!frame_) return nullptr;
   // A file open already comes to the front: two windows of one file would
   // each save over the other's changes.
   if (Document* open = app_->findDocument(path))
-    if (mdiMDIChild* child = frame_->client()->childOf(*open)) {
+    if (DocumentWindow* child = frame_->client()->childOf(*open)) {
       frame_->client()->activate(child);
       if (showTree && !open->showTree) open->window.queueCommand(cmdShowHideTree);
       return child;
     }
   Document* doc = app_->openFile(path);
   if (!doc) return nullptr;
-  mdiMDIChild* child = frame_->client()->addDocument(*doc);
+  DocumentWindow* child = frame_->client()->addDocument(*doc);
   frame_->connectChild(child);
   if (showTree) doc->window.queueCommand(cmdShowHideTree);
   frame_->updateCommandStates();
   return child;
 }
 
-mdiMDIChild* DesktopApplication::newDocument() {
+DocumentWindow* DesktopApplication::newDocument() {
   if (!frame_) return nullptr;
   Document* doc = app_->newFile();
   if (!doc) return nullptr;
-  mdiMDIChild* child = frame_->client()->addDocument(*doc);
+  DocumentWindow* child = frame_->client()->addDocument(*doc);
   frame_->connectChild(child);
   frame_->updateCommandStates();
   return child;
@@ -259,7 +259,7 @@ void DesktopApplication::openCommand() {
   // files when there is no window or its type has no entry.
   std::string filter = withAllFiles(dialogFilter(&app_->fileTypes(), langList()));
   std::string like;
-  if (mdiMDIChild* c = frame_ ? frame_->client()->activeChild() : nullptr)
+  if (DocumentWindow* c = frame_ ? frame_->client()->activeChild() : nullptr)
     if (EditorView* w = c->window()) like = ownFileName(*w);
   auto name = host_->openFileDialog(filter, "Open", filterEntryFor(filter, like));
   if (name && !name->empty()) openDocument(*name);
@@ -268,21 +268,21 @@ void DesktopApplication::openCommand() {
 bool DesktopApplication::queryExit() {
   if (!frame_) return true;
   if (exitPending_) return false;
-  QList<QPointer<mdiMDIChild>> children;
-  for (mdiMDIChild* c : frame_->client()->children()) children << c;
+  QList<QPointer<DocumentWindow>> children;
+  for (DocumentWindow* c : frame_->client()->children()) children << c;
 
   // Each window's own question. What the reopen list needs is taken as soon
   // as the window has answered: its editing may end before the list is
   // written, while another window's question is on the screen.
   std::vector<PlacedWindow> placed;
-  for (const QPointer<mdiMDIChild>& c : children) {
+  for (const QPointer<DocumentWindow>& c : children) {
     if (!c || !c->document()) continue;
     PlacedWindow before = c->placed();
     if (!c->document()->window.queryClose()) return false;
     placed.push_back(c && c->document() ? c->placed() : before);
   }
   bool modified = false;
-  for (mdiMDIChild* c : frame_->client()->children())
+  for (DocumentWindow* c : frame_->client()->children())
     modified = modified || (c->window() && c->window()->modified);
   if (modified && host_->messageBox("Quit without save?", "Exit Plicato", MbButtons::YesNo,
                                     MbIcon::Question) != MbResult::Yes)
@@ -292,7 +292,7 @@ bool DesktopApplication::queryExit() {
   // The windows end their editing now (their exit keys are queued), unless
   // one is inside a command that waits; then the exit follows its end.
   bool waiting = false;
-  for (const QPointer<mdiMDIChild>& c : children) {
+  for (const QPointer<DocumentWindow>& c : children) {
     if (!c || !c->document()) continue;
     // Inside a command, or its file not read yet: its exit key runs later.
     if (c->document()->window.inDispatch || !c->document()->window.levelTop) {
@@ -328,8 +328,8 @@ void DesktopApplication::saveAndExit() {
   if (!frame_) return;
   // A save may show a box that runs the event loop, so hold each child
   // through a guarded pointer in case it is closed meanwhile.
-  for (mdiMDIChild* child : frame_->client()->children()) {
-    QPointer<mdiMDIChild> c(child);
+  for (DocumentWindow* child : frame_->client()->children()) {
+    QPointer<DocumentWindow> c(child);
     EditorView* w = c ? c->window() : nullptr;
     if (!w || !w->modified || w->fileName.empty() || w->inDispatch) continue;
     w->queueCommand(cmdSave);
@@ -406,7 +406,7 @@ void DesktopApplication::autoSaveNow() {
   if (!frame_) return;
   // The save command's own road: it leaves the entered folds as a save
   // does, shows "Saving %s" and refreshes the window afterwards.
-  for (mdiMDIChild* c : frame_->client()->children()) {
+  for (DocumentWindow* c : frame_->client()->children()) {
     EditorView* w = c->window();
     if (!w || !w->modified || w->fileName.empty() || w->createFoldMode) continue;
     if (autoSaveSkips(*w)) continue;  // never over another program's change

@@ -22,7 +22,7 @@
 class QtHost;
 class DesktopApplication;
 class MainFrame;
-class mdiMDIChild;
+class DocumentWindow;
 
 class GuiApplication : public Application {
  public:
@@ -83,9 +83,9 @@ class DesktopApplication : public QObject {
 
   // Opens a file into a document window ("File \n%s\ndoesn't exist or isn't
   // accessible." under "Plicato Warning" when it cannot): null then.
-  mdiMDIChild* openDocument(const std::string& path, bool showTree = false);
+  DocumentWindow* openDocument(const std::string& path, bool showTree = false);
   // A new, empty buffer captioned "Noname".
-  mdiMDIChild* newDocument();
+  DocumentWindow* newDocument();
   // The open dialog, then openDocument.
   void openCommand();
 

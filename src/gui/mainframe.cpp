@@ -29,7 +29,7 @@
 #include "gui/diskwatch.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
-#include "gui/mdichild.hpp"
+#include "gui/documentwindow.hpp"
 #include "gui/mdiclient.hpp"
 #include "gui/menus.hpp"
 #include "gui/optionsdialog.hpp"
@@ -134,7 +134,8 @@ MainFrame::~MainFrame() {
   QObject::disconnect(client_, nullptr, this, nullptr);
   app_.host().onHelpPrint = nullptr;
   for (QMdiSubWindow* s : client_->subWindowList())
-    if (auto* c = qobject_cast<mdiMDIChild*>(s)) QObject::disconnect(c->editor(), nullptr, this, nullptr);
+    if (auto* c = qobject_cast<DocumentWindow*>(s))
+      QObject::disconnect(c->editor(), nullptr, this, nullptr);
 }
 
 QAction* MainFrame::makeFrameAction(int id, const QString& text) {
@@ -357,16 +358,16 @@ void MainFrame::fillWindowMenu() {
   auto* maximise = windowMenu_->addAction(editorEntryText({cmdMaximizeWindow}));
   maximise->setEnabled(activeDocument() != nullptr);
   connect(maximise, &QAction::triggered, this, [this] { runEditorCommand(cmdMaximizeWindow); });
-  const QList<mdiMDIChild*> children = client_->children();
+  const QList<DocumentWindow*> children = client_->children();
   if (!children.isEmpty()) windowMenu_->addSeparator();
   int n = 0;
-  mdiMDIChild* active = client_->activeChild();
-  for (mdiMDIChild* c : children) {
+  DocumentWindow* active = client_->activeChild();
+  for (DocumentWindow* c : children) {
     ++n;
     QAction* a = windowMenu_->addAction(QString(n < 10 ? "&%1 %2" : "%1 %2").arg(n).arg(c->windowTitle()));
     a->setCheckable(true);
     a->setChecked(c == active);
-    QPointer<mdiMDIChild> target(c);
+    QPointer<DocumentWindow> target(c);
     connect(a, &QAction::triggered, this, [this, target] {
       if (target && !target->gone()) client_->setActiveSubWindow(target);
     });
@@ -374,7 +375,7 @@ void MainFrame::fillWindowMenu() {
 }
 
 Document* MainFrame::activeDocument() const {
-  mdiMDIChild* c = client_->activeChild();
+  DocumentWindow* c = client_->activeChild();
   return c ? c->document() : nullptr;
 }
 
@@ -383,8 +384,8 @@ EditorView* MainFrame::activeWindow() const {
   return doc ? &doc->window : nullptr;
 }
 
-void MainFrame::connectChild(mdiMDIChild* child) {
-  QPointer<mdiMDIChild> c(child);
+void MainFrame::connectChild(DocumentWindow* child) {
+  QPointer<DocumentWindow> c(child);
   connect(child->editor(), &TEditorWidget::stateChanged, this, [this, c] {
     if (c && !c->gone()) c->updateCaption();
     updateCommandStates();
@@ -395,7 +396,7 @@ void MainFrame::connectChild(mdiMDIChild* child) {
 }
 
 void MainFrame::childActivated() {
-  if (mdiMDIChild* c = client_->activeChild()) c->updateCaption();
+  if (DocumentWindow* c = client_->activeChild()) c->updateCaption();
   updateCommandStates();
 }
 
@@ -447,7 +448,7 @@ void MainFrame::runFrameCommand(int id) {
     case cmSave: runEditorCommand(cmdSave); break;
     case cmSaveAs: runEditorCommand(cmdSaveAs); break;
     case cmSaveAll:
-      for (mdiMDIChild* c : client_->children())
+      for (DocumentWindow* c : client_->children())
         if (EditorView* w = c->window(); w && w->modified) w->queueCommand(cmdSave);
       break;
     case cmSaveExit: app_.saveAndExit(); break;
@@ -487,13 +488,13 @@ void MainFrame::runFrameCommand(int id) {
 }
 
 void MainFrame::runEditorCommand(int command) {
-  mdiMDIChild* c = client_->activeChild();
+  DocumentWindow* c = client_->activeChild();
   if (!c || !c->window()) return;
   c->window()->queueCommand(command);
   c->editor()->setFocus();
 }
 
-void MainFrame::runContextCommand(mdiMDIChild* child, int id) {
+void MainFrame::runContextCommand(DocumentWindow* child, int id) {
   const int command = contextCommand(id);
   if (!command || !child || !child->window()) return;
   child->window()->queueCommand(command);

@@ -20,7 +20,7 @@ class DesktopApplication;
 class TBuildCommands;
 class TDrawMDIClient;
 class EditorView;
-class mdiMDIChild;
+class DocumentWindow;
 struct Document;
 struct WindowPlacement;
 
@@ -65,7 +65,7 @@ class MainFrame : public QMainWindow {
   // Queues an editor command's key into the active editor window.
   void runEditorCommand(int command);
   // A choice of an editor window's context menu.
-  void runContextCommand(mdiMDIChild* child, int id);
+  void runContextCommand(DocumentWindow* child, int id);
 
   // Enabled states of the entries and buttons, after every command and
   // whenever another window becomes active.
@@ -100,7 +100,7 @@ class MainFrame : public QMainWindow {
   void fillRecentFiles();
   void fillWindowMenu();
   void childActivated();
-  void connectChild(mdiMDIChild* child);
+  void connectChild(DocumentWindow* child);
   void sendMail();
   void about();
   Document* activeDocument() const;

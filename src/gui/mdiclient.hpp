@@ -10,7 +10,7 @@
 class Application;
 class FileTypeList;
 class QtHost;
-class mdiMDIChild;
+class DocumentWindow;
 struct Document;
 
 class TDrawMDIClient : public QMdiArea {
@@ -24,14 +24,14 @@ class TDrawMDIClient : public QMdiArea {
   FileTypeList& fileTypes();
 
   // A child for a document just opened, created and shown.
-  mdiMDIChild* addDocument(Document& doc);
+  DocumentWindow* addDocument(Document& doc);
   // The children whose window is still there, in the order they were made.
-  QList<mdiMDIChild*> children() const;
-  mdiMDIChild* activeChild() const;
-  mdiMDIChild* childOf(const Document& doc) const;
+  QList<DocumentWindow*> children() const;
+  DocumentWindow* activeChild() const;
+  DocumentWindow* childOf(const Document& doc) const;
   // Brings the child to the front (restored if it was minimised) with the
   // keyboard in its editor.
-  void activate(mdiMDIChild* child);
+  void activate(DocumentWindow* child);
   // Ctrl-Tab and Ctrl-Shift-Tab: the next (or previous) document window in
   // the order they were opened, round from the last to the first.
   void activateNext(int step);

@@ -35,7 +35,7 @@
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/mainframe.hpp"
-#include "gui/mdichild.hpp"
+#include "gui/documentwindow.hpp"
 #include "gui/mdiclient.hpp"
 #include "gui/menus.hpp"
 #include "gui/qthost.hpp"
@@ -94,7 +94,7 @@ struct Session {
     for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
   }
   MainFrame& frame() { return *app->frame(); }
-  QList<mdiMDIChild*> children() { return frame().client()->children(); }
+  QList<DocumentWindow*> children() { return frame().client()->children(); }
   EditorView& window(int n = -1) {
     auto list = children();
     return *list.at(n < 0 ? list.size() - 1 : n)->window();

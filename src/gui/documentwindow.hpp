@@ -1,4 +1,4 @@
-// mdiMDIChild: the MDI child of one open file. Its caption is the file's
+// DocumentWindow: the MDI child of one open file. Its caption is the file's
 // path ("Noname" for a new buffer); its widget is the editor window's Qt
 // face. Closing it asks the editor window, which ends its editing through
 // the exit key; the child goes away when the window has exited.
@@ -15,12 +15,12 @@ class QtHost;
 class TEditorWidget;
 class EditorView;
 
-class mdiMDIChild : public QMdiSubWindow {
+class DocumentWindow : public QMdiSubWindow {
   Q_OBJECT
 
  public:
-  mdiMDIChild(Document& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
-  ~mdiMDIChild() override;
+  DocumentWindow(Document& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
+  ~DocumentWindow() override;
 
   TEditorWidget* editor() const { return editor_; }
   // Null once the window has exited.
