@@ -7,7 +7,7 @@
 #include "app/diskchanges.hpp"
 #include "gui/mainframe.hpp"
 #include "gui/documentwindow.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentarea.hpp"
 
 namespace {
 
@@ -24,7 +24,7 @@ class DiskWatch : public QObject {
   void tell() {
     // The active document first: its note is the one the user looks for.
     std::vector<EditorView*> windows;
-    TDrawMDIClient* client = frame_.client();
+    DocumentArea* client = frame_.client();
     if (DocumentWindow* active = client->activeChild()) windows.push_back(active->window());
     for (DocumentWindow* c : client->children()) windows.push_back(c->window());
     const std::string text = changedOnDiskNotice(windows);

@@ -17,7 +17,7 @@
 #include "gui/editorwidget.hpp"
 #include "gui/mainframe.hpp"
 #include "gui/documentwindow.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentarea.hpp"
 #include "gui/qthost.hpp"
 #include "model/fileidentity.hpp"
 #include "model/filetypes.hpp"

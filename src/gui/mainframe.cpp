@@ -30,7 +30,7 @@
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/documentwindow.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentarea.hpp"
 #include "gui/menus.hpp"
 #include "gui/optionsdialog.hpp"
 #include "gui/printing.hpp"
@@ -54,7 +54,7 @@ QString withKeys(const QString& text, const std::vector<int>& commands) {
 }  // namespace
 
 MainFrame::MainFrame(DesktopApplication& app)
-    : app_(app), client_(new TDrawMDIClient(app.app(), app.host(), this)) {
+    : app_(app), client_(new DocumentArea(app.app(), app.host(), this)) {
   setObjectName("TMyDecoratedMDIFrame");
   setWindowTitle("Plicato for Windows");
   setWindowIcon(programIcon());

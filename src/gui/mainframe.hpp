@@ -18,7 +18,7 @@ class QMenu;
 class QToolBar;
 class DesktopApplication;
 class TBuildCommands;
-class TDrawMDIClient;
+class DocumentArea;
 class EditorView;
 class DocumentWindow;
 struct Document;
@@ -38,7 +38,7 @@ class MainFrame : public QMainWindow {
   explicit MainFrame(DesktopApplication& app);
   ~MainFrame() override;
 
-  TDrawMDIClient* client() const { return client_; }
+  DocumentArea* client() const { return client_; }
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* messageField() const { return message_; }
   QLabel* statusField(int n) const { return fields_.at(static_cast<size_t>(n)); }
@@ -108,7 +108,7 @@ class MainFrame : public QMainWindow {
   EditorView* activeWindow() const;
 
   DesktopApplication& app_;
-  TDrawMDIClient* client_;
+  DocumentArea* client_;
   TBuildCommands* build_ = nullptr;  // compile, make and run with their messages windows
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;

@@ -36,7 +36,7 @@
 #include "gui/guiapp.hpp"
 #include "gui/mainframe.hpp"
 #include "gui/documentwindow.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentarea.hpp"
 #include "gui/menus.hpp"
 #include "gui/qthost.hpp"
 #include "model/paths.hpp"

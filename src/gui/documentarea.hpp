@@ -1,4 +1,4 @@
-// TDrawMDIClient: the frame's client, the area that holds one MDI child per
+// DocumentArea: the frame's client, the area that holds one MDI child per
 // open file on the application-workspace colour. Its set-up reads the
 // file-type list; the documents it shows belong to the Application.
 #pragma once
@@ -13,11 +13,11 @@ class QtHost;
 class DocumentWindow;
 struct Document;
 
-class TDrawMDIClient : public QMdiArea {
+class DocumentArea : public QMdiArea {
   Q_OBJECT
 
  public:
-  TDrawMDIClient(Application& app, QtHost& host, QWidget* parent = nullptr);
+  DocumentArea(Application& app, QtHost& host, QWidget* parent = nullptr);
 
   // The client's set-up: the file types from PLICATO.INI.
   void setUp();

@@ -1,4 +1,4 @@
-#include "gui/mdiclient.hpp"
+#include "gui/documentarea.hpp"
 
 #include <QPalette>
 
@@ -6,7 +6,7 @@
 #include "gui/editorwidget.hpp"
 #include "gui/documentwindow.hpp"
 
-TDrawMDIClient::TDrawMDIClient(Application& app, QtHost& host, QWidget* parent)
+DocumentArea::DocumentArea(Application& app, QtHost& host, QWidget* parent)
     : QMdiArea(parent), app_(app), host_(host) {
   setObjectName("TDrawMDIClient");
   // The desktop's application-workspace colour behind the documents.
@@ -16,11 +16,11 @@ TDrawMDIClient::TDrawMDIClient(Application& app, QtHost& host, QWidget* parent)
   setActivationOrder(QMdiArea::CreationOrder);
 }
 
-void TDrawMDIClient::setUp() { app_.loadFileTypes(); }
+void DocumentArea::setUp() { app_.loadFileTypes(); }
 
-FileTypeList& TDrawMDIClient::fileTypes() { return app_.fileTypes(); }
+FileTypeList& DocumentArea::fileTypes() { return app_.fileTypes(); }
 
-DocumentWindow* TDrawMDIClient::addDocument(Document& doc) {
+DocumentWindow* DocumentArea::addDocument(Document& doc) {
   auto* child = new DocumentWindow(doc, app_, host_);
   addSubWindow(child);
   child->show();
@@ -29,7 +29,7 @@ DocumentWindow* TDrawMDIClient::addDocument(Document& doc) {
   return child;
 }
 
-QList<DocumentWindow*> TDrawMDIClient::children() const {
+QList<DocumentWindow*> DocumentArea::children() const {
   QList<DocumentWindow*> out;
   for (QMdiSubWindow* s : subWindowList(QMdiArea::CreationOrder)) {
     auto* child = qobject_cast<DocumentWindow*>(s);
@@ -38,26 +38,26 @@ QList<DocumentWindow*> TDrawMDIClient::children() const {
   return out;
 }
 
-DocumentWindow* TDrawMDIClient::activeChild() const {
+DocumentWindow* DocumentArea::activeChild() const {
   auto* child = qobject_cast<DocumentWindow*>(currentSubWindow());
   if (child && !child->gone() && child->document()) return child;
   return nullptr;
 }
 
-DocumentWindow* TDrawMDIClient::childOf(const Document& doc) const {
+DocumentWindow* DocumentArea::childOf(const Document& doc) const {
   for (DocumentWindow* c : children())
     if (c->document() == &doc) return c;
   return nullptr;
 }
 
-void TDrawMDIClient::activate(DocumentWindow* child) {
+void DocumentArea::activate(DocumentWindow* child) {
   if (!child || child->gone()) return;
   if (child->isMinimized()) child->showNormal();
   setActiveSubWindow(child);
   child->editor()->setFocus();
 }
 
-void TDrawMDIClient::activateNext(int step) {
+void DocumentArea::activateNext(int step) {
   const QList<DocumentWindow*> list = children();
   if (list.isEmpty()) return;
   const qsizetype at = list.indexOf(activeChild());
