@@ -129,9 +129,9 @@ QIcon shellIcon(const std::string& path, const QStyle* style) {
 
 }  // namespace
 
-// --- TMyTree -------------------------------------------------------------------
+// --- FoldTree --------------------------------------------------------------
 
-TMyTree::TMyTree(WindowSource window, QWidget* parent)
+FoldTree::FoldTree(WindowSource window, QWidget* parent)
     : QTreeWidget(parent), window_(std::move(window)) {
   setObjectName("TMyTree");
   setHeaderHidden(true);
@@ -160,29 +160,29 @@ TMyTree::TMyTree(WindowSource window, QWidget* parent)
   };
 }
 
-TMyTree::~TMyTree() {
+FoldTree::~FoldTree() {
   // Taking the items down moves the selection; nothing may act on that.
   blockSignals(true);
 }
 
-QTreeWidgetItem* TMyTree::itemAt(int index) const {
+QTreeWidgetItem* FoldTree::itemAt(int index) const {
   if (index < 0 || index >= static_cast<int>(items_.size())) return nullptr;
   return items_[static_cast<size_t>(index)];
 }
 
-int TMyTree::indexOf(const QTreeWidgetItem* item) const {
+int FoldTree::indexOf(const QTreeWidgetItem* item) const {
   if (!item) return -1;
   bool ok = false;
   const int i = item->data(0, kIndexRole).toInt(&ok);
   return ok && itemAt(i) == item ? i : -1;
 }
 
-LineNode* TMyTree::nodeOf(const QTreeWidgetItem* item) const {
+LineNode* FoldTree::nodeOf(const QTreeWidgetItem* item) const {
   const int i = indexOf(item);
   return i >= 0 ? model_.item(i).node : nullptr;
 }
 
-void TMyTree::rebuild() {
+void FoldTree::rebuild() {
   EditorView* w = window_();
   stale_ = false;
   FoldTreeModel fresh;
@@ -199,7 +199,7 @@ void TMyTree::rebuild() {
   }
 }
 
-int TMyTree::fittedWidth() const {
+int FoldTree::fittedWidth() const {
   int widest = 0;
   for (int i = 0; i < model_.size(); ++i) {
     if (model_.item(i).depth > 1) continue;
@@ -212,7 +212,7 @@ int TMyTree::fittedWidth() const {
   return widest + 2 * frameWidth() + 4;
 }
 
-bool TMyTree::keptByTree(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+bool FoldTree::keptByTree(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
   const Qt::KeyboardModifiers m = modifiers & ~Qt::KeypadModifier;
   if (m & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
   switch (key) {
@@ -244,7 +244,7 @@ bool TMyTree::keptByTree(int key, Qt::KeyboardModifiers modifiers, const QString
          key != Qt::Key_Backspace && key != Qt::Key_Delete;
 }
 
-bool TMyTree::event(QEvent* e) {
+bool FoldTree::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride) {
     // Keys for the editor are the editor's, as when it has the keyboard:
     // no shortcut of the frame takes them on the way.
@@ -258,7 +258,7 @@ bool TMyTree::event(QEvent* e) {
   return QTreeWidget::event(e);
 }
 
-void TMyTree::keyPressEvent(QKeyEvent* e) {
+void FoldTree::keyPressEvent(QKeyEvent* e) {
   EditorView* w = window_();
   if (!w || keptByTree(e->key(), e->modifiers(), e->text())) {
     if (w && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
@@ -274,7 +274,7 @@ void TMyTree::keyPressEvent(QKeyEvent* e) {
   e->accept();
 }
 
-void TMyTree::keyReleaseEvent(QKeyEvent* e) {
+void FoldTree::keyReleaseEvent(QKeyEvent* e) {
   EditorView* w = window_();
   if (w && !keptByTree(e->key(), e->modifiers(), e->text())) {
     keyReleaseToWindow(*w, *e);
@@ -284,7 +284,7 @@ void TMyTree::keyReleaseEvent(QKeyEvent* e) {
   QTreeWidget::keyReleaseEvent(e);
 }
 
-void TMyTree::fill() {
+void FoldTree::fill() {
   FoldTreeModel::Guard guard(model_);
   const int scroll = verticalScrollBar()->value();
   clear();
@@ -317,7 +317,7 @@ void TMyTree::fill() {
   verticalScrollBar()->setValue(scroll);
 }
 
-void TMyTree::selectLine(const LineNode* line) {
+void FoldTree::selectLine(const LineNode* line) {
   EditorView* w = window_();
   if (!w) return;
   if (stale_ || items_.empty()) rebuild();
@@ -331,12 +331,12 @@ void TMyTree::selectLine(const LineNode* line) {
   if (!viewport()->rect().contains(r)) scrollTo(indexFromItem(item), QAbstractItemView::PositionAtCenter);
 }
 
-void TMyTree::updateHeaderText(const LineNode* header) {
+void FoldTree::updateHeaderText(const LineNode* header) {
   const int i = model_.updateText(header);
   if (QTreeWidgetItem* item = itemAt(i)) item->setText(0, fromLatin1(model_.item(i).text));
 }
 
-void TMyTree::goToSelection() {
+void FoldTree::goToSelection() {
   pickQueued_ = false;
   EditorView* w = window_();
   if (!w) return;
@@ -349,12 +349,12 @@ void TMyTree::goToSelection() {
   }
 }
 
-void TMyTree::onCurrentChanged(QTreeWidgetItem* current) {
+void FoldTree::onCurrentChanged(QTreeWidgetItem* current) {
   if (model_.guarded() || !current) return;
   pick(current);
 }
 
-void TMyTree::pick(QTreeWidgetItem* item) {
+void FoldTree::pick(QTreeWidgetItem* item) {
   EditorView* w = window_();
   if (!w || !w->treeTracking) return;
   // One 331 waiting in the keys goes to whatever is selected when it runs;
@@ -366,7 +366,7 @@ void TMyTree::pick(QTreeWidgetItem* item) {
   if (w->queueCommand(cmdGoToTreeSelection)) pickQueued_ = true;
 }
 
-void TMyTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
+void FoldTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
   // Up and down only: the pane keeps the left ends of the titles, with
   // their icons, in sight however long the widest title is.
   const int h = horizontalScrollBar()->value();
@@ -374,7 +374,7 @@ void TMyTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
   horizontalScrollBar()->setValue(h);
 }
 
-void TMyTree::mousePressEvent(QMouseEvent* e) {
+void FoldTree::mousePressEvent(QMouseEvent* e) {
   QTreeWidgetItem* before = currentItem();
   QTreeWidget::mousePressEvent(e);
   // A click on the item already selected moves the editor back to it.
@@ -382,7 +382,7 @@ void TMyTree::mousePressEvent(QMouseEvent* e) {
   if (hit && hit == before && hit == currentItem()) pick(hit);
 }
 
-void TMyTree::editorChanged() {
+void FoldTree::editorChanged() {
   if (onEditorChanged) {
     onEditorChanged();
     return;
@@ -397,7 +397,7 @@ void TMyTree::editorChanged() {
   w->host.invalidateRows(*w, 1, w->screenRows);
 }
 
-void TMyTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
+void FoldTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
   menu.clear();
   EditorView* w = window_();
   if (!w) return;
@@ -413,7 +413,7 @@ void TMyTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
   }
 }
 
-void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
+void FoldTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
   EditorView* w = window_();
   if (!w) return;
   // With tracking the editor is at the item before the menu asks what it
@@ -425,7 +425,7 @@ void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
     }
     pick(item);
     if (dispatchNow && !w->inDispatch) {
-      QPointer<TMyTree> self(this);
+      QPointer<FoldTree> self(this);
       LineNode* node = nodeOf(item);
       dispatchNow();
       if (!self || !window_()) return;
@@ -456,13 +456,13 @@ void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
   w->queueCommand(id);
 }
 
-void TMyTree::contextMenuEvent(QContextMenuEvent* e) {
+void FoldTree::contextMenuEvent(QContextMenuEvent* e) {
   QTreeWidgetItem* item = QTreeWidget::itemAt(e->pos());
   showContextMenu(item, e->globalPos());
   e->accept();
 }
 
-void TMyTree::startDrag(Qt::DropActions actions) {
+void FoldTree::startDrag(Qt::DropActions actions) {
   const int i = indexOf(currentItem());
   if (i < 0 || !model_.item(i).draggable) return;
   dragged_ = i;
@@ -470,7 +470,7 @@ void TMyTree::startDrag(Qt::DropActions actions) {
   dragged_ = -1;
 }
 
-void TMyTree::dragEnterEvent(QDragEnterEvent* e) {
+void FoldTree::dragEnterEvent(QDragEnterEvent* e) {
   // Only the tree's own items are dropped here.
   if (e->source() != this) {
     e->ignore();
@@ -480,7 +480,7 @@ void TMyTree::dragEnterEvent(QDragEnterEvent* e) {
   e->acceptProposedAction();
 }
 
-void TMyTree::dragMoveEvent(QDragMoveEvent* e) {
+void FoldTree::dragMoveEvent(QDragMoveEvent* e) {
   if (e->source() != this || !QTreeWidget::itemAt(e->position().toPoint())) {
     e->ignore();
     return;
@@ -489,7 +489,7 @@ void TMyTree::dragMoveEvent(QDragMoveEvent* e) {
   e->acceptProposedAction();
 }
 
-void TMyTree::dropEvent(QDropEvent* e) {
+void FoldTree::dropEvent(QDropEvent* e) {
   QTreeWidgetItem* target = QTreeWidget::itemAt(e->position().toPoint());
   const int dragged = dragged_;
   const int onto = indexOf(target);
@@ -503,7 +503,7 @@ void TMyTree::dropEvent(QDropEvent* e) {
   QTimer::singleShot(0, this, [this, dragged, onto, at] { dropOnto(dragged, onto, at); });
 }
 
-void TMyTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
+void FoldTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
   EditorView* w = window_();
   if (!w || dragged < 0 || target < 0 || dragged >= model_.size() || target >= model_.size())
     return;
@@ -542,11 +542,11 @@ void TMyTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
 
 // --- TMyTreeWindow -----------------------------------------------------------------
 
-TMyTreeWindow::TMyTreeWindow(TMyTree::WindowSource window, QWidget* parent) : QWidget(parent) {
+TMyTreeWindow::TMyTreeWindow(FoldTree::WindowSource window, QWidget* parent) : QWidget(parent) {
   setObjectName("TMyTreeWindow");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  tree_ = new TMyTree(std::move(window), this);
+  tree_ = new FoldTree(std::move(window), this);
   layout->addWidget(tree_);
 }
 
@@ -657,7 +657,7 @@ void TMySplitter::setTreeShown(bool shown) {
       };
       // After every dispatch: lines read meanwhile are shown.
       connect(editorWidget_, &TEditorWidget::stateChanged, treeWindow_, [this] {
-        if (TMyTree* t = tree(); t && treeShown() && t->stale()) {
+        if (FoldTree* t = tree(); t && treeShown() && t->stale()) {
           t->rebuild();
           if (EditorView* win = window(); win && win->treeSync) t->selectLine(win->currentLine);
         }
@@ -678,7 +678,7 @@ void TMySplitter::setTreeShown(bool shown) {
 void TMySplitter::showHideTree() { setTreeShown(!treeShown()); }
 
 void TMySplitter::goToTreeSelection() {
-  if (TMyTree* t = tree(); t && treeShown()) t->goToSelection();
+  if (FoldTree* t = tree(); t && treeShown()) t->goToSelection();
 }
 
 // The tree follows the view: what leaves the view's shape alone leaves the
@@ -688,7 +688,7 @@ bool TMySplitter::changesTree(int command) {
 }
 
 void TMySplitter::treeAfterCommand(int command) {
-  TMyTree* t = tree();
+  FoldTree* t = tree();
   EditorView* w = window();
   if (!t || !w || !treeShown()) return;
   if (changesTree(command) || t->stale()) t->rebuild();
@@ -696,5 +696,5 @@ void TMySplitter::treeAfterCommand(int command) {
 }
 
 void TMySplitter::headerTextChanged(const LineNode* header) {
-  if (TMyTree* t = tree(); t && treeShown()) t->updateHeaderText(header);
+  if (FoldTree* t = tree(); t && treeShown()) t->updateHeaderText(header);
 }

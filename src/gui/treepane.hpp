@@ -1,7 +1,7 @@
 // The fold tree pane beside an editor window.
 //
 // TMySplitter holds the editor widget and, once shown, the tree window
-// (TMyTreeWindow with its TMyTree) to its left. The tree mirrors the fold
+// (TMyTreeWindow with its FoldTree) to its left. The tree mirrors the fold
 // headers of the file the editor shows (src/tree/foldtree.hpp); what it does
 // to the file is decided in src/tree/treeedit.hpp. The frame reaches the
 // pane of a window through TMySplitter::of and calls it from the
@@ -34,13 +34,13 @@ class TEditorWidget;
 class EditorView;
 struct LineNode;
 
-class TMyTree : public QTreeWidget {
+class FoldTree : public QTreeWidget {
   Q_OBJECT
 
  public:
   using WindowSource = std::function<EditorView*()>;
-  explicit TMyTree(WindowSource window, QWidget* parent = nullptr);
-  ~TMyTree() override;
+  explicit FoldTree(WindowSource window, QWidget* parent = nullptr);
+  ~FoldTree() override;
 
   // Builds the items again for the file the window shows (the control is
   // left alone when nothing it shows changed).
@@ -122,11 +122,11 @@ class TMyTreeWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TMyTreeWindow(TMyTree::WindowSource window, QWidget* parent = nullptr);
-  TMyTree* tree() const { return tree_; }
+  explicit TMyTreeWindow(FoldTree::WindowSource window, QWidget* parent = nullptr);
+  FoldTree* tree() const { return tree_; }
 
  private:
-  TMyTree* tree_;
+  FoldTree* tree_;
 };
 
 class TMySplitter : public QSplitter {
@@ -160,7 +160,7 @@ class TMySplitter : public QSplitter {
 
   QWidget* editor() const { return editor_; }
   TMyTreeWindow* treeWindow() const { return treeWindow_; }
-  TMyTree* tree() const { return treeWindow_ ? treeWindow_->tree() : nullptr; }
+  FoldTree* tree() const { return treeWindow_ ? treeWindow_->tree() : nullptr; }
   // The tree's width while shown, or the width it will be shown with.
   int treeWidth() const;
   // Whether the command may change what the tree shows.

@@ -100,7 +100,7 @@ class TreePaneTest : public QObject, private QtFixture {
     return doc_->window;
   }
 
-  TMyTree* tree() { return split_->tree(); }
+  FoldTree* tree() { return split_->tree(); }
   QTreeWidgetItem* item(const std::string& title) {
     for (int i = 0; i < tree()->model().size(); ++i)
       if (tree()->model().item(i).text == title) return tree()->itemAt(i);
