@@ -540,9 +540,9 @@ void FoldTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
   editorChanged();
 }
 
-// --- TMyTreeWindow -----------------------------------------------------------------
+// --- FoldTreePane ----------------------------------------------------------
 
-TMyTreeWindow::TMyTreeWindow(FoldTree::WindowSource window, QWidget* parent) : QWidget(parent) {
+FoldTreePane::FoldTreePane(FoldTree::WindowSource window, QWidget* parent) : QWidget(parent) {
   setObjectName("TMyTreeWindow");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -647,7 +647,7 @@ void TMySplitter::setTreeShown(bool shown) {
     return;
   }
   if (!treeWindow_) {
-    treeWindow_ = new TMyTreeWindow([this] { return window(); });
+    treeWindow_ = new FoldTreePane([this] { return window(); });
     insertWidget(0, treeWindow_);
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);

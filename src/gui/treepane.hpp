@@ -1,7 +1,7 @@
 // The fold tree pane beside an editor window.
 //
 // TMySplitter holds the editor widget and, once shown, the tree window
-// (TMyTreeWindow with its FoldTree) to its left. The tree mirrors the fold
+// (FoldTreePane with its FoldTree) to its left. The tree mirrors the fold
 // headers of the file the editor shows (src/tree/foldtree.hpp); what it does
 // to the file is decided in src/tree/treeedit.hpp. The frame reaches the
 // pane of a window through TMySplitter::of and calls it from the
@@ -118,11 +118,11 @@ class FoldTree : public QTreeWidget {
   int dragged_ = -1;
 };
 
-class TMyTreeWindow : public QWidget {
+class FoldTreePane : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TMyTreeWindow(FoldTree::WindowSource window, QWidget* parent = nullptr);
+  explicit FoldTreePane(FoldTree::WindowSource window, QWidget* parent = nullptr);
   FoldTree* tree() const { return tree_; }
 
  private:
@@ -159,7 +159,7 @@ class TMySplitter : public QSplitter {
   void headerTextChanged(const LineNode* header);
 
   QWidget* editor() const { return editor_; }
-  TMyTreeWindow* treeWindow() const { return treeWindow_; }
+  FoldTreePane* treeWindow() const { return treeWindow_; }
   FoldTree* tree() const { return treeWindow_ ? treeWindow_->tree() : nullptr; }
   // The tree's width while shown, or the width it will be shown with.
   int treeWidth() const;
@@ -179,6 +179,6 @@ class TMySplitter : public QSplitter {
   QPointer<TEditorWidget> editorWidget_;
   EditorView* fixedWindow_ = nullptr;
   const EditorView* registered_ = nullptr;
-  TMyTreeWindow* treeWindow_ = nullptr;
+  FoldTreePane* treeWindow_ = nullptr;
   int width_ = 0;  // remembered while hidden; 0 until first shown
 };
