@@ -14,7 +14,7 @@
 DocumentWindow::DocumentWindow(Document& doc, Application& app, QtHost& host, QWidget* parent)
     : QMdiSubWindow(parent), editor_(new TEditorWidget(doc, app, host, this)) {
   // The editor beside its fold tree pane (hidden until 330 shows it).
-  setWidget(new TMySplitter(editor_, this));
+  setWidget(new PaneSplitter(editor_, this));
   setObjectName("mdiMDIChild");
   setWindowIcon(programIcon());
   updateCaption();

@@ -70,7 +70,7 @@ void GuiApplication::maximizeWindow(EditorView& w) {
 }
 
 void GuiApplication::showHideTree(EditorView& w) {
-  TMySplitter* s = TMySplitter::of(w);
+  PaneSplitter* s = PaneSplitter::of(w);
   if (!s) return;
   s->showHideTree();
   // The reopen list keeps whether the pane was shown.
@@ -78,15 +78,15 @@ void GuiApplication::showHideTree(EditorView& w) {
 }
 
 void GuiApplication::goToTreeSelection(EditorView& w) {
-  if (TMySplitter* s = TMySplitter::of(w)) s->goToTreeSelection();
+  if (PaneSplitter* s = PaneSplitter::of(w)) s->goToTreeSelection();
 }
 
 void GuiApplication::treeAfterCommand(EditorView& w, int command) {
-  if (TMySplitter* s = TMySplitter::of(w)) s->treeAfterCommand(command);
+  if (PaneSplitter* s = PaneSplitter::of(w)) s->treeAfterCommand(command);
 }
 
 void GuiApplication::headerTextChanged(EditorView& w, LineNode* header) {
-  if (TMySplitter* s = TMySplitter::of(w)) s->headerTextChanged(header);
+  if (PaneSplitter* s = PaneSplitter::of(w)) s->headerTextChanged(header);
 }
 
 void GuiApplication::toolbarChanged(EditorView&) {

@@ -41,8 +41,8 @@ constexpr int kInitialCells = 17;
 // However short the titles, the pane keeps room for a few characters.
 constexpr int kNarrowestCells = 8;
 
-std::unordered_map<const EditorView*, TMySplitter*>& panes() {
-  static std::unordered_map<const EditorView*, TMySplitter*> map;
+std::unordered_map<const EditorView*, PaneSplitter*>& panes() {
+  static std::unordered_map<const EditorView*, PaneSplitter*> map;
   return map;
 }
 
@@ -550,20 +550,20 @@ FoldTreePane::FoldTreePane(FoldTree::WindowSource window, QWidget* parent) : QWi
   layout->addWidget(tree_);
 }
 
-// --- TMySplitter ---------------------------------------------------------------------
+// --- PaneSplitter ----------------------------------------------------------
 
-TMySplitter::TMySplitter(TEditorWidget* editor, QWidget* parent)
+PaneSplitter::PaneSplitter(TEditorWidget* editor, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), editor_(editor), editorWidget_(editor) {
   init();
 }
 
-TMySplitter::TMySplitter(QWidget* editor, EditorView& window, QWidget* parent)
+PaneSplitter::PaneSplitter(QWidget* editor, EditorView& window, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), editor_(editor), fixedWindow_(&window) {
   editorWidget_ = qobject_cast<TEditorWidget*>(editor);
   init();
 }
 
-void TMySplitter::init() {
+void PaneSplitter::init() {
   setObjectName("TMySplitter");
   setChildrenCollapsible(false);
   addWidget(editor_);
@@ -574,7 +574,7 @@ void TMySplitter::init() {
   }
 }
 
-TMySplitter::~TMySplitter() {
+PaneSplitter::~PaneSplitter() {
   if (EditorView* w = window()) {
     if (w->tree == treeWindow_ && treeWindow_) w->tree = nullptr;
     w->hooks.selectInTree = nullptr;
@@ -588,25 +588,25 @@ TMySplitter::~TMySplitter() {
   if (it != panes().end() && it->second == this) panes().erase(it);
 }
 
-TMySplitter* TMySplitter::of(const EditorView& w) {
+PaneSplitter* PaneSplitter::of(const EditorView& w) {
   auto it = panes().find(&w);
   return it == panes().end() ? nullptr : it->second;
 }
 
-EditorView* TMySplitter::window() const {
+EditorView* PaneSplitter::window() const {
   if (editorWidget_) return editorWidget_->window();
   return fixedWindow_;
 }
 
-bool TMySplitter::treeShown() const { return treeWindow_ && !treeWindow_->isHidden(); }
+bool PaneSplitter::treeShown() const { return treeWindow_ && !treeWindow_->isHidden(); }
 
-int TMySplitter::treeWidth() const {
+int PaneSplitter::treeWidth() const {
   if (treeShown()) return sizes().value(indexOf(treeWindow_), width_);
   if (width_ > 0) return width_;
   return initialTreeWidth();
 }
 
-int TMySplitter::initialTreeWidth() const {
+int PaneSplitter::initialTreeWidth() const {
   const EditorView* w = window();
   const int cell = w ? std::max(1, static_cast<int>(w->cellWidth)) : 8;
   const int third = std::max(kNarrowestCells * cell, width() / 3);
@@ -614,7 +614,7 @@ int TMySplitter::initialTreeWidth() const {
   return std::clamp(fit, kNarrowestCells * cell, third);
 }
 
-void TMySplitter::attach(bool shown) {
+void PaneSplitter::attach(bool shown) {
   EditorView* w = window();
   if (!w) return;
   if (!shown) {
@@ -624,7 +624,7 @@ void TMySplitter::attach(bool shown) {
     return;
   }
   w->tree = treeWindow_;
-  QPointer<TMySplitter> self(this);
+  QPointer<PaneSplitter> self(this);
   w->hooks.selectInTree = [self](EditorView&, LineNode* line) {
     if (self && self->tree()) self->tree()->selectLine(line);
   };
@@ -635,7 +635,7 @@ void TMySplitter::attach(bool shown) {
   };
 }
 
-void TMySplitter::setTreeShown(bool shown) {
+void PaneSplitter::setTreeShown(bool shown) {
   if (shown == treeShown()) return;
   EditorView* w = window();
   if (!shown) {
@@ -675,19 +675,19 @@ void TMySplitter::setTreeShown(bool shown) {
   width_ = width;
 }
 
-void TMySplitter::showHideTree() { setTreeShown(!treeShown()); }
+void PaneSplitter::showHideTree() { setTreeShown(!treeShown()); }
 
-void TMySplitter::goToTreeSelection() {
+void PaneSplitter::goToTreeSelection() {
   if (FoldTree* t = tree(); t && treeShown()) t->goToSelection();
 }
 
 // The tree follows the view: what leaves the view's shape alone leaves the
 // tree alone too, and so does showing or hiding the tree itself.
-bool TMySplitter::changesTree(int command) {
+bool PaneSplitter::changesTree(int command) {
   return command != cmdShowHideTree && changesShape(command);
 }
 
-void TMySplitter::treeAfterCommand(int command) {
+void PaneSplitter::treeAfterCommand(int command) {
   FoldTree* t = tree();
   EditorView* w = window();
   if (!t || !w || !treeShown()) return;
@@ -695,6 +695,6 @@ void TMySplitter::treeAfterCommand(int command) {
   if (w->treeSync) t->selectLine(w->currentLine);
 }
 
-void TMySplitter::headerTextChanged(const LineNode* header) {
+void PaneSplitter::headerTextChanged(const LineNode* header) {
   if (FoldTree* t = tree(); t && treeShown()) t->updateHeaderText(header);
 }

@@ -1,10 +1,10 @@
 // The fold tree pane beside an editor window.
 //
-// TMySplitter holds the editor widget and, once shown, the tree window
+// PaneSplitter holds the editor widget and, once shown, the tree window
 // (FoldTreePane with its FoldTree) to its left. The tree mirrors the fold
 // headers of the file the editor shows (src/tree/foldtree.hpp); what it does
 // to the file is decided in src/tree/treeedit.hpp. The frame reaches the
-// pane of a window through TMySplitter::of and calls it from the
+// pane of a window through PaneSplitter::of and calls it from the
 // dispatcher's EditorShell callbacks:
 //   330 showHideTree, 331 goToTreeSelection, treeAfterCommand after every
 //   command, headerTextChanged after the loop.
@@ -129,19 +129,19 @@ class FoldTreePane : public QWidget {
   FoldTree* tree_;
 };
 
-class TMySplitter : public QSplitter {
+class PaneSplitter : public QSplitter {
   Q_OBJECT
 
  public:
   // Over the editor widget of a document; the window is reached through
   // the widget, so a window that exited is never touched.
-  explicit TMySplitter(TEditorWidget* editor, QWidget* parent = nullptr);
+  explicit PaneSplitter(TEditorWidget* editor, QWidget* parent = nullptr);
   // Over any widget showing the window (the window must outlive it).
-  TMySplitter(QWidget* editor, EditorView& window, QWidget* parent = nullptr);
-  ~TMySplitter() override;
+  PaneSplitter(QWidget* editor, EditorView& window, QWidget* parent = nullptr);
+  ~PaneSplitter() override;
 
   // The pane of the window, or null.
-  static TMySplitter* of(const EditorView& w);
+  static PaneSplitter* of(const EditorView& w);
 
   // 330: shows or hides the tree; its width is kept while it is hidden.
   // Shown the first time, it fits the titles of the file's top levels, up

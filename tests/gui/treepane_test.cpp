@@ -59,19 +59,19 @@ class PaneApp : public Application {
   using Application::Application;
   bool loadsAtOnce() const override { return false; }
   void showHideTree(EditorView& w) override {
-    if (TMySplitter* s = TMySplitter::of(w)) {
+    if (PaneSplitter* s = PaneSplitter::of(w)) {
       s->showHideTree();
       if (Document* d = documentOf(w)) d->showTree = s->treeShown();
     }
   }
   void goToTreeSelection(EditorView& w) override {
-    if (TMySplitter* s = TMySplitter::of(w)) s->goToTreeSelection();
+    if (PaneSplitter* s = PaneSplitter::of(w)) s->goToTreeSelection();
   }
   void treeAfterCommand(EditorView& w, int command) override {
-    if (TMySplitter* s = TMySplitter::of(w)) s->treeAfterCommand(command);
+    if (PaneSplitter* s = PaneSplitter::of(w)) s->treeAfterCommand(command);
   }
   void headerTextChanged(EditorView& w, LineNode* header) override {
-    if (TMySplitter* s = TMySplitter::of(w)) s->headerTextChanged(header);
+    if (PaneSplitter* s = PaneSplitter::of(w)) s->headerTextChanged(header);
   }
 };
 
@@ -82,7 +82,7 @@ class TreePaneTest : public QObject, private QtFixture {
 
  private:
   std::unique_ptr<PaneApp> app_;
-  std::unique_ptr<TMySplitter> split_;
+  std::unique_ptr<PaneSplitter> split_;
   TEditorWidget* editor_ = nullptr;
   Document* doc_ = nullptr;
   std::vector<std::string> boxes_;
@@ -95,7 +95,7 @@ class TreePaneTest : public QObject, private QtFixture {
     doc_ = openDocument(*app_, "t.c", content);
     if (before) before(*doc_);
     editor_ = new TEditorWidget(*doc_, *app_, *host_);
-    split_ = std::make_unique<TMySplitter>(editor_);
+    split_ = std::make_unique<PaneSplitter>(editor_);
     showFocused(*split_, *editor_, 900, 450);
     return doc_->window;
   }
