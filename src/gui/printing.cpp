@@ -26,7 +26,7 @@
 #include "display/editorview.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/guiapp.hpp"
-#include "gui/previewwin.hpp"
+#include "gui/printpreviewwindow.hpp"
 #include "gui/printcanvas.hpp"
 #include "model/latin1.hpp"
 #include "model/settings.hpp"
@@ -311,7 +311,7 @@ int printPreview(QWidget* mainWindow, Host& host, EditorView* active) {
   if (app) app->previewOpened();
   int result = 0;
   {
-    TApxPreviewWin preview(TPrinter::instance(), *active, mainWindow);
+    PrintPreviewWindow preview(TPrinter::instance(), *active, mainWindow);
     result = preview.exec();
   }
   if (app && app == scrollApp()) app->previewClosed();

@@ -17,7 +17,7 @@
 #include "app/application.hpp"
 #include "display/editorview.hpp"
 #include "gui/guitest.hpp"
-#include "gui/previewwin.hpp"
+#include "gui/printpreviewwindow.hpp"
 #include "gui/printing.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -56,8 +56,8 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
     return *printer_;
   }
 
-  static bool enabled(TApxPreviewWin& w, int id) { return w.control(id)->isEnabled(); }
-  static QString text(TApxPreviewWin& w) { return w.pageField()->text(); }
+  static bool enabled(PrintPreviewWindow& w, int id) { return w.control(id)->isEnabled(); }
+  static QString text(PrintPreviewWindow& w) { return w.pageField()->text(); }
 
  private Q_SLOTS:
   void init() { setUpFixture(); }
@@ -72,7 +72,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
     EditorView& w = open(numbered(3));
     QWidget main;
     main.setWindowTitle("Plicato for Windows - [p.c]");
-    TApxPreviewWin win(printer(), w, &main);
+    PrintPreviewWindow win(printer(), w, &main);
     QCOMPARE(win.windowTitle(), QString("Plicato for Windows - [p.c]"));
     QStringList ids;
     for (QAction* a : win.controlBar()->actions()) {
@@ -91,7 +91,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
 
   void landscapePageKeepsTwoPagesDisabled() {
     EditorView& w = open(numbered(300));
-    TApxPreviewWin win(printer(QPageLayout::Landscape), w, nullptr);
+    PrintPreviewWindow win(printer(QPageLayout::Landscape), w, nullptr);
     QVERIFY(win.model().pageWidth() > win.model().pageHeight());
     QVERIFY(!enabled(win, kPreviewTwo));
     win.control(kPreviewTwo)->trigger();
@@ -101,7 +101,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
 
   void singlePageDisablesNextAndTwoPagesShowsPageZero() {
     EditorView& w = open(numbered(5));
-    TApxPreviewWin win(printer(), w, nullptr);
+    PrintPreviewWindow win(printer(), w, nullptr);
     QCOMPARE(win.model().lastPageValue(), 1);
     QVERIFY(!enabled(win, kPreviewPrevious));
     QVERIFY(!enabled(win, kPreviewNext));
@@ -117,7 +117,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
 
   void pagingThroughTheFile() {
     EditorView& w = open(numbered(300));
-    TApxPreviewWin win(printer(), w, nullptr);
+    PrintPreviewWindow win(printer(), w, nullptr);
     const int pages = win.printout().pageCount();
     QVERIFY(pages >= 3);
     // The pages that can be shown are the printout's.
@@ -153,7 +153,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
 
   void pageViewsFollowTheLayout() {
     EditorView& w = open(numbered(300));
-    TApxPreviewWin win(printer(), w, nullptr);
+    PrintPreviewWindow win(printer(), w, nullptr);
     win.resize(1000, 700);
     win.show();
     QVERIFY(QTest::qWaitForWindowExposed(&win));
@@ -196,7 +196,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
       mainHidden = main.isHidden();
       counted = previewsOpen();
       for (QWidget* top : QApplication::topLevelWidgets())
-        if (auto* win = qobject_cast<TApxPreviewWin*>(top); win && win->isVisible()) {
+        if (auto* win = qobject_cast<PrintPreviewWindow*>(top); win && win->isVisible()) {
           caption = win->windowTitle();
           win->control(kPreviewDone)->trigger();
         }
