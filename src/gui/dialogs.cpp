@@ -209,10 +209,10 @@ void TSymbolDialog::choose(unsigned char ch) {
 
 // --- DIALOG_3, DIALOG_1 -----------------------------------------------------------
 
-TFinDialog::TFinDialog(const SearchRequest& defaults, QWidget* parent)
-    : TFinDialog(defaults, false, parent) {}
+FindDialog::FindDialog(const SearchRequest& defaults, QWidget* parent)
+    : FindDialog(defaults, false, parent) {}
 
-TFinDialog::TFinDialog(const SearchRequest& d, bool replace, QWidget* parent) : QDialog(parent) {
+FindDialog::FindDialog(const SearchRequest& d, bool replace, QWidget* parent) : QDialog(parent) {
   setObjectName(replace ? "DIALOG_1" : "DIALOG_3");
   setWindowTitle(replace ? "Replace" : "Search");
 
@@ -273,7 +273,7 @@ TFinDialog::TFinDialog(const SearchRequest& d, bool replace, QWidget* parent) : 
   find_->setFocus();
 }
 
-SearchRequest TFinDialog::request() const {
+SearchRequest FindDialog::request() const {
   SearchRequest r;
   r.text = bytesOf(find_);
   if (replace_) r.replacement = bytesOf(replace_);
@@ -290,7 +290,7 @@ SearchRequest TFinDialog::request() const {
 }
 
 TFinRepDialog::TFinRepDialog(const SearchRequest& defaults, QWidget* parent)
-    : TFinDialog(defaults, true, parent) {}
+    : FindDialog(defaults, true, parent) {}
 
 // --- FontDlg ---------------------------------------------------------------------
 

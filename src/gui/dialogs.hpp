@@ -75,14 +75,14 @@ class TSymbolDialog : public QDialog {
 
 // "DIALOG_3" (find) and, with the replace field and "Replace All",
 // "DIALOG_1" (find and replace).
-class TFinDialog : public QDialog {
+class FindDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFinDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
+  explicit FindDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
   SearchRequest request() const;
 
  protected:
-  TFinDialog(const SearchRequest& defaults, bool replace, QWidget* parent);
+  FindDialog(const SearchRequest& defaults, bool replace, QWidget* parent);
 
   QLineEdit* find_;
   QLineEdit* replace_ = nullptr;
@@ -95,7 +95,7 @@ class TFinDialog : public QDialog {
   QCheckBox* allFiles_;
 };
 
-class TFinRepDialog : public TFinDialog {
+class TFinRepDialog : public FindDialog {
   Q_OBJECT
  public:
   explicit TFinRepDialog(const SearchRequest& defaults, QWidget* parent = nullptr);

@@ -387,7 +387,7 @@ std::optional<SearchRequest> QtHost::searchDialog(const SearchRequest& defaults,
     if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
     return dialog.request();
   }
-  TFinDialog dialog(defaults, parentWidget());
+  FindDialog dialog(defaults, parentWidget());
   if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
   return dialog.request();
 }

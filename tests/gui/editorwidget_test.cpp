@@ -406,7 +406,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
     QVERIFY(r->allFiles);
 
     // The find dialog has no replace field and no "Replace All".
-    TFinDialog find(defaults);
+    FindDialog find(defaults);
     QVERIFY(!find.findChild<QLineEdit*>("replace"));
     QVERIFY(!find.findChild<QRadioButton*>("replaceAll"));
     QStringList labels;
