@@ -289,7 +289,7 @@ SearchRequest FindDialog::request() const {
   return r;
 }
 
-TFinRepDialog::TFinRepDialog(const SearchRequest& defaults, QWidget* parent)
+FindReplaceDialog::FindReplaceDialog(const SearchRequest& defaults, QWidget* parent)
     : FindDialog(defaults, true, parent) {}
 
 // --- FontDlg ---------------------------------------------------------------------

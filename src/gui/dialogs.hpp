@@ -95,10 +95,10 @@ class FindDialog : public QDialog {
   QCheckBox* allFiles_;
 };
 
-class TFinRepDialog : public FindDialog {
+class FindReplaceDialog : public FindDialog {
   Q_OBJECT
  public:
-  explicit TFinRepDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
+  explicit FindReplaceDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
 };
 
 // "FontDlg", captioned "Font": the printer font. It offers the fixed-pitch

@@ -383,7 +383,7 @@ std::optional<unsigned char> QtHost::symbolDialog() {
 
 std::optional<SearchRequest> QtHost::searchDialog(const SearchRequest& defaults, bool replace) {
   if (replace) {
-    TFinRepDialog dialog(defaults, parentWidget());
+    FindReplaceDialog dialog(defaults, parentWidget());
     if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
     return dialog.request();
   }
