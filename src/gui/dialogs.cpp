@@ -104,7 +104,8 @@ void restrictToLatin1(QLineEdit& edit) { edit.setValidator(new Latin1Validator(&
 
 // --- GET_COM ------------------------------------------------------------------
 
-TGetComDialog::TGetComDialog(const CommentAnswer& offered, QWidget* parent) : QDialog(parent) {
+CommentConventionDialog::CommentConventionDialog(const CommentAnswer& offered, QWidget* parent)
+    : QDialog(parent) {
   setObjectName("GET_COM");
   setWindowTitle("Comment Convention");
   typeName_ = lineEdit(offered.typeName, "typeName", this);
@@ -125,7 +126,7 @@ TGetComDialog::TGetComDialog(const CommentAnswer& offered, QWidget* parent) : QD
   layout->addWidget(okCancel(this));
 }
 
-CommentAnswer TGetComDialog::answer() const {
+CommentAnswer CommentConventionDialog::answer() const {
   return {bytesOf(typeName_), bytesOf(commentStart_), bytesOf(commentEnd_)};
 }
 

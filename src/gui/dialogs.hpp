@@ -33,10 +33,10 @@ void placeInside(QWidget& window, const QWidget* frame, Qt::Alignment where = Qt
 void restrictToLatin1(QLineEdit& edit);
 
 // "GET_COM": the comment convention of a file type nobody knows.
-class TGetComDialog : public QDialog {
+class CommentConventionDialog : public QDialog {
   Q_OBJECT
  public:
-  TGetComDialog(const CommentAnswer& offered, QWidget* parent = nullptr);
+  CommentConventionDialog(const CommentAnswer& offered, QWidget* parent = nullptr);
   CommentAnswer answer() const;
 
  private:

@@ -363,7 +363,7 @@ std::optional<std::string> QtHost::saveAsDialog(const std::string& filter,
 }
 
 std::optional<CommentAnswer> QtHost::askCommentConvention(const CommentAnswer& offered) {
-  TGetComDialog dialog(offered, parentWidget());
+  CommentConventionDialog dialog(offered, parentWidget());
   if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
   return dialog.answer();
 }
