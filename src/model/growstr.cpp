@@ -6,7 +6,7 @@
 #include "model/readbuffer.hpp"
 #include "platform/host.hpp"
 
-void* TALLOC(size_t n) {
+void* allocOrExit(size_t n) {
   void* p = std::malloc(n ? n : 1);
   if (!p) fatalReport(processHost(), "TALLOC: not enough memory", "Error", 1);
   return p;
@@ -15,7 +15,7 @@ void* TALLOC(size_t n) {
 void* TREALLOC(void* p, size_t n) {
   if (readbuffer::owns(p)) {
     // A text still in the file's buffer moves to the heap when it grows.
-    void* q = TALLOC(n);
+    void* q = allocOrExit(n);
     size_t keep = std::strlen(static_cast<const char*>(p)) + 1;
     std::memcpy(q, p, keep < n ? keep : n);
     readbuffer::release(p);
@@ -33,10 +33,10 @@ void TFREE(void* p) {
     std::free(p);
 }
 
-void* allocLineText(size_t n) { return TALLOC(n); }
+void* allocLineText(size_t n) { return allocOrExit(n); }
 
 void initString(GrowString& s) {
-  s.text = static_cast<char*>(TALLOC(kNewStringCapacity));
+  s.text = static_cast<char*>(allocOrExit(kNewStringCapacity));
   s.text[0] = '\0';
   s.capacity = kNewStringCapacity;
 }
@@ -107,7 +107,7 @@ void insertAt(GrowString& s, size_t position, const char* chars, size_t n) {
   bool inside = s.text && chars >= s.text && chars < s.text + s.capacity;
   if (inside) {
     // Inserting a piece of ourselves: copy it out first.
-    char* tmp = static_cast<char*>(TALLOC(n));
+    char* tmp = static_cast<char*>(allocOrExit(n));
     std::memcpy(tmp, chars, n);
     insertAt(s, position, tmp, n);
     TFREE(tmp);
