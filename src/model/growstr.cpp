@@ -12,7 +12,7 @@ void* allocOrExit(size_t n) {
   return p;
 }
 
-void* TREALLOC(void* p, size_t n) {
+void* reallocOrExit(void* p, size_t n) {
   if (readbuffer::owns(p)) {
     // A text still in the file's buffer moves to the heap when it grows.
     void* q = allocOrExit(n);
@@ -51,7 +51,7 @@ void reserve(GrowString& s, size_t n) {
   if (s.capacity >= 0 && static_cast<size_t>(s.capacity) >= n && s.text) return;
   if (n > 0x7fffffff) fatalReport(processHost(), "TREALLOC: not enough memory", "Error", 1);
   bool fresh = s.text == nullptr;
-  s.text = static_cast<char*>(TREALLOC(s.text, n));
+  s.text = static_cast<char*>(reallocOrExit(s.text, n));
   if (fresh) s.text[0] = '\0';
   s.capacity = static_cast<int32_t>(n);
 }

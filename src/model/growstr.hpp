@@ -12,11 +12,11 @@ struct GrowString {
 
 constexpr int32_t kNewStringCapacity = 156;
 
-// allocOrExit / TREALLOC: allocation that cannot fail; on failure the process
+// allocOrExit / reallocOrExit: allocation that cannot fail; on failure the process
 // ends after "TALLOC: not enough memory" / "TREALLOC: not enough memory".
 void* allocOrExit(size_t n);
-void* TREALLOC(void* p, size_t n);
-// Frees what allocOrExit, TREALLOC or allocLineText gave, and lets go of a text
+void* reallocOrExit(void* p, size_t n);
+// Frees what allocOrExit, reallocOrExit or allocLineText gave, and lets go of a text
 // that lies in a file's read buffer.
 void TFREE(void* p);
 // A line's text buffer of n bytes.
