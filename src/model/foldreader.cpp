@@ -594,7 +594,7 @@ void Reader::textLine(std::string_view line) {
     LineNode* n;
     if (buffer_) {
       n = proc_new(w_, false);
-      TFREE(n->text);
+      freeOrRelease(n->text);
       char* t = const_cast<char*>(line.data()) + lead;
       t[line.size() - lead] = '\0';
       n->text = t;

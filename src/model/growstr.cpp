@@ -26,7 +26,7 @@ void* reallocOrExit(void* p, size_t n) {
   return q;
 }
 
-void TFREE(void* p) {
+void freeOrRelease(void* p) {
   if (readbuffer::owns(p))
     readbuffer::release(p);
   else
@@ -42,7 +42,7 @@ void initString(GrowString& s) {
 }
 
 void freeString(GrowString& s) {
-  TFREE(s.text);
+  freeOrRelease(s.text);
   s.text = nullptr;
   s.capacity = 0;
 }
@@ -110,7 +110,7 @@ void insertAt(GrowString& s, size_t position, const char* chars, size_t n) {
     char* tmp = static_cast<char*>(allocOrExit(n));
     std::memcpy(tmp, chars, n);
     insertAt(s, position, tmp, n);
-    TFREE(tmp);
+    freeOrRelease(tmp);
     return;
   }
   reserve(s, old + n + 1);

@@ -51,7 +51,7 @@ LineStore::~LineStore() {
   for (size_t s = 0; s < slabs_.size(); ++s) {
     size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : noderegion::kChunkNodes;
     for (size_t i = 0; i < used; ++i) {
-      TFREE(slabs_[s][i].text);
+      freeOrRelease(slabs_[s][i].text);
       slabs_[s][i].extra = nullptr;
       slabs_[s][i].~LineNode();
     }
