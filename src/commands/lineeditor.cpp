@@ -171,7 +171,7 @@ void joinLines(EditorView& w, EditorState& st, LineNode* first, LineNode* second
 void newLine(EditorView& w, EditorState& st) {
   if (!lineBudget(w, 1)) return;
   LineNode* cur = w.currentLine;
-  LineNode* n = proc_new(w);
+  LineNode* n = newLineNode(w);
   n->lineState = kStateRecompute;
   int cursorCol = 0;
   const int oldRow = firstRowOfCurrent(w);

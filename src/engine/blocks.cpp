@@ -513,7 +513,7 @@ class PasteBuilder {
 
   bool addText(const std::string& text) {
     if (!budget()) return false;
-    LineNode* n = proc_new(w_);
+    LineNode* n = newLineNode(w_);
     assign(*n, text.c_str());
     append(n);
     return true;
@@ -521,14 +521,14 @@ class PasteBuilder {
 
   bool openFold(const PasteLine& l) {
     if (!budget()) return false;
-    LineNode* h = proc_new(w_);
+    LineNode* h = newLineNode(w_);
     assign(*h, l.rest.c_str());
     stripTrailing(h->text);
     append(h);
     const bool counted = commentDepth_ > 0 || isCommentTitle(h->text);
     if (counted) ++commentDepth_;
     h->markerColumn = std::max(0, l.column - offset_);
-    LineNode* e = proc_new(w_);
+    LineNode* e = newLineNode(w_);
     e->kind = FoldEnd;
     h->partner = e;
     e->partner = h;

@@ -175,8 +175,8 @@ bool reloadCommand(EditorView& w) {
 
   // The file is read into a chain of its own first, so that a read that
   // fails leaves the tree as it was.
-  LineNode* top = proc_new(w);
-  LineNode* end = proc_new(w);
+  LineNode* top = newLineNode(w);
+  LineNode* end = newLineNode(w);
   top->kind = FileTop;
   end->kind = FoldEnd;
   top->partner = end;

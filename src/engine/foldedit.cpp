@@ -116,7 +116,7 @@ LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNod
     w.computeRows(n);
   }
 
-  LineNode* foldEnd = proc_new(w);
+  LineNode* foldEnd = newLineNode(w);
   foldEnd->kind = FoldEnd;
   foldEnd->indent = 0;
   LineNode* last = end->prev;  // the header itself when the run is empty
@@ -151,7 +151,7 @@ void placeOnNewHeader(EditorView& w, LineNode* header, int shownRow) {
 
 // Copies one node's own fields (not its links).
 LineNode* copyNode(EditorView& w, const LineNode* n) {
-  LineNode* c = proc_new(w);
+  LineNode* c = newLineNode(w);
   assign(*c, n->text ? n->text : "");
   c->kind = n->kind;
   c->savedRow = n->savedRow;
@@ -297,7 +297,7 @@ void StartFold(EditorView& w, int column) {
   }
   const int level = levelColumnAt(cur);
   const int foldCol = std::max(column - 1, level);
-  LineNode* start = proc_new(w);
+  LineNode* start = newLineNode(w);
   const std::string text = std::string(static_cast<size_t>(foldCol - level), ' ') +
                            foldformat::kFoldMarker;
   assign(*start, text.c_str());
@@ -375,7 +375,7 @@ bool finishFoldAt(EditorView& w, LineNode* first, LineNode* end, int foldColumn)
   const int foldCol = std::max(foldColumn, level);
   if (!canFoldRun(w, first, end, foldCol)) return false;
   const int shownRow = screenRowOf(w, first);
-  LineNode* header = proc_new(w);
+  LineNode* header = newLineNode(w);
   header->savedRow = rowForSaving(w.cursorRow);
   linkAfter(first->prev, header);
   linkAfter(header, first);
@@ -535,7 +535,7 @@ LineNode* CopyLine(EditorView& w, LineNode* line) {
   if (w.wrapMode && cursorLine && (line->kind == TextLine || w.curSubRow > 0)) {
     size_t from = 0, to = 0;
     if (!rowTextRange(w, line, w.curSubRow, from, to)) return nullptr;
-    LineNode* c = proc_new(w);
+    LineNode* c = newLineNode(w);
     assignN(*c, line->text + from, to - from);
     c->prev = c->next = nullptr;
     w.computeRows(c);

@@ -42,7 +42,7 @@ LineNode* takePiece(EditorView& w) {
   LineNode* cur = w.currentLine;
   size_t from = 0, to = 0;
   if (!rowTextRange(w, cur, w.curSubRow, from, to) || from == to) return nullptr;
-  LineNode* piece = proc_new(w);
+  LineNode* piece = newLineNode(w);
   assignN(*piece, cur->text + from, to - from);
   piece->prev = piece->next = nullptr;
   w.computeRows(piece);
@@ -223,8 +223,8 @@ void putPick(EditorView& w) {
     return;
   }
   if (!lineBudget(w, 2)) return;
-  LineNode* header = proc_new(w);
-  LineNode* end = proc_new(w);
+  LineNode* header = newLineNode(w);
+  LineNode* end = newLineNode(w);
   header->kind = ClosedFold;
   header->markerColumn = 0;
   end->kind = FoldEnd;

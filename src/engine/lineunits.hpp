@@ -9,7 +9,7 @@
 //    which restore line can take the most recent disposal back;
 //  - moveSlot: the unit taken by the first press of move line;
 //  - the pick list: units chained by next behind the node pickHead (taken
-//    with proc_new when the window is made), pickTail the last; empty when
+//    with newLineNode when the window is made), pickTail the last; empty when
 //    pickHead == pickTail. Units in the pick list have indent 0.
 //
 // In wrap mode a line that takes several rows gives only the row under the

@@ -411,7 +411,7 @@ void enterFiledFold(EditorView& w, LineNode* h) {
   level->modified = w.modified;
   h->savedRow = row;
 
-  LineNode* s = proc_new(w);
+  LineNode* s = newLineNode(w);
   s->prev = nullptr;
   s->next = h;
   level->sentinel = s;

@@ -36,7 +36,7 @@ LineStore::LineStore(Host& h) : host(h) {
   head->rows = 1;
   dispose_head = lineTemplate = disposeTail = head;
   fileBottom = fileTop = nullptr;
-  for (auto& b : buffers) b = proc_new(*this);
+  for (auto& b : buffers) b = newLineNode(*this);
 }
 
 LineStore::~LineStore() {
@@ -88,7 +88,7 @@ void LineStore::popBasePath() {
   basePath[basePathTop--].clear();
 }
 
-LineNode* proc_new(LineStore& store, bool withText) {
+LineNode* newLineNode(LineStore& store, bool withText) {
   LineNode* node;
   if (store.dispose_head == store.disposeTail) {
     node = store.newNode(withText ? kNewLineBytes : 0);
@@ -210,7 +210,7 @@ void inheritLead(LineNode& to, const LineNode& from, int tabSize) {
 
 int32_t unitNodeCount(const LineNode* node) {
   if (!isClosedHeader(node)) return 1;
-  // Walk as proc_new will when it hands the unit out again: into every
+  // Walk as newLineNode will when it hands the unit out again: into every
   // closed header, along next otherwise, up to the line after the unit.
   int32_t count = 0;
   const LineNode* stop = node->next;
@@ -375,9 +375,9 @@ int32_t headerColumn(const LineNode* node) {
 int32_t foldColumn(const LineNode* node) { return node->indent + node->markerColumn; }
 
 void buildFileChain(LineStore& store) {
-  LineNode* top = proc_new(store);
-  LineNode* root = proc_new(store);
-  LineNode* bottom = proc_new(store);
+  LineNode* top = newLineNode(store);
+  LineNode* root = newLineNode(store);
+  LineNode* bottom = newLineNode(store);
   top->prev = nullptr;
   root->kind = FileTop;
   bottom->kind = FoldEnd;

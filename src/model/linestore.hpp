@@ -110,7 +110,7 @@ struct LineStore {
 // the line template into it. Its text is empty; without withText a fresh
 // node has none yet (the caller gives it one) and a reused one keeps its
 // buffer as it is.
-LineNode* proc_new(LineStore& store, bool withText = true);
+LineNode* newLineNode(LineStore& store, bool withText = true);
 // Append the node (a closed fold with everything inside) to the dispose list.
 void dispose(LineStore& store, LineNode* node);
 // Remove and return the node most recently disposed, or null.

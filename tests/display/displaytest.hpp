@@ -49,7 +49,7 @@ class DisplayTest : public PlicatoTest {
 
   static LineNode* append(EditorView& w, LineNode* after, const std::string& text,
                           uint8_t kind = TextLine) {
-    LineNode* n = proc_new(w);
+    LineNode* n = newLineNode(w);
     assign(*n, text.c_str());
     n->kind = kind;
     linkAfter(after, n);

@@ -108,7 +108,7 @@ TEST_F(FileCommandsTest, UnnamedBufferSavesThroughSaveAs) {
   finishFileChain(*w);
   assign(*w->levelTop->next, "Noname");
   assign(*w->levelBottom, "Noname");
-  LineNode* line = proc_new(*w);
+  LineNode* line = newLineNode(*w);
   assign(*line, "hello");
   linkAfter(w->levelTop->next, line);
   linkAfter(line, w->levelBottom);

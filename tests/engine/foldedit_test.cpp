@@ -324,7 +324,7 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   LineNode* fold = CopyLine(*w, find(*w, "a"));  // a one-row piece
   ASSERT_NE(fold, nullptr);
   fold->kind = ClosedFold;  // pretend it is a fold
-  LineNode* end = proc_new(*w);
+  LineNode* end = newLineNode(*w);
   end->kind = FoldEnd;
   fold->inner = end;
   fold->partner = end;
@@ -333,7 +333,7 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   EXPECT_FALSE(InsertNode(*w, fold));
   EXPECT_EQ(host.statusTexts().back(), "Fold can't be inserted here - only between strings");
 
-  LineNode* piece = proc_new(*w);
+  LineNode* piece = newLineNode(*w);
   assign(*piece, "XY");
   piece->prev = piece->next = nullptr;
   ASSERT_TRUE(InsertNode(*w, piece));

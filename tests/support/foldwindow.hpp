@@ -74,7 +74,7 @@ struct Builder {
   LineNode* last;
 
   LineNode* text(const std::string& t) {
-    LineNode* n = proc_new(w);
+    LineNode* n = newLineNode(w);
     assign(*n, t.c_str());
     linkAfter(last, n);
     last = n;
@@ -84,8 +84,8 @@ struct Builder {
   template <typename F>
   LineNode* fold(const std::string& title, uint8_t kind, int marker, F fill, uint32_t type = 0,
                  uint32_t contents = 1, const std::string& fileName = "") {
-    LineNode* h = proc_new(w);
-    LineNode* e = proc_new(w);
+    LineNode* h = newLineNode(w);
+    LineNode* e = newLineNode(w);
     assign(*h, title.c_str());
     assign(*e, fileName.c_str());
     e->kind = FoldEnd;
