@@ -147,7 +147,7 @@ void restoreLine(EditorView& w, const std::function<int()>& readNextKey,
     putFromSlot(w, w.deletedLine);
     return;
   }
-  if (w.dispose_head == w.disposeTail) return;
+  if (w.disposeHead == w.disposeTail) return;
   w.host.statusMessage("Press restore line again for best try");
   const int key = readNextKey ? readNextKey() : -1;
   if (key != cmdRestoreLine) {

@@ -34,7 +34,7 @@ LineStore::LineStore(Host& h) : host(h) {
   head->foldContents = 1;
   head->savedRow = 0;
   head->rows = 1;
-  dispose_head = lineTemplate = disposeTail = head;
+  disposeHead = lineTemplate = disposeTail = head;
   fileBottom = fileTop = nullptr;
   for (auto& b : buffers) b = newLineNode(*this);
 }
@@ -42,7 +42,7 @@ LineStore::LineStore(Host& h) : host(h) {
 LineStore::~LineStore() {
   // Lines still on the dispose list leave the process-wide count with us.
   int32_t held = 0;
-  for (LineNode* n = dispose_head->next; n; n = isClosedHeader(n) ? n->inner : n->next) {
+  for (LineNode* n = disposeHead->next; n; n = isClosedHeader(n) ? n->inner : n->next) {
     ++held;
     if (n == disposeTail) break;
   }
@@ -90,13 +90,13 @@ void LineStore::popBasePath() {
 
 LineNode* newLineNode(LineStore& store, bool withText) {
   LineNode* node;
-  if (store.dispose_head == store.disposeTail) {
+  if (store.disposeHead == store.disposeTail) {
     node = store.newNode(withText ? kNewLineBytes : 0);
     if (!node) fatalReport(store.host, "proc_new : Not enough memory", "Plicato Error", 1);
   } else {
     // Reuse the oldest disposal. A fold leaves its contents on the list
     // behind it.
-    node = store.dispose_head->next;
+    node = store.disposeHead->next;
     if (isClosedHeader(node)) {
       LineNode* end = node->partner;
       node->kind = TextLine;
@@ -106,10 +106,10 @@ LineNode* newLineNode(LineStore& store, bool withText) {
       if (node == store.disposeTail && end) store.disposeTail = end;
     }
     if (node == store.disposeTail) {
-      store.disposeTail = store.dispose_head;
-      store.dispose_head->next = nullptr;
+      store.disposeTail = store.disposeHead;
+      store.disposeHead->next = nullptr;
     } else {
-      linkAfter(store.dispose_head, node->next);
+      linkAfter(store.disposeHead, node->next);
     }
     if (--freeCount < 0) freeCount = 0;
   }
@@ -228,7 +228,7 @@ void dispose(LineStore& store, LineNode* node) {
 }
 
 LineNode* takeBack(LineStore& store) {
-  if (store.dispose_head == store.disposeTail) return nullptr;
+  if (store.disposeHead == store.disposeTail) return nullptr;
   LineNode* node = store.disposeTail;
   LineNode* before = node->prev;
   store.disposeTail = before;

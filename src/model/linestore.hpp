@@ -44,7 +44,10 @@ struct LineStore {
   LineNode* levelBottom = nullptr;
   LineNode* currentLine = nullptr;
 
-  LineNode* dispose_head = nullptr;
+  // The dispose list: disposeHead is the node before its first entry (the
+  // same node is the line template), disposeTail its last (disposeHead
+  // while the list is empty).
+  LineNode* disposeHead = nullptr;
   LineNode* disposeTail = nullptr;
   LineNode* lineTemplate = nullptr;
   // Lines the memory allows, besides those on the dispose lists; -1: as

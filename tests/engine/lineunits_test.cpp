@@ -93,7 +93,7 @@ TEST_F(LineUnitsTest, AFoldGivenToTheFreeListComesBackWhole) {
 
 TEST_F(LineUnitsTest, RestoreWithNothingHeldSaysNothing) {
   auto w = file({"a"});
-  while (w->dispose_head != w->disposeTail) newLineNode(*w);  // empty the free list
+  while (w->disposeHead != w->disposeTail) newLineNode(*w);  // empty the free list
   cursorTo(*w, "a");
   restore(*w, cmdRestoreLine);
   EXPECT_TRUE(host.statusTexts().empty());

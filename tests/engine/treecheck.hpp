@@ -84,7 +84,7 @@ inline std::string checkView(const EditorView& w) {
 inline std::string checkDisposeList(const EditorView& w) {
   std::string out;
   int guard = 0;
-  const LineNode* p = w.dispose_head;
+  const LineNode* p = w.disposeHead;
   while (p != w.disposeTail) {
     if (!p->next) return "dispose list ends before its tail\n";
     if (p->next->prev != p) out += "dispose list back link broken\n";
