@@ -17,7 +17,7 @@ inline constexpr const char* kPlicatoRoot = "SOFTWARE\\Varnex\\Korvel\\Plicato\\
 
 // True only when the environment sets PLICATO_WIN32S=1: then every setting
 // lives in PLICATO.INI.
-bool isWin32s();
+bool settingsInProfile();
 
 // The full registry key of a root ("SOFTWARE\...\Plicato\") and a path below it.
 std::string registryKey(const std::string& root, const std::string& relPath);
