@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "build/buildcommands.hpp"
-#include "build/buildoutput.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/buildoutput.hpp"
 
 class Host;
 class QAction;

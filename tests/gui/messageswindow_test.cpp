@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "app/application.hpp"
-#include "build/transputer.hpp"
+#include "toolchain/transputer.hpp"
 #include "display/editorview.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guitest.hpp"

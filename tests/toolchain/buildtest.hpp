@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "build/buildcommands.hpp"
-#include "build/buildoutput.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/buildoutput.hpp"
 #include "display/editorview.hpp"
 #include "support/testenv.hpp"
 

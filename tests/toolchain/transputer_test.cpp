@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
-#include "build/buildcommands.hpp"
-#include "build/buildtest.hpp"
-#include "build/transputer.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/buildtest.hpp"
+#include "toolchain/transputer.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 

@@ -1,4 +1,4 @@
-#include "build/transputer.hpp"
+#include "toolchain/transputer.hpp"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/settingsstore.hpp"
-#include "build/library.hpp"
-#include "build/outputlines.hpp"
-#include "build/savequestion.hpp"
+#include "toolchain/library.hpp"
+#include "toolchain/outputlines.hpp"
+#include "toolchain/savequestion.hpp"
 #include "display/editorview.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"

@@ -1,14 +1,14 @@
-#include "build/buildcommands.hpp"
+#include "toolchain/buildcommands.hpp"
 
 #include <chrono>
 #include <cstdio>
 #include <optional>
 
 #include "app/settingsstore.hpp"
-#include "build/capture.hpp"
-#include "build/maker.hpp"
-#include "build/savequestion.hpp"
-#include "build/transputer.hpp"
+#include "toolchain/capture.hpp"
+#include "toolchain/maker.hpp"
+#include "toolchain/savequestion.hpp"
+#include "toolchain/transputer.hpp"
 #include "display/editorview.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"

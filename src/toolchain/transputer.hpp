@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "build/buildoutput.hpp"
+#include "toolchain/buildoutput.hpp"
 
 class EditorView;
 

@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
-#include "build/buildcommands.hpp"
-#include "build/capture.hpp"
-#include "build/outputlines.hpp"
-#include "build/savequestion.hpp"
-#include "build/buildtest.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/capture.hpp"
+#include "toolchain/outputlines.hpp"
+#include "toolchain/savequestion.hpp"
+#include "toolchain/buildtest.hpp"
 #include "model/settings.hpp"
 
 namespace {

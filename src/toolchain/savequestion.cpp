@@ -1,4 +1,4 @@
-#include "build/savequestion.hpp"
+#include "toolchain/savequestion.hpp"
 
 #include "display/editorview.hpp"
 #include "engine/filecommands.hpp"

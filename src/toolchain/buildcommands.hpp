@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "build/buildoutput.hpp"
+#include "toolchain/buildoutput.hpp"
 
 class CaptureRun;
 class Host;
