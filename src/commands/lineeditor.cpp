@@ -355,13 +355,13 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
     LineNode* n = w.currentLine;
     const int col = column(w);
     switch (cmd) {
-      case 256: {  // delete to end of line
+      case cmdDeleteToEndOfLine: {
         if (!isEditableLine(*n)) break;
         size_t off = textOffsetAt(*n, col, nullptr);
         eraseText(w, st, off, std::strlen(n->text));
         break;
       }
-      case 257: {  // delete word left
+      case cmdDeleteWordLeft: {
         if (!isEditableLine(*n)) break;
         const std::string d = displayText(*n);
         int from = std::max(wordLeft(d, col), textStartColumn(*n));
@@ -370,7 +370,7 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
         setCursorColumn(w, columnOfOffset(*n, a));
         break;
       }
-      case 260: {  // delete right
+      case cmdDeleteRight: {
         if (w.markActive || w.blockActive) return cmd;  // the block goes
         if (!isEditableLine(*n)) break;
         int pad = 0;
@@ -387,45 +387,45 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
         }
         break;
       }
-      case 261:  // undelete character
+      case cmdUndeleteChar:
         if (!st.undeleted.empty()) {
           const int at = col;
           insertText(w, st, st.undeleted);
           setCursorColumn(w, at);
         }
         break;
-      case 268: {  // start of line: the first non-blank, then the text's start
+      case cmdStartOfLine: {  // the first non-blank, then the text's start
         const int start = textStartColumn(*n);
         const int firstText = start + firstNonBlank(n->text) - 1;
         setCursorColumn(w, n->kind == TextLine && col != firstText ? firstText : start);
         break;
       }
-      case 272: {  // end of line
+      case cmdEndOfLine: {
         std::string d = displayText(*n);
         d.resize(lengthWithoutTrailing(d.c_str()));
         setCursorColumn(w, visualLength(d));
         break;
       }
-      case 274:  // cursor left
+      case cmdCursorLeft:
         setCursorColumn(w, col - 1);
         break;
-      case 278:  // cursor right
+      case cmdCursorRight:
         setCursorColumn(w, col + 1);
         break;
-      case 275:  // word left
+      case cmdWordLeft:
         setCursorColumn(w, wordLeft(displayText(*n), col));
         break;
-      case 279:  // word right
+      case cmdWordRight:
         setCursorColumn(w, wordRight(displayText(*n), col));
         break;
-      case 286:  // new line
+      case cmdNewLine:
         newLine(w, st);
         break;
-      case 289:  // browse / edit
+      case cmdBrowseEdit:
         w.browseMode = !w.browseMode;
         w.host.statusMessage(w.browseMode ? "Browse mode ON" : "Browse mode OFF");
         break;
-      case 300: {  // delete left
+      case cmdDeleteLeft: {
         const bool emptyLine = n->kind == TextLine && lengthWithoutTrailing(n->text) == 0;
         // On an empty line it is delete line, at once: the keys typed
         // after it must find the line gone, and a macro holds the
@@ -452,10 +452,10 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
         }
         break;
       }
-      case 310:  // insert special character
+      case cmdInsertSpecialChar:
         if (auto ch = w.host.symbolDialog()) insertText(w, st, std::string(1, static_cast<char>(*ch)));
         break;
-      case 311: {  // delete word right
+      case cmdDeleteWordRight: {
         if (!isEditableLine(*n)) break;
         const std::string d = displayText(*n);
         size_t a = textOffsetAt(*n, col, nullptr);
@@ -464,19 +464,19 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
         eraseText(w, st, a, b);
         break;
       }
-      case 328:  // mark left
+      case cmdMarkLeft:
         markInLine(w, col - 1);
         break;
-      case 329:  // mark right
+      case cmdMarkRight:
         markInLine(w, col + 1);
         break;
-      case 332: {  // mark to end of line
+      case cmdMarkToEndOfLine: {
         std::string d = displayText(*n);
         d.resize(lengthWithoutTrailing(d.c_str()));
         markInLine(w, visualLength(d));
         break;
       }
-      case 333:  // mark to start of line
+      case cmdMarkToStartOfLine:
         markInLine(w, textStartColumn(*n));
         break;
       default:

@@ -439,7 +439,7 @@ void FoldTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
   const int id = execMenu(menu, globalPos);
   w = window_();
   if (!id || !w) return;
-  if (id == 327 || id == kTreeMenuPasteBelow) {
+  if (id == cmdPasteBlock2 || id == kTreeMenuPasteBelow) {
     std::optional<std::string> text = w->host.clipboardText();
     if (!node || !text) return;
     if (w->inDispatch) {
