@@ -335,9 +335,11 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
     // The file is marked modified by what changes it, never by a key as
     // such: a refused key, or a dialog the user cancels, leaves it as it was.
     // A key that ends the mouse mark clears it; the refresh redraws before
-    // the next key.
+    // the next key. The command may come from a key of either kind, or
+    // from a macro without its key: it keeps the mark when a key of either
+    // kind bound to it would.
     if (w.markActive && !w.dragging &&
-        (isText || (!keepsMark(cmd) && cmd != 322 && cmd != 326 && cmd != 327))) {
+        (isText || !(keyKeepsMark(kSpecialKey, cmd) || keyKeepsMark(kCharKey, cmd)))) {
       w.clearMark();
       w.queueOwnCommand(cmdRefresh);
     }

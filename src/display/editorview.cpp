@@ -10,14 +10,6 @@
 #include "model/settings.hpp"
 #include "platform/host.hpp"
 
-namespace {
-
-bool keepsMarkWhenTyped(int command) {
-  return command == cmdCopyBlock || command == cmdCutBlock2 || command == cmdPasteBlock2;
-}
-
-}  // namespace
-
 EditorView::EditorView(Host& h, const std::string& t) : LineStore(h), title(t) {
   editBuffer = buffers[0];
   restoreBuffer = buffers[1];
@@ -143,7 +135,7 @@ void EditorView::endMarkFor(int kind, int code) {
   const int entry = findEntry(kind, code);
   if (kind == kSpecialKey) {
     if (entry < 0 || !endMarkFlag(entry)) return;
-  } else if (entry >= 0 && keepsMarkWhenTyped(commandKeyOfEntry(entry).command)) {
+  } else if (entry >= 0 && keyKeepsMark(kCharKey, commandKeyOfEntry(entry).command)) {
     return;
   }
   // The mark is gone before the refresh is queued, so this runs once.
