@@ -120,13 +120,13 @@ void dispose(LineStore& store, LineNode* node);
 LineNode* takeBack(LineStore& store);
 // a.next = b, b.prev = a; a closed header's end keeps pointing after it.
 void linkAfter(LineNode* a, LineNode* b);
-// inner for kind 130, else next.
+// inner for a ClosedFold, else next.
 LineNode* nextInFile(const LineNode* node);
-// 1, or for a closed fold of kind 130 the nodes from the header to its end.
+// 1, or for a ClosedFold the nodes from the header to its end.
 int32_t lineCount(const LineNode* node);
 // Nodes a disposed unit puts on the list (header, contents and ends).
 int32_t unitNodeCount(const LineNode* node);
-// Turn an open fold (134) into a closed one (130), inner open folds first.
+// Turn an OpenFold into a ClosedFold, inner open folds first.
 void close(LineNode* header);
 // Lines that may still be made: as many as the memory the process can get
 // holds (free memory and swap, the control group's limit, the address-space
@@ -134,7 +134,7 @@ void close(LineNode* header);
 long long linesAllowed(const LineStore& store);
 // Whether n more lines may be made; reports shortage on the status line.
 bool lineBudget(LineStore& store, int32_t n);
-// indent - markerColumn for kind 134, else indent.
+// indent - markerColumn for an OpenFold, else indent.
 int32_t headerColumn(const LineNode* node);
 // indent + markerColumn.
 int32_t foldColumn(const LineNode* node);
