@@ -50,10 +50,11 @@ class Application : public EditorShell {
   // compared as absolute paths, then as the same file on disk (a link, or
   // another spelling of the directory).
   Document* findDocument(const std::string& path);
-  // What the window does on WM_USER+101: reads its file and shows the top.
+  // What the window does on its set-up message (kMsgSetUpDone): reads its
+  // file and shows the top.
   void loadDocument(Document& doc);
   // Whether openFile and newFile read the file at once; a desktop program
-  // that delivers WM_USER+101 itself reads it when the message arrives.
+  // that delivers kMsgSetUpDone itself reads it when the message arrives.
   virtual bool loadsAtOnce() const { return true; }
   // Runs the window's dispatcher; false when the window exited (and is gone).
   bool dispatch(Document& doc);

@@ -137,7 +137,7 @@ bool savePlacement(Host& host, const PlacedWindow& window, const std::string& na
 
 bool restorePlacement(Host& host, const std::string& name, WindowPlacement& placement,
                       bool* showTree, bool* maximised, bool* wrapMode) {
-  bool win32s = settingsInProfile();
+  bool inProfile = settingsInProfile();
   Record r;
   if (!readRecord(name, showTree != nullptr, r)) return false;
 
@@ -151,7 +151,7 @@ bool restorePlacement(Host& host, const std::string& name, WindowPlacement& plac
   if (maximised) {
     *maximised = isMaximisedFile;
     // The caller maximises it inside the client; the window system must not.
-    if (isMaximisedFile) r.p.showCmd = win32s ? 1 : 0;
+    if (isMaximisedFile) r.p.showCmd = inProfile ? 1 : 0;
   }
   if (showTree && r.showTree) *showTree = *r.showTree;
   if (wrapMode && r.wrap) *wrapMode = *r.wrap;

@@ -248,9 +248,9 @@ void readSwitch(const std::string& root, const std::string& relPath, bool& value
 }
 
 bool writeSwitch(const std::string& root, const std::string& relPath, bool value, Host& host) {
-  bool win32s = settingsInProfile();
+  bool inProfile = settingsInProfile();
   bool ok = writeSwitchQuietly(root, relPath, value);
-  if (win32s) return noteSettingsWrite(host, ok, plicatoIni().path(), plicatoIni().lastError());
+  if (inProfile) return noteSettingsWrite(host, ok, plicatoIni().path(), plicatoIni().lastError());
   return noteSettingsWrite(host, ok, registry().path(), registry().lastError());
 }
 

@@ -1,8 +1,8 @@
 // Reading and writing the process-wide settings (model/settings.hpp).
 //
 // Two stores: the registry stand-in (app/registry.hpp) under the root key
-// below, or PLICATO.INI when the platform says it is Win32s. Every read and
-// write asks the platform again; nothing caches the choice. The reopen list
+// below, or PLICATO.INI when settingsInProfile says so. Every read and
+// write asks the environment again; nothing caches the choice. The reopen list
 // and the file types are always in PLICATO.INI.
 #pragma once
 

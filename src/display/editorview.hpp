@@ -22,9 +22,9 @@
 #include "display/viewmetrics.hpp"
 #include "model/linestore.hpp"
 
-// Private window messages.
-constexpr int kMsgSetUpDone = 1125;  // WM_USER+101: open the file
-constexpr int kMsgKeysWaiting = 1128;  // WM_USER+104: run the dispatcher
+// The window's own messages, posted to it through the Host.
+constexpr int kMsgSetUpDone = 1125;    // set up: open the file
+constexpr int kMsgKeysWaiting = 1128;  // keys are queued: run the dispatcher
 
 inline constexpr const char* kPlicatoVersion = "4.1";
 
@@ -119,11 +119,12 @@ class EditorView : public LineStore {
   }
 
   // Font metrics, clear screen, attribute 1, preferred size, then posts
-  // WM_USER+101 so that the file is opened. Without a real font the cell
+  // kMsgSetUpDone so that the file is opened. Without a real font the cell
   // is 8 x 16.
   void setUp();
-  // The font's metrics (tmAveCharWidth, tmHeight, tmMaxCharWidth,
-  // tmHeight + tmExternalLeading).
+  // The font's metrics in pixels: the average and the widest character's
+  // width, the character height, and the line height (height and leading).
+  // A value that is not positive leaves its metric as it was.
   void setFontMetrics(int averageWidth, int height, int maxWidth, int lineHeight);
 
   // --- terminal primitives ---------------------------------------------

@@ -1,6 +1,6 @@
 // Translation of key presses into keyboard-buffer bytes.
 //
-// Input is what the Windows message loop delivered: a virtual-key code on
+// Input comes as the key messages of a PC keyboard: a virtual-key code on
 // key-down (system key-down when Alt is involved) and key-up, and character
 // messages. The desktop program and the batch driver map their own events
 // onto these, so both feed the editor the same bytes. A special key is

@@ -1,4 +1,4 @@
-// DocumentArea: the frame's client, the area that holds one MDI child per
+// DocumentArea: the frame's central area, which holds one DocumentWindow per
 // open file on the application-workspace colour. Its set-up reads the
 // file-type list; the documents it shows belong to the Application.
 #pragma once

@@ -1,4 +1,4 @@
-// DocumentWindow: the MDI child of one open file. Its caption is the file's
+// DocumentWindow: the sub-window of one open file. Its caption is the file's
 // path ("Noname" for a new buffer); its widget is the editor window's Qt
 // face. Closing it asks the editor window, which ends its editing through
 // the exit key; the child goes away when the window has exited.

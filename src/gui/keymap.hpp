@@ -1,4 +1,4 @@
-// Qt key events as the Windows messages the core takes.
+// Qt key events as the key messages the core takes.
 //
 // A press becomes a key-down (a system key-down while Alt is held, and for
 // F10), then the character message of a key that gives one; a release

@@ -1,6 +1,6 @@
-// MainFrame: the main window, "Plicato for Windows": the menus
-// of the layout in force, the tool bar, the MDI client and the status bar
-// (a message field and the seven fields of the active editor window).
+// MainFrame: the main window, "Plicato for Windows": the menus of the
+// layout in force, the tool bar, the document area and the status bar (a
+// message field and the seven fields of the active editor window).
 // Menu entries and buttons that stand for editor commands queue the
 // command's key into the active editor window.
 #pragma once

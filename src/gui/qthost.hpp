@@ -23,7 +23,8 @@ class QDialog;
 class QWidget;
 class TEditorWidget;
 
-// A private window message (WM_USER+n) on its way to an editor widget.
+// One of an editor window's own messages (kMsgSetUpDone, kMsgKeysWaiting)
+// on its way to the window's widget.
 class WindowMessageEvent : public QEvent {
  public:
   static QEvent::Type eventType();
@@ -131,7 +132,8 @@ class QtHost : public Host {
   std::map<const EditorView*, TEditorWidget*> widgets_;
   // Messages posted for windows whose widget does not exist yet.
   std::map<const EditorView*, std::vector<int>> early_;
-  // Windows with a 1128 on its way: one is enough to drain the keys.
+  // Windows with a kMsgKeysWaiting on its way: one is enough to drain the
+  // keys.
   std::map<const EditorView*, bool> keysPosted_;
   // Windows whose dispatcher waits in waitForKey.
   std::map<const EditorView*, class QEventLoop*> waiting_;

@@ -112,7 +112,8 @@ class Host {
   // Handle window messages that are waiting, without blocking (the
   // dispatcher pumps them between keys so menus and other windows stay live).
   virtual void pumpMessages() {}
-  // Post a private message (WM_USER+n) to the window; false when it failed.
+  // Post one of the window's own messages (kMsgSetUpDone, kMsgKeysWaiting)
+  // to it; false when it failed.
   virtual bool postMessage(EditorView& window, int message) {
     (void)window; (void)message;
     return true;
@@ -120,7 +121,8 @@ class Host {
   // Wait cursor on and off around long operations.
   virtual void waitCursor(bool on) { (void)on; }
 
-  // Start a command detached from the editor (WinExec).
+  // Start a command line through the shell, detached from the editor: it
+  // is not waited for.
   virtual bool runDetached(const std::string& command) { (void)command; return false; }
 
   // Screen size in pixels and the icon size, for window placements.

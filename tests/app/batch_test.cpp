@@ -1,5 +1,5 @@
-// The editor driven through the whole key path: key scripts become Windows
-// key messages, the translation puts bytes in the keyboard buffer, and the
+// The editor driven through the whole key path: key scripts become key
+// messages, the translation puts bytes in the keyboard buffer, and the
 // dispatcher runs the commands, as a user's key presses would.
 #include <gtest/gtest.h>
 
