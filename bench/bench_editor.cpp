@@ -14,7 +14,7 @@
 
 #include "app/batch.hpp"
 #include "display/keytranslate.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/navigation.hpp"
 #include "benchutil.hpp"
 #include "model/paths.hpp"
@@ -33,7 +33,7 @@ struct Editor {
     doc = session->open(bigFile());
     if (!doc) std::abort();
   }
-  TStdioWindow& w() { return doc->window; }
+  EditorView& w() { return doc->window; }
   std::string config;
   std::unique_ptr<BatchSession> session;
   Document* doc = nullptr;

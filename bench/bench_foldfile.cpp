@@ -64,7 +64,7 @@ double storeBytes(const LineStore& w) {
   auto add = [&](const LineNode* n) { bytes += n->capacity; };
   // Every node of the file: into every closed header, else along next.
   for (const LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) add(n);
-  add(w.dispose_head);
+  add(w.disposeHead);
   for (const LineNode* b : w.buffers) add(b);
   return bytes;
 }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "benchutil.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
 #include "platform/batchhost.hpp"
@@ -22,7 +22,7 @@ constexpr int kItems = (kLines / 1000 - 1) * 21 + 1;
 
 struct Big {
   BatchHost host;
-  std::unique_ptr<TStdioWindow> w;
+  std::unique_ptr<EditorView> w;
 
   Big() {
     setProcessHost(&host);

@@ -13,7 +13,7 @@
 
 #include "app/batch.hpp"
 #include "bigfile.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
 #include "engine/search.hpp"
@@ -52,7 +52,7 @@ struct Opened {
   Document* doc = nullptr;
   long lines = 0;
 
-  TStdioWindow& w() { return doc->window; }
+  EditorView& w() { return doc->window; }
   ~Opened() { drop(); }
   void drop() {
     doc = nullptr;
@@ -62,7 +62,7 @@ struct Opened {
   }
 };
 
-TStdioWindow& openedWith(long lines) {
+EditorView& openedWith(long lines) {
   static Opened o;
   if (o.doc && o.lines == lines) return o.w();
   o.drop();
@@ -79,7 +79,7 @@ TStdioWindow& openedWith(long lines) {
 }
 
 // Every fold closed, the cursor on the first line.
-void resetView(TStdioWindow& w) {
+void resetView(EditorView& w) {
   CloseAllFolds(w);
   w.currentLine = viewFirst(w)->next;
   w.curSubRow = 0;
@@ -130,7 +130,7 @@ void BM_Write(benchmark::State& state) {
 }
 
 void BM_OpenAllFolds(benchmark::State& state) {
-  TStdioWindow& w = openedWith(state.range(0));
+  EditorView& w = openedWith(state.range(0));
   for (auto _ : state) {
     OpenAllFolds(w);
     state.PauseTiming();
@@ -143,7 +143,7 @@ void BM_OpenAllFolds(benchmark::State& state) {
 // "the end" stands once, 0-50 lines before the file's end, outside the
 // folds; every fold is closed.
 void BM_SearchToTheEnd(benchmark::State& state) {
-  TStdioWindow& w = openedWith(state.range(0));
+  EditorView& w = openedWith(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
     resetView(w);
@@ -161,7 +161,7 @@ void BM_SearchToTheEnd(benchmark::State& state) {
 // the next puts them back, all folds closed at the start; forward from the
 // first line, or backward from the end.
 void replaceAll(benchmark::State& state, bool backward) {
-  TStdioWindow& w = openedWith(state.range(0));
+  EditorView& w = openedWith(state.range(0));
   bool forth = true;
   const std::string options = std::string(";mode=all;case=on;backward=") + (backward ? "on" : "off");
   for (auto _ : state) {

@@ -25,8 +25,8 @@
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/mainframe.hpp"
-#include "gui/mdichild.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentwindow.hpp"
+#include "gui/documentarea.hpp"
 #include "gui/qthost.hpp"
 #include "benchutil.hpp"
 #include "model/paths.hpp"
@@ -67,13 +67,13 @@ bool untilPainted(FirstPaint& paint) {
 
 // A program whose boxes are answered Ok and whose other dialogs are
 // cancelled: nothing may wait for a person.
-std::unique_ptr<TScrollApp> newProgram() {
+std::unique_ptr<DesktopApplication> newProgram() {
   auto host = std::make_unique<QtHost>();
   host->answerBox = [](const std::string&, const std::string&, MbButtons) -> std::optional<MbResult> {
     return MbResult::Ok;
   };
   host->runDialog = [](QDialog&) { return int(QDialog::Rejected); };
-  return std::make_unique<TScrollApp>(std::move(host));
+  return std::make_unique<DesktopApplication>(std::move(host));
 }
 
 std::string benchConfigDir() {
@@ -98,7 +98,7 @@ void BM_FirstScreenOpen(benchmark::State& state) {
   for (auto _ : state) {
     FirstPaint paint;
     const auto t = Clock::now();
-    mdiMDIChild* child = program->openDocument(path);
+    DocumentWindow* child = program->openDocument(path);
     if (!child || !untilPainted(paint)) {
       state.SkipWithError("the file was not shown");
       break;

@@ -97,7 +97,7 @@ struct BigFile {
     auto closeTop = [&]() {
       Open o = open.back();
       open.pop_back();
-      LineNode* end = proc_new(store);
+      LineNode* end = newLineNode(store);
       end->kind = FoldEnd;
       if (o.lastInside) linkAfter(o.lastInside, end); else { o.header->inner = end; end->prev = o.header; }
       end->partner = o.header;
@@ -108,7 +108,7 @@ struct BigFile {
       ++lines;
     };
     for (size_t i = 0; i < count; ++i) {
-      LineNode* n = proc_new(store);
+      LineNode* n = newLineNode(store);
       assign(*n, kCLines[i % kLinePatterns]);
       if (i % 40 == 0 && open.size() < 3) {
         assign(*n, "fold of functions");

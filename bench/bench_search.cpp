@@ -8,7 +8,7 @@
 #include <string>
 
 #include "benchutil.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
 #include "engine/search.hpp"
@@ -20,7 +20,7 @@ constexpr size_t kLines = 1000000;
 
 struct Big {
   BatchHost host;
-  std::unique_ptr<TStdioWindow> w;
+  std::unique_ptr<EditorView> w;
 
   Big() {
     setProcessHost(&host);
@@ -46,7 +46,7 @@ struct Big {
 };
 
 // Lines of the whole file whose text holds the word.
-size_t linesHolding(TStdioWindow& w, const char* word) {
+size_t linesHolding(EditorView& w, const char* word) {
   size_t count = 0;
   for (LineNode* n = w.fileTop; n; n = nextInFile(n)) {
     if (n->kind != FoldEnd && n->text && std::strstr(n->text, word)) ++count;

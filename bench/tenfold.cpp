@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "app/batch.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/navigation.hpp"
 #include "model/settings.hpp"
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
   Document* doc = session->open(path);
   if (!doc) return 1;
   std::printf("open %.3f\n", since(t));
-  TStdioWindow& w = doc->window;
+  EditorView& w = doc->window;
 
   t = Clock::now();
   session->type("F6");

@@ -16,7 +16,7 @@
 
 #include "app/batch.hpp"
 #include "commands/macros.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/search.hpp"
 #include "fuzzsupport.hpp"
 #include "model/settings.hpp"
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     session.open(path);
     session.type(script);
     session.run();
-    if (TStdioWindow* w = session.target()) checkView(*w);
+    if (EditorView* w = session.target()) checkView(*w);
   }
   checkFile({"--", "", "occam2", ".occ"}, path);
   return 0;

@@ -8,7 +8,7 @@
 // cursor column; the rest is the clipboard text.
 #include <string>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/blocks.hpp"
 #include "engine/navigation.hpp"
@@ -41,7 +41,7 @@ const char* kFortranFile =
     "C}}}\r\n"
     "      END\r\n";
 
-void cursorTo(TStdioWindow& w, int steps, int column) {
+void cursorTo(EditorView& w, int steps, int column) {
   for (int i = 0; i < steps; ++i)
     if (!moveDown(w)) break;
   w.textColumn = column;
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzHost host;
   ScopedHost scope(host);
   {
-    TStdioWindow w(host, path);
+    EditorView w(host, path);
     foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
     foldtest::openShown(w, path);
 

@@ -17,7 +17,7 @@
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
 #include "commands/macros.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/blocks.hpp"
 #include "fuzzsupport.hpp"
@@ -254,7 +254,7 @@ void pasteSeeds() {
     std::string text = writeTree(conv, sampleTree, "clip" + std::string(conv.extension));
     FuzzHost host;
     ScopedHost scope(host);
-    TStdioWindow w(host, path);
+    EditorView w(host, path);
     foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
     foldtest::openShown(w, path);
     w.markAnchorLine = w.levelTop->next->next;

@@ -66,7 +66,7 @@ void Application::loadFileTypes() {
 
 Document* Application::makeDocument(const std::string& title, int rows, int cols) {
   auto doc = std::make_unique<Document>(host, title);
-  TStdioWindow& w = doc->window;
+  EditorView& w = doc->window;
   w.screenRows = std::max(3, rows);
   w.screenCols = std::max(8, cols);
   w.setUp();
@@ -91,7 +91,7 @@ Document* Application::openFile(const std::string& path, int rows, int cols) {
     return nullptr;
   }
   Document* doc = makeDocument(full, rows, cols);
-  TStdioWindow& w = doc->window;
+  EditorView& w = doc->window;
   w.nameGiven = true;
   w.pendingName = full;
   setConvention(w, extensionOf(full), &fileTypes_, langList());
@@ -101,7 +101,7 @@ Document* Application::openFile(const std::string& path, int rows, int cols) {
 
 Document* Application::newFile(int rows, int cols) {
   Document* doc = makeDocument("Noname", rows, cols);
-  TStdioWindow& w = doc->window;
+  EditorView& w = doc->window;
   w.nameGiven = true;
   w.pendingName.clear();
   setConvention(w, "", &fileTypes_, langList());
@@ -110,7 +110,7 @@ Document* Application::newFile(int rows, int cols) {
 }
 
 void Application::loadDocument(Document& doc) {
-  TStdioWindow& w = doc.window;
+  EditorView& w = doc.window;
   buildFileChain(w);
   LineNode* root = w.levelTop->next;
   const FileIdentity seen = identityOf(w.pendingName.empty() ? "" : absolutePath(w.pendingName));
@@ -134,7 +134,7 @@ void Application::loadDocument(Document& doc) {
 Document* Application::findDocument(const std::string& path) {
   if (path.empty()) return nullptr;
   for (auto& d : documents_) {
-    const TStdioWindow& w = d->window;
+    const EditorView& w = d->window;
     // The name to read stays behind after a save as: it counts only until
     // the file has been read.
     const std::string& waiting = w.fileName.empty() ? w.pendingName : std::string();
@@ -147,25 +147,25 @@ Document* Application::findDocument(const std::string& path) {
 
 bool Application::dispatch(Document& doc) { return runDispatcher(doc.window, doc.state, *this); }
 
-Document* Application::documentOf(const TStdioWindow& w) {
+Document* Application::documentOf(const EditorView& w) {
   for (auto& d : documents_)
     if (&d->window == &w) return d.get();
   return nullptr;
 }
 
-void Application::closeDocument(TStdioWindow& w) {
+void Application::closeDocument(EditorView& w) {
   documents_.erase(std::remove_if(documents_.begin(), documents_.end(),
                                   [&](const std::unique_ptr<Document>& d) { return &d->window == &w; }),
                    documents_.end());
 }
 
-void Application::openFileCommand(TStdioWindow&) {
+void Application::openFileCommand(EditorView&) {
   auto name = host.openFileDialog(dialogFilter(&fileTypes_, langList()), "Open");
   if (name && !name->empty()) openFile(*name, rows_, cols_);
 }
 
-std::vector<TStdioWindow*> Application::editorWindows() {
-  std::vector<TStdioWindow*> out;
+std::vector<EditorView*> Application::editorWindows() {
+  std::vector<EditorView*> out;
   for (auto& d : documents_) out.push_back(&d->window);
   return out;
 }

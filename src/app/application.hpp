@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "commands/dispatcher.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/filetypes.hpp"
 
 class Host;
@@ -17,7 +17,7 @@ class Host;
 // One open file: its editor window and the dispatcher's state for it.
 struct Document {
   Document(Host& host, const std::string& title) : window(host, title) {}
-  TStdioWindow window;
+  EditorView window;
   EditorState state;
   bool showTree = false;  // opened with the tree option
 };
@@ -50,24 +50,25 @@ class Application : public EditorShell {
   // compared as absolute paths, then as the same file on disk (a link, or
   // another spelling of the directory).
   Document* findDocument(const std::string& path);
-  // What the window does on WM_USER+101: reads its file and shows the top.
+  // What the window does on its set-up message (kMsgSetUpDone): reads its
+  // file and shows the top.
   void loadDocument(Document& doc);
   // Whether openFile and newFile read the file at once; a desktop program
-  // that delivers WM_USER+101 itself reads it when the message arrives.
+  // that delivers kMsgSetUpDone itself reads it when the message arrives.
   virtual bool loadsAtOnce() const { return true; }
   // Runs the window's dispatcher; false when the window exited (and is gone).
   bool dispatch(Document& doc);
 
   const std::vector<std::unique_ptr<Document>>& documents() const { return documents_; }
-  Document* documentOf(const TStdioWindow& w);
-  void closeDocument(TStdioWindow& w);
+  Document* documentOf(const EditorView& w);
+  void closeDocument(EditorView& w);
   bool exitRequested() const { return exitRequested_; }
 
   // EditorShell
-  void openFileCommand(TStdioWindow& w) override;
+  void openFileCommand(EditorView& w) override;
   void exitApplication() override { exitRequested_ = true; }
-  void windowExited(TStdioWindow& w) override { closeDocument(w); }
-  std::vector<TStdioWindow*> editorWindows() override;
+  void windowExited(EditorView& w) override { closeDocument(w); }
+  std::vector<EditorView*> editorWindows() override;
 
   Host& host;
 

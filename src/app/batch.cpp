@@ -9,7 +9,7 @@
 #include "app/application.hpp"
 #include "display/keytranslate.hpp"
 #include "display/statusline.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/latin1.hpp"
 #include "model/settings.hpp"
 #include "platform/batchhost.hpp"
@@ -42,7 +42,7 @@ bool parseInt(const std::string& s, int& out) {
 
 }  // namespace
 
-std::vector<std::string> screenLines(const TStdioWindow& w) {
+std::vector<std::string> screenLines(const EditorView& w) {
   std::vector<std::string> lines;
   const int width = w.textWidth();
   for (int r = 1; r <= w.screenRows; ++r) {
@@ -65,7 +65,7 @@ std::vector<std::string> screenLines(const TStdioWindow& w) {
   return lines;
 }
 
-std::string batchDump(const TStdioWindow* w, const BatchHost& host,
+std::string batchDump(const EditorView* w, const BatchHost& host,
                       const std::vector<std::string>& parts) {
   std::string out;
   auto want = [&](const char* p) {
@@ -106,7 +106,7 @@ BatchSession::BatchSession(const StartOptions& options, int rows, int cols)
   app_->loadFileTypes();
   // Keys go in only as the buffer has room, so no key of a long script is
   // dropped; the dispatcher drains them.
-  host.setInputFeeder([this](TStdioWindow& w) {
+  host.setInputFeeder([this](EditorView& w) {
     bool fed = false;
     while (!strokes_.empty() && w.keys.room() >= 2) {
       deliverKeyMessages(w, strokes_.front());

@@ -13,7 +13,7 @@
 #include "platform/batchhost.hpp"
 #include "platform/keyscript.hpp"
 
-class TStdioWindow;
+class EditorView;
 
 // The editor driven by key scripts: the start-up, the documents, and the
 // keys typed into the window of the last file opened. Tests use it too.
@@ -31,12 +31,12 @@ class BatchSession {
   void run();
   // The window the keys go to (the last one opened, or the one active after
   // it exited); null when none is left.
-  TStdioWindow* target() { return target_; }
+  EditorView* target() { return target_; }
 
  private:
   std::unique_ptr<Application> app_;
   std::deque<KeyStroke> strokes_;
-  TStdioWindow* target_ = nullptr;
+  EditorView* target_ = nullptr;
   Document* targetDoc_ = nullptr;
   int rows_, cols_;
 };
@@ -46,7 +46,7 @@ class BatchSession {
 int runBatch(const std::vector<std::string>& args);
 
 // The rows of the window as it shows them, trailing blanks removed.
-std::vector<std::string> screenLines(const TStdioWindow& w);
+std::vector<std::string> screenLines(const EditorView& w);
 // The dump of --dump (parts: any of "screen", "status", "messages").
-std::string batchDump(const TStdioWindow* w, const BatchHost& host,
+std::string batchDump(const EditorView* w, const BatchHost& host,
                       const std::vector<std::string>& parts);

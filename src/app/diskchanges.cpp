@@ -1,7 +1,7 @@
 #include "app/diskchanges.hpp"
 
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/fileidentity.hpp"
 #include "model/linestore.hpp"
 
@@ -13,8 +13,8 @@ std::string changedOnDiskNotice(const LineStore& w) {
   return text;
 }
 
-std::string changedOnDiskNotice(const std::vector<TStdioWindow*>& windows) {
-  for (const TStdioWindow* w : windows)
+std::string changedOnDiskNotice(const std::vector<EditorView*>& windows) {
+  for (const EditorView* w : windows)
     if (w) {
       std::string text = changedOnDiskNotice(*w);
       if (!text.empty()) return text;

@@ -7,10 +7,10 @@
 #include <vector>
 
 struct LineStore;
-class TStdioWindow;
+class EditorView;
 
 // "%s has changed on disk; Reload reads it again" with Reload's key for a
 // window whose own file changed on disk, else "".
 std::string changedOnDiskNotice(const LineStore& w);
 // The note for the first of the windows whose file changed, else "".
-std::string changedOnDiskNotice(const std::vector<TStdioWindow*>& windows);
+std::string changedOnDiskNotice(const std::vector<EditorView*>& windows);

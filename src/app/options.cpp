@@ -8,7 +8,7 @@
 #include "commands/keytree.hpp"
 #include "display/highlight.hpp"
 #include "display/statusline.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "display/viewmetrics.hpp"
 #include "model/filetypes.hpp"
@@ -87,7 +87,7 @@ std::string startingExtensions(const std::string& name) {
 
 // The window shows its text again with what was applied: tab size, the
 // highlighting switches, a new table.
-void reshow(TStdioWindow& w) {
+void reshow(EditorView& w) {
   if (!w.fileTop || !w.levelTop) return;  // not read yet: it starts with the new values
   recomputeAllRows(w);
   invalidateViewMetrics(w);
@@ -137,7 +137,7 @@ bool splitBeginEnd(const std::string& text, std::string& begin, std::string& end
 // ---- construction and the pages ----
 
 OptionsModel::OptionsModel(Host& host, FileTypeList& types,
-                           std::function<std::vector<TStdioWindow*>()> windows)
+                           std::function<std::vector<EditorView*>()> windows)
     : host_(host), liveTypes_(types), windows_(std::move(windows)) {}
 
 OptionsModel::OptionsModel(Host& host, Application& app)
@@ -643,7 +643,7 @@ bool OptionsModel::writeFileTypes() {
 // opening the file now would choose it. The comment signs stay: the
 // window's markers were read with them and are written back with them.
 void OptionsModel::switchWindows(FileTypeList& fresh) {
-  for (TStdioWindow* w : windows_ ? windows_() : std::vector<TStdioWindow*>{}) {
+  for (EditorView* w : windows_ ? windows_() : std::vector<EditorView*>{}) {
     if (!w) continue;
     const std::string& name = w->fileName.empty() ? w->pendingName : w->fileName;
     int i = fresh.findExtension(extensionOf(name));
@@ -704,7 +704,7 @@ bool OptionsModel::apply() {
   ok = saveAllSettings(host_) && ok;
 
   if (windows_)
-    for (TStdioWindow* w : windows_())
+    for (EditorView* w : windows_())
       if (w) reshow(*w);
   return ok;
 }

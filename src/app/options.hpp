@@ -22,7 +22,7 @@
 class Application;
 class FileTypeList;
 class Host;
-class TStdioWindow;
+class EditorView;
 
 // Editor page ("EDITOR_OPTIONS"): edits 9101 and 9102 hold their text as
 // typed; the numbers are taken when the page is applied.
@@ -114,7 +114,7 @@ class OptionsModel {
 
   // types: the file-type list the editor windows use (replaced on apply);
   // windows: the editor windows to switch to the new list.
-  OptionsModel(Host& host, FileTypeList& types, std::function<std::vector<TStdioWindow*>()> windows);
+  OptionsModel(Host& host, FileTypeList& types, std::function<std::vector<EditorView*>()> windows);
   // The application's list and windows.
   OptionsModel(Host& host, Application& app);
   ~OptionsModel();
@@ -212,7 +212,7 @@ class OptionsModel {
 
   Host& host_;
   FileTypeList& liveTypes_;
-  std::function<std::vector<TStdioWindow*>()> windows_;
+  std::function<std::vector<EditorView*>()> windows_;
 
   std::optional<EditorOptions> editor_;
   std::optional<CompilerOptions> compiler_;

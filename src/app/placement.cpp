@@ -34,7 +34,7 @@ std::optional<std::vector<uint8_t>> binaryOfSize(const std::string& key, const c
 }
 
 void writeRecord(const std::string& name, const WindowPlacement& p, bool showTree, bool wrap) {
-  if (isWin32s()) {
+  if (settingsInProfile()) {
     ProfileFile& ini = plicatoIni();
     ini.writeString(name, "FLAGS", std::to_string(p.flags));
     ini.writeString(name, "SHOWCMD", std::to_string(p.showCmd));
@@ -79,7 +79,7 @@ struct Record {
 };
 
 bool readRecord(const std::string& name, bool wantTree, Record& r) {
-  if (isWin32s()) {
+  if (settingsInProfile()) {
     ProfileFile& ini = plicatoIni();
     // Missing keys read as 0, but a section that holds none of them is no
     // record: restoring it would shrink the window to nothing.
@@ -137,7 +137,7 @@ bool savePlacement(Host& host, const PlacedWindow& window, const std::string& na
 
 bool restorePlacement(Host& host, const std::string& name, WindowPlacement& placement,
                       bool* showTree, bool* maximised, bool* wrapMode) {
-  bool win32s = isWin32s();
+  bool inProfile = settingsInProfile();
   Record r;
   if (!readRecord(name, showTree != nullptr, r)) return false;
 
@@ -151,7 +151,7 @@ bool restorePlacement(Host& host, const std::string& name, WindowPlacement& plac
   if (maximised) {
     *maximised = isMaximisedFile;
     // The caller maximises it inside the client; the window system must not.
-    if (isMaximisedFile) r.p.showCmd = win32s ? 1 : 0;
+    if (isMaximisedFile) r.p.showCmd = inProfile ? 1 : 0;
   }
   if (showTree && r.showTree) *showTree = *r.showTree;
   if (wrapMode && r.wrap) *wrapMode = *r.wrap;

@@ -2,8 +2,8 @@
 //
 // A placement record is kept per named window ("MainWindowPlacement", or
 // "File<n>Placement" for the n-th file of the reopen list): in the registry
-// as binary values of the key root + name, on Win32s as a PLICATO.INI
-// section of that name. The reopen list is always in PLICATO.INI, section
+// as binary values of the key root + name, or, when settingsInProfile
+// says so, as a PLICATO.INI section of that name. The reopen list is always in PLICATO.INI, section
 // "FILES". The desktop program turns its windows into PlacedWindow records
 // and applies what restorePlacement hands back; nothing here touches a
 // real window.
@@ -30,11 +30,11 @@ struct WindowPlacement {
 inline constexpr uint32_t kShowMaximised = 3;
 inline constexpr int kReopenListSize = 16;
 
-// A window of the MDI client as the desktop program hands it over.
+// A window of the document area as the desktop program hands it over.
 struct PlacedWindow {
   bool hidden = false;
-  // Stands for the framework's own window class ("OWL_Window"); anything
-  // else (a messages window, a dialog) is neither listed nor placed.
+  // Whether it is an editor window; anything else (a messages window, a
+  // dialog) is neither listed nor placed.
   bool isEditorWindow = true;
   std::string title;
   std::string fileName;

@@ -137,13 +137,13 @@ const Row kRows[] = {
 };
 
 std::string readRow(const Row& r) {
-  if (isWin32s()) return plicatoIni().getString(r.section, r.key, r.iniDefault);
+  if (settingsInProfile()) return plicatoIni().getString(r.section, r.key, r.iniDefault);
   auto v = registry().getString(registryKey(kPlicatoRoot, r.regPath));
   return v ? *v : r.regDefault;
 }
 
 void writeRow(const Row& r, const std::string& text) {
-  if (isWin32s())
+  if (settingsInProfile())
     plicatoIni().writeString(r.section, r.key, text);
   else
     registry().setString(registryKey(kPlicatoRoot, r.regPath), "", text);
@@ -160,7 +160,7 @@ void switchProfileName(const std::string& relPath, std::string& section, std::st
 }
 
 bool writeSwitchQuietly(const std::string& root, const std::string& relPath, bool value) {
-  if (isWin32s()) {
+  if (settingsInProfile()) {
     std::string section, key;
     switchProfileName(relPath, section, key);
     return plicatoIni().writeString(section, key, onOff(value));
@@ -181,7 +181,7 @@ std::function<SystemColours()>& systemColourSource() {
 
 }  // namespace
 
-bool isWin32s() {
+bool settingsInProfile() {
   const char* e = std::getenv("PLICATO_WIN32S");
   return e && std::string(e) == "1";
 }
@@ -237,7 +237,7 @@ bool saveViewSwitches(Host& host) {
 void readSwitch(const std::string& root, const std::string& relPath, bool& value) {
   value = true;
   std::string text;
-  if (isWin32s()) {
+  if (settingsInProfile()) {
     std::string section, key;
     switchProfileName(relPath, section, key);
     text = plicatoIni().getString(section, key, "");
@@ -248,9 +248,9 @@ void readSwitch(const std::string& root, const std::string& relPath, bool& value
 }
 
 bool writeSwitch(const std::string& root, const std::string& relPath, bool value, Host& host) {
-  bool win32s = isWin32s();
+  bool inProfile = settingsInProfile();
   bool ok = writeSwitchQuietly(root, relPath, value);
-  if (win32s) return noteSettingsWrite(host, ok, plicatoIni().path(), plicatoIni().lastError());
+  if (inProfile) return noteSettingsWrite(host, ok, plicatoIni().path(), plicatoIni().lastError());
   return noteSettingsWrite(host, ok, registry().path(), registry().lastError());
 }
 

@@ -1,8 +1,8 @@
 // Reading and writing the process-wide settings (model/settings.hpp).
 //
 // Two stores: the registry stand-in (app/registry.hpp) under the root key
-// below, or PLICATO.INI when the platform says it is Win32s. Every read and
-// write asks the platform again; nothing caches the choice. The reopen list
+// below, or PLICATO.INI when settingsInProfile says so. Every read and
+// write asks the environment again; nothing caches the choice. The reopen list
 // and the file types are always in PLICATO.INI.
 #pragma once
 
@@ -17,7 +17,7 @@ inline constexpr const char* kPlicatoRoot = "SOFTWARE\\Varnex\\Korvel\\Plicato\\
 
 // True only when the environment sets PLICATO_WIN32S=1: then every setting
 // lives in PLICATO.INI.
-bool isWin32s();
+bool settingsInProfile();
 
 // The full registry key of a root ("SOFTWARE\...\Plicato\") and a path below it.
 std::string registryKey(const std::string& root, const std::string& relPath);

@@ -6,7 +6,7 @@
 #include "commands/helptext.hpp"
 #include "commands/keytable.hpp"
 #include "commands/macros.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/statusline.hpp"
 #include "display/view.hpp"
 #include "display/viewmetrics.hpp"
@@ -23,7 +23,7 @@
 
 namespace {
 
-void toggleWordWrap(TStdioWindow& w) {
+void toggleWordWrap(EditorView& w) {
   w.wrapMode = !w.wrapMode;
   w.curSubRow = 0;
   w.topSubRow = 0;
@@ -43,7 +43,7 @@ void toggleWordWrap(TStdioWindow& w) {
   PlaceCursor(w, w.cursorRow);
 }
 
-void runShellCommand(TStdioWindow& w) {
+void runShellCommand(EditorView& w) {
   if (!atTop(w)) {
     w.host.statusMessage("Plicato not at top");
     return;
@@ -86,9 +86,9 @@ bool changesShape(int command) {
 }
 
 
-bool atTop(const TStdioWindow& w) { return w.levelTop == w.fileTop; }
+bool atTop(const EditorView& w) { return w.levelTop == w.fileTop; }
 
-void refreshWindow(TStdioWindow& w, EditorState& st, EditorShell& shell) {
+void refreshWindow(EditorView& w, EditorState& st, EditorShell& shell) {
   if (st.headerChanged && w.currentLine && isHeader(w.currentLine)) {
     shell.headerTextChanged(w, w.currentLine);
   }
@@ -108,7 +108,7 @@ void refreshWindow(TStdioWindow& w, EditorState& st, EditorShell& shell) {
   refreshStatus(w);
 }
 
-CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, int command,
+CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int command,
                          KeyReader* reader) {
   if (command == 0) return CommandResult::Continue;
   st.lastCommand = command;
@@ -224,7 +224,7 @@ CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, i
   return CommandResult::Continue;
 }
 
-bool runDispatcher(TStdioWindow& w, EditorState& st, EditorShell& shell) {
+bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
   if (w.inDispatch) return true;  // already draining this window's keys
   w.inDispatch = true;
   Host& host = w.host;

@@ -7,7 +7,7 @@
 
 #include "commands/lineeditor.hpp"
 
-class TStdioWindow;
+class EditorView;
 struct LineNode;
 
 // What the dispatcher asks of the program around the window: the frame's
@@ -15,27 +15,27 @@ struct LineNode;
 class EditorShell {
  public:
   virtual ~EditorShell() = default;
-  virtual void openFileCommand(TStdioWindow& w) { (void)w; }   // 304, 315
+  virtual void openFileCommand(EditorView& w) { (void)w; }   // 304, 315
   virtual void exitApplication() {}                            // after 277
   // The window ended its editing after exit (293, 277): destroy it. The
   // dispatcher does not touch the window afterwards.
-  virtual void windowExited(TStdioWindow& w) { (void)w; }
-  virtual void maximizeWindow(TStdioWindow& w) { (void)w; }    // 335
-  virtual void showHideTree(TStdioWindow& w) { (void)w; }      // 330
-  virtual void goToTreeSelection(TStdioWindow& w) { (void)w; } // 331
+  virtual void windowExited(EditorView& w) { (void)w; }
+  virtual void maximizeWindow(EditorView& w) { (void)w; }    // 335
+  virtual void showHideTree(EditorView& w) { (void)w; }      // 330
+  virtual void goToTreeSelection(EditorView& w) { (void)w; } // 331
   // After a command: the tree follows the structure and the current line.
-  virtual void treeAfterCommand(TStdioWindow& w, int command) { (void)w; (void)command; }
+  virtual void treeAfterCommand(EditorView& w, int command) { (void)w; (void)command; }
   // The cursor line is a header whose title changed.
-  virtual void headerTextChanged(TStdioWindow& w, LineNode* header) { (void)w; (void)header; }
+  virtual void headerTextChanged(EditorView& w, LineNode* header) { (void)w; (void)header; }
   // Enter, exit and the like change what the tool bar offers.
-  virtual void toolbarChanged(TStdioWindow& w) { (void)w; }
+  virtual void toolbarChanged(EditorView& w) { (void)w; }
   // Every editor window in the frame's order (search in all open files).
-  virtual std::vector<TStdioWindow*> editorWindows() { return {}; }
+  virtual std::vector<EditorView*> editorWindows() { return {}; }
 };
 
 // Runs the loop until the window stops dispatching (its input is used up,
 // or it exited). Returns false when the window exited and must not be used.
-bool runDispatcher(TStdioWindow& w, EditorState& st, EditorShell& shell);
+bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell);
 
 enum class CommandResult { Continue, Exit, ExitApplication };
 
@@ -44,15 +44,15 @@ enum class CommandResult { Continue, Exit, ExitApplication };
 // the window's editing has ended; the caller lets the shell destroy it.
 // reader: the window's key reader, for commands that read the next key
 // themselves (restore line); may be null.
-CommandResult runCommand(TStdioWindow& w, EditorState& st, EditorShell& shell, int command,
+CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int command,
                          KeyReader* reader = nullptr);
 
 // Repaints the queued rows, the caret, the scroll bars and the status line.
-void refreshWindow(TStdioWindow& w, EditorState& st, EditorShell& shell);
+void refreshWindow(EditorView& w, EditorState& st, EditorShell& shell);
 
 // Whether a command may change the shape of the view (which lines it holds
 // and their rows). Only the pure moves keep it.
 bool changesShape(int command);
 
 // Whether the window shows the outermost list of its file.
-bool atTop(const TStdioWindow& w);
+bool atTop(const EditorView& w);

@@ -5,7 +5,7 @@ namespace {
 constexpr CommandKey sp(int command, int code) { return {command, kSpecialKey, code}; }
 constexpr CommandKey ch(int command, int code) { return {command, kCharKey, code}; }
 
-// Flags of each command, L B C K as letters; indexed by command - 256.
+// Flags of each command, L B C K T as letters; indexed by command - 256.
 struct CommandInfo {
   const char* name;
   const char* label;
@@ -81,12 +81,12 @@ constexpr CommandInfo kCommands[kCommandCount] = {
     {"mark down", "Mark down", "BK"},                      // 319
     {"mark page up", "Mark pg up", "BK"},                  // 320
     {"mark page down", "Mark pg dn", "BK"},                // 321
-    {"copy block", "Copy block", "B"},                     // 322
+    {"copy block", "Copy block", "BT"},                    // 322
     {"paste block", "Paste block", "BK"},                  // 323
     {"cut block", "Cut block", "BK"},                      // 324
     {"copy block", "Copy block", "BK"},                    // 325
-    {"cut block", "Cut block", "B"},                       // 326
-    {"paste block", "Paste block", "B"},                   // 327
+    {"cut block", "Cut block", "BT"},                      // 326
+    {"paste block", "Paste block", "BT"},                  // 327
     {"mark left", "Mark left", "LBK"},                     // 328
     {"mark right", "Mark right", "LBK"},                   // 329
     {"show/hide tree", "Tree on/off", "BK"},               // 330
@@ -113,7 +113,8 @@ struct TableInForce {
   void recomputeFlags() {
     for (int i = 0; i < kKeyTableEntries; ++i) {
       const CommandKey& k = table[i];
-      endMark[i] = (k.command != 0 && k.kind == kSpecialKey && !keepsMark(k.command)) ? 1 : 0;
+      const bool ends = k.command != 0 && k.kind == kSpecialKey && !keyKeepsMark(k.kind, k.command);
+      endMark[i] = ends ? 1 : 0;
     }
   }
 };
@@ -384,6 +385,12 @@ bool isLineCommand(int command) { return hasFlag(command, 'L'); }
 bool isBrowseSafe(int command) { return hasFlag(command, 'B'); }
 bool isCreateFoldSafe(int command) { return hasFlag(command, 'C'); }
 bool keepsMark(int command) { return hasFlag(command, 'K'); }
+
+bool keyKeepsMark(int keyKind, int command) {
+  if (keyKind == kSpecialKey) return hasFlag(command, 'K');
+  if (keyKind == kCharKey) return hasFlag(command, 'T');
+  return false;
+}
 
 CommandKey commandKeyOfEntry(int n) {
   if (n < 0 || n >= kKeyTableEntries) return {};

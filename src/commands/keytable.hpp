@@ -140,7 +140,13 @@ bool endMarkFlag(int entry);  // false outside 0..83
 bool isLineCommand(int command);     // L: handled inside the line editor
 bool isBrowseSafe(int command);      // B: allowed in browse mode, does not modify
 bool isCreateFoldSafe(int command);  // C: allowed while a fold is being created
-bool keepsMark(int command);         // K: a mouse mark survives it
+bool keepsMark(int command);         // K: a mouse mark survives it from a special key
+// Whether a mouse mark survives the command of a key of this kind: for a
+// special key the K flag says so, for a character key the T flag (copy,
+// cut and paste block, on Ctrl-C, Ctrl-X and Ctrl-V). The window asks it
+// when a key is queued (for special keys through endMarkFlag), the line
+// editor when the command arrives.
+bool keyKeepsMark(int keyKind, int command);
 
 // Kind and code of entry n of the table in force ({0,0,0} outside 0..83).
 CommandKey commandKeyOfEntry(int n);

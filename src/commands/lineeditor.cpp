@@ -6,7 +6,7 @@
 
 #include "commands/keytable.hpp"
 #include "display/highlight.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "display/viewmetrics.hpp"
 #include "model/linestore.hpp"
@@ -39,7 +39,7 @@ size_t byteAtColumn(const std::string& d, int col, int* beyond) {
   return d.size();
 }
 
-int column(const TStdioWindow& w) { return std::max(0, w.textColumn - 1); }
+int column(const EditorView& w) { return std::max(0, w.textColumn - 1); }
 
 // The node's text as a std::string.
 std::string textOf(const LineNode* n) { return n->text ? n->text : ""; }
@@ -91,11 +91,11 @@ int wordRight(const std::string& d, int col) {
 }
 
 // The rows the current line takes on screen, from its first.
-int firstRowOfCurrent(const TStdioWindow& w) { return w.cursorRow - (w.wrapMode ? w.curSubRow : 0); }
+int firstRowOfCurrent(const EditorView& w) { return w.cursorRow - (w.wrapMode ? w.curSubRow : 0); }
 
-void newLine(TStdioWindow& w, EditorState& st);
+void newLine(EditorView& w, EditorState& st);
 
-bool insertText(TStdioWindow& w, EditorState& st, const std::string& chars) {
+bool insertText(EditorView& w, EditorState& st, const std::string& chars) {
   LineNode* n = w.currentLine;
   if (n && n == w.levelBottom) {
     // Typing on the view's end line starts a new line above it, so an empty
@@ -124,7 +124,7 @@ bool insertText(TStdioWindow& w, EditorState& st, const std::string& chars) {
 
 // Deletes the text bytes [from, to) of the current line, keeping them for
 // undelete character.
-void eraseText(TStdioWindow& w, EditorState& st, size_t from, size_t to) {
+void eraseText(EditorView& w, EditorState& st, size_t from, size_t to) {
   LineNode* n = w.currentLine;
   std::string t = textOf(n);
   if (to > t.size()) to = t.size();
@@ -136,13 +136,13 @@ void eraseText(TStdioWindow& w, EditorState& st, size_t from, size_t to) {
 }
 
 // The text line after / before the current one in the view, to join with.
-LineNode* joinableNext(const TStdioWindow& w) {
+LineNode* joinableNext(const EditorView& w) {
   LineNode* n = w.currentLine;
   if (n == w.levelBottom || !n->next || n->next->kind != TextLine) return nullptr;
   return n->next;
 }
 
-void joinLines(TStdioWindow& w, EditorState& st, LineNode* first, LineNode* second) {
+void joinLines(EditorView& w, EditorState& st, LineNode* first, LineNode* second) {
   // The second line's text follows the first's, at the column it was shown.
   std::string a = textOf(first);
   size_t keep = lengthWithoutTrailing(a.c_str());
@@ -168,10 +168,10 @@ void joinLines(TStdioWindow& w, EditorState& st, LineNode* first, LineNode* seco
   setCursorColumn(w, joinCol);
 }
 
-void newLine(TStdioWindow& w, EditorState& st) {
+void newLine(EditorView& w, EditorState& st) {
   if (!lineBudget(w, 1)) return;
   LineNode* cur = w.currentLine;
-  LineNode* n = proc_new(w);
+  LineNode* n = newLineNode(w);
   n->lineState = kStateRecompute;
   int cursorCol = 0;
   const int oldRow = firstRowOfCurrent(w);
@@ -248,7 +248,7 @@ void newLine(TStdioWindow& w, EditorState& st) {
   setCursorColumn(w, cursorCol);
 }
 
-void markInLine(TStdioWindow& w, int newCol) {
+void markInLine(EditorView& w, int newCol) {
   if (!w.markActive) {
     w.markAnchorLine = w.currentLine;
     w.markAnchorSubRow = w.curSubRow;
@@ -270,7 +270,7 @@ bool isEditableLine(const LineNode& node) {
          node.kind == OpenFold || node.kind == EnteredFold;
 }
 
-void setCursorColumn(TStdioWindow& w, int col) {
+void setCursorColumn(EditorView& w, int col) {
   col = std::max(col, 0);
   const int width = w.textWidth();
   w.textColumn = col + 1;
@@ -300,7 +300,7 @@ void setCursorColumn(TStdioWindow& w, int col) {
   w.positionCaret();
 }
 
-void lineTextChanged(TStdioWindow& w, EditorState& st) {
+void lineTextChanged(EditorView& w, EditorState& st) {
   LineNode* n = w.currentLine;
   const int32_t oldRows = n->rows;
   w.computeRows(n);
@@ -320,7 +320,7 @@ void lineTextChanged(TStdioWindow& w, EditorState& st) {
   }
 }
 
-int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
+int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
   for (;;) {
     KeyValue k = reader.read();
     if (k.value == 0 && reader.stopped()) return 0;
@@ -335,9 +335,11 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
     // The file is marked modified by what changes it, never by a key as
     // such: a refused key, or a dialog the user cancels, leaves it as it was.
     // A key that ends the mouse mark clears it; the refresh redraws before
-    // the next key.
+    // the next key. The command may come from a key of either kind, or
+    // from a macro without its key: it keeps the mark when a key of either
+    // kind bound to it would.
     if (w.markActive && !w.dragging &&
-        (isText || (!keepsMark(cmd) && cmd != 322 && cmd != 326 && cmd != 327))) {
+        (isText || !(keyKeepsMark(kSpecialKey, cmd) || keyKeepsMark(kCharKey, cmd)))) {
       w.clearMark();
       w.queueOwnCommand(cmdRefresh);
     }
@@ -355,13 +357,13 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
     LineNode* n = w.currentLine;
     const int col = column(w);
     switch (cmd) {
-      case 256: {  // delete to end of line
+      case cmdDeleteToEndOfLine: {
         if (!isEditableLine(*n)) break;
         size_t off = textOffsetAt(*n, col, nullptr);
         eraseText(w, st, off, std::strlen(n->text));
         break;
       }
-      case 257: {  // delete word left
+      case cmdDeleteWordLeft: {
         if (!isEditableLine(*n)) break;
         const std::string d = displayText(*n);
         int from = std::max(wordLeft(d, col), textStartColumn(*n));
@@ -370,7 +372,7 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
         setCursorColumn(w, columnOfOffset(*n, a));
         break;
       }
-      case 260: {  // delete right
+      case cmdDeleteRight: {
         if (w.markActive || w.blockActive) return cmd;  // the block goes
         if (!isEditableLine(*n)) break;
         int pad = 0;
@@ -387,45 +389,45 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
         }
         break;
       }
-      case 261:  // undelete character
+      case cmdUndeleteChar:
         if (!st.undeleted.empty()) {
           const int at = col;
           insertText(w, st, st.undeleted);
           setCursorColumn(w, at);
         }
         break;
-      case 268: {  // start of line: the first non-blank, then the text's start
+      case cmdStartOfLine: {  // the first non-blank, then the text's start
         const int start = textStartColumn(*n);
         const int firstText = start + firstNonBlank(n->text) - 1;
         setCursorColumn(w, n->kind == TextLine && col != firstText ? firstText : start);
         break;
       }
-      case 272: {  // end of line
+      case cmdEndOfLine: {
         std::string d = displayText(*n);
         d.resize(lengthWithoutTrailing(d.c_str()));
         setCursorColumn(w, visualLength(d));
         break;
       }
-      case 274:  // cursor left
+      case cmdCursorLeft:
         setCursorColumn(w, col - 1);
         break;
-      case 278:  // cursor right
+      case cmdCursorRight:
         setCursorColumn(w, col + 1);
         break;
-      case 275:  // word left
+      case cmdWordLeft:
         setCursorColumn(w, wordLeft(displayText(*n), col));
         break;
-      case 279:  // word right
+      case cmdWordRight:
         setCursorColumn(w, wordRight(displayText(*n), col));
         break;
-      case 286:  // new line
+      case cmdNewLine:
         newLine(w, st);
         break;
-      case 289:  // browse / edit
+      case cmdBrowseEdit:
         w.browseMode = !w.browseMode;
         w.host.statusMessage(w.browseMode ? "Browse mode ON" : "Browse mode OFF");
         break;
-      case 300: {  // delete left
+      case cmdDeleteLeft: {
         const bool emptyLine = n->kind == TextLine && lengthWithoutTrailing(n->text) == 0;
         // On an empty line it is delete line, at once: the keys typed
         // after it must find the line gone, and a macro holds the
@@ -452,10 +454,10 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
         }
         break;
       }
-      case 310:  // insert special character
+      case cmdInsertSpecialChar:
         if (auto ch = w.host.symbolDialog()) insertText(w, st, std::string(1, static_cast<char>(*ch)));
         break;
-      case 311: {  // delete word right
+      case cmdDeleteWordRight: {
         if (!isEditableLine(*n)) break;
         const std::string d = displayText(*n);
         size_t a = textOffsetAt(*n, col, nullptr);
@@ -464,19 +466,19 @@ int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader) {
         eraseText(w, st, a, b);
         break;
       }
-      case 328:  // mark left
+      case cmdMarkLeft:
         markInLine(w, col - 1);
         break;
-      case 329:  // mark right
+      case cmdMarkRight:
         markInLine(w, col + 1);
         break;
-      case 332: {  // mark to end of line
+      case cmdMarkToEndOfLine: {
         std::string d = displayText(*n);
         d.resize(lengthWithoutTrailing(d.c_str()));
         markInLine(w, visualLength(d));
         break;
       }
-      case 333:  // mark to start of line
+      case cmdMarkToStartOfLine:
         markInLine(w, textStartColumn(*n));
         break;
       default:

@@ -12,7 +12,7 @@
 
 #include "commands/keyreader.hpp"
 
-class TStdioWindow;
+class EditorView;
 struct LineNode;
 
 // Per-window state of the line editor and the dispatcher.
@@ -30,11 +30,11 @@ int textStartColumn(const LineNode& node);
 bool isEditableLine(const LineNode& node);
 // The cursor to display column col (0-based) of the current line, scrolling
 // sideways (or, with wrapped lines, to another piece) to keep it visible.
-void setCursorColumn(TStdioWindow& w, int col);
+void setCursorColumn(EditorView& w, int col);
 // After the current line's text changed: rows, line state, repaint.
-void lineTextChanged(TStdioWindow& w, EditorState& st);
+void lineTextChanged(EditorView& w, EditorState& st);
 
 // Runs the line editor on the current line until a key arrives that is not
 // a line command; returns that command (0 when the window stopped
 // dispatching while waiting for keys).
-int editLine(TStdioWindow& w, EditorState& st, KeyReader& reader);
+int editLine(EditorView& w, EditorState& st, KeyReader& reader);

@@ -285,7 +285,8 @@ uint32_t stateOf(LineNode* line, const MarkUpHash* table) {
     from = p;
     if (known(p->lineState)) break;
   }
-  uint32_t s = known(from->lineState) ? from->lineState : kStateNormal;
+  uint32_t s = kStateNormal;
+  if (known(from->lineState)) s = from->lineState;
   for (LineNode* n = from; n; n = nextInFileOrder(n)) {
     n->lineState = s;
     if (n == line) break;

@@ -1,6 +1,6 @@
 #include "display/keytranslate.hpp"
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 
 namespace {
 
@@ -67,7 +67,7 @@ uint8_t specialKeyCode(const KeyState& state, int vk) {
   return code;
 }
 
-bool keyDown(TStdioWindow& w, int vk, bool system) {
+bool keyDown(EditorView& w, int vk, bool system) {
   KeyState& s = w.keyState;
   switch (vk) {
     case VK_CONTROL: s.ctrl = true; return false;
@@ -89,7 +89,7 @@ bool keyDown(TStdioWindow& w, int vk, bool system) {
   return true;
 }
 
-void keyUp(TStdioWindow& w, int vk) {
+void keyUp(EditorView& w, int vk) {
   KeyState& s = w.keyState;
   // Any key-up ends a running auto-scroll (the loop watches for one).
   if (w.autoScrollUp || w.autoScrollDown) w.stopAutoScroll();
@@ -105,9 +105,9 @@ void keyUp(TStdioWindow& w, int vk) {
   }
 }
 
-bool charMessage(TStdioWindow& w, uint8_t ch) { return w.queueChar(ch); }
+bool charMessage(EditorView& w, uint8_t ch) { return w.queueChar(ch); }
 
-void deliverKeyMessages(TStdioWindow& w, const KeyStroke& messages) {
+void deliverKeyMessages(EditorView& w, const KeyStroke& messages) {
   for (const KeyMessage& m : messages) {
     switch (m.type) {
       case KeyMessage::KeyDown: keyDown(w, m.code, false); break;

@@ -1,6 +1,6 @@
 // Translation of key presses into keyboard-buffer bytes.
 //
-// Input is what the Windows message loop delivered: a virtual-key code on
+// Input comes as the key messages of a PC keyboard: a virtual-key code on
 // key-down (system key-down when Alt is involved) and key-up, and character
 // messages. The desktop program and the batch driver map their own events
 // onto these, so both feed the editor the same bytes. A special key is
@@ -11,7 +11,7 @@
 
 #include "platform/keyscript.hpp"
 
-class TStdioWindow;
+class EditorView;
 
 // Virtual-key codes used here (values as Windows defines them).
 enum VirtualKey : int {
@@ -59,13 +59,13 @@ uint8_t altKeyCode(int vk);
 // A key-down (system key-down when `system`): updates the modifier states
 // and queues the key's two bytes when it has a code. True when bytes were
 // offered to the buffer.
-bool keyDown(TStdioWindow& window, int vk, bool system);
+bool keyDown(EditorView& window, int vk, bool system);
 // A key-up: clears modifier states; releasing Shift ends a mark drag as a
 // button release would; any key-up ends a running auto-scroll.
-void keyUp(TStdioWindow& window, int vk);
+void keyUp(EditorView& window, int vk);
 // A character message: one byte.
-bool charMessage(TStdioWindow& window, uint8_t ch);
+bool charMessage(EditorView& window, uint8_t ch);
 
 // Hands a key's messages (as a key script or a key mapping gives them) to
 // the translation above, in order.
-void deliverKeyMessages(TStdioWindow& window, const KeyStroke& messages);
+void deliverKeyMessages(EditorView& window, const KeyStroke& messages);

@@ -6,7 +6,7 @@
 
 #include "display/canvas.hpp"
 #include "display/highlight.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "platform/host.hpp"
 
@@ -54,7 +54,7 @@ class RunTap : public Canvas {
 };
 
 // Bytes of a stored row as the painter reads them (no NUL inside).
-std::string rowBytes(const TStdioWindow& w, int row, int from, int count) {
+std::string rowBytes(const EditorView& w, int row, int from, int count) {
   std::string out;
   const char* bytes = w.scr.row(row - 1);
   const int stride = w.scr.getStride();
@@ -66,7 +66,7 @@ std::string rowBytes(const TStdioWindow& w, int row, int from, int count) {
   return out;
 }
 
-void paintRow(TStdioWindow& w, Canvas& dc, int row) {
+void paintRow(EditorView& w, Canvas& dc, int row) {
   const int width = w.textWidth();
   const ScreenRow shown = w.shownAt(row);
   const int y = (row - 1) * w.charHeight;
@@ -121,7 +121,7 @@ void paintRow(TStdioWindow& w, Canvas& dc, int row) {
 
 }  // namespace
 
-void paintRows(TStdioWindow& w, Canvas& dc, int firstRow, int lastRow) {
+void paintRows(EditorView& w, Canvas& dc, int firstRow, int lastRow) {
   if (w.iconic) return;
   if (w.markActive) {
     firstRow = 1;
@@ -142,4 +142,4 @@ void paintRows(TStdioWindow& w, Canvas& dc, int firstRow, int lastRow) {
   w.positionCaret();
 }
 
-void paintWindow(TStdioWindow& w, Canvas& dc) { paintRows(w, dc, 1, w.screenRows); }
+void paintWindow(EditorView& w, Canvas& dc) { paintRows(w, dc, 1, w.screenRows); }

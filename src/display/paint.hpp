@@ -4,12 +4,12 @@
 #pragma once
 
 class Canvas;
-class TStdioWindow;
+class EditorView;
 
 // Paints screen rows firstRow..lastRow (1-based, clipped to the window;
 // every row while a mouse mark is shown), then the blank strip below the
 // last row, and puts the caret back. Nothing is drawn while the window is
 // iconic.
-void paintRows(TStdioWindow& window, Canvas& dc, int firstRow, int lastRow);
+void paintRows(EditorView& window, Canvas& dc, int firstRow, int lastRow);
 // The whole window.
-void paintWindow(TStdioWindow& window, Canvas& dc);
+void paintWindow(EditorView& window, Canvas& dc);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "display/viewmetrics.hpp"
 #include "platform/host.hpp"
@@ -22,7 +22,7 @@ std::string timeOfDay() {
 
 }  // namespace
 
-void composeStatus(TStdioWindow& w) {
+void composeStatus(EditorView& w) {
   char buf[160];
   w.statusText[0] = timeOfDay();
 
@@ -54,12 +54,12 @@ void composeStatus(TStdioWindow& w) {
   w.statusText[5] = w.modified ? "*" : " ";
 }
 
-void refreshStatus(TStdioWindow& w) {
+void refreshStatus(EditorView& w) {
   composeStatus(w);
   w.host.statusFields(w.statusText);
 }
 
-void clearStatus(TStdioWindow& w) {
+void clearStatus(EditorView& w) {
   for (auto& f : w.statusText) f.clear();
   w.host.statusFields(w.statusText);
 }

@@ -10,11 +10,11 @@
 #include <array>
 #include <string>
 
-class TStdioWindow;
+class EditorView;
 
 // Fills window.statusText (and canOpenAll / canCloseAll) without sending.
-void composeStatus(TStdioWindow& window);
+void composeStatus(EditorView& window);
 // composeStatus, then hands the fields to the host's status line.
-void refreshStatus(TStdioWindow& window);
+void refreshStatus(EditorView& window);
 // Empties the seven fields (the window is going away).
-void clearStatus(TStdioWindow& window);
+void clearStatus(EditorView& window);

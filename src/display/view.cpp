@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
 
@@ -14,7 +14,7 @@ namespace {
 constexpr char kWrapMark = '>';
 constexpr char kCutMark = static_cast<char>(187);  // "»" in Latin-1
 
-int32_t rowsOfLine(const TStdioWindow& w, const LineNode* n) {
+int32_t rowsOfLine(const EditorView& w, const LineNode* n) {
   return w.wrapMode ? std::max<int32_t>(1, n->rows) : 1;
 }
 
@@ -31,7 +31,7 @@ int indentationOf(const LineNode& n) {
 }
 
 // Keeps the cursor's column within its piece when it changes pieces.
-void adjustColumnForPiece(TStdioWindow& w) {
+void adjustColumnForPiece(EditorView& w) {
   if (!w.wrapMode) return;
   const int width = w.textWidth();
   w.cursorCol = w.curSubRow * width + w.cursorCol % width;
@@ -39,7 +39,7 @@ void adjustColumnForPiece(TStdioWindow& w) {
 
 // The cursor one row on or back, without touching the screen; the marks of
 // a fold being created follow it. False at the view's ends.
-bool stepCursor(TStdioWindow& w, bool down) {
+bool stepCursor(EditorView& w, bool down) {
   ViewPos p{w.currentLine, w.curSubRow};
   if (!(down ? stepDown(w, p) : stepUp(w, p))) return false;
   LineNode* left = w.currentLine;
@@ -58,7 +58,7 @@ bool stepCursor(TStdioWindow& w, bool down) {
 }
 
 // The screen moves up one row; the last row is left for the caller.
-void shiftRowsUp(TStdioWindow& w) {
+void shiftRowsUp(EditorView& w) {
   w.scr.moveRows(1, 0, w.screenRows - 1);
   for (int r = 1; r < w.screenRows; ++r) {
     ScreenRow s = w.shownAt(r + 1);
@@ -68,7 +68,7 @@ void shiftRowsUp(TStdioWindow& w) {
   w.host.invalidateRows(w, 1, w.screenRows);
 }
 
-void shiftRowsDown(TStdioWindow& w) {
+void shiftRowsDown(EditorView& w) {
   w.scr.moveRows(0, 1, w.screenRows - 1);
   for (int r = w.screenRows; r > 1; --r) {
     ScreenRow s = w.shownAt(r - 1);
@@ -79,7 +79,7 @@ void shiftRowsDown(TStdioWindow& w) {
 }
 
 // The rows of the mark and of create-fold marks changed: repaint them.
-void afterMarkMove(TStdioWindow& w, int row) {
+void afterMarkMove(EditorView& w, int row) {
   if (w.markActive) w.updateMarkRows();
   if (w.createFoldMode) {
     w.queueRepaint(row);
@@ -89,7 +89,7 @@ void afterMarkMove(TStdioWindow& w, int row) {
 
 // Rows of a page move: from the cursor to the screen's far edge, the one
 // farther from it, so that a page is never less than half a window.
-int pageRows(const TStdioWindow& w) {
+int pageRows(const EditorView& w) {
   return std::max({w.cursorRow - 1, w.screenRows - w.cursorRow, 1});
 }
 
@@ -183,17 +183,17 @@ int32_t wrapRowsFor(size_t length, int width) {
   return static_cast<int32_t>((length + static_cast<size_t>(width) - 1) / static_cast<size_t>(width));
 }
 
-LineNode* viewFirst(const TStdioWindow& w) { return w.levelTop ? w.levelTop->next : nullptr; }
+LineNode* viewFirst(const EditorView& w) { return w.levelTop ? w.levelTop->next : nullptr; }
 
-bool atViewStart(const TStdioWindow& w, const ViewPos& p) {
+bool atViewStart(const EditorView& w, const ViewPos& p) {
   return p.line == viewFirst(w) && p.subRow == 0;
 }
 
-bool atViewEnd(const TStdioWindow& w, const ViewPos& p) {
+bool atViewEnd(const EditorView& w, const ViewPos& p) {
   return p.line == w.levelBottom && p.subRow + 1 >= rowsOfLine(w, p.line);
 }
 
-bool stepDown(const TStdioWindow& w, ViewPos& p) {
+bool stepDown(const EditorView& w, ViewPos& p) {
   if (!p.line) return false;
   if (p.subRow + 1 < rowsOfLine(w, p.line)) {
     ++p.subRow;
@@ -205,7 +205,7 @@ bool stepDown(const TStdioWindow& w, ViewPos& p) {
   return true;
 }
 
-bool stepUp(const TStdioWindow& w, ViewPos& p) {
+bool stepUp(const EditorView& w, ViewPos& p) {
   if (!p.line) return false;
   if (p.subRow > 0) {
     --p.subRow;
@@ -219,7 +219,7 @@ bool stepUp(const TStdioWindow& w, ViewPos& p) {
   return true;
 }
 
-int32_t rowsBefore(const TStdioWindow& w, const ViewPos& p) {
+int32_t rowsBefore(const EditorView& w, const ViewPos& p) {
   int32_t rows = 0;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
     if (n == p.line) return rows + p.subRow;
@@ -229,7 +229,7 @@ int32_t rowsBefore(const TStdioWindow& w, const ViewPos& p) {
   return rows;
 }
 
-int32_t viewRows(const TStdioWindow& w) {
+int32_t viewRows(const EditorView& w) {
   int32_t rows = 0;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
     rows += rowsOfLine(w, n);
@@ -238,7 +238,7 @@ int32_t viewRows(const TStdioWindow& w) {
   return rows;
 }
 
-void composeRow(TStdioWindow& w, int row, LineNode* line, int32_t subRow) {
+void composeRow(EditorView& w, int row, LineNode* line, int32_t subRow) {
   if (row < 1 || row > w.screenRows) return;
   if (!line) {
     clearRow(w, row);
@@ -270,7 +270,7 @@ void composeRow(TStdioWindow& w, int row, LineNode* line, int32_t subRow) {
   w.host.invalidateRows(w, row, row);
 }
 
-void clearRow(TStdioWindow& w, int row) {
+void clearRow(EditorView& w, int row) {
   if (row < 1 || row > w.screenRows) return;
   w.fitScreenBuffer();
   if (char* dst = w.scr.row(row - 1)) std::memset(dst, ' ', static_cast<size_t>(w.scr.getStride()));
@@ -278,7 +278,7 @@ void clearRow(TStdioWindow& w, int row) {
   w.host.invalidateRows(w, row, row);
 }
 
-void Redraw(TStdioWindow& w, int fromRow) {
+void Redraw(EditorView& w, int fromRow) {
   if (!w.levelTop) return;
   if (!w.topLine) {
     w.topLine = viewFirst(w);
@@ -310,7 +310,7 @@ void Redraw(TStdioWindow& w, int fromRow) {
   if (w.markActive) w.updateMarkRows();
 }
 
-void RedrawKeepTop(TStdioWindow& w) {
+void RedrawKeepTop(EditorView& w) {
   if (w.topLine == viewFirst(w) && w.topSubRow == 0) {
     const int row = rowsBefore(w, ViewPos{w.currentLine, w.curSubRow}) + 1;
     if (row > w.screenRows) {
@@ -325,7 +325,7 @@ void RedrawKeepTop(TStdioWindow& w) {
   }
 }
 
-void PlaceCursor(TStdioWindow& w, int wanted) {
+void PlaceCursor(EditorView& w, int wanted) {
   if (!w.currentLine) return;
   const ViewPos cursor{w.currentLine, w.curSubRow};
   int above = 1;
@@ -349,7 +349,7 @@ void PlaceCursor(TStdioWindow& w, int wanted) {
   Redraw(w, 1);
 }
 
-std::string versionText(const TStdioWindow& w) {
+std::string versionText(const EditorView& w) {
   char buf[400];
   const LineNode* header = w.levelTop ? w.levelTop->next : nullptr;
   if (w.levelTop && w.levelTop != w.fileTop && header && header->kind == EnteredFold)
@@ -360,9 +360,9 @@ std::string versionText(const TStdioWindow& w) {
   return buf;
 }
 
-void showVersion(TStdioWindow& w) { w.host.statusMessage(versionText(w)); }
+void showVersion(EditorView& w) { w.host.statusMessage(versionText(w)); }
 
-bool moveDown(TStdioWindow& w) {
+bool moveDown(EditorView& w) {
   if (!w.currentLine) return false;
   if (!stepCursor(w, true)) {
     w.host.statusMessage("BOTTOM of LIST.");
@@ -392,7 +392,7 @@ namespace {
 
 // The view scrolls down one row to show `top` (the row piece above its
 // old top) on row 1; the bottom row falls off when the screen is full.
-void showAtTop(TStdioWindow& w, ViewPos top) {
+void showAtTop(EditorView& w, ViewPos top) {
   w.topLine = top.line;
   w.topSubRow = top.subRow;
   shiftRowsDown(w);
@@ -410,7 +410,7 @@ void showAtTop(TStdioWindow& w, ViewPos top) {
 
 }  // namespace
 
-bool moveUp(TStdioWindow& w) {
+bool moveUp(EditorView& w) {
   if (!w.currentLine) return false;
   const int leftRow = w.cursorRow;
   if (!stepCursor(w, false)) {
@@ -432,7 +432,7 @@ bool moveUp(TStdioWindow& w) {
 namespace {
 
 // A page of cursor steps; at the end of the list nothing moves.
-int pageMove(TStdioWindow& w, bool down) {
+int pageMove(EditorView& w, bool down) {
   if (!w.currentLine) return 0;
   const int n = pageRows(w);
   int moved = 0;
@@ -448,11 +448,11 @@ int pageMove(TStdioWindow& w, bool down) {
 
 }  // namespace
 
-int pageDown(TStdioWindow& w) { return pageMove(w, true); }
+int pageDown(EditorView& w) { return pageMove(w, true); }
 
-int pageUp(TStdioWindow& w) { return pageMove(w, false); }
+int pageUp(EditorView& w) { return pageMove(w, false); }
 
-bool scrollViewDown(TStdioWindow& w) {
+bool scrollViewDown(EditorView& w) {
   if (!w.topLine || w.shownRows < w.screenRows) return false;
   ViewPos bottom{w.bottomLine, w.bottomSubRow};
   if (!stepDown(w, bottom)) return false;
@@ -473,7 +473,7 @@ bool scrollViewDown(TStdioWindow& w) {
   return true;
 }
 
-bool scrollViewUp(TStdioWindow& w) {
+bool scrollViewUp(EditorView& w) {
   if (!w.topLine) return false;
   ViewPos top{w.topLine, w.topSubRow};
   if (!stepUp(w, top)) return false;
@@ -486,7 +486,7 @@ bool scrollViewUp(TStdioWindow& w) {
   return true;
 }
 
-void moveToRow(TStdioWindow& w, int row) {
+void moveToRow(EditorView& w, int row) {
   if (row < 1 || row > w.shownRows || !w.currentLine) noLineFault(w, row);
   if (w.hooks.leaveLine) w.hooks.leaveLine(w);
   while (w.cursorRow < row) {
@@ -503,7 +503,7 @@ void moveToRow(TStdioWindow& w, int row) {
   if (w.hooks.enterLine) w.hooks.enterLine(w);
 }
 
-void noLineFault(TStdioWindow& w, int row) {
+void noLineFault(EditorView& w, int row) {
   char buf[80];
   std::snprintf(buf, sizeof buf, "There is no line with number %d", row);
   w.host.messageBox(buf, "Plicato Internal Error", MbButtons::Ok, MbIcon::Stop);
@@ -511,7 +511,7 @@ void noLineFault(TStdioWindow& w, int row) {
   _exit(222);  // a host's exitProcess never returns; this keeps the promise
 }
 
-void cursorToColumn(TStdioWindow& w, int col) {
+void cursorToColumn(EditorView& w, int col) {
   if (w.wrapMode) {
     const int width = w.textWidth();
     w.leftColumn = 0;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 
 namespace {
@@ -11,17 +11,17 @@ namespace {
 // from its start again.
 constexpr int kNearSteps = 4096;
 
-int32_t rowsOf(const TStdioWindow& w, const LineNode* n) {
+int32_t rowsOf(const EditorView& w, const LineNode* n) {
   return w.wrapMode ? std::max<int32_t>(1, n->rows) : 1;
 }
 
-bool stale(const TStdioWindow& w, const ViewMetrics& m) {
+bool stale(const EditorView& w, const ViewMetrics& m) {
   return !m.valid || m.levelTop != w.levelTop || m.levelBottom != w.levelBottom ||
          m.fileTop != w.fileTop || m.wrap != w.wrapMode ||
          (w.wrapMode && m.screenCols != w.screenCols);
 }
 
-void recount(TStdioWindow& w, ViewMetrics& m) {
+void recount(EditorView& w, ViewMetrics& m) {
   m = ViewMetrics{};
   m.levelTop = w.levelTop;
   m.levelBottom = w.levelBottom;
@@ -54,14 +54,14 @@ void recount(TStdioWindow& w, ViewMetrics& m) {
 
 }  // namespace
 
-void invalidateViewMetrics(TStdioWindow& w) { w.viewMetrics.valid = false; }
+void invalidateViewMetrics(EditorView& w) { w.viewMetrics.valid = false; }
 
-ViewMetrics& viewMetrics(TStdioWindow& w) {
+ViewMetrics& viewMetrics(EditorView& w) {
   if (stale(w, w.viewMetrics)) recount(w, w.viewMetrics);
   return w.viewMetrics;
 }
 
-void lineWidthChanged(TStdioWindow& w, const LineNode& line, int32_t oldRows) {
+void lineWidthChanged(EditorView& w, const LineNode& line, int32_t oldRows) {
   ViewMetrics& m = w.viewMetrics;
   if (!m.valid) return;
   if (w.wrapMode && line.rows != oldRows) {
@@ -77,7 +77,7 @@ void lineWidthChanged(TStdioWindow& w, const LineNode& line, int32_t oldRows) {
   }
 }
 
-ViewMetrics::Place locateInView(TStdioWindow& w, ViewMetrics::Place& place, const LineNode* line) {
+ViewMetrics::Place locateInView(EditorView& w, ViewMetrics::Place& place, const LineNode* line) {
   viewMetrics(w);
   if (place.line == line && line) return place;
   // Walk from the remembered place, both ways, a bounded distance.
@@ -125,7 +125,7 @@ ViewMetrics::Place locateInView(TStdioWindow& w, ViewMetrics::Place& place, cons
   return ViewMetrics::Place{};  // not in the view
 }
 
-void recomputeAllRows(TStdioWindow& w) {
+void recomputeAllRows(EditorView& w) {
   for (LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
     w.computeRows(n);
     if (n == w.fileBottom) break;

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-class TStdioWindow;
+class EditorView;
 struct LineNode;
 
 struct ViewMetrics {
@@ -39,15 +39,15 @@ struct ViewMetrics {
 };
 
 // The counts are stale: the tree changed shape.
-void invalidateViewMetrics(TStdioWindow& w);
+void invalidateViewMetrics(EditorView& w);
 // Every node's rows again, of the file and of the entered folds' outer
 // levels (the wrap mode or the tab size changed). The counts are then stale.
-void recomputeAllRows(TStdioWindow& w);
+void recomputeAllRows(EditorView& w);
 // The counts, taken again when they are stale.
-ViewMetrics& viewMetrics(TStdioWindow& w);
+ViewMetrics& viewMetrics(EditorView& w);
 // The line's text changed; its width may have grown (wrap-mode rows that
 // change make the counts stale).
-void lineWidthChanged(TStdioWindow& w, const LineNode& line, int32_t oldRows);
+void lineWidthChanged(EditorView& w, const LineNode& line, int32_t oldRows);
 // Lines and rows of the view before `line` (a line of the view), found from
 // the place remembered in `place` when it is near.
-ViewMetrics::Place locateInView(TStdioWindow& w, ViewMetrics::Place& place, const LineNode* line);
+ViewMetrics::Place locateInView(EditorView& w, ViewMetrics::Place& place, const LineNode* line);

@@ -9,7 +9,7 @@
 
 #include "commands/keytable.hpp"
 #include "display/highlight.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/foldedit.hpp"
@@ -34,11 +34,11 @@ struct BlockRun {
   LineNode* stop = nullptr;
 };
 
-bool endIncluded(const TStdioWindow& w) {
+bool endIncluded(const EditorView& w) {
   return w.wrapMode || w.blockKind == BlockKind::Columns;
 }
 
-BlockRun blockRun(const TStdioWindow& w) {
+BlockRun blockRun(const EditorView& w) {
   BlockRun r;
   if (!blockSelected(w)) return r;
   r.first = w.blockFirst;
@@ -49,7 +49,7 @@ BlockRun blockRun(const TStdioWindow& w) {
 // Whether the run may be worked on as a whole: it lies in the view, holds
 // neither the view's header nor its end line (which frame the view and
 // must stay), and every open fold in it ends in it.
-bool balanced(const TStdioWindow& w, const BlockRun& r) {
+bool balanced(const EditorView& w, const BlockRun& r) {
   if (!r.first || r.first == r.stop) return false;
   int count = 0;
   for (LineNode* n = r.first; n != r.stop; n = n->next) {
@@ -103,7 +103,7 @@ int displayColumn(const LineNode* n) {
 
 class ClipboardWriter {
  public:
-  explicit ClipboardWriter(const TStdioWindow& w)
+  explicit ClipboardWriter(const EditorView& w)
       : cs_(w.commentStart), ce_(w.commentEnd), fortran_(isFortranType(w.fileTypeName)) {}
 
   std::string run(const BlockRun& r) {
@@ -213,7 +213,7 @@ class ClipboardWriter {
 // View upkeep
 
 // The line's text changed: rows and block-comment states after it.
-void textChanged(TStdioWindow& w, LineNode* n) {
+void textChanged(EditorView& w, LineNode* n) {
   w.computeRows(n);
   n->lineState = kStateRecompute;
   update(n, w.markUp);
@@ -227,7 +227,7 @@ bool inRun(const LineNode* n, const BlockRun& r) {
 
 // After lines around the cursor changed: the window keeps its top line
 // when it can and the cursor its line; else the cursor line is placed.
-void settleView(TStdioWindow& w, int fallbackRow) {
+void settleView(EditorView& w, int fallbackRow) {
   if (w.topLine) {
     const int32_t top = rowsBefore(w, ViewPos{w.topLine, w.topSubRow});
     const int32_t cur = rowsBefore(w, ViewPos{w.currentLine, w.curSubRow});
@@ -246,7 +246,7 @@ void settleView(TStdioWindow& w, int fallbackRow) {
 // Takes the run out of the view: open folds in it are closed, and each
 // unit goes to the dispose list in order, so that the last one is the
 // first that restore line takes back.
-void removeRun(TStdioWindow& w, const BlockRun& r) {
+void removeRun(EditorView& w, const BlockRun& r) {
   // Asked before open folds close, which hides their insides from a walk
   // along the view.
   const bool topGone = inRun(w.topLine, r);
@@ -490,7 +490,7 @@ struct Piece {
 // nodes behind its header in.
 class PasteBuilder {
  public:
-  PasteBuilder(TStdioWindow& w, int baseColumn)
+  PasteBuilder(EditorView& w, int baseColumn)
       : w_(w), base_(baseColumn), offset_(baseColumn) {
     head_.kind = TextLine;
     last_ = &head_;
@@ -514,7 +514,7 @@ class PasteBuilder {
 
   bool addText(const std::string& text) {
     if (!budget()) return false;
-    LineNode* n = proc_new(w_);
+    LineNode* n = newLineNode(w_);
     assign(*n, text.c_str());
     append(n);
     return true;
@@ -522,14 +522,14 @@ class PasteBuilder {
 
   bool openFold(const PasteLine& l) {
     if (!budget()) return false;
-    LineNode* h = proc_new(w_);
+    LineNode* h = newLineNode(w_);
     assign(*h, l.rest.c_str());
     stripTrailing(h->text);
     append(h);
     const bool counted = commentDepth_ > 0 || isCommentTitle(h->text);
     if (counted) ++commentDepth_;
     h->markerColumn = std::max(0, l.column - offset_);
-    LineNode* e = proc_new(w_);
+    LineNode* e = newLineNode(w_);
     e->kind = FoldEnd;
     h->partner = e;
     e->partner = h;
@@ -616,7 +616,7 @@ class PasteBuilder {
     t.erase(fnb, cs.size());
   }
 
-  TStdioWindow& w_;
+  EditorView& w_;
   int base_;
   int offset_;
   int commentDepth_ = 0;
@@ -649,7 +649,7 @@ int columnOfByte(const LineNode* n, size_t pos) {
 }
 
 
-void rowsAndStates(TStdioWindow& w, LineNode* first, LineNode* stop) {
+void rowsAndStates(EditorView& w, LineNode* first, LineNode* stop) {
   for (LineNode* n = first; n && n != stop; n = nextInFileOrder(n)) {
     w.computeRows(n);
     n->lineState = kStateRecompute;
@@ -658,11 +658,11 @@ void rowsAndStates(TStdioWindow& w, LineNode* first, LineNode* stop) {
 
 }  // namespace
 
-bool blockSelected(const TStdioWindow& w) {
+bool blockSelected(const EditorView& w) {
   return w.blockActive && w.blockFirst && w.blockEnd;
 }
 
-bool checkBlock(TStdioWindow& w, int command) {
+bool checkBlock(EditorView& w, int command) {
   if (!blockSelected(w)) return false;
   if (balanced(w, blockRun(w))) return true;
   if (isCopy(command)) w.host.beep();
@@ -670,20 +670,20 @@ bool checkBlock(TStdioWindow& w, int command) {
   return false;
 }
 
-std::string clipboardText(TStdioWindow& w) {
+std::string clipboardText(EditorView& w) {
   const BlockRun r = blockRun(w);
   if (!balanced(w, r)) return {};
   return ClipboardWriter(w).run(r);
 }
 
-void copyBlock(TStdioWindow& w) {
+void copyBlock(EditorView& w) {
   if (!blockSelected(w)) return;
   w.host.waitCursor(true);
   if (checkBlock(w, cmdCopyBlock)) w.host.setClipboardText(clipboardText(w));
   w.host.waitCursor(false);
 }
 
-void cutBlock(TStdioWindow& w) {
+void cutBlock(EditorView& w) {
   if (!blockSelected(w)) return;
   w.host.waitCursor(true);
   const bool ok = checkBlock(w, cmdCutBlock);
@@ -692,12 +692,12 @@ void cutBlock(TStdioWindow& w) {
   if (ok) removeRun(w, blockRun(w));
 }
 
-void deleteBlock(TStdioWindow& w) {
+void deleteBlock(EditorView& w) {
   if (!blockSelected(w) || !checkBlock(w, cmdDeleteRight)) return;
   removeRun(w, blockRun(w));
 }
 
-void saveBlock(TStdioWindow& w) {
+void saveBlock(EditorView& w) {
   if (!blockSelected(w) || !checkBlock(w, cmdSaveAs)) return;
   const std::string text = clipboardText(w);
   std::optional<std::string> name =
@@ -714,7 +714,7 @@ void saveBlock(TStdioWindow& w) {
     w.host.messageBox(error, "Stop", MbButtons::Ok, MbIcon::Exclamation);
 }
 
-void foldBlock(TStdioWindow& w) {
+void foldBlock(EditorView& w) {
   if (!blockSelected(w) || !checkBlock(w, cmdCreateFold)) return;
   const BlockRun r = blockRun(w);
   // The fold stands at the first line's column (where its text or marker
@@ -753,13 +753,13 @@ void foldBlock(TStdioWindow& w) {
   if (finishFoldAt(w, r.first, r.stop, col)) w.modified = true;
 }
 
-void pasteBlock(TStdioWindow& w) {
+void pasteBlock(EditorView& w) {
   std::optional<std::string> text = w.host.clipboardText();
   if (!text) return;
   pasteText(w, *text);
 }
 
-void pasteText(TStdioWindow& w, const std::string& text) {
+void pasteText(EditorView& w, const std::string& text) {
   LineNode* cur = w.currentLine;
   if (!cur || cur->kind == FileTop || cur->kind == EnteredFold || text.empty()) return;
 
@@ -892,26 +892,26 @@ void pasteText(TStdioWindow& w, const std::string& text) {
 
 namespace {
 
-void startMark(TStdioWindow& w) {
+void startMark(EditorView& w) {
   if (w.markActive) return;
   w.markAnchorLine = w.currentLine;
   w.markAnchorSubRow = w.curSubRow;
   w.blockKind = BlockKind::Lines;
 }
 
-void markTo(TStdioWindow& w, bool (*move)(TStdioWindow&)) {
+void markTo(EditorView& w, bool (*move)(EditorView&)) {
   if (!w.currentLine) return;
   startMark(w);
   move(w);
   w.setMarkEnd(w.currentLine, w.curSubRow);
 }
 
-bool pageDownMove(TStdioWindow& w) { return pageDown(w) > 0; }
-bool pageUpMove(TStdioWindow& w) { return pageUp(w) > 0; }
+bool pageDownMove(EditorView& w) { return pageDown(w) > 0; }
+bool pageUpMove(EditorView& w) { return pageUp(w) > 0; }
 
 }  // namespace
 
-void markUp(TStdioWindow& w) { markTo(w, moveUp); }
-void markDown(TStdioWindow& w) { markTo(w, moveDown); }
-void markPageUp(TStdioWindow& w) { markTo(w, pageUpMove); }
-void markPageDown(TStdioWindow& w) { markTo(w, pageDownMove); }
+void markUp(EditorView& w) { markTo(w, moveUp); }
+void markDown(EditorView& w) { markTo(w, moveDown); }
+void markPageUp(EditorView& w) { markTo(w, pageUpMove); }
+void markPageDown(EditorView& w) { markTo(w, pageDownMove); }

@@ -10,7 +10,7 @@
 
 #include "display/highlight.hpp"
 #include "display/statusline.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
 #include "model/fileidentity.hpp"
@@ -26,18 +26,18 @@ namespace {
 
 FileTypeList* gFileTypes = nullptr;
 
-void levelChanged(TStdioWindow& w) {
+void levelChanged(EditorView& w) {
   if (w.hooks.levelChanged) w.hooks.levelChanged(w);
 }
 
-void notFound(TStdioWindow& w, const std::string& path) {
+void notFound(EditorView& w, const std::string& path) {
   char buf[600];
   std::snprintf(buf, sizeof buf, "Plicato file '%.500s' not found", path.c_str());
   w.host.statusMessage(buf);
 }
 
 // A new buffer has a caption ("Noname") but no file yet.
-bool unnamed(const TStdioWindow& w) { return ownFileName(w).empty(); }
+bool unnamed(const EditorView& w) { return ownFileName(w).empty(); }
 
 // A file that exists and may not be written: no write permission in its
 // mode (which a rename would get round, even for root), or none for us.
@@ -66,7 +66,7 @@ struct NameState {
   MarkUpHash* markUp = nullptr;
   bool readAsTds = false;
 
-  explicit NameState(const TStdioWindow& w)
+  explicit NameState(const EditorView& w)
       : fileName(w.fileName), title(w.title), saveAsName(w.saveAsName),
         pendingName(w.pendingName), nameGiven(w.nameGiven), basePath(w.basePath),
         basePathTop(w.basePathTop), commentStart(w.commentStart), commentEnd(w.commentEnd),
@@ -74,7 +74,7 @@ struct NameState {
     rootText = w.fileBottom->partner->text;
     bottomText = w.fileBottom->text;
   }
-  void restore(TStdioWindow& w) const {
+  void restore(EditorView& w) const {
     w.fileName = fileName;
     w.title = title;
     w.saveAsName = saveAsName;
@@ -97,7 +97,7 @@ struct NameState {
 };
 
 // The indentation that lines put above `line` take in the view.
-int32_t columnAbove(const TStdioWindow& w, const LineNode* line) {
+int32_t columnAbove(const EditorView& w, const LineNode* line) {
   // An entered fold's end keeps its header's outer column for the way out;
   // inside, the fold's lines stand at 0.
   if (line == w.levelBottom && line->partner && line->partner->kind == EnteredFold) return 0;
@@ -109,7 +109,7 @@ int32_t columnAbove(const TStdioWindow& w, const LineNode* line) {
 FileTypeList* activeFileTypes() { return gFileTypes; }
 void setActiveFileTypes(FileTypeList* types) { gFileTypes = types; }
 
-bool saveCommand(TStdioWindow& w) {
+bool saveCommand(EditorView& w) {
   if (!w.fileBottom || !w.fileBottom->partner) return false;
   if (!inFiledFile(w) && unnamed(w)) return saveAsCommand(w);
   const bool ok = saveCommandWrite(w, w.modified, [&] { exitToFileTop(w); });
@@ -118,7 +118,7 @@ bool saveCommand(TStdioWindow& w) {
   return ok;
 }
 
-void adoptFileName(TStdioWindow& w, const std::string& name) {
+void adoptFileName(EditorView& w, const std::string& name) {
   const std::string path = absolutePath(normaliseSeparators(name));
   const std::string base = baseName(path);
   LineNode* bottom = w.fileBottom;
@@ -143,7 +143,7 @@ void adoptFileName(TStdioWindow& w, const std::string& name) {
   Redraw(w, 1);
 }
 
-bool saveAsCommand(TStdioWindow& w) {
+bool saveAsCommand(EditorView& w) {
   const std::string filter = dialogFilter(activeFileTypes(), langList());
   std::optional<std::string> name = w.host.saveAsDialog(filter, ownFileName(w));
   if (!name || name->empty()) return false;
@@ -163,7 +163,7 @@ bool saveAsCommand(TStdioWindow& w) {
   return true;
 }
 
-bool reloadCommand(TStdioWindow& w) {
+bool reloadCommand(EditorView& w) {
   const std::string path = ownFileName(w);
   if (path.empty() || unnamed(w)) return false;
   if (!readable(path)) {
@@ -176,8 +176,8 @@ bool reloadCommand(TStdioWindow& w) {
 
   // The file is read into a chain of its own first, so that a read that
   // fails leaves the tree as it was.
-  LineNode* top = proc_new(w);
-  LineNode* end = proc_new(w);
+  LineNode* top = newLineNode(w);
+  LineNode* end = newLineNode(w);
   top->kind = FileTop;
   end->kind = FoldEnd;
   top->partner = end;
@@ -229,7 +229,7 @@ bool reloadCommand(TStdioWindow& w) {
   return ok;
 }
 
-bool insertFileCommand(TStdioWindow& w) {
+bool insertFileCommand(EditorView& w) {
   LineNode* at = w.currentLine;
   // Nothing goes above the top line of a view.
   if (!at || at == viewFirst(w) || !at->prev) return false;
@@ -273,7 +273,7 @@ bool insertFileCommand(TStdioWindow& w) {
   return true;
 }
 
-bool exitSave(TStdioWindow& w) {
+bool exitSave(EditorView& w) {
   if (!w.fileBottom || !w.fileBottom->partner) return true;
   if (!exitAllFolds(w)) return false;
   if (unnamed(w)) return !w.modified || (saveAsCommand(w) && !w.modified);
@@ -291,9 +291,9 @@ bool exitSave(TStdioWindow& w) {
   return true;
 }
 
-void installFileHooks(TStdioWindow& w) {
-  w.hooks.save = [](TStdioWindow& win) { return saveCommand(win); };
-  w.hooks.rename = [](TStdioWindow& win, const std::string& name) {
+void installFileHooks(EditorView& w) {
+  w.hooks.save = [](EditorView& win) { return saveCommand(win); };
+  w.hooks.rename = [](EditorView& win, const std::string& name) {
     if (inFiledFile(win) && !exitAllFolds(win)) return;
     adoptFileName(win, name);
     levelChanged(win);

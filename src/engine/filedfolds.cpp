@@ -3,7 +3,7 @@
 #include <string>
 
 #include "display/highlight.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
@@ -26,7 +26,7 @@ std::string shownPath(const PathProbe& probe, const std::string& name) {
   return probe.path.empty() ? name : probe.path;
 }
 
-void repaintCursorRow(TStdioWindow& w) {
+void repaintCursorRow(EditorView& w) {
   w.computeRows(w.currentLine);
   w.currentLine->lineState = kStateRecompute;
   update(w.currentLine, w.markUp);
@@ -39,7 +39,7 @@ void repaintCursorRow(TStdioWindow& w) {
 // header gives it the inside without touching the fold's links. What the
 // writer notes in the window for its own file (the file name, the backup
 // taken on the first save) stays the window's.
-bool writeInside(TStdioWindow& w, LineNode* header) {
+bool writeInside(EditorView& w, LineNode* header) {
   LineNode standIn;
   standIn.next = header->inner;
   standIn.partner = header->partner;
@@ -51,7 +51,7 @@ bool writeInside(TStdioWindow& w, LineNode* header) {
   return w.ioStatus == 0;
 }
 
-void fileFold(TStdioWindow& w, LineNode* header) {
+void fileFold(EditorView& w, LineNode* header) {
   const std::string name = titleName(header);
   const PathProbe probe = resolve(w, name);
   if (!probe.usable) {
@@ -83,7 +83,7 @@ void fileFold(TStdioWindow& w, LineNode* header) {
   repaintCursorRow(w);
 }
 
-void unfileFold(TStdioWindow& w, LineNode* header) {
+void unfileFold(EditorView& w, LineNode* header) {
   LineNode* end = header->partner;
   if (header->inner == end) {
     const std::string name = end->text ? end->text : "";
@@ -110,7 +110,7 @@ void unfileFold(TStdioWindow& w, LineNode* header) {
 
 }  // namespace
 
-void fileUnfileFold(TStdioWindow& w) {
+void fileUnfileFold(EditorView& w) {
   LineNode* h = w.currentLine;
   if (!h || !isClosedHeader(h) || !h->partner || !hasDefaultAttributes(h)) return;
   if (h->kind == ClosedFold)
@@ -119,7 +119,7 @@ void fileUnfileFold(TStdioWindow& w) {
     unfileFold(w, h);
 }
 
-void attachFileToFold(TStdioWindow& w) {
+void attachFileToFold(EditorView& w) {
   LineNode* h = w.currentLine;
   if (!h || h->kind != ClosedFold || !h->partner || !hasDefaultAttributes(h)) return;
   if (h->inner != h->partner) return;  // a fold with contents keeps them

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "display/highlight.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "model/foldformat.hpp"
 #include "model/linestore.hpp"
@@ -21,7 +21,7 @@ constexpr const char* kNotSimpleFold = "Plicato line is not a simple fold!!";
 constexpr int kClosedMarkerWidth = 5;
 
 // A line's text changed: its rows and the block-comment states after it.
-void textChanged(TStdioWindow& w, LineNode* n) {
+void textChanged(EditorView& w, LineNode* n) {
   w.computeRows(n);
   n->lineState = kStateRecompute;
   update(n, w.markUp);
@@ -29,7 +29,7 @@ void textChanged(TStdioWindow& w, LineNode* n) {
 
 // Screen row of (line, subRow) counted from the top of the window, or 0
 // when it is not on screen.
-int screenRowOf(const TStdioWindow& w, const LineNode* line, int32_t subRow = 0) {
+int screenRowOf(const EditorView& w, const LineNode* line, int32_t subRow = 0) {
   if (!w.topLine) return 0;
   ViewPos p{w.topLine, w.topSubRow};
   for (int r = 1; r <= w.screenRows; ++r) {
@@ -39,7 +39,7 @@ int screenRowOf(const TStdioWindow& w, const LineNode* line, int32_t subRow = 0)
   return 0;
 }
 
-void repaintFromCursor(TStdioWindow& w) {
+void repaintFromCursor(EditorView& w) {
   Redraw(w, w.cursorRow);
   w.queueRepaint(w.cursorRow);
 }
@@ -72,7 +72,7 @@ bool blanksBefore(const char* text, int n) { return whiteBefore(text, n) >= 0; }
 
 // Cursor on the header, just behind its marker, as the second press of
 // create fold leaves it.
-void cursorBehindMarker(TStdioWindow& w, LineNode* header) {
+void cursorBehindMarker(EditorView& w, LineNode* header) {
   w.currentLine = header;
   cursorToColumn(w, foldColumn(header) + kClosedMarkerWidth);
 }
@@ -80,7 +80,7 @@ void cursorBehindMarker(TStdioWindow& w, LineNode* header) {
 // Turns `header`, a node linked directly above `first`, into the closed
 // fold of the lines from first up to end (checked by canFoldRun), with a
 // new end node above `end`. The header's indent is the column of the level.
-LineNode* closeOverRun(TStdioWindow& w, LineNode* header, LineNode* first, LineNode* end,
+LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNode* end,
                        int foldCol) {
   const int shift = foldCol - header->indent;
   for (LineNode* n = first; n != end; n = n->next) {
@@ -116,7 +116,7 @@ LineNode* closeOverRun(TStdioWindow& w, LineNode* header, LineNode* first, LineN
     w.computeRows(n);
   }
 
-  LineNode* foldEnd = proc_new(w);
+  LineNode* foldEnd = newLineNode(w);
   foldEnd->kind = FoldEnd;
   foldEnd->indent = 0;
   LineNode* last = end->prev;  // the header itself when the run is empty
@@ -140,7 +140,7 @@ LineNode* closeOverRun(TStdioWindow& w, LineNode* header, LineNode* first, LineN
 
 // After a fold was made: the cursor to its header; the header keeps the
 // row it showed at, when it was on screen below the first row.
-void placeOnNewHeader(TStdioWindow& w, LineNode* header, int shownRow) {
+void placeOnNewHeader(EditorView& w, LineNode* header, int shownRow) {
   if (shownRow > 1) header->savedRow = rowForSaving(shownRow);
   if (header->savedRow < 1) header->savedRow = rowForSaving(w.cursorRow);
   cursorBehindMarker(w, header);
@@ -150,8 +150,8 @@ void placeOnNewHeader(TStdioWindow& w, LineNode* header, int shownRow) {
 }
 
 // Copies one node's own fields (not its links).
-LineNode* copyNode(TStdioWindow& w, const LineNode* n) {
-  LineNode* c = proc_new(w);
+LineNode* copyNode(EditorView& w, const LineNode* n) {
+  LineNode* c = newLineNode(w);
   assign(*c, n->text ? n->text : "");
   c->kind = n->kind;
   c->savedRow = n->savedRow;
@@ -167,7 +167,7 @@ LineNode* copyNode(TStdioWindow& w, const LineNode* n) {
 
 // The deep copy of a text line or a closed fold: nodes in file order,
 // headers matched to ends by nesting.
-LineNode* copyUnit(TStdioWindow& w, LineNode* line) {
+LineNode* copyUnit(EditorView& w, LineNode* line) {
   const LineNode* last = isClosedHeader(line) ? line->partner : line;
   std::vector<LineNode*> headers;
   LineNode* top = nullptr;
@@ -223,7 +223,7 @@ int levelColumnAt(const LineNode* line) {
   return line->indent;
 }
 
-bool rowTextRange(const TStdioWindow& w, const LineNode* line, int subRow, size_t& from,
+bool rowTextRange(const EditorView& w, const LineNode* line, int subRow, size_t& from,
                   size_t& to) {
   if (line->kind == FoldEnd || !line->text) return false;
   const size_t len = std::strlen(line->text);
@@ -252,7 +252,7 @@ bool rowTextRange(const TStdioWindow& w, const LineNode* line, int subRow, size_
   return true;
 }
 
-bool InsertNode(TStdioWindow& w, LineNode* node) {
+bool InsertNode(EditorView& w, LineNode* node) {
   LineNode* cur = w.currentLine;
   if (!cur || !node) return false;
   // Above the first line of the view the node would stand outside it.
@@ -287,7 +287,7 @@ bool InsertNode(TStdioWindow& w, LineNode* node) {
   return true;
 }
 
-void StartFold(TStdioWindow& w, int column) {
+void StartFold(EditorView& w, int column) {
   LineNode* cur = w.currentLine;
   if (!cur || cur->kind == EnteredFold || cur->kind == FileTop) return;
   if (w.wrapMode && w.curSubRow > 0) {
@@ -297,7 +297,7 @@ void StartFold(TStdioWindow& w, int column) {
   }
   const int level = levelColumnAt(cur);
   const int foldCol = std::max(column - 1, level);
-  LineNode* start = proc_new(w);
+  LineNode* start = newLineNode(w);
   const std::string text = std::string(static_cast<size_t>(foldCol - level), ' ') +
                            foldformat::kFoldMarker;
   assign(*start, text.c_str());
@@ -316,7 +316,7 @@ void StartFold(TStdioWindow& w, int column) {
   w.modified = true;
 }
 
-bool canFoldRun(const TStdioWindow& w, LineNode* first, LineNode* end, int foldCol) {
+bool canFoldRun(const EditorView& w, LineNode* first, LineNode* end, int foldCol) {
   if (!first || !end) return false;
   int nesting = 0;
   for (LineNode* n = first; n != end; n = n->next) {
@@ -345,7 +345,7 @@ bool canFoldRun(const TStdioWindow& w, LineNode* first, LineNode* end, int foldC
   return nesting == 0;
 }
 
-void FinishFold(TStdioWindow& w) {
+void FinishFold(EditorView& w) {
   LineNode* cur = w.currentLine;
   LineNode* start = w.foldStartLine;
   if (!w.createFoldMode || !start || !cur) return;
@@ -369,13 +369,13 @@ void FinishFold(TStdioWindow& w) {
   placeOnNewHeader(w, start, shownRow);
 }
 
-bool finishFoldAt(TStdioWindow& w, LineNode* first, LineNode* end, int foldColumn) {
+bool finishFoldAt(EditorView& w, LineNode* first, LineNode* end, int foldColumn) {
   if (!first || !end || first->kind == EnteredFold || first->kind == FileTop) return false;
   const int level = levelColumnAt(first);
   const int foldCol = std::max(foldColumn, level);
   if (!canFoldRun(w, first, end, foldCol)) return false;
   const int shownRow = screenRowOf(w, first);
-  LineNode* header = proc_new(w);
+  LineNode* header = newLineNode(w);
   header->savedRow = rowForSaving(w.cursorRow);
   linkAfter(first->prev, header);
   linkAfter(header, first);
@@ -389,7 +389,7 @@ bool finishFoldAt(TStdioWindow& w, LineNode* first, LineNode* end, int foldColum
   return true;
 }
 
-void createFoldCommand(TStdioWindow& w) {
+void createFoldCommand(EditorView& w) {
   if (!lineBudget(w, 3)) return;
   if (w.createFoldMode)
     FinishFold(w);
@@ -397,7 +397,7 @@ void createFoldCommand(TStdioWindow& w) {
     StartFold(w, w.textColumn);
 }
 
-void Autofold(TStdioWindow& w) {
+void Autofold(EditorView& w) {
   if (!w.createFoldMode) {
     if (!lineBudget(w, 3)) return;
     StartFold(w, w.textColumn);
@@ -417,7 +417,7 @@ void Autofold(TStdioWindow& w) {
   FinishFold(w);
 }
 
-void RemoveFold(TStdioWindow& w) {
+void RemoveFold(EditorView& w) {
   LineNode* h = w.currentLine;
   if (!h || h->kind != ClosedFold) {
     w.host.statusMessage(kNotSimpleFold);
@@ -479,7 +479,7 @@ void RemoveFold(TStdioWindow& w) {
   w.queueRepaint(w.cursorRow);
 }
 
-void CommentFold(TStdioWindow& w) {
+void CommentFold(EditorView& w) {
   LineNode* h = w.currentLine;
   if (!h || h->kind != ClosedFold) {
     w.host.statusMessage(kNotSimpleFold);
@@ -501,7 +501,7 @@ void CommentFold(TStdioWindow& w) {
   repaintFromCursor(w);
 }
 
-void lineToFoldHeader(TStdioWindow& w) {
+void lineToFoldHeader(EditorView& w) {
   LineNode* cur = w.currentLine;
   if (!cur || cur->kind == FoldEnd || cur->kind == EnteredFold || cur->kind == FileTop) return;
   LineNode* h = cur->prev;
@@ -529,13 +529,13 @@ void lineToFoldHeader(TStdioWindow& w) {
   w.queueRepaint(w.cursorRow);
 }
 
-LineNode* CopyLine(TStdioWindow& w, LineNode* line) {
+LineNode* CopyLine(EditorView& w, LineNode* line) {
   if (!line) return nullptr;
   const bool cursorLine = line == w.currentLine;
   if (w.wrapMode && cursorLine && (line->kind == TextLine || w.curSubRow > 0)) {
     size_t from = 0, to = 0;
     if (!rowTextRange(w, line, w.curSubRow, from, to)) return nullptr;
-    LineNode* c = proc_new(w);
+    LineNode* c = newLineNode(w);
     assignN(*c, line->text + from, to - from);
     c->prev = c->next = nullptr;
     w.computeRows(c);

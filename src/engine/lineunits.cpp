@@ -4,7 +4,7 @@
 
 #include "commands/keytable.hpp"
 #include "display/highlight.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/foldedit.hpp"
 #include "model/linestore.hpp"
@@ -13,19 +13,19 @@
 namespace {
 
 // Lines that are no unit of their own, or frame the view.
-bool standsAlone(const TStdioWindow& w, const LineNode* n) {
+bool standsAlone(const EditorView& w, const LineNode* n) {
   return n != w.levelBottom && n->kind != FoldEnd && n->kind != OpenFold &&
          n->kind != EnteredFold && n->kind != FileTop;
 }
 
 // Putting back goes above the cursor line, which must lie inside the view.
-bool mayPutHere(const TStdioWindow& w) {
+bool mayPutHere(const EditorView& w) {
   const LineNode* cur = w.currentLine;
   return cur && cur->kind != EnteredFold && cur->kind != FileTop;
 }
 
 // Whether the command takes only the cursor's row of a wrapped line.
-bool takesPiece(const TStdioWindow& w, const LineNode* cur) {
+bool takesPiece(const EditorView& w, const LineNode* cur) {
   if (!w.wrapMode || cur->rows <= 1) return false;
   if (isClosedHeader(cur) && w.curSubRow == 0) return false;
   return w.curSubRow > 0 || cur->kind == TextLine;
@@ -38,11 +38,11 @@ void detach(LineNode* unit) {
   unit->mark = 0;
 }
 
-LineNode* takePiece(TStdioWindow& w) {
+LineNode* takePiece(EditorView& w) {
   LineNode* cur = w.currentLine;
   size_t from = 0, to = 0;
   if (!rowTextRange(w, cur, w.curSubRow, from, to) || from == to) return nullptr;
-  LineNode* piece = proc_new(w);
+  LineNode* piece = newLineNode(w);
   assignN(*piece, cur->text + from, to - from);
   piece->prev = piece->next = nullptr;
   w.computeRows(piece);
@@ -84,7 +84,7 @@ void makeInsertable(LineNode* n) {
 }
 
 // Puts the unit of a slot above the cursor; the slot empties when it went in.
-void putFromSlot(TStdioWindow& w, LineNode*& slot) {
+void putFromSlot(EditorView& w, LineNode*& slot) {
   if (!slot || !mayPutHere(w)) return;
   if (InsertNode(w, slot)) {
     slot = nullptr;
@@ -94,7 +94,7 @@ void putFromSlot(TStdioWindow& w, LineNode*& slot) {
 }
 
 // The pick chain keeps its back links; its last unit ends it.
-void appendToPicks(TStdioWindow& w, LineNode* unit) {
+void appendToPicks(EditorView& w, LineNode* unit) {
   unit->indent = 0;
   unit->mark = 0;
   linkAfter(w.pickTail, unit);
@@ -105,7 +105,7 @@ void appendToPicks(TStdioWindow& w, LineNode* unit) {
 
 }  // namespace
 
-LineNode* takeLineOut(TStdioWindow& w) {
+LineNode* takeLineOut(EditorView& w) {
   LineNode* cur = w.currentLine;
   if (!cur) return nullptr;
   if (takesPiece(w, cur)) return takePiece(w);
@@ -126,13 +126,13 @@ LineNode* takeLineOut(TStdioWindow& w) {
   return cur;
 }
 
-int pickCount(const TStdioWindow& w) {
+int pickCount(const EditorView& w) {
   int n = 0;
   for (const LineNode* p = w.pickHead; p != w.pickTail && p->next; p = p->next) ++n;
   return n;
 }
 
-void deleteLine(TStdioWindow& w) {
+void deleteLine(EditorView& w) {
   LineNode* unit = takeLineOut(w);
   if (!unit) return;
   if (w.deletedLine) dispose(w, w.deletedLine);
@@ -140,14 +140,14 @@ void deleteLine(TStdioWindow& w) {
   w.modified = true;
 }
 
-void restoreLine(TStdioWindow& w, const std::function<int()>& readNextKey,
+void restoreLine(EditorView& w, const std::function<int()>& readNextKey,
                  const std::function<void(int)>& pushBack) {
   if (!mayPutHere(w)) return;
   if (w.deletedLine) {
     putFromSlot(w, w.deletedLine);
     return;
   }
-  if (w.dispose_head == w.disposeTail) return;
+  if (w.disposeHead == w.disposeTail) return;
   w.host.statusMessage("Press restore line again for best try");
   const int key = readNextKey ? readNextKey() : -1;
   if (key != cmdRestoreLine) {
@@ -161,7 +161,7 @@ void restoreLine(TStdioWindow& w, const std::function<int()>& readNextKey,
   putFromSlot(w, w.deletedLine);
 }
 
-void moveLine(TStdioWindow& w) {
+void moveLine(EditorView& w) {
   if (w.moveSlot) {
     putFromSlot(w, w.moveSlot);
     return;
@@ -172,7 +172,7 @@ void moveLine(TStdioWindow& w) {
   }
 }
 
-void copyLineCommand(TStdioWindow& w) {
+void copyLineCommand(EditorView& w) {
   LineNode* cur = w.currentLine;
   if (!cur || cur == w.levelBottom || !mayPutHere(w)) return;
   if (w.wrapMode && cur->kind != TextLine && w.curSubRow == 0) return;
@@ -194,14 +194,14 @@ void copyLineCommand(TStdioWindow& w) {
   }
 }
 
-void pickLine(TStdioWindow& w) {
+void pickLine(EditorView& w) {
   if (LineNode* unit = takeLineOut(w)) {
     appendToPicks(w, unit);
     w.modified = true;
   }
 }
 
-void copyPick(TStdioWindow& w) {
+void copyPick(EditorView& w) {
   LineNode* cur = w.currentLine;
   if (!cur) return;
   const bool piece = w.wrapMode && (cur->kind == TextLine || w.curSubRow > 0);
@@ -212,7 +212,7 @@ void copyPick(TStdioWindow& w) {
   }
 }
 
-void putPick(TStdioWindow& w) {
+void putPick(EditorView& w) {
   if (!mayPutHere(w)) return;
   if (w.pickHead == w.pickTail) {
     w.host.statusMessage("No pick");
@@ -223,8 +223,8 @@ void putPick(TStdioWindow& w) {
     return;
   }
   if (!lineBudget(w, 2)) return;
-  LineNode* header = proc_new(w);
-  LineNode* end = proc_new(w);
+  LineNode* header = newLineNode(w);
+  LineNode* end = newLineNode(w);
   header->kind = ClosedFold;
   header->markerColumn = 0;
   end->kind = FoldEnd;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "display/statusline.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/filecommands.hpp"
 #include "model/foldformat.hpp"
@@ -57,14 +57,14 @@ struct FiledLevel {
 
 namespace {
 
-void say(TStdioWindow& w, const std::string& text) { w.host.statusMessage(text); }
+void say(EditorView& w, const std::string& text) { w.host.statusMessage(text); }
 
-void levelChanged(TStdioWindow& w) {
+void levelChanged(EditorView& w) {
   if (w.hooks.levelChanged) w.hooks.levelChanged(w);
 }
 
 // The cursor to a far line; the column stays (in wrap mode within the piece).
-void jumpTo(TStdioWindow& w, LineNode* line, int32_t subRow) {
+void jumpTo(EditorView& w, LineNode* line, int32_t subRow) {
   w.currentLine = line;
   w.curSubRow = subRow;
   if (w.wrapMode) {
@@ -74,12 +74,12 @@ void jumpTo(TStdioWindow& w, LineNode* line, int32_t subRow) {
   w.textColumn = w.leftColumn + w.cursorCol + 1;
 }
 
-int32_t lastPiece(const TStdioWindow& w, const LineNode* n) {
+int32_t lastPiece(const EditorView& w, const LineNode* n) {
   return w.wrapMode ? std::max<int32_t>(1, n->rows) - 1 : 0;
 }
 
 // The cursor keeps its screen row as far as there are rows above it.
-void keepRow(TStdioWindow& w, int row) {
+void keepRow(EditorView& w, int row) {
   if (!w.currentLine) return;
   ViewPos top{w.currentLine, w.curSubRow};
   int r = 1;
@@ -92,7 +92,7 @@ void keepRow(TStdioWindow& w, int row) {
 
 // --- entering and leaving a closed fold, structure only -------------------
 
-void enterStructure(TStdioWindow& w, LineNode* h) {
+void enterStructure(EditorView& w, LineNode* h) {
   LineNode* e = h->partner;
   LineNode* first = h->inner ? h->inner : e;
   h->kind = EnteredFold;
@@ -111,7 +111,7 @@ void enterStructure(TStdioWindow& w, LineNode* h) {
 }
 
 // Leaves the innermost entered fold; its header is returned.
-LineNode* exitStructure(TStdioWindow& w) {
+LineNode* exitStructure(EditorView& w) {
   LineNode* h = w.levelTop->next;
   LineNode* e = w.levelBottom;
   for (LineNode* q = h->next; q && q != e; q = q->next)
@@ -135,21 +135,21 @@ LineNode* exitStructure(TStdioWindow& w) {
   return h;
 }
 
-bool inEnteredFold(const TStdioWindow& w) {
+bool inEnteredFold(const EditorView& w) {
   return w.levelTop != w.fileTop && w.levelTop && w.levelTop->next &&
          w.levelTop->next->kind == EnteredFold;
 }
 
 // Exits every entered fold of the file shown; the outermost header, or null
 // when none was entered.
-LineNode* exitAllEntered(TStdioWindow& w) {
+LineNode* exitAllEntered(EditorView& w) {
   LineNode* outermost = nullptr;
   while (inEnteredFold(w)) outermost = exitStructure(w);
   return outermost;
 }
 
 // The folds entered in the file shown, outermost first.
-std::vector<LineNode*> enteredPath(const TStdioWindow& w) {
+std::vector<LineNode*> enteredPath(const EditorView& w) {
   std::vector<LineNode*> path;
   for (LineNode* top = w.levelTop; top && top != w.fileTop;) {
     LineNode* h = top->next;
@@ -165,7 +165,7 @@ std::vector<LineNode*> enteredPath(const TStdioWindow& w) {
 
 // The folds of the view around target, outermost first (closed folds are
 // looked into, filed ones are not). False when target is not in the view.
-bool foldsAround(const TStdioWindow& w, const LineNode* target, std::vector<LineNode*>& path) {
+bool foldsAround(const EditorView& w, const LineNode* target, std::vector<LineNode*>& path) {
   std::vector<LineNode*> stack;
   for (LineNode* p = viewFirst(w); p;) {
     if (p == target) {
@@ -187,7 +187,7 @@ bool foldsAround(const TStdioWindow& w, const LineNode* target, std::vector<Line
 
 // Opens in place every closed fold around target; false when target is not
 // in the view.
-bool openAround(TStdioWindow& w, LineNode* target) {
+bool openAround(EditorView& w, LineNode* target) {
   std::vector<LineNode*> path;
   if (!foldsAround(w, target, path)) return false;
   for (LineNode* h : path)
@@ -222,7 +222,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 // Whether the file is shown further out in the window already.
-bool beingEdited(const TStdioWindow& w, const std::string& path) {
+bool beingEdited(const EditorView& w, const std::string& path) {
   if (sameFile(ownFileName(w), path)) return true;
   for (const auto& level : w.filedLevels)
     if (sameFile(level->path, path)) return true;
@@ -264,7 +264,7 @@ void formatOf(const std::string& path, bool& tds, bool& lfOnly) {
   lfOnly = !tds && sawLf && !sawCr;
 }
 
-void forgetLinesOf(TStdioWindow& w) {
+void forgetLinesOf(EditorView& w) {
   // Marks and fold starts may point at lines that are gone now.
   if (w.markActive) w.clearMark();
   w.blockActive = false;
@@ -274,7 +274,7 @@ void forgetLinesOf(TStdioWindow& w) {
 
 // Enters the folds of the path again (they were left for the save) and
 // puts the cursor on target at row.
-void restoreView(TStdioWindow& w, const std::vector<LineNode*>& path, LineNode* target, int row) {
+void restoreView(EditorView& w, const std::vector<LineNode*>& path, LineNode* target, int row) {
   for (LineNode* h : path) {
     if (!openAround(w, h) || h->kind != ClosedFold) break;
     const int8_t saved = h->savedRow;
@@ -290,7 +290,7 @@ void restoreView(TStdioWindow& w, const std::vector<LineNode*>& path, LineNode* 
 // shown again; the entered folds of the file shown must have been left.
 // With restore the parent's view is as it was when the fold was entered;
 // else the parent's top level is shown, the cursor still to be placed.
-void popFiledLevel(TStdioWindow& w, bool restore) {
+void popFiledLevel(EditorView& w, bool restore) {
   std::shared_ptr<FiledLevel> level = w.filedLevels.back();
   w.filedLevels.pop_back();
   LineNode* h = level->header;
@@ -338,7 +338,7 @@ void popFiledLevel(TStdioWindow& w, bool restore) {
 
 // Saves the filed file shown and returns to its parent. False, and the
 // window stays in the filed file, when its changes could not be saved.
-bool leaveFiledFile(TStdioWindow& w, bool restore) {
+bool leaveFiledFile(EditorView& w, bool restore) {
   exitAllEntered(w);
   saveCommand(w);
   if (w.modified) return false;  // the save said why
@@ -346,7 +346,7 @@ bool leaveFiledFile(TStdioWindow& w, bool restore) {
   return true;
 }
 
-void enterFiledFold(TStdioWindow& w, LineNode* h) {
+void enterFiledFold(EditorView& w, LineNode* h) {
   LineNode* e = h->partner;
   if (h->foldType != 1 || h->foldContents != 0 || !e) {
     say(w, "Plicato not text fold");
@@ -412,7 +412,7 @@ void enterFiledFold(TStdioWindow& w, LineNode* h) {
   level->modified = w.modified;
   h->savedRow = row;
 
-  LineNode* s = proc_new(w);
+  LineNode* s = newLineNode(w);
   s->prev = nullptr;
   s->next = h;
   level->sentinel = s;
@@ -473,17 +473,17 @@ long parseLineNumber(const std::string& text) {
 
 // --- public -----------------------------------------------------------
 
-bool inFiledFile(const TStdioWindow& w) { return !w.filedLevels.empty(); }
+bool inFiledFile(const EditorView& w) { return !w.filedLevels.empty(); }
 
-LineNode* ownFileBottom(const TStdioWindow& w) {
+LineNode* ownFileBottom(const EditorView& w) {
   return w.filedLevels.empty() ? w.fileBottom : w.filedLevels.front()->parentBottom;
 }
 
-std::string ownFileName(const TStdioWindow& w) {
+std::string ownFileName(const EditorView& w) {
   return w.filedLevels.empty() ? w.fileName : w.filedLevels.front()->fileName;
 }
 
-void EnterFold(TStdioWindow& w) {
+void EnterFold(EditorView& w) {
   LineNode* h = w.currentLine;
   if (h && h->kind == FiledFold) {
     enterFiledFold(w, h);
@@ -501,7 +501,7 @@ void EnterFold(TStdioWindow& w) {
   levelChanged(w);
 }
 
-void ExitFold(TStdioWindow& w) {
+void ExitFold(EditorView& w) {
   if (inEnteredFold(w)) {
     LineNode* h = exitStructure(w);
     jumpTo(w, h, 0);
@@ -525,7 +525,7 @@ void ExitFold(TStdioWindow& w) {
   say(w, "Plicato at top level already!");
 }
 
-bool openFoldInPlace(TStdioWindow& w, LineNode* h) {
+bool openFoldInPlace(EditorView& w, LineNode* h) {
   if (!h || h->kind != ClosedFold || !h->partner) return false;
   h->savedRow = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
   LineNode* e = h->partner;
@@ -547,7 +547,7 @@ bool openFoldInPlace(TStdioWindow& w, LineNode* h) {
   return true;
 }
 
-void OpenInPlace(TStdioWindow& w) {
+void OpenInPlace(EditorView& w) {
   if (!openFoldInPlace(w, w.currentLine)) {
     say(w, "Plicato line is not a simple fold!!");
     return;
@@ -555,7 +555,7 @@ void OpenInPlace(TStdioWindow& w) {
   Redraw(w, w.cursorRow - w.curSubRow);
 }
 
-void CloseFold(TStdioWindow& w) {
+void CloseFold(EditorView& w) {
   LineNode* p = w.currentLine;
   if (!p) return;
   LineNode* first = viewFirst(w);
@@ -580,7 +580,7 @@ void CloseFold(TStdioWindow& w) {
   RedrawKeepTop(w);
 }
 
-void OpenAllFolds(TStdioWindow& w) {
+void OpenAllFolds(EditorView& w) {
   for (LineNode* p = viewFirst(w); p; p = p->next) {
     if (p->kind == ClosedFold) openFoldInPlace(w, p);
     if (p == w.levelBottom) break;
@@ -588,7 +588,7 @@ void OpenAllFolds(TStdioWindow& w) {
   keepRow(w, w.cursorRow);
 }
 
-void CloseAllFolds(TStdioWindow& w) {
+void CloseAllFolds(EditorView& w) {
   for (LineNode* p = viewFirst(w); p; p = p->next) {
     if (p->kind == OpenFold) {
       bool holdsCursor = false;
@@ -605,7 +605,7 @@ void CloseAllFolds(TStdioWindow& w) {
   keepRow(w, w.cursorRow);
 }
 
-void TopOfFold(TStdioWindow& w) {
+void TopOfFold(EditorView& w) {
   if (!w.currentLine) return;
   ViewPos p{w.currentLine, w.curSubRow};
   int above = 0;
@@ -621,7 +621,7 @@ void TopOfFold(TStdioWindow& w) {
   PlaceCursor(w, 2);
 }
 
-void BottomOfFold(TStdioWindow& w) {
+void BottomOfFold(EditorView& w) {
   if (!w.currentLine) return;
   ViewPos p{w.currentLine, w.curSubRow};
   int below = 0;
@@ -640,7 +640,7 @@ void BottomOfFold(TStdioWindow& w) {
   PlaceCursor(w, 2);
 }
 
-void GotoLine(TStdioWindow& w) {
+void GotoLine(EditorView& w) {
   // The dialog offers what was asked for last, in any window.
   static std::string lastEntry;
   std::optional<std::string> answer = w.host.prompt("INPUT2", "Line number", lastEntry, 15);
@@ -649,7 +649,7 @@ void GotoLine(TStdioWindow& w) {
   gotoLineNumber(w, parseLineNumber(lastEntry));
 }
 
-void gotoLineNumber(TStdioWindow& w, long n) {
+void gotoLineNumber(EditorView& w, long n) {
   if (n <= 0 || !w.levelTop) return;
   LineNode* target = w.levelBottom;
   long count = 0;
@@ -675,7 +675,7 @@ void gotoLineNumber(TStdioWindow& w, long n) {
   revealLine(w, target, 4);
 }
 
-void revealLine(TStdioWindow& w, LineNode* target, int wantedRow) {
+void revealLine(EditorView& w, LineNode* target, int wantedRow) {
   std::vector<LineNode*> path;
   if (!target || !foldsAround(w, target, path)) return;
   // Only the folds around the target stay or become open.
@@ -693,7 +693,7 @@ void revealLine(TStdioWindow& w, LineNode* target, int wantedRow) {
   PlaceCursor(w, wantedRow);
 }
 
-bool exitAllFolds(TStdioWindow& w) {
+bool exitAllFolds(EditorView& w) {
   LineNode* focus = nullptr;
   int row = 2;
   auto place = [&] {
@@ -725,7 +725,7 @@ bool exitAllFolds(TStdioWindow& w) {
   return true;
 }
 
-void exitToFileTop(TStdioWindow& w) {
+void exitToFileTop(EditorView& w) {
   if (LineNode* h = exitAllEntered(w)) {
     jumpTo(w, h, 0);
     PlaceCursor(w, h->savedRow);
@@ -734,7 +734,7 @@ void exitToFileTop(TStdioWindow& w) {
   }
 }
 
-void discardFiledLevels(TStdioWindow& w) {
+void discardFiledLevels(EditorView& w) {
   for (;;) {
     exitAllEntered(w);
     if (!inFiledFile(w)) break;
@@ -743,7 +743,7 @@ void discardFiledLevels(TStdioWindow& w) {
   forgetLinesOf(w);
 }
 
-std::string foldInfo(TStdioWindow& w) {
+std::string foldInfo(EditorView& w) {
   char buf[700];
   int n = std::snprintf(buf, sizeof buf, "Enter depth  %d folds. %d spaces. ", w.foldDepth,
                         w.depthOffset);

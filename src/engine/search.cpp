@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "display/highlight.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "engine/navigation.hpp"
 #include "model/linestore.hpp"
@@ -153,7 +153,7 @@ LineNode* downFrom(const LineNode* n) {
 
 // The next line of the walk upward: a closed fold that ends just above is
 // searched from its last line up.
-LineNode* upFrom(const TStdioWindow& w, const LineNode* n) {
+LineNode* upFrom(const EditorView& w, const LineNode* n) {
   if (n == viewFirst(w)) return nullptr;
   LineNode* p = n->prev;
   if (!p || p == w.levelTop) return nullptr;
@@ -173,11 +173,11 @@ LineNode* upFrom(const TStdioWindow& w, const LineNode* n) {
 // Without this every match of a replace-all cost time in proportion to
 // the file.
 struct Revealed {
-  const TStdioWindow* window = nullptr;
+  const EditorView* window = nullptr;
   LineNode* line = nullptr;
   std::vector<LineNode*> path;
 
-  bool holds(const TStdioWindow& w) const { return window == &w && line; }
+  bool holds(const EditorView& w) const { return window == &w && line; }
   void forget() { *this = Revealed{}; }
   // The index of n among the folds, or -1.
   int indexOf(const LineNode* n) const {
@@ -195,7 +195,7 @@ struct Revealed {
 // walking up from it: a fold passed on the way that does not hold the line
 // is stepped over as a whole. With what a reveal left (`known`) the walk
 // stops at the last match or at one of the folds around it.
-std::vector<LineNode*> enclosingFolds(const TStdioWindow& w, LineNode* target,
+std::vector<LineNode*> enclosingFolds(const EditorView& w, LineNode* target,
                                       const Revealed* known = nullptr) {
   std::vector<LineNode*> path;
   const LineNode* first = viewFirst(w);
@@ -232,7 +232,7 @@ std::vector<LineNode*> enclosingFolds(const TStdioWindow& w, LineNode* target,
 // last match (a backward replace-all): the end of every fold that holds
 // the target comes before the last match, or the walk meets the match or
 // the folds around it.
-std::vector<LineNode*> enclosingFoldsBelow(const TStdioWindow& w, LineNode* target,
+std::vector<LineNode*> enclosingFoldsBelow(const EditorView& w, LineNode* target,
                                            const Revealed& known) {
   std::vector<LineNode*> path;
   LineNode* n = target;
@@ -298,7 +298,7 @@ bool onlyPathOpen(const std::vector<LineNode*>& path, const std::vector<LineNode
 // The match becomes visible: the folds around it open, every other open
 // fold of the view closes. `known`, when given, is what the last reveal of
 // the same replace-all left, and is brought up to date.
-void revealMatch(TStdioWindow& w, LineNode* target, Revealed* known = nullptr) {
+void revealMatch(EditorView& w, LineNode* target, Revealed* known = nullptr) {
   const bool incremental = known && known->holds(w);
   std::vector<LineNode*> path;
   if (!incremental) path = enclosingFolds(w, target);
@@ -337,7 +337,7 @@ void revealMatch(TStdioWindow& w, LineNode* target, Revealed* known = nullptr) {
 
 // The screen row of the line's first piece (it may lie above the window
 // in wrap mode); false when the line is not on screen.
-bool rowShowing(const TStdioWindow& w, const LineNode* n, int& row) {
+bool rowShowing(const EditorView& w, const LineNode* n, int& row) {
   for (int r = 1; r <= w.screenRows; ++r) {
     const ScreenRow s = w.shownAt(r);
     if (s.line == n) {
@@ -351,7 +351,7 @@ bool rowShowing(const TStdioWindow& w, const LineNode* n, int& row) {
 // The cursor to display column col of the current line, the match of
 // `length` columns in sight: with wrapped lines on its piece, else the
 // window scrolled sideways in steps of 10.
-void placeColumn(TStdioWindow& w, int col, int length) {
+void placeColumn(EditorView& w, int col, int length) {
   const int width = w.textWidth();
   w.textColumn = col + 1;
   if (w.wrapMode) {
@@ -374,7 +374,7 @@ void placeColumn(TStdioWindow& w, int col, int length) {
 // its own text (forward a match begins there or later, backward it ends
 // there or before). On a match the cursor goes to it. `known` carries what
 // the reveals of a replace-all leave from one match to the next.
-bool findFrom(TStdioWindow& w, LineNode* start, size_t at, bool editableOnly,
+bool findFrom(EditorView& w, LineNode* start, size_t at, bool editableOnly,
               Revealed* known = nullptr) {
   SearchState& st = searchState();
   st.found = false;
@@ -423,16 +423,16 @@ bool findFrom(TStdioWindow& w, LineNode* start, size_t at, bool editableOnly,
 
 // A window other than the one the command came from is left and entered
 // through its own hooks, so that its edit buffer follows its cursor line.
-void leaveOther(TStdioWindow& w, const TStdioWindow& origin) {
+void leaveOther(EditorView& w, const EditorView& origin) {
   if (&w != &origin && w.hooks.leaveLine) w.hooks.leaveLine(w);
 }
-void enterOther(TStdioWindow& w, const TStdioWindow& origin) {
+void enterOther(EditorView& w, const EditorView& origin) {
   if (&w != &origin && w.hooks.enterLine) w.hooks.enterLine(w);
 }
 
 // Searches a window that the search went on into: its whole view, from its
 // first line (from its end backward).
-bool findInNext(TStdioWindow& w, const TStdioWindow& origin, bool editableOnly,
+bool findInNext(EditorView& w, const EditorView& origin, bool editableOnly,
                 Revealed* known = nullptr) {
   leaveOther(w, origin);
   const bool backward = searchState().backward;
@@ -445,29 +445,29 @@ bool findInNext(TStdioWindow& w, const TStdioWindow& origin, bool editableOnly,
 // The window after w in the frame's order, wrapping round at the end, so
 // that a search goes through every other window once; null when the next
 // one would be the window the search began in.
-TStdioWindow* windowAfter(const TStdioWindow& w, const TStdioWindow& origin,
-                          const std::vector<TStdioWindow*>& windows) {
+EditorView* windowAfter(const EditorView& w, const EditorView& origin,
+                          const std::vector<EditorView*>& windows) {
   auto it = std::find(windows.begin(), windows.end(), &w);
   if (it == windows.end()) return nullptr;
   for (size_t step = 1; step < windows.size(); ++step) {
     const size_t i = (static_cast<size_t>(it - windows.begin()) + step) % windows.size();
-    TStdioWindow* next = windows[i];
+    EditorView* next = windows[i];
     if (next == &origin) return nullptr;
     if (next && next != &w) return next;
   }
   return nullptr;
 }
 
-std::string nameOf(const TStdioWindow& w) { return w.title.empty() ? w.fileName : w.title; }
+std::string nameOf(const EditorView& w) { return w.title.empty() ? w.fileName : w.title; }
 
 // "%s not found" on the status line; then either the question whether to
 // go on in the next window (returned when the answer is Yes) or the
 // warning box.
-TStdioWindow* notFound(TStdioWindow& w, const TStdioWindow& origin, const std::string& text,
-                       const std::vector<TStdioWindow*>& windows) {
+EditorView* notFound(EditorView& w, const EditorView& origin, const std::string& text,
+                       const std::vector<EditorView*>& windows) {
   const std::string msg = text + " not found";
   w.host.statusMessage(msg);
-  TStdioWindow* next = searchState().allFiles ? windowAfter(w, origin, windows) : nullptr;
+  EditorView* next = searchState().allFiles ? windowAfter(w, origin, windows) : nullptr;
   if (next) {
     const std::string q = msg + "\n Go to the next file '" + nameOf(*next) + "' ?";
     if (w.host.messageBox(q, "Plicato", MbButtons::YesNo, MbIcon::Question) == MbResult::Yes)
@@ -480,12 +480,12 @@ TStdioWindow* notFound(TStdioWindow& w, const TStdioWindow& origin, const std::s
 
 // Offset in the cursor line's own text where the cursor stands; 0 in the
 // indentation or marker.
-size_t cursorOffset(const TStdioWindow& w) {
+size_t cursorOffset(const EditorView& w) {
   return textOffsetAt(*w.currentLine, std::max(0, w.textColumn - 1));
 }
 
 // Rows of the cursor line repainted (queued for the widget).
-void repaintCurrent(TStdioWindow& w) {
+void repaintCurrent(EditorView& w) {
   LineNode* n = w.currentLine;
   const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);
   for (int r = 0; r < (w.wrapMode ? std::max<int32_t>(1, n->rows) : 1); ++r)
@@ -494,7 +494,7 @@ void repaintCurrent(TStdioWindow& w) {
 
 // The match under the cursor drawn highlighted while the user is asked
 // about it, and drawn plainly again afterwards.
-void showFound(TStdioWindow& w, bool on) {
+void showFound(EditorView& w, bool on) {
   SearchState& st = searchState();
   if (on && w.currentLine) {
     const int col = columnOfOffset(*w.currentLine, st.matchOffset);
@@ -508,7 +508,7 @@ void showFound(TStdioWindow& w, bool on) {
 }
 
 // The window the command ended in is not the one it started in.
-void ended(TStdioWindow* last, const TStdioWindow& origin) {
+void ended(EditorView* last, const EditorView& origin) {
   SearchState& st = searchState();
   if (last && last != &origin && st.activate) st.activate(*last);
 }
@@ -516,14 +516,14 @@ void ended(TStdioWindow* last, const TStdioWindow& origin) {
 // The search of commands 301 and 302, from display column `column` of the
 // cursor line, going on into the next windows and asking at each match in
 // the mode "Prompt for Next".
-void runSearch(TStdioWindow& origin, const std::vector<TStdioWindow*>& windows, size_t at) {
+void runSearch(EditorView& origin, const std::vector<EditorView*>& windows, size_t at) {
   SearchState& st = searchState();
-  TStdioWindow* cur = &origin;
-  TStdioWindow* last = nullptr;  // the window of the last match
+  EditorView* cur = &origin;
+  EditorView* last = nullptr;  // the window of the last match
   bool found = origin.currentLine && findFrom(origin, origin.currentLine, at, false);
   for (;;) {
     if (!found) {
-      TStdioWindow* next = notFound(*cur, origin, st.pattern, windows);
+      EditorView* next = notFound(*cur, origin, st.pattern, windows);
       if (!next) break;
       cur = next;
       found = findInNext(*cur, origin, false);
@@ -566,7 +566,7 @@ SearchState& searchState() {
   return state;
 }
 
-bool FindNext(TStdioWindow& w, int column) {
+bool FindNext(EditorView& w, int column) {
   if (!w.currentLine) {
     searchState().found = false;
     return false;
@@ -575,7 +575,7 @@ bool FindNext(TStdioWindow& w, int column) {
   return findFrom(w, w.currentLine, at, false);
 }
 
-bool ReplaceAt(TStdioWindow& w) {
+bool ReplaceAt(EditorView& w) {
   SearchState& st = searchState();
   LineNode* n = w.currentLine;
   if (!n || !replaceable(n) || !n->text || st.findText.empty()) return false;
@@ -614,7 +614,7 @@ bool ReplaceAt(TStdioWindow& w) {
   return true;
 }
 
-void searchCommand(TStdioWindow& w, const std::vector<TStdioWindow*>& windows) {
+void searchCommand(EditorView& w, const std::vector<EditorView*>& windows) {
   SearchState& st = searchState();
   SearchRequest defaults;
   defaults.text = st.searchText;
@@ -638,7 +638,7 @@ void searchCommand(TStdioWindow& w, const std::vector<TStdioWindow*>& windows) {
   runSearch(w, windows, w.currentLine ? cursorOffset(w) : 0);
 }
 
-void findNextCommand(TStdioWindow& w, const std::vector<TStdioWindow*>& windows) {
+void findNextCommand(EditorView& w, const std::vector<EditorView*>& windows) {
   SearchState& st = searchState();
   if (st.pattern.empty()) {
     w.host.messageBox("No previous search!", "Plicato", MbButtons::Ok, MbIcon::Information);
@@ -652,7 +652,7 @@ void findNextCommand(TStdioWindow& w, const std::vector<TStdioWindow*>& windows)
   runSearch(w, windows, at);
 }
 
-void replaceCommand(TStdioWindow& origin, const std::vector<TStdioWindow*>& windows) {
+void replaceCommand(EditorView& origin, const std::vector<EditorView*>& windows) {
   SearchState& st = searchState();
   SearchRequest defaults;
   defaults.text = st.findText;
@@ -674,8 +674,8 @@ void replaceCommand(TStdioWindow& origin, const std::vector<TStdioWindow*>& wind
   st.replacePattern = r->matchCase ? r->text : upperText(r->text);
   setPattern(r->text, r->matchCase);
 
-  TStdioWindow* cur = &origin;
-  TStdioWindow* last = nullptr;
+  EditorView* cur = &origin;
+  EditorView* last = nullptr;
   // Replace all changes nothing but line texts between its matches, so
   // each reveal may build on the last one.
   Revealed revealed;
@@ -684,7 +684,7 @@ void replaceCommand(TStdioWindow& origin, const std::vector<TStdioWindow*>& wind
                findFrom(origin, origin.currentLine, cursorOffset(origin), true, known);
   for (;;) {
     if (!found) {
-      TStdioWindow* next = notFound(*cur, origin, st.findText, windows);
+      EditorView* next = notFound(*cur, origin, st.findText, windows);
       if (!next) break;
       cur = next;
       found = findInNext(*cur, origin, true, known);

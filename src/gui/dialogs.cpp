@@ -104,7 +104,8 @@ void restrictToLatin1(QLineEdit& edit) { edit.setValidator(new Latin1Validator(&
 
 // --- GET_COM ------------------------------------------------------------------
 
-TGetComDialog::TGetComDialog(const CommentAnswer& offered, QWidget* parent) : QDialog(parent) {
+CommentConventionDialog::CommentConventionDialog(const CommentAnswer& offered, QWidget* parent)
+    : QDialog(parent) {
   setObjectName("GET_COM");
   setWindowTitle("Comment Convention");
   typeName_ = lineEdit(offered.typeName, "typeName", this);
@@ -125,7 +126,7 @@ TGetComDialog::TGetComDialog(const CommentAnswer& offered, QWidget* parent) : QD
   layout->addWidget(okCancel(this));
 }
 
-CommentAnswer TGetComDialog::answer() const {
+CommentAnswer CommentConventionDialog::answer() const {
   return {bytesOf(typeName_), bytesOf(commentStart_), bytesOf(commentEnd_)};
 }
 
@@ -209,10 +210,10 @@ void TSymbolDialog::choose(unsigned char ch) {
 
 // --- DIALOG_3, DIALOG_1 -----------------------------------------------------------
 
-TFinDialog::TFinDialog(const SearchRequest& defaults, QWidget* parent)
-    : TFinDialog(defaults, false, parent) {}
+FindDialog::FindDialog(const SearchRequest& defaults, QWidget* parent)
+    : FindDialog(defaults, false, parent) {}
 
-TFinDialog::TFinDialog(const SearchRequest& d, bool replace, QWidget* parent) : QDialog(parent) {
+FindDialog::FindDialog(const SearchRequest& d, bool replace, QWidget* parent) : QDialog(parent) {
   setObjectName(replace ? "DIALOG_1" : "DIALOG_3");
   setWindowTitle(replace ? "Replace" : "Search");
 
@@ -273,7 +274,7 @@ TFinDialog::TFinDialog(const SearchRequest& d, bool replace, QWidget* parent) : 
   find_->setFocus();
 }
 
-SearchRequest TFinDialog::request() const {
+SearchRequest FindDialog::request() const {
   SearchRequest r;
   r.text = bytesOf(find_);
   if (replace_) r.replacement = bytesOf(replace_);
@@ -289,8 +290,8 @@ SearchRequest TFinDialog::request() const {
   return r;
 }
 
-TFinRepDialog::TFinRepDialog(const SearchRequest& defaults, QWidget* parent)
-    : TFinDialog(defaults, true, parent) {}
+FindReplaceDialog::FindReplaceDialog(const SearchRequest& defaults, QWidget* parent)
+    : FindDialog(defaults, true, parent) {}
 
 // --- FontDlg ---------------------------------------------------------------------
 

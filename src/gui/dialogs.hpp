@@ -33,10 +33,10 @@ void placeInside(QWidget& window, const QWidget* frame, Qt::Alignment where = Qt
 void restrictToLatin1(QLineEdit& edit);
 
 // "GET_COM": the comment convention of a file type nobody knows.
-class TGetComDialog : public QDialog {
+class CommentConventionDialog : public QDialog {
   Q_OBJECT
  public:
-  TGetComDialog(const CommentAnswer& offered, QWidget* parent = nullptr);
+  CommentConventionDialog(const CommentAnswer& offered, QWidget* parent = nullptr);
   CommentAnswer answer() const;
 
  private:
@@ -75,14 +75,14 @@ class TSymbolDialog : public QDialog {
 
 // "DIALOG_3" (find) and, with the replace field and "Replace All",
 // "DIALOG_1" (find and replace).
-class TFinDialog : public QDialog {
+class FindDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFinDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
+  explicit FindDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
   SearchRequest request() const;
 
  protected:
-  TFinDialog(const SearchRequest& defaults, bool replace, QWidget* parent);
+  FindDialog(const SearchRequest& defaults, bool replace, QWidget* parent);
 
   QLineEdit* find_;
   QLineEdit* replace_ = nullptr;
@@ -95,10 +95,10 @@ class TFinDialog : public QDialog {
   QCheckBox* allFiles_;
 };
 
-class TFinRepDialog : public TFinDialog {
+class FindReplaceDialog : public FindDialog {
   Q_OBJECT
  public:
-  explicit TFinRepDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
+  explicit FindReplaceDialog(const SearchRequest& defaults, QWidget* parent = nullptr);
 };
 
 // "FontDlg", captioned "Font": the printer font. It offers the fixed-pitch

@@ -6,14 +6,14 @@
 
 #include "app/diskchanges.hpp"
 #include "gui/mainframe.hpp"
-#include "gui/mdichild.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentwindow.hpp"
+#include "gui/documentarea.hpp"
 
 namespace {
 
 class DiskWatch : public QObject {
  public:
-  explicit DiskWatch(TMyDecoratedMDIFrame& frame) : QObject(&frame), frame_(frame) {}
+  explicit DiskWatch(MainFrame& frame) : QObject(&frame), frame_(frame) {}
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == &frame_ && event->type() == QEvent::WindowActivate) tell();
@@ -23,17 +23,17 @@ class DiskWatch : public QObject {
  private:
   void tell() {
     // The active document first: its note is the one the user looks for.
-    std::vector<TStdioWindow*> windows;
-    TDrawMDIClient* client = frame_.client();
-    if (mdiMDIChild* active = client->activeChild()) windows.push_back(active->window());
-    for (mdiMDIChild* c : client->children()) windows.push_back(c->window());
+    std::vector<EditorView*> windows;
+    DocumentArea* client = frame_.client();
+    if (DocumentWindow* active = client->activeChild()) windows.push_back(active->window());
+    for (DocumentWindow* c : client->children()) windows.push_back(c->window());
     const std::string text = changedOnDiskNotice(windows);
     if (!text.empty()) frame_.setStatusMessage(text);
   }
 
-  TMyDecoratedMDIFrame& frame_;
+  MainFrame& frame_;
 };
 
 }  // namespace
 
-void watchDiskChanges(TMyDecoratedMDIFrame& frame) { frame.installEventFilter(new DiskWatch(frame)); }
+void watchDiskChanges(MainFrame& frame) { frame.installEventFilter(new DiskWatch(frame)); }

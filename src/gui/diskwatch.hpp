@@ -2,8 +2,8 @@
 // document whose file another program changed meanwhile.
 #pragma once
 
-class TMyDecoratedMDIFrame;
+class MainFrame;
 
 // Installs the watch on the frame's activation (it lives as long as the
 // frame).
-void watchDiskChanges(TMyDecoratedMDIFrame& frame);
+void watchDiskChanges(MainFrame& frame);

@@ -23,7 +23,7 @@
 #include "commands/keytable.hpp"
 #include "commands/lineeditor.hpp"
 #include "display/paint.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "gui/keymap.hpp"
 #include "gui/qtcanvas.hpp"
@@ -42,7 +42,7 @@ TEditorWidget::TEditorWidget(Document& doc, Application& app, QtHost& host, QWid
   font_ = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   setFont(font_);
   viewport()->setFont(font_);
-  TStdioWindow& w = doc.window;
+  EditorView& w = doc.window;
   const QFontMetrics fm(font_);
   // The cell of a fixed-pitch font is its advance; the widest glyph's ink
   // (QFontMetrics::maxWidth) may stick out of it and is no cell width.
@@ -69,7 +69,7 @@ TEditorWidget::~TEditorWidget() {
   if (doc_) host_.unregisterWidget(windowAddr_);
 }
 
-TStdioWindow* TEditorWidget::window() const { return documentAlive() ? &doc_->window : nullptr; }
+EditorView* TEditorWidget::window() const { return documentAlive() ? &doc_->window : nullptr; }
 
 bool TEditorWidget::documentAlive() const {
   if (!doc_) return false;
@@ -136,7 +136,7 @@ void TEditorWidget::handleMessage(int message) {
     else if (!doc_->window.levelTop)
       app_.loadDocument(*doc_);
     if (!ready()) return;
-    TStdioWindow& w = doc_->window;
+    EditorView& w = doc_->window;
     if (lastClient_.isValid()) w.resize(lastClient_.width(), lastClient_.height());
     w.updateScrollBars();
     afterDispatch();
@@ -178,7 +178,7 @@ void TEditorWidget::windowGone() {
 
 void TEditorWidget::refreshIdle() {
   if (!ready()) return;
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   if (!w.inDispatch) refreshWindow(w, doc_->state, app_);
   afterDispatch();
 }
@@ -187,7 +187,7 @@ void TEditorWidget::refreshIdle() {
 
 void TEditorWidget::invalidateRows(int firstRow, int lastRow) {
   if (!doc_) return;
-  const TStdioWindow& w = doc_->window;
+  const EditorView& w = doc_->window;
   const int h = std::max(1, static_cast<int>(w.charHeight));
   firstRow = std::max(1, firstRow);
   if (lastRow < firstRow) return;
@@ -199,7 +199,7 @@ void TEditorWidget::invalidateRows(int firstRow, int lastRow) {
 
 QRect TEditorWidget::caretRect() const {
   if (!doc_ || !hasFocus()) return {};
-  const TStdioWindow& w = doc_->window;
+  const EditorView& w = doc_->window;
   if (!w.caret.shown || !w.levelTop) return {};
   return QRect(w.caret.x, w.caret.y, std::max(1, static_cast<int>(w.charWidth)),
                std::max(1, static_cast<int>(w.charHeight) / 4));
@@ -220,7 +220,7 @@ void TEditorWidget::paintEvent(QPaintEvent* e) {
     shownCaret_ = QRect();
     return;
   }
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   p.setFont(font_);
   const int h = std::max(1, static_cast<int>(w.charHeight));
   const int first = area.top() / h + 1;
@@ -253,7 +253,7 @@ void TEditorWidget::resizeEvent(QResizeEvent* e) {
   const QSize client = contentsRect().size();
   if (client == lastClient_ || !doc_ || !documentAlive()) return;
   lastClient_ = client;
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   w.resize(client.width(), client.height());
   if (w.levelTop) w.updateScrollBars();
   syncScrollBars();
@@ -263,7 +263,7 @@ void TEditorWidget::resizeEvent(QResizeEvent* e) {
 
 void TEditorWidget::syncScrollBars() {
   if (!doc_) return;
-  const TStdioWindow& w = doc_->window;
+  const EditorView& w = doc_->window;
   syncing_ = true;
   setVerticalScrollBarPolicy(w.vScrollShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(w.hScrollShown && w.levelTop ? Qt::ScrollBarAlwaysOn
@@ -287,13 +287,13 @@ void TEditorWidget::scrollContentsBy(int, int) {
 
 void TEditorWidget::queueScroll(int command, int times) {
   if (!ready()) return;
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   for (int i = 0; i < times && w.keys.room() >= 2; ++i) w.queueCommand(command);
 }
 
 void TEditorWidget::onVerticalAction(int action) {
   if (syncing_ || !ready()) return;
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   switch (action) {
     case QAbstractSlider::SliderSingleStepAdd: queueScroll(cmdScrollLineDown, 1); break;
     case QAbstractSlider::SliderSingleStepSub: queueScroll(cmdScrollLineUp, 1); break;
@@ -320,7 +320,7 @@ void TEditorWidget::onVerticalAction(int action) {
 
 void TEditorWidget::onHorizontalAction(int action) {
   if (syncing_ || !ready()) return;
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   if (w.inDispatch || !w.keys.empty() || w.wrapMode || !w.currentLine) {
     QTimer::singleShot(0, this, &TEditorWidget::syncScrollBars);
     return;
@@ -388,7 +388,7 @@ void TEditorWidget::mousePressEvent(QMouseEvent* e) {
 
 void TEditorWidget::mouseMoveEvent(QMouseEvent* e) {
   if (!ready() || !(e->buttons() & Qt::LeftButton)) return;
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   const QPoint at = e->position().toPoint();
   w.mouseMove(at.x(), at.y());
   if ((w.autoScrollUp || w.autoScrollDown) && !autoScroll_.isActive()) autoScroll_.start();
@@ -406,7 +406,7 @@ void TEditorWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   if (!ready() || e->button() != Qt::LeftButton) return;
   // The double click stands for the second press too (as QWidget's own
   // handler has it): the cursor goes to the row, then the row is entered.
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   const QPoint at = e->position().toPoint();
   w.mouseDown(at.x(), at.y());
   w.mouseUp();
@@ -419,7 +419,7 @@ void TEditorWidget::autoScrollTick() {
     autoScroll_.stop();
     return;
   }
-  TStdioWindow& w = doc_->window;
+  EditorView& w = doc_->window;
   if (!w.autoScrollStep()) {
     if (!w.dragging || (!w.autoScrollUp && !w.autoScrollDown)) autoScroll_.stop();
     return;

@@ -1,4 +1,4 @@
-// TEditorWidget: the Qt face of one editor window (TStdioWindow).
+// TEditorWidget: the Qt face of one editor window (EditorView).
 //
 // It paints what the window's screen buffer holds, draws the underline
 // caret where the core put it, and turns Qt input into the window's own
@@ -18,7 +18,7 @@
 class Application;
 struct Document;
 class QtHost;
-class TStdioWindow;
+class EditorView;
 
 class TEditorWidget : public QAbstractScrollArea {
   Q_OBJECT
@@ -29,7 +29,7 @@ class TEditorWidget : public QAbstractScrollArea {
 
   // Null once the window exited (the document is gone).
   Document* document() const { return doc_; }
-  TStdioWindow* window() const;
+  EditorView* window() const;
 
   // --- what the frame plugs in ---------------------------------------------
   // A context-menu choice (its id: 104, 105, 202, ...); the frame turns it
@@ -103,7 +103,7 @@ class TEditorWidget : public QAbstractScrollArea {
   Document* doc_;
   Application& app_;
   QtHost& host_;
-  const TStdioWindow* windowAddr_;  // the registration key; never used to reach the window
+  const EditorView* windowAddr_;  // the registration key; never used to reach the window
   QFont font_;
   QTimer autoScroll_;
   QSize lastClient_;

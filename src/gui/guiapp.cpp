@@ -12,12 +12,12 @@
 #include "gui/treepane.hpp"
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/navigation.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/mainframe.hpp"
-#include "gui/mdichild.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentwindow.hpp"
+#include "gui/documentarea.hpp"
 #include "gui/qthost.hpp"
 #include "model/fileidentity.hpp"
 #include "model/filetypes.hpp"
@@ -27,7 +27,7 @@
 
 namespace {
 
-TScrollApp* theApp = nullptr;
+DesktopApplication* theApp = nullptr;
 
 constexpr const char* kRecentSection = "Recent";
 
@@ -37,13 +37,14 @@ bool isTreeOption(const std::string& a) {
 
 }  // namespace
 
-TScrollApp* scrollApp() { return theApp; }
+DesktopApplication* scrollApp() { return theApp; }
 
 // --- GuiApplication --------------------------------------------------------
 
-GuiApplication::GuiApplication(QtHost& host, TScrollApp& owner) : Application(host), owner_(owner) {}
+GuiApplication::GuiApplication(QtHost& host, DesktopApplication& owner)
+    : Application(host), owner_(owner) {}
 
-void GuiApplication::openFileCommand(TStdioWindow&) { owner_.openCommand(); }
+void GuiApplication::openFileCommand(EditorView&) { owner_.openCommand(); }
 
 void GuiApplication::exitApplication() {
   // The window that finished is gone already; the exit runs from the event
@@ -51,52 +52,52 @@ void GuiApplication::exitApplication() {
   QTimer::singleShot(0, &owner_, [o = &owner_] { o->exitCommand(); });
 }
 
-void GuiApplication::windowExited(TStdioWindow& w) {
+void GuiApplication::windowExited(EditorView& w) {
   Document* doc = documentOf(w);
   if (owner_.frame() && owner_.frame()->buildCommands()) owner_.frame()->buildCommands()->windowClosing(w);
   if (doc && owner_.frame())
-    if (mdiMDIChild* child = owner_.frame()->client()->childOf(*doc)) child->windowGone();
+    if (DocumentWindow* child = owner_.frame()->client()->childOf(*doc)) child->windowGone();
   closeDocument(w);
   owner_.documentClosed();
 }
 
-void GuiApplication::maximizeWindow(TStdioWindow& w) {
+void GuiApplication::maximizeWindow(EditorView& w) {
   Document* doc = documentOf(w);
-  mdiMDIChild* child = doc && owner_.frame() ? owner_.frame()->client()->childOf(*doc) : nullptr;
+  DocumentWindow* child = doc && owner_.frame() ? owner_.frame()->client()->childOf(*doc) : nullptr;
   if (!child) return;
   if (child->isMaximized()) child->showNormal();
   else child->showMaximized();
 }
 
-void GuiApplication::showHideTree(TStdioWindow& w) {
-  TMySplitter* s = TMySplitter::of(w);
+void GuiApplication::showHideTree(EditorView& w) {
+  PaneSplitter* s = PaneSplitter::of(w);
   if (!s) return;
   s->showHideTree();
   // The reopen list keeps whether the pane was shown.
   if (Document* doc = documentOf(w)) doc->showTree = s->treeShown();
 }
 
-void GuiApplication::goToTreeSelection(TStdioWindow& w) {
-  if (TMySplitter* s = TMySplitter::of(w)) s->goToTreeSelection();
+void GuiApplication::goToTreeSelection(EditorView& w) {
+  if (PaneSplitter* s = PaneSplitter::of(w)) s->goToTreeSelection();
 }
 
-void GuiApplication::treeAfterCommand(TStdioWindow& w, int command) {
-  if (TMySplitter* s = TMySplitter::of(w)) s->treeAfterCommand(command);
+void GuiApplication::treeAfterCommand(EditorView& w, int command) {
+  if (PaneSplitter* s = PaneSplitter::of(w)) s->treeAfterCommand(command);
 }
 
-void GuiApplication::headerTextChanged(TStdioWindow& w, LineNode* header) {
-  if (TMySplitter* s = TMySplitter::of(w)) s->headerTextChanged(header);
+void GuiApplication::headerTextChanged(EditorView& w, LineNode* header) {
+  if (PaneSplitter* s = PaneSplitter::of(w)) s->headerTextChanged(header);
 }
 
-void GuiApplication::toolbarChanged(TStdioWindow&) {
+void GuiApplication::toolbarChanged(EditorView&) {
   if (owner_.frame()) owner_.frame()->updateCommandStates();
 }
 
-std::vector<TStdioWindow*> GuiApplication::editorWindows() {
-  std::vector<TStdioWindow*> out;
+std::vector<EditorView*> GuiApplication::editorWindows() {
+  std::vector<EditorView*> out;
   if (!owner_.frame()) return Application::editorWindows();
-  for (mdiMDIChild* c : owner_.frame()->client()->children())
-    if (TStdioWindow* w = c->window()) out.push_back(w);
+  for (DocumentWindow* c : owner_.frame()->client()->children())
+    if (EditorView* w = c->window()) out.push_back(w);
   return out;
 }
 
@@ -140,9 +141,9 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
   return true;
 }
 
-// --- TScrollApp ----------------------------------------------------------------
+// --- DesktopApplication ----------------------------------------------------------------
 
-TScrollApp::TScrollApp(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
+DesktopApplication::DesktopApplication(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
   if (!host_) host_ = std::make_unique<QtHost>();
   app_ = std::make_unique<GuiApplication>(*host_, *this);
   theApp = this;
@@ -150,7 +151,7 @@ TScrollApp::TScrollApp(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
   connect(&autoSave_, &QTimer::timeout, this, [this] { autoSaveTick(); });
 }
 
-TScrollApp::~TScrollApp() {
+DesktopApplication::~DesktopApplication() {
   qApp->removeEventFilter(this);
   autoSave_.stop();
   // The windows still open tell the status bar they are going; the frame
@@ -165,14 +166,14 @@ TScrollApp::~TScrollApp() {
   if (theApp == this) theApp = nullptr;
 }
 
-void TScrollApp::start(const CommandLine& line) {
+void DesktopApplication::start(const CommandLine& line) {
   setProcessHost(host_.get());
   StartOptions options;
   options.configDir = line.configDir;
   startCore(*host_, options);
 
-  frame_ = std::make_unique<TMyDecoratedMDIFrame>(*this);
-  TMyDecoratedMDIFrame* f = frame_.get();
+  frame_ = std::make_unique<MainFrame>(*this);
+  MainFrame* f = frame_.get();
   host_->onStatusMessage = [f](const std::string& text) { f->setStatusMessage(text); };
   host_->onStatusFields = [f](const std::array<std::string, 7>& fields) { f->setStatusFields(fields); };
   host_->onRecentFile = [this](const std::string& path) { addRecentFile(path); };
@@ -191,7 +192,7 @@ void TScrollApp::start(const CommandLine& line) {
   // then the command line's.
   f->client()->setUp();
   for (const ReopenEntry& entry : readReopenEntries()) {
-    mdiMDIChild* child = openDocument(entry.file);
+    DocumentWindow* child = openDocument(entry.file);
     if (!child) continue;
     WindowPlacement p;
     bool tree = false, maximised = false, wrap = false;
@@ -209,14 +210,14 @@ void TScrollApp::start(const CommandLine& line) {
   autoSave_.start();
 }
 
-int TScrollApp::run(const CommandLine& line) {
+int DesktopApplication::run(const CommandLine& line) {
   start(line);
   const int status = QApplication::exec();
   afterLoop();
   return status;
 }
 
-void TScrollApp::afterLoop() {
+void DesktopApplication::afterLoop() {
   autoSave_.stop();
   if (!frame_) return;
   settings().showToolbar = !frame_->toolBar()->isHidden();
@@ -224,64 +225,64 @@ void TScrollApp::afterLoop() {
   saveViewSwitches(*host_);
 }
 
-mdiMDIChild* TScrollApp::openDocument(const std::string& path, bool showTree) {
+DocumentWindow* DesktopApplication::openDocument(const std::string& path, bool showTree) {
   if (!frame_) return nullptr;
   // A file open already comes to the front: two windows of one file would
   // each save over the other's changes.
   if (Document* open = app_->findDocument(path))
-    if (mdiMDIChild* child = frame_->client()->childOf(*open)) {
+    if (DocumentWindow* child = frame_->client()->childOf(*open)) {
       frame_->client()->activate(child);
       if (showTree && !open->showTree) open->window.queueCommand(cmdShowHideTree);
       return child;
     }
   Document* doc = app_->openFile(path);
   if (!doc) return nullptr;
-  mdiMDIChild* child = frame_->client()->addDocument(*doc);
+  DocumentWindow* child = frame_->client()->addDocument(*doc);
   frame_->connectChild(child);
   if (showTree) doc->window.queueCommand(cmdShowHideTree);
   frame_->updateCommandStates();
   return child;
 }
 
-mdiMDIChild* TScrollApp::newDocument() {
+DocumentWindow* DesktopApplication::newDocument() {
   if (!frame_) return nullptr;
   Document* doc = app_->newFile();
   if (!doc) return nullptr;
-  mdiMDIChild* child = frame_->client()->addDocument(*doc);
+  DocumentWindow* child = frame_->client()->addDocument(*doc);
   frame_->connectChild(child);
   frame_->updateCommandStates();
   return child;
 }
 
-void TScrollApp::openCommand() {
+void DesktopApplication::openCommand() {
   // The dialog starts on the files of the active window's type, or on all
   // files when there is no window or its type has no entry.
   std::string filter = withAllFiles(dialogFilter(&app_->fileTypes(), langList()));
   std::string like;
-  if (mdiMDIChild* c = frame_ ? frame_->client()->activeChild() : nullptr)
-    if (TStdioWindow* w = c->window()) like = ownFileName(*w);
+  if (DocumentWindow* c = frame_ ? frame_->client()->activeChild() : nullptr)
+    if (EditorView* w = c->window()) like = ownFileName(*w);
   auto name = host_->openFileDialog(filter, "Open", filterEntryFor(filter, like));
   if (name && !name->empty()) openDocument(*name);
 }
 
-bool TScrollApp::queryExit() {
+bool DesktopApplication::queryExit() {
   if (!frame_) return true;
   if (exitPending_) return false;
-  QList<QPointer<mdiMDIChild>> children;
-  for (mdiMDIChild* c : frame_->client()->children()) children << c;
+  QList<QPointer<DocumentWindow>> children;
+  for (DocumentWindow* c : frame_->client()->children()) children << c;
 
   // Each window's own question. What the reopen list needs is taken as soon
   // as the window has answered: its editing may end before the list is
   // written, while another window's question is on the screen.
   std::vector<PlacedWindow> placed;
-  for (const QPointer<mdiMDIChild>& c : children) {
+  for (const QPointer<DocumentWindow>& c : children) {
     if (!c || !c->document()) continue;
     PlacedWindow before = c->placed();
     if (!c->document()->window.queryClose()) return false;
     placed.push_back(c && c->document() ? c->placed() : before);
   }
   bool modified = false;
-  for (mdiMDIChild* c : frame_->client()->children())
+  for (DocumentWindow* c : frame_->client()->children())
     modified = modified || (c->window() && c->window()->modified);
   if (modified && host_->messageBox("Quit without save?", "Exit Plicato", MbButtons::YesNo,
                                     MbIcon::Question) != MbResult::Yes)
@@ -291,7 +292,7 @@ bool TScrollApp::queryExit() {
   // The windows end their editing now (their exit keys are queued), unless
   // one is inside a command that waits; then the exit follows its end.
   bool waiting = false;
-  for (const QPointer<mdiMDIChild>& c : children) {
+  for (const QPointer<DocumentWindow>& c : children) {
     if (!c || !c->document()) continue;
     // Inside a command, or its file not read yet: its exit key runs later.
     if (c->document()->window.inDispatch || !c->document()->window.levelTop) {
@@ -305,7 +306,7 @@ bool TScrollApp::queryExit() {
   return false;
 }
 
-bool TScrollApp::eventFilter(QObject* watched, QEvent* event) {
+bool DesktopApplication::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Hide && watched->isWidgetType()) {
     auto* w = static_cast<QWidget*>(watched);
     const Qt::WindowType type = w->windowType();
@@ -319,17 +320,17 @@ bool TScrollApp::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void TScrollApp::exitCommand() {
+void DesktopApplication::exitCommand() {
   if (frame_) frame_->close();
 }
 
-void TScrollApp::saveAndExit() {
+void DesktopApplication::saveAndExit() {
   if (!frame_) return;
   // A save may show a box that runs the event loop, so hold each child
   // through a guarded pointer in case it is closed meanwhile.
-  for (mdiMDIChild* child : frame_->client()->children()) {
-    QPointer<mdiMDIChild> c(child);
-    TStdioWindow* w = c ? c->window() : nullptr;
+  for (DocumentWindow* child : frame_->client()->children()) {
+    QPointer<DocumentWindow> c(child);
+    EditorView* w = c ? c->window() : nullptr;
     if (!w || !w->modified || w->fileName.empty() || w->inDispatch) continue;
     w->queueCommand(cmdSave);
     if (c) c->editor()->dispatch();
@@ -337,7 +338,7 @@ void TScrollApp::saveAndExit() {
   exitCommand();
 }
 
-void TScrollApp::documentClosed() {
+void DesktopApplication::documentClosed() {
   if (!frame_) return;
   frame_->updateCommandStates();
   if (exitPending_ && frame_->client()->children().isEmpty()) {
@@ -349,7 +350,7 @@ void TScrollApp::documentClosed() {
 
 // --- recent files ---------------------------------------------------------------
 
-void TScrollApp::loadRecentFiles() {
+void DesktopApplication::loadRecentFiles() {
   recent_.clear();
   ProfileFile& ini = plicatoIni();
   for (int n = 1; n <= kRecentFiles; ++n) {
@@ -361,7 +362,7 @@ void TScrollApp::loadRecentFiles() {
   Q_EMIT recentFilesChanged();
 }
 
-void TScrollApp::saveRecentFiles() {
+void DesktopApplication::saveRecentFiles() {
   const bool ok = writeSettingsBatch(*host_, [&] {
     ProfileFile& ini = plicatoIni();
     for (int n = 1; n <= kRecentFiles; ++n) {
@@ -373,7 +374,7 @@ void TScrollApp::saveRecentFiles() {
   (void)ok;  // a failure has been shown; the list in memory stays
 }
 
-void TScrollApp::addRecentFile(const std::string& path) {
+void DesktopApplication::addRecentFile(const std::string& path) {
   if (path.empty()) return;
   const QString p = fromLatin1(absolutePath(path));
   recent_.removeAll(p);
@@ -385,13 +386,13 @@ void TScrollApp::addRecentFile(const std::string& path) {
 
 // --- auto-save ------------------------------------------------------------------------
 
-void TScrollApp::setAutoSaveTick(int milliseconds) {
+void DesktopApplication::setAutoSaveTick(int milliseconds) {
   autoSave_.setInterval(milliseconds);
   minutes_ = 0;
   if (frame_) autoSave_.start();
 }
 
-void TScrollApp::autoSaveTick() {
+void DesktopApplication::autoSaveTick() {
   if (settings().autoSave <= 0) {
     minutes_ = 0;
     return;
@@ -401,12 +402,12 @@ void TScrollApp::autoSaveTick() {
   autoSaveNow();
 }
 
-void TScrollApp::autoSaveNow() {
+void DesktopApplication::autoSaveNow() {
   if (!frame_) return;
   // The save command's own road: it leaves the entered folds as a save
   // does, shows "Saving %s" and refreshes the window afterwards.
-  for (mdiMDIChild* c : frame_->client()->children()) {
-    TStdioWindow* w = c->window();
+  for (DocumentWindow* c : frame_->client()->children()) {
+    EditorView* w = c->window();
     if (!w || !w->modified || w->fileName.empty() || w->createFoldMode) continue;
     if (autoSaveSkips(*w)) continue;  // never over another program's change
     w->queueCommand(cmdSave);

@@ -1,6 +1,6 @@
 // The desktop program's application object and the Application it runs.
 //
-// TScrollApp ("Plicato") owns the QtHost, the main window, the recent-files
+// DesktopApplication ("Plicato") owns the QtHost, the main window, the recent-files
 // list and the preview counter; it runs the start-up in the program's
 // order and the exit with its questions, the reopen list and the view
 // switches. GuiApplication is the core's Application with the frame behind
@@ -20,33 +20,33 @@
 #include "gui/qthost.hpp"
 
 class QtHost;
-class TScrollApp;
-class TMyDecoratedMDIFrame;
-class mdiMDIChild;
+class DesktopApplication;
+class MainFrame;
+class DocumentWindow;
 
 class GuiApplication : public Application {
  public:
-  GuiApplication(QtHost& host, TScrollApp& owner);
+  GuiApplication(QtHost& host, DesktopApplication& owner);
 
   // The file is read when the window's set-up message arrives.
   bool loadsAtOnce() const override { return false; }
 
-  void openFileCommand(TStdioWindow& w) override;
+  void openFileCommand(EditorView& w) override;
   void exitApplication() override;
-  void windowExited(TStdioWindow& w) override;
-  void maximizeWindow(TStdioWindow& w) override;
-  void showHideTree(TStdioWindow& w) override;
-  void goToTreeSelection(TStdioWindow& w) override;
-  void treeAfterCommand(TStdioWindow& w, int command) override;
-  void headerTextChanged(TStdioWindow& w, LineNode* header) override;
-  void toolbarChanged(TStdioWindow& w) override;
-  std::vector<TStdioWindow*> editorWindows() override;
+  void windowExited(EditorView& w) override;
+  void maximizeWindow(EditorView& w) override;
+  void showHideTree(EditorView& w) override;
+  void goToTreeSelection(EditorView& w) override;
+  void treeAfterCommand(EditorView& w, int command) override;
+  void headerTextChanged(EditorView& w, LineNode* header) override;
+  void toolbarChanged(EditorView& w) override;
+  std::vector<EditorView*> editorWindows() override;
 
   // The size new windows start with until their widget is laid out.
   void setDefaultSize(int rows, int cols) { rows_ = rows; cols_ = cols; }
 
  private:
-  TScrollApp& owner_;
+  DesktopApplication& owner_;
 };
 
 // What the command line asks for, after the options are taken off.
@@ -60,13 +60,13 @@ struct CommandLine {
 // "/T" (either case). False with a message for anything else.
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string* error);
 
-class TScrollApp : public QObject {
+class DesktopApplication : public QObject {
   Q_OBJECT
 
  public:
   // The host may be handed in (tests answer its boxes); else one is made.
-  explicit TScrollApp(std::unique_ptr<QtHost> host = nullptr);
-  ~TScrollApp() override;
+  explicit DesktopApplication(std::unique_ptr<QtHost> host = nullptr);
+  ~DesktopApplication() override;
 
   // The start-up: the core (settings, languages, keys, macros), the main
   // window with its placement, the file types, the reopen list and the
@@ -79,13 +79,13 @@ class TScrollApp : public QObject {
 
   QtHost& host() { return *host_; }
   GuiApplication& app() { return *app_; }
-  TMyDecoratedMDIFrame* frame() { return frame_.get(); }
+  MainFrame* frame() { return frame_.get(); }
 
   // Opens a file into a document window ("File \n%s\ndoesn't exist or isn't
   // accessible." under "Plicato Warning" when it cannot): null then.
-  mdiMDIChild* openDocument(const std::string& path, bool showTree = false);
+  DocumentWindow* openDocument(const std::string& path, bool showTree = false);
   // A new, empty buffer captioned "Noname".
-  mdiMDIChild* newDocument();
+  DocumentWindow* newDocument();
   // The open dialog, then openDocument.
   void openCommand();
 
@@ -135,7 +135,7 @@ class TScrollApp : public QObject {
 
   std::unique_ptr<QtHost> host_;
   std::unique_ptr<GuiApplication> app_;
-  std::unique_ptr<TMyDecoratedMDIFrame> frame_;
+  std::unique_ptr<MainFrame> frame_;
   QStringList recent_;
   int previews_ = 0;
   QTimer autoSave_;
@@ -144,7 +144,7 @@ class TScrollApp : public QObject {
 };
 
 // The process's application object, or null outside the desktop program.
-TScrollApp* scrollApp();
+DesktopApplication* scrollApp();
 
 // An inconsistency inside the program: "File: %s, Line: %d, Code: %d"
 // under "Plicato Error", then the message loop ends (with status 1).

@@ -4,7 +4,7 @@
 #include <QString>
 
 #include "display/keytranslate.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "platform/host.hpp"
 
 namespace {
@@ -123,9 +123,9 @@ bool isFrameKey(int key, Qt::KeyboardModifiers mods) {
          m == (Qt::ControlModifier | Qt::ShiftModifier);
 }
 
-void deliverMessages(TStdioWindow& w, const KeyStroke& messages) { deliverKeyMessages(w, messages); }
+void deliverMessages(EditorView& w, const KeyStroke& messages) { deliverKeyMessages(w, messages); }
 
-bool keyPressToWindow(TStdioWindow& w, const QKeyEvent& e) {
+bool keyPressToWindow(EditorView& w, const QKeyEvent& e) {
   const Qt::KeyboardModifiers mods = e.modifiers();
   const int vk = virtualKeyOf(e.key());
   // A modifier released elsewhere never reached us: let it go now. (Held
@@ -142,7 +142,7 @@ bool keyPressToWindow(TStdioWindow& w, const QKeyEvent& e) {
   return !messages.empty() || refused || isModifierKey(vk);
 }
 
-bool keyReleaseToWindow(TStdioWindow& w, const QKeyEvent& e) {
+bool keyReleaseToWindow(EditorView& w, const QKeyEvent& e) {
   if (e.isAutoRepeat()) return true;
   const KeyStroke messages = releaseMessages(e.key(), e.modifiers());
   deliverMessages(w, messages);

@@ -1,4 +1,4 @@
-// Qt key events as the Windows messages the core takes.
+// Qt key events as the key messages the core takes.
 //
 // A press becomes a key-down (a system key-down while Alt is held, and for
 // F10), then the character message of a key that gives one; a release
@@ -13,7 +13,7 @@
 
 class QKeyEvent;
 class QString;
-class TStdioWindow;
+class EditorView;
 
 // Virtual-key code of a Qt key (Qt::Key_*); 0 when the core has none.
 int virtualKeyOf(int qtKey);
@@ -31,12 +31,12 @@ KeyStroke releaseMessages(int qtKey, Qt::KeyboardModifiers modifiers);
 bool isFrameKey(int qtKey, Qt::KeyboardModifiers modifiers);
 
 // Hands the messages to the window (keyDown, keyUp, charMessage).
-void deliverMessages(TStdioWindow& window, const KeyStroke& messages);
+void deliverMessages(EditorView& window, const KeyStroke& messages);
 
 // A Qt key event to the window. Modifiers the window still believes held
 // but the event says are up (released while another window had the focus)
 // are released first, so that no state sticks. A refused character beeps.
 // False when the event meant nothing to the editor.
-bool keyPressToWindow(TStdioWindow& window, const QKeyEvent& event);
+bool keyPressToWindow(EditorView& window, const QKeyEvent& event);
 // Auto-repeat releases are dropped: a held key repeats as presses only.
-bool keyReleaseToWindow(TStdioWindow& window, const QKeyEvent& event);
+bool keyReleaseToWindow(EditorView& window, const QKeyEvent& event);

@@ -87,6 +87,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "plicato: %s\nTry 'plicato --help' for more information.\n", error.c_str());
     return 1;
   }
-  TScrollApp app;
+  DesktopApplication app;
   return app.run(line);
 }

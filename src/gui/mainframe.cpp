@@ -24,13 +24,13 @@
 #include "commands/dispatcher.hpp"
 #include "commands/helptext.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/navigation.hpp"
 #include "gui/diskwatch.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
-#include "gui/mdichild.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentwindow.hpp"
+#include "gui/documentarea.hpp"
 #include "gui/menus.hpp"
 #include "gui/optionsdialog.hpp"
 #include "gui/printing.hpp"
@@ -53,8 +53,8 @@ QString withKeys(const QString& text, const std::vector<int>& commands) {
 
 }  // namespace
 
-TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
-    : app_(app), client_(new TDrawMDIClient(app.app(), app.host(), this)) {
+MainFrame::MainFrame(DesktopApplication& app)
+    : app_(app), client_(new DocumentArea(app.app(), app.host(), this)) {
   setObjectName("TMyDecoratedMDIFrame");
   setWindowTitle("Plicato for Windows");
   setWindowIcon(programIcon());
@@ -122,22 +122,23 @@ TMyDecoratedMDIFrame::TMyDecoratedMDIFrame(TScrollApp& app)
 
   connect(client_, &QMdiArea::subWindowActivated, this, [this] { childActivated(); });
   watchDiskChanges(*this);
-  connect(&app_, &TScrollApp::recentFilesChanged, this, [this] { fillRecentFiles(); });
+  connect(&app_, &DesktopApplication::recentFilesChanged, this, [this] { fillRecentFiles(); });
   // The Print button of the keyboard-layout help dialogs.
   app_.host().onHelpPrint = [this] { runFrameCommand(cmPrintLayout); };
   updateCommandStates();
 }
 
-TMyDecoratedMDIFrame::~TMyDecoratedMDIFrame() {
+MainFrame::~MainFrame() {
   // The children go with the frame; what they signal on the way finds no
   // frame to update.
   QObject::disconnect(client_, nullptr, this, nullptr);
   app_.host().onHelpPrint = nullptr;
   for (QMdiSubWindow* s : client_->subWindowList())
-    if (auto* c = qobject_cast<mdiMDIChild*>(s)) QObject::disconnect(c->editor(), nullptr, this, nullptr);
+    if (auto* c = qobject_cast<DocumentWindow*>(s))
+      QObject::disconnect(c->editor(), nullptr, this, nullptr);
 }
 
-QAction* TMyDecoratedMDIFrame::makeFrameAction(int id, const QString& text) {
+QAction* MainFrame::makeFrameAction(int id, const QString& text) {
   auto* a = new QAction(text, this);
   a->setObjectName(QString("cm%1").arg(id));
   const std::string hint = frameHint(id);
@@ -150,22 +151,22 @@ QAction* TMyDecoratedMDIFrame::makeFrameAction(int id, const QString& text) {
   return a;
 }
 
-QAction* TMyDecoratedMDIFrame::frameAction(int id) const {
+QAction* MainFrame::frameAction(int id) const {
   auto it = frameActions_.find(id);
   return it == frameActions_.end() ? nullptr : it->second;
 }
 
-QAction* TMyDecoratedMDIFrame::editorAction(int command) const {
+QAction* MainFrame::editorAction(int command) const {
   auto it = editorActions_.find(command);
   return it == editorActions_.end() ? nullptr : it->second;
 }
 
-QAction* TMyDecoratedMDIFrame::toolAction(const QString& name) const {
+QAction* MainFrame::toolAction(const QString& name) const {
   auto it = toolActions_.find(name);
   return it == toolActions_.end() ? nullptr : it->second;
 }
 
-void TMyDecoratedMDIFrame::buildToolBar() {
+void MainFrame::buildToolBar() {
   toolBar_ = addToolBar("Tool Bar");
   toolBar_->setObjectName("ToolBar");
   toolBar_->setIconSize(QSize(24, 24));
@@ -202,7 +203,7 @@ void TMyDecoratedMDIFrame::buildToolBar() {
   });
 }
 
-void TMyDecoratedMDIFrame::buildStatusBar() {
+void MainFrame::buildStatusBar() {
   QStatusBar* bar = statusBar();
   QFont small = bar->font();
   small.setPointSize(8);
@@ -229,7 +230,7 @@ void TMyDecoratedMDIFrame::buildStatusBar() {
   connect(frameActions_[cmStatusBar], &QAction::toggled, bar, &QWidget::setVisible);
 }
 
-void TMyDecoratedMDIFrame::buildMenus() {
+void MainFrame::buildMenus() {
   // The menus follow the table in force: "User defined" keeps the table
   // that was there, which at start-up is the standard one.
   const int layout = commandKeyTable() == kWindowsTable ? kLayoutWindows : kLayoutStandard;
@@ -324,7 +325,7 @@ void TMyDecoratedMDIFrame::buildMenus() {
   updateCommandStates();
 }
 
-void TMyDecoratedMDIFrame::fillRecentFiles() {
+void MainFrame::fillRecentFiles() {
   if (!fileMenu_ || !recentSeparator_) return;
   for (QAction* a : fileMenu_->actions())
     if (a->property("recentFile").isValid()) {
@@ -348,7 +349,7 @@ void TMyDecoratedMDIFrame::fillRecentFiles() {
   }
 }
 
-void TMyDecoratedMDIFrame::fillWindowMenu() {
+void MainFrame::fillWindowMenu() {
   windowMenu_->clear();
   windowMenu_->addAction(frameActions_[cmCascade]);
   windowMenu_->addAction(frameActions_[cmTile]);
@@ -357,34 +358,34 @@ void TMyDecoratedMDIFrame::fillWindowMenu() {
   auto* maximise = windowMenu_->addAction(editorEntryText({cmdMaximizeWindow}));
   maximise->setEnabled(activeDocument() != nullptr);
   connect(maximise, &QAction::triggered, this, [this] { runEditorCommand(cmdMaximizeWindow); });
-  const QList<mdiMDIChild*> children = client_->children();
+  const QList<DocumentWindow*> children = client_->children();
   if (!children.isEmpty()) windowMenu_->addSeparator();
   int n = 0;
-  mdiMDIChild* active = client_->activeChild();
-  for (mdiMDIChild* c : children) {
+  DocumentWindow* active = client_->activeChild();
+  for (DocumentWindow* c : children) {
     ++n;
     QAction* a = windowMenu_->addAction(QString(n < 10 ? "&%1 %2" : "%1 %2").arg(n).arg(c->windowTitle()));
     a->setCheckable(true);
     a->setChecked(c == active);
-    QPointer<mdiMDIChild> target(c);
+    QPointer<DocumentWindow> target(c);
     connect(a, &QAction::triggered, this, [this, target] {
       if (target && !target->gone()) client_->setActiveSubWindow(target);
     });
   }
 }
 
-Document* TMyDecoratedMDIFrame::activeDocument() const {
-  mdiMDIChild* c = client_->activeChild();
+Document* MainFrame::activeDocument() const {
+  DocumentWindow* c = client_->activeChild();
   return c ? c->document() : nullptr;
 }
 
-TStdioWindow* TMyDecoratedMDIFrame::activeWindow() const {
+EditorView* MainFrame::activeWindow() const {
   Document* doc = activeDocument();
   return doc ? &doc->window : nullptr;
 }
 
-void TMyDecoratedMDIFrame::connectChild(mdiMDIChild* child) {
-  QPointer<mdiMDIChild> c(child);
+void MainFrame::connectChild(DocumentWindow* child) {
+  QPointer<DocumentWindow> c(child);
   connect(child->editor(), &TEditorWidget::stateChanged, this, [this, c] {
     if (c && !c->gone()) c->updateCaption();
     updateCommandStates();
@@ -394,12 +395,12 @@ void TMyDecoratedMDIFrame::connectChild(mdiMDIChild* child) {
   };
 }
 
-void TMyDecoratedMDIFrame::childActivated() {
-  if (mdiMDIChild* c = client_->activeChild()) c->updateCaption();
+void MainFrame::childActivated() {
+  if (DocumentWindow* c = client_->activeChild()) c->updateCaption();
   updateCommandStates();
 }
 
-void TMyDecoratedMDIFrame::updateCommandStates() {
+void MainFrame::updateCommandStates() {
   Document* doc = activeDocument();
   const bool has = doc != nullptr;
   const bool any = !client_->children().isEmpty();
@@ -418,7 +419,7 @@ void TMyDecoratedMDIFrame::updateCommandStates() {
   for (auto& [command, action] : editorActions_) action->setEnabled(has);
   for (QMenu* m : documentMenus_) m->menuAction()->setVisible(has);
 
-  const TStdioWindow* w = has ? &doc->window : nullptr;
+  const EditorView* w = has ? &doc->window : nullptr;
   const LineNode* cur = w ? w->currentLine : nullptr;
   for (const ToolButton& b : toolButtons()) {
     if (!*b.name) continue;
@@ -440,15 +441,15 @@ void TMyDecoratedMDIFrame::updateCommandStates() {
   }
 }
 
-void TMyDecoratedMDIFrame::runFrameCommand(int id) {
+void MainFrame::runFrameCommand(int id) {
   switch (id) {
     case cmNew: app_.newDocument(); break;
     case cmOpen: app_.openCommand(); break;
     case cmSave: runEditorCommand(cmdSave); break;
     case cmSaveAs: runEditorCommand(cmdSaveAs); break;
     case cmSaveAll:
-      for (mdiMDIChild* c : client_->children())
-        if (TStdioWindow* w = c->window(); w && w->modified) w->queueCommand(cmdSave);
+      for (DocumentWindow* c : client_->children())
+        if (EditorView* w = c->window(); w && w->modified) w->queueCommand(cmdSave);
       break;
     case cmSaveExit: app_.saveAndExit(); break;
     case cmSend: sendMail(); break;
@@ -471,13 +472,13 @@ void TMyDecoratedMDIFrame::runFrameCommand(int id) {
     case cmPrintPreview: printPreview(this, app_.host(), activeWindow()); break;
     case cmPrintLayout: printLayout(this, app_.host(), activeWindow()); break;
     case cmCompile:
-      if (TStdioWindow* w = activeWindow()) build_->compile(*w);
+      if (EditorView* w = activeWindow()) build_->compile(*w);
       break;
     case cmMake:
-      if (TStdioWindow* w = activeWindow()) build_->make(*w);
+      if (EditorView* w = activeWindow()) build_->make(*w);
       break;
     case cmRun:
-      if (TStdioWindow* w = activeWindow()) build_->run(*w);
+      if (EditorView* w = activeWindow()) build_->run(*w);
       break;
     case cmArguments: build_->arguments(app_.host()); break;
     case cmAbout: about(); break;
@@ -486,20 +487,20 @@ void TMyDecoratedMDIFrame::runFrameCommand(int id) {
   }
 }
 
-void TMyDecoratedMDIFrame::runEditorCommand(int command) {
-  mdiMDIChild* c = client_->activeChild();
+void MainFrame::runEditorCommand(int command) {
+  DocumentWindow* c = client_->activeChild();
   if (!c || !c->window()) return;
   c->window()->queueCommand(command);
   c->editor()->setFocus();
 }
 
-void TMyDecoratedMDIFrame::runContextCommand(mdiMDIChild* child, int id) {
+void MainFrame::runContextCommand(DocumentWindow* child, int id) {
   const int command = contextCommand(id);
   if (!command || !child || !child->window()) return;
   child->window()->queueCommand(command);
 }
 
-void TMyDecoratedMDIFrame::openDropped(const QStringList& files) {
+void MainFrame::openDropped(const QStringList& files) {
   if (files.size() > kMaxDroppedFiles) {
     app_.host().messageBox("To many files !", "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
     return;
@@ -527,17 +528,17 @@ QStringList droppedFiles(const QMimeData* data) {
 
 }  // namespace
 
-void TMyDecoratedMDIFrame::dragEnterEvent(QDragEnterEvent* e) {
+void MainFrame::dragEnterEvent(QDragEnterEvent* e) {
   if (!droppedFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
   else e->ignore();
 }
 
-void TMyDecoratedMDIFrame::dragMoveEvent(QDragMoveEvent* e) {
+void MainFrame::dragMoveEvent(QDragMoveEvent* e) {
   if (!droppedFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
   else e->ignore();
 }
 
-void TMyDecoratedMDIFrame::dropEvent(QDropEvent* e) {
+void MainFrame::dropEvent(QDropEvent* e) {
   const QStringList files = droppedFiles(e->mimeData());
   if (files.isEmpty()) {
     e->ignore();
@@ -547,16 +548,16 @@ void TMyDecoratedMDIFrame::dropEvent(QDropEvent* e) {
   openDropped(files);
 }
 
-void TMyDecoratedMDIFrame::setStatusMessage(const std::string& text) {
+void MainFrame::setStatusMessage(const std::string& text) {
   if (message_) message_->setText(fromLatin1(text));
 }
 
-void TMyDecoratedMDIFrame::setStatusFields(const std::array<std::string, 7>& fields) {
+void MainFrame::setStatusFields(const std::array<std::string, 7>& fields) {
   for (size_t i = 0; i < fields.size(); ++i)
     if (fields_[i]) fields_[i]->setText(fromLatin1(fields[i]));
 }
 
-void TMyDecoratedMDIFrame::restoreMainPlacement() {
+void MainFrame::restoreMainPlacement() {
   WindowPlacement p;
   if (!restorePlacement(app_.host(), "MainWindowPlacement", p)) return;
   const int width = p.right - p.left;
@@ -566,7 +567,7 @@ void TMyDecoratedMDIFrame::restoreMainPlacement() {
   placementRestored_ = true;
 }
 
-void TMyDecoratedMDIFrame::saveMainPlacement() {
+void MainFrame::saveMainPlacement() {
   WindowPlacement p;
   p.showCmd = isMaximized() ? kShowMaximised : (isMinimized() ? 2u : 1u);
   QRect r = normalGeometry();
@@ -578,7 +579,7 @@ void TMyDecoratedMDIFrame::saveMainPlacement() {
   storePlacement(app_.host(), "MainWindowPlacement", p, false, false);
 }
 
-void TMyDecoratedMDIFrame::closeEvent(QCloseEvent* e) {
+void MainFrame::closeEvent(QCloseEvent* e) {
   if (exitAgreed_ || app_.queryExit()) {
     exitAgreed_ = true;
     saveMainPlacement();
@@ -619,7 +620,7 @@ std::string mailFailure(long code) {
   return std::string(text) + why;
 }
 
-void TMyDecoratedMDIFrame::sendMail() {
+void MainFrame::sendMail() {
   Document* doc = activeDocument();
   if (!doc) return;
   const std::string file = ownFileName(doc->window);
@@ -643,7 +644,7 @@ void TMyDecoratedMDIFrame::sendMail() {
   mailer->start(handler, {"--attach", fromLatin1(file)});
 }
 
-void TMyDecoratedMDIFrame::about() {
+void MainFrame::about() {
   QMessageBox box(this);
   box.setWindowTitle("About Plicato");
   box.setIconPixmap(programIcon().pixmap(64, 64));

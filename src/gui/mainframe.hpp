@@ -1,6 +1,6 @@
-// TMyDecoratedMDIFrame: the main window, "Plicato for Windows": the menus
-// of the layout in force, the tool bar, the MDI client and the status bar
-// (a message field and the seven fields of the active editor window).
+// MainFrame: the main window, "Plicato for Windows": the menus of the
+// layout in force, the tool bar, the document area and the status bar (a
+// message field and the seven fields of the active editor window).
 // Menu entries and buttons that stand for editor commands queue the
 // command's key into the active editor window.
 #pragma once
@@ -16,11 +16,11 @@
 class QLabel;
 class QMenu;
 class QToolBar;
-class TScrollApp;
+class DesktopApplication;
 class TBuildCommands;
-class TDrawMDIClient;
-class TStdioWindow;
-class mdiMDIChild;
+class DocumentArea;
+class EditorView;
+class DocumentWindow;
 struct Document;
 struct WindowPlacement;
 
@@ -31,14 +31,14 @@ QString mailHandler();
 // words.
 std::string mailFailure(long code);
 
-class TMyDecoratedMDIFrame : public QMainWindow {
+class MainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TMyDecoratedMDIFrame(TScrollApp& app);
-  ~TMyDecoratedMDIFrame() override;
+  explicit MainFrame(DesktopApplication& app);
+  ~MainFrame() override;
 
-  TDrawMDIClient* client() const { return client_; }
+  DocumentArea* client() const { return client_; }
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* messageField() const { return message_; }
   QLabel* statusField(int n) const { return fields_.at(static_cast<size_t>(n)); }
@@ -65,7 +65,7 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   // Queues an editor command's key into the active editor window.
   void runEditorCommand(int command);
   // A choice of an editor window's context menu.
-  void runContextCommand(mdiMDIChild* child, int id);
+  void runContextCommand(DocumentWindow* child, int id);
 
   // Enabled states of the entries and buttons, after every command and
   // whenever another window becomes active.
@@ -100,15 +100,15 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   void fillRecentFiles();
   void fillWindowMenu();
   void childActivated();
-  void connectChild(mdiMDIChild* child);
+  void connectChild(DocumentWindow* child);
   void sendMail();
   void about();
   Document* activeDocument() const;
   // The editor window of the active document, or null.
-  TStdioWindow* activeWindow() const;
+  EditorView* activeWindow() const;
 
-  TScrollApp& app_;
-  TDrawMDIClient* client_;
+  DesktopApplication& app_;
+  DocumentArea* client_;
   TBuildCommands* build_ = nullptr;  // compile, make and run with their messages windows
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
@@ -127,5 +127,5 @@ class TMyDecoratedMDIFrame : public QMainWindow {
   bool exitAgreed_ = false;
   bool placementRestored_ = false;
 
-  friend class TScrollApp;
+  friend class DesktopApplication;
 };

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 
 std::string frameHint(int id) {
   static const std::map<int, std::string> hints = {

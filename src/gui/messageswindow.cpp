@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/dialogs.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -147,7 +147,7 @@ TBuildCommands::~TBuildCommands() {
     if (m) delete m.data();
 }
 
-bool TBuildCommands::refuseInCommand(TStdioWindow& w) {
+bool TBuildCommands::refuseInCommand(EditorView& w) {
   if (!w.inDispatch) return false;
   w.host.statusMessage(kBuildInCommandRefusal);
   return true;
@@ -159,7 +159,7 @@ bool blank(const std::string& s) { return s.find_first_not_of(" \t") == std::str
 
 }  // namespace
 
-void TBuildCommands::compile(TStdioWindow& w) {
+void TBuildCommands::compile(EditorView& w) {
   if (refuseInCommand(w)) return;
   if (settings().externalCompiler && blank(settings().compilerCmdLine)) {
     // Running nothing would only open an empty window.
@@ -169,7 +169,7 @@ void TBuildCommands::compile(TStdioWindow& w) {
   manager_->compile(w);
 }
 
-void TBuildCommands::make(TStdioWindow& w) {
+void TBuildCommands::make(EditorView& w) {
   if (refuseInCommand(w)) return;
   if (settings().externalMaker && blank(settings().makerCmdLine)) {
     w.host.messageBox(kNoMakerCommand, "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
@@ -178,18 +178,18 @@ void TBuildCommands::make(TStdioWindow& w) {
   manager_->make(w);
 }
 
-void TBuildCommands::run(TStdioWindow& w) {
+void TBuildCommands::run(EditorView& w) {
   if (!refuseInCommand(w)) manager_->run(w);
 }
 
 void TBuildCommands::arguments(Host& host) { manager_->arguments(host); }
 
-void TBuildCommands::windowClosing(TStdioWindow& w) {
+void TBuildCommands::windowClosing(EditorView& w) {
   manager_->windowClosing(w);
   reused_.erase(&w);
 }
 
-TMessagesWindow* TBuildCommands::windowOf(const TStdioWindow& w) const {
+TMessagesWindow* TBuildCommands::windowOf(const EditorView& w) const {
   auto it = reused_.find(&w);
   return it == reused_.end() ? nullptr : it->second.data();
 }
@@ -215,7 +215,7 @@ TMessagesWindow* TBuildCommands::makeWindow(bool server) {
   return m;
 }
 
-BuildOutput* TBuildCommands::messagesWindow(TStdioWindow& w, MessagesKind kind) {
+BuildOutput* TBuildCommands::messagesWindow(EditorView& w, MessagesKind kind) {
   TMessagesWindow* m = nullptr;
   switch (kind) {
     case MessagesKind::Compile:

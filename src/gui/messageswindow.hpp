@@ -25,13 +25,13 @@
 #include <string>
 #include <vector>
 
-#include "build/buildcommands.hpp"
-#include "build/buildoutput.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/buildoutput.hpp"
 
 class Host;
 class QAction;
 class QListWidget;
-class TStdioWindow;
+class EditorView;
 
 class TMessagesWindow : public QMainWindow, public BuildOutput {
   Q_OBJECT
@@ -101,33 +101,33 @@ class TBuildCommands : public QObject, public BuildWindows {
   // The frame's commands for the active editor window. A window in the
   // middle of a command (its dispatcher is running) is not built from:
   // the save question could not be answered safely then.
-  void compile(TStdioWindow& w);
-  void make(TStdioWindow& w);
-  void run(TStdioWindow& w);
+  void compile(EditorView& w);
+  void make(EditorView& w);
+  void run(EditorView& w);
   void arguments(Host& host);
   // The editor window is being destroyed: a run of it is stopped.
-  void windowClosing(TStdioWindow& w);
+  void windowClosing(EditorView& w);
 
   BuildManager& manager() { return *manager_; }
   // The reused messages window of an editor window, or null.
-  TMessagesWindow* windowOf(const TStdioWindow& w) const;
+  TMessagesWindow* windowOf(const EditorView& w) const;
   // Every messages window still open, oldest first.
   std::vector<TMessagesWindow*> windows() const;
 
   // BuildWindows
-  BuildOutput* messagesWindow(TStdioWindow& w, MessagesKind kind) override;
+  BuildOutput* messagesWindow(EditorView& w, MessagesKind kind) override;
 
  Q_SIGNALS:
   // A run has ended (its window's editor may close again).
   void runFinished();
 
  private:
-  bool refuseInCommand(TStdioWindow& w);
+  bool refuseInCommand(EditorView& w);
   TMessagesWindow* makeWindow(bool server);
 
   QWidget* owner_;
   std::unique_ptr<BuildManager> manager_;
-  std::map<const TStdioWindow*, QPointer<TMessagesWindow>> reused_;
+  std::map<const EditorView*, QPointer<TMessagesWindow>> reused_;
   std::vector<QPointer<TMessagesWindow>> all_;
 };
 

@@ -23,10 +23,10 @@
 
 #include "app/batch.hpp"
 #include "app/settingsstore.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/guiapp.hpp"
-#include "gui/previewwin.hpp"
+#include "gui/printpreviewwindow.hpp"
 #include "gui/printcanvas.hpp"
 #include "model/latin1.hpp"
 #include "model/settings.hpp"
@@ -275,43 +275,43 @@ bool TPrinter::chooseFont(QWidget* parent) {
 
 // --- the commands ------------------------------------------------------------
 
-bool printScreenEnabled(TStdioWindow* active) { return active && TPrinter::instance().usable(); }
+bool printScreenEnabled(EditorView* active) { return active && TPrinter::instance().usable(); }
 
-void printScreen(QWidget* parent, Host& host, TStdioWindow* active) {
+void printScreen(QWidget* parent, Host& host, EditorView* active) {
   if (!printScreenEnabled(active)) return;
   TWindowPrintout printout(*active);
   TPrinter::instance().print(parent, host, printout);
 }
 
-void printerSetup(QWidget* parent, TStdioWindow* active) {
+void printerSetup(QWidget* parent, EditorView* active) {
   if (!printScreenEnabled(active)) return;
   TPrinter::instance().setup(parent);
 }
 
 void printerFont(QWidget* parent) { TPrinter::instance().chooseFont(parent); }
 
-void printBuffer(QWidget* parent, Host& host, TStdioWindow* active) {
+void printBuffer(QWidget* parent, Host& host, EditorView* active) {
   if (!active || !TPrinter::instance().usable()) return;
   TWindowPrintoutAll printout(*active);
   TPrinter::instance().print(parent, host, printout);
 }
 
-void printLayout(QWidget* parent, Host& host, TStdioWindow* active) {
+void printLayout(QWidget* parent, Host& host, EditorView* active) {
   if (!active || !TPrinter::instance().usable()) return;
   TWindowPrintLay printout(active);
   if (!printout.load(host, TWindowPrintLay::defaultPath())) return;
   TPrinter::instance().print(parent, host, printout);
 }
 
-int printPreview(QWidget* mainWindow, Host& host, TStdioWindow* active) {
+int printPreview(QWidget* mainWindow, Host& host, EditorView* active) {
   (void)host;
   if (!active || !TPrinter::instance().usable()) return 0;
   ++previews;
-  TScrollApp* app = scrollApp();
+  DesktopApplication* app = scrollApp();
   if (app) app->previewOpened();
   int result = 0;
   {
-    TApxPreviewWin preview(TPrinter::instance(), *active, mainWindow);
+    PrintPreviewWindow preview(TPrinter::instance(), *active, mainWindow);
     result = preview.exec();
   }
   if (app && app == scrollApp()) app->previewClosed();

@@ -22,7 +22,7 @@ class Host;
 class QDialog;
 class QPrinter;
 class QWidget;
-class TStdioWindow;
+class EditorView;
 
 class TPrinter {
  public:
@@ -80,21 +80,21 @@ class TPrinter {
 // active window every command does nothing.
 
 // 106 Print Screen: the rows on the window's screen, one page.
-void printScreen(QWidget* parent, Host& host, TStdioWindow* active);
+void printScreen(QWidget* parent, Host& host, EditorView* active);
 // 107 Printer Setup.
-void printerSetup(QWidget* parent, TStdioWindow* active);
+void printerSetup(QWidget* parent, EditorView* active);
 // Whether 106 and 107 are enabled.
-bool printScreenEnabled(TStdioWindow* active);
+bool printScreenEnabled(EditorView* active);
 // 108 Printer font.
 void printerFont(QWidget* parent);
 // 109 Print Buffer: the whole file, every fold expanded.
-void printBuffer(QWidget* parent, Host& host, TStdioWindow* active);
+void printBuffer(QWidget* parent, Host& host, EditorView* active);
 // 112 Print Preview of the Print Buffer printout; modal, the main window
 // hidden meanwhile. Returns the preview's result (2), or 0 when nothing
 // was shown.
-int printPreview(QWidget* mainWindow, Host& host, TStdioWindow* active);
+int printPreview(QWidget* mainWindow, Host& host, EditorView* active);
 // 115 Print layout: help.txt (the Print button of the help dialogs).
-void printLayout(QWidget* parent, Host& host, TStdioWindow* active);
+void printLayout(QWidget* parent, Host& host, EditorView* active);
 
 // Print previews open now (the application's preview counter).
 int previewsOpen();

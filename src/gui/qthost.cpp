@@ -21,7 +21,7 @@
 #include <cstdlib>
 
 #include "commands/helptext.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/menus.hpp"
@@ -147,7 +147,7 @@ int QtHost::execDialog(QDialog& dialog) {
 
 // --- editor widgets ---------------------------------------------------------
 
-void QtHost::registerWidget(TStdioWindow& window, TEditorWidget* widget) {
+void QtHost::registerWidget(EditorView& window, TEditorWidget* widget) {
   widgets_[&window] = widget;
   auto early = early_.find(&window);
   if (early == early_.end()) return;
@@ -156,14 +156,14 @@ void QtHost::registerWidget(TStdioWindow& window, TEditorWidget* widget) {
   for (int m : messages) QCoreApplication::postEvent(widget, new WindowMessageEvent(m));
 }
 
-void QtHost::unregisterWidget(const TStdioWindow* window) {
+void QtHost::unregisterWidget(const EditorView* window) {
   widgets_.erase(window);
   early_.erase(window);
   keysPosted_.erase(window);
   if (auto w = waiting_.find(window); w != waiting_.end()) w->second->exit(1);
 }
 
-TEditorWidget* QtHost::widgetOf(const TStdioWindow& window) const {
+TEditorWidget* QtHost::widgetOf(const EditorView& window) const {
   auto it = widgets_.find(&window);
   return it == widgets_.end() ? nullptr : it->second;
 }
@@ -174,11 +174,11 @@ TEditorWidget* QtHost::activeWidget() const {
   return widgets_.empty() ? nullptr : widgets_.begin()->second;
 }
 
-void QtHost::messageDelivered(TStdioWindow& window, int message) {
+void QtHost::messageDelivered(EditorView& window, int message) {
   if (message == kMsgKeysWaiting) keysPosted_.erase(&window);
 }
 
-bool QtHost::postMessage(TStdioWindow& window, int message) {
+bool QtHost::postMessage(EditorView& window, int message) {
   TEditorWidget* widget = widgetOf(window);
   if (!widget) {
     early_[&window].push_back(message);
@@ -193,18 +193,18 @@ bool QtHost::postMessage(TStdioWindow& window, int message) {
   return true;
 }
 
-void QtHost::invalidateRows(TStdioWindow& window, int firstRow, int lastRow) {
+void QtHost::invalidateRows(EditorView& window, int firstRow, int lastRow) {
   if (TEditorWidget* w = widgetOf(window)) w->invalidateRows(firstRow, lastRow);
 }
 
 // --- waiting ----------------------------------------------------------------------
 
-bool QtHost::waitForInput(TStdioWindow& window) {
+bool QtHost::waitForInput(EditorView& window) {
   if (window.keys.empty()) QCoreApplication::processEvents();
   return !window.keys.empty();
 }
 
-bool QtHost::waitForKey(TStdioWindow& window) {
+bool QtHost::waitForKey(EditorView& window) {
   if (!window.keys.empty()) return true;
   if (!widgetOf(window)) return waitForInput(window);
   QEventLoop loop;
@@ -294,7 +294,7 @@ MbResult QtHost::confirmAt(const std::string& dialog, const std::string& text, M
   if (buttons == MbButtons::YesNoCancel) box.setEscapeButton(QMessageBox::Cancel);
   if (TEditorWidget* w = activeWidget(); w && w->window()) {
     // Just below the cursor's row, so the match stays in sight.
-    const TStdioWindow& win = *w->window();
+    const EditorView& win = *w->window();
     QPoint at = w->viewport()->mapToGlobal(
         QPoint(std::max(0, col) * win.charWidth, std::max(1, row) * win.charHeight));
     box.adjustSize();
@@ -363,7 +363,7 @@ std::optional<std::string> QtHost::saveAsDialog(const std::string& filter,
 }
 
 std::optional<CommentAnswer> QtHost::askCommentConvention(const CommentAnswer& offered) {
-  TGetComDialog dialog(offered, parentWidget());
+  CommentConventionDialog dialog(offered, parentWidget());
   if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
   return dialog.answer();
 }
@@ -383,11 +383,11 @@ std::optional<unsigned char> QtHost::symbolDialog() {
 
 std::optional<SearchRequest> QtHost::searchDialog(const SearchRequest& defaults, bool replace) {
   if (replace) {
-    TFinRepDialog dialog(defaults, parentWidget());
+    FindReplaceDialog dialog(defaults, parentWidget());
     if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
     return dialog.request();
   }
-  TFinDialog dialog(defaults, parentWidget());
+  FindDialog dialog(defaults, parentWidget());
   if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
   return dialog.request();
 }

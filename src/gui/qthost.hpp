@@ -23,7 +23,8 @@ class QDialog;
 class QWidget;
 class TEditorWidget;
 
-// A private window message (WM_USER+n) on its way to an editor widget.
+// One of an editor window's own messages (kMsgSetUpDone, kMsgKeysWaiting)
+// on its way to the window's widget.
 class WindowMessageEvent : public QEvent {
  public:
   static QEvent::Type eventType();
@@ -74,14 +75,14 @@ class QtHost : public Host {
   // --- editor widgets --------------------------------------------------
   // The widget that shows the window; messages posted before it was
   // registered are delivered once it is.
-  void registerWidget(TStdioWindow& window, TEditorWidget* widget);
+  void registerWidget(EditorView& window, TEditorWidget* widget);
   // By address only: the window may be gone already.
-  void unregisterWidget(const TStdioWindow* window);
-  TEditorWidget* widgetOf(const TStdioWindow& window) const;
+  void unregisterWidget(const EditorView* window);
+  TEditorWidget* widgetOf(const EditorView& window) const;
   // The widget of the window that has the focus (else the first one).
   TEditorWidget* activeWidget() const;
   // The 1128 message reached the widget: another one may be posted now.
-  void messageDelivered(TStdioWindow& window, int message);
+  void messageDelivered(EditorView& window, int message);
 
   // --- Host ------------------------------------------------------------
   MbResult messageBox(const std::string& text, const std::string& caption, MbButtons buttons,
@@ -108,15 +109,15 @@ class QtHost : public Host {
   void setClipboardText(const std::string& text) override;
   std::optional<std::string> clipboardText() override;
   void beep() override;
-  bool waitForInput(TStdioWindow& window) override;
-  bool waitForKey(TStdioWindow& window) override;
+  bool waitForInput(EditorView& window) override;
+  bool waitForKey(EditorView& window) override;
   void pumpMessages() override;
-  bool postMessage(TStdioWindow& window, int message) override;
+  bool postMessage(EditorView& window, int message) override;
   void waitCursor(bool on) override;
   bool runDetached(const std::string& command) override;
   std::array<int, 2> screenSize() override;
   std::array<int, 2> iconSize() override;
-  void invalidateRows(TStdioWindow& window, int firstRow, int lastRow) override;
+  void invalidateRows(EditorView& window, int firstRow, int lastRow) override;
   [[noreturn]] void exitProcess(int code) override;
 
   // The last status message and fields (the frame may start after them).
@@ -128,13 +129,14 @@ class QtHost : public Host {
   int execDialog(QDialog& dialog);
   QWidget* parentWidget() const;
 
-  std::map<const TStdioWindow*, TEditorWidget*> widgets_;
+  std::map<const EditorView*, TEditorWidget*> widgets_;
   // Messages posted for windows whose widget does not exist yet.
-  std::map<const TStdioWindow*, std::vector<int>> early_;
-  // Windows with a 1128 on its way: one is enough to drain the keys.
-  std::map<const TStdioWindow*, bool> keysPosted_;
+  std::map<const EditorView*, std::vector<int>> early_;
+  // Windows with a kMsgKeysWaiting on its way: one is enough to drain the
+  // keys.
+  std::map<const EditorView*, bool> keysPosted_;
   // Windows whose dispatcher waits in waitForKey.
-  std::map<const TStdioWindow*, class QEventLoop*> waiting_;
+  std::map<const EditorView*, class QEventLoop*> waiting_;
   std::string lastStatus_;
   std::array<std::string, 7> lastFields_;
   int waitCursors_ = 0;

@@ -25,7 +25,7 @@
 #include "commands/dispatcher.hpp"
 #include "commands/keytable.hpp"
 #include "display/statusline.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/keymap.hpp"
 #include "gui/qthost.hpp"
@@ -41,8 +41,8 @@ constexpr int kInitialCells = 17;
 // However short the titles, the pane keeps room for a few characters.
 constexpr int kNarrowestCells = 8;
 
-std::unordered_map<const TStdioWindow*, TMySplitter*>& panes() {
-  static std::unordered_map<const TStdioWindow*, TMySplitter*> map;
+std::unordered_map<const EditorView*, PaneSplitter*>& panes() {
+  static std::unordered_map<const EditorView*, PaneSplitter*> map;
   return map;
 }
 
@@ -129,9 +129,9 @@ QIcon shellIcon(const std::string& path, const QStyle* style) {
 
 }  // namespace
 
-// --- TMyTree -------------------------------------------------------------------
+// --- FoldTree --------------------------------------------------------------
 
-TMyTree::TMyTree(WindowSource window, QWidget* parent)
+FoldTree::FoldTree(WindowSource window, QWidget* parent)
     : QTreeWidget(parent), window_(std::move(window)) {
   setObjectName("TMyTree");
   setHeaderHidden(true);
@@ -160,30 +160,30 @@ TMyTree::TMyTree(WindowSource window, QWidget* parent)
   };
 }
 
-TMyTree::~TMyTree() {
+FoldTree::~FoldTree() {
   // Taking the items down moves the selection; nothing may act on that.
   blockSignals(true);
 }
 
-QTreeWidgetItem* TMyTree::itemAt(int index) const {
+QTreeWidgetItem* FoldTree::itemAt(int index) const {
   if (index < 0 || index >= static_cast<int>(items_.size())) return nullptr;
   return items_[static_cast<size_t>(index)];
 }
 
-int TMyTree::indexOf(const QTreeWidgetItem* item) const {
+int FoldTree::indexOf(const QTreeWidgetItem* item) const {
   if (!item) return -1;
   bool ok = false;
   const int i = item->data(0, kIndexRole).toInt(&ok);
   return ok && itemAt(i) == item ? i : -1;
 }
 
-LineNode* TMyTree::nodeOf(const QTreeWidgetItem* item) const {
+LineNode* FoldTree::nodeOf(const QTreeWidgetItem* item) const {
   const int i = indexOf(item);
   return i >= 0 ? model_.item(i).node : nullptr;
 }
 
-void TMyTree::rebuild() {
-  TStdioWindow* w = window_();
+void FoldTree::rebuild() {
+  EditorView* w = window_();
   stale_ = false;
   FoldTreeModel fresh;
   if (w) fresh.rebuildFor(*w);
@@ -199,7 +199,7 @@ void TMyTree::rebuild() {
   }
 }
 
-int TMyTree::fittedWidth() const {
+int FoldTree::fittedWidth() const {
   int widest = 0;
   for (int i = 0; i < model_.size(); ++i) {
     if (model_.item(i).depth > 1) continue;
@@ -212,7 +212,7 @@ int TMyTree::fittedWidth() const {
   return widest + 2 * frameWidth() + 4;
 }
 
-bool TMyTree::keptByTree(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+bool FoldTree::keptByTree(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
   const Qt::KeyboardModifiers m = modifiers & ~Qt::KeypadModifier;
   if (m & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
   switch (key) {
@@ -244,7 +244,7 @@ bool TMyTree::keptByTree(int key, Qt::KeyboardModifiers modifiers, const QString
          key != Qt::Key_Backspace && key != Qt::Key_Delete;
 }
 
-bool TMyTree::event(QEvent* e) {
+bool FoldTree::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride) {
     // Keys for the editor are the editor's, as when it has the keyboard:
     // no shortcut of the frame takes them on the way.
@@ -258,8 +258,8 @@ bool TMyTree::event(QEvent* e) {
   return QTreeWidget::event(e);
 }
 
-void TMyTree::keyPressEvent(QKeyEvent* e) {
-  TStdioWindow* w = window_();
+void FoldTree::keyPressEvent(QKeyEvent* e) {
+  EditorView* w = window_();
   if (!w || keptByTree(e->key(), e->modifiers(), e->text())) {
     if (w && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
       // Enter takes the editor to the fold selected, tracking or not.
@@ -274,8 +274,8 @@ void TMyTree::keyPressEvent(QKeyEvent* e) {
   e->accept();
 }
 
-void TMyTree::keyReleaseEvent(QKeyEvent* e) {
-  TStdioWindow* w = window_();
+void FoldTree::keyReleaseEvent(QKeyEvent* e) {
+  EditorView* w = window_();
   if (w && !keptByTree(e->key(), e->modifiers(), e->text())) {
     keyReleaseToWindow(*w, *e);
     e->accept();
@@ -284,13 +284,13 @@ void TMyTree::keyReleaseEvent(QKeyEvent* e) {
   QTreeWidget::keyReleaseEvent(e);
 }
 
-void TMyTree::fill() {
+void FoldTree::fill() {
   FoldTreeModel::Guard guard(model_);
   const int scroll = verticalScrollBar()->value();
   clear();
   items_.clear();
   items_.reserve(model_.items().size());
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   for (int i = 0; i < model_.size(); ++i) {
     const TreeItem& t = model_.item(i);
     QTreeWidgetItem* item =
@@ -317,8 +317,8 @@ void TMyTree::fill() {
   verticalScrollBar()->setValue(scroll);
 }
 
-void TMyTree::selectLine(const LineNode* line) {
-  TStdioWindow* w = window_();
+void FoldTree::selectLine(const LineNode* line) {
+  EditorView* w = window_();
   if (!w) return;
   if (stale_ || items_.empty()) rebuild();
   QTreeWidgetItem* item = itemAt(model_.itemForLine(*w, line));
@@ -331,14 +331,14 @@ void TMyTree::selectLine(const LineNode* line) {
   if (!viewport()->rect().contains(r)) scrollTo(indexFromItem(item), QAbstractItemView::PositionAtCenter);
 }
 
-void TMyTree::updateHeaderText(const LineNode* header) {
+void FoldTree::updateHeaderText(const LineNode* header) {
   const int i = model_.updateText(header);
   if (QTreeWidgetItem* item = itemAt(i)) item->setText(0, fromLatin1(model_.item(i).text));
 }
 
-void TMyTree::goToSelection() {
+void FoldTree::goToSelection() {
   pickQueued_ = false;
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w) return;
   LineNode* node = nodeOf(currentItem());
   if (!node) return;
@@ -349,13 +349,13 @@ void TMyTree::goToSelection() {
   }
 }
 
-void TMyTree::onCurrentChanged(QTreeWidgetItem* current) {
+void FoldTree::onCurrentChanged(QTreeWidgetItem* current) {
   if (model_.guarded() || !current) return;
   pick(current);
 }
 
-void TMyTree::pick(QTreeWidgetItem* item) {
-  TStdioWindow* w = window_();
+void FoldTree::pick(QTreeWidgetItem* item) {
+  EditorView* w = window_();
   if (!w || !w->treeTracking) return;
   // One 331 waiting in the keys goes to whatever is selected when it runs;
   // with no keys waiting it was used up, whether or not it moved anything.
@@ -366,7 +366,7 @@ void TMyTree::pick(QTreeWidgetItem* item) {
   if (w->queueCommand(cmdGoToTreeSelection)) pickQueued_ = true;
 }
 
-void TMyTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
+void FoldTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
   // Up and down only: the pane keeps the left ends of the titles, with
   // their icons, in sight however long the widest title is.
   const int h = horizontalScrollBar()->value();
@@ -374,7 +374,7 @@ void TMyTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
   horizontalScrollBar()->setValue(h);
 }
 
-void TMyTree::mousePressEvent(QMouseEvent* e) {
+void FoldTree::mousePressEvent(QMouseEvent* e) {
   QTreeWidgetItem* before = currentItem();
   QTreeWidget::mousePressEvent(e);
   // A click on the item already selected moves the editor back to it.
@@ -382,12 +382,12 @@ void TMyTree::mousePressEvent(QMouseEvent* e) {
   if (hit && hit == before && hit == currentItem()) pick(hit);
 }
 
-void TMyTree::editorChanged() {
+void FoldTree::editorChanged() {
   if (onEditorChanged) {
     onEditorChanged();
     return;
   }
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w) return;
   // What the dispatcher does after a command: the queued rows, the scroll
   // bars, the caret and the status line; then the whole window repaints.
@@ -397,9 +397,9 @@ void TMyTree::editorChanged() {
   w->host.invalidateRows(*w, 1, w->screenRows);
 }
 
-void TMyTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
+void FoldTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
   menu.clear();
-  TStdioWindow* w = window_();
+  EditorView* w = window_();
   if (!w) return;
   const bool clip = item && w->host.clipboardText().has_value();
   for (const MenuEntry& e : treeContextMenu(*w, clip)) {
@@ -413,8 +413,8 @@ void TMyTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {
   }
 }
 
-void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
-  TStdioWindow* w = window_();
+void FoldTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
+  EditorView* w = window_();
   if (!w) return;
   // With tracking the editor is at the item before the menu asks what it
   // may offer there.
@@ -425,7 +425,7 @@ void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
     }
     pick(item);
     if (dispatchNow && !w->inDispatch) {
-      QPointer<TMyTree> self(this);
+      QPointer<FoldTree> self(this);
       LineNode* node = nodeOf(item);
       dispatchNow();
       if (!self || !window_()) return;
@@ -439,7 +439,7 @@ void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
   const int id = execMenu(menu, globalPos);
   w = window_();
   if (!id || !w) return;
-  if (id == 327 || id == kTreeMenuPasteBelow) {
+  if (id == cmdPasteBlock2 || id == kTreeMenuPasteBelow) {
     std::optional<std::string> text = w->host.clipboardText();
     if (!node || !text) return;
     if (w->inDispatch) {
@@ -456,13 +456,13 @@ void TMyTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
   w->queueCommand(id);
 }
 
-void TMyTree::contextMenuEvent(QContextMenuEvent* e) {
+void FoldTree::contextMenuEvent(QContextMenuEvent* e) {
   QTreeWidgetItem* item = QTreeWidget::itemAt(e->pos());
   showContextMenu(item, e->globalPos());
   e->accept();
 }
 
-void TMyTree::startDrag(Qt::DropActions actions) {
+void FoldTree::startDrag(Qt::DropActions actions) {
   const int i = indexOf(currentItem());
   if (i < 0 || !model_.item(i).draggable) return;
   dragged_ = i;
@@ -470,7 +470,7 @@ void TMyTree::startDrag(Qt::DropActions actions) {
   dragged_ = -1;
 }
 
-void TMyTree::dragEnterEvent(QDragEnterEvent* e) {
+void FoldTree::dragEnterEvent(QDragEnterEvent* e) {
   // Only the tree's own items are dropped here.
   if (e->source() != this) {
     e->ignore();
@@ -480,7 +480,7 @@ void TMyTree::dragEnterEvent(QDragEnterEvent* e) {
   e->acceptProposedAction();
 }
 
-void TMyTree::dragMoveEvent(QDragMoveEvent* e) {
+void FoldTree::dragMoveEvent(QDragMoveEvent* e) {
   if (e->source() != this || !QTreeWidget::itemAt(e->position().toPoint())) {
     e->ignore();
     return;
@@ -489,7 +489,7 @@ void TMyTree::dragMoveEvent(QDragMoveEvent* e) {
   e->acceptProposedAction();
 }
 
-void TMyTree::dropEvent(QDropEvent* e) {
+void FoldTree::dropEvent(QDropEvent* e) {
   QTreeWidgetItem* target = QTreeWidget::itemAt(e->position().toPoint());
   const int dragged = dragged_;
   const int onto = indexOf(target);
@@ -503,8 +503,8 @@ void TMyTree::dropEvent(QDropEvent* e) {
   QTimer::singleShot(0, this, [this, dragged, onto, at] { dropOnto(dragged, onto, at); });
 }
 
-void TMyTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
-  TStdioWindow* w = window_();
+void FoldTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
+  EditorView* w = window_();
   if (!w || dragged < 0 || target < 0 || dragged >= model_.size() || target >= model_.size())
     return;
   // The items may be older than the file (the tree follows the editor only
@@ -540,42 +540,42 @@ void TMyTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
   editorChanged();
 }
 
-// --- TMyTreeWindow -----------------------------------------------------------------
+// --- FoldTreePane ----------------------------------------------------------
 
-TMyTreeWindow::TMyTreeWindow(TMyTree::WindowSource window, QWidget* parent) : QWidget(parent) {
+FoldTreePane::FoldTreePane(FoldTree::WindowSource window, QWidget* parent) : QWidget(parent) {
   setObjectName("TMyTreeWindow");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  tree_ = new TMyTree(std::move(window), this);
+  tree_ = new FoldTree(std::move(window), this);
   layout->addWidget(tree_);
 }
 
-// --- TMySplitter ---------------------------------------------------------------------
+// --- PaneSplitter ----------------------------------------------------------
 
-TMySplitter::TMySplitter(TEditorWidget* editor, QWidget* parent)
+PaneSplitter::PaneSplitter(TEditorWidget* editor, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), editor_(editor), editorWidget_(editor) {
   init();
 }
 
-TMySplitter::TMySplitter(QWidget* editor, TStdioWindow& window, QWidget* parent)
+PaneSplitter::PaneSplitter(QWidget* editor, EditorView& window, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), editor_(editor), fixedWindow_(&window) {
   editorWidget_ = qobject_cast<TEditorWidget*>(editor);
   init();
 }
 
-void TMySplitter::init() {
+void PaneSplitter::init() {
   setObjectName("TMySplitter");
   setChildrenCollapsible(false);
   addWidget(editor_);
   setStretchFactor(0, 1);
-  if (TStdioWindow* w = window()) {
+  if (EditorView* w = window()) {
     registered_ = w;
     panes()[w] = this;
   }
 }
 
-TMySplitter::~TMySplitter() {
-  if (TStdioWindow* w = window()) {
+PaneSplitter::~PaneSplitter() {
+  if (EditorView* w = window()) {
     if (w->tree == treeWindow_ && treeWindow_) w->tree = nullptr;
     w->hooks.selectInTree = nullptr;
     w->hooks.linesRead = nullptr;
@@ -588,34 +588,34 @@ TMySplitter::~TMySplitter() {
   if (it != panes().end() && it->second == this) panes().erase(it);
 }
 
-TMySplitter* TMySplitter::of(const TStdioWindow& w) {
+PaneSplitter* PaneSplitter::of(const EditorView& w) {
   auto it = panes().find(&w);
   return it == panes().end() ? nullptr : it->second;
 }
 
-TStdioWindow* TMySplitter::window() const {
+EditorView* PaneSplitter::window() const {
   if (editorWidget_) return editorWidget_->window();
   return fixedWindow_;
 }
 
-bool TMySplitter::treeShown() const { return treeWindow_ && !treeWindow_->isHidden(); }
+bool PaneSplitter::treeShown() const { return treeWindow_ && !treeWindow_->isHidden(); }
 
-int TMySplitter::treeWidth() const {
+int PaneSplitter::treeWidth() const {
   if (treeShown()) return sizes().value(indexOf(treeWindow_), width_);
   if (width_ > 0) return width_;
   return initialTreeWidth();
 }
 
-int TMySplitter::initialTreeWidth() const {
-  const TStdioWindow* w = window();
+int PaneSplitter::initialTreeWidth() const {
+  const EditorView* w = window();
   const int cell = w ? std::max(1, static_cast<int>(w->cellWidth)) : 8;
   const int third = std::max(kNarrowestCells * cell, width() / 3);
   const int fit = tree() ? tree()->fittedWidth() : kInitialCells * cell;
   return std::clamp(fit, kNarrowestCells * cell, third);
 }
 
-void TMySplitter::attach(bool shown) {
-  TStdioWindow* w = window();
+void PaneSplitter::attach(bool shown) {
+  EditorView* w = window();
   if (!w) return;
   if (!shown) {
     if (w->tree == treeWindow_) w->tree = nullptr;
@@ -624,20 +624,20 @@ void TMySplitter::attach(bool shown) {
     return;
   }
   w->tree = treeWindow_;
-  QPointer<TMySplitter> self(this);
-  w->hooks.selectInTree = [self](TStdioWindow&, LineNode* line) {
+  QPointer<PaneSplitter> self(this);
+  w->hooks.selectInTree = [self](EditorView&, LineNode* line) {
     if (self && self->tree()) self->tree()->selectLine(line);
   };
-  w->hooks.linesRead = [self](TStdioWindow&, LineNode*) {
+  w->hooks.linesRead = [self](EditorView&, LineNode*) {
     // The reader is inside a command: the tree is built again once the
     // dispatcher is done with it.
     if (self && self->tree()) self->tree()->markStale();
   };
 }
 
-void TMySplitter::setTreeShown(bool shown) {
+void PaneSplitter::setTreeShown(bool shown) {
   if (shown == treeShown()) return;
-  TStdioWindow* w = window();
+  EditorView* w = window();
   if (!shown) {
     width_ = treeWidth();
     const bool hadKeys = treeWindow_->isAncestorOf(QApplication::focusWidget());
@@ -647,7 +647,7 @@ void TMySplitter::setTreeShown(bool shown) {
     return;
   }
   if (!treeWindow_) {
-    treeWindow_ = new TMyTreeWindow([this] { return window(); });
+    treeWindow_ = new FoldTreePane([this] { return window(); });
     insertWidget(0, treeWindow_);
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);
@@ -657,9 +657,9 @@ void TMySplitter::setTreeShown(bool shown) {
       };
       // After every dispatch: lines read meanwhile are shown.
       connect(editorWidget_, &TEditorWidget::stateChanged, treeWindow_, [this] {
-        if (TMyTree* t = tree(); t && treeShown() && t->stale()) {
+        if (FoldTree* t = tree(); t && treeShown() && t->stale()) {
           t->rebuild();
-          if (TStdioWindow* win = window(); win && win->treeSync) t->selectLine(win->currentLine);
+          if (EditorView* win = window(); win && win->treeSync) t->selectLine(win->currentLine);
         }
       });
     }
@@ -675,26 +675,26 @@ void TMySplitter::setTreeShown(bool shown) {
   width_ = width;
 }
 
-void TMySplitter::showHideTree() { setTreeShown(!treeShown()); }
+void PaneSplitter::showHideTree() { setTreeShown(!treeShown()); }
 
-void TMySplitter::goToTreeSelection() {
-  if (TMyTree* t = tree(); t && treeShown()) t->goToSelection();
+void PaneSplitter::goToTreeSelection() {
+  if (FoldTree* t = tree(); t && treeShown()) t->goToSelection();
 }
 
 // The tree follows the view: what leaves the view's shape alone leaves the
 // tree alone too, and so does showing or hiding the tree itself.
-bool TMySplitter::changesTree(int command) {
+bool PaneSplitter::changesTree(int command) {
   return command != cmdShowHideTree && changesShape(command);
 }
 
-void TMySplitter::treeAfterCommand(int command) {
-  TMyTree* t = tree();
-  TStdioWindow* w = window();
+void PaneSplitter::treeAfterCommand(int command) {
+  FoldTree* t = tree();
+  EditorView* w = window();
   if (!t || !w || !treeShown()) return;
   if (changesTree(command) || t->stale()) t->rebuild();
   if (w->treeSync) t->selectLine(w->currentLine);
 }
 
-void TMySplitter::headerTextChanged(const LineNode* header) {
-  if (TMyTree* t = tree(); t && treeShown()) t->updateHeaderText(header);
+void PaneSplitter::headerTextChanged(const LineNode* header) {
+  if (FoldTree* t = tree(); t && treeShown()) t->updateHeaderText(header);
 }

@@ -1,10 +1,10 @@
 // The fold tree pane beside an editor window.
 //
-// TMySplitter holds the editor widget and, once shown, the tree window
-// (TMyTreeWindow with its TMyTree) to its left. The tree mirrors the fold
+// PaneSplitter holds the editor widget and, once shown, the tree window
+// (FoldTreePane with its FoldTree) to its left. The tree mirrors the fold
 // headers of the file the editor shows (src/tree/foldtree.hpp); what it does
 // to the file is decided in src/tree/treeedit.hpp. The frame reaches the
-// pane of a window through TMySplitter::of and calls it from the
+// pane of a window through PaneSplitter::of and calls it from the
 // dispatcher's EditorShell callbacks:
 //   330 showHideTree, 331 goToTreeSelection, treeAfterCommand after every
 //   command, headerTextChanged after the loop.
@@ -31,16 +31,16 @@
 
 class QMenu;
 class TEditorWidget;
-class TStdioWindow;
+class EditorView;
 struct LineNode;
 
-class TMyTree : public QTreeWidget {
+class FoldTree : public QTreeWidget {
   Q_OBJECT
 
  public:
-  using WindowSource = std::function<TStdioWindow*()>;
-  explicit TMyTree(WindowSource window, QWidget* parent = nullptr);
-  ~TMyTree() override;
+  using WindowSource = std::function<EditorView*()>;
+  explicit FoldTree(WindowSource window, QWidget* parent = nullptr);
+  ~FoldTree() override;
 
   // Builds the items again for the file the window shows (the control is
   // left alone when nothing it shows changed).
@@ -118,30 +118,30 @@ class TMyTree : public QTreeWidget {
   int dragged_ = -1;
 };
 
-class TMyTreeWindow : public QWidget {
+class FoldTreePane : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TMyTreeWindow(TMyTree::WindowSource window, QWidget* parent = nullptr);
-  TMyTree* tree() const { return tree_; }
+  explicit FoldTreePane(FoldTree::WindowSource window, QWidget* parent = nullptr);
+  FoldTree* tree() const { return tree_; }
 
  private:
-  TMyTree* tree_;
+  FoldTree* tree_;
 };
 
-class TMySplitter : public QSplitter {
+class PaneSplitter : public QSplitter {
   Q_OBJECT
 
  public:
   // Over the editor widget of a document; the window is reached through
   // the widget, so a window that exited is never touched.
-  explicit TMySplitter(TEditorWidget* editor, QWidget* parent = nullptr);
+  explicit PaneSplitter(TEditorWidget* editor, QWidget* parent = nullptr);
   // Over any widget showing the window (the window must outlive it).
-  TMySplitter(QWidget* editor, TStdioWindow& window, QWidget* parent = nullptr);
-  ~TMySplitter() override;
+  PaneSplitter(QWidget* editor, EditorView& window, QWidget* parent = nullptr);
+  ~PaneSplitter() override;
 
   // The pane of the window, or null.
-  static TMySplitter* of(const TStdioWindow& w);
+  static PaneSplitter* of(const EditorView& w);
 
   // 330: shows or hides the tree; its width is kept while it is hidden.
   // Shown the first time, it fits the titles of the file's top levels, up
@@ -159,8 +159,8 @@ class TMySplitter : public QSplitter {
   void headerTextChanged(const LineNode* header);
 
   QWidget* editor() const { return editor_; }
-  TMyTreeWindow* treeWindow() const { return treeWindow_; }
-  TMyTree* tree() const { return treeWindow_ ? treeWindow_->tree() : nullptr; }
+  FoldTreePane* treeWindow() const { return treeWindow_; }
+  FoldTree* tree() const { return treeWindow_ ? treeWindow_->tree() : nullptr; }
   // The tree's width while shown, or the width it will be shown with.
   int treeWidth() const;
   // Whether the command may change what the tree shows.
@@ -168,7 +168,7 @@ class TMySplitter : public QSplitter {
 
  private:
   void init();
-  TStdioWindow* window() const;
+  EditorView* window() const;
   // The width the pane is first shown with: the fitted width of the
   // tree's titles, within a few cells and a third of the splitter.
   int initialTreeWidth() const;
@@ -177,8 +177,8 @@ class TMySplitter : public QSplitter {
 
   QWidget* editor_;
   QPointer<TEditorWidget> editorWidget_;
-  TStdioWindow* fixedWindow_ = nullptr;
-  const TStdioWindow* registered_ = nullptr;
-  TMyTreeWindow* treeWindow_ = nullptr;
+  EditorView* fixedWindow_ = nullptr;
+  const EditorView* registered_ = nullptr;
+  FoldTreePane* treeWindow_ = nullptr;
   int width_ = 0;  // remembered while hidden; 0 until first shown
 };

@@ -391,7 +391,7 @@ class Reader {
 };
 
 LineNode* Reader::appendText(const char* text, size_t n) {
-  LineNode* node = proc_new(w_, false);
+  LineNode* node = newLineNode(w_, false);
   if (node->text) {
     assignN(*node, text, n);
   } else {
@@ -416,7 +416,7 @@ void Reader::openFold(LineNode* h, int32_t markerColumn, uint8_t kind, bool noCo
   if (counted) ++commentDepth_;
   h->markerColumn = markerColumn;
   w_.foldOffset += markerColumn;
-  LineNode* e = proc_new(w_);
+  LineNode* e = newLineNode(w_);
   e->kind = kind;  // held here until the fold is closed
   h->partner = e;
   open_.push_back({h, e, noContents, counted});
@@ -603,8 +603,8 @@ void Reader::textLine(std::string_view line) {
     const size_t lead = offset > 0 ? markerscan::leadWithin(line, offset, tabSize_) : 0;
     LineNode* n;
     if (buffer_) {
-      n = proc_new(w_, false);
-      TFREE(n->text);
+      n = newLineNode(w_, false);
+      freeOrRelease(n->text);
       char* t = const_cast<char*>(line.data()) + lead;
       t[line.size() - lead] = '\0';
       n->text = t;

@@ -6,16 +6,16 @@
 #include "model/readbuffer.hpp"
 #include "platform/host.hpp"
 
-void* TALLOC(size_t n) {
+void* allocOrExit(size_t n) {
   void* p = std::malloc(n ? n : 1);
   if (!p) fatalReport(processHost(), "TALLOC: not enough memory", "Error", 1);
   return p;
 }
 
-void* TREALLOC(void* p, size_t n) {
+void* reallocOrExit(void* p, size_t n) {
   if (readbuffer::owns(p)) {
     // A text still in the file's buffer moves to the heap when it grows.
-    void* q = TALLOC(n);
+    void* q = allocOrExit(n);
     size_t keep = std::strlen(static_cast<const char*>(p)) + 1;
     std::memcpy(q, p, keep < n ? keep : n);
     readbuffer::release(p);
@@ -26,23 +26,23 @@ void* TREALLOC(void* p, size_t n) {
   return q;
 }
 
-void TFREE(void* p) {
+void freeOrRelease(void* p) {
   if (readbuffer::owns(p))
     readbuffer::release(p);
   else
     std::free(p);
 }
 
-void* allocLineText(size_t n) { return TALLOC(n); }
+void* allocLineText(size_t n) { return allocOrExit(n); }
 
 void initString(GrowString& s) {
-  s.text = static_cast<char*>(TALLOC(kNewStringCapacity));
+  s.text = static_cast<char*>(allocOrExit(kNewStringCapacity));
   s.text[0] = '\0';
   s.capacity = kNewStringCapacity;
 }
 
 void freeString(GrowString& s) {
-  TFREE(s.text);
+  freeOrRelease(s.text);
   s.text = nullptr;
   s.capacity = 0;
 }
@@ -51,7 +51,7 @@ void reserve(GrowString& s, size_t n) {
   if (s.capacity >= 0 && static_cast<size_t>(s.capacity) >= n && s.text) return;
   if (n > 0x7fffffff) fatalReport(processHost(), "TREALLOC: not enough memory", "Error", 1);
   bool fresh = s.text == nullptr;
-  s.text = static_cast<char*>(TREALLOC(s.text, n));
+  s.text = static_cast<char*>(reallocOrExit(s.text, n));
   if (fresh) s.text[0] = '\0';
   s.capacity = static_cast<int32_t>(n);
 }
@@ -107,10 +107,10 @@ void insertAt(GrowString& s, size_t position, const char* chars, size_t n) {
   bool inside = s.text && chars >= s.text && chars < s.text + s.capacity;
   if (inside) {
     // Inserting a piece of ourselves: copy it out first.
-    char* tmp = static_cast<char*>(TALLOC(n));
+    char* tmp = static_cast<char*>(allocOrExit(n));
     std::memcpy(tmp, chars, n);
     insertAt(s, position, tmp, n);
-    TFREE(tmp);
+    freeOrRelease(tmp);
     return;
   }
   reserve(s, old + n + 1);

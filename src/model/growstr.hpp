@@ -12,13 +12,14 @@ struct GrowString {
 
 constexpr int32_t kNewStringCapacity = 156;
 
-// TALLOC / TREALLOC: allocation that cannot fail; on failure the process
-// ends after "TALLOC: not enough memory" / "TREALLOC: not enough memory".
-void* TALLOC(size_t n);
-void* TREALLOC(void* p, size_t n);
-// Frees what TALLOC, TREALLOC or allocLineText gave, and lets go of a text
-// that lies in a file's read buffer.
-void TFREE(void* p);
+// allocOrExit / reallocOrExit: allocation that cannot fail; on failure the
+// process ends after "TALLOC: not enough memory" or
+// "TREALLOC: not enough memory".
+void* allocOrExit(size_t n);
+void* reallocOrExit(void* p, size_t n);
+// Frees what allocOrExit, reallocOrExit or allocLineText gave, and lets go
+// of a text that lies in a file's read buffer.
+void freeOrRelease(void* p);
 // A line's text buffer of n bytes.
 void* allocLineText(size_t n);
 

@@ -34,15 +34,15 @@ LineStore::LineStore(Host& h) : host(h) {
   head->foldContents = 1;
   head->savedRow = 0;
   head->rows = 1;
-  dispose_head = lineTemplate = disposeTail = head;
+  disposeHead = lineTemplate = disposeTail = head;
   fileBottom = fileTop = nullptr;
-  for (auto& b : buffers) b = proc_new(*this);
+  for (auto& b : buffers) b = newLineNode(*this);
 }
 
 LineStore::~LineStore() {
   // Lines still on the dispose list leave the process-wide count with us.
   int32_t held = 0;
-  for (LineNode* n = dispose_head->next; n; n = isClosedHeader(n) ? n->inner : n->next) {
+  for (LineNode* n = disposeHead->next; n; n = isClosedHeader(n) ? n->inner : n->next) {
     ++held;
     if (n == disposeTail) break;
   }
@@ -51,7 +51,7 @@ LineStore::~LineStore() {
   for (size_t s = 0; s < slabs_.size(); ++s) {
     size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : noderegion::kChunkNodes;
     for (size_t i = 0; i < used; ++i) {
-      TFREE(slabs_[s][i].text);
+      freeOrRelease(slabs_[s][i].text);
       slabs_[s][i].extra = nullptr;
       slabs_[s][i].~LineNode();
     }
@@ -88,15 +88,15 @@ void LineStore::popBasePath() {
   basePath[basePathTop--].clear();
 }
 
-LineNode* proc_new(LineStore& store, bool withText) {
+LineNode* newLineNode(LineStore& store, bool withText) {
   LineNode* node;
-  if (store.dispose_head == store.disposeTail) {
+  if (store.disposeHead == store.disposeTail) {
     node = store.newNode(withText ? kNewLineBytes : 0);
     if (!node) fatalReport(store.host, "proc_new : Not enough memory", "Plicato Error", 1);
   } else {
     // Reuse the oldest disposal. A fold leaves its contents on the list
     // behind it.
-    node = store.dispose_head->next;
+    node = store.disposeHead->next;
     if (isClosedHeader(node)) {
       LineNode* end = node->partner;
       node->kind = TextLine;
@@ -106,10 +106,10 @@ LineNode* proc_new(LineStore& store, bool withText) {
       if (node == store.disposeTail && end) store.disposeTail = end;
     }
     if (node == store.disposeTail) {
-      store.disposeTail = store.dispose_head;
-      store.dispose_head->next = nullptr;
+      store.disposeTail = store.disposeHead;
+      store.disposeHead->next = nullptr;
     } else {
-      linkAfter(store.dispose_head, node->next);
+      linkAfter(store.disposeHead, node->next);
     }
     if (--freeCount < 0) freeCount = 0;
   }
@@ -210,7 +210,7 @@ void inheritLead(LineNode& to, const LineNode& from, int tabSize) {
 
 int32_t unitNodeCount(const LineNode* node) {
   if (!isClosedHeader(node)) return 1;
-  // Walk as proc_new will when it hands the unit out again: into every
+  // Walk as newLineNode will when it hands the unit out again: into every
   // closed header, along next otherwise, up to the line after the unit.
   int32_t count = 0;
   const LineNode* stop = node->next;
@@ -228,7 +228,7 @@ void dispose(LineStore& store, LineNode* node) {
 }
 
 LineNode* takeBack(LineStore& store) {
-  if (store.dispose_head == store.disposeTail) return nullptr;
+  if (store.disposeHead == store.disposeTail) return nullptr;
   LineNode* node = store.disposeTail;
   LineNode* before = node->prev;
   store.disposeTail = before;
@@ -375,9 +375,9 @@ int32_t headerColumn(const LineNode* node) {
 int32_t foldColumn(const LineNode* node) { return node->indent + node->markerColumn; }
 
 void buildFileChain(LineStore& store) {
-  LineNode* top = proc_new(store);
-  LineNode* root = proc_new(store);
-  LineNode* bottom = proc_new(store);
+  LineNode* top = newLineNode(store);
+  LineNode* root = newLineNode(store);
+  LineNode* bottom = newLineNode(store);
   top->prev = nullptr;
   root->kind = FileTop;
   bottom->kind = FoldEnd;

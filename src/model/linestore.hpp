@@ -1,6 +1,6 @@
 // The line store of one editor window: the file's fold tree, the dispose
 // list (pool of spare nodes and store of the last deletion), and the
-// per-file fields that the reader and writer use. TStdioWindow derives from
+// per-file fields that the reader and writer use. EditorView derives from
 // it and adds the editing and display state.
 #pragma once
 
@@ -44,7 +44,10 @@ struct LineStore {
   LineNode* levelBottom = nullptr;
   LineNode* currentLine = nullptr;
 
-  LineNode* dispose_head = nullptr;
+  // The dispose list: disposeHead is the node before its first entry (the
+  // same node is the line template), disposeTail its last (disposeHead
+  // while the list is empty).
+  LineNode* disposeHead = nullptr;
   LineNode* disposeTail = nullptr;
   LineNode* lineTemplate = nullptr;
   // Lines the memory allows, besides those on the dispose lists; -1: as
@@ -110,20 +113,20 @@ struct LineStore {
 // the line template into it. Its text is empty; without withText a fresh
 // node has none yet (the caller gives it one) and a reused one keeps its
 // buffer as it is.
-LineNode* proc_new(LineStore& store, bool withText = true);
+LineNode* newLineNode(LineStore& store, bool withText = true);
 // Append the node (a closed fold with everything inside) to the dispose list.
 void dispose(LineStore& store, LineNode* node);
 // Remove and return the node most recently disposed, or null.
 LineNode* takeBack(LineStore& store);
 // a.next = b, b.prev = a; a closed header's end keeps pointing after it.
 void linkAfter(LineNode* a, LineNode* b);
-// inner for kind 130, else next.
+// inner for a ClosedFold, else next.
 LineNode* nextInFile(const LineNode* node);
-// 1, or for a closed fold of kind 130 the nodes from the header to its end.
+// 1, or for a ClosedFold the nodes from the header to its end.
 int32_t lineCount(const LineNode* node);
 // Nodes a disposed unit puts on the list (header, contents and ends).
 int32_t unitNodeCount(const LineNode* node);
-// Turn an open fold (134) into a closed one (130), inner open folds first.
+// Turn an OpenFold into a ClosedFold, inner open folds first.
 void close(LineNode* header);
 // Lines that may still be made: as many as the memory the process can get
 // holds (free memory and swap, the control group's limit, the address-space
@@ -131,7 +134,7 @@ void close(LineNode* header);
 long long linesAllowed(const LineStore& store);
 // Whether n more lines may be made; reports shortage on the status line.
 bool lineBudget(LineStore& store, int32_t n);
-// indent - markerColumn for kind 134, else indent.
+// indent - markerColumn for an OpenFold, else indent.
 int32_t headerColumn(const LineNode* node);
 // indent + markerColumn.
 int32_t foldColumn(const LineNode* node);

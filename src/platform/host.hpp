@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-class TStdioWindow;
+class EditorView;
 
 enum class MbButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MbIcon { None, Stop, Exclamation, Question, Information };
@@ -105,22 +105,24 @@ class Host {
 
   // Wait until keys arrive for the window; false when the window should stop
   // dispatching (the batch script is used up, the window is closing).
-  virtual bool waitForInput(TStdioWindow& window) { (void)window; return false; }
+  virtual bool waitForInput(EditorView& window) { (void)window; return false; }
   // Wait until the next key arrives, however long that takes (a command
   // that reads "the next key at once"); false when the window is closing.
-  virtual bool waitForKey(TStdioWindow& window) { return waitForInput(window); }
+  virtual bool waitForKey(EditorView& window) { return waitForInput(window); }
   // Handle window messages that are waiting, without blocking (the
   // dispatcher pumps them between keys so menus and other windows stay live).
   virtual void pumpMessages() {}
-  // Post a private message (WM_USER+n) to the window; false when it failed.
-  virtual bool postMessage(TStdioWindow& window, int message) {
+  // Post one of the window's own messages (kMsgSetUpDone, kMsgKeysWaiting)
+  // to it; false when it failed.
+  virtual bool postMessage(EditorView& window, int message) {
     (void)window; (void)message;
     return true;
   }
   // Wait cursor on and off around long operations.
   virtual void waitCursor(bool on) { (void)on; }
 
-  // Start a command detached from the editor (WinExec).
+  // Start a command line through the shell, detached from the editor: it
+  // is not waited for.
   virtual bool runDetached(const std::string& command) { (void)command; return false; }
 
   // Screen size in pixels and the icon size, for window placements.
@@ -128,11 +130,11 @@ class Host {
   virtual std::array<int, 2> iconSize() { return {32, 32}; }
 
   // The widget of the window repaints these rows (1-based, inclusive).
-  virtual void invalidateRows(TStdioWindow& window, int firstRow, int lastRow) {
+  virtual void invalidateRows(EditorView& window, int firstRow, int lastRow) {
     (void)window; (void)firstRow; (void)lastRow;
   }
   // The painted runs of one row, for hosts that keep them (tests read colours).
-  virtual void paintedRow(TStdioWindow& window, int row, const std::vector<PaintedRun>& runs) {
+  virtual void paintedRow(EditorView& window, int row, const std::vector<PaintedRun>& runs) {
     (void)window; (void)row; (void)runs;
   }
 

@@ -7,7 +7,7 @@
 #include <ctime>
 
 #include "display/canvas.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/foldformat.hpp"
 #include "model/linestore.hpp"
 #include "model/paths.hpp"
@@ -43,7 +43,7 @@ std::string expandTabs(const std::string& s, int tabSize) {
 const char* textOf(const LineNode* n) { return n && n->text ? n->text : ""; }
 
 // The file's top header: the line after fileTop.
-std::string fileHeaderText(const TStdioWindow* w) {
+std::string fileHeaderText(const EditorView* w) {
   if (!w || !w->fileTop || !w->fileTop->next) return "";
   return textOf(w->fileTop->next);
 }
@@ -102,7 +102,7 @@ std::string ctimeNow() {
 
 // --- Print Buffer ---------------------------------------------------------
 
-TWindowPrintoutAll::TWindowPrintoutAll(TStdioWindow& window, std::string title)
+TWindowPrintoutAll::TWindowPrintoutAll(EditorView& window, std::string title)
     : Printout(std::move(title)), window_(window), clock_(ctimeNow) {}
 
 void TWindowPrintoutAll::paginate() {
@@ -169,7 +169,7 @@ void TWindowPrintoutAll::printPage(int page, Canvas& canvas) {
 
 // --- Print Screen ---------------------------------------------------------
 
-TWindowPrintout::TWindowPrintout(TStdioWindow& window, std::string title)
+TWindowPrintout::TWindowPrintout(EditorView& window, std::string title)
     : Printout(std::move(title)), window_(window) {}
 
 void TWindowPrintout::printPage(int page, Canvas& canvas) {
@@ -190,7 +190,7 @@ void TWindowPrintout::printPage(int page, Canvas& canvas) {
 
 // --- Print layout ---------------------------------------------------------
 
-TWindowPrintLay::TWindowPrintLay(TStdioWindow* window, std::string title)
+TWindowPrintLay::TWindowPrintLay(EditorView* window, std::string title)
     : Printout(std::move(title)), window_(window) {}
 
 std::string TWindowPrintLay::defaultPath() { return dataFileForRead("help.txt"); }

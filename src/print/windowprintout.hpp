@@ -11,7 +11,7 @@
 #include "print/printout.hpp"
 
 class Host;
-class TStdioWindow;
+class EditorView;
 struct LineNode;
 struct LineStore;
 
@@ -42,7 +42,7 @@ std::string ctimeNow();
 // paginated, each page under "  Page %d from %s   %s".
 class TWindowPrintoutAll : public Printout {
  public:
-  explicit TWindowPrintoutAll(TStdioWindow& window, std::string title = "Print All");
+  explicit TWindowPrintoutAll(EditorView& window, std::string title = "Print All");
 
   PageRange pageRange() override;
   bool hasPage(int page) override;
@@ -67,7 +67,7 @@ class TWindowPrintoutAll : public Printout {
   void paginate();
   bool paginated() const { return paginatedLines_ == linesPerPage(); }
 
-  TStdioWindow& window_;
+  EditorView& window_;
   std::function<std::string()> clock_;
   std::vector<PageStart> starts_;
   int count_ = 0;
@@ -77,14 +77,14 @@ class TWindowPrintoutAll : public Printout {
 // Print Screen: the rows now on the window's screen, one page.
 class TWindowPrintout : public Printout {
  public:
-  explicit TWindowPrintout(TStdioWindow& window, std::string title = "Print from Screen");
+  explicit TWindowPrintout(EditorView& window, std::string title = "Print from Screen");
 
   PageRange pageRange() override { return PageRange{}; }
   bool hasPage(int page) override { return page == 1; }
   void printPage(int page, Canvas& canvas) override;
 
  private:
-  TStdioWindow& window_;
+  EditorView& window_;
 };
 
 // Print layout: help.txt in pieces of at most 79 characters (a piece ends
@@ -93,7 +93,7 @@ class TWindowPrintout : public Printout {
 class TWindowPrintLay : public Printout {
  public:
   // `window` gives the header its file name; it may be null.
-  TWindowPrintLay(TStdioWindow* window, std::string title = "Print All");
+  TWindowPrintLay(EditorView* window, std::string title = "Print All");
 
   // Reads the help text; a file that cannot be read is reported under
   // "Plicato Error" and false returned: nothing is to be printed then.
@@ -110,6 +110,6 @@ class TWindowPrintLay : public Printout {
   const std::vector<std::string>& pieces() const { return pieces_; }
 
  private:
-  TStdioWindow* window_;
+  EditorView* window_;
   std::vector<std::string> pieces_;
 };

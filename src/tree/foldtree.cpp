@@ -1,6 +1,6 @@
 #include "tree/foldtree.hpp"
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/linenode.hpp"
 #include "model/paths.hpp"
 
@@ -106,7 +106,7 @@ void FoldTreeModel::Rebuild(LineNode* from, LineNode* to) {
   }
 }
 
-void FoldTreeModel::rebuildFor(const TStdioWindow& w) {
+void FoldTreeModel::rebuildFor(const EditorView& w) {
   if (!w.fileTop || !w.fileTop->next) {
     clear();
     return;
@@ -126,7 +126,7 @@ bool FoldTreeModel::inSubtree(int i, int ancestor) const {
   return false;
 }
 
-int FoldTreeModel::itemForLine(const TStdioWindow& w, const LineNode* line) const {
+int FoldTreeModel::itemForLine(const EditorView& w, const LineNode* line) const {
   if (items_.empty()) return -1;
   if (!line) return 0;
   if (int i = find(line); i >= 0 && isHeader(line)) return i;

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-class TStdioWindow;
+class EditorView;
 struct LineNode;
 
 // The image pair an item shows.
@@ -44,7 +44,7 @@ class FoldTreeModel {
   // ends. The guard is up while this runs.
   void Rebuild(LineNode* from, LineNode* to);
   // Rebuild for the file the window shows, from its top line to its end.
-  void rebuildFor(const TStdioWindow& w);
+  void rebuildFor(const EditorView& w);
   void clear();
 
   const std::vector<TreeItem>& items() const { return items_; }
@@ -60,7 +60,7 @@ class FoldTreeModel {
   // item for a header, its header's for a fold end, else the item of the
   // innermost open or entered fold around the line (the root's at the top).
   // -1 when the tree has no items.
-  int itemForLine(const TStdioWindow& w, const LineNode* line) const;
+  int itemForLine(const EditorView& w, const LineNode* line) const;
   // Takes the header's current title into its item; the item, or -1 when
   // the header has none.
   int updateText(const LineNode* header);

@@ -79,21 +79,21 @@ bool insideOpenFold(const LineNode* header, const LineNode* line) {
 
 }  // namespace
 
-bool headerInFile(const TStdioWindow& w, const LineNode* node) {
+bool headerInFile(const EditorView& w, const LineNode* node) {
   if (!node || !isHeader(node) || !w.fileTop || !w.fileTop->next) return false;
   return reaches(w.fileTop->next, w.fileBottom, node);
 }
 
-bool inView(const TStdioWindow& w, const LineNode* node) {
+bool inView(const EditorView& w, const LineNode* node) {
   return w.levelTop && reaches(viewFirst(w), w.levelBottom, node);
 }
 
-bool showsEnteredFold(const TStdioWindow& w) {
+bool showsEnteredFold(const EditorView& w) {
   return w.levelTop && w.levelTop != w.fileTop && w.levelTop->next &&
          w.levelTop->next->kind == EnteredFold;
 }
 
-bool goToNode(TStdioWindow& w, LineNode* header) {
+bool goToNode(EditorView& w, LineNode* header) {
   if (!headerInFile(w, header)) return false;
   while (!inView(w, header) && showsEnteredFold(w)) ExitFold(w);
   if (!inView(w, header)) return false;
@@ -101,7 +101,7 @@ bool goToNode(TStdioWindow& w, LineNode* header) {
   return w.currentLine == header;
 }
 
-bool mayEditFromTree(TStdioWindow& w) {
+bool mayEditFromTree(EditorView& w) {
   if (w.browseMode) {
     w.host.statusMessage("Plicato browse mode!");
     return false;
@@ -113,7 +113,7 @@ bool mayEditFromTree(TStdioWindow& w) {
   return true;
 }
 
-DropCheck checkDrop(const TStdioWindow& w, const FoldTreeModel& model, int dragged, int target) {
+DropCheck checkDrop(const EditorView& w, const FoldTreeModel& model, int dragged, int target) {
   if (dragged < 0 || target < 0 || dragged >= model.size() || target >= model.size())
     return DropCheck::NotFound;
   if (dragged == target) return DropCheck::SameItem;
@@ -140,7 +140,7 @@ void reportDrop(Host& host, DropCheck check) {
   }
 }
 
-bool dropFold(TStdioWindow& w, LineNode* dragged, LineNode* target, DropAction action) {
+bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction action) {
   if (action == DropAction::Cancel || !dragged || !target || dragged == target) return false;
   if (!mayEditFromTree(w)) return false;
   // What the tree offers for dragging: a fold of the file that does not
@@ -238,7 +238,7 @@ bool dropFold(TStdioWindow& w, LineNode* dragged, LineNode* target, DropAction a
   return true;
 }
 
-bool pasteAtFold(TStdioWindow& w, LineNode* header, const std::string& text, bool below) {
+bool pasteAtFold(EditorView& w, LineNode* header, const std::string& text, bool below) {
   if (text.empty() || !mayEditFromTree(w)) return false;
   if (!goToNode(w, header)) return false;
   LineNode* at = nullptr;
@@ -268,7 +268,7 @@ bool pasteAtFold(TStdioWindow& w, LineNode* header, const std::string& text, boo
   return pasted;
 }
 
-std::vector<MenuEntry> treeContextMenu(const TStdioWindow& w, bool clipboardHasText) {
+std::vector<MenuEntry> treeContextMenu(const EditorView& w, bool clipboardHasText) {
   const LineNode* cur = w.currentLine;
   const bool onClosed = cur && (cur->kind == ClosedFold || cur->kind == FiledFold);
   const bool outermost = w.levelTop == w.fileTop && !inFiledFile(w);

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "app/batch.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/filecommands.hpp"
 #include "model/settings.hpp"
 #include "support/runprogram.hpp"

@@ -1,5 +1,5 @@
-// The editor driven through the whole key path: key scripts become Windows
-// key messages, the translation puts bytes in the keyboard buffer, and the
+// The editor driven through the whole key path: key scripts become key
+// messages, the translation puts bytes in the keyboard buffer, and the
 // dispatcher runs the commands, as a user's key presses would.
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include "commands/macros.hpp"
 #include "display/canvas.hpp"
 #include "display/paint.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/settings.hpp"
 #include "support/runprogram.hpp"
 #include "support/testenv.hpp"
@@ -59,7 +59,7 @@ class BatchTest : public PlicatoTest {
 TEST_F(BatchTest, EnterPutsTheCursorOnTheFirstInnerLineAndExitComesBack) {
   auto s = session();
   keys(*s, "Down Down Down Down Down Down");  // onto "outer" at row 8
-  TStdioWindow& w = *s->target();
+  EditorView& w = *s->target();
   ASSERT_EQ(w.currentLine->kind, ClosedFold);
   const int row = w.cursorRow;
   keys(*s, "Home");
@@ -82,7 +82,7 @@ TEST_F(BatchTest, EnterPutsTheCursorOnTheFirstInnerLineAndExitComesBack) {
 
 TEST_F(BatchTest, CloseOnAnEndLineAndCloseAllFromInside) {
   auto s = session();
-  TStdioWindow& w = *s->target();
+  EditorView& w = *s->target();
   keys(*s, "Down Down Down Down Down Down End");  // open "outer" in place
   EXPECT_EQ(w.currentLine->kind, OpenFold);
   keys(*s, "Down Down Down Down Down Down End Down Down Down");  // open inner, onto its end
@@ -99,7 +99,7 @@ TEST_F(BatchTest, CloseOnAnEndLineAndCloseAllFromInside) {
 
 TEST_F(BatchTest, GotoLineOpensTheFoldsAroundTheTarget) {
   auto s = session();
-  TStdioWindow& w = *s->target();
+  EditorView& w = *s->target();
   s->host.queueAnswer("0");
   keys(*s, "Ctrl-G");
   EXPECT_EQ(cur(*s), "top1");
@@ -117,7 +117,7 @@ TEST_F(BatchTest, GotoLineOpensTheFoldsAroundTheTarget) {
 
 TEST_F(BatchTest, BrowseModeRefusesTextButMoves) {
   auto s = session();
-  TStdioWindow& w = *s->target();
+  EditorView& w = *s->target();
   keys(*s, "Shift-F1 \"x\" Down");
   EXPECT_EQ(cur(*s), "top2");
   EXPECT_EQ(s->host.statusTexts()[s->host.statusTexts().size() - 2], "Plicato browse mode!");
@@ -131,7 +131,7 @@ TEST_F(BatchTest, BrowseModeRefusesTextButMoves) {
 // next key; the rest of the row and the other rows are not.
 TEST_F(BatchTest, FindHighlightsTheMatchUntilTheNextKey) {
   auto s = session(kLayoutWindows);
-  TStdioWindow& w = *s->target();
+  EditorView& w = *s->target();
   auto highlighted = [&] {
     RunRecorder dc;
     paintWindow(w, dc);
@@ -159,7 +159,7 @@ TEST_F(BatchTest, FindHighlightsTheMatchUntilTheNextKey) {
 
 TEST_F(BatchTest, RefusalsOfTheDispatcher) {
   auto s = session();
-  TStdioWindow& w = *s->target();
+  EditorView& w = *s->target();
   w.createFoldMode = true;
   keys(*s, "F5");
   EXPECT_EQ(s->host.lastStatus(), "Plicato key disabled during create fold");
@@ -187,7 +187,7 @@ TEST_F(BatchTest, FiledFoldEnteredEditedAndLeft) {
   o.layout = kLayoutStandard;
   BatchSession s(o);
   s.open(work.file("main.c"));
-  TStdioWindow& w = *s.target();
+  EditorView& w = *s.target();
   keys(s, "Down Home");
   EXPECT_EQ(cur(s), "p1");
   keys(s, "\"x\" PgUp");
@@ -204,7 +204,7 @@ TEST_F(BatchTest, FiledFoldEnteredEditedAndLeft) {
 TEST_F(BatchTest, FileChangedOnDiskIsWrittenOverOnlyWhenTheUserSaysSo) {
   auto s = session();
   settings().autoSaveAtTopLevel = true;
-  TStdioWindow& w = *s->target();
+  EditorView& w = *s->target();
   keys(*s, "\"k\"");
   const std::string path = work.file("a.c");
   writeFile(path, "theirs\r\n");
@@ -415,7 +415,7 @@ TEST_F(BatchTest, TypingOnTheEndLineStartsANewLineAboveIt) {
   o.layout = kLayoutWindows;
   BatchSession s(o);
   s.open(work.file("empty.c"));
-  TStdioWindow& w = *s.target();
+  EditorView& w = *s.target();
   ASSERT_EQ(w.currentLine, w.levelBottom);
   keys(s, "\"hello\" Ctrl-S");
   EXPECT_EQ(readFile(work.file("empty.c")), "hello\r\n");

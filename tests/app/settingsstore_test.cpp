@@ -277,7 +277,7 @@ TEST_F(SettingsTest, ThePlatformIsAskedAtEveryRead) {
   loadAllSettings();
   EXPECT_EQ(settings().tabSize, 5);
   ::setenv("PLICATO_WIN32S", "yes", 1);
-  EXPECT_FALSE(isWin32s());
+  EXPECT_FALSE(settingsInProfile());
 }
 
 TEST_F(SettingsTest, AHandWrittenRegistryFileIsRead) {

@@ -11,7 +11,7 @@
 
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/settings.hpp"
@@ -146,7 +146,7 @@ std::string checkLevel(const LineNode* first, const LineNode* stop, int depth) {
   return open.empty() ? "" : "an open fold without its end";
 }
 
-std::string checkView(const TStdioWindow& w) {
+std::string checkView(const EditorView& w) {
   const LineNode* header = w.levelTop->next;
   if (!header || header->partner != w.levelBottom || w.levelBottom->partner != header)
     return "the view's header and end are not partners";

@@ -7,7 +7,7 @@
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
 #include "display/statusline.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/viewmetrics.hpp"
 #include "model/settings.hpp"
 #include "support/testenv.hpp"
@@ -38,7 +38,7 @@ TEST_F(ViewCountsTest, KeptCountsEqualFreshCountsAfterEveryKey) {
       "Alt-F8", "Ctrl-B", "Ctrl-PgUp", "Ctrl-W", "End", "Home", "F9", "F10", "Ctrl-Home",
       "Ctrl-End"};
   std::mt19937 rng(7);
-  TStdioWindow& w = *s.target();
+  EditorView& w = *s.target();
   for (int step = 0; step < 400; ++step) {
     const std::string& k = keys[rng() % keys.size()];
     ASSERT_TRUE(s.type(k));

@@ -129,6 +129,15 @@ TEST_F(KeyTableTest, CommandFlags) {
               keepsMark(cmdMarkToStartOfLine));
   EXPECT_FALSE(keepsMark(cmdCopyBlock));
   EXPECT_TRUE(keepsMark(cmdCopyBlock2));
+  // A special key keeps the mark by K; of the character keys only copy,
+  // cut and paste block (Ctrl-C, Ctrl-X, Ctrl-V) keep it.
+  for (int c = kFirstCommand - 1; c <= kLastCommand + 1; ++c) {
+    EXPECT_EQ(keyKeepsMark(kSpecialKey, c), keepsMark(c)) << c;
+    EXPECT_EQ(keyKeepsMark(kCharKey, c),
+              c == cmdCopyBlock || c == cmdCutBlock2 || c == cmdPasteBlock2)
+        << c;
+    EXPECT_FALSE(keyKeepsMark(2, c)) << c;
+  }
   int lineCommands = 0, createSafe = 0;
   for (int c = kFirstCommand; c <= kLastCommand; ++c) {
     lineCommands += isLineCommand(c);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "model/growstr.hpp"
 #include "model/linestore.hpp"
@@ -15,7 +15,7 @@
 // A BatchHost that also keeps the private messages posted and can refuse them.
 class PostingHost : public BatchHost {
  public:
-  bool postMessage(TStdioWindow&, int message) override {
+  bool postMessage(EditorView&, int message) override {
     posted.push_back(message);
     return !failPosts;
   }
@@ -32,9 +32,9 @@ class DisplayTest : public PlicatoTest {
 
   // Window with the root header, the given text lines and the end line;
   // the cursor on the first text line.
-  std::unique_ptr<TStdioWindow> makeWindow(const std::vector<std::string>& lines,
+  std::unique_ptr<EditorView> makeWindow(const std::vector<std::string>& lines,
                                            Host* h = nullptr) {
-    auto w = std::make_unique<TStdioWindow>(h ? *h : host);
+    auto w = std::make_unique<EditorView>(h ? *h : host);
     buildFileChain(*w);
     LineNode* root = w->levelTop->next;
     assign(*root, "file.c");
@@ -47,9 +47,9 @@ class DisplayTest : public PlicatoTest {
     return w;
   }
 
-  static LineNode* append(TStdioWindow& w, LineNode* after, const std::string& text,
+  static LineNode* append(EditorView& w, LineNode* after, const std::string& text,
                           uint8_t kind = TextLine) {
-    LineNode* n = proc_new(w);
+    LineNode* n = newLineNode(w);
     assign(*n, text.c_str());
     n->kind = kind;
     linkAfter(after, n);
@@ -63,27 +63,27 @@ class DisplayTest : public PlicatoTest {
   }
 
   // The n-th node after the root header (1 = first text line).
-  static LineNode* nth(TStdioWindow& w, int n) {
+  static LineNode* nth(EditorView& w, int n) {
     LineNode* p = w.levelTop->next;
     for (int i = 0; i < n; ++i) p = p->next;
     return p;
   }
 
   // Screen row r (1-based) as stored, cut to `n` bytes.
-  static std::string rowText(TStdioWindow& w, int r, int n) {
+  static std::string rowText(EditorView& w, int r, int n) {
     const char* p = w.scr.row(r - 1);
     return p ? std::string(p, static_cast<size_t>(n)) : std::string();
   }
 
   // What the keyboard buffer holds, in order.
-  static std::vector<int> waiting(TStdioWindow& w) {
+  static std::vector<int> waiting(EditorView& w) {
     std::vector<int> out;
     for (int i = w.keys.keyRead; i != w.keys.keyWrite; i = (i + 1) % KeyBuffer::kSize)
       out.push_back(w.keys.keyBuf[i]);
     return out;
   }
   // The commands the editor gave itself, in order (taken out).
-  static std::vector<int> ownCommands(TStdioWindow& w) {
+  static std::vector<int> ownCommands(EditorView& w) {
     std::vector<int> out;
     for (int c = 0; w.keys.takeOwnCommand(c);) out.push_back(c);
     return out;

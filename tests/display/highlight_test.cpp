@@ -282,7 +282,7 @@ class LineStateTest : public HighlightTest {
     finishFileChain(store);
   }
   LineNode* line(const char* text) {
-    LineNode* n = proc_new(store);
+    LineNode* n = newLineNode(store);
     assign(*n, text);
     return n;
   }

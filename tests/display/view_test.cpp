@@ -285,8 +285,8 @@ TEST_F(ViewTest, CreateFoldMarksFollowTheCursor) {
 TEST_F(ViewTest, StatusFields) {
   auto w = makeWindow(numbered(3));
   LineNode* fold = append(*w, nth(*w, 3), "sub", ClosedFold);
-  LineNode* inside = proc_new(*w);
-  LineNode* end = proc_new(*w);
+  LineNode* inside = newLineNode(*w);
+  LineNode* end = newLineNode(*w);
   end->kind = FoldEnd;
   fold->partner = end;
   end->partner = fold;

@@ -35,13 +35,13 @@ const std::string kFoldText =
 
 class BlocksTest : public EngineTest {
  protected:
-  std::unique_ptr<TStdioWindow> file() {
+  std::unique_ptr<EditorView> file() {
     work.write("b.c", lines(kFile));
     return open("b.c");
   }
 
   // A mouse-style line mark from the line `from` to the line `to`.
-  static void mark(TStdioWindow& w, const std::string& from, const std::string& to) {
+  static void mark(EditorView& w, const std::string& from, const std::string& to) {
     LineNode* a = find(w, from);
     LineNode* b = find(w, to);
     ASSERT_NE(a, nullptr) << from;
@@ -52,13 +52,13 @@ class BlocksTest : public EngineTest {
     w.setMarkEnd(b, 0);
   }
 
-  static void cursorAtColumn(TStdioWindow& w, const std::string& line, int textColumn) {
+  static void cursorAtColumn(EditorView& w, const std::string& line, int textColumn) {
     cursorTo(w, line);
     w.textColumn = textColumn;
     w.cursorCol = textColumn - 1;
   }
 
-  std::string saved(TStdioWindow& w) {
+  std::string saved(EditorView& w) {
     EXPECT_TRUE(saveCommand(w));
     return work.read("b.c");
   }
@@ -152,7 +152,7 @@ TEST_F(BlocksTest, AFoldCopiedFromCPastesAsAFoldIntoOccam) {
   copyBlock(*c);
 
   work.write("o.occ", "SEQ\n");
-  auto o = std::make_unique<TStdioWindow>(host, work.file("o.occ"));
+  auto o = std::make_unique<EditorView>(host, work.file("o.occ"));
   o->setCommentStart("--");
   o->setCommentEnd("");
   o->setFileTypeName("occam");
@@ -348,7 +348,7 @@ TEST_F(BlocksTest, FoldBlockRefusesAHeaderLeftOfTheFirstLine) {
 
 TEST_F(BlocksTest, FortranMarkerLinesKeepEveryByteOfTheMarker) {
   work.write("f.f", lines({"C{{{  f", " CALL X", "C}}}", "      END"}));
-  auto w = std::make_unique<TStdioWindow>(host, work.file("f.f"));
+  auto w = std::make_unique<EditorView>(host, work.file("f.f"));
   w->setCommentStart("C");
   w->setCommentEnd("");
   w->setFileTypeName("FORTRAN");

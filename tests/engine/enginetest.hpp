@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "support/foldwindow.hpp"
 #include "support/testenv.hpp"
@@ -16,14 +16,14 @@ class EngineTest : public PlicatoTest {
   // Lines joined with LF (the writer keeps LF line ends for such a file).
   static std::string lines(const std::vector<std::string>& v) { return foldtest::lfLines(v); }
 
-  std::unique_ptr<TStdioWindow> open(const std::string& name) {
+  std::unique_ptr<EditorView> open(const std::string& name) {
     auto w = foldtest::openC(host, work.file(name));
     host.clearEvents();
     return w;
   }
 
   // The first node of the view (from the current one on) whose text is t.
-  static LineNode* find(TStdioWindow& w, const std::string& t) {
+  static LineNode* find(EditorView& w, const std::string& t) {
     for (LineNode* p = viewFirst(w); p; p = p->next) {
       if (p->text && t == p->text) return p;
       if (p == w.levelBottom) break;
@@ -32,7 +32,7 @@ class EngineTest : public PlicatoTest {
   }
 
   // Cursor on the line with text t, at screen row `row` when it can be.
-  static void cursorTo(TStdioWindow& w, const std::string& t, int row = 2) {
+  static void cursorTo(EditorView& w, const std::string& t, int row = 2) {
     LineNode* p = find(w, t);
     ASSERT_NE(p, nullptr) << t;
     w.currentLine = p;
@@ -43,7 +43,7 @@ class EngineTest : public PlicatoTest {
   static std::string text(const LineNode* n) { return n && n->text ? n->text : "<null>"; }
 
   // The texts of the view, each after its display indentation.
-  static std::vector<std::string> view(TStdioWindow& w) {
+  static std::vector<std::string> view(EditorView& w) {
     std::vector<std::string> out;
     for (LineNode* p = viewFirst(w); p; p = p->next) {
       out.push_back(displayText(*p));

@@ -11,7 +11,7 @@ const std::vector<std::string> kFile = {"int a;", "/*{{{  f*/", "x1", "/*}}}*/",
 
 class FileCommandsTest : public EngineTest {
  protected:
-  std::unique_ptr<TStdioWindow> plain() {
+  std::unique_ptr<EditorView> plain() {
     work.write("f.c", lines(kFile));
     return open("f.c");
   }
@@ -99,7 +99,7 @@ TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {
 }
 
 TEST_F(FileCommandsTest, UnnamedBufferSavesThroughSaveAs) {
-  auto w = std::make_unique<TStdioWindow>(host, "Noname");
+  auto w = std::make_unique<EditorView>(host, "Noname");
   w->setCommentStart("/*");
   w->setCommentEnd("*/");
   w->nameGiven = true;
@@ -108,7 +108,7 @@ TEST_F(FileCommandsTest, UnnamedBufferSavesThroughSaveAs) {
   finishFileChain(*w);
   assign(*w->levelTop->next, "Noname");
   assign(*w->levelBottom, "Noname");
-  LineNode* line = proc_new(*w);
+  LineNode* line = newLineNode(*w);
   assign(*line, "hello");
   linkAfter(w->levelTop->next, line);
   linkAfter(line, w->levelBottom);

@@ -15,11 +15,11 @@ const std::vector<std::string> kFile = {
 
 class FiledFoldsTest : public EngineTest {
  protected:
-  std::unique_ptr<TStdioWindow> file() {
+  std::unique_ptr<EditorView> file() {
     work.write("m.c", lines(kFile));
     return open("m.c");
   }
-  std::string saved(TStdioWindow& w) {
+  std::string saved(EditorView& w) {
     EXPECT_TRUE(saveCommand(w));
     return work.read("m.c");
   }

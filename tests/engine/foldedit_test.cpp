@@ -14,30 +14,30 @@ using Lines = std::vector<std::string>;
 
 class FoldEditTest : public EngineTest {
  protected:
-  std::unique_ptr<TStdioWindow> file(const Lines& v, const std::string& name = "f.c") {
+  std::unique_ptr<EditorView> file(const Lines& v, const std::string& name = "f.c") {
     work.write(name, lines(v));
     return open(name);
   }
 
   // Writes the window's file and returns what is on disk.
-  std::string saved(TStdioWindow& w, const std::string& name = "f.c") {
+  std::string saved(EditorView& w, const std::string& name = "f.c") {
     Save(w, w.fileBottom, w.fileBottom->partner);
     EXPECT_EQ(w.ioStatus, 0);
     return work.read(name);
   }
 
   // The written file read into a fresh window shows what `w` showed.
-  void readsBackAsShown(TStdioWindow& w, const std::string& name = "f.c") {
+  void readsBackAsShown(EditorView& w, const std::string& name = "f.c") {
     const Lines before = view(w);
     saved(w, name);
     auto again = open(name);
     EXPECT_EQ(view(*again), before);
   }
 
-  static void down(TStdioWindow& w, int n = 1) {
+  static void down(EditorView& w, int n = 1) {
     for (int i = 0; i < n; ++i) ASSERT_TRUE(moveDown(w));
   }
-  static void up(TStdioWindow& w, int n = 1) {
+  static void up(EditorView& w, int n = 1) {
     for (int i = 0; i < n; ++i) ASSERT_TRUE(moveUp(w));
   }
   static Lines inner(const LineNode* header) {
@@ -325,7 +325,7 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   LineNode* fold = CopyLine(*w, find(*w, "a"));  // a one-row piece
   ASSERT_NE(fold, nullptr);
   fold->kind = ClosedFold;  // pretend it is a fold
-  LineNode* end = proc_new(*w);
+  LineNode* end = newLineNode(*w);
   end->kind = FoldEnd;
   fold->inner = end;
   fold->partner = end;
@@ -334,7 +334,7 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   EXPECT_FALSE(InsertNode(*w, fold));
   EXPECT_EQ(host.statusTexts().back(), "Fold can't be inserted here - only between strings");
 
-  LineNode* piece = proc_new(*w);
+  LineNode* piece = newLineNode(*w);
   assign(*piece, "XY");
   piece->prev = piece->next = nullptr;
   ASSERT_TRUE(InsertNode(*w, piece));

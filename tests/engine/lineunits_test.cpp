@@ -14,12 +14,12 @@ using Lines = std::vector<std::string>;
 
 class LineUnitsTest : public EngineTest {
  protected:
-  std::unique_ptr<TStdioWindow> file(const Lines& v, const std::string& name = "u.c") {
+  std::unique_ptr<EditorView> file(const Lines& v, const std::string& name = "u.c") {
     work.write(name, lines(v));
     return open(name);
   }
 
-  std::string saved(TStdioWindow& w, const std::string& name = "u.c") {
+  std::string saved(EditorView& w, const std::string& name = "u.c") {
     Save(w, w.fileBottom, w.fileBottom->partner);
     EXPECT_EQ(w.ioStatus, 0);
     return work.read(name);
@@ -33,13 +33,13 @@ class LineUnitsTest : public EngineTest {
   }
 
   // Restore line with a scripted next key; the keys pushed back are kept.
-  void restore(TStdioWindow& w, int nextKey = -1) {
+  void restore(EditorView& w, int nextKey = -1) {
     restoreLine(
         w, [&] { return nextKey; }, [&](int k) { pushedBack.push_back(k); });
   }
   std::vector<int> pushedBack;
 
-  static void wrap(TStdioWindow& w) {
+  static void wrap(EditorView& w) {
     w.wrapMode = true;
     for (LineNode* p = viewFirst(w); p; p = p->next) {
       w.computeRows(p);
@@ -94,7 +94,7 @@ TEST_F(LineUnitsTest, AFoldGivenToTheFreeListComesBackWhole) {
 
 TEST_F(LineUnitsTest, RestoreWithNothingHeldSaysNothing) {
   auto w = file({"a"});
-  while (w->dispose_head != w->disposeTail) proc_new(*w);  // empty the free list
+  while (w->disposeHead != w->disposeTail) newLineNode(*w);  // empty the free list
   cursorTo(*w, "a");
   restore(*w, cmdRestoreLine);
   EXPECT_TRUE(host.statusTexts().empty());

@@ -16,7 +16,7 @@ const std::vector<std::string> kNested = {
 
 class NavigationTest : public EngineTest {
  protected:
-  std::unique_ptr<TStdioWindow> nested() {
+  std::unique_ptr<EditorView> nested() {
     work.write("n.c", lines(kNested));
     return open("n.c");
   }
@@ -230,7 +230,7 @@ class FiledFoldTest : public EngineTest {
     work.write("sub/child.c", lines({"c1", "c2"}));
   }
   // In the parent's fold "wrap", the cursor on the filed fold.
-  std::unique_ptr<TStdioWindow> atFiledFold() {
+  std::unique_ptr<EditorView> atFiledFold() {
     auto w = open("p.c");
     cursorTo(*w, "wrap");
     EnterFold(*w);

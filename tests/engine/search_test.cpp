@@ -32,7 +32,7 @@ class SearchTest : public EngineTest {
     EngineTest::TearDown();
   }
 
-  std::unique_ptr<TStdioWindow> file(const std::string& name, const std::vector<std::string>& v) {
+  std::unique_ptr<EditorView> file(const std::string& name, const std::vector<std::string>& v) {
     work.write(name, lines(v));
     return open(name);
   }
@@ -46,14 +46,14 @@ class SearchTest : public EngineTest {
   }
 
   // The cursor at display column col (1-based) of the line with text t.
-  void at(TStdioWindow& w, const std::string& t, int col) {
+  void at(EditorView& w, const std::string& t, int col) {
     cursorTo(w, t);
     w.textColumn = col;
     w.cursorCol = col - 1;
   }
 
   // What the screen shows under the cursor, from the cursor on.
-  static std::string underCursor(TStdioWindow& w, size_t n) {
+  static std::string underCursor(EditorView& w, size_t n) {
     return screenText(*w.currentLine).substr(static_cast<size_t>(w.textColumn - 1), n);
   }
 };
@@ -325,14 +325,14 @@ class PaintingHost : public BatchHost {
     highlighted.push_back(selected);
     return BatchHost::confirmAt(dialog, text, buttons, row, col);
   }
-  TStdioWindow* window = nullptr;
+  EditorView* window = nullptr;
   std::vector<std::string> highlighted;
 };
 
 TEST_F(SearchTest, TheMatchAskedAboutIsDrawnHighlighted) {
   PaintingHost ph;
   writeFile(work.file("hl.c"), lines({"start", "one two three"}));
-  TStdioWindow w(ph, work.file("hl.c"));
+  EditorView w(ph, work.file("hl.c"));
   w.nameGiven = true;
   w.pendingName = work.file("hl.c");
   buildFileChain(w);
@@ -372,11 +372,11 @@ TEST_F(SearchTest, AllOpenedFilesGoesOnInTheNextWindow) {
   auto a = file("a.c", {"nothing", "here"});
   auto b = file("b.c", {"first", "/*{{{  f*/", "the word", "/*}}}*/"});
   auto c = file("c.c", {"word"});
-  std::vector<TStdioWindow*> all{a.get(), b.get(), c.get()};
-  TStdioWindow* activated = nullptr;
-  searchState().activate = [&](TStdioWindow& w) { activated = &w; };
+  std::vector<EditorView*> all{a.get(), b.get(), c.get()};
+  EditorView* activated = nullptr;
+  searchState().activate = [&](EditorView& w) { activated = &w; };
   int entered = 0;
-  b->hooks.enterLine = [&](TStdioWindow&) { ++entered; };
+  b->hooks.enterLine = [&](EditorView&) { ++entered; };
 
   cursorTo(*a, "nothing");
   host.queueAnswer("text=word;allfiles=on");
@@ -423,7 +423,7 @@ TEST_F(SearchTest, AllOpenedFilesGoesOnInTheNextWindow) {
 TEST_F(SearchTest, ReplaceGoesOnIntoTheNextWindowAndMarksItModified) {
   auto a = file("a.c", {"x = 1;"});
   auto b = file("b.c", {"x = 2;", "x = 3;"});
-  std::vector<TStdioWindow*> all{a.get(), b.get()};
+  std::vector<EditorView*> all{a.get(), b.get()};
   cursorTo(*a, "x = 1;");
   host.queueAnswer("text=x;replace=y;mode=all;allfiles=on");
   host.queueAnswer("yes");
@@ -458,7 +458,7 @@ class YesHost : public BatchHost {
 
 // Everything a replace leaves behind: every node in file order, the cursor,
 // the placement and the screen.
-std::vector<std::string> outcome(TStdioWindow& w) {
+std::vector<std::string> outcome(EditorView& w) {
   std::vector<std::string> out;
   int index = 0, current = -1, top = -1;
   for (LineNode* n = w.fileTop; n; n = nextInFileOrder(n), ++index) {

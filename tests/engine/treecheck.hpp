@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "model/linenode.hpp"
 
 namespace treecheck {
@@ -70,7 +70,7 @@ inline void checkChain(const LineNode* first, const LineNode* stop, std::string&
 }
 
 // The view from the window's first shown line to its end line.
-inline std::string checkView(const TStdioWindow& w) {
+inline std::string checkView(const EditorView& w) {
   std::string out;
   const LineNode* header = w.levelTop->next;
   if (!header || header->prev != w.levelTop) out += "view head link broken\n";
@@ -81,10 +81,10 @@ inline std::string checkView(const TStdioWindow& w) {
 }
 
 // The dispose list: a chain by next from its head to its tail.
-inline std::string checkDisposeList(const TStdioWindow& w) {
+inline std::string checkDisposeList(const EditorView& w) {
   std::string out;
   int guard = 0;
-  const LineNode* p = w.dispose_head;
+  const LineNode* p = w.disposeHead;
   while (p != w.disposeTail) {
     if (!p->next) return "dispose list ends before its tail\n";
     if (p->next->prev != p) out += "dispose list back link broken\n";
@@ -95,7 +95,7 @@ inline std::string checkDisposeList(const TStdioWindow& w) {
   return out;
 }
 
-inline std::string check(const TStdioWindow& w) { return checkView(w) + checkDisposeList(w); }
+inline std::string check(const EditorView& w) { return checkView(w) + checkDisposeList(w); }
 
 // A unit outside the view (a slot, a copy): a text line or a sound fold.
 inline std::string checkUnit(const LineNode* unit) {

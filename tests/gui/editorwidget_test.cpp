@@ -20,7 +20,7 @@
 #include "app/application.hpp"
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guitest.hpp"
@@ -54,7 +54,7 @@ std::string trimRight(std::string s) {
 }
 
 // What row r (1-based) of the window shows, without trailing blanks.
-std::string rowText(const TStdioWindow& w, int r) {
+std::string rowText(const EditorView& w, int r) {
   const auto lines = screenLines(w);
   if (r < 1 || r > static_cast<int>(lines.size())) return {};
   return trimRight(lines[static_cast<size_t>(r - 1)]);
@@ -83,7 +83,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   bool exited_ = false;
 
   // A widget over a document opened from `content`, shown and focused.
-  TStdioWindow& open(const std::string& content, bool deferred = false) {
+  EditorView& open(const std::string& content, bool deferred = false) {
     app_ = deferred ? std::make_unique<DeferredApp>(*host_) : std::make_unique<Application>(*host_);
     doc_ = openDocument(*app_, "t.c", content);
     widget_ = std::make_unique<TEditorWidget>(*doc_, *app_, *host_);
@@ -92,7 +92,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
     return doc_->window;
   }
 
-  QPoint cellCentre(const TStdioWindow& w, int row, int col) const {
+  QPoint cellCentre(const EditorView& w, int row, int col) const {
     return QPoint(col * w.charWidth + w.charWidth / 2, (row - 1) * w.charHeight + w.charHeight / 2);
   }
 
@@ -111,7 +111,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void typedLettersGoIntoTheLineAndCtrlSSavesThem() {
-    TStdioWindow& w = open("hello\r\nworld\r\n");
+    EditorView& w = open("hello\r\nworld\r\n");
     QCOMPARE(rowText(w, 2), std::string("hello"));
     QCOMPARE(w.cursorRow, 2);
     QTest::keyClicks(widget_.get(), "abc");
@@ -128,13 +128,13 @@ class EditorWidgetTest : public QObject, private QtFixture {
   void keysTypedBeforeTheFileIsReadWaitForIt() {
     // The set-up message was posted before the widget existed; the widget
     // gets it once registered and reads the file then.
-    TStdioWindow& w = open("one\r\n", true);
+    EditorView& w = open("one\r\n", true);
     QVERIFY(w.levelTop != nullptr);
     QCOMPARE(rowText(w, 2), std::string("one"));
   }
 
   void aFoldEnteredAndLeftWithTheKeyboard() {
-    TStdioWindow& w = open(kFolded);
+    EditorView& w = open(kFolded);
     QCOMPARE(rowText(w, 3), std::string("...  first"));
     QTest::keyClick(widget_.get(), Qt::Key_Down);
     settle();
@@ -153,14 +153,14 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void aDoubleClickEntersTheFoldUnderThePointer() {
-    TStdioWindow& w = open(kFolded);
+    EditorView& w = open(kFolded);
     QTest::mouseDClick(widget_->viewport(), Qt::LeftButton, Qt::NoModifier, cellCentre(w, 3, 2));
     settle();
     QCOMPARE(rowText(w, 1), std::string("{{{  first"));
   }
 
   void aMouseDragMarksRowsAndCtrlCCopiesThem() {
-    TStdioWindow& w = open("l1\r\nl2\r\nl3\r\nl4\r\nl5\r\n");
+    EditorView& w = open("l1\r\nl2\r\nl3\r\nl4\r\nl5\r\n");
     QWidget* vp = widget_->viewport();
     QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, cellCentre(w, 2, 0));
     QTest::mouseMove(vp, cellCentre(w, 3, 1));
@@ -181,7 +181,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void theContextMenuFollowsTheWindowsModel() {
-    TStdioWindow& w = open(kFolded);
+    EditorView& w = open(kFolded);
     QGuiApplication::clipboard()->clear();
     QMenu menu;
     widget_->fillContextMenu(menu);
@@ -200,7 +200,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void theWindowsExitTellsTheFrameAndLeavesTheDocument() {
-    TStdioWindow& w = open("x\r\n");
+    EditorView& w = open("x\r\n");
     QVERIFY(w.queryClose());
     settle();
     QVERIFY(exited_);
@@ -214,7 +214,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   void theScrollBarsFollowTheViewAndMoveIt() {
     std::string text;
     for (int i = 1; i <= 100; ++i) text += "line " + std::to_string(i) + "\r\n";
-    TStdioWindow& w = open(text);
+    EditorView& w = open(text);
     QVERIFY(w.vScrollShown);
     QScrollBar* v = widget_->verticalScrollBar();
     QVERIFY(v->isVisible());
@@ -234,7 +234,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void theHorizontalBarMovesTheViewSideways() {
-    TStdioWindow& w = open("short\r\n" + std::string(300, 'y') + "z\r\n");
+    EditorView& w = open("short\r\n" + std::string(300, 'y') + "z\r\n");
     QVERIFY(w.hScrollShown);
     QScrollBar* h = widget_->horizontalScrollBar();
     QCOMPARE(h->maximum(), int(w.hScrollRange));
@@ -251,7 +251,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   void draggingBelowTheWindowScrollsAndGrowsTheMark() {
     std::string text;
     for (int i = 1; i <= 200; ++i) text += "row " + std::to_string(i) + "\r\n";
-    TStdioWindow& w = open(text);
+    EditorView& w = open(text);
     QWidget* vp = widget_->viewport();
     QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, cellCentre(w, 3, 0));
     QTest::mouseMove(vp, cellCentre(w, 5, 1));
@@ -269,7 +269,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void theCaretSitsUnderTheCursorCell() {
-    TStdioWindow& w = open("hello\r\n");
+    EditorView& w = open("hello\r\n");
     QTest::keyClick(widget_.get(), Qt::Key_Right);
     QTest::keyClick(widget_.get(), Qt::Key_Right);
     settle();
@@ -284,7 +284,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void waitingForAKeyLastsUntilOneComesOrTheWindowGoes() {
-    TStdioWindow& w = open("x\r\n");
+    EditorView& w = open("x\r\n");
     QTimer::singleShot(30, widget_.get(), [this] { QTest::keyClick(widget_.get(), Qt::Key_K); });
     w.inDispatch = true;  // as a command reading the next key has it
     QVERIFY(host_->waitForKey(w));
@@ -323,7 +323,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void altQInTheWidgetQueuesItsScanCode() {
-    TStdioWindow& w = open("x\r\n");
+    EditorView& w = open("x\r\n");
     QTest::keyPress(widget_.get(), Qt::Key_Alt, Qt::AltModifier);
     QTest::keyPress(widget_.get(), Qt::Key_Q, Qt::AltModifier);
     QCOMPARE(w.keys.waiting(), 2);
@@ -336,7 +336,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void aModifierReleasedElsewhereDoesNotStick() {
-    TStdioWindow& w = open("x\r\n");
+    EditorView& w = open("x\r\n");
     QTest::keyPress(widget_.get(), Qt::Key_Control, Qt::ControlModifier);
     QVERIFY(w.keyState.ctrl);
     // The release went to another window; the next key says Ctrl is up.
@@ -406,7 +406,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
     QVERIFY(r->allFiles);
 
     // The find dialog has no replace field and no "Replace All".
-    TFinDialog find(defaults);
+    FindDialog find(defaults);
     QVERIFY(!find.findChild<QLineEdit*>("replace"));
     QVERIFY(!find.findChild<QRadioButton*>("replaceAll"));
     QStringList labels;

@@ -31,12 +31,12 @@
 #include "app/placement.hpp"
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/mainframe.hpp"
-#include "gui/mdichild.hpp"
-#include "gui/mdiclient.hpp"
+#include "gui/documentwindow.hpp"
+#include "gui/documentarea.hpp"
 #include "gui/menus.hpp"
 #include "gui/qthost.hpp"
 #include "model/paths.hpp"
@@ -77,7 +77,7 @@ struct Session {
     };
     // Other dialogs (the comment convention of a new buffer) are cancelled.
     host->runDialog = [](QDialog&) { return int(QDialog::Rejected); };
-    app = std::make_unique<TScrollApp>(std::move(h));
+    app = std::make_unique<DesktopApplication>(std::move(h));
   }
   ~Session() { app.reset(); }
 
@@ -93,9 +93,9 @@ struct Session {
   void settle() {
     for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
   }
-  TMyDecoratedMDIFrame& frame() { return *app->frame(); }
-  QList<mdiMDIChild*> children() { return frame().client()->children(); }
-  TStdioWindow& window(int n = -1) {
+  MainFrame& frame() { return *app->frame(); }
+  QList<DocumentWindow*> children() { return frame().client()->children(); }
+  EditorView& window(int n = -1) {
     auto list = children();
     return *list.at(n < 0 ? list.size() - 1 : n)->window();
   }
@@ -106,14 +106,14 @@ struct Session {
   }
   // The screen row r as text.
   std::string row(int r, int n = -1) {
-    TStdioWindow& w = window(n);
+    EditorView& w = window(n);
     std::string s(w.scr.row(r - 1), static_cast<size_t>(w.textWidth()));
     return s.substr(0, s.find_last_not_of(' ') + 1);
   }
 
   std::string configDir;
   QtHost* host = nullptr;
-  std::unique_ptr<TScrollApp> app;
+  std::unique_ptr<DesktopApplication> app;
   std::vector<Box> boxes;
   std::deque<MbResult> answers;
 };
@@ -343,7 +343,7 @@ class FrameTest : public QObject {
     QVERIFY(on("EXIT"));
 
     // The cursor is on a text line at the file's top level.
-    TStdioWindow& w = s.window();
+    EditorView& w = s.window();
     QVERIFY(!on("ENTERFOLD") && !on("OPENFOLD") && !on("EXITFOLD"));
     QVERIFY(on("OPEN_ALL") && !on("CLOSE_ALL"));
     w.queueCommand(cmdCursorDown);
@@ -383,7 +383,7 @@ class FrameTest : public QObject {
     const std::string path = file("m.c");
     Session s(*config);
     s.start({path});
-    TStdioWindow& w = s.window();
+    EditorView& w = s.window();
     w.queueChar('x');
     s.settle();
     QVERIFY(w.modified);

@@ -17,8 +17,8 @@
 #include <memory>
 
 #include "app/application.hpp"
-#include "build/transputer.hpp"
-#include "display/stdiowindow.hpp"
+#include "toolchain/transputer.hpp"
+#include "display/editorview.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guitest.hpp"
 #include "gui/messageswindow.hpp"
@@ -47,7 +47,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   std::vector<std::string> boxes_;
   Document* doc_ = nullptr;
 
-  TStdioWindow& open(const std::string& name, const std::string& content) {
+  EditorView& open(const std::string& name, const std::string& content) {
     app_ = std::make_unique<Application>(*host_);
     doc_ = openDocument(*app_, name, content);
     widget_ = std::make_unique<TEditorWidget>(*doc_, *app_, *host_);
@@ -85,7 +85,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
                                   "echo waiting\n"
                                   "while [ ! -e go ]; do sleep 0.02; done\n"
                                   "exec cc -c \"$@\"\n");
-    TStdioWindow& w = open("t.c", "#warning hello from the compiler\nint x;\n");
+    EditorView& w = open("t.c", "#warning hello from the compiler\nint x;\n");
     settings().compilerCmdLine = "sh " + cc;
 
     build_->compile(w);
@@ -132,7 +132,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   }
 
   void aSecondCompileReusesTheOpenWindowAndGraysCloseAgain() {
-    TStdioWindow& w = open("t.c", "int x;\n");
+    EditorView& w = open("t.c", "int x;\n");
     const std::string cc = script("cc.sh", "while [ ! -e go ]; do sleep 0.02; done\necho \"$1\"\n");
     settings().compilerCmdLine = "sh " + cc;
     work_->write("go", "");
@@ -153,7 +153,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   void anEmptyCommandLineIsToBeSetInTheOptions() {
     // Running nothing would only open an empty window: the user is told
     // where the command is set, and no window opens.
-    TStdioWindow& w = open("t.c", "int x;\n");
+    EditorView& w = open("t.c", "int x;\n");
     settings().compilerCmdLine = "  ";
     settings().makerCmdLine = "";
     build_->compile(w);
@@ -165,7 +165,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   }
 
   void theInternalMakerSaysWhenItHasFinished() {
-    TStdioWindow& w = open("t.c", "int x;\n");
+    EditorView& w = open("t.c", "int x;\n");
     work_->write("Makefile", "all:\n\t@echo made it\n");
     settings().externalMaker = false;
     settings().makefile = work_->file("Makefile");
@@ -181,7 +181,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   }
 
   void theTransputerPathShowsTheCompilerMessagesFrame() {
-    TStdioWindow& w = open("PROG.C", "int x;\n");
+    EditorView& w = open("PROG.C", "int x;\n");
     settings().externalCompiler = false;
     settings().linkAddress = "B004";
     settings().compilerParameters = "-g";
@@ -201,7 +201,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   }
 
   void theWindowsAreTopLevelAndGoWithTheirOwner() {
-    TStdioWindow& w = open("t.c", "int x;\n");
+    EditorView& w = open("t.c", "int x;\n");
     // An owner at the top left of the screen, as a frame often is.
     auto* owner = new QMainWindow;
     owner->menuBar()->addMenu("&File");
@@ -226,7 +226,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   }
 
   void droppingTheCommandsStopsARunningCompile() {
-    TStdioWindow& w = open("t.c", "int x;\n");
+    EditorView& w = open("t.c", "int x;\n");
     settings().compilerCmdLine = "sh " + script("cc.sh", "exec sleep 60\n");
     build_->compile(w);
     QVERIFY(w.buildRunning);

@@ -171,7 +171,7 @@ class OptionsDialogTest : public QObject {
       child<QRadioButton>(sheet, "15")->click();
       return int(QDialog::Accepted);
     };
-    TScrollApp app(std::move(h));
+    DesktopApplication app(std::move(h));
     CommandLine line;
     line.configDir = config->path();
     app.start(line);

@@ -15,9 +15,9 @@
 #include <string>
 
 #include "app/application.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/guitest.hpp"
-#include "gui/previewwin.hpp"
+#include "gui/printpreviewwindow.hpp"
 #include "gui/printing.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -41,7 +41,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   std::unique_ptr<Application> app_;
   std::unique_ptr<TPrinter> printer_;
 
-  TStdioWindow& open(const std::string& content) {
+  EditorView& open(const std::string& content) {
     app_ = std::make_unique<Application>(*host_);
     return openDocument(*app_, "p.c", content)->window;
   }
@@ -56,8 +56,8 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
     return *printer_;
   }
 
-  static bool enabled(TApxPreviewWin& w, int id) { return w.control(id)->isEnabled(); }
-  static QString text(TApxPreviewWin& w) { return w.pageField()->text(); }
+  static bool enabled(PrintPreviewWindow& w, int id) { return w.control(id)->isEnabled(); }
+  static QString text(PrintPreviewWindow& w) { return w.pageField()->text(); }
 
  private Q_SLOTS:
   void init() { setUpFixture(); }
@@ -69,10 +69,10 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void barHoldsTheControlsInOrder() {
-    TStdioWindow& w = open(numbered(3));
+    EditorView& w = open(numbered(3));
     QWidget main;
     main.setWindowTitle("Plicato for Windows - [p.c]");
-    TApxPreviewWin win(printer(), w, &main);
+    PrintPreviewWindow win(printer(), w, &main);
     QCOMPARE(win.windowTitle(), QString("Plicato for Windows - [p.c]"));
     QStringList ids;
     for (QAction* a : win.controlBar()->actions()) {
@@ -90,8 +90,8 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void landscapePageKeepsTwoPagesDisabled() {
-    TStdioWindow& w = open(numbered(300));
-    TApxPreviewWin win(printer(QPageLayout::Landscape), w, nullptr);
+    EditorView& w = open(numbered(300));
+    PrintPreviewWindow win(printer(QPageLayout::Landscape), w, nullptr);
     QVERIFY(win.model().pageWidth() > win.model().pageHeight());
     QVERIFY(!enabled(win, kPreviewTwo));
     win.control(kPreviewTwo)->trigger();
@@ -100,8 +100,8 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void singlePageDisablesNextAndTwoPagesShowsPageZero() {
-    TStdioWindow& w = open(numbered(5));
-    TApxPreviewWin win(printer(), w, nullptr);
+    EditorView& w = open(numbered(5));
+    PrintPreviewWindow win(printer(), w, nullptr);
     QCOMPARE(win.model().lastPageValue(), 1);
     QVERIFY(!enabled(win, kPreviewPrevious));
     QVERIFY(!enabled(win, kPreviewNext));
@@ -116,8 +116,8 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void pagingThroughTheFile() {
-    TStdioWindow& w = open(numbered(300));
-    TApxPreviewWin win(printer(), w, nullptr);
+    EditorView& w = open(numbered(300));
+    PrintPreviewWindow win(printer(), w, nullptr);
     const int pages = win.printout().pageCount();
     QVERIFY(pages >= 3);
     // The pages that can be shown are the printout's.
@@ -152,8 +152,8 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void pageViewsFollowTheLayout() {
-    TStdioWindow& w = open(numbered(300));
-    TApxPreviewWin win(printer(), w, nullptr);
+    EditorView& w = open(numbered(300));
+    PrintPreviewWindow win(printer(), w, nullptr);
     win.resize(1000, 700);
     win.show();
     QVERIFY(QTest::qWaitForWindowExposed(&win));
@@ -183,7 +183,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   }
 
   void previewTakesThePlaceOfTheMainWindow() {
-    TStdioWindow& w = open(numbered(40));
+    EditorView& w = open(numbered(40));
     QWidget main;
     main.setWindowTitle("Plicato for Windows");
     main.setGeometry(100, 100, 640, 480);
@@ -196,7 +196,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
       mainHidden = main.isHidden();
       counted = previewsOpen();
       for (QWidget* top : QApplication::topLevelWidgets())
-        if (auto* win = qobject_cast<TApxPreviewWin*>(top); win && win->isVisible()) {
+        if (auto* win = qobject_cast<PrintPreviewWindow*>(top); win && win->isVisible()) {
           caption = win->windowTitle();
           win->control(kPreviewDone)->trigger();
         }

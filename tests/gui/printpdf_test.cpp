@@ -20,7 +20,7 @@
 #include "app/application.hpp"
 #include "app/settingsstore.hpp"
 #include "display/canvas.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/guitest.hpp"
 #include "gui/printcanvas.hpp"

@@ -19,7 +19,7 @@
 
 #include "app/application.hpp"
 #include "commands/keytable.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guitest.hpp"
 #include "gui/qthost.hpp"
@@ -58,20 +58,20 @@ class PaneApp : public Application {
  public:
   using Application::Application;
   bool loadsAtOnce() const override { return false; }
-  void showHideTree(TStdioWindow& w) override {
-    if (TMySplitter* s = TMySplitter::of(w)) {
+  void showHideTree(EditorView& w) override {
+    if (PaneSplitter* s = PaneSplitter::of(w)) {
       s->showHideTree();
       if (Document* d = documentOf(w)) d->showTree = s->treeShown();
     }
   }
-  void goToTreeSelection(TStdioWindow& w) override {
-    if (TMySplitter* s = TMySplitter::of(w)) s->goToTreeSelection();
+  void goToTreeSelection(EditorView& w) override {
+    if (PaneSplitter* s = PaneSplitter::of(w)) s->goToTreeSelection();
   }
-  void treeAfterCommand(TStdioWindow& w, int command) override {
-    if (TMySplitter* s = TMySplitter::of(w)) s->treeAfterCommand(command);
+  void treeAfterCommand(EditorView& w, int command) override {
+    if (PaneSplitter* s = PaneSplitter::of(w)) s->treeAfterCommand(command);
   }
-  void headerTextChanged(TStdioWindow& w, LineNode* header) override {
-    if (TMySplitter* s = TMySplitter::of(w)) s->headerTextChanged(header);
+  void headerTextChanged(EditorView& w, LineNode* header) override {
+    if (PaneSplitter* s = PaneSplitter::of(w)) s->headerTextChanged(header);
   }
 };
 
@@ -82,25 +82,25 @@ class TreePaneTest : public QObject, private QtFixture {
 
  private:
   std::unique_ptr<PaneApp> app_;
-  std::unique_ptr<TMySplitter> split_;
+  std::unique_ptr<PaneSplitter> split_;
   TEditorWidget* editor_ = nullptr;
   Document* doc_ = nullptr;
   std::vector<std::string> boxes_;
 
   // The document over `content` in an editor widget under the pane's
   // splitter; `before` runs before the set-up message is delivered.
-  TStdioWindow& open(const std::string& content, const std::function<void(Document&)>& before = {}) {
+  EditorView& open(const std::string& content, const std::function<void(Document&)>& before = {}) {
     split_.reset();  // the pane of a document before goes before its application
     app_ = std::make_unique<PaneApp>(*host_);
     doc_ = openDocument(*app_, "t.c", content);
     if (before) before(*doc_);
     editor_ = new TEditorWidget(*doc_, *app_, *host_);
-    split_ = std::make_unique<TMySplitter>(editor_);
+    split_ = std::make_unique<PaneSplitter>(editor_);
     showFocused(*split_, *editor_, 900, 450);
     return doc_->window;
   }
 
-  TMyTree* tree() { return split_->tree(); }
+  FoldTree* tree() { return split_->tree(); }
   QTreeWidgetItem* item(const std::string& title) {
     for (int i = 0; i < tree()->model().size(); ++i)
       if (tree()->model().item(i).text == title) return tree()->itemAt(i);
@@ -156,7 +156,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void showHideTreeTogglesThePaneAndKeepsItsWidth() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     QVERIFY(!split_->treeShown());
     QVERIFY(w.tree == nullptr);
     QTest::keyClick(editor_, Qt::Key_N, Qt::ControlModifier);  // 330's key
@@ -190,7 +190,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void aClickInTheEditorSelectsTheFoldsItem() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     run(cmdSyncEditTree);
     QVERIFY(w.treeSync);
@@ -205,7 +205,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void aPickInTheTreeMovesTheEditorWhileTrackingIsOn() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     QVERIFY(w.treeTracking);
     clickItem(item("print"));
@@ -224,7 +224,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void aPickRefusedDuringCreateFoldDoesNotStopLaterPicks() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     run(cmdCreateFold);
     QVERIFY(w.createFoldMode);
@@ -238,7 +238,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void pasteAndPasteBelowAreGrayedWithAnEmptyClipboard() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     QGuiApplication::clipboard()->clear();
     QMenu menu;
@@ -268,7 +268,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void contextMenuCommandsRunAsTheirKeys() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     // Tracking takes the editor to the item first; Enter fold then enters it.
     tree()->execMenu = [](QMenu& m, const QPoint&) {
@@ -283,7 +283,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void aFoldMovedByDragAndDropIsWrittenAtItsNewPlace() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     // Onto its own inner fold: refused, nothing changes.
     tree()->execMenu = [](QMenu&, const QPoint&) { return kDropMoveHere; };
@@ -334,7 +334,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void theRootAndEnteredFoldsCannotBeDragged() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     QVERIFY(!(tree()->itemAt(0)->flags() & Qt::ItemIsDragEnabled));
     QVERIFY(item("main")->flags() & Qt::ItemIsDragEnabled);
@@ -353,7 +353,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void aRetitledFoldsItemFollowsAndStaleItemsAreRebuilt() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     clickItem(item("globals"));
     QCOMPARE(title(w.currentLine), std::string("globals"));
@@ -375,7 +375,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void thePaneShowsEveryChangeOfTheStructureAtOnce() {
-    TStdioWindow& w = open(
+    EditorView& w = open(
         "#include <stdio.h>\nint a;\n/*{{{  globals*/\nint count;\n/*}}}*/\n"
         "/*{{{  main*/\nint main(void) {}\n/*}}}*/\n");
     run(cmdShowHideTree);
@@ -453,7 +453,7 @@ class TreePaneTest : public QObject, private QtFixture {
       std::string text = "/*{{{  " + c.top + "*/\nint x;\n/*}}}*/\n";
       if (!c.deeper.empty())
         text += "/*{{{  outer*/\n/*{{{  " + c.deeper + "*/\nint y;\n/*}}}*/\n/*}}}*/\n";
-      TStdioWindow& w = open(text);
+      EditorView& w = open(text);
       press(Qt::Key_N, Qt::ControlModifier);
       QVERIFY(split_->treeShown());
       const int width = split_->treeWidth();
@@ -478,7 +478,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void keysInThePaneWorkOnTheDocument() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     int helps = 0;
     host_->runDialog = [&helps](QDialog& d) {
       if (d.objectName().startsWith("HELP")) ++helps;
@@ -523,7 +523,7 @@ class TreePaneTest : public QObject, private QtFixture {
   }
 
   void aPaneOutlivingItsWindowTouchesNothing() {
-    TStdioWindow& w = open(kNested);
+    EditorView& w = open(kNested);
     run(cmdShowHideTree);
     QTreeWidgetItem* main = item("main");
     run(cmdExit);  // the window ends its editing and its document goes
@@ -543,7 +543,7 @@ class TreePaneTest : public QObject, private QtFixture {
     if (!path || !*path) QSKIP("PLICATO_TREE_SHOT not set");
     work_->write("util.c", "int util(void) { return 1; }\n");
     const std::string filed = "/*{{{F util.c*/\n/*:::F util.c*/\n/*}}}*/\n";
-    TStdioWindow& w = open(filed + kNested + "/*{{{  a fold with a title longer than the pane*/\n/*}}}*/\n");
+    EditorView& w = open(filed + kNested + "/*{{{  a fold with a title longer than the pane*/\n/*}}}*/\n");
     run(cmdShowHideTree);
     run(cmdSyncEditTree);
     clickItem(item("print"));

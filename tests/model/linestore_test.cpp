@@ -11,15 +11,15 @@ class LineStoreTest : public PlicatoTest {
  protected:
   // A closed fold H holding `inside` text lines, linked after `after`.
   LineNode* makeClosedFold(LineStore& s, int inside) {
-    LineNode* h = proc_new(s);
-    LineNode* e = proc_new(s);
+    LineNode* h = newLineNode(s);
+    LineNode* e = newLineNode(s);
     h->kind = ClosedFold;
     e->kind = FoldEnd;
     h->partner = e;
     e->partner = h;
     LineNode* last = nullptr;
     for (int i = 0; i < inside; ++i) {
-      LineNode* t = proc_new(s);
+      LineNode* t = newLineNode(s);
       assign(*t, ("line" + std::to_string(i)).c_str());
       if (last) linkAfter(last, t); else h->inner = t;
       last = t;
@@ -49,7 +49,7 @@ TEST_F(LineStoreTest, GrowingTextKeepsContentsAndTellsTheRealCapacity) {
 
 TEST_F(LineStoreTest, NewNodesCopyTheTemplate) {
   LineStore s(host);
-  LineNode* n = proc_new(s);
+  LineNode* n = newLineNode(s);
   EXPECT_EQ(n->kind, TextLine);
   EXPECT_EQ(n->foldType, 0u);
   EXPECT_EQ(n->foldContents, 1u);
@@ -66,7 +66,7 @@ TEST_F(LineStoreTest, ReusingADisposedFoldLeavesItsContentsOnTheListInOrder) {
   LineStore s(host);
   int before = freeCount;
   LineNode* fold = makeClosedFold(s, 2);
-  LineNode* later = proc_new(s);
+  LineNode* later = newLineNode(s);
   assign(*later, "later");
   LineNode* in0 = fold->inner;
   LineNode* in1 = in0->next;
@@ -75,16 +75,16 @@ TEST_F(LineStoreTest, ReusingADisposedFoldLeavesItsContentsOnTheListInOrder) {
   dispose(s, later);
   EXPECT_EQ(freeCount, before + 5);  // header, two lines, end, later
 
-  LineNode* first = proc_new(s);
+  LineNode* first = newLineNode(s);
   EXPECT_EQ(first, fold);
   EXPECT_EQ(first->kind, TextLine);
   // The old contents come next, then the end node, then the later disposal.
-  EXPECT_EQ(proc_new(s), in0);
-  EXPECT_EQ(proc_new(s), in1);
-  LineNode* end = proc_new(s);
+  EXPECT_EQ(newLineNode(s), in0);
+  EXPECT_EQ(newLineNode(s), in1);
+  LineNode* end = newLineNode(s);
   EXPECT_EQ(end, foldEnd);
   EXPECT_EQ(end->kind, TextLine);
-  EXPECT_EQ(proc_new(s), later);
+  EXPECT_EQ(newLineNode(s), later);
   EXPECT_EQ(freeCount, before);
 }
 
@@ -93,7 +93,7 @@ TEST_F(LineStoreTest, TakeBackReturnsTheLastDisposalOrNull) {
   int before = freeCount;
   EXPECT_EQ(takeBack(s), nullptr);
   EXPECT_EQ(freeCount, before);
-  LineNode* x = proc_new(s);
+  LineNode* x = newLineNode(s);
   LineNode* fold = makeClosedFold(s, 3);
   dispose(s, x);
   dispose(s, fold);
@@ -109,14 +109,14 @@ TEST_F(LineStoreTest, ClosingNestedOpenFoldsKeepsIndentsRelative) {
   LineStore s(host);
   // outer open fold at indent 4 (marker 2), holding text at 6 and an open
   // inner fold at 8 (marker 2) holding text at 10.
-  LineNode* top = proc_new(s);
-  LineNode* oh = proc_new(s); oh->kind = OpenFold; oh->indent = 4; oh->markerColumn = 2;
-  LineNode* t1 = proc_new(s); t1->indent = 6;
-  LineNode* ih = proc_new(s); ih->kind = OpenFold; ih->indent = 8; ih->markerColumn = 2;
-  LineNode* t2 = proc_new(s); t2->indent = 10;
-  LineNode* ie = proc_new(s); ie->kind = FoldEnd; ie->indent = 8;
-  LineNode* oe = proc_new(s); oe->kind = FoldEnd; oe->indent = 4;
-  LineNode* after = proc_new(s);
+  LineNode* top = newLineNode(s);
+  LineNode* oh = newLineNode(s); oh->kind = OpenFold; oh->indent = 4; oh->markerColumn = 2;
+  LineNode* t1 = newLineNode(s); t1->indent = 6;
+  LineNode* ih = newLineNode(s); ih->kind = OpenFold; ih->indent = 8; ih->markerColumn = 2;
+  LineNode* t2 = newLineNode(s); t2->indent = 10;
+  LineNode* ie = newLineNode(s); ie->kind = FoldEnd; ie->indent = 8;
+  LineNode* oe = newLineNode(s); oe->kind = FoldEnd; oe->indent = 4;
+  LineNode* after = newLineNode(s);
   oh->partner = oe; oe->partner = oh; ih->partner = ie; ie->partner = ih;
   LineNode* chain[] = {top, oh, t1, ih, t2, ie, oe, after};
   for (int i = 0; i + 1 < 8; ++i) linkAfter(chain[i], chain[i + 1]);

@@ -244,12 +244,12 @@ TEST_F(PrintBufferTest, RecountsWhenTheFileChanged) {
   TWindowPrintoutAll p(*w);
   p.setGeometry(geometryFor(3));
   EXPECT_EQ(p.pageRange().maxPage, 2);
-  LineNode* extra = proc_new(*w);
+  LineNode* extra = newLineNode(*w);
   assign(*extra, "b");
   linkAfter(w->levelTop->next->next, extra);
   linkAfter(extra, w->levelBottom);
   EXPECT_EQ(p.pageRange().maxPage, 2);
-  LineNode* more = proc_new(*w);
+  LineNode* more = newLineNode(*w);
   assign(*more, "c");
   linkAfter(extra, more);
   linkAfter(more, w->levelBottom);

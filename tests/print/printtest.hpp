@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "display/canvas.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "print/printout.hpp"
 #include "support/foldwindow.hpp"
@@ -56,7 +56,7 @@ class PrintTest : public PlicatoTest {
   static std::string lines(const std::vector<std::string>& v) { return foldtest::lfLines(v); }
 
   // A C file written and read into a window, its top level shown.
-  std::unique_ptr<TStdioWindow> open(const std::string& name, const std::string& content) {
+  std::unique_ptr<EditorView> open(const std::string& name, const std::string& content) {
     work.write(name, content);
     auto w = foldtest::openC(host, work.file(name));
     host.clearEvents();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "display/view.hpp"
 #include "model/fileidentity.hpp"
 #include "engine/fileio.hpp"
@@ -53,15 +53,15 @@ inline void open(LineStore& w, const std::string& path) {
 
 // Reads `path` as the window's own file and shows its top level with the
 // cursor on the first line.
-inline void openShown(TStdioWindow& w, const std::string& path) {
+inline void openShown(EditorView& w, const std::string& path) {
   open(w, path);
   w.topLine = nullptr;
   PlaceCursor(w, 2);
 }
 
 // A window over the C file at `path`, read and showing its top level.
-inline std::unique_ptr<TStdioWindow> openC(Host& host, const std::string& path) {
-  auto w = std::make_unique<TStdioWindow>(host, path);
+inline std::unique_ptr<EditorView> openC(Host& host, const std::string& path) {
+  auto w = std::make_unique<EditorView>(host, path);
   prepare(*w, "/*", "*/", "C");
   openShown(*w, path);
   return w;
@@ -75,7 +75,7 @@ struct Builder {
   LineNode* last;
 
   LineNode* text(const std::string& t) {
-    LineNode* n = proc_new(w);
+    LineNode* n = newLineNode(w);
     assign(*n, t.c_str());
     linkAfter(last, n);
     last = n;
@@ -85,8 +85,8 @@ struct Builder {
   template <typename F>
   LineNode* fold(const std::string& title, uint8_t kind, int marker, F fill, uint32_t type = 0,
                  uint32_t contents = 1, const std::string& fileName = "") {
-    LineNode* h = proc_new(w);
-    LineNode* e = proc_new(w);
+    LineNode* h = newLineNode(w);
+    LineNode* e = newLineNode(w);
     assign(*h, title.c_str());
     assign(*e, fileName.c_str());
     e->kind = FoldEnd;

@@ -33,7 +33,7 @@ const Lines kNested = {
 
 class FoldTreeTest : public EngineTest {
  protected:
-  std::unique_ptr<TStdioWindow> file(const Lines& v) {
+  std::unique_ptr<EditorView> file(const Lines& v) {
     work.write("f.c", lines(v));
     work.write("part.c", "p\n");
     return open("f.c");

@@ -29,7 +29,7 @@ const Lines kFile = {
 
 class TreeEditTest : public EngineTest {
  protected:
-  std::unique_ptr<TStdioWindow> file(const Lines& v = kFile) {
+  std::unique_ptr<EditorView> file(const Lines& v = kFile) {
     work.write("f.c", lines(v));
     auto w = open("f.c");
     model.rebuildFor(*w);
@@ -45,7 +45,7 @@ class TreeEditTest : public EngineTest {
   }
   int index(const std::string& title) { return model.find(item(title)); }
 
-  std::string saved(TStdioWindow& w) {
+  std::string saved(EditorView& w) {
     EXPECT_TRUE(saveCommand(w));
     return work.read("f.c");
   }

@@ -19,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "build/buildoutput.hpp"
+#include "toolchain/buildoutput.hpp"
 
 // A file descriptor closed exactly once.
 class UniqueFd {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "build/buildcommands.hpp"
-#include "build/buildoutput.hpp"
-#include "display/stdiowindow.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/buildoutput.hpp"
+#include "display/editorview.hpp"
 #include "support/testenv.hpp"
 
 class RecordingOutput : public BuildOutput {
@@ -64,7 +64,7 @@ class RecordingOutput : public BuildOutput {
 // make a new window each time.
 class RecordingWindows : public BuildWindows {
  public:
-  BuildOutput* messagesWindow(TStdioWindow& w, MessagesKind kind) override {
+  BuildOutput* messagesWindow(EditorView& w, MessagesKind kind) override {
     asked.push_back(kind);
     if (fail) return nullptr;
     const bool fresh = kind == MessagesKind::Maker || kind == MessagesKind::Compiler;
@@ -83,7 +83,7 @@ class RecordingWindows : public BuildWindows {
 
  private:
   std::vector<std::unique_ptr<RecordingOutput>> made_;
-  std::map<std::pair<TStdioWindow*, MessagesKind>, RecordingOutput*> byWindow_;
+  std::map<std::pair<EditorView*, MessagesKind>, RecordingOutput*> byWindow_;
 };
 
 class BuildTest : public PlicatoTest {
@@ -98,9 +98,9 @@ class BuildTest : public PlicatoTest {
   }
 
   // An editor window whose file is work/<name> (written with content).
-  std::unique_ptr<TStdioWindow> window(const std::string& name, const std::string& content = "x\n") {
+  std::unique_ptr<EditorView> window(const std::string& name, const std::string& content = "x\n") {
     work.write(name, content);
-    auto w = std::make_unique<TStdioWindow>(host, work.file(name));
+    auto w = std::make_unique<EditorView>(host, work.file(name));
     w->fileName = work.file(name);
     return w;
   }

@@ -1,4 +1,4 @@
-// mdiMDIChild: the MDI child of one open file. Its caption is the file's
+// DocumentWindow: the sub-window of one open file. Its caption is the file's
 // path ("Noname" for a new buffer); its widget is the editor window's Qt
 // face. Closing it asks the editor window, which ends its editing through
 // the exit key; the child goes away when the window has exited.
@@ -13,19 +13,19 @@ struct Document;
 class Application;
 class QtHost;
 class TEditorWidget;
-class TStdioWindow;
+class EditorView;
 
-class mdiMDIChild : public QMdiSubWindow {
+class DocumentWindow : public QMdiSubWindow {
   Q_OBJECT
 
  public:
-  mdiMDIChild(Document& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
-  ~mdiMDIChild() override;
+  DocumentWindow(Document& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
+  ~DocumentWindow() override;
 
   TEditorWidget* editor() const { return editor_; }
   // Null once the window has exited.
   Document* document() const;
-  TStdioWindow* window() const;
+  EditorView* window() const;
 
   // The caption follows the window's title (save as renames it).
   void updateCaption();

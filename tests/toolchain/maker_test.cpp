@@ -2,9 +2,9 @@
 // make) called on a worker thread, with a real make file.
 #include <filesystem>
 
-#include "build/buildcommands.hpp"
-#include "build/buildtest.hpp"
-#include "build/maker.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/buildtest.hpp"
+#include "toolchain/maker.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 

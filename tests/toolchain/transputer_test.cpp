@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
-#include "build/buildcommands.hpp"
-#include "build/buildtest.hpp"
-#include "build/transputer.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/buildtest.hpp"
+#include "toolchain/transputer.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 
@@ -70,14 +70,14 @@ class TransputerTest : public BuildTest {
     settings().linkTimeout = "10";
     std::filesystem::create_directory(work.file("SRC"));
     work.write("SRC/PROG.C", "int main;\n");
-    w = std::make_unique<TStdioWindow>(host, "PROG.C");
+    w = std::make_unique<EditorView>(host, "PROG.C");
     w->fileName = work.file("SRC/PROG.C");
   }
   void TearDown() override {
     w.reset();
     BuildTest::TearDown();
   }
-  std::unique_ptr<TStdioWindow> w;
+  std::unique_ptr<EditorView> w;
 };
 
 TEST_F(TransputerTest, TheServerBootsTheCompilerInTheFilesDirectory) {
@@ -151,7 +151,7 @@ TEST_F(TransputerTest, MissingLibrariesAreAnInvalidSetup) {
 TEST_F(TransputerTest, AModifiedFileIsOfferedForSavingFirst) {
   settings().iccBtlPath = script("icc.btl", "cat \"$1\"\n");
   int saves = 0;
-  manager->save = [&](TStdioWindow& win) {
+  manager->save = [&](EditorView& win) {
     ++saves;
     writeFile(win.fileName, "saved\n");
     return true;

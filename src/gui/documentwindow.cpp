@@ -1,42 +1,42 @@
-#include "gui/mdichild.hpp"
+#include "gui/documentwindow.hpp"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 
 #include "app/application.hpp"
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/navigation.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/qthost.hpp"
 #include "gui/treepane.hpp"
 #include "gui/toolicons.hpp"
 
-mdiMDIChild::mdiMDIChild(Document& doc, Application& app, QtHost& host, QWidget* parent)
+DocumentWindow::DocumentWindow(Document& doc, Application& app, QtHost& host, QWidget* parent)
     : QMdiSubWindow(parent), editor_(new TEditorWidget(doc, app, host, this)) {
   // The editor beside its fold tree pane (hidden until 330 shows it).
-  setWidget(new TMySplitter(editor_, this));
+  setWidget(new PaneSplitter(editor_, this));
   setObjectName("mdiMDIChild");
   setWindowIcon(programIcon());
   updateCaption();
 }
 
-mdiMDIChild::~mdiMDIChild() = default;
+DocumentWindow::~DocumentWindow() = default;
 
-Document* mdiMDIChild::document() const { return gone_ ? nullptr : editor_->document(); }
+Document* DocumentWindow::document() const { return gone_ ? nullptr : editor_->document(); }
 
-TStdioWindow* mdiMDIChild::window() const {
+EditorView* DocumentWindow::window() const {
   Document* d = document();
   return d ? &d->window : nullptr;
 }
 
-void mdiMDIChild::updateCaption() {
-  TStdioWindow* w = window();
+void DocumentWindow::updateCaption() {
+  EditorView* w = window();
   if (!w) return;
   const QString caption = w->title.empty() ? QStringLiteral("Noname") : fromLatin1(w->title);
   if (windowTitle() != caption) setWindowTitle(caption);
 }
 
-void mdiMDIChild::windowGone() {
+void DocumentWindow::windowGone() {
   if (gone_) return;
   // Hidden first, while the document still exists: losing the focus
   // reaches the editor window.
@@ -46,19 +46,19 @@ void mdiMDIChild::windowGone() {
   deleteLater();
 }
 
-QRect mdiMDIChild::normalRect() const {
+QRect DocumentWindow::normalRect() const {
   if (normal_.isValid()) return normal_;
   return geometry();
 }
 
-PlacedWindow mdiMDIChild::placed() const {
+PlacedWindow DocumentWindow::placed() const {
   PlacedWindow p;
   Document* d = document();
   if (!d) {
     p.hidden = true;
     return p;
   }
-  const TStdioWindow& w = d->window;
+  const EditorView& w = d->window;
   p.hidden = isHidden();
   p.isEditorWindow = true;
   p.title = w.title.empty() ? "Noname" : w.title;
@@ -79,7 +79,7 @@ PlacedWindow mdiMDIChild::placed() const {
   return p;
 }
 
-void mdiMDIChild::applyPlacement(const WindowPlacement& placement, bool maximised) {
+void DocumentWindow::applyPlacement(const WindowPlacement& placement, bool maximised) {
   const int width = placement.right - placement.left;
   const int height = placement.bottom - placement.top;
   if (width > 40 && height > 40) {
@@ -90,7 +90,7 @@ void mdiMDIChild::applyPlacement(const WindowPlacement& placement, bool maximise
   else if (placement.showCmd == 2) showMinimized();
 }
 
-void mdiMDIChild::closeEvent(QCloseEvent* e) {
+void DocumentWindow::closeEvent(QCloseEvent* e) {
   if (gone_ || !document()) {
     e->accept();
     return;
@@ -101,16 +101,16 @@ void mdiMDIChild::closeEvent(QCloseEvent* e) {
   document()->window.queryClose();
 }
 
-void mdiMDIChild::noteNormalRect() {
+void DocumentWindow::noteNormalRect() {
   if (isVisible() && !isMaximized() && !isMinimized()) normal_ = geometry();
 }
 
-void mdiMDIChild::moveEvent(QMoveEvent* e) {
+void DocumentWindow::moveEvent(QMoveEvent* e) {
   QMdiSubWindow::moveEvent(e);
   noteNormalRect();
 }
 
-void mdiMDIChild::resizeEvent(QResizeEvent* e) {
+void DocumentWindow::resizeEvent(QResizeEvent* e) {
   QMdiSubWindow::resizeEvent(e);
   noteNormalRect();
 }

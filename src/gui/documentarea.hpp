@@ -1,4 +1,4 @@
-// TDrawMDIClient: the frame's client, the area that holds one MDI child per
+// DocumentArea: the frame's central area, which holds one DocumentWindow per
 // open file on the application-workspace colour. Its set-up reads the
 // file-type list; the documents it shows belong to the Application.
 #pragma once
@@ -10,28 +10,28 @@
 class Application;
 class FileTypeList;
 class QtHost;
-class mdiMDIChild;
+class DocumentWindow;
 struct Document;
 
-class TDrawMDIClient : public QMdiArea {
+class DocumentArea : public QMdiArea {
   Q_OBJECT
 
  public:
-  TDrawMDIClient(Application& app, QtHost& host, QWidget* parent = nullptr);
+  DocumentArea(Application& app, QtHost& host, QWidget* parent = nullptr);
 
   // The client's set-up: the file types from PLICATO.INI.
   void setUp();
   FileTypeList& fileTypes();
 
   // A child for a document just opened, created and shown.
-  mdiMDIChild* addDocument(Document& doc);
+  DocumentWindow* addDocument(Document& doc);
   // The children whose window is still there, in the order they were made.
-  QList<mdiMDIChild*> children() const;
-  mdiMDIChild* activeChild() const;
-  mdiMDIChild* childOf(const Document& doc) const;
+  QList<DocumentWindow*> children() const;
+  DocumentWindow* activeChild() const;
+  DocumentWindow* childOf(const Document& doc) const;
   // Brings the child to the front (restored if it was minimised) with the
   // keyboard in its editor.
-  void activate(mdiMDIChild* child);
+  void activate(DocumentWindow* child);
   // Ctrl-Tab and Ctrl-Shift-Tab: the next (or previous) document window in
   // the order they were opened, round from the last to the first.
   void activateNext(int step);

@@ -3,13 +3,13 @@
 
 #include <functional>
 
-class TStdioWindow;
+class EditorView;
 
 // "Do you want to save changes to <file>" under "Plicato for Windows95",
 // Yes and No, when the window is modified; Yes runs `save` (the window's
 // save command when `save` is empty). False only when the user said Yes
 // and the file could not be written.
-bool offerSave(TStdioWindow& w, const std::function<bool(TStdioWindow&)>& save);
+bool offerSave(EditorView& w, const std::function<bool(EditorView&)>& save);
 
 // The status message when a build is asked for a window whose file has no
 // name yet (and the user did not give it one).

@@ -1,4 +1,4 @@
-// TStdioWindow: one editor window, behaving like a character terminal.
+// EditorView: one editor window, behaving like a character terminal.
 //
 // Input (keys, characters, mouse, menu commands) becomes bytes in the
 // window's keyboard buffer; the dispatcher drains them; the engine and the
@@ -22,9 +22,9 @@
 #include "display/viewmetrics.hpp"
 #include "model/linestore.hpp"
 
-// Private window messages.
-constexpr int kMsgSetUpDone = 1125;  // WM_USER+101: open the file
-constexpr int kMsgKeysWaiting = 1128;  // WM_USER+104: run the dispatcher
+// The window's own messages, posted to it through the Host.
+constexpr int kMsgSetUpDone = 1125;    // set up: open the file
+constexpr int kMsgKeysWaiting = 1128;  // keys are queued: run the dispatcher
 
 inline constexpr const char* kPlicatoVersion = "4.1";
 
@@ -80,36 +80,36 @@ enum class BlockKind : uint8_t {
   Columns,  // extended by columns: includes its end node
 };
 
-class TStdioWindow;
+class EditorView;
 
 // What other parts plug into the window; every hook may stay empty.
 struct WindowHooks {
   // Writes editBuffer back into currentLine before the cursor leaves it.
-  std::function<void(TStdioWindow&)> leaveLine;
+  std::function<void(EditorView&)> leaveLine;
   // Loads editBuffer and restoreBuffer from the new currentLine.
-  std::function<void(TStdioWindow&)> enterLine;
+  std::function<void(EditorView&)> enterLine;
   // Selects the line's node in the fold tree pane (centred on `rows`/2).
-  std::function<void(TStdioWindow&, LineNode*)> selectInTree;
+  std::function<void(EditorView&, LineNode*)> selectInTree;
   // Saves the file under fileName; false when an error is pending.
-  std::function<bool(TStdioWindow&)> save;
+  std::function<bool(EditorView&)> save;
   // Takes a new file name: caption, file type.
-  std::function<void(TStdioWindow&, const std::string&)> rename;
+  std::function<void(EditorView&, const std::string&)> rename;
   // A fold or filed file was entered or left, or the file was renamed: the
   // tool bar and the caption (title) follow.
-  std::function<void(TStdioWindow&)> levelChanged;
+  std::function<void(EditorView&)> levelChanged;
   // The reader linked lines in after `after` (the fold tree pane follows).
-  std::function<void(TStdioWindow&, LineNode*)> linesRead;
+  std::function<void(EditorView&, LineNode*)> linesRead;
 };
 
 // A parent file waiting while a filed fold of it is entered (engine/navigation).
 struct FiledLevel;
 
-class TStdioWindow : public LineStore {
+class EditorView : public LineStore {
  public:
   // Builds the window with its screen buffer (200 x 50) and keyboard
   // buffer; a screen buffer that cannot be had ends the process.
-  explicit TStdioWindow(Host& host, const std::string& title = "");
-  ~TStdioWindow() override;
+  explicit EditorView(Host& host, const std::string& title = "");
+  ~EditorView() override;
 
   // In wrap mode: rows of the node's display text at screenCols - 3 per
   // row, at least 1; else 1.
@@ -119,11 +119,12 @@ class TStdioWindow : public LineStore {
   }
 
   // Font metrics, clear screen, attribute 1, preferred size, then posts
-  // WM_USER+101 so that the file is opened. Without a real font the cell
+  // kMsgSetUpDone so that the file is opened. Without a real font the cell
   // is 8 x 16.
   void setUp();
-  // The font's metrics (tmAveCharWidth, tmHeight, tmMaxCharWidth,
-  // tmHeight + tmExternalLeading).
+  // The font's metrics in pixels: the average and the widest character's
+  // width, the character height, and the line height (height and leading).
+  // A value that is not positive leaves its metric as it was.
   void setFontMetrics(int averageWidth, int height, int maxWidth, int lineHeight);
 
   // --- terminal primitives ---------------------------------------------

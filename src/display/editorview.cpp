@@ -1,4 +1,4 @@
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -10,15 +10,7 @@
 #include "model/settings.hpp"
 #include "platform/host.hpp"
 
-namespace {
-
-bool keepsMarkWhenTyped(int command) {
-  return command == cmdCopyBlock || command == cmdCutBlock2 || command == cmdPasteBlock2;
-}
-
-}  // namespace
-
-TStdioWindow::TStdioWindow(Host& h, const std::string& t) : LineStore(h), title(t) {
+EditorView::EditorView(Host& h, const std::string& t) : LineStore(h), title(t) {
   editBuffer = buffers[0];
   restoreBuffer = buffers[1];
   pickHead = pickTail = buffers[2];
@@ -28,18 +20,18 @@ TStdioWindow::TStdioWindow(Host& h, const std::string& t) : LineStore(h), title(
   preferredSize();
 }
 
-TStdioWindow::~TStdioWindow() {
+EditorView::~EditorView() {
   clearStatus(*this);
   clearBasePath();
   scr.destroy();
 }
 
-int32_t TStdioWindow::rowsOf(const LineNode& node) const {
+int32_t EditorView::rowsOf(const LineNode& node) const {
   if (!wrapMode) return 1;
   return wrapRowsFor(screenLength(node), textWidth());
 }
 
-void TStdioWindow::setUp() {
+void EditorView::setUp() {
   std::fill(scr.chars.begin(), scr.chars.end(), ' ');
   currentAttr = 1;
   buildRunning = false;
@@ -48,7 +40,7 @@ void TStdioWindow::setUp() {
     host.messageBox(" PostMessage Error!", "Plicato Error", MbButtons::Ok, MbIcon::Stop);
 }
 
-void TStdioWindow::setFontMetrics(int averageWidth, int height, int maxWidth, int lineHeight) {
+void EditorView::setFontMetrics(int averageWidth, int height, int maxWidth, int lineHeight) {
   if (averageWidth > 0) charWidth = averageWidth;
   if (height > 0) charHeight = height;
   if (maxWidth > 0) cellWidth = maxWidth;
@@ -56,7 +48,7 @@ void TStdioWindow::setFontMetrics(int averageWidth, int height, int maxWidth, in
   preferredSize();
 }
 
-void TStdioWindow::preferredSize() {
+void EditorView::preferredSize() {
   preferredWidth = cellWidth * screenCols + 2 * frame.frameHeight + frame.vScrollWidth;
   preferredHeight =
       cellHeight * screenRows + 2 * frame.frameHeight + frame.captionHeight + frame.hScrollHeight;
@@ -64,7 +56,7 @@ void TStdioWindow::preferredSize() {
 
 // --- terminal primitives ------------------------------------------------
 
-void TStdioWindow::putChar(uint8_t ch) {
+void EditorView::putChar(uint8_t ch) {
   if (ch == 8) {
     if (cursorCol >= 1) --cursorCol;
     positionCaret();
@@ -92,11 +84,11 @@ void TStdioWindow::putChar(uint8_t ch) {
   positionCaret();
 }
 
-void TStdioWindow::putString(const char* text) {
+void EditorView::putString(const char* text) {
   for (; text && *text; ++text) putChar(static_cast<uint8_t>(*text));
 }
 
-void TStdioWindow::scrollUpOneRow() {
+void EditorView::scrollUpOneRow() {
   fitScreenBuffer();
   scr.moveRows(1, 0, screenRows - 1);
   scr.fillRows(screenRows - 1, 1, ' ');
@@ -105,19 +97,19 @@ void TStdioWindow::scrollUpOneRow() {
   host.invalidateRows(*this, 1, screenRows);
 }
 
-void TStdioWindow::setAttribute(int attr) {
+void EditorView::setAttribute(int attr) {
   if (attr == 1 || attr == 2) currentAttr = attr;
 }
 
-uint32_t TStdioWindow::attrTextColour() const {
+uint32_t EditorView::attrTextColour() const {
   return currentAttr == 2 ? settings().selectedText : settings().normalText;
 }
 
-uint32_t TStdioWindow::attrBackColour() const {
+uint32_t EditorView::attrBackColour() const {
   return currentAttr == 2 ? settings().selectedBack : settings().normalBack;
 }
 
-void TStdioWindow::positionCaret() {
+void EditorView::positionCaret() {
   const int col = wrapMode ? cursorCol % textWidth() : cursorCol;
   caret.col = col;
   caret.row = cursorRow;
@@ -128,7 +120,7 @@ void TStdioWindow::positionCaret() {
 
 // --- the keyboard buffer --------------------------------------------------
 
-bool TStdioWindow::afterQueue(bool written) {
+bool EditorView::afterQueue(bool written) {
   if (!written) {
     host.beep();
     return false;
@@ -138,12 +130,12 @@ bool TStdioWindow::afterQueue(bool written) {
   return true;
 }
 
-void TStdioWindow::endMarkFor(int kind, int code) {
+void EditorView::endMarkFor(int kind, int code) {
   if (!markActive || dragging) return;
   const int entry = findEntry(kind, code);
   if (kind == kSpecialKey) {
     if (entry < 0 || !endMarkFlag(entry)) return;
-  } else if (entry >= 0 && keepsMarkWhenTyped(commandKeyOfEntry(entry).command)) {
+  } else if (entry >= 0 && keyKeepsMark(kCharKey, commandKeyOfEntry(entry).command)) {
     return;
   }
   // The mark is gone before the refresh is queued, so this runs once.
@@ -151,42 +143,42 @@ void TStdioWindow::endMarkFor(int kind, int code) {
   queueOwnCommand(cmdRefresh);
 }
 
-bool TStdioWindow::queueChar(uint8_t ch) {
+bool EditorView::queueChar(uint8_t ch) {
   if (!afterQueue(keys.putChar(ch))) return false;
   endMarkFor(kCharKey, ch);
   return true;
 }
 
-bool TStdioWindow::queueKey(uint8_t code) {
+bool EditorView::queueKey(uint8_t code) {
   if (!afterQueue(keys.putKey(code))) return false;
   endMarkFor(kSpecialKey, code);
   return true;
 }
 
-bool TStdioWindow::queueEntryKey(int entry) {
+bool EditorView::queueEntryKey(int entry) {
   const CommandKey k = commandKeyOfEntry(entry);
   if (k.command == 0) return false;
   const uint8_t code = static_cast<uint8_t>(k.code);
   return k.kind == kSpecialKey ? queueKey(code) : queueChar(code);
 }
 
-bool TStdioWindow::queueCommand(int command) {
+bool EditorView::queueCommand(int command) {
   const int entry = entryForCommand(command);
   return entry >= 0 && queueEntryKey(entry);
 }
 
-void TStdioWindow::queueOwnCommand(int command) {
+void EditorView::queueOwnCommand(int command) {
   if (keys.putOwnCommand(command)) afterQueue(true);
 }
 
 // --- mouse ----------------------------------------------------------------
 
-int TStdioWindow::rowAt(int y) const {
+int EditorView::rowAt(int y) const {
   if (y < 0) return 0;
   return y / std::max(1, cellHeight) + 1;
 }
 
-void TStdioWindow::mouseDown(int x, int y) {
+void EditorView::mouseDown(int x, int y) {
   pressX = x;
   pressY = y;
   const int row = rowAt(y);
@@ -210,7 +202,7 @@ void TStdioWindow::mouseDown(int x, int y) {
   if (treeSync && tree && hooks.selectInTree) hooks.selectInTree(*this, currentLine);
 }
 
-void TStdioWindow::mouseMove(int x, int y) {
+void EditorView::mouseMove(int x, int y) {
   if (!dragging) return;
   if (!dragMoved) {
     const long dx = x - pressX;
@@ -227,12 +219,12 @@ void TStdioWindow::mouseMove(int x, int y) {
   autoScrollDown = !autoScrollUp && row >= shownRows;
 }
 
-void TStdioWindow::mouseUp() {
+void EditorView::mouseUp() {
   dragging = false;
   autoScrollUp = autoScrollDown = false;
 }
 
-bool TStdioWindow::autoScrollStep() {
+bool EditorView::autoScrollStep() {
   if (!dragging || !markActive || (!autoScrollUp && !autoScrollDown)) return false;
   ViewPos end{markEndLine, markEndSubRow};
   if (autoScrollDown) {
@@ -246,12 +238,12 @@ bool TStdioWindow::autoScrollStep() {
   return true;
 }
 
-void TStdioWindow::stopAutoScroll() {
+void EditorView::stopAutoScroll() {
   autoScrollUp = autoScrollDown = false;
   keys.clear();
 }
 
-void TStdioWindow::setMarkEnd(LineNode* line, int32_t subRow) {
+void EditorView::setMarkEnd(LineNode* line, int32_t subRow) {
   if (!markAnchorLine) {
     markAnchorLine = currentLine;
     markAnchorSubRow = curSubRow;
@@ -263,7 +255,7 @@ void TStdioWindow::setMarkEnd(LineNode* line, int32_t subRow) {
   host.invalidateRows(*this, 1, screenRows);
 }
 
-void TStdioWindow::updateMarkRows() {
+void EditorView::updateMarkRows() {
   if (!markActive || !markAnchorLine || !markEndLine) return;
   const int32_t topIndex = rowsBefore(*this, ViewPos{topLine, topSubRow});
   const int32_t a = rowsBefore(*this, ViewPos{markAnchorLine, markAnchorSubRow});
@@ -293,7 +285,7 @@ void TStdioWindow::updateMarkRows() {
   }
 }
 
-void TStdioWindow::clearFound() {
+void EditorView::clearFound() {
   if (!foundLine) return;
   for (int r = 1; r <= screenRows; ++r)
     if (shownAt(r).line == foundLine) host.invalidateRows(*this, r, r);
@@ -301,7 +293,7 @@ void TStdioWindow::clearFound() {
   foundLength = 0;
 }
 
-void TStdioWindow::clearMark() {
+void EditorView::clearMark() {
   const bool was = markActive;
   markActive = false;
   blockActive = false;
@@ -314,7 +306,7 @@ void TStdioWindow::clearMark() {
 
 // --- window ------------------------------------------------------------------
 
-std::vector<MenuEntry> TStdioWindow::contextMenu() {
+std::vector<MenuEntry> EditorView::contextMenu() {
   const bool atOutermostTop = levelTop == fileTop && (!fileBottom || !fileBottom->next);
   return {
       {kMenuSaveAs, "Save As", markActive, false},
@@ -333,7 +325,7 @@ std::vector<MenuEntry> TStdioWindow::contextMenu() {
   };
 }
 
-void TStdioWindow::screenSizeFromClient() {
+void EditorView::screenSizeFromClient() {
   if (clientWidth <= 0 || clientHeight <= 0) return;
   const int width = clientWidth - (vScrollShown ? frame.vScrollWidth : 0);
   const int height = clientHeight - (hScrollShown ? frame.hScrollHeight : 0);
@@ -341,7 +333,7 @@ void TStdioWindow::screenSizeFromClient() {
   screenRows = std::max(1, height / std::max(1, cellHeight));
 }
 
-void TStdioWindow::resize(int width, int height) {
+void EditorView::resize(int width, int height) {
   clientWidth = width;
   clientHeight = height;
   screenSizeFromClient();
@@ -359,7 +351,7 @@ void TStdioWindow::resize(int width, int height) {
     Redraw(*this, 1);
 }
 
-void TStdioWindow::updateScrollBars() {
+void EditorView::updateScrollBars() {
   const int oldCols = screenCols;
   if (wrapMode) {
     hScrollRange = 0;
@@ -392,7 +384,7 @@ void TStdioWindow::updateScrollBars() {
   if (screenCols != oldCols) queueOwnCommand(cmdRefresh);
 }
 
-void TStdioWindow::fitScreenBuffer() {
+void EditorView::fitScreenBuffer() {
   // A composed row is the text width, the mark and four spaces.
   if (!scr.ensure(std::max(ScrBuffer::kDefaultWidth, screenCols + 5),
                   std::max(ScrBuffer::kDefaultRows, screenRows + 1)))
@@ -402,7 +394,7 @@ void TStdioWindow::fitScreenBuffer() {
     rowMap_.resize(static_cast<size_t>(screenRows) + 1);
 }
 
-bool TStdioWindow::queryClose() {
+bool EditorView::queryClose() {
   if (buildRunning) {
     host.messageBox("Can't close window until Compiler or Maker hasn't ended", "Plicato Warning",
                     MbButtons::Ok, MbIcon::Exclamation);
@@ -437,32 +429,32 @@ bool TStdioWindow::queryClose() {
   return true;
 }
 
-void TStdioWindow::focusIn() {
+void EditorView::focusIn() {
   hasFocus = true;
   positionCaret();
   showVersion(*this);
   if (levelTop) refreshStatus(*this);
 }
 
-void TStdioWindow::focusOut() {
+void EditorView::focusOut() {
   hasFocus = false;
   caret.shown = false;
 }
 
 // --- screen rows ---------------------------------------------------------------
 
-ScreenRow TStdioWindow::shownAt(int r) const {
+ScreenRow EditorView::shownAt(int r) const {
   if (r < 1 || r > screenRows || static_cast<size_t>(r) >= rowMap_.size()) return {};
   return rowMap_[static_cast<size_t>(r)];
 }
 
-void TStdioWindow::setShown(int r, LineNode* line, int32_t subRow) {
+void EditorView::setShown(int r, LineNode* line, int32_t subRow) {
   if (r < 1) return;
   if (static_cast<size_t>(r) >= rowMap_.size()) rowMap_.resize(static_cast<size_t>(r) + 1);
   rowMap_[static_cast<size_t>(r)] = ScreenRow{line, subRow};
 }
 
-void TStdioWindow::queueRepaint(int row) {
+void EditorView::queueRepaint(int row) {
   if (row < 1 || pendingRows.size() >= kMaxPendingRows) return;
   pendingRows.push_back(row);
 }

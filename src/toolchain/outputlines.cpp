@@ -1,4 +1,4 @@
-#include "build/outputlines.hpp"
+#include "toolchain/outputlines.hpp"
 
 void OutputLines::feed(const char* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) {

@@ -1,4 +1,4 @@
-#include "build/transputer.hpp"
+#include "toolchain/transputer.hpp"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/settingsstore.hpp"
-#include "build/library.hpp"
-#include "build/outputlines.hpp"
-#include "build/savequestion.hpp"
-#include "display/stdiowindow.hpp"
+#include "toolchain/library.hpp"
+#include "toolchain/outputlines.hpp"
+#include "toolchain/savequestion.hpp"
+#include "display/editorview.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -116,8 +116,8 @@ ServerPaths serverPaths(const std::string& fileName, const std::string& paramete
   return p;
 }
 
-void serverCompile(TStdioWindow& w, BuildWindows& windows,
-                   const std::function<bool(TStdioWindow&)>& save) {
+void serverCompile(EditorView& w, BuildWindows& windows,
+                   const std::function<bool(EditorView&)>& save) {
   ServerState& s = serverState();
   Host& host = w.host;
   s.dllsReady = loadServerLibraries();

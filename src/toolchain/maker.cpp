@@ -1,11 +1,11 @@
-#include "build/maker.hpp"
+#include "toolchain/maker.hpp"
 
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "build/library.hpp"
+#include "toolchain/library.hpp"
 #include "model/paths.hpp"
 
 namespace {

@@ -1,15 +1,15 @@
-#include "build/buildcommands.hpp"
+#include "toolchain/buildcommands.hpp"
 
 #include <chrono>
 #include <cstdio>
 #include <optional>
 
 #include "app/settingsstore.hpp"
-#include "build/capture.hpp"
-#include "build/maker.hpp"
-#include "build/savequestion.hpp"
-#include "build/transputer.hpp"
-#include "display/stdiowindow.hpp"
+#include "toolchain/capture.hpp"
+#include "toolchain/maker.hpp"
+#include "toolchain/savequestion.hpp"
+#include "toolchain/transputer.hpp"
+#include "display/editorview.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -59,13 +59,13 @@ BuildManager::~BuildManager() {
   freeServerLibraries();
 }
 
-bool BuildManager::refuseBusy(TStdioWindow& w) {
+bool BuildManager::refuseBusy(EditorView& w) {
   if (!w.buildRunning) return false;
   w.host.statusMessage(kBuildBusyRefusal);
   return true;
 }
 
-void BuildManager::compile(TStdioWindow& w) {
+void BuildManager::compile(EditorView& w) {
   if (!settings().externalCompiler) {
     if (refuseBusy(w)) return;
     serverCompile(w, windows_, save);
@@ -86,7 +86,7 @@ void BuildManager::compile(TStdioWindow& w) {
                [](const std::string& fileName) { return fileDirectory(fileName); });
 }
 
-void BuildManager::make(TStdioWindow& w) {
+void BuildManager::make(EditorView& w) {
   if (!settings().externalMaker) {
     internalMake(w);
     return;
@@ -107,7 +107,7 @@ void BuildManager::make(TStdioWindow& w) {
                });
 }
 
-void BuildManager::run(TStdioWindow& w) {
+void BuildManager::run(EditorView& w) {
   ProcessPlan plan{MessagesKind::Run,
                    "Plicato Run",
                    "Run messages (finished)",
@@ -137,7 +137,7 @@ void BuildManager::arguments(Host& host) {
 }
 
 void BuildManager::startProcess(
-    TStdioWindow& w, const ProcessPlan& plan, const std::string& setting,
+    EditorView& w, const ProcessPlan& plan, const std::string& setting,
     const std::function<std::string(const std::string&, const std::string&)>& compose,
     const std::function<std::string(const std::string&)>& directory) {
   Host& host = w.host;
@@ -190,7 +190,7 @@ void BuildManager::startProcess(
   }
 }
 
-void BuildManager::internalMake(TStdioWindow& w) {
+void BuildManager::internalMake(EditorView& w) {
   Host& host = w.host;
   if (refuseBusy(w)) return;
   const auto start = std::chrono::steady_clock::now();
@@ -245,7 +245,7 @@ void BuildManager::runEnded(BuildOutput& out) {
   runs_.erase(it);
 }
 
-void BuildManager::windowClosing(TStdioWindow& w) {
+void BuildManager::windowClosing(EditorView& w) {
   for (auto it = runs_.begin(); it != runs_.end();) {
     if (it->second.window != &w) {
       ++it;
@@ -261,7 +261,7 @@ void BuildManager::windowClosing(TStdioWindow& w) {
 
 bool BuildManager::running(const BuildOutput& out) const { return runs_.count(&out) != 0; }
 
-bool BuildManager::running(const TStdioWindow& w) const {
+bool BuildManager::running(const EditorView& w) const {
   for (const auto& [out, active] : runs_)
     if (active.window == &w) return true;
   return false;

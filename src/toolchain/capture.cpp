@@ -1,4 +1,4 @@
-#include "build/capture.hpp"
+#include "toolchain/capture.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +13,7 @@
 #include <chrono>
 #include <system_error>
 
-#include "build/outputlines.hpp"
+#include "toolchain/outputlines.hpp"
 
 extern char** environ;
 

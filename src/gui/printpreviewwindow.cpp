@@ -1,4 +1,4 @@
-#include "gui/previewwin.hpp"
+#include "gui/printpreviewwindow.hpp"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -16,7 +16,7 @@
 
 #include <algorithm>
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "gui/printcanvas.hpp"
 #include "gui/printing.hpp"
 #include "model/settings.hpp"
@@ -112,7 +112,7 @@ void TPreviewPage::paintEvent(QPaintEvent*) {
 
 // --- the preview window -----------------------------------------------------
 
-TApxPreviewWin::TApxPreviewWin(TPrinter& printer, TStdioWindow& window, QWidget* mainWindow)
+PrintPreviewWindow::PrintPreviewWindow(TPrinter& printer, EditorView& window, QWidget* mainWindow)
     : QMainWindow(nullptr),
       printer_(printer),
       main_(mainWindow),
@@ -151,9 +151,9 @@ TApxPreviewWin::TApxPreviewWin(TPrinter& printer, TStdioWindow& window, QWidget*
   layoutViews();
 }
 
-TApxPreviewWin::~TApxPreviewWin() = default;
+PrintPreviewWindow::~PrintPreviewWindow() = default;
 
-void TApxPreviewWin::buildBar() {
+void PrintPreviewWindow::buildBar() {
   bar_ = new QToolBar(this);
   bar_->setObjectName("PreviewControlBar");
   bar_->setMovable(false);
@@ -164,18 +164,18 @@ void TApxPreviewWin::buildBar() {
   bar_->setFont(gadgets);
   addToolBar(Qt::TopToolBarArea, bar_);
 
-  auto add = [&](int id, const QString& text, void (TApxPreviewWin::*command)()) {
+  auto add = [&](int id, const QString& text, void (PrintPreviewWindow::*command)()) {
     QAction* a = bar_->addAction(controlIcon(id), text);
     a->setObjectName(QString::number(id));
     a->setToolTip(text);
     connect(a, &QAction::triggered, this, command);
     return a;
   };
-  add(kPreviewPrevious, "Previous page", &TApxPreviewWin::previousPage);
-  add(kPreviewNext, "Next page", &TApxPreviewWin::nextPage);
+  add(kPreviewPrevious, "Previous page", &PrintPreviewWindow::previousPage);
+  add(kPreviewNext, "Next page", &PrintPreviewWindow::nextPage);
   bar_->addWidget(spacer(6, bar_));
-  add(kPreviewOne, "One page", &TApxPreviewWin::onePage);
-  add(kPreviewTwo, "Two pages", &TApxPreviewWin::twoPages);
+  add(kPreviewOne, "One page", &PrintPreviewWindow::onePage);
+  add(kPreviewTwo, "Two pages", &PrintPreviewWindow::twoPages);
   bar_->addWidget(spacer(12, bar_));
   pageText_ = new QLabel("Page 1", bar_);
   pageText_->setObjectName(QString::number(kPreviewPageText));
@@ -189,21 +189,21 @@ void TApxPreviewWin::buildBar() {
   connect(done, &QAction::triggered, this, &QWidget::close);
 }
 
-QAction* TApxPreviewWin::control(int id) const {
+QAction* PrintPreviewWindow::control(int id) const {
   return bar_ ? bar_->findChild<QAction*>(QString::number(id)) : nullptr;
 }
 
-void TApxPreviewWin::previousPage() {
+void PrintPreviewWindow::previousPage() {
   model_.previousPage();
   updateControls();
 }
 
-void TApxPreviewWin::nextPage() {
+void PrintPreviewWindow::nextPage() {
   model_.nextPage();
   updateControls();
 }
 
-void TApxPreviewWin::onePage() {
+void PrintPreviewWindow::onePage() {
   model_.onePage();
   delete second_;
   second_ = nullptr;
@@ -211,7 +211,7 @@ void TApxPreviewWin::onePage() {
   layoutViews();
 }
 
-void TApxPreviewWin::twoPages() {
+void PrintPreviewWindow::twoPages() {
   if (!model_.canTwoPages() || second_) return;
   model_.twoPages();
   second_ = new TPreviewPage(printout_, sheet_, model_.secondViewPage(), client_);
@@ -221,7 +221,7 @@ void TApxPreviewWin::twoPages() {
   layoutViews();
 }
 
-void TApxPreviewWin::updateControls() {
+void PrintPreviewWindow::updateControls() {
   first_->setPage(model_.firstPage());
   if (second_) second_->setPage(model_.secondViewPage());
   control(kPreviewPrevious)->setEnabled(model_.canPrevious());
@@ -230,7 +230,7 @@ void TApxPreviewWin::updateControls() {
   pageText_->setText(QString::fromStdString(model_.pageText()));
 }
 
-void TApxPreviewWin::layoutViews() {
+void PrintPreviewWindow::layoutViews() {
   const int w = client_->width(), h = client_->height();
   const PreviewRect a = model_.firstViewRect(w, h);
   first_->setGeometry(a.left, a.top, a.width(), a.height());
@@ -240,17 +240,17 @@ void TApxPreviewWin::layoutViews() {
   }
 }
 
-bool TApxPreviewWin::eventFilter(QObject* watched, QEvent* e) {
+bool PrintPreviewWindow::eventFilter(QObject* watched, QEvent* e) {
   if (watched == client_ && e->type() == QEvent::Resize) layoutViews();
   return QMainWindow::eventFilter(watched, e);
 }
 
-void TApxPreviewWin::closeEvent(QCloseEvent* e) {
+void PrintPreviewWindow::closeEvent(QCloseEvent* e) {
   if (loop_) loop_->exit(2);
   e->accept();
 }
 
-int TApxPreviewWin::exec() {
+int PrintPreviewWindow::exec() {
   if (main_) setGeometry(main_->geometry());
   setWindowModality(Qt::ApplicationModal);
   show();

@@ -11,9 +11,9 @@
 #include <functional>
 #include <string>
 
-#include "build/buildoutput.hpp"
+#include "toolchain/buildoutput.hpp"
 
-class TStdioWindow;
+class EditorView;
 
 inline constexpr const char* kLinkLibrary = "liblink.so";
 inline constexpr const char* kServerLibrary = "libiserver.so";
@@ -71,8 +71,8 @@ ServerPaths serverPaths(const std::string& fileName, const std::string& paramete
 // The compile of the editor window with "ExternalCompiler" off. `save`
 // writes the window's file (the save command) when the user wants its
 // changes saved first.
-void serverCompile(TStdioWindow& w, BuildWindows& windows,
-                   const std::function<bool(TStdioWindow&)>& save);
+void serverCompile(EditorView& w, BuildWindows& windows,
+                   const std::function<bool(EditorView&)>& save);
 
 // The functions the server library calls back, with C linkage and
 // exported from the program. STWRITE takes `count` bytes of output and

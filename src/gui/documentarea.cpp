@@ -1,12 +1,12 @@
-#include "gui/mdiclient.hpp"
+#include "gui/documentarea.hpp"
 
 #include <QPalette>
 
 #include "app/application.hpp"
 #include "gui/editorwidget.hpp"
-#include "gui/mdichild.hpp"
+#include "gui/documentwindow.hpp"
 
-TDrawMDIClient::TDrawMDIClient(Application& app, QtHost& host, QWidget* parent)
+DocumentArea::DocumentArea(Application& app, QtHost& host, QWidget* parent)
     : QMdiArea(parent), app_(app), host_(host) {
   setObjectName("TDrawMDIClient");
   // The desktop's application-workspace colour behind the documents.
@@ -16,12 +16,12 @@ TDrawMDIClient::TDrawMDIClient(Application& app, QtHost& host, QWidget* parent)
   setActivationOrder(QMdiArea::CreationOrder);
 }
 
-void TDrawMDIClient::setUp() { app_.loadFileTypes(); }
+void DocumentArea::setUp() { app_.loadFileTypes(); }
 
-FileTypeList& TDrawMDIClient::fileTypes() { return app_.fileTypes(); }
+FileTypeList& DocumentArea::fileTypes() { return app_.fileTypes(); }
 
-mdiMDIChild* TDrawMDIClient::addDocument(Document& doc) {
-  auto* child = new mdiMDIChild(doc, app_, host_);
+DocumentWindow* DocumentArea::addDocument(Document& doc) {
+  auto* child = new DocumentWindow(doc, app_, host_);
   addSubWindow(child);
   child->show();
   setActiveSubWindow(child);
@@ -29,36 +29,36 @@ mdiMDIChild* TDrawMDIClient::addDocument(Document& doc) {
   return child;
 }
 
-QList<mdiMDIChild*> TDrawMDIClient::children() const {
-  QList<mdiMDIChild*> out;
+QList<DocumentWindow*> DocumentArea::children() const {
+  QList<DocumentWindow*> out;
   for (QMdiSubWindow* s : subWindowList(QMdiArea::CreationOrder)) {
-    auto* child = qobject_cast<mdiMDIChild*>(s);
+    auto* child = qobject_cast<DocumentWindow*>(s);
     if (child && !child->gone() && child->document()) out << child;
   }
   return out;
 }
 
-mdiMDIChild* TDrawMDIClient::activeChild() const {
-  auto* child = qobject_cast<mdiMDIChild*>(currentSubWindow());
+DocumentWindow* DocumentArea::activeChild() const {
+  auto* child = qobject_cast<DocumentWindow*>(currentSubWindow());
   if (child && !child->gone() && child->document()) return child;
   return nullptr;
 }
 
-mdiMDIChild* TDrawMDIClient::childOf(const Document& doc) const {
-  for (mdiMDIChild* c : children())
+DocumentWindow* DocumentArea::childOf(const Document& doc) const {
+  for (DocumentWindow* c : children())
     if (c->document() == &doc) return c;
   return nullptr;
 }
 
-void TDrawMDIClient::activate(mdiMDIChild* child) {
+void DocumentArea::activate(DocumentWindow* child) {
   if (!child || child->gone()) return;
   if (child->isMinimized()) child->showNormal();
   setActiveSubWindow(child);
   child->editor()->setFocus();
 }
 
-void TDrawMDIClient::activateNext(int step) {
-  const QList<mdiMDIChild*> list = children();
+void DocumentArea::activateNext(int step) {
+  const QList<DocumentWindow*> list = children();
   if (list.isEmpty()) return;
   const qsizetype at = list.indexOf(activeChild());
   const qsizetype n = list.size();

@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
-#include "build/buildcommands.hpp"
-#include "build/capture.hpp"
-#include "build/outputlines.hpp"
-#include "build/savequestion.hpp"
-#include "build/buildtest.hpp"
+#include "toolchain/buildcommands.hpp"
+#include "toolchain/capture.hpp"
+#include "toolchain/outputlines.hpp"
+#include "toolchain/savequestion.hpp"
+#include "toolchain/buildtest.hpp"
 #include "model/settings.hpp"
 
 namespace {
@@ -59,7 +59,7 @@ TEST_F(BuildTest, CompileShowsTheCompilersOutputLineByLineInItsDirectory) {
                                 "printf 'no line feed'\n");
   std::filesystem::create_directory(work.file("src"));
   work.write("src/PROG.C", "int main;\n");
-  TStdioWindow w(host, "PROG.C");
+  EditorView w(host, "PROG.C");
   w.fileName = work.file("src/PROG.C");
   settings().compilerCmdLine = "sh " + cc;
   const std::string before = cwd();
@@ -177,7 +177,7 @@ TEST_F(BuildTest, ASecondBuildWhileOneRunsIsRefusedAndTheWindowWillNotClose) {
 TEST_F(BuildTest, AProcessThatCannotStartIsReportedAndNothingStaysBusy) {
   // The file's directory went away: the child cannot start in it.
   std::filesystem::create_directory(work.file("gone"));
-  TStdioWindow w(host, "p.c");
+  EditorView w(host, "p.c");
   w.fileName = work.file("gone/p.c");
   std::filesystem::remove(work.file("gone"));
   settings().compilerCmdLine = "cc -c";
@@ -209,7 +209,7 @@ TEST_F(BuildTest, AModifiedFileIsOfferedForSavingBeforeTheCompilerRuns) {
   auto w = window("p.c", "old\n");
   settings().compilerCmdLine = "sh " + cc;
   int saves = 0;
-  manager->save = [&](TStdioWindow& win) {
+  manager->save = [&](EditorView& win) {
     ++saves;
     writeFile(win.fileName, "new\n");
     win.modified = false;
@@ -231,7 +231,7 @@ TEST_F(BuildTest, AModifiedFileIsOfferedForSavingBeforeTheCompilerRuns) {
 }
 
 TEST_F(BuildTest, AnUnnamedBufferIsNotCompiled) {
-  TStdioWindow w(host, "Noname");
+  EditorView w(host, "Noname");
   settings().compilerCmdLine = "cc -c";
   manager->compile(w);
   EXPECT_EQ(host.lastStatus(), kNoNameRefusal);
@@ -265,7 +265,7 @@ TEST_F(BuildTest, RunStartsTheProgramBuiltFromTheFileWithItsArguments) {
   std::filesystem::create_directory(work.file("bin dir"));
   script("bin dir/hello", "echo \"args:$*\"; pwd\n");
   work.write("bin dir/hello.c", "");
-  TStdioWindow w(host, "hello.c");
+  EditorView w(host, "hello.c");
   w.fileName = work.file("bin dir/hello.c");
   settings().runArguments = "one two";
   manager->run(w);

@@ -1,4 +1,4 @@
-// TApxPreviewWin: the print preview (command 112). A frame with a control
+// PrintPreviewWindow: the print preview (command 112). A frame with a control
 // bar at its top and the page views below it, one or two pages of the
 // Print Buffer printout at a time, in place of the main window while it is
 // open. What it shows and allows is decided by PreviewModel (src/print).
@@ -19,7 +19,7 @@ class QEventLoop;
 class QLabel;
 class QToolBar;
 class TPrinter;
-class TStdioWindow;
+class EditorView;
 
 // Control ids of the preview's bar.
 enum PreviewControl : int {
@@ -56,14 +56,14 @@ class TPreviewPage : public QWidget {
   int page_;
 };
 
-class TApxPreviewWin : public QMainWindow {
+class PrintPreviewWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   // The preview of the window's file on the printer's pages. mainWindow
   // (may be null) gives the caption, and the place when it is run.
-  TApxPreviewWin(TPrinter& printer, TStdioWindow& window, QWidget* mainWindow);
-  ~TApxPreviewWin() override;
+  PrintPreviewWindow(TPrinter& printer, EditorView& window, QWidget* mainWindow);
+  ~PrintPreviewWindow() override;
 
   // Shows the preview where the main window is, hides the main window and
   // waits until the preview is closed; the main window comes back where

@@ -1,10 +1,10 @@
-#include "build/savequestion.hpp"
+#include "toolchain/savequestion.hpp"
 
-#include "display/stdiowindow.hpp"
+#include "display/editorview.hpp"
 #include "engine/filecommands.hpp"
 #include "platform/host.hpp"
 
-bool offerSave(TStdioWindow& w, const std::function<bool(TStdioWindow&)>& save) {
+bool offerSave(EditorView& w, const std::function<bool(EditorView&)>& save) {
   if (!w.modified) return true;
   const MbResult answer = w.host.messageBox("Do you want to save changes to " + w.fileName,
                                             "Plicato for Windows95", MbButtons::YesNo,

@@ -1,4 +1,4 @@
-#include "build/library.hpp"
+#include "toolchain/library.hpp"
 
 #include <dlfcn.h>
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-class TStdioWindow;
+class EditorView;
 
 // One messages window as the build code sees it.
 class BuildOutput {
@@ -46,5 +46,5 @@ class BuildWindows {
   // w: the one still open from an earlier run of the window is reused (it
   // grays "&Close" again), else a new one is made. Null when none can be
   // made. The object stays valid until the run has ended.
-  virtual BuildOutput* messagesWindow(TStdioWindow& w, MessagesKind kind) = 0;
+  virtual BuildOutput* messagesWindow(EditorView& w, MessagesKind kind) = 0;
 };

@@ -301,12 +301,12 @@ TEST_F(WindowTest, QueryClose) {
 
   // Yes with a save that fails keeps the window.
   int saves = 0;
-  w->hooks.save = [&](TStdioWindow&) { ++saves; return false; };
+  w->hooks.save = [&](EditorView&) { ++saves; return false; };
   host.queueAnswer("yes");
   EXPECT_FALSE(w->queryClose());
   EXPECT_EQ(saves, 1);
   // Yes with a good save closes through the exit key.
-  w->hooks.save = [&](TStdioWindow& win) { ++saves; win.modified = false; return true; };
+  w->hooks.save = [&](EditorView& win) { ++saves; win.modified = false; return true; };
   host.queueAnswer("yes");
   EXPECT_TRUE(w->queryClose());
   EXPECT_EQ(waiting(*w), std::vector<int>{17});

@@ -14,11 +14,11 @@
 #include <memory>
 #include <string>
 
-#include "build/buildoutput.hpp"
+#include "toolchain/buildoutput.hpp"
 
 class CaptureRun;
 class Host;
-class TStdioWindow;
+class EditorView;
 
 // The status message of a build asked for while one of the window runs.
 inline constexpr const char* kBuildBusyRefusal = "Compiler or Maker hasn't ended yet";
@@ -34,17 +34,17 @@ class BuildManager {
 
   // What "Yes" to the save question runs; the window's save command when
   // not set.
-  std::function<bool(TStdioWindow&)> save;
+  std::function<bool(EditorView&)> save;
 
   // 401: the file of the window through the compiler command line, or
   // through the link and server when "ExternalCompiler" is off.
-  void compile(TStdioWindow& w);
+  void compile(EditorView& w);
   // 402: the maker command line, or the make library when "ExternalMaker"
   // is off.
-  void make(TStdioWindow& w);
+  void make(EditorView& w);
   // 403: the program built from the window's file (its name without the
   // extension, in its directory) with the arguments of "Arguments...".
-  void run(TStdioWindow& w);
+  void run(EditorView& w);
   // 404: asks for the program's arguments and keeps them in the setting
   // "Compiler\RunArguments".
   void arguments(Host& host);
@@ -54,15 +54,15 @@ class BuildManager {
   // without a run (a run that never started, the server path).
   void runEnded(BuildOutput& out);
   // The editor window is going away: a run of it is stopped.
-  void windowClosing(TStdioWindow& w);
+  void windowClosing(EditorView& w);
   // Whether a run writing into `out` / started from w goes on.
   bool running(const BuildOutput& out) const;
-  bool running(const TStdioWindow& w) const;
+  bool running(const EditorView& w) const;
   size_t runCount() const { return runs_.size(); }
 
  private:
   struct Active {
-    TStdioWindow* window = nullptr;
+    EditorView* window = nullptr;
     std::unique_ptr<CaptureRun> run;
     std::function<std::string()> finished;  // the caption at its end
   };
@@ -82,11 +82,11 @@ class BuildManager {
   };
   // compose(setting, fileName) is the command line; directory(fileName)
   // the child's working directory ("" = the editor's).
-  void startProcess(TStdioWindow& w, const ProcessPlan& plan, const std::string& setting,
+  void startProcess(EditorView& w, const ProcessPlan& plan, const std::string& setting,
                     const std::function<std::string(const std::string&, const std::string&)>& compose,
                     const std::function<std::string(const std::string&)>& directory);
-  void internalMake(TStdioWindow& w);
-  bool refuseBusy(TStdioWindow& w);
+  void internalMake(EditorView& w);
+  bool refuseBusy(EditorView& w);
 
   BuildWindows& windows_;
   std::map<const BuildOutput*, Active> runs_;
