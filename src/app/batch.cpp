@@ -106,7 +106,8 @@ BatchSession::BatchSession(const StartOptions& options, int rows, int cols)
   app_->loadFileTypes();
   // Keys go in only as the buffer has room, so no key of a long script is
   // dropped; the dispatcher drains them.
-  host.setInputFeeder([this](EditorView& w) {
+  host.setInputFeeder([this](WindowHandle handle) {
+    EditorView& w = EditorView::of(handle);
     bool fed = false;
     while (!strokes_.empty() && w.keys.room() >= 2) {
       deliverKeyMessages(w, strokes_.front());

@@ -99,7 +99,7 @@ void reshow(EditorView& w) {
     PlaceCursor(w, w.cursorRow);
   else
     Redraw(w, 1);
-  w.host.invalidateRows(w, 1, w.screenRows);
+  w.host.invalidateRows(w.handle(), 1, w.screenRows);
   w.updateScrollBars();
   w.positionCaret();
   refreshStatus(w);

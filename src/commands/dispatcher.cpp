@@ -234,12 +234,12 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
       [&]() {
         // Idle: show what the keys did before waiting for more.
         refreshWindow(w, st, shell);
-        return w.inDispatch && w.host.waitForInput(w);
+        return w.inDispatch && w.host.waitForInput(w.handle());
       },
       w.host);
   reader.setBlockingWait([&]() {
     refreshWindow(w, st, shell);
-    return w.inDispatch && w.host.waitForKey(w);
+    return w.inDispatch && w.host.waitForKey(w.handle());
   });
   while (w.inDispatch) {
     w.host.pumpMessages();

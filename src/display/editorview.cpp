@@ -36,7 +36,7 @@ void EditorView::setUp() {
   currentAttr = 1;
   buildRunning = false;
   preferredSize();
-  if (!host.postMessage(*this, kMsgSetUpDone))
+  if (!host.postMessage(handle(), kMsgSetUpDone))
     host.messageBox(" PostMessage Error!", "Plicato Error", MbButtons::Ok, MbIcon::Stop);
 }
 
@@ -73,7 +73,7 @@ void EditorView::putChar(uint8_t ch) {
   const int col = wrapMode ? cursorCol % textWidth() : cursorCol;
   char* row = scr.row(cursorRow - 1);
   if (row && col >= 0 && col < scr.getStride()) row[col] = static_cast<char>(ch);
-  host.invalidateRows(*this, cursorRow, cursorRow);
+  host.invalidateRows(handle(), cursorRow, cursorRow);
   if (++cursorCol >= screenCols) {
     cursorCol = 0;
     if (++cursorRow > screenRows) {
@@ -94,7 +94,7 @@ void EditorView::scrollUpOneRow() {
   scr.fillRows(screenRows - 1, 1, ' ');
   for (int r = 1; r < screenRows; ++r) rowMap_[r] = rowMap_[r + 1];
   rowMap_[screenRows] = ScreenRow{};
-  host.invalidateRows(*this, 1, screenRows);
+  host.invalidateRows(handle(), 1, screenRows);
 }
 
 void EditorView::setAttribute(int attr) {
@@ -125,7 +125,7 @@ bool EditorView::afterQueue(bool written) {
     host.beep();
     return false;
   }
-  if (!inDispatch && !host.postMessage(*this, kMsgKeysWaiting))
+  if (!inDispatch && !host.postMessage(handle(), kMsgKeysWaiting))
     host.messageBox(" PostMessage Error!", "Plicato Error", MbButtons::Ok, MbIcon::Stop);
   return true;
 }
@@ -252,7 +252,7 @@ void EditorView::setMarkEnd(LineNode* line, int32_t subRow) {
   markEndSubRow = subRow;
   markActive = true;
   updateMarkRows();
-  host.invalidateRows(*this, 1, screenRows);
+  host.invalidateRows(handle(), 1, screenRows);
 }
 
 void EditorView::updateMarkRows() {
@@ -288,7 +288,7 @@ void EditorView::updateMarkRows() {
 void EditorView::clearFound() {
   if (!foundLine) return;
   for (int r = 1; r <= screenRows; ++r)
-    if (shownAt(r).line == foundLine) host.invalidateRows(*this, r, r);
+    if (shownAt(r).line == foundLine) host.invalidateRows(handle(), r, r);
   foundLine = nullptr;
   foundLength = 0;
 }
@@ -301,7 +301,7 @@ void EditorView::clearMark() {
   markFirstLine = markLastLine = markAnchorLine = markEndLine = nullptr;
   blockFirst = blockEnd = nullptr;
   markFirstRow = markLastRow = markAnchorRow = 0;
-  if (was) host.invalidateRows(*this, 1, screenRows);
+  if (was) host.invalidateRows(handle(), 1, screenRows);
 }
 
 // --- window ------------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include "display/keytranslate.hpp"
 #include "display/scrbuffer.hpp"
 #include "display/viewmetrics.hpp"
+#include "platform/host.hpp"
 #include "model/linestore.hpp"
 
 // The window's own messages, posted to it through the Host.
@@ -106,6 +107,9 @@ struct FiledLevel;
 
 class EditorView : public LineStore {
  public:
+  // The handle the host knows this window by, and the window of a handle.
+  WindowHandle handle() { return WindowHandle(this); }
+  static EditorView& of(WindowHandle h) { return *static_cast<EditorView*>(h.get()); }
   // Builds the window with its screen buffer (200 x 50) and keyboard
   // buffer; a screen buffer that cannot be had ends the process.
   explicit EditorView(Host& host, const std::string& title = "");

@@ -133,7 +133,7 @@ void paintRows(EditorView& w, Canvas& dc, int firstRow, int lastRow) {
   for (int row = firstRow; row <= lastRow; ++row) {
     RunTap tap(dc, w.charWidth);
     paintRow(w, tap, row);
-    w.host.paintedRow(w, row, tap.take());
+    w.host.paintedRow(w.handle(), row, tap.take());
   }
   // The strip below the last row, in the plain colours.
   const std::string blank(static_cast<size_t>(w.screenCols) + 1, ' ');

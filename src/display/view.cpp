@@ -65,7 +65,7 @@ void shiftRowsUp(EditorView& w) {
     w.setShown(r, s.line, s.subRow);
   }
   w.setShown(w.screenRows, nullptr, 0);
-  w.host.invalidateRows(w, 1, w.screenRows);
+  w.host.invalidateRows(w.handle(), 1, w.screenRows);
 }
 
 void shiftRowsDown(EditorView& w) {
@@ -75,7 +75,7 @@ void shiftRowsDown(EditorView& w) {
     w.setShown(r, s.line, s.subRow);
   }
   w.setShown(1, nullptr, 0);
-  w.host.invalidateRows(w, 1, w.screenRows);
+  w.host.invalidateRows(w.handle(), 1, w.screenRows);
 }
 
 // The rows of the mark and of create-fold marks changed: repaint them.
@@ -83,7 +83,7 @@ void afterMarkMove(EditorView& w, int row) {
   if (w.markActive) w.updateMarkRows();
   if (w.createFoldMode) {
     w.queueRepaint(row);
-    w.host.invalidateRows(w, row, row);
+    w.host.invalidateRows(w.handle(), row, row);
   }
 }
 
@@ -267,7 +267,7 @@ void composeRow(EditorView& w, int row, LineNode* line, int32_t subRow) {
     if (n < stride) std::memset(dst + n, ' ', stride - n);
   }
   w.setShown(row, line, subRow);
-  w.host.invalidateRows(w, row, row);
+  w.host.invalidateRows(w.handle(), row, row);
 }
 
 void clearRow(EditorView& w, int row) {
@@ -275,7 +275,7 @@ void clearRow(EditorView& w, int row) {
   w.fitScreenBuffer();
   if (char* dst = w.scr.row(row - 1)) std::memset(dst, ' ', static_cast<size_t>(w.scr.getStride()));
   w.setShown(row, nullptr, 0);
-  w.host.invalidateRows(w, row, row);
+  w.host.invalidateRows(w.handle(), row, row);
 }
 
 void Redraw(EditorView& w, int fromRow) {
@@ -492,13 +492,13 @@ void moveToRow(EditorView& w, int row) {
   while (w.cursorRow < row) {
     if (!stepCursor(w, true)) noLineFault(w, row);
     ++w.cursorRow;
-    if (w.createFoldMode) w.host.invalidateRows(w, w.cursorRow, w.cursorRow);
+    if (w.createFoldMode) w.host.invalidateRows(w.handle(), w.cursorRow, w.cursorRow);
   }
   while (w.cursorRow > row) {
     const int left = w.cursorRow;
     if (!stepCursor(w, false)) noLineFault(w, row);
     --w.cursorRow;
-    if (w.createFoldMode) w.host.invalidateRows(w, left, left);
+    if (w.createFoldMode) w.host.invalidateRows(w.handle(), left, left);
   }
   if (w.hooks.enterLine) w.hooks.enterLine(w);
 }

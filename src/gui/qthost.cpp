@@ -178,7 +178,8 @@ void QtHost::messageDelivered(EditorView& window, int message) {
   if (message == kMsgKeysWaiting) keysPosted_.erase(&window);
 }
 
-bool QtHost::postMessage(EditorView& window, int message) {
+bool QtHost::postMessage(WindowHandle handle, int message) {
+  EditorView& window = EditorView::of(handle);
   TEditorWidget* widget = widgetOf(window);
   if (!widget) {
     early_[&window].push_back(message);
@@ -193,20 +194,22 @@ bool QtHost::postMessage(EditorView& window, int message) {
   return true;
 }
 
-void QtHost::invalidateRows(EditorView& window, int firstRow, int lastRow) {
-  if (TEditorWidget* w = widgetOf(window)) w->invalidateRows(firstRow, lastRow);
+void QtHost::invalidateRows(WindowHandle handle, int firstRow, int lastRow) {
+  if (TEditorWidget* w = widgetOf(EditorView::of(handle))) w->invalidateRows(firstRow, lastRow);
 }
 
 // --- waiting ----------------------------------------------------------------------
 
-bool QtHost::waitForInput(EditorView& window) {
+bool QtHost::waitForInput(WindowHandle handle) {
+  EditorView& window = EditorView::of(handle);
   if (window.keys.empty()) QCoreApplication::processEvents();
   return !window.keys.empty();
 }
 
-bool QtHost::waitForKey(EditorView& window) {
+bool QtHost::waitForKey(WindowHandle handle) {
+  EditorView& window = EditorView::of(handle);
   if (!window.keys.empty()) return true;
-  if (!widgetOf(window)) return waitForInput(window);
+  if (!widgetOf(window)) return waitForInput(handle);
   QEventLoop loop;
   // Keys come from the widget, menus and the tool bar alike; looking at the
   // buffer catches them all.

@@ -48,6 +48,8 @@ int filterEntryFor(const std::string& filter, const std::string& fileName);
 QString fromLatin1(const std::string& bytes);
 std::optional<std::string> toLatin1(const QString& text);
 
+class EditorView;
+
 class QtHost : public Host {
  public:
   QtHost();
@@ -109,15 +111,15 @@ class QtHost : public Host {
   void setClipboardText(const std::string& text) override;
   std::optional<std::string> clipboardText() override;
   void beep() override;
-  bool waitForInput(EditorView& window) override;
-  bool waitForKey(EditorView& window) override;
+  bool waitForInput(WindowHandle window) override;
+  bool waitForKey(WindowHandle window) override;
   void pumpMessages() override;
-  bool postMessage(EditorView& window, int message) override;
+  bool postMessage(WindowHandle window, int message) override;
   void waitCursor(bool on) override;
   bool runDetached(const std::string& command) override;
   std::array<int, 2> screenSize() override;
   std::array<int, 2> iconSize() override;
-  void invalidateRows(EditorView& window, int firstRow, int lastRow) override;
+  void invalidateRows(WindowHandle window, int firstRow, int lastRow) override;
   [[noreturn]] void exitProcess(int code) override;
 
   // The last status message and fields (the frame may start after them).

@@ -394,7 +394,7 @@ void FoldTree::editorChanged() {
   EditorState state;
   EditorShell shell;
   refreshWindow(*w, state, shell);
-  w->host.invalidateRows(*w, 1, w->screenRows);
+  w->host.invalidateRows(w->handle(), 1, w->screenRows);
 }
 
 void FoldTree::fillContextMenu(QMenu& menu, QTreeWidgetItem* item) {

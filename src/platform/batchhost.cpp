@@ -193,14 +193,14 @@ std::optional<SearchRequest> BatchHost::searchDialog(const SearchRequest& defaul
   return r;
 }
 
-bool BatchHost::waitForInput(EditorView& window) { return feeder_ ? feeder_(window) : false; }
+bool BatchHost::waitForInput(WindowHandle window) { return feeder_ ? feeder_(window) : false; }
 
 bool BatchHost::runDetached(const std::string& command) {
   detached_.push_back(command);
   return true;
 }
 
-void BatchHost::paintedRow(EditorView&, int row, const std::vector<PaintedRun>& runs) {
+void BatchHost::paintedRow(WindowHandle, int row, const std::vector<PaintedRun>& runs) {
   painted_[row] = runs;
 }
 

@@ -39,7 +39,7 @@ class BatchHost : public Host {
   // Called by exitProcess before the process ends (the batch driver dumps).
   void setExitHook(std::function<void(int)> hook) { exitHook_ = std::move(hook); }
   // Called by waitForInput: gives the window more keys, false when none are left.
-  void setInputFeeder(std::function<bool(EditorView&)> feeder) { feeder_ = std::move(feeder); }
+  void setInputFeeder(std::function<bool(WindowHandle)> feeder) { feeder_ = std::move(feeder); }
   void setScreenSize(int w, int h) { screen_ = {w, h}; }
 
   MbResult messageBox(const std::string& text, const std::string& caption, MbButtons buttons,
@@ -57,10 +57,10 @@ class BatchHost : public Host {
   std::optional<SearchRequest> searchDialog(const SearchRequest& defaults, bool replace) override;
   void addRecentFile(const std::string& path) override { recent_.push_back(path); }
   void beep() override { ++beeps_; }
-  bool waitForInput(EditorView& window) override;
+  bool waitForInput(WindowHandle window) override;
   bool runDetached(const std::string& command) override;
   std::array<int, 2> screenSize() override { return screen_; }
-  void paintedRow(EditorView& window, int row, const std::vector<PaintedRun>& runs) override;
+  void paintedRow(WindowHandle window, int row, const std::vector<PaintedRun>& runs) override;
   [[noreturn]] void exitProcess(int code) override;
 
  private:
@@ -74,7 +74,7 @@ class BatchHost : public Host {
   std::vector<std::string> detached_;
   std::map<int, std::vector<PaintedRun>> painted_;
   std::function<void(int)> exitHook_;
-  std::function<bool(EditorView&)> feeder_;
+  std::function<bool(WindowHandle)> feeder_;
   std::array<int, 2> screen_{1920, 1080};
   int beeps_ = 0;
 };

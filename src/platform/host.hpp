@@ -13,7 +13,19 @@
 #include <string>
 #include <vector>
 
-class EditorView;
+// A window as the host knows it. Opaque down here: the layers above make
+// one from their view of a document and turn it back.
+class WindowHandle {
+ public:
+  WindowHandle() = default;
+  explicit WindowHandle(void* window) : p_(window) {}
+  void* get() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  bool operator==(const WindowHandle&) const = default;
+
+ private:
+  void* p_ = nullptr;
+};
 
 enum class MbButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MbIcon { None, Stop, Exclamation, Question, Information };
@@ -105,16 +117,16 @@ class Host {
 
   // Wait until keys arrive for the window; false when the window should stop
   // dispatching (the batch script is used up, the window is closing).
-  virtual bool waitForInput(EditorView& window) { (void)window; return false; }
+  virtual bool waitForInput(WindowHandle window) { (void)window; return false; }
   // Wait until the next key arrives, however long that takes (a command
   // that reads "the next key at once"); false when the window is closing.
-  virtual bool waitForKey(EditorView& window) { return waitForInput(window); }
+  virtual bool waitForKey(WindowHandle window) { return waitForInput(window); }
   // Handle window messages that are waiting, without blocking (the
   // dispatcher pumps them between keys so menus and other windows stay live).
   virtual void pumpMessages() {}
   // Post one of the window's own messages (kMsgSetUpDone, kMsgKeysWaiting)
   // to it; false when it failed.
-  virtual bool postMessage(EditorView& window, int message) {
+  virtual bool postMessage(WindowHandle window, int message) {
     (void)window; (void)message;
     return true;
   }
@@ -130,11 +142,11 @@ class Host {
   virtual std::array<int, 2> iconSize() { return {32, 32}; }
 
   // The widget of the window repaints these rows (1-based, inclusive).
-  virtual void invalidateRows(EditorView& window, int firstRow, int lastRow) {
+  virtual void invalidateRows(WindowHandle window, int firstRow, int lastRow) {
     (void)window; (void)firstRow; (void)lastRow;
   }
   // The painted runs of one row, for hosts that keep them (tests read colours).
-  virtual void paintedRow(EditorView& window, int row, const std::vector<PaintedRun>& runs) {
+  virtual void paintedRow(WindowHandle window, int row, const std::vector<PaintedRun>& runs) {
     (void)window; (void)row; (void)runs;
   }
 

@@ -15,7 +15,7 @@
 // A BatchHost that also keeps the private messages posted and can refuse them.
 class PostingHost : public BatchHost {
  public:
-  bool postMessage(EditorView&, int message) override {
+  bool postMessage(WindowHandle, int message) override {
     posted.push_back(message);
     return !failPosts;
   }

@@ -287,11 +287,11 @@ class EditorWidgetTest : public QObject, private QtFixture {
     EditorView& w = open("x\r\n");
     QTimer::singleShot(30, widget_.get(), [this] { QTest::keyClick(widget_.get(), Qt::Key_K); });
     w.inDispatch = true;  // as a command reading the next key has it
-    QVERIFY(host_->waitForKey(w));
+    QVERIFY(host_->waitForKey(w.handle()));
     QCOMPARE(w.keys.waiting(), 1);
     w.keys.clear();
     QTimer::singleShot(30, widget_.get(), [this] { widget_->detachDocument(); });
-    QVERIFY(!host_->waitForKey(w));
+    QVERIFY(!host_->waitForKey(w.handle()));
     w.inDispatch = false;
   }
 
