@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/keytable.hpp"
+#include "commandids/commandids.hpp"
 #include "display/highlight.hpp"
 #include "display/editorview.hpp"
 #include "display/view.hpp"

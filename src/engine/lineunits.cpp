@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "commands/keytable.hpp"
+#include "commandids/commandids.hpp"
 #include "display/highlight.hpp"
 #include "display/editorview.hpp"
 #include "display/view.hpp"
