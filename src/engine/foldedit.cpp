@@ -153,14 +153,7 @@ void placeOnNewHeader(EditorView& w, LineNode* header, int shownRow) {
 LineNode* copyNode(EditorView& w, const LineNode* n) {
   LineNode* c = newLineNode(w);
   assign(*c, n->text ? n->text : "");
-  c->kind = n->kind;
-  c->savedRow = n->savedRow;
-  c->lineState = n->lineState;
-  c->rows = n->rows;
-  c->indent = n->indent;
-  c->markerColumn = n->markerColumn;
-  c->foldType = n->foldType;
-  c->foldContents = n->foldContents;
+  copyOwnFields(*c, *n);
   copyExtra(*c, *n);
   return c;
 }

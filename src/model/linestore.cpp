@@ -123,16 +123,20 @@ LineNode* newLineNode(LineStore& store, bool withText) {
   node->next = t->next;
   node->inner = t->inner;
   node->partner = t->partner;
-  node->savedRow = t->savedRow;
-  node->kind = t->kind;
   node->mark = 0;
-  node->lineState = t->lineState;
-  node->rows = t->rows;
-  node->indent = t->indent;
-  node->markerColumn = t->markerColumn;
-  node->foldType = t->foldType;
-  node->foldContents = t->foldContents;
+  copyOwnFields(*node, *t);
   return node;
+}
+
+void copyOwnFields(LineNode& to, const LineNode& from) {
+  to.kind = from.kind;
+  to.savedRow = from.savedRow;
+  to.lineState = from.lineState;
+  to.rows = from.rows;
+  to.indent = from.indent;
+  to.markerColumn = from.markerColumn;
+  to.foldType = from.foldType;
+  to.foldContents = from.foldContents;
 }
 
 namespace {

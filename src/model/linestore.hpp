@@ -114,6 +114,10 @@ struct LineStore {
 // node has none yet (the caller gives it one) and a reused one keeps its
 // buffer as it is.
 LineNode* newLineNode(LineStore& store, bool withText = true);
+// Gives `to` the fields of `from` that are the node's own: kind, saved
+// row, highlighting state, rows, columns and fold attributes (not its text,
+// links, mark or extra).
+void copyOwnFields(LineNode& to, const LineNode& from);
 // Append the node (a closed fold with everything inside) to the dispose list.
 void dispose(LineStore& store, LineNode* node);
 // Remove and return the node most recently disposed, or null.
