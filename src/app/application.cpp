@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/settingsstore.hpp"
+#include "commands/keyqueue.hpp"
 #include "commands/keytree.hpp"
 #include "commands/macros.hpp"
 #include "display/highlight.hpp"
@@ -14,8 +15,8 @@
 #include "display/viewmetrics.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/navigation.hpp"
-#include "model/fileidentity.hpp"
 #include "engine/fileio.hpp"
+#include "model/fileidentity.hpp"
 #include "model/foldreader.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -74,6 +75,7 @@ Document* Application::makeDocument(const std::string& title, int rows, int cols
   w.screenCols = std::max(8, cols);
   w.fitScreenBuffer();
   installFileHooks(w);
+  installKeyHooks(w);
   documents_.push_back(std::move(doc));
   return documents_.back().get();
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commands/keytable.hpp"
+#include "commandids/commandids.hpp"
 #include "display/statusline.hpp"
 #include "display/view.hpp"
 #include "model/filetypes.hpp"
@@ -131,13 +131,7 @@ bool EditorView::afterQueue(bool written) {
 }
 
 void EditorView::endMarkFor(int kind, int code) {
-  if (!markActive || dragging) return;
-  const int entry = findEntry(kind, code);
-  if (kind == kSpecialKey) {
-    if (entry < 0 || !endMarkFlag(entry)) return;
-  } else if (entry >= 0 && keyKeepsMark(kCharKey, commandKeyOfEntry(entry).command)) {
-    return;
-  }
+  if (!markActive || dragging || !hooks.keyEndsMark || !hooks.keyEndsMark(kind, code)) return;
   // The mark is gone before the refresh is queued, so this runs once.
   clearMark();
   queueOwnCommand(cmdRefresh);
@@ -153,18 +147,6 @@ bool EditorView::queueKey(uint8_t code) {
   if (!afterQueue(keys.putKey(code))) return false;
   endMarkFor(kSpecialKey, code);
   return true;
-}
-
-bool EditorView::queueEntryKey(int entry) {
-  const CommandKey k = commandKeyOfEntry(entry);
-  if (k.command == 0) return false;
-  const uint8_t code = static_cast<uint8_t>(k.code);
-  return k.kind == kSpecialKey ? queueKey(code) : queueChar(code);
-}
-
-bool EditorView::queueCommand(int command) {
-  const int entry = entryForCommand(command);
-  return entry >= 0 && queueEntryKey(entry);
 }
 
 void EditorView::queueOwnCommand(int command) {
@@ -425,7 +407,7 @@ bool EditorView::queryClose() {
       if (!saved || modified || ioStatus == 2) return false;
     }
   }
-  queueEntryKey(kEntryExit);
+  if (hooks.queueCommand) hooks.queueCommand(*this, cmdExit);
   return true;
 }
 

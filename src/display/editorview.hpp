@@ -98,6 +98,12 @@ struct WindowHooks {
   // A fold or filed file was entered or left, or the file was renamed: the
   // tool bar and the caption (title) follow.
   std::function<void(EditorView&)> levelChanged;
+  // Whether typing this key (kind and code) ends a mouse mark, and queueing
+  // the key a command has: what the key table in force says
+  // (commands/keyqueue.hpp installs both). Without them typed keys leave a
+  // mark alone and a window asked to close queues no exit.
+  std::function<bool(int kind, int code)> keyEndsMark;
+  std::function<bool(EditorView&, int command)> queueCommand;
   // The reader linked lines in after `after` (the fold tree pane follows).
   std::function<void(EditorView&, LineNode*)> linesRead;
 };
@@ -149,9 +155,6 @@ class EditorView : public LineStore {
   // key that ends it clears it and has the window refreshed.
   bool queueChar(uint8_t ch);
   bool queueKey(uint8_t code);
-  // Queue the key of table entry n / of the command (menus, tool bar).
-  bool queueEntryKey(int entry);
-  bool queueCommand(int command);
   // A command the editor gives itself (the refresh after a mark ended, or
   // after the window's width changed): it runs before any key still
   // waiting and is not recorded in a macro.

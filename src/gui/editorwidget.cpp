@@ -1,4 +1,5 @@
 #include "gui/editorwidget.hpp"
+#include "commands/keyqueue.hpp"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -288,7 +289,7 @@ void TEditorWidget::scrollContentsBy(int, int) {
 void TEditorWidget::queueScroll(int command, int times) {
   if (!ready()) return;
   EditorView& w = doc_->window;
-  for (int i = 0; i < times && w.keys.room() >= 2; ++i) w.queueCommand(command);
+  for (int i = 0; i < times && w.keys.room() >= 2; ++i) queueCommand(w, command);
 }
 
 void TEditorWidget::onVerticalAction(int action) {
@@ -411,7 +412,7 @@ void TEditorWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   w.mouseDown(at.x(), at.y());
   w.mouseUp();
   refreshIdle();
-  w.queueEntryKey(kEntryEnterFold);
+  queueEntryKey(w, kEntryEnterFold);
 }
 
 void TEditorWidget::autoScrollTick() {

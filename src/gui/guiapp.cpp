@@ -1,4 +1,5 @@
 #include "gui/guiapp.hpp"
+#include "commands/keyqueue.hpp"
 
 #include <QApplication>
 #include <QStatusBar>
@@ -199,8 +200,8 @@ void DesktopApplication::start(const CommandLine& line) {
     const std::string name = "File" + std::to_string(entry.number) + "Placement";
     if (!restorePlacement(*host_, name, p, &tree, &maximised, &wrap)) continue;
     child->applyPlacement(p, maximised);
-    if (tree) child->window()->queueCommand(cmdShowHideTree);
-    if (wrap) child->window()->queueCommand(cmdWordWrap);
+    if (tree) queueCommand(*child->window(), cmdShowHideTree);
+    if (wrap) queueCommand(*child->window(), cmdWordWrap);
   }
   for (const auto& [path, tree] : line.files) openDocument(path, tree);
 
@@ -232,14 +233,14 @@ DocumentWindow* DesktopApplication::openDocument(const std::string& path, bool s
   if (Document* open = app_->findDocument(path))
     if (DocumentWindow* child = frame_->client()->childOf(*open)) {
       frame_->client()->activate(child);
-      if (showTree && !open->showTree) open->window.queueCommand(cmdShowHideTree);
+      if (showTree && !open->showTree) queueCommand(open->window, cmdShowHideTree);
       return child;
     }
   Document* doc = app_->openFile(path);
   if (!doc) return nullptr;
   DocumentWindow* child = frame_->client()->addDocument(*doc);
   frame_->connectChild(child);
-  if (showTree) doc->window.queueCommand(cmdShowHideTree);
+  if (showTree) queueCommand(doc->window, cmdShowHideTree);
   frame_->updateCommandStates();
   return child;
 }
@@ -332,7 +333,7 @@ void DesktopApplication::saveAndExit() {
     QPointer<DocumentWindow> c(child);
     EditorView* w = c ? c->window() : nullptr;
     if (!w || !w->modified || w->fileName.empty() || w->inDispatch) continue;
-    w->queueCommand(cmdSave);
+    queueCommand(*w, cmdSave);
     if (c) c->editor()->dispatch();
   }
   exitCommand();
@@ -410,7 +411,7 @@ void DesktopApplication::autoSaveNow() {
     EditorView* w = c->window();
     if (!w || !w->modified || w->fileName.empty() || w->createFoldMode) continue;
     if (autoSaveSkips(*w)) continue;  // never over another program's change
-    w->queueCommand(cmdSave);
+    queueCommand(*w, cmdSave);
   }
 }
 

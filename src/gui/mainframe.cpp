@@ -1,4 +1,5 @@
 #include "gui/mainframe.hpp"
+#include "commands/keyqueue.hpp"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -449,7 +450,7 @@ void MainFrame::runFrameCommand(int id) {
     case cmSaveAs: runEditorCommand(cmdSaveAs); break;
     case cmSaveAll:
       for (DocumentWindow* c : client_->children())
-        if (EditorView* w = c->window(); w && w->modified) w->queueCommand(cmdSave);
+        if (EditorView* w = c->window(); w && w->modified) queueCommand(*w, cmdSave);
       break;
     case cmSaveExit: app_.saveAndExit(); break;
     case cmSend: sendMail(); break;
@@ -490,14 +491,14 @@ void MainFrame::runFrameCommand(int id) {
 void MainFrame::runEditorCommand(int command) {
   DocumentWindow* c = client_->activeChild();
   if (!c || !c->window()) return;
-  c->window()->queueCommand(command);
+  queueCommand(*c->window(), command);
   c->editor()->setFocus();
 }
 
 void MainFrame::runContextCommand(DocumentWindow* child, int id) {
   const int command = contextCommand(id);
   if (!command || !child || !child->window()) return;
-  child->window()->queueCommand(command);
+  queueCommand(*child->window(), command);
 }
 
 void MainFrame::openDropped(const QStringList& files) {

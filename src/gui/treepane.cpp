@@ -1,4 +1,5 @@
 #include "gui/treepane.hpp"
+#include "commands/keyqueue.hpp"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -263,7 +264,7 @@ void FoldTree::keyPressEvent(QKeyEvent* e) {
   if (!w || keptByTree(e->key(), e->modifiers(), e->text())) {
     if (w && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
       // Enter takes the editor to the fold selected, tracking or not.
-      if (nodeOf(currentItem()) && w->queueCommand(cmdGoToTreeSelection)) pickQueued_ = true;
+      if (nodeOf(currentItem()) && queueCommand(*w, cmdGoToTreeSelection)) pickQueued_ = true;
       e->accept();
       return;
     }
@@ -363,7 +364,7 @@ void FoldTree::pick(QTreeWidgetItem* item) {
   pickQueued_ = false;
   LineNode* node = nodeOf(item);
   if (!node || node == w->currentLine) return;
-  if (w->queueCommand(cmdGoToTreeSelection)) pickQueued_ = true;
+  if (queueCommand(*w, cmdGoToTreeSelection)) pickQueued_ = true;
 }
 
 void FoldTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
@@ -453,7 +454,7 @@ void FoldTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
     return;
   }
   // As if the command's key had been pressed in the editor.
-  w->queueCommand(id);
+  queueCommand(*w, id);
 }
 
 void FoldTree::contextMenuEvent(QContextMenuEvent* e) {

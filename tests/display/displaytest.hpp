@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/keyqueue.hpp"
 #include "commands/keytable.hpp"
 #include "display/editorview.hpp"
 #include "display/view.hpp"
@@ -44,6 +45,7 @@ class DisplayTest : public PlicatoTest {
     linkAfter(last, w->levelBottom);
     finishFileChain(*w);
     w->fileTypeName = "C";
+    installKeyHooks(*w);
     return w;
   }
 

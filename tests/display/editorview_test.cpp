@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "commands/keyqueue.hpp"
 #include "display/keytranslate.hpp"
 #include "display/scrbuffer.hpp"
 #include "display/statusline.hpp"
@@ -209,9 +210,9 @@ TEST_F(WindowTest, KeysThatEndAMarkClearItAndQueueRefreshOnce) {
 
 TEST_F(WindowTest, MenuCommandsQueueTheirKeys) {
   auto w = makeWindow({});
-  EXPECT_TRUE(w->queueCommand(cmdEnterFold));  // Home in the standard layout
-  EXPECT_TRUE(w->queueEntryKey(kEntryExit));   // Ctrl-Q
-  EXPECT_FALSE(w->queueCommand(999));
+  EXPECT_TRUE(queueCommand(*w, cmdEnterFold));  // Home in the standard layout
+  EXPECT_TRUE(queueEntryKey(*w, kEntryExit));   // Ctrl-Q
+  EXPECT_FALSE(queueCommand(*w, 999));
   EXPECT_EQ(waiting(*w), (std::vector<int>{0, 0x47, 17}));
 }
 

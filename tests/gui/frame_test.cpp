@@ -28,6 +28,7 @@
 #include <deque>
 #include <memory>
 
+#include "commands/keyqueue.hpp"
 #include "app/placement.hpp"
 #include "app/settingsstore.hpp"
 #include "commands/keytable.hpp"
@@ -303,7 +304,7 @@ class FrameTest : public QObject {
     QCOMPARE(s.frame().menuBar()->objectName(), QString("MAIN_MENU_PLI"));
     QCOMPARE(s.frame().editorAction(cmdEnterFold)->text(), QString("Enter fold\tHome"));
     // The keys of the table in force run: Home enters the fold.
-    s.window().queueCommand(cmdCursorDown);
+    queueCommand(s.window(), cmdCursorDown);
     s.frame().editorAction(cmdEnterFold)->trigger();
     s.settle();
     QCOMPARE(s.row(2), std::string("int b;"));
@@ -346,7 +347,7 @@ class FrameTest : public QObject {
     EditorView& w = s.window();
     QVERIFY(!on("ENTERFOLD") && !on("OPENFOLD") && !on("EXITFOLD"));
     QVERIFY(on("OPEN_ALL") && !on("CLOSE_ALL"));
-    w.queueCommand(cmdCursorDown);
+    queueCommand(w, cmdCursorDown);
     s.settle();
     QVERIFY(on("ENTERFOLD") && on("OPENFOLD") && !on("EXITFOLD"));
     s.frame().toolAction("ENTERFOLD")->trigger();
@@ -503,7 +504,7 @@ class FrameTest : public QObject {
   void finishEndsTheProgram() {
     Session s(*config);
     s.start({file("f.c")});
-    s.window().queueCommand(cmdFinish);
+    queueCommand(s.window(), cmdFinish);
     s.settle();
     QCOMPARE(s.children().size(), 0);
     QVERIFY(!s.frame().isVisible());
@@ -548,7 +549,7 @@ class FrameTest : public QObject {
                           screen.height() / 2 + 40);
     s.settle();
     s.frame().frameAction(cmHelpKeys)->trigger();
-    s.window().queueCommand(cmdHelp);
+    queueCommand(s.window(), cmdHelp);
     s.settle();
     QCOMPARE(titles, QStringList({"Windows Keyboard Layout", "Windows Keyboard Layout"}));
     // The frame's own keys are told with the layout's.
@@ -674,7 +675,7 @@ class FrameTest : public QObject {
     s.frame().frameAction(cmOpen)->trigger();  // no window: every file
     s.app->openDocument(file("prog.occ", "SEQ\r\n  SKIP\r\n"));
     s.settle();
-    s.window().queueCommand(cmdOpenFile);  // the editor's key takes the same road
+    queueCommand(s.window(), cmdOpenFile);  // the editor's key takes the same road
     s.settle();
     s.app->openDocument(file("main.c"));
     s.settle();

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "commands/keyqueue.hpp"
 #include "app/application.hpp"
 #include "commands/keytable.hpp"
 #include "display/editorview.hpp"
@@ -109,7 +110,7 @@ class TreePaneTest : public QObject, private QtFixture {
   int index(const std::string& title) { return tree()->indexOf(item(title)); }
   std::string title(const LineNode* n) { return n && n->text ? n->text : ""; }
   void run(int command) {
-    doc_->window.queueCommand(command);
+    queueCommand(doc_->window, command);
     settle();
   }
   void clickItem(QTreeWidgetItem* it) {
@@ -182,7 +183,7 @@ class TreePaneTest : public QObject, private QtFixture {
   void theTreeOptionShowsThePaneOverTheFileRead() {
     // What the tree option and a placement's ShowTree do: 330 is queued
     // before the file is read.
-    open(kNested, [](Document& d) { d.window.queueCommand(cmdShowHideTree); });
+    open(kNested, [](Document& d) { queueCommand(d.window, cmdShowHideTree); });
     QVERIFY(split_->treeShown());
     QVERIFY(item("tables") != nullptr);
     QCOMPARE(item("tables")->parent(), item("globals"));
