@@ -356,18 +356,25 @@ TEST(BatchProgram, CancelledDialogsAndRefusedKeysChangeNothing) {
   }
 }
 
+// The new file is made with the mode the user's umask gives, as the
+// program read it when it started.
 TEST(BatchProgram, SaveAsRenamesTheWindowOnItsTopLineToo) {
   TempDir dir, cfg;
   dir.write("old.c", "x\r\n/*{{{  f*/\r\ny\r\n/*}}}*/\r\n");
+  const mode_t before = ::umask(027);
   auto r = runProgram("plicato", {"--batch", "--config", cfg.path(), "--layout", "windows",
                                   "--answer", dir.file("new.occ"), "--keys", "Ctrl-A", "--rows",
                                   "5", "--dump", "screen,status", dir.file("old.c")});
+  ::umask(before);
   ASSERT_EQ(r.status, 0) << r.err;
   auto screen = dumpSection(r.out, "screen");
   ASSERT_EQ(screen.size(), 5u);
   EXPECT_EQ(screen[0], "{{{F new.occ");
   EXPECT_EQ(dumpSection(r.out, "status")[4], "5 occam2");
   EXPECT_EQ(dir.read("new.occ"), "x\r\n--{{{  f\r\ny\r\n--}}}\r\n");
+  struct stat st;
+  ASSERT_EQ(::stat(dir.file("new.occ").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 TEST(BatchProgram, BadArgumentsAndMissingFiles) {
