@@ -1,6 +1,5 @@
 #include "model/foldcompose.hpp"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -58,7 +57,6 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
     // A blank line stays empty, whatever the fold's column.
     dropTrailingBlanks(out);
   } else {
-    size_t titleStart = 0;
     size_t titleEnd = 0;
     size_t dropped = 0;
     appendLead(out, p, shift);
@@ -68,24 +66,25 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
       if (x) out += x->tail;
     } else {
       out += fileMarkerOf(p);
-      titleStart = out.size();
-      out += text;
-      const size_t full = out.size();
-      dropTrailingBlanks(out);
-      titleEnd = out.size();
-      dropped = full - titleEnd;
+      const size_t title = markerscan::titleLength(text, c.commentEnd);
+      if (title > 0) {
+        out.append(text, title);
+      } else {
+        // No title: the marker's own blanks go too.
+        const size_t full = out.size();
+        dropTrailingBlanks(out);
+        titleEnd = out.size();
+        dropped = full - titleEnd;
+      }
     }
     out += c.commentEnd;
     if (x) out += x->after;
     dropTrailingBlanks(out);
-    // The title's blanks stay where dropping them would change how the
-    // line reads: with the comment end found inside the title ("x}  }}}"),
-    // or as a line declaring the comment convention (an empty title).
+    // An empty title's marker blanks stay where dropping them would make the
+    // header read as a line declaring the comment convention.
     if (dropped > 0) {
-      const std::string& end = c.commentEnd;
-      const bool cut = !end.empty() && out.find(end, std::min(titleStart, titleEnd)) < titleEnd;
       std::string cs, ce;
-      if (cut || markerscan::isDeclaration(out, cs, ce)) out.insert(titleEnd, dropped, ' ');
+      if (markerscan::isDeclaration(out, cs, ce)) out.insert(titleEnd, dropped, ' ');
     }
   }
   if (c.fortran && !out.empty() && (p.kind != TextLine || std::strncmp(text, "C ", 2) == 0))

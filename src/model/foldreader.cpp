@@ -458,22 +458,12 @@ bool allBlanks(std::string_view s) {
 
 // A header line with the writer's spacing: two blanks after "{{{", one
 // after "{{{F" and "...F", and no blanks between the title and the
-// comment end.
-// A title's blanks before the comment end are dropped, but for those that
-// keep the comment end from being found inside the title ("x}  }}}").
-size_t titleLength(std::string_view title, const std::string& commentEnd) {
-  const size_t n = markerscan::withoutTrailingBlanks(title.data(), title.size());
-  if (n == title.size() || commentEnd.empty()) return n;
-  std::string joined(title.substr(0, n));
-  joined += commentEnd;
-  return joined.find(commentEnd) < n ? title.size() : n;
-}
-
+// comment end but those the title needs.
 void normalisedHeader(std::string& out, std::string_view line, const markerscan::MarkerLine& m,
                       const std::string& commentEnd) {
   out.assign(line.substr(0, m.markerEnd));
   std::string_view title = line.substr(m.restAt, m.restEnd - m.restAt);
-  title = title.substr(0, titleLength(title, commentEnd));
+  title = title.substr(0, markerscan::titleLength(title, commentEnd));
   if (!title.empty()) {
     out += m.kind == markerscan::Marker::Fold ? "  " : " ";
     out += title;
@@ -676,9 +666,9 @@ void Reader::headerLine(std::string_view line, const markerscan::MarkerLine& m) 
   const int32_t column = std::max(0, m.column - offset);
   // A title's blanks before the comment end are not kept.
   LineNode* h = appendText(work_.data() + m.restAt,
-                           titleLength(std::string_view(work_.data() + m.restAt,
-                                                        m.restEnd - m.restAt),
-                                       w_.commentEnd));
+                           markerscan::titleLength(std::string_view(work_.data() + m.restAt,
+                                                                    m.restEnd - m.restAt),
+                                                   w_.commentEnd));
   const int32_t indent = h->indent;
   const std::string_view lead(work_.data(), m.commentAt);
   if (m.column < offset || !allBlanks(lead)) keepLead(h, lead, indent, offset + column);

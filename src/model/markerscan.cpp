@@ -73,6 +73,14 @@ size_t withoutTrailingBlanks(const char* text, size_t size) {
   return size;
 }
 
+size_t titleLength(std::string_view title, std::string_view commentEnd) {
+  const size_t n = withoutTrailingBlanks(title.data(), title.size());
+  if (n == title.size() || commentEnd.empty()) return n;
+  std::string joined(title.substr(0, n));
+  joined += commentEnd;
+  return joined.find(commentEnd) < n ? title.size() : n;
+}
+
 int visualColumn(std::string_view line, size_t pos, int tabSize) {
   if (tabSize < 1) tabSize = 1;
   int col = 0;

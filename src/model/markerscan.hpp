@@ -28,6 +28,10 @@ bool nextLine(char*& cur, char* stop, Line& line);
 
 // The length of the line without its trailing blanks.
 size_t withoutTrailingBlanks(const char* text, size_t size);
+// The length a header's title keeps before the comment end: without its
+// trailing blanks, but for those that keep the comment end from being
+// found inside the title ("x}  }}}").
+size_t titleLength(std::string_view title, std::string_view commentEnd);
 
 enum class Marker : uint8_t { None, Fold, FiledInline, FiledOnly, Attribute, File, End };
 
