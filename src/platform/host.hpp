@@ -20,8 +20,6 @@ class WindowHandle {
   WindowHandle() = default;
   explicit WindowHandle(void* window) : p_(window) {}
   void* get() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  bool operator==(const WindowHandle&) const = default;
 
  private:
   void* p_ = nullptr;
