@@ -60,10 +60,11 @@ std::unique_ptr<LineStore> timedRead(benchmark::State& state, Host& host, const 
 
 // Bytes the line store holds: every node made and every text buffer.
 double storeBytes(const LineStore& w) {
-  double bytes = static_cast<double>(w.nodesMade()) * sizeof(LineNode);
-  auto add = [&](const LineNode* n) { bytes += n->capacity; };
+  double bytes = static_cast<double>(w.nodesMade()) * sizeof(LineNode) +
+                 static_cast<double>(foldfields::inUse()) * sizeof(FoldFields);
+  auto add = [&](const LineNode* n) { bytes += static_cast<double>(capacity(*n)); };
   // Every node of the file: into every closed header, else along next.
-  for (const LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) add(n);
+  for (const LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner() : n->next) add(n);
   add(w.disposeHead);
   for (const LineNode* b : w.buffers) add(b);
   return bytes;
@@ -136,7 +137,7 @@ void BM_WriteFoldFile(benchmark::State& state) {
   std::string out = "/tmp/plicato-bench-out-" + std::to_string(getpid()) + ".c";
   assign(*w->fileBottom, out.c_str());
   for (auto _ : state) {
-    Save(*w, w->fileBottom, w->fileBottom->partner);
+    Save(*w, w->fileBottom, w->fileBottom->partner());
     if (w->ioStatus != 0) state.SkipWithError("write failed");
   }
   ::unlink(out.c_str());

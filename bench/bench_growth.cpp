@@ -121,7 +121,7 @@ void BM_Write(benchmark::State& state) {
   const std::string out = "/tmp/plicato-bench-growth-out-" + std::to_string(getpid()) + ".c";
   assign(*w->fileBottom, out.c_str());
   for (auto _ : state) {
-    Save(*w, w->fileBottom, w->fileBottom->partner);
+    Save(*w, w->fileBottom, w->fileBottom->partner());
     if (w->ioStatus != 0) state.SkipWithError("write failed");
   }
   ::unlink(out.c_str());

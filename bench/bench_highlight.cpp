@@ -85,7 +85,7 @@ struct BigFile {
         if (o.lastInside) {
           linkAfter(o.lastInside, n);
         } else {
-          o.header->inner = n;
+          o.header->inner() = n;
           n->prev = o.header;
         }
         o.lastInside = n;
@@ -99,9 +99,9 @@ struct BigFile {
       open.pop_back();
       LineNode* end = newLineNode(store);
       end->kind = FoldEnd;
-      if (o.lastInside) linkAfter(o.lastInside, end); else { o.header->inner = end; end->prev = o.header; }
-      end->partner = o.header;
-      o.header->partner = end;
+      if (o.lastInside) linkAfter(o.lastInside, end); else { o.header->inner() = end; end->prev = o.header; }
+      end->partner() = o.header;
+      o.header->partner() = end;
       o.header->kind = ClosedFold;
       // The header now stands for the whole fold in the enclosing chain.
       if (!open.empty()) open.back().lastInside = o.header; else last = o.header;
@@ -132,7 +132,7 @@ void BM_RecomputeMillionLines(benchmark::State& state) {
   const MarkUpHash& table = cTable();
   for (auto _ : state) {
     recompute(file.store.fileTop, &table);
-    benchmark::DoNotOptimize(file.store.fileBottom->lineState);
+    benchmark::DoNotOptimize(file.store.fileBottom->text);
   }
   state.counters["lines"] = static_cast<double>(file.lines);
 }

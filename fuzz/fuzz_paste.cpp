@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (w.levelTop != w.fileTop) ExitFold(w);
     CloseAllFolds(w);
     checkView(w);
-    Save(w, w.fileBottom, w.fileBottom->partner);
+    Save(w, w.fileBottom, w.fileBottom->partner());
     fuzzCheck(w.ioStatus == 0, "the pasted tree could not be written");
   }
   checkFile(conv, path);

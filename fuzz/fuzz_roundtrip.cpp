@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (w->readAsTds || w->ioStatus == 2) return 0;
   checkTree(*w);
   const std::string treeRead = treeText(*w);
-  Save(*w, w->fileBottom, w->fileBottom->partner);
+  Save(*w, w->fileBottom, w->fileBottom->partner());
   fuzzCheck(w->ioStatus == 0, "the save failed");
   std::string written;
   fuzzCheck(readScratch(path, written), "the file written cannot be read");
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fprintf(stderr, "fuzz: tree read:\n%s\nfuzz: tree read back:\n%s\nfuzz: written:\n%s\n",
                  treeRead.c_str(), treeBack.c_str(), written.c_str());
   fuzzCheck(treeBack == treeRead, "what the writer wrote reads back to another tree");
-  Save(*back, back->fileBottom, back->fileBottom->partner);
+  Save(*back, back->fileBottom, back->fileBottom->partner());
   std::string again;
   fuzzCheck(readScratch(path, again) && again == written, "a second save writes other bytes");
   return 0;

@@ -132,19 +132,19 @@ struct Walker {
       }
       if (allowOpen && p->kind == FoldEnd) {
         fuzzCheck(!open.empty(), "a fold end without its open header");
-        fuzzCheck(p->partner == open.back() && open.back()->partner == p, "an open fold is paired wrongly");
+        fuzzCheck(p->partner() == open.back() && open.back()->partner() == p, "an open fold is paired wrongly");
         open.pop_back();
         continue;
       }
       fuzzCheck(p->kind == TextLine || isClosedHeader(p), "a level holds only lines and folds");
       if (!isClosedHeader(p)) continue;
-      const LineNode* e = p->partner;
-      fuzzCheck(e && e->kind == FoldEnd && e->partner == p, "a closed fold's end is not its partner");
+      const LineNode* e = p->partner();
+      fuzzCheck(e && e->kind == FoldEnd && e->partner() == p, "a closed fold's end is not its partner");
       fuzzCheck(e->next == p->next, "a fold's end does not point after the fold");
-      fuzzCheck(p->inner != nullptr, "a closed fold has no inner chain");
-      fuzzCheck(p->inner == e || p->inner->prev == p, "a fold's first line does not point back");
-      fuzzCheck(p->markerColumn >= 0, "a negative marker column");
-      level(p->inner, e, depth + 1);
+      fuzzCheck(p->inner() != nullptr, "a closed fold has no inner chain");
+      fuzzCheck(p->inner() == e || p->inner()->prev == p, "a fold's first line does not point back");
+      fuzzCheck(p->markerColumn() >= 0, "a negative marker column");
+      level(p->inner(), e, depth + 1);
       ++count;  // the end
     }
     fuzzCheck(open.empty(), "an open fold has no end in its level");
@@ -156,20 +156,20 @@ void textOf(const LineNode* first, const LineNode* stop, int depth, std::string&
     out.append(static_cast<size_t>(depth), ' ');
     out += std::to_string(p->kind) + " " + std::to_string(p->indent);
     if (isClosedHeader(p)) {
-      out += " m" + std::to_string(p->markerColumn) + " t" + std::to_string(p->foldType) + " c" +
-             std::to_string(p->foldContents);
-      if (p->kind == FiledFold) out += " f[" + std::string(p->partner->text) + "]";
+      out += " m" + std::to_string(p->markerColumn()) + " t" + std::to_string(p->foldType()) + " c" +
+             std::to_string(p->foldContents());
+      if (p->kind == FiledFold) out += " f[" + std::string(p->partner()->text) + "]";
     }
     out += " [" + std::string(p->text) + "]\n";
-    if (isClosedHeader(p)) textOf(p->inner, p->partner, depth + 1, out);
+    if (isClosedHeader(p)) textOf(p->inner(), p->partner(), depth + 1, out);
   }
 }
 
 }  // namespace
 
 size_t checkTree(const LineStore& w) {
-  const LineNode* root = w.fileBottom->partner;
-  fuzzCheck(root && root->kind == FileTop && root->partner == w.fileBottom, "the root lost its end");
+  const LineNode* root = w.fileBottom->partner();
+  fuzzCheck(root && root->kind == FileTop && root->partner() == w.fileBottom, "the root lost its end");
   fuzzCheck(w.fileBottom->next == nullptr, "the bottom line has a successor");
   Walker walk{w.nodesMade() + 16};
   walk.level(root->next, w.fileBottom, 0);
@@ -179,7 +179,7 @@ size_t checkTree(const LineStore& w) {
 void checkView(const LineStore& w) {
   const LineNode* header = w.levelTop ? w.levelTop->next : nullptr;
   fuzzCheck(header && header->prev == w.levelTop, "the view's head link is broken");
-  fuzzCheck(header->partner == w.levelBottom && w.levelBottom->partner == header,
+  fuzzCheck(header->partner() == w.levelBottom && w.levelBottom->partner() == header,
             "the view's header and end are not partners");
   Walker walk{w.nodesMade() + 16};
   walk.allowOpen = true;
@@ -188,7 +188,7 @@ void checkView(const LineStore& w) {
 
 std::string treeText(const LineStore& w) {
   std::string out;
-  const LineNode* root = w.fileBottom->partner;
+  const LineNode* root = w.fileBottom->partner();
   textOf(root->next, w.fileBottom, 0, out);
   return out;
 }
@@ -225,7 +225,7 @@ struct FoldWindow {
     foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
   }
   void open(const std::string& path) { foldtest::open(w, path); }
-  void save() { Save(w, w.fileBottom, w.fileBottom->partner); }
+  void save() { Save(w, w.fileBottom, w.fileBottom->partner()); }
 };
 
 // One per round of a round trip, so a round reads in a window that the
@@ -246,7 +246,7 @@ namespace {
 bool hasMarkerText(const LineNode* first, const LineNode* stop) {
   for (const LineNode* p = first; p && p != stop; p = p->next) {
     if (isClosedHeader(p)) {
-      if (hasMarkerText(p->inner, p->partner)) return true;
+      if (hasMarkerText(p->inner(), p->partner())) return true;
       continue;
     }
     const std::string_view t(p->text);
@@ -256,7 +256,7 @@ bool hasMarkerText(const LineNode* first, const LineNode* stop) {
   return false;
 }
 bool hasMarkerText(const LineStore& w) {
-  return hasMarkerText(w.fileBottom->partner->next, w.fileBottom);
+  return hasMarkerText(w.fileBottom->partner()->next, w.fileBottom);
 }
 
 // Reads path into a window, checks the tree and writes it back over path;

@@ -53,7 +53,7 @@ std::vector<std::string> screenLines(const EditorView& w) {
         text.assign(row, static_cast<size_t>(std::min(width, w.scr.getStride())));
         ScreenRow s = w.shownAt(r);
         // The tail of a piece that the next row continues.
-        text += (s.line && s.subRow < s.line->rows - 1) ? ">" : " ";
+        text += (s.line && s.subRow < s.line->rows() - 1) ? ">" : " ";
       } else {
         text.assign(row, static_cast<size_t>(std::min<int>(w.screenCols, w.scr.getStride())));
       }

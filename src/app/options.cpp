@@ -91,9 +91,9 @@ void reshow(EditorView& w) {
   if (!w.fileTop || !w.levelTop) return;  // not read yet: it starts with the new values
   recomputeAllRows(w);
   invalidateViewMetrics(w);
-  if (w.currentLine && w.curSubRow >= w.currentLine->rows)
-    w.curSubRow = std::max(0, w.currentLine->rows - 1);
-  if (w.topLine && w.topSubRow >= w.topLine->rows) w.topSubRow = std::max(0, w.topLine->rows - 1);
+  if (w.currentLine && w.curSubRow >= w.currentLine->rows())
+    w.curSubRow = std::max(0, w.currentLine->rows() - 1);
+  if (w.topLine && w.topSubRow >= w.topLine->rows()) w.topSubRow = std::max(0, w.topLine->rows() - 1);
   w.fitScreenBuffer();
   if (w.currentLine)
     PlaceCursor(w, w.cursorRow);

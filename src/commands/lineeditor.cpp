@@ -204,7 +204,7 @@ void newLine(EditorView& w, EditorState& st) {
     case ClosedFold:
     case FiledFold:
       n->indent = cur->indent;
-      cursorCol = cur->indent + cur->markerColumn;
+      cursorCol = cur->indent + cur->markerColumn();
       insertAfterNode(cur, n);
       break;
     case OpenFold:
@@ -216,12 +216,12 @@ void newLine(EditorView& w, EditorState& st) {
       break;
     case FoldEnd:
       if (cur == w.levelBottom) {
-        n->indent = cur->partner && cur->partner->kind == EnteredFold ? 0 : cur->indent;
-        if (cur == w.fileBottom || cur->partner->kind == FileTop) n->indent = 0;
+        n->indent = cur->partner() && cur->partner()->kind == EnteredFold ? 0 : cur->indent;
+        if (cur == w.fileBottom || cur->partner()->kind == FileTop) n->indent = 0;
         insertAfterNode(cur->prev, n);
         before = true;
       } else {
-        n->indent = cur->partner ? headerColumn(cur->partner) : 0;
+        n->indent = cur->partner() ? headerColumn(cur->partner()) : 0;
         insertAfterNode(cur, n);
       }
       cursorCol = n->indent;
@@ -277,7 +277,7 @@ void setCursorColumn(EditorView& w, int col) {
   if (w.wrapMode) {
     w.leftColumn = 0;
     LineNode* n = w.currentLine;
-    int rows = n ? std::max(1, n->rows) : 1;
+    int rows = n ? std::max(1, n->rows().get()) : 1;
     int sub = std::min(col / width, rows - 1);
     if (sub != w.curSubRow) {
       w.cursorRow += sub - w.curSubRow;
@@ -302,7 +302,7 @@ void setCursorColumn(EditorView& w, int col) {
 
 void lineTextChanged(EditorView& w, EditorState& st) {
   LineNode* n = w.currentLine;
-  const int32_t oldRows = n->rows;
+  const int32_t oldRows = n->rows();
   w.computeRows(n);
   lineWidthChanged(w, *n, oldRows);
   w.modified = true;
@@ -312,10 +312,10 @@ void lineTextChanged(EditorView& w, EditorState& st) {
   update(n, w.markUp, first, w.screenRows, [&](int row, LineNode* line) {
     if (line != n && row >= 1 && row <= w.screenRows) w.queueRepaint(row);
   });
-  if (n->rows != oldRows) {
+  if (n->rows() != oldRows) {
     Redraw(w, std::max(1, first));
   } else {
-    for (int r = 0; r < (w.wrapMode ? n->rows : 1); ++r)
+    for (int r = 0; r < (w.wrapMode ? n->rows() : 1); ++r)
       if (first + r >= 1 && first + r <= w.screenRows) composeRow(w, first + r, n, r);
   }
 }

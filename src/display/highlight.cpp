@@ -250,7 +250,7 @@ uint32_t nextState(uint32_t state, const char* text, const MarkUpHash* table) {
 }
 
 LineNode* nextInFileOrder(const LineNode* node) {
-  if (isClosedHeader(node) && node->inner) return node->inner;
+  if (isClosedHeader(node) && node->inner()) return node->inner();
   return node->next;
 }
 
@@ -258,7 +258,7 @@ LineNode* prevInFileOrder(const LineNode* node) {
   LineNode* p = node->prev;
   // The line after a closed fold points back at its header; in file order
   // the fold's last line (its end) comes before it.
-  if (p && isClosedHeader(p) && p->inner && p->inner != node && p->partner) return p->partner;
+  if (p && isClosedHeader(p) && p->inner() && p->inner() != node && p->partner()) return p->partner();
   return p;
 }
 
@@ -318,11 +318,11 @@ void update(LineNode* changed, const MarkUpHash* table, int row, int rowCount,
     s = nextState(s, n->text, table);
     if (hiddenUntil.empty() && row <= rowCount) {
       if (repaint) repaint(row, n);
-      row += n->rows > 0 ? n->rows : 1;
+      row += n->rows() > 0 ? n->rows() : 1;
     }
     LineNode* next = nextInFileOrder(n);
     if (!hiddenUntil.empty() && n == hiddenUntil.back()) hiddenUntil.pop_back();
-    if (isClosedHeader(n) && n->inner && next == n->inner) hiddenUntil.push_back(n->partner);
+    if (isClosedHeader(n) && n->inner() && next == n->inner()) hiddenUntil.push_back(n->partner());
     n = next;
   }
 }

@@ -109,7 +109,7 @@ void paintRow(EditorView& w, Canvas& dc, int row) {
   // The tail: the continuation mark and blanks behind the text.
   std::string tail;
   if (w.wrapMode)
-    tail = shown.line && shown.subRow + 1 < std::max<int32_t>(1, shown.line->rows) ? ">   " : "    ";
+    tail = shown.line && shown.subRow + 1 < std::max<int32_t>(1, shown.line->rows()) ? ">   " : "    ";
   else
     tail = rowBytes(w, row, width, 5);
   const uint32_t savedBack = dc.backColour();

@@ -15,17 +15,17 @@ constexpr char kWrapMark = '>';
 constexpr char kCutMark = static_cast<char>(187);  // "»" in Latin-1
 
 int32_t rowsOfLine(const EditorView& w, const LineNode* n) {
-  return w.wrapMode ? std::max<int32_t>(1, n->rows) : 1;
+  return w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1;
 }
 
 int indentationOf(const LineNode& n) {
   int spaces = n.indent;
   if (isClosedHeader(&n)) {
-    spaces = n.indent + n.markerColumn;
-  } else if (n.kind == FoldEnd && n.partner && n.partner->kind == EnteredFold) {
+    spaces = n.indent + n.markerColumn();
+  } else if (n.kind == FoldEnd && n.partner() && n.partner()->kind == EnteredFold) {
     // The entered fold's end keeps the header's former indent for the way
     // out; on screen it stands with its header.
-    spaces = n.partner->indent;
+    spaces = n.partner()->indent;
   }
   return std::max(0, spaces);
 }
@@ -515,7 +515,7 @@ void cursorToColumn(EditorView& w, int col) {
   if (w.wrapMode) {
     const int width = w.textWidth();
     w.leftColumn = 0;
-    w.curSubRow = std::min(col / width, std::max(1, w.currentLine->rows) - 1);
+    w.curSubRow = std::min(col / width, std::max(1, w.currentLine->rows().get()) - 1);
     w.cursorCol = col;
   } else {
     w.curSubRow = 0;

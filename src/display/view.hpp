@@ -3,7 +3,7 @@
 // placed after a far move.
 //
 // The view is the chain from levelTop->next to levelBottom (both shown);
-// in wrap mode every line takes line->rows rows, else one. Screen rows
+// in wrap mode every line takes line->rows() rows, else one. Screen rows
 // count from 1.
 #pragma once
 

@@ -12,7 +12,7 @@ namespace {
 constexpr int kNearSteps = 4096;
 
 int32_t rowsOf(const EditorView& w, const LineNode* n) {
-  return w.wrapMode ? std::max<int32_t>(1, n->rows) : 1;
+  return w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1;
 }
 
 bool stale(const EditorView& w, const ViewMetrics& m) {
@@ -64,7 +64,7 @@ ViewMetrics& viewMetrics(EditorView& w) {
 void lineWidthChanged(EditorView& w, const LineNode& line, int32_t oldRows) {
   ViewMetrics& m = w.viewMetrics;
   if (!m.valid) return;
-  if (w.wrapMode && line.rows != oldRows) {
+  if (w.wrapMode && line.rows() != oldRows) {
     m.valid = false;
     return;
   }
@@ -126,11 +126,11 @@ ViewMetrics::Place locateInView(EditorView& w, ViewMetrics::Place& place, const 
 }
 
 void recomputeAllRows(EditorView& w) {
-  for (LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
+  for (LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner() : n->next) {
     w.computeRows(n);
     if (n == w.fileBottom) break;
   }
-  for (LineNode* n = w.levelTop; n; n = isClosedHeader(n) ? n->inner : n->next) {
+  for (LineNode* n = w.levelTop; n; n = isClosedHeader(n) ? n->inner() : n->next) {
     w.computeRows(n);
     if (n == w.levelBottom) break;
   }

@@ -97,7 +97,7 @@ void dropTrailing(std::string& s) {
 
 // Screen column of a node's marker or text as displayText lays it out.
 int displayColumn(const LineNode* n) {
-  const int c = isClosedHeader(n) ? n->indent + n->markerColumn : n->indent;
+  const int c = isClosedHeader(n) ? n->indent + n->markerColumn() : n->indent;
   return std::max(0, c);
 }
 
@@ -143,7 +143,7 @@ class ClipboardWriter {
     // A filed fold's listing belongs to its file.
     if (n->kind == FiledFold) return;
     const bool comment = inComment || isCommentTitle(n->text);
-    for (const LineNode* q = n->inner; q && q != n->partner; q = q->next) unit(q, col, comment);
+    for (const LineNode* q = n->inner(); q && q != n->partner(); q = q->next) unit(q, col, comment);
     markerLine(col, "}}}", "");
   }
 
@@ -177,14 +177,14 @@ class ClipboardWriter {
     prefix += ":::";
     if (writesAttributeLine(*n)) {
       char nums[40];
-      std::snprintf(nums, sizeof nums, "A %2u %u", n->foldType, n->foldContents);
+      std::snprintf(nums, sizeof nums, "A %2u %u", n->foldType(), n->foldContents());
       line_ = prefix + nums;
       fortranMark(line_);
       out_ += line_;
       out_ += "\n";
     }
     if (n->kind == FiledFold) {
-      const char* name = n->partner && n->partner->text ? n->partner->text : "";
+      const char* name = n->partner() && n->partner()->text ? n->partner()->text : "";
       line_ = prefix + "F " + name;
       fortranMark(line_);
       out_ += line_;
@@ -321,7 +321,7 @@ struct PasteLine {
   PasteKind kind = PasteKind::Text;
   PasteKind candidate = PasteKind::Text;  // what the line looks like alone
   int column = 0;        // screen column of the marker
-  uint8_t foldKind = 0;  // ClosedFold or FiledFold for a header
+  LineKind foldKind = TextLine;  // ClosedFold or FiledFold for a header
   std::string rest;      // title, attribute numbers or file name
   int owner = -1;        // attribute and file lines: the header's index
 };
@@ -528,13 +528,13 @@ class PasteBuilder {
     append(h);
     const bool counted = commentDepth_ > 0 || isCommentTitle(h->text);
     if (counted) ++commentDepth_;
-    h->markerColumn = std::max(0, l.column - offset_);
+    h->markerColumn() = std::max(0, l.column - offset_);
     LineNode* e = newLineNode(w_);
     e->kind = FoldEnd;
-    h->partner = e;
-    e->partner = h;
+    h->partner() = e;
+    e->partner() = h;
     open_.push_back({h, e, l.foldKind, offset_, counted});
-    offset_ += h->markerColumn;
+    offset_ += h->markerColumn();
     return true;
   }
 
@@ -551,8 +551,8 @@ class PasteBuilder {
       }
       v[which] = static_cast<uint32_t>(x);
     }
-    open_.back().header->foldType = v[0];
-    open_.back().header->foldContents = v[1];
+    open_.back().header->foldType() = v[0];
+    open_.back().header->foldContents() = v[1];
   }
 
   void fileName(const PasteLine& l) {
@@ -567,8 +567,8 @@ class PasteBuilder {
     Open o = open_.back();
     open_.pop_back();
     linkAfter(last_, o.end);  // last_ is the header itself when nothing is inside
-    o.header->inner = o.header->next;
-    o.header->inner->prev = o.header;
+    o.header->inner() = o.header->next;
+    o.header->inner()->prev = o.header;
     o.header->kind = o.kind;
     offset_ = o.offset;
     if (o.counted && commentDepth_ > 0) --commentDepth_;
@@ -585,7 +585,7 @@ class PasteBuilder {
   struct Open {
     LineNode* header;
     LineNode* end;
-    uint8_t kind;
+    LineKind kind;
     int offset;
     bool counted;
   };

@@ -71,7 +71,7 @@ struct NameState {
         pendingName(w.pendingName), nameGiven(w.nameGiven), basePath(w.basePath),
         basePathTop(w.basePathTop), commentStart(w.commentStart), commentEnd(w.commentEnd),
         fileTypeName(w.fileTypeName), markUp(w.markUp), readAsTds(w.readAsTds) {
-    rootText = w.fileBottom->partner->text;
+    rootText = w.fileBottom->partner()->text;
     bottomText = w.fileBottom->text;
   }
   void restore(EditorView& w) const {
@@ -87,9 +87,9 @@ struct NameState {
     w.fileTypeName = fileTypeName;
     w.markUp = markUp;
     w.readAsTds = readAsTds;
-    assign(*w.fileBottom->partner, rootText.c_str());
+    assign(*w.fileBottom->partner(), rootText.c_str());
     assign(*w.fileBottom, bottomText.c_str());
-    w.computeRows(w.fileBottom->partner);
+    w.computeRows(w.fileBottom->partner());
     w.computeRows(w.fileBottom);
     if (w.fileTop) recompute(w.fileTop, w.markUp);
     Redraw(w, 1);
@@ -100,7 +100,7 @@ struct NameState {
 int32_t columnAbove(const EditorView& w, const LineNode* line) {
   // An entered fold's end keeps its header's outer column for the way out;
   // inside, the fold's lines stand at 0.
-  if (line == w.levelBottom && line->partner && line->partner->kind == EnteredFold) return 0;
+  if (line == w.levelBottom && line->partner() && line->partner()->kind == EnteredFold) return 0;
   return headerColumn(line);
 }
 
@@ -110,7 +110,7 @@ FileTypeList* activeFileTypes() { return gFileTypes; }
 void setActiveFileTypes(FileTypeList* types) { gFileTypes = types; }
 
 bool saveCommand(EditorView& w) {
-  if (!w.fileBottom || !w.fileBottom->partner) return false;
+  if (!w.fileBottom || !w.fileBottom->partner()) return false;
   if (!inFiledFile(w) && unnamed(w)) return saveAsCommand(w);
   const bool ok = saveCommandWrite(w, w.modified, [&] { exitToFileTop(w); });
   // saveCommandWrite is true after a write only when ioStatus is 0.
@@ -128,10 +128,10 @@ void adoptFileName(EditorView& w, const std::string& name) {
   w.pendingName = path;
   w.clearBasePath();
   w.pushBasePath(dirName(path));
-  if (bottom && bottom->partner) {
-    assign(*bottom->partner, base.c_str());
+  if (bottom && bottom->partner()) {
+    assign(*bottom->partner(), base.c_str());
     assign(*bottom, base.c_str());
-    w.computeRows(bottom->partner);
+    w.computeRows(bottom->partner());
     w.computeRows(bottom);
   }
   const MarkUpHash* oldMarkUp = w.markUp;
@@ -171,7 +171,7 @@ bool reloadCommand(EditorView& w) {
     return false;
   }
   discardFiledLevels(w);
-  LineNode* root = w.fileBottom->partner;
+  LineNode* root = w.fileBottom->partner();
   LineNode* bottom = w.fileBottom;
 
   // The file is read into a chain of its own first, so that a read that
@@ -180,8 +180,8 @@ bool reloadCommand(EditorView& w) {
   LineNode* end = newLineNode(w);
   top->kind = FileTop;
   end->kind = FoldEnd;
-  top->partner = end;
-  end->partner = top;
+  top->partner() = end;
+  end->partner() = top;
   linkAfter(top, end);
   end->next = nullptr;
   w.nameGiven = true;
@@ -212,7 +212,7 @@ bool reloadCommand(EditorView& w) {
   }
   for (LineNode* n : {top, end}) {
     n->kind = TextLine;
-    n->prev = n->next = n->partner = n->inner = nullptr;
+    n->prev = n->next = n->partner() = n->inner() = nullptr;
     dispose(w, n);
   }
   w.levelTop = w.fileTop;
@@ -274,7 +274,7 @@ bool insertFileCommand(EditorView& w) {
 }
 
 bool exitSave(EditorView& w) {
-  if (!w.fileBottom || !w.fileBottom->partner) return true;
+  if (!w.fileBottom || !w.fileBottom->partner()) return true;
   if (!exitAllFolds(w)) return false;
   if (unnamed(w)) return !w.modified || (saveAsCommand(w) && !w.modified);
   const PathProbe probe = resolve(w, w.fileBottom->text);
@@ -285,7 +285,7 @@ bool exitSave(EditorView& w) {
     return !w.modified;
   }
   if (!w.modified) return true;
-  Save(w, w.fileBottom, w.fileBottom->partner);
+  Save(w, w.fileBottom, w.fileBottom->partner());
   if (w.ioStatus != 0) return false;
   w.modified = false;
   return true;

@@ -41,11 +41,11 @@ void repaintCursorRow(EditorView& w) {
 // taken on the first save) stays the window's.
 bool writeInside(EditorView& w, LineNode* header) {
   LineNode standIn;
-  standIn.next = header->inner;
-  standIn.partner = header->partner;
+  standIn.next = header->inner();
+  standIn.partner() = header->partner();
   const std::string fileName = w.fileName;
   const bool backupDone = w.backupDone;
-  Save(w, header->partner, &standIn);
+  Save(w, header->partner(), &standIn);
   w.fileName = fileName;
   w.backupDone = backupDone;
   return w.ioStatus == 0;
@@ -63,7 +63,7 @@ void fileFold(EditorView& w, LineNode* header) {
           MbResult::Yes)
     return;
 
-  LineNode* end = header->partner;
+  LineNode* end = header->partner();
   const std::string oldEndText = end->text ? end->text : "";
   assign(*end, probe.path.c_str());
   // The lines leave memory only once they are safe in their file.
@@ -71,12 +71,12 @@ void fileFold(EditorView& w, LineNode* header) {
     assign(*end, oldEndText.c_str());
     return;
   }
-  for (LineNode* q = header->inner; q && q != end;) {
+  for (LineNode* q = header->inner(); q && q != end;) {
     LineNode* next = q->next;
     dispose(w, q);
     q = next;
   }
-  header->inner = end;
+  header->inner() = end;
   end->prev = header;
   header->kind = FiledFold;
   w.modified = true;
@@ -84,8 +84,8 @@ void fileFold(EditorView& w, LineNode* header) {
 }
 
 void unfileFold(EditorView& w, LineNode* header) {
-  LineNode* end = header->partner;
-  if (header->inner == end) {
+  LineNode* end = header->partner();
+  if (header->inner() == end) {
     const std::string name = end->text ? end->text : "";
     const PathProbe probe = resolve(w, name);
     // A missing file would leave an empty fold that no longer names it.
@@ -112,7 +112,7 @@ void unfileFold(EditorView& w, LineNode* header) {
 
 void fileUnfileFold(EditorView& w) {
   LineNode* h = w.currentLine;
-  if (!h || !isClosedHeader(h) || !h->partner || !hasDefaultAttributes(h)) return;
+  if (!h || !isClosedHeader(h) || !h->partner() || !hasDefaultAttributes(h)) return;
   if (h->kind == ClosedFold)
     fileFold(w, h);
   else
@@ -121,15 +121,15 @@ void fileUnfileFold(EditorView& w) {
 
 void attachFileToFold(EditorView& w) {
   LineNode* h = w.currentLine;
-  if (!h || h->kind != ClosedFold || !h->partner || !hasDefaultAttributes(h)) return;
-  if (h->inner != h->partner) return;  // a fold with contents keeps them
+  if (!h || h->kind != ClosedFold || !h->partner() || !hasDefaultAttributes(h)) return;
+  if (h->inner() != h->partner()) return;  // a fold with contents keeps them
   const std::string name = titleName(h);
   const PathProbe probe = resolve(w, name);
   if (!probe.exists || !probe.usable) {
     w.host.statusMessage("File " + shownPath(probe, name) + " not found");
     return;
   }
-  assign(*h->partner, probe.path.c_str());
+  assign(*h->partner(), probe.path.c_str());
   h->kind = FiledFold;
   w.modified = true;
   w.host.statusMessage("Attached " + probe.path);

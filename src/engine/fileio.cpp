@@ -119,7 +119,7 @@ bool saveCommandWrite(LineStore& window, bool modified,
                       const std::function<void()>& leaveEnteredFolds) {
   Host& host = window.host;
   LineNode* bottom = window.fileBottom;
-  if (!bottom || !bottom->partner) return false;
+  if (!bottom || !bottom->partner()) return false;
   PathProbe probe = resolve(window, bottom->text ? bottom->text : "");
   if (probe.exists) {
     if (readOnlyError(probe.path)) {
@@ -136,6 +136,6 @@ bool saveCommandWrite(LineStore& window, bool modified,
   if (!modified) return true;
   // Leaving entered folds may have moved the file's ends.
   bottom = window.fileBottom;
-  Save(window, bottom, bottom->partner);
+  Save(window, bottom, bottom->partner());
   return window.ioStatus == 0;
 }

@@ -87,7 +87,7 @@ LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNod
     if (n->kind == OpenFold) close(n);
     if (isClosedHeader(n)) {
       // Same marker column on screen, now measured from the new fold.
-      n->markerColumn = n->indent + n->markerColumn - foldCol;
+      n->markerColumn() = n->indent + n->markerColumn() - foldCol;
     } else if (n->kind == TextLine) {
       const int drop = foldCol - n->indent;
       if (drop > 0) {
@@ -95,9 +95,9 @@ LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNod
         // save writes it back as it was, tabs included.
         const long bytes = whiteBefore(n->text, drop);
         const std::string taken(n->text, static_cast<size_t>(bytes > 0 ? bytes : 0));
-        if (n->extra && n->extra->leadShift >= 0) {
-          n->extra->lead += taken;
-          n->extra->leadShift += drop;
+        if (n->extra() && n->extra()->leadShift >= 0) {
+          n->extra()->lead += taken;
+          n->extra()->leadShift += drop;
         } else if (taken.find('\t') != std::string::npos) {
           const int shift = w.depthOffset + n->indent;
           LineExtra& x = extraOf(*n);
@@ -125,14 +125,14 @@ LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNod
 
   header->text[0] = '\0';
   header->kind = ClosedFold;
-  header->inner = first == end ? foldEnd : first;
-  header->inner->prev = header;
-  header->partner = foldEnd;
-  foldEnd->partner = header;
+  header->inner() = first == end ? foldEnd : first;
+  header->inner()->prev = header;
+  header->partner() = foldEnd;
+  foldEnd->partner() = header;
   header->next = end;
   end->prev = header;
   header->indent = foldCol - shift;
-  header->markerColumn = shift;
+  header->markerColumn() = shift;
   header->mark = 0;
   textChanged(w, header);
   return foldEnd;
@@ -141,11 +141,11 @@ LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNod
 // After a fold was made: the cursor to its header; the header keeps the
 // row it showed at, when it was on screen below the first row.
 void placeOnNewHeader(EditorView& w, LineNode* header, int shownRow) {
-  if (shownRow > 1) header->savedRow = rowForSaving(shownRow);
-  if (header->savedRow < 1) header->savedRow = rowForSaving(w.cursorRow);
+  if (shownRow > 1) header->savedRow() = rowForSaving(shownRow);
+  if (header->savedRow() < 1) header->savedRow() = rowForSaving(w.cursorRow);
   cursorBehindMarker(w, header);
   w.modified = true;
-  PlaceCursor(w, header->savedRow);
+  PlaceCursor(w, header->savedRow());
   w.queueRepaint(w.cursorRow);
 }
 
@@ -161,12 +161,12 @@ LineNode* copyNode(EditorView& w, const LineNode* n) {
 // The deep copy of a text line or a closed fold: nodes in file order,
 // headers matched to ends by nesting.
 LineNode* copyUnit(EditorView& w, LineNode* line) {
-  const LineNode* last = isClosedHeader(line) ? line->partner : line;
+  const LineNode* last = isClosedHeader(line) ? line->partner() : line;
   std::vector<LineNode*> headers;
   LineNode* top = nullptr;
   LineNode* prevCopy = nullptr;
   LineNode* closedBy = nullptr;  // the header whose end prevCopy is
-  for (const LineNode* n = line;; n = isClosedHeader(n) ? n->inner : n->next) {
+  for (const LineNode* n = line;; n = isClosedHeader(n) ? n->inner() : n->next) {
     LineNode* c = copyNode(w, n);
     if (!top) {
       top = c;
@@ -174,7 +174,7 @@ LineNode* copyUnit(EditorView& w, LineNode* line) {
       // After a closed fold's end the chain goes on behind its header.
       linkAfter(closedBy, c);
     } else if (isClosedHeader(prevCopy)) {
-      prevCopy->inner = c;
+      prevCopy->inner() = c;
       c->prev = prevCopy;
     } else {
       linkAfter(prevCopy, c);
@@ -184,8 +184,8 @@ LineNode* copyUnit(EditorView& w, LineNode* line) {
     if (c->kind == FoldEnd && !headers.empty()) {
       LineNode* h = headers.back();
       headers.pop_back();
-      h->partner = c;
-      c->partner = h;
+      h->partner() = c;
+      c->partner() = h;
       if (isClosedHeader(h)) closedBy = h;
     }
     prevCopy = c;
@@ -193,7 +193,7 @@ LineNode* copyUnit(EditorView& w, LineNode* line) {
   }
   top->prev = nullptr;
   top->next = nullptr;
-  if (isClosedHeader(top)) top->partner->next = nullptr;
+  if (isClosedHeader(top)) top->partner()->next = nullptr;
   top->mark = 0;
   return top;
 }
@@ -201,8 +201,8 @@ LineNode* copyUnit(EditorView& w, LineNode* line) {
 bool holdsFiledFold(const LineNode* line) {
   if (line->kind == FiledFold) return true;
   if (!isClosedHeader(line)) return false;
-  const LineNode* last = line->partner;
-  for (const LineNode* n = line; n && n != last; n = isClosedHeader(n) ? n->inner : n->next)
+  const LineNode* last = line->partner();
+  for (const LineNode* n = line; n && n != last; n = isClosedHeader(n) ? n->inner() : n->next)
     if (n->kind == FiledFold) return true;
   return false;
 }
@@ -210,9 +210,9 @@ bool holdsFiledFold(const LineNode* line) {
 }  // namespace
 
 int levelColumnAt(const LineNode* line) {
-  if (line->kind == OpenFold) return line->indent - line->markerColumn;
-  if (line->kind == FoldEnd && line->partner && line->partner->kind == EnteredFold)
-    return line->partner->indent;
+  if (line->kind == OpenFold) return line->indent - line->markerColumn();
+  if (line->kind == FoldEnd && line->partner() && line->partner()->kind == EnteredFold)
+    return line->partner()->indent;
   return line->indent;
 }
 
@@ -294,7 +294,7 @@ void StartFold(EditorView& w, int column) {
   const std::string text = std::string(static_cast<size_t>(foldCol - level), ' ') +
                            foldformat::kFoldMarker;
   assign(*start, text.c_str());
-  start->savedRow = rowForSaving(w.cursorRow);
+  start->savedRow() = rowForSaving(w.cursorRow);
   if (!InsertNode(w, start)) {
     dispose(w, start);
     return;
@@ -321,7 +321,7 @@ bool canFoldRun(const EditorView& w, LineNode* first, LineNode* end, int foldCol
           break;
         case ClosedFold:
         case FiledFold:
-          if (n->indent + n->markerColumn < foldCol) return false;
+          if (n->indent + n->markerColumn() < foldCol) return false;
           break;
         case TextLine:
           if (!blanksBefore(n->text, foldCol - n->indent)) return false;
@@ -369,7 +369,7 @@ bool finishFoldAt(EditorView& w, LineNode* first, LineNode* end, int foldColumn)
   if (!canFoldRun(w, first, end, foldCol)) return false;
   const int shownRow = screenRowOf(w, first);
   LineNode* header = newLineNode(w);
-  header->savedRow = rowForSaving(w.cursorRow);
+  header->savedRow() = rowForSaving(w.cursorRow);
   linkAfter(first->prev, header);
   linkAfter(header, first);
   header->indent = level;
@@ -423,18 +423,18 @@ void RemoveFold(EditorView& w) {
         "Plicato cannot remove COMMENT fold. Press COMMENT key to UN-COMMENT first");
     return;
   }
-  LineNode* e = h->partner;
+  LineNode* e = h->partner();
   LineNode* before = h->prev;
   LineNode* after = h->next;
-  LineNode* first = h->inner == e ? nullptr : h->inner;
+  LineNode* first = h->inner() == e ? nullptr : h->inner().get();
   const bool wasTop = w.topLine == h;
-  const std::string pad(static_cast<size_t>(std::max(0, h->markerColumn)), ' ');
+  const std::string pad(static_cast<size_t>(std::max(0, h->markerColumn().get())), ' ');
 
   LineNode* last = before;
   for (LineNode* q = first; q && q != e; q = q->next) {
     q->indent += h->indent;
     if (isClosedHeader(q))
-      q->markerColumn += h->markerColumn;
+      q->markerColumn() += h->markerColumn();
     else if (q->kind == TextLine && !pad.empty())
       insertAt(*q, 0, pad.data(), pad.size());
     w.computeRows(q);
@@ -449,8 +449,8 @@ void RemoveFold(EditorView& w) {
 
   for (LineNode* gone : {e, h}) {
     gone->kind = TextLine;
-    gone->inner = nullptr;
-    gone->partner = nullptr;
+    gone->inner() = nullptr;
+    gone->partner() = nullptr;
     gone->next = nullptr;
     dispose(w, gone);
   }
@@ -502,7 +502,7 @@ void lineToFoldHeader(EditorView& w) {
     if (!h || h == w.levelTop || h->kind == FileTop) return;
     if (h->kind == OpenFold || h->kind == EnteredFold) break;
     // A whole open fold lies before: go on above its header.
-    if (h->kind == FoldEnd && h->partner) h = h->partner;
+    if (h->kind == FoldEnd && h->partner()) h = h->partner();
     h = h->prev;
   }
   const char* text = cur->text;
@@ -510,7 +510,7 @@ void lineToFoldHeader(EditorView& w) {
   assign(*h, text);
   textChanged(w, h);
   w.modified = true;
-  if (w.topLine == h && w.topSubRow >= h->rows) w.topSubRow = std::max(1, h->rows) - 1;
+  if (w.topLine == h && w.topSubRow >= h->rows()) w.topSubRow = std::max(1, h->rows().get()) - 1;
   const int row = screenRowOf(w, cur, w.curSubRow);
   if (row > 0) {
     w.cursorRow = row;

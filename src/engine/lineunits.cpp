@@ -26,7 +26,7 @@ bool mayPutHere(const EditorView& w) {
 
 // Whether the command takes only the cursor's row of a wrapped line.
 bool takesPiece(const EditorView& w, const LineNode* cur) {
-  if (!w.wrapMode || cur->rows <= 1) return false;
+  if (!w.wrapMode || cur->rows() <= 1) return false;
   if (isClosedHeader(cur) && w.curSubRow == 0) return false;
   return w.curSubRow > 0 || cur->kind == TextLine;
 }
@@ -34,7 +34,7 @@ bool takesPiece(const EditorView& w, const LineNode* cur) {
 void detach(LineNode* unit) {
   unit->prev = nullptr;
   unit->next = nullptr;
-  if (isClosedHeader(unit) && unit->partner) unit->partner->next = nullptr;
+  if (isClosedHeader(unit) && unit->partner()) unit->partner()->next = nullptr;
   unit->mark = 0;
 }
 
@@ -50,9 +50,9 @@ LineNode* takePiece(EditorView& w) {
   w.computeRows(cur);
   cur->lineState = kStateRecompute;
   update(cur, w.markUp);
-  if (w.curSubRow >= cur->rows && cur->next) {
+  if (w.curSubRow >= cur->rows() && cur->next) {
     // The line lost the row the cursor was on: the next line moves up.
-    if (w.topLine == cur && w.topSubRow >= cur->rows) {
+    if (w.topLine == cur && w.topSubRow >= cur->rows()) {
       w.topLine = cur->next;
       w.topSubRow = 0;
     }
@@ -70,15 +70,15 @@ LineNode* takePiece(EditorView& w) {
 // to it; only a text line or a whole closed fold may go into the view.
 void makeInsertable(LineNode* n) {
   bool whole = false;
-  if (isClosedHeader(n) && n->partner && n->partner->partner == n && n->partner->kind == FoldEnd) {
-    const LineNode* q = n->inner;
-    for (long guard = 0; q && q != n->partner && guard < (1L << 26); ++guard) q = q->next;
-    whole = q == n->partner;
+  if (isClosedHeader(n) && n->partner() && n->partner()->partner() == n && n->partner()->kind == FoldEnd) {
+    const LineNode* q = n->inner();
+    for (long guard = 0; q && q != n->partner() && guard < (1L << 26); ++guard) q = q->next;
+    whole = q == n->partner();
   }
   if (!whole) {
     n->kind = TextLine;
-    n->inner = nullptr;
-    n->partner = nullptr;
+    n->inner() = nullptr;
+    n->partner() = nullptr;
   }
   detach(n);
 }
@@ -99,7 +99,7 @@ void appendToPicks(EditorView& w, LineNode* unit) {
   unit->mark = 0;
   linkAfter(w.pickTail, unit);
   unit->next = nullptr;
-  if (isClosedHeader(unit) && unit->partner) unit->partner->next = nullptr;
+  if (isClosedHeader(unit) && unit->partner()) unit->partner()->next = nullptr;
   w.pickTail = unit;
 }
 
@@ -226,16 +226,16 @@ void putPick(EditorView& w) {
   LineNode* header = newLineNode(w);
   LineNode* end = newLineNode(w);
   header->kind = ClosedFold;
-  header->markerColumn = 0;
+  header->markerColumn() = 0;
   end->kind = FoldEnd;
   end->indent = 0;
   LineNode* first = w.pickHead->next;
-  header->inner = first;
+  header->inner() = first;
   first->prev = header;
   linkAfter(w.pickTail, end);
   end->next = nullptr;
-  header->partner = end;
-  end->partner = header;
+  header->partner() = end;
+  end->partner() = header;
   header->prev = header->next = nullptr;
   w.pickHead->next = nullptr;
   w.pickTail = w.pickHead;

@@ -75,7 +75,7 @@ void jumpTo(EditorView& w, LineNode* line, int32_t subRow) {
 }
 
 int32_t lastPiece(const EditorView& w, const LineNode* n) {
-  return w.wrapMode ? std::max<int32_t>(1, n->rows) - 1 : 0;
+  return w.wrapMode ? std::max<int32_t>(1, n->rows()) - 1 : 0;
 }
 
 // The cursor keeps its screen row as far as there are rows above it.
@@ -93,19 +93,19 @@ void keepRow(EditorView& w, int row) {
 // --- entering and leaving a closed fold, structure only -------------------
 
 void enterStructure(EditorView& w, LineNode* h) {
-  LineNode* e = h->partner;
-  LineNode* first = h->inner ? h->inner : e;
+  LineNode* e = h->partner();
+  LineNode* first = h->inner() ? h->inner() : e;
   h->kind = EnteredFold;
-  h->inner = w.levelTop;
+  h->inner() = w.levelTop;
   h->next = first;
   first->prev = h;
-  e->inner = w.levelBottom;
+  e->inner() = w.levelBottom;
   w.levelTop = h->prev;
   w.levelBottom = e;
   e->indent = h->indent;
   h->indent = 0;
   ++w.foldDepth;
-  w.depthOffset += e->indent + h->markerColumn;
+  w.depthOffset += e->indent + h->markerColumn();
   w.computeRows(h);
   w.computeRows(e);
 }
@@ -118,17 +118,17 @@ LineNode* exitStructure(EditorView& w) {
     if (q->kind == OpenFold) close(q);
   LineNode* first = h->next;
   LineNode* after = e->next;
-  w.levelTop = h->inner;
-  w.levelBottom = e->inner;
+  w.levelTop = h->inner();
+  w.levelBottom = e->inner();
   h->kind = ClosedFold;
-  h->inner = first;
+  h->inner() = first;
   h->next = after;
   if (after) after->prev = h;
-  e->inner = nullptr;
+  e->inner() = nullptr;
   h->indent = e->indent;
   e->indent = 0;
   if (w.foldDepth > 0) --w.foldDepth;
-  w.depthOffset -= h->indent + h->markerColumn;
+  w.depthOffset -= h->indent + h->markerColumn();
   if (w.foldDepth == 0) w.depthOffset = 0;
   w.computeRows(h);
   w.computeRows(e);
@@ -155,7 +155,7 @@ std::vector<LineNode*> enteredPath(const EditorView& w) {
     LineNode* h = top->next;
     if (!h || h->kind != EnteredFold) break;
     path.push_back(h);
-    top = h->inner;
+    top = h->inner();
   }
   std::reverse(path.begin(), path.end());
   return path;
@@ -173,10 +173,10 @@ bool foldsAround(const EditorView& w, const LineNode* target, std::vector<LineNo
       return true;
     }
     if (p == w.levelBottom) return false;
-    if (p->kind == FoldEnd && !stack.empty() && stack.back()->partner == p) stack.pop_back();
+    if (p->kind == FoldEnd && !stack.empty() && stack.back()->partner() == p) stack.pop_back();
     if (p->kind == ClosedFold) {
       stack.push_back(p);
-      p = p->inner ? p->inner : p->partner;
+      p = p->inner() ? p->inner() : p->partner();
       continue;
     }
     if (p->kind == OpenFold) stack.push_back(p);
@@ -199,12 +199,12 @@ bool openAround(EditorView& w, LineNode* target) {
 // counts, nested folds too.
 long listingNodes(const LineNode* h) {
   long count = 0;
-  const LineNode* stop = h->partner;
-  for (const LineNode* q = h->inner; q;) {
+  const LineNode* stop = h->partner();
+  for (const LineNode* q = h->inner(); q;) {
     ++count;
     if (q == stop) break;
-    if (q->kind == ClosedFold || (q->kind == FiledFold && q->inner && q->inner != q->partner))
-      q = q->inner;
+    if (q->kind == ClosedFold || (q->kind == FiledFold && q->inner() && q->inner() != q->partner()))
+      q = q->inner();
     else
       q = q->next;
   }
@@ -277,9 +277,9 @@ void forgetLinesOf(EditorView& w) {
 void restoreView(EditorView& w, const std::vector<LineNode*>& path, LineNode* target, int row) {
   for (LineNode* h : path) {
     if (!openAround(w, h) || h->kind != ClosedFold) break;
-    const int8_t saved = h->savedRow;
+    const int8_t saved = h->savedRow();
     enterStructure(w, h);
-    h->savedRow = saved;
+    h->savedRow() = saved;
   }
   if (!openAround(w, target)) target = viewFirst(w);
   jumpTo(w, target, 0);
@@ -294,7 +294,7 @@ void popFiledLevel(EditorView& w, bool restore) {
   std::shared_ptr<FiledLevel> level = w.filedLevels.back();
   w.filedLevels.pop_back();
   LineNode* h = level->header;
-  LineNode* e = h->partner;
+  LineNode* e = h->partner();
   for (LineNode* q = h->next; q && q != e;) {
     LineNode* next = q->next;
     dispose(w, q);
@@ -304,7 +304,7 @@ void popFiledLevel(EditorView& w, bool restore) {
   LineNode* after = e->next;
   h->kind = FiledFold;
   h->prev = level->headerPrev;
-  h->inner = e;
+  h->inner() = e;
   h->next = after;
   if (after) after->prev = h;
   e->prev = h;
@@ -347,12 +347,12 @@ bool leaveFiledFile(EditorView& w, bool restore) {
 }
 
 void enterFiledFold(EditorView& w, LineNode* h) {
-  LineNode* e = h->partner;
-  if (h->foldType != 1 || h->foldContents != 0 || !e) {
+  LineNode* e = h->partner();
+  if (h->foldType() != 1 || h->foldContents() != 0 || !e) {
     say(w, "Plicato not text fold");
     return;
   }
-  if (h->inner != e) {
+  if (h->inner() != e) {
     say(w, "Plicato cannot enter listing of filed fold");
     return;
   }
@@ -410,7 +410,7 @@ void enterFiledFold(EditorView& w, LineNode* h) {
   level->finalLineEnd = w.finalLineEnd;
   level->backupDone = w.backupDone;
   level->modified = w.modified;
-  h->savedRow = row;
+  h->savedRow() = row;
 
   LineNode* s = newLineNode(w);
   s->prev = nullptr;
@@ -418,7 +418,7 @@ void enterFiledFold(EditorView& w, LineNode* h) {
   level->sentinel = s;
   h->kind = FileTop;
   h->prev = s;
-  h->inner = nullptr;
+  h->inner() = nullptr;
   h->indent = 0;
   h->next = e;
   e->prev = h;
@@ -489,11 +489,11 @@ void EnterFold(EditorView& w) {
     enterFiledFold(w, h);
     return;
   }
-  if (!h || h->kind != ClosedFold || !h->partner) {
+  if (!h || h->kind != ClosedFold || !h->partner()) {
     say(w, "Plicato line is not a simple fold!!");
     return;
   }
-  h->savedRow = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
+  h->savedRow() = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
   enterStructure(w, h);
   jumpTo(w, h->next, 0);
   PlaceCursor(w, 4);
@@ -505,7 +505,7 @@ void ExitFold(EditorView& w) {
   if (inEnteredFold(w)) {
     LineNode* h = exitStructure(w);
     jumpTo(w, h, 0);
-    PlaceCursor(w, h->savedRow);
+    PlaceCursor(w, h->savedRow());
     showVersion(w);
     levelChanged(w);
     return;
@@ -526,17 +526,17 @@ void ExitFold(EditorView& w) {
 }
 
 bool openFoldInPlace(EditorView& w, LineNode* h) {
-  if (!h || h->kind != ClosedFold || !h->partner) return false;
-  h->savedRow = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
-  LineNode* e = h->partner;
-  LineNode* first = h->inner ? h->inner : e;
+  if (!h || h->kind != ClosedFold || !h->partner()) return false;
+  h->savedRow() = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
+  LineNode* e = h->partner();
+  LineNode* first = h->inner() ? h->inner() : e;
   LineNode* after = h->next;
   h->kind = OpenFold;
   h->next = first;
   first->prev = h;
   e->next = after;
   if (after) after->prev = e;
-  const int32_t shift = h->indent + h->markerColumn;
+  const int32_t shift = h->indent + h->markerColumn();
   h->indent = shift;
   w.computeRows(h);
   for (LineNode* q = first; q; q = q->next) {
@@ -559,7 +559,7 @@ void CloseFold(EditorView& w) {
   LineNode* p = w.currentLine;
   if (!p) return;
   LineNode* first = viewFirst(w);
-  if (p->kind == FoldEnd && p != w.levelBottom && p->partner) p = p->partner;
+  if (p->kind == FoldEnd && p != w.levelBottom && p->partner()) p = p->partner();
   while (p && p != w.levelTop) {
     if (p->kind == OpenFold) break;
     if (p == first) {
@@ -567,7 +567,7 @@ void CloseFold(EditorView& w) {
       break;
     }
     // A fold that ends above the cursor does not hold it.
-    if (p->kind == FoldEnd && p != w.levelBottom && p->partner) p = p->partner;
+    if (p->kind == FoldEnd && p != w.levelBottom && p->partner()) p = p->partner();
     p = p->prev;
   }
   if (!p || p->kind != OpenFold) {
@@ -594,7 +594,7 @@ void CloseAllFolds(EditorView& w) {
       bool holdsCursor = false;
       for (LineNode* q = p->next; q; q = q->next) {
         if (q == w.currentLine) holdsCursor = true;
-        if (q == p->partner || holdsCursor) break;
+        if (q == p->partner() || holdsCursor) break;
       }
       close(p);
       w.computeRows(p);
@@ -654,7 +654,7 @@ void gotoLineNumber(EditorView& w, long n) {
   LineNode* target = w.levelBottom;
   long count = 0;
   for (LineNode* p = viewFirst(w); p;) {
-    if (p->kind == FiledFold && p->inner && p->partner && p->inner != p->partner) {
+    if (p->kind == FiledFold && p->inner() && p->partner() && p->inner() != p->partner()) {
       // A line of a filed fold's listing is reached at the fold's header.
       const long lines = 1 + listingNodes(p);
       if (n <= count + lines) {
@@ -670,7 +670,7 @@ void gotoLineNumber(EditorView& w, long n) {
       break;
     }
     if (p == w.levelBottom) break;
-    p = p->kind == ClosedFold && p->inner ? p->inner : p->next;
+    p = p->kind == ClosedFold && p->inner() ? p->inner() : p->next;
   }
   revealLine(w, target, 4);
 }
@@ -707,7 +707,7 @@ bool exitAllFolds(EditorView& w) {
   for (;;) {
     if (LineNode* h = exitAllEntered(w)) {
       focus = h;
-      row = h->savedRow;
+      row = h->savedRow();
     }
     if (!inFiledFile(w)) break;
     const FiledLevel level = *w.filedLevels.back();
@@ -719,7 +719,7 @@ bool exitAllFolds(EditorView& w) {
     place();
     if (!leaveFiledFile(w, false)) return false;
     focus = level.enteredPath.empty() ? level.header : level.enteredPath.front();
-    row = level.enteredPath.empty() ? level.row : level.enteredPath.front()->savedRow;
+    row = level.enteredPath.empty() ? level.row : level.enteredPath.front()->savedRow();
   }
   place();
   return true;
@@ -728,7 +728,7 @@ bool exitAllFolds(EditorView& w) {
 void exitToFileTop(EditorView& w) {
   if (LineNode* h = exitAllEntered(w)) {
     jumpTo(w, h, 0);
-    PlaceCursor(w, h->savedRow);
+    PlaceCursor(w, h->savedRow());
     showVersion(w);
     levelChanged(w);
   }
@@ -750,13 +750,13 @@ std::string foldInfo(EditorView& w) {
   std::string out(buf, static_cast<size_t>(std::max(0, n)));
   const LineNode* c = w.currentLine;
   if (c && isHeader(c) && !hasDefaultAttributes(c)) {
-    std::snprintf(buf, sizeof buf, ":::A %2d %d", static_cast<int>(c->foldType),
-                  static_cast<int>(c->foldContents));
+    std::snprintf(buf, sizeof buf, ":::A %2d %d", static_cast<int>(c->foldType()),
+                  static_cast<int>(c->foldContents()));
     out += buf;
   }
-  if (c && c->kind == FiledFold && c->partner && c->partner->text) {
+  if (c && c->kind == FiledFold && c->partner() && c->partner()->text) {
     out += ' ';
-    out += c->partner->text;
+    out += c->partner()->text;
   }
   return out;
 }

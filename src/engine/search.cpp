@@ -147,7 +147,7 @@ bool findBackward(const char* text, size_t limit, const std::string& pat, bool m
 // The next line of the walk downward: into the contents of a closed fold,
 // past a filed fold's listing.
 LineNode* downFrom(const LineNode* n) {
-  if (n->kind == ClosedFold) return n->inner ? n->inner : n->partner;
+  if (n->kind == ClosedFold) return n->inner() ? n->inner() : n->partner();
   return n->next;
 }
 
@@ -157,10 +157,10 @@ LineNode* upFrom(const EditorView& w, const LineNode* n) {
   if (n == viewFirst(w)) return nullptr;
   LineNode* p = n->prev;
   if (!p || p == w.levelTop) return nullptr;
-  if (p->kind == ClosedFold && p->partner && p->partner->next == n) {
+  if (p->kind == ClosedFold && p->partner() && p->partner()->next == n) {
     // An empty fold has nothing between its lines.
-    if (!p->inner) return p;
-    return p->partner;
+    if (!p->inner()) return p;
+    return p->partner();
   }
   return p;
 }
@@ -214,11 +214,11 @@ std::vector<LineNode*> enclosingFolds(const EditorView& w, LineNode* target,
     }
     LineNode* p = n->prev;
     if (!p || p == w.levelTop) break;
-    if (p->kind == FoldEnd && p->partner && p->partner->kind == OpenFold) {
-      n = p->partner;  // an open fold above, beside the line
+    if (p->kind == FoldEnd && p->partner() && p->partner()->kind == OpenFold) {
+      n = p->partner();  // an open fold above, beside the line
       continue;
     }
-    if (p->kind == ClosedFold && p->partner && p->partner->next == n) {
+    if (p->kind == ClosedFold && p->partner() && p->partner()->next == n) {
       n = p;  // a closed fold above, beside the line
       continue;
     }
@@ -237,12 +237,12 @@ std::vector<LineNode*> enclosingFoldsBelow(const EditorView& w, LineNode* target
   std::vector<LineNode*> path;
   LineNode* n = target;
   // A fold's own header is not inside it.
-  if (n->kind == OpenFold && n->partner) {
+  if (n->kind == OpenFold && n->partner()) {
     if (const int i = known.indexOf(n); i >= 0) {
       known.appendFrom(path, static_cast<size_t>(i) + 1);
       return path;
     }
-    n = n->partner->next;
+    n = n->partner()->next;
   } else {
     n = n->next;
   }
@@ -251,8 +251,8 @@ std::vector<LineNode*> enclosingFoldsBelow(const EditorView& w, LineNode* target
       known.appendFrom(path, 0);
       return path;
     }
-    if (n->kind == FoldEnd && n->partner) {
-      LineNode* h = n->partner;
+    if (n->kind == FoldEnd && n->partner()) {
+      LineNode* h = n->partner();
       if (h->kind == ClosedFold || h->kind == OpenFold) path.push_back(h);
       if (const int i = known.indexOf(h); i >= 0) {
         known.appendFrom(path, static_cast<size_t>(i) + 1);
@@ -261,13 +261,13 @@ std::vector<LineNode*> enclosingFoldsBelow(const EditorView& w, LineNode* target
       n = n->next;
       continue;
     }
-    if (n->kind == OpenFold && n->partner) {
+    if (n->kind == OpenFold && n->partner()) {
       // An open fold beside the target: the match, if inside, is beyond it.
       if (const int i = known.indexOf(n); i >= 0) {
         known.appendFrom(path, static_cast<size_t>(i) + 1);
         return path;
       }
-      n = n->partner->next;
+      n = n->partner()->next;
       continue;
     }
     n = n->next;
@@ -286,7 +286,7 @@ bool onlyPathOpen(const std::vector<LineNode*>& path, const std::vector<LineNode
   std::vector<const LineNode*> seen;
   for (const LineNode* h : opened) {
     if (std::find(seen.begin(), seen.end(), h) != seen.end()) continue;
-    for (const LineNode* q = h->next; q && q != h->partner; q = q->next) {
+    for (const LineNode* q = h->next; q && q != h->partner(); q = q->next) {
       if (q->kind != OpenFold) continue;
       if (std::find(path.begin(), path.end(), q) == path.end()) return false;
       seen.push_back(q);
@@ -356,7 +356,7 @@ void placeColumn(EditorView& w, int col, int length) {
   w.textColumn = col + 1;
   if (w.wrapMode) {
     w.leftColumn = 0;
-    const int rows = std::max<int32_t>(1, w.currentLine->rows);
+    const int rows = std::max<int32_t>(1, w.currentLine->rows());
     w.curSubRow = std::min(col / width, rows - 1);
     w.cursorCol = col;
     return;
@@ -488,7 +488,7 @@ size_t cursorOffset(const EditorView& w) {
 void repaintCurrent(EditorView& w) {
   LineNode* n = w.currentLine;
   const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);
-  for (int r = 0; r < (w.wrapMode ? std::max<int32_t>(1, n->rows) : 1); ++r)
+  for (int r = 0; r < (w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1); ++r)
     if (first + r >= 1 && first + r <= w.screenRows) composeRow(w, first + r, n, r);
 }
 
@@ -597,7 +597,7 @@ bool ReplaceAt(EditorView& w) {
   insertAt(*n, off, st.replaceText.data(), st.replaceText.size());
 
   w.modified = true;
-  const int32_t oldRows = n->rows;
+  const int32_t oldRows = n->rows();
   w.computeRows(n);
   const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);
   n->lineState = kStateRecompute;
@@ -605,8 +605,8 @@ bool ReplaceAt(EditorView& w) {
   update(n, w.markUp, first, w.screenRows, [&](int row, LineNode* line) {
     if (line != n && row >= 1 && row <= w.screenRows) later = true;
   });
-  if (n->rows != oldRows || later) {
-    if (w.wrapMode) w.curSubRow = std::min(w.curSubRow, std::max<int32_t>(1, n->rows) - 1);
+  if (n->rows() != oldRows || later) {
+    if (w.wrapMode) w.curSubRow = std::min(w.curSubRow, std::max<int32_t>(1, n->rows()) - 1);
     Redraw(w, std::max(1, first));
   } else {
     repaintCurrent(w);

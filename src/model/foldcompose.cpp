@@ -9,12 +9,12 @@
 
 int32_t writtenShift(const LineNode& p, int32_t foldOffset) {
   int32_t s = (foldOffset > 0 ? foldOffset : 0) + p.indent;
-  if (isClosedHeader(&p)) s += p.markerColumn;
+  if (isClosedHeader(&p)) s += p.markerColumn();
   return s > 0 ? s : 0;
 }
 
 void appendLead(std::string& out, const LineNode& p, int32_t shift) {
-  const LineExtra* x = p.extra;
+  const LineExtra* x = p.extra();
   if (!x || x->leadShift < 0) {
     out.append(static_cast<size_t>(shift > 0 ? shift : 0), ' ');
     return;
@@ -36,7 +36,7 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
                  const ComposeContext& c) {
   out.clear();
   const char* text = p.text ? p.text : "";
-  const LineExtra* x = p.extra;
+  const LineExtra* x = p.extra();
   if (p.kind == TextLine) {
     if (inComment) {
       // Written as a comment of the language, the comment start after the
@@ -92,7 +92,7 @@ void composeLine(std::string& out, const LineNode& p, int32_t shift, bool inComm
 }
 
 bool writesAttributeLine(const LineNode& h) {
-  if (h.extra && h.extra->attributeLine >= 0) return h.extra->attributeLine > 0;
+  if (h.extra() && h.extra()->attributeLine >= 0) return h.extra()->attributeLine > 0;
   return !hasDefaultAttributes(&h);
 }
 
@@ -112,7 +112,7 @@ void composeAttributeLine(std::string& out, const LineNode& h, int32_t shift,
                           const ComposeContext& c) {
   attributePrefix(out, h, shift, c);
   char nums[32];
-  std::snprintf(nums, sizeof nums, "A %2u %u", h.foldType, h.foldContents);
+  std::snprintf(nums, sizeof nums, "A %2u %u", h.foldType(), h.foldContents());
   out += nums;
   out += c.commentEnd;
   dropTrailingBlanks(out);
@@ -121,21 +121,21 @@ void composeAttributeLine(std::string& out, const LineNode& h, int32_t shift,
 void composeFileLine(std::string& out, const LineNode& h, int32_t shift, const ComposeContext& c) {
   attributePrefix(out, h, shift, c);
   out += "F ";
-  if (h.partner && h.partner->text) out += h.partner->text;
+  if (h.partner() && h.partner()->text) out += h.partner()->text;
   out += c.commentEnd;
   dropTrailingBlanks(out);
 }
 
 void useVerbatim(std::string& out, const LineNode& p, VerbatimSlot slot) {
-  if (!p.extra) return;
-  const VerbatimLine* v = p.extra->verbatim[slot].get();
+  if (!p.extra()) return;
+  const VerbatimLine* v = p.extra()->verbatim[slot].get();
   if (v && v->composed == out) out = v->read;
 }
 
 void keepVerbatim(LineNode& p, VerbatimSlot slot, const std::string& composed,
                   const std::string& read) {
   if (composed == read) {
-    if (p.extra) p.extra->verbatim[slot].reset();
+    if (p.extra()) p.extra()->verbatim[slot].reset();
     return;
   }
   auto v = std::make_unique<VerbatimLine>();

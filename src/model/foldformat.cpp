@@ -65,7 +65,7 @@ size_t tdsDecode(const unsigned char* p, const unsigned char* end, uint8_t& tag,
 
 const char* fileMarkerOf(const LineNode& p) {
   switch (p.kind) {
-    case FiledFold: return p.foldType == 1 ? "...F " : "{{{F ";
+    case FiledFold: return p.foldType() == 1 ? "...F " : "{{{F ";
     case FileTop: return "{{{F ";
     case FoldEnd: return "}}}  ";
     default: return "{{{  ";

@@ -310,20 +310,20 @@ class Reader {
   Reader(LineStore& w, LineNode* after, LineNode* end)
       : w_(w), last_(after), baseIndent_(headerColumn(end)),
         fortran_(isFortranType(w.fileTypeName)), tabSize_(settings().tabSize),
-        intoFold_(isClosedHeader(after) && after->partner == end ? after : nullptr) {}
+        intoFold_(isClosedHeader(after) && after->partner() == end ? after : nullptr) {}
 
   // Links b after a; reading into a closed fold (after is its header, end
   // its end) fills the fold's inside instead of the chain after it.
   void link(LineNode* a, LineNode* b) {
     if (a == intoFold_) {
-      a->inner = b;
+      a->inner() = b;
       b->prev = a;
     } else {
       linkAfter(a, b);
     }
   }
   LineNode* firstRead() const {
-    return intoFold_ ? intoFold_->inner.get() : nullptr;
+    return intoFold_ ? intoFold_->inner().get() : nullptr;
   }
   bool intoFold() const { return intoFold_ != nullptr; }
 
@@ -333,7 +333,7 @@ class Reader {
   bool readTds(ChunkReader& r);
   // Headers of folds still open at the end stay text lines.
   void finish() {
-    for (auto& o : open_) o.header->partner = nullptr;
+    for (auto& o : open_) o.header->partner() = nullptr;
   }
   LineNode* last() const { return last_; }
   const std::vector<OpenFoldEntry>& openFolds() const { return open_; }
@@ -343,7 +343,7 @@ class Reader {
  private:
   LineNode* appendText(const char* text, size_t n);
   void placeText(LineNode* node);
-  void openFold(LineNode* h, int32_t markerColumn, uint8_t kind, bool noContents);
+  void openFold(LineNode* h, int32_t markerColumn, LineKind kind, bool noContents);
   void closeInnermost();
   // The lines of the text format, each as it stood (trailing blanks
   // dropped); marker lines as the first pass paired them.
@@ -396,7 +396,6 @@ LineNode* Reader::appendText(const char* text, size_t n) {
     assignN(*node, text, n);
   } else {
     node->text = static_cast<char*>(allocLineText(n + 1));
-    node->capacity = static_cast<int32_t>(n + 1);
     std::memcpy(node->text, text, n);
     node->text[n] = '\0';
   }
@@ -411,14 +410,14 @@ void Reader::placeText(LineNode* node) {
   w_.computeRows(node);
 }
 
-void Reader::openFold(LineNode* h, int32_t markerColumn, uint8_t kind, bool noContents) {
+void Reader::openFold(LineNode* h, int32_t markerColumn, LineKind kind, bool noContents) {
   bool counted = commentDepth_ > 0 || isCommentTitle(h->text);
   if (counted) ++commentDepth_;
-  h->markerColumn = markerColumn;
+  h->markerColumn() = markerColumn;
   w_.foldOffset += markerColumn;
   LineNode* e = newLineNode(w_);
   e->kind = kind;  // held here until the fold is closed
-  h->partner = e;
+  h->partner() = e;
   open_.push_back({h, e, noContents, counted});
 }
 
@@ -429,11 +428,11 @@ void Reader::closeInnermost() {
   LineNode* h = o.header;
   LineNode* e = o.end;
   link(last_, e);
-  e->partner = h;
-  h->inner = h->next;
-  h->partner = e;
+  e->partner() = h;
+  h->inner() = h->next;
+  h->partner() = e;
   h->kind = e->kind;
-  w_.foldOffset -= h->markerColumn;
+  w_.foldOffset -= h->markerColumn();
   e->kind = FoldEnd;
   last_ = h;
   if (o.countedDepth && commentDepth_ > 0) --commentDepth_;
@@ -598,7 +597,6 @@ void Reader::textLine(std::string_view line) {
       char* t = const_cast<char*>(line.data()) + lead;
       t[line.size() - lead] = '\0';
       n->text = t;
-      n->capacity = static_cast<int32_t>(line.size() - lead + 1);
       readbuffer::borrow(buffer_);
       placeText(n);
     } else {
@@ -703,8 +701,8 @@ void Reader::attributeLine(std::string_view line, const markerscan::MarkerLine& 
     }
     v[which] = static_cast<uint32_t>(x);
   }
-  h->foldType = v[0];
-  h->foldContents = v[1];
+  h->foldType() = v[0];
+  h->foldContents() = v[1];
   preamble_.attribute = true;
   preamble_.attributeRead.assign(line);
 }
@@ -728,8 +726,8 @@ void Reader::finishPreamble() {
   OpenFoldEntry& o = open_.back();
   // A "...F" header without an attribute line still is one of type 1.
   if (p.noContents && !p.attribute) {
-    h->foldType = 1;
-    h->foldContents = 1;
+    h->foldType() = 1;
+    h->foldContents() = 1;
   }
   h->kind = o.end->kind;
   // A header the writer writes in its own spacing takes that spacing; any
@@ -747,7 +745,7 @@ void Reader::finishPreamble() {
     keepVerbatim(*h, kFileLine, composed_, p.fileRead);
   }
   h->kind = TextLine;  // until its end is read
-  if (h->extra && h->extra->empty()) dropExtra(*h);
+  if (h->extra() && h->extra()->empty()) dropExtra(*h);
   if (p.noContents) closeInnermost();
 }
 
@@ -766,7 +764,7 @@ void Reader::endLine(std::string_view line, const markerscan::MarkerLine& m) {
   if (!after.empty()) extraOf(*e).after = std::move(after);
   composeLine(composed_, *e, indent + offset, false, *ctx_);
   keepVerbatim(*e, kOwnLine, composed_, std::string(line));
-  if (e->extra && e->extra->empty()) dropExtra(*e);
+  if (e->extra() && e->extra()->empty()) dropExtra(*e);
 }
 
 bool Reader::tdsToken(ChunkReader& r, uint8_t& tag, uint64_t& value) {
@@ -855,8 +853,8 @@ bool Reader::readTds(ChunkReader& r) {
       return true;
     if (column > kMaxMarkerColumn) column = kMaxMarkerColumn;
     LineNode* h = appendText(s.data(), s.size());
-    h->foldType = static_cast<uint32_t>(type);
-    h->foldContents = static_cast<uint32_t>(contents);
+    h->foldType() = static_cast<uint32_t>(type);
+    h->foldContents() = static_cast<uint32_t>(contents);
     openFold(h, static_cast<int32_t>(column), filed ? FiledFold : ClosedFold, filed);
     if (filed) {
       if (!tdsString(r, s)) return true;
@@ -885,11 +883,11 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origI
     }
   }
   for (const auto& o : reader.openFolds()) {
-    o.header->partner = nullptr;
+    o.header->partner() = nullptr;
     dispose(w, o.end);
   }
   if (reader.intoFold())
-    after->inner = origInner;
+    after->inner() = origInner;
   else
     linkAfter(after, origNext);
 }
@@ -933,7 +931,7 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
   bool levelEndsWithLineEnd = true;
   const bool ownFile = filedNode == nullptr && setNames;
   LineNode* origNext = after->next;
-  LineNode* origInner = after->inner;
+  LineNode* origInner = after->inner();
   std::string savedStart = window.commentStart;
   std::string savedEnd = window.commentEnd;
 
@@ -1020,7 +1018,7 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
   window.linesRead(after);
   // Rows of everything between after and end (a fold read into counts its
   // inside).
-  for (LineNode* n = reader.intoFold() ? after->inner : after; n; n = n->next) {
+  for (LineNode* n = reader.intoFold() ? after->inner() : after; n; n = n->next) {
     window.computeRows(n);
     if (n == end || n == window.levelBottom) break;
   }

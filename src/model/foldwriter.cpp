@@ -54,12 +54,12 @@ class TextWriter {
   void write(LineNode* header) {
     int32_t& offset = w_.foldOffset;
     int depth = 0;
-    LineNode* stop = header->partner;
+    LineNode* stop = header->partner();
     for (LineNode* p = header->next; p && p != stop;) {
       // The texts lie far apart in memory: ask for the next ones early.
-      if (LineNode* a = isClosedHeader(p) ? p->inner : p->next) {
+      if (LineNode* a = isClosedHeader(p) ? p->inner() : p->next) {
         __builtin_prefetch(a->text);
-        if (LineNode* b = isClosedHeader(a) ? a->inner : a->next) __builtin_prefetch(b->text);
+        if (LineNode* b = isClosedHeader(a) ? a->inner() : a->next) __builtin_prefetch(b->text);
       }
       const int32_t shift = writtenShift(*p, offset);
       composeLine(line_, *p, shift, p->kind == TextLine && depth > 0, ctx_);
@@ -67,8 +67,8 @@ class TextWriter {
       emit(line_);
 
       bool closed = isClosedHeader(p);
-      bool noContents = p->kind == FiledFold && p->foldType == 1;
-      if (closed) offset += p->indent + p->markerColumn;
+      bool noContents = p->kind == FiledFold && p->foldType() == 1;
+      if (closed) offset += p->indent + p->markerColumn();
       if (isHeader(p)) {
         // A "...F" fold has no end line to lower the depth again.
         if (!noContents && (depth > 0 || isCommentTitle(p->text))) ++depth;
@@ -84,16 +84,16 @@ class TextWriter {
         }
       }
       if (noContents) {
-        offset -= p->indent + p->markerColumn;
+        offset -= p->indent + p->markerColumn();
         p = p->next;
         if (!out_.maybeFlush()) return;
         continue;
       }
-      LineNode* next = closed ? p->inner : p->next;
+      LineNode* next = closed ? p->inner() : p->next;
       if (p->kind == FoldEnd) {
         if (depth > 0) --depth;
-        if (p->partner && isClosedHeader(p->partner))
-          offset -= p->partner->indent + p->partner->markerColumn;
+        if (p->partner() && isClosedHeader(p->partner()))
+          offset -= p->partner()->indent + p->partner()->markerColumn();
       }
       p = next;
       if (!out_.maybeFlush()) return;
@@ -129,7 +129,7 @@ class TdsWriter {
     std::string& b = out_.buffer();
     tdsEncode(b, ff::kTdsControl, ff::kTdsBegin);
     std::vector<LineNode*> open;  // ends of the folds being written
-    LineNode* stop = header->partner;
+    LineNode* stop = header->partner();
     LineNode* p = header->next;
     while (p) {
       if (p == stop || p->kind == FoldEnd) {
@@ -146,7 +146,7 @@ class TdsWriter {
       } else if (p->kind == FiledFold) {
         tdsEncode(b, ff::kTdsControl, ff::kTdsFiled);
         headerOf(p);
-        const char* name = p->partner && p->partner->text ? p->partner->text : "";
+        const char* name = p->partner() && p->partner()->text ? p->partner()->text : "";
         tdsEncodeString(b, name, std::strlen(name));
         tdsEncode(b, ff::kTdsControl, ff::kTdsFiledEnd);
         p = p->next;
@@ -154,8 +154,8 @@ class TdsWriter {
         tdsEncode(b, ff::kTdsControl, ff::kTdsFold);
         headerOf(p);
         tdsEncode(b, ff::kTdsControl, ff::kTdsBegin);
-        open.push_back(p->partner);
-        p = p->kind == ClosedFold ? p->inner : p->next;
+        open.push_back(p->partner());
+        p = p->kind == ClosedFold ? p->inner() : p->next;
       }
       if (!out_.maybeFlush()) return;
     }
@@ -166,9 +166,9 @@ class TdsWriter {
     std::string& b = out_.buffer();
     tdsEncode(b, ff::kTdsControl, ff::kTdsBegin);
     tdsEncodeString(b, p->text, std::strlen(p->text));
-    tdsEncode(b, ff::kTdsNumber, p->foldType);
-    tdsEncode(b, ff::kTdsNumber, isCommentTitle(p->text) ? 0 : p->foldContents);
-    tdsEncode(b, ff::kTdsNumber, static_cast<uint32_t>(p->markerColumn > 0 ? p->markerColumn : 0));
+    tdsEncode(b, ff::kTdsNumber, p->foldType());
+    tdsEncode(b, ff::kTdsNumber, isCommentTitle(p->text) ? 0 : p->foldContents());
+    tdsEncode(b, ff::kTdsNumber, static_cast<uint32_t>(p->markerColumn() > 0 ? p->markerColumn() : 0));
     tdsEncode(b, ff::kTdsControl, ff::kTdsEnd);
   }
 
@@ -252,7 +252,7 @@ WriteOutcome writeFile(LineStore& window, LineNode* pathNode, LineNode* header,
   } else {
     window.fileName = probe.path;
     // Only the level's own file keeps a missing last line end.
-    const bool ownLevel = pathNode == window.fileBottom && header == window.fileBottom->partner;
+    const bool ownLevel = pathNode == window.fileBottom && header == window.fileBottom->partner();
     TextWriter(window, out, !ownLevel || window.finalLineEnd).write(header);
   }
   window.foldOffset = 0;

@@ -27,7 +27,7 @@ struct WriteOutcome {
 };
 
 // Writes every node after `header`, in file order, up to but not including
-// header->partner, into the file named by pathNode's text (resolved against
+// header->partner(), into the file named by pathNode's text (resolved against
 // the base path stack). ioStatus is 0 afterwards, or 2 when nothing was
 // written. The window's own file, changed on disk by another program since
 // it was read, is written over only with overwriteChanges. `writing` is

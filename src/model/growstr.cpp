@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 
 #include "model/readbuffer.hpp"
 #include "platform/host.hpp"
@@ -38,28 +39,31 @@ void* allocLineText(size_t n) { return allocOrExit(n); }
 void initString(GrowString& s) {
   s.text = static_cast<char*>(allocOrExit(kNewStringCapacity));
   s.text[0] = '\0';
-  s.capacity = kNewStringCapacity;
 }
 
 void freeString(GrowString& s) {
   freeOrRelease(s.text);
   s.text = nullptr;
-  s.capacity = 0;
+}
+
+size_t capacity(const GrowString& s) {
+  if (!s.text) return 0;
+  if (readbuffer::owns(s.text)) return std::strlen(s.text) + 1;
+  return ::malloc_usable_size(s.text);
 }
 
 void reserve(GrowString& s, size_t n) {
-  if (s.capacity >= 0 && static_cast<size_t>(s.capacity) >= n && s.text) return;
+  if (s.text && capacity(s) >= n) return;
   if (n > 0x7fffffff) fatalReport(processHost(), "TREALLOC: not enough memory", "Error", 1);
   bool fresh = s.text == nullptr;
   s.text = static_cast<char*>(reallocOrExit(s.text, n));
   if (fresh) s.text[0] = '\0';
-  s.capacity = static_cast<int32_t>(n);
 }
 
 size_t length(const GrowString& s) { return s.text ? std::strlen(s.text) : 0; }
 
 void assignN(GrowString& s, const char* text, size_t n) {
-  if (s.text && text >= s.text && text < s.text + s.capacity) {
+  if (s.text && text >= s.text && text < s.text + capacity(s)) {
     // Source inside our own buffer: keep it valid across the reallocation.
     size_t off = static_cast<size_t>(text - s.text);
     reserve(s, n + 1);
@@ -75,7 +79,7 @@ void assign(GrowString& s, const char* text) { assignN(s, text, std::strlen(text
 
 void appendN(GrowString& s, const char* text, size_t n) {
   size_t old = length(s);
-  if (s.text && text >= s.text && text < s.text + s.capacity) {
+  if (s.text && text >= s.text && text < s.text + capacity(s)) {
     size_t off = static_cast<size_t>(text - s.text);
     reserve(s, old + n + 1);
     std::memmove(s.text + old, s.text + off, n);
@@ -94,7 +98,7 @@ void fill(GrowString& s, char ch, size_t n) {
 }
 
 void writeAt(GrowString& s, size_t offset, const char* source, size_t n) {
-  bool inside = s.text && source >= s.text && source < s.text + s.capacity;
+  bool inside = s.text && source >= s.text && source < s.text + capacity(s);
   size_t srcOff = inside ? static_cast<size_t>(source - s.text) : 0;
   reserve(s, offset + n + 1);
   const char* src = inside ? s.text + srcOff : source;
@@ -104,7 +108,7 @@ void writeAt(GrowString& s, size_t offset, const char* source, size_t n) {
 void insertAt(GrowString& s, size_t position, const char* chars, size_t n) {
   size_t old = length(s);
   if (position > old) position = old;
-  bool inside = s.text && chars >= s.text && chars < s.text + s.capacity;
+  bool inside = s.text && chars >= s.text && chars < s.text + capacity(s);
   if (inside) {
     // Inserting a piece of ourselves: copy it out first.
     char* tmp = static_cast<char*>(allocOrExit(n));

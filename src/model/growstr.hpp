@@ -1,5 +1,7 @@
-// The growable string: a text pointer and the number of bytes really
-// allocated for it. Used for line text and as scratch line buffers.
+// The growable string: a NUL-terminated text in the heap, or in a file's
+// read buffer (a line read keeps its text there until first changed).
+// What the heap really holds for it is asked of the heap, not stored.
+// Used for line text and as scratch line buffers.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +9,6 @@
 
 struct GrowString {
   char* text = nullptr;
-  int32_t capacity = 0;
 };
 
 constexpr int32_t kNewStringCapacity = 156;
@@ -23,11 +24,14 @@ void freeOrRelease(void* p);
 // A line's text buffer of n bytes.
 void* allocLineText(size_t n);
 
-// A new string has capacity 156 and empty text.
+// A new string has room for 156 bytes and empty text.
 void initString(GrowString& s);
 void freeString(GrowString& s);
 
-// If capacity < n, reallocate to exactly n bytes.
+// The bytes the text may use: what the heap holds for it, or for a text
+// in a read buffer its own bytes.
+size_t capacity(const GrowString& s);
+// If capacity < n, reallocate to at least n bytes.
 void reserve(GrowString& s, size_t n);
 void assign(GrowString& s, const char* text);
 void assignN(GrowString& s, const char* text, size_t n);

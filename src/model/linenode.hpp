@@ -10,14 +10,15 @@
 #include "model/growstr.hpp"
 #include "model/noderegion.hpp"
 
+// Held in three bits of the node.
 enum LineKind : uint8_t {
   TextLine = 0,
-  FiledFold = 129,    // closed filed fold header
-  ClosedFold = 130,   // closed fold header
-  FoldEnd = 131,      // fold end; also the file's bottom sentinel
-  OpenFold = 134,     // open fold header, contents spliced into the chain
-  FileTop = 135,      // header of a whole file (root, entered filed fold)
-  EnteredFold = 136,  // header of an entered fold
+  FiledFold = 1,    // closed filed fold header
+  ClosedFold = 2,   // closed fold header
+  FoldEnd = 3,      // fold end; also the file's bottom sentinel
+  OpenFold = 4,     // open fold header, contents spliced into the chain
+  FileTop = 5,      // header of a whole file (root, entered filed fold)
+  EnteredFold = 6,  // header of an entered fold
 };
 
 // Highlighting line states. A line read has none yet (unknown): states
@@ -77,14 +78,11 @@ class ExtraRef {
   uint32_t i_ = 0;
 };
 
-struct LineNode : GrowString {
-  // These four fill the string's last word.
-  uint8_t kind = TextLine;
-  uint8_t mark = 0;      // create-fold mark (drawn highlighted)
-  int8_t savedRow = 0;   // cursor row when the fold was entered or opened
-  uint8_t lineState = 0;
-  NodeLink prev;
-  NodeLink next;
+// What a fold header or end holds beyond a text line, and what a text line
+// holds only now and then (a wrapped line's rows, the form it was read
+// in). Kept in a table of the process, so that the node of a plain text
+// line (most of a file) stays small. Used from the editor's thread only.
+struct FoldFields {
   // Closed header: first node inside. Entered header / its end: the view
   // head / tail that was current before entering. While reading: the stack
   // of open folds.
@@ -92,12 +90,141 @@ struct LineNode : GrowString {
   // Header <-> fold end.
   NodeLink partner;
   int32_t rows = 1;
-  int32_t indent = 0;
   int32_t markerColumn = 0;
   uint32_t foldType = 0;
   uint32_t foldContents = 1;
   // Null for a line in the writer's own form.
   ExtraRef extra;
+  int8_t savedRow = 0;  // cursor row when the fold was entered or opened
+};
+
+namespace foldfields {
+
+constexpr uint32_t kBlockShift = 12;
+constexpr uint32_t kBlockSize = uint32_t(1) << kBlockShift;
+extern FoldFields** blocks;
+extern const FoldFields kDefaults;
+
+inline FoldFields& at(uint32_t i) { return blocks[i >> kBlockShift][i & (kBlockSize - 1)]; }
+// A fresh entry with the defaults (never 0).
+uint32_t make();
+// The entry goes back to the table, its extra freed.
+void release(uint32_t i);
+// Entries in use (for tests and the benchmarks).
+size_t inUse();
+
+}  // namespace foldfields
+
+struct LineNode;
+
+// A field of a node's FoldFields, read as its value (the default when the
+// node has none) and set like the field itself; setting the default on a
+// node without fields makes none.
+template <class T, T FoldFields::*M>
+class FoldFieldRef {
+ public:
+  explicit FoldFieldRef(LineNode& n) : n_(n) {}
+  operator T() const;
+  FoldFieldRef& operator=(T v);
+  FoldFieldRef& operator=(const FoldFieldRef& o) { return *this = static_cast<T>(o); }
+  T get() const { return *this; }
+  FoldFieldRef& operator+=(T v) { return *this = static_cast<T>(get() + v); }
+  FoldFieldRef& operator-=(T v) { return *this = static_cast<T>(get() - v); }
+  FoldFieldRef& operator++() { return *this += 1; }
+  FoldFieldRef& operator--() { return *this -= 1; }
+
+ private:
+  LineNode& n_;
+};
+
+// The same for the links, which read as the node they name.
+template <NodeLink FoldFields::*M>
+class FoldLinkRef {
+ public:
+  explicit FoldLinkRef(LineNode& n) : n_(n) {}
+  operator LineNode*() const;
+  LineNode* operator->() const { return *this; }
+  LineNode* get() const { return *this; }
+  FoldLinkRef& operator=(LineNode* v);
+  FoldLinkRef& operator=(std::nullptr_t) { return *this = static_cast<LineNode*>(nullptr); }
+  FoldLinkRef& operator=(const FoldLinkRef& o) { return *this = o.get(); }
+  template <NodeLink FoldFields::*N>
+  FoldLinkRef& operator=(const FoldLinkRef<N>& o) { return *this = o.get(); }
+
+ private:
+  LineNode& n_;
+};
+
+// The node's extra: a LineExtra*, owned by the node once set.
+class ExtraField {
+ public:
+  explicit ExtraField(LineNode& n) : n_(n) {}
+  operator LineExtra*() const;
+  LineExtra* operator->() const { return *this; }
+  ExtraField& operator=(LineExtra* x);
+  ExtraField& operator=(std::nullptr_t) { return *this = static_cast<LineExtra*>(nullptr); }
+
+ private:
+  LineNode& n_;
+};
+
+struct LineNode : GrowString {
+  NodeLink prev;
+  NodeLink next;
+  // The line's column in the view (see headerColumn and foldColumn);
+  // kMostFoldColumn at most.
+  int32_t indent : 24 = 0;
+  LineKind kind : 3 = TextLine;
+  uint8_t mark : 1 = 0;       // create-fold mark (drawn highlighted)
+  uint8_t lineState : 4 = 0;  // highlighting state at the line's start
+  // Index of the node's FoldFields; 0: none (a plain text line).
+  uint32_t fields = 0;
+
+  LineNode() = default;
+  ~LineNode() { dropFields(); }
+  LineNode(const LineNode&) = delete;
+  LineNode& operator=(const LineNode&) = delete;
+
+  FoldLinkRef<&FoldFields::inner> inner() { return FoldLinkRef<&FoldFields::inner>(*this); }
+  FoldLinkRef<&FoldFields::partner> partner() { return FoldLinkRef<&FoldFields::partner>(*this); }
+  FoldFieldRef<int32_t, &FoldFields::rows> rows() { return FoldFieldRef<int32_t, &FoldFields::rows>(*this); }
+  FoldFieldRef<int32_t, &FoldFields::markerColumn> markerColumn() {
+    return FoldFieldRef<int32_t, &FoldFields::markerColumn>(*this);
+  }
+  FoldFieldRef<uint32_t, &FoldFields::foldType> foldType() {
+    return FoldFieldRef<uint32_t, &FoldFields::foldType>(*this);
+  }
+  FoldFieldRef<uint32_t, &FoldFields::foldContents> foldContents() {
+    return FoldFieldRef<uint32_t, &FoldFields::foldContents>(*this);
+  }
+  FoldFieldRef<int8_t, &FoldFields::savedRow> savedRow() {
+    return FoldFieldRef<int8_t, &FoldFields::savedRow>(*this);
+  }
+  ExtraField extra() { return ExtraField(*this); }
+
+  const FoldFields& fieldsOrDefaults() const {
+    return fields ? foldfields::at(fields) : foldfields::kDefaults;
+  }
+  LineNode* inner() const { return fieldsOrDefaults().inner; }
+  LineNode* partner() const { return fieldsOrDefaults().partner; }
+  int32_t rows() const { return fieldsOrDefaults().rows; }
+  int32_t markerColumn() const { return fieldsOrDefaults().markerColumn; }
+  uint32_t foldType() const { return fieldsOrDefaults().foldType; }
+  uint32_t foldContents() const { return fieldsOrDefaults().foldContents; }
+  int8_t savedRow() const { return fieldsOrDefaults().savedRow; }
+  LineExtra* extra() const { return fieldsOrDefaults().extra; }
+
+  // The node's FoldFields, made when it has none.
+  FoldFields& ownFields() {
+    if (!fields) fields = foldfields::make();
+    return foldfields::at(fields);
+  }
+  // Back to a plain text line's fields (its extra freed).
+  void dropFields() {
+    if (fields) foldfields::release(fields);
+    fields = 0;
+  }
+
   // The attribute byte of the old screen lines: always the same.
   static constexpr uint8_t attrByte = 4;
 };
@@ -107,6 +234,33 @@ inline NodeLink& NodeLink::operator=(LineNode* n) {
   return *this;
 }
 inline NodeLink::operator LineNode*() const { return i_ ? noderegion::base + i_ : nullptr; }
+
+// Fold columns a node can stand at: beyond them a marker line is text.
+constexpr int32_t kMostFoldColumn = (int32_t(1) << 22) - 1;
+
+template <class T, T FoldFields::*M>
+inline FoldFieldRef<T, M>::operator T() const {
+  return n_.fieldsOrDefaults().*M;
+}
+template <class T, T FoldFields::*M>
+inline FoldFieldRef<T, M>& FoldFieldRef<T, M>::operator=(T v) {
+  if (n_.fields || v != foldfields::kDefaults.*M) n_.ownFields().*M = v;
+  return *this;
+}
+template <NodeLink FoldFields::*M>
+inline FoldLinkRef<M>::operator LineNode*() const {
+  return n_.fieldsOrDefaults().*M;
+}
+template <NodeLink FoldFields::*M>
+inline FoldLinkRef<M>& FoldLinkRef<M>::operator=(LineNode* v) {
+  if (n_.fields || v) n_.ownFields().*M = v;
+  return *this;
+}
+inline ExtraField::operator LineExtra*() const { return n_.fieldsOrDefaults().extra; }
+inline ExtraField& ExtraField::operator=(LineExtra* x) {
+  if (n_.fields || x) n_.ownFields().extra = x;
+  return *this;
+}
 
 // The node's extra, made when it has none.
 LineExtra& extraOf(LineNode& n);
@@ -128,5 +282,5 @@ inline bool isHeader(const LineNode* n) {
          n->kind == FileTop || n->kind == EnteredFold;
 }
 inline bool hasDefaultAttributes(const LineNode* n) {
-  return n->foldType == 0 && n->foldContents == 1;
+  return n->foldType() == 0 && n->foldContents() == 1;
 }

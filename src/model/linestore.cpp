@@ -28,12 +28,6 @@ LineStore::LineStore(Host& h) : host(h) {
   if (!head) fatalReport(host, "initialise:: Not enough memory for dispose_head", "Plicato Error", 1);
   head->kind = TextLine;
   head->indent = 0;
-  head->markerColumn = 0;
-  head->inner = nullptr;
-  head->foldType = 0;
-  head->foldContents = 1;
-  head->savedRow = 0;
-  head->rows = 1;
   disposeHead = lineTemplate = disposeTail = head;
   fileBottom = fileTop = nullptr;
   for (auto& b : buffers) b = newLineNode(*this);
@@ -42,7 +36,7 @@ LineStore::LineStore(Host& h) : host(h) {
 LineStore::~LineStore() {
   // Lines still on the dispose list leave the process-wide count with us.
   int32_t held = 0;
-  for (LineNode* n = disposeHead->next; n; n = isClosedHeader(n) ? n->inner : n->next) {
+  for (LineNode* n = disposeHead->next; n; n = isClosedHeader(n) ? n->inner() : n->next) {
     ++held;
     if (n == disposeTail) break;
   }
@@ -52,7 +46,6 @@ LineStore::~LineStore() {
     size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : noderegion::kChunkNodes;
     for (size_t i = 0; i < used; ++i) {
       freeOrRelease(slabs_[s][i].text);
-      slabs_[s][i].extra = nullptr;
       slabs_[s][i].~LineNode();
     }
     noderegion::giveChunk(slabs_[s]);
@@ -72,7 +65,6 @@ LineNode* LineStore::newNode(size_t textBytes) {
   if (textBytes == 0) return n;
   n->text = static_cast<char*>(allocLineText(textBytes));
   n->text[0] = '\0';
-  n->capacity = static_cast<int32_t>(textBytes);
   return n;
 }
 
@@ -98,10 +90,10 @@ LineNode* newLineNode(LineStore& store, bool withText) {
     // behind it.
     node = store.disposeHead->next;
     if (isClosedHeader(node)) {
-      LineNode* end = node->partner;
+      LineNode* end = node->partner();
       node->kind = TextLine;
       if (end) end->kind = TextLine;
-      node->next = node->inner;
+      node->next = node->inner();
       if (node->next) node->next->prev = node;
       if (node == store.disposeTail && end) store.disposeTail = end;
     }
@@ -114,15 +106,15 @@ LineNode* newLineNode(LineStore& store, bool withText) {
     if (--freeCount < 0) freeCount = 0;
   }
   const LineNode* t = store.lineTemplate;
-  dropExtra(*node);
+  node->dropFields();
   if (withText) {
     reserve(*node, kNewLineBytes);
     node->text[0] = '\0';
   }
   node->prev = t->prev;
   node->next = t->next;
-  node->inner = t->inner;
-  node->partner = t->partner;
+  node->inner() = t->inner();
+  node->partner() = t->partner();
   node->mark = 0;
   copyOwnFields(*node, *t);
   return node;
@@ -130,13 +122,13 @@ LineNode* newLineNode(LineStore& store, bool withText) {
 
 void copyOwnFields(LineNode& to, const LineNode& from) {
   to.kind = from.kind;
-  to.savedRow = from.savedRow;
+  to.savedRow() = from.savedRow();
   to.lineState = from.lineState;
-  to.rows = from.rows;
+  to.rows() = from.rows();
   to.indent = from.indent;
-  to.markerColumn = from.markerColumn;
-  to.foldType = from.foldType;
-  to.foldContents = from.foldContents;
+  to.markerColumn() = from.markerColumn();
+  to.foldType() = from.foldType();
+  to.foldContents() = from.foldContents();
 }
 
 namespace {
@@ -177,21 +169,79 @@ ExtraRef& ExtraRef::operator=(LineExtra* x) {
 
 ExtraRef::operator LineExtra*() const { return i_ ? extras().slots[i_] : nullptr; }
 
-static_assert(sizeof(LineNode) <= 56, "a line node stays small: it is made for every line");
+namespace foldfields {
 
-LineExtra& extraOf(LineNode& n) {
-  if (!n.extra) n.extra = new LineExtra;
-  return *static_cast<LineExtra*>(n.extra);
+FoldFields** blocks = nullptr;
+const FoldFields kDefaults{};
+
+namespace {
+
+// Blocks of entries, never moved once made, so that a reference to an
+// entry stays good while others are made; entry 0 is never handed out.
+struct Table {
+  std::vector<FoldFields*> blocks;
+  std::vector<uint32_t> free;
+  uint32_t top = 1;
+  size_t used = 0;
+};
+Table& table() {
+  static auto* t = new Table;
+  return *t;
 }
 
-void dropExtra(LineNode& n) { n.extra = nullptr; }
+}  // namespace
+
+uint32_t make() {
+  Table& t = table();
+  ++t.used;
+  if (!t.free.empty()) {
+    uint32_t i = t.free.back();
+    t.free.pop_back();
+    return i;
+  }
+  if (t.top == UINT32_MAX) fatalReport(processHost(), "TALLOC: not enough memory", "Error", 1);
+  const uint32_t i = t.top++;
+  if ((i >> kBlockShift) >= t.blocks.size()) {
+    t.blocks.push_back(new FoldFields[kBlockSize]);
+    blocks = t.blocks.data();
+  }
+  return i;
+}
+
+void release(uint32_t i) {
+  Table& t = table();
+  FoldFields& f = at(i);
+  f.extra = nullptr;
+  f.inner = nullptr;
+  f.partner = nullptr;
+  f.rows = kDefaults.rows;
+  f.markerColumn = kDefaults.markerColumn;
+  f.foldType = kDefaults.foldType;
+  f.foldContents = kDefaults.foldContents;
+  f.savedRow = kDefaults.savedRow;
+  t.free.push_back(i);
+  --t.used;
+}
+
+size_t inUse() { return table().used; }
+
+}  // namespace foldfields
+
+static_assert(sizeof(LineNode) <= 24, "a line node stays small: it is made for every line");
+
+LineExtra& extraOf(LineNode& n) {
+  if (!n.extra()) n.extra() = new LineExtra;
+  return *n.extra();
+}
+
+void dropExtra(LineNode& n) { n.extra() = nullptr; }
 
 void copyExtra(LineNode& to, const LineNode& from) {
-  if (to.extra == from.extra) return;
+  if (to.extra() == from.extra()) return;
   dropExtra(to);
-  if (!from.extra) return;
+  if (!from.extra()) return;
   LineExtra& x = extraOf(to);
-  const LineExtra& f = *from.extra;
+  const LineExtra& f = *from.extra();
   x.leadShift = f.leadShift;
   x.lead = f.lead;
   x.tail = f.tail;
@@ -202,7 +252,7 @@ void copyExtra(LineNode& to, const LineNode& from) {
 }
 
 void inheritLead(LineNode& to, const LineNode& from, int tabSize) {
-  const LineExtra* f = from.extra;
+  const LineExtra* f = from.extra();
   if (!f || f->leadShift < 0) return;
   // Only white space that fills the fold's columns; a line less indented
   // than its fold keeps its own.
@@ -218,7 +268,7 @@ int32_t unitNodeCount(const LineNode* node) {
   // closed header, along next otherwise, up to the line after the unit.
   int32_t count = 0;
   const LineNode* stop = node->next;
-  for (const LineNode* n = node; n && n != stop; n = isClosedHeader(n) ? n->inner : n->next)
+  for (const LineNode* n = node; n && n != stop; n = isClosedHeader(n) ? n->inner() : n->next)
     ++count;
   return count;
 }
@@ -226,7 +276,7 @@ int32_t unitNodeCount(const LineNode* node) {
 void dispose(LineStore& store, LineNode* node) {
   linkAfter(store.disposeTail, node);
   node->next = nullptr;
-  if (isClosedHeader(node) && node->partner) node->partner->next = nullptr;
+  if (isClosedHeader(node) && node->partner()) node->partner()->next = nullptr;
   store.disposeTail = node;
   freeCount += unitNodeCount(node);
 }
@@ -237,10 +287,10 @@ LineNode* takeBack(LineStore& store) {
   LineNode* before = node->prev;
   store.disposeTail = before;
   before->next = nullptr;
-  if (isClosedHeader(before) && before->partner) before->partner->next = nullptr;
+  if (isClosedHeader(before) && before->partner()) before->partner()->next = nullptr;
   node->prev = nullptr;
   node->next = nullptr;
-  if (isClosedHeader(node) && node->partner) node->partner->next = nullptr;
+  if (isClosedHeader(node) && node->partner()) node->partner()->next = nullptr;
   freeCount -= unitNodeCount(node);
   if (freeCount < 0) freeCount = 0;
   return node;
@@ -249,11 +299,11 @@ LineNode* takeBack(LineStore& store) {
 void linkAfter(LineNode* a, LineNode* b) {
   a->next = b;
   if (b) b->prev = a;
-  if (isClosedHeader(a) && a->partner) a->partner->next = b;
+  if (isClosedHeader(a) && a->partner()) a->partner()->next = b;
 }
 
 LineNode* nextInFile(const LineNode* node) {
-  return node->kind == ClosedFold ? node->inner : node->next;
+  return node->kind == ClosedFold ? node->inner() : node->next;
 }
 
 int32_t lineCount(const LineNode* node) {
@@ -265,14 +315,14 @@ int32_t lineCount(const LineNode* node) {
 }
 
 void close(LineNode* h) {
-  LineNode* e = h->partner;
+  LineNode* e = h->partner();
   h->kind = ClosedFold;
-  h->inner = h->next;
+  h->inner() = h->next;
   h->next = e->next;
   if (e->next) e->next->prev = h;
   int32_t c = h->indent;
-  h->indent = c - h->markerColumn;
-  for (LineNode* q = h->inner; q; q = q->next) {
+  h->indent = c - h->markerColumn();
+  for (LineNode* q = h->inner(); q; q = q->next) {
     if (q->kind == OpenFold) close(q);
     q->indent -= c;
     if (q == e) break;
@@ -373,10 +423,10 @@ bool lineBudget(LineStore& store, int32_t n) {
 }
 
 int32_t headerColumn(const LineNode* node) {
-  return node->kind == OpenFold ? node->indent - node->markerColumn : node->indent;
+  return node->kind == OpenFold ? node->indent - node->markerColumn() : node->indent;
 }
 
-int32_t foldColumn(const LineNode* node) { return node->indent + node->markerColumn; }
+int32_t foldColumn(const LineNode* node) { return node->indent + node->markerColumn(); }
 
 void buildFileChain(LineStore& store) {
   LineNode* top = newLineNode(store);
@@ -388,8 +438,8 @@ void buildFileChain(LineStore& store) {
   linkAfter(top, root);
   linkAfter(root, bottom);
   bottom->next = nullptr;
-  root->partner = bottom;
-  bottom->partner = root;
+  root->partner() = bottom;
+  bottom->partner() = root;
   store.levelTop = top;
   store.levelBottom = bottom;
   store.fileTop = top;

@@ -34,7 +34,7 @@ struct LineStore {
   // tree pane refreshes from there).
   virtual void linesRead(LineNode* after) { (void)after; }
 
-  void computeRows(LineNode* node) { node->rows = rowsOf(*node); }
+  void computeRows(LineNode* node) { node->rows() = rowsOf(*node); }
 
   Host& host;
 

@@ -36,13 +36,13 @@ class NodeLink {
  public:
   NodeLink() = default;
   NodeLink(std::nullptr_t) {}  // NOLINT: reads as a null pointer does
-  NodeLink& operator=(LineNode* n);
+  inline NodeLink& operator=(LineNode* n);
   NodeLink& operator=(const NodeLink& l) = default;
   NodeLink& operator=(std::nullptr_t) {
     i_ = 0;
     return *this;
   }
-  operator LineNode*() const;
+  inline operator LineNode*() const;
   LineNode* operator->() const { return *this; }
   LineNode* get() const { return *this; }
 

@@ -20,9 +20,9 @@ namespace {
 // its indent to its end line for the way out; in the file both stand where
 // the closed fold stood.
 int32_t fileIndentOf(const LineNode& p) {
-  if (isClosedHeader(&p)) return p.indent + p.markerColumn;
-  if (p.kind == EnteredFold) return (p.partner ? p.partner->indent : 0) + p.markerColumn;
-  if (p.kind == FoldEnd && p.partner && p.partner->kind == EnteredFold) return 0;
+  if (isClosedHeader(&p)) return p.indent + p.markerColumn();
+  if (p.kind == EnteredFold) return (p.partner() ? p.partner()->indent : 0) + p.markerColumn();
+  if (p.kind == FoldEnd && p.partner() && p.partner()->kind == EnteredFold) return 0;
   return p.indent;
 }
 
@@ -71,19 +71,19 @@ std::string printedLine(const LineStore& file, const LineNode& p, int32_t printI
 }
 
 int32_t printIndentStep(const LineNode& p) {
-  if (isClosedHeader(&p)) return p.indent + p.markerColumn;
+  if (isClosedHeader(&p)) return p.indent + p.markerColumn();
   if (p.kind == EnteredFold) return fileIndentOf(p);
-  if (p.kind == FoldEnd && p.partner) {
-    const LineNode& h = *p.partner;
-    if (isClosedHeader(&h)) return -(h.indent + h.markerColumn);
-    if (h.kind == EnteredFold) return -(p.indent + h.markerColumn);
+  if (p.kind == FoldEnd && p.partner()) {
+    const LineNode& h = *p.partner();
+    if (isClosedHeader(&h)) return -(h.indent + h.markerColumn());
+    if (h.kind == EnteredFold) return -(p.indent + h.markerColumn());
   }
   return 0;
 }
 
 const LineNode* nextExpanded(const LineNode* p) {
   if (!p) return nullptr;
-  if (isClosedHeader(p)) return p->inner ? p->inner : p->partner;
+  if (isClosedHeader(p)) return p->inner() ? p->inner() : p->partner();
   return p->next;
 }
 

@@ -237,7 +237,7 @@ int checkFile(const std::string& file, ToolHost& host, FileTypeList& types) {
   const std::string scratch = std::string(dir) + "/" + baseName(normaliseSeparators(file));
   assign(*w->fileBottom, scratch.c_str());
   host.boxes.clear();
-  Save(*w, w->fileBottom, w->fileBottom->partner);
+  Save(*w, w->fileBottom, w->fileBottom->partner());
   std::string after;
   const bool saved = w->ioStatus == 0 && readWholeFile(scratch, after);
   ::unlink(scratch.c_str());
@@ -297,10 +297,10 @@ void outline(const LineNode* first, const LineNode* stop, int depth, std::string
       out += "...F ";
       out += p->text;
       out += " -> ";
-      out += p->partner->text;
+      out += p->partner()->text;
       out += "\n";
     }
-    outline(p->inner, p->partner, depth + 1, out);
+    outline(p->inner(), p->partner(), depth + 1, out);
   }
 }
 
@@ -316,11 +316,11 @@ Json level(const LineNode* first, const LineNode* stop) {
     node["text"] = latin1ToUtf8(p->text);
     node["indent"] = p->indent;
     if (fold) {
-      node["markerColumn"] = p->markerColumn;
-      node["foldType"] = p->foldType;
-      node["foldContents"] = p->foldContents;
-      node["lines"] = level(p->inner, p->partner);
-      if (p->kind == FiledFold) node["fileName"] = latin1ToUtf8(p->partner->text);
+      node["markerColumn"] = p->markerColumn();
+      node["foldType"] = p->foldType();
+      node["foldContents"] = p->foldContents();
+      node["lines"] = level(p->inner(), p->partner());
+      if (p->kind == FiledFold) node["fileName"] = latin1ToUtf8(p->partner()->text);
     }
     lines.push_back(std::move(node));
   }
@@ -352,11 +352,11 @@ int main(int argc, char** argv) {
 
   const std::string& in = o.files[0];
   auto w = load(in, host, types);
-  const LineNode* root = w->fileBottom->partner;
+  const LineNode* root = w->fileBottom->partner();
 
   if (o.command == "tree") {
     std::string out;
-    outline(root->next, root->partner, 0, out);
+    outline(root->next, root->partner(), 0, out);
     put(out);
     return 0;
   }
@@ -367,7 +367,7 @@ int main(int argc, char** argv) {
     doc["commentStart"] = latin1ToUtf8(w->commentStart.c_str());
     doc["commentEnd"] = latin1ToUtf8(w->commentEnd.c_str());
     doc["ioStatus"] = w->ioStatus;
-    doc["lines"] = level(root->next, root->partner);
+    doc["lines"] = level(root->next, root->partner());
     put(doc.dump(2) + "\n");
     return 0;
   }
@@ -384,7 +384,7 @@ int main(int argc, char** argv) {
   assign(*w->fileBottom, target.c_str());
   host.boxes.clear();
   host.lastStatus.clear();
-  Save(*w, w->fileBottom, w->fileBottom->partner);
+  Save(*w, w->fileBottom, w->fileBottom->partner());
   if (w->ioStatus != 0) fail("cannot write " + outName + ": " + reason(host));
   return 0;
 }

@@ -14,9 +14,9 @@ std::string itemText(const LineNode* header) {
   if (!header) return {};
   // A file's top line carries the title of the fold it was entered from
   // when it is a filed fold's file; its end line names the file.
-  if (header->kind == FileTop && header->partner && header->partner->text &&
-      header->partner->text[0])
-    return baseName(header->partner->text);
+  if (header->kind == FileTop && header->partner() && header->partner()->text &&
+      header->partner()->text[0])
+    return baseName(header->partner()->text);
   return textOf(header);
 }
 
@@ -51,7 +51,7 @@ void FoldTreeModel::Rebuild(LineNode* from, LineNode* to) {
   if (!from) return;
 
   if (from->kind == FileTop)
-    add(from, -1, TreeImage::Shell, textOf(from->partner).empty() ? textOf(from) : textOf(from->partner));
+    add(from, -1, TreeImage::Shell, textOf(from->partner()).empty() ? textOf(from) : textOf(from->partner()));
   else
     add(from, -1, TreeImage::Fold, "");
   items_[0].expanded = true;
@@ -64,20 +64,20 @@ void FoldTreeModel::Rebuild(LineNode* from, LineNode* to) {
   };
   std::vector<Open> stack{{0, true}};
   // The first node's contents follow it unless it is a closed fold.
-  LineNode* p = isClosedHeader(from) ? (from->inner ? from->inner : from->partner) : from->next;
+  LineNode* p = isClosedHeader(from) ? (from->inner() ? from->inner() : from->partner()) : from->next;
   if (isClosedHeader(from)) stack.back().inPlace = false;
   while (p && p != to) {
     switch (p->kind) {
       case FiledFold: {
-        const int i = add(p, stack.back().item, TreeImage::Shell, textOf(p->partner));
+        const int i = add(p, stack.back().item, TreeImage::Shell, textOf(p->partner()));
         stack.push_back({i, false});
-        p = p->inner ? p->inner : p->partner;
+        p = p->inner() ? p->inner() : p->partner();
         continue;
       }
       case ClosedFold: {
         const int i = add(p, stack.back().item, TreeImage::Fold, "");
         stack.push_back({i, false});
-        p = p->inner ? p->inner : p->partner;
+        p = p->inner() ? p->inner() : p->partner();
         continue;
       }
       case OpenFold:
@@ -130,8 +130,8 @@ int FoldTreeModel::itemForLine(const EditorView& w, const LineNode* line) const 
   if (items_.empty()) return -1;
   if (!line) return 0;
   if (int i = find(line); i >= 0 && isHeader(line)) return i;
-  if (line->kind == FoldEnd && line->partner) {
-    if (int i = find(line->partner); i >= 0) return i;
+  if (line->kind == FoldEnd && line->partner()) {
+    if (int i = find(line->partner()); i >= 0) return i;
   }
   if (items_.size() == 1) return 0;
   // Back along the view to the open header that holds the line. Closed
@@ -139,8 +139,8 @@ int FoldTreeModel::itemForLine(const EditorView& w, const LineNode* line) const 
   // above the line, so it is passed from its end straight to its header.
   for (const LineNode* q = line->prev; q; q = q->prev) {
     if (q == w.levelTop) break;
-    if (q->kind == FoldEnd && q->partner) {
-      q = q->partner;
+    if (q->kind == FoldEnd && q->partner()) {
+      q = q->partner();
       continue;
     }
     if (q->kind == OpenFold || q->kind == EnteredFold || q->kind == FileTop) {

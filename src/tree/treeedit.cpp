@@ -24,7 +24,7 @@ bool reaches(const LineNode* first, const LineNode* last, const LineNode* node) 
   for (const LineNode* p = first; p;) {
     if (p == node) return true;
     if (p == last) return false;
-    p = p->kind == ClosedFold && p->inner ? p->inner : p->next;
+    p = p->kind == ClosedFold && p->inner() ? p->inner() : p->next;
   }
   return false;
 }
@@ -40,25 +40,25 @@ Unlinked unlinkUnit(LineNode* u) {
   Unlinked where{u->prev, false};
   LineNode* p = u->prev;
   LineNode* n = u->next;
-  if (isClosedHeader(p) && p->inner == u) {
+  if (isClosedHeader(p) && p->inner() == u) {
     // A fold left empty keeps its end as its inner chain.
     where.wasInner = true;
-    p->inner = n;
+    p->inner() = n;
     n->prev = p;
   } else {
     linkAfter(p, n);
   }
   u->prev = nullptr;
   u->next = nullptr;
-  if (isClosedHeader(u) && u->partner) u->partner->next = nullptr;
+  if (isClosedHeader(u) && u->partner()) u->partner()->next = nullptr;
   return where;
 }
 
 void relinkUnit(LineNode* u, const Unlinked& where) {
   LineNode* p = where.prev;
   if (where.wasInner) {
-    LineNode* n = p->inner;
-    p->inner = u;
+    LineNode* n = p->inner();
+    p->inner() = u;
     u->prev = p;
     linkAfter(u, n);
   } else {
@@ -72,7 +72,7 @@ void relinkUnit(LineNode* u, const Unlinked& where) {
 bool insideOpenFold(const LineNode* header, const LineNode* line) {
   for (const LineNode* q = header->next; q; q = q->next) {
     if (q == line) return true;
-    if (q == header->partner) break;
+    if (q == header->partner()) break;
   }
   return false;
 }
@@ -157,7 +157,7 @@ bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction act
   const bool intoTop = target->kind == FileTop || target->kind == EnteredFold;
   auto anchor = [&]() -> LineNode* {
     if (!intoTop) return target;
-    return target->kind == ClosedFold ? target->inner : target->next;
+    return target->kind == ClosedFold ? target->inner() : target->next;
   };
   // Both ends of the move must be in the view for the cursor to reach them.
   while ((!inView(w, dragged) || !inView(w, anchor())) && showsEnteredFold(w)) ExitFold(w);
@@ -243,13 +243,13 @@ bool pasteAtFold(EditorView& w, LineNode* header, const std::string& text, bool 
   if (!goToNode(w, header)) return false;
   LineNode* at = nullptr;
   if (header->kind == FileTop || header->kind == EnteredFold)
-    at = below ? header->partner : header->next;
+    at = below ? header->partner() : header->next;
   else if (!below)
     at = header;
   else if (isClosedHeader(header))
     at = header->next;
   else
-    at = header->partner ? header->partner->next : nullptr;
+    at = header->partner() ? header->partner()->next : nullptr;
   if (!at || !inView(w, at)) return false;
   if (w.markActive) w.clearMark();
   w.blockActive = false;

@@ -130,14 +130,14 @@ std::string checkLevel(const LineNode* first, const LineNode* stop, int depth) {
     if (p->kind == OpenFold) {
       open.push_back(p);
     } else if (p->kind == FoldEnd) {
-      if (open.empty() || p->partner != open.back() || open.back()->partner != p)
+      if (open.empty() || p->partner() != open.back() || open.back()->partner() != p)
         return "a fold end without its open header";
       open.pop_back();
     } else if (isClosedHeader(p)) {
-      const LineNode* e = p->partner;
-      if (!e || e->partner != p || e->next != p->next) return "a closed fold's end is wrong";
-      if (!p->inner) return "a closed fold without inside";
-      std::string inner = checkLevel(p->inner, e, depth + 1);
+      const LineNode* e = p->partner();
+      if (!e || e->partner() != p || e->next != p->next) return "a closed fold's end is wrong";
+      if (!p->inner()) return "a closed fold without inside";
+      std::string inner = checkLevel(p->inner(), e, depth + 1);
       if (!inner.empty()) return inner;
     } else if (p->kind != TextLine) {
       return "a line of kind " + std::to_string(p->kind) + " inside a view";
@@ -148,7 +148,7 @@ std::string checkLevel(const LineNode* first, const LineNode* stop, int depth) {
 
 std::string checkView(const EditorView& w) {
   const LineNode* header = w.levelTop->next;
-  if (!header || header->partner != w.levelBottom || w.levelBottom->partner != header)
+  if (!header || header->partner() != w.levelBottom || w.levelBottom->partner() != header)
     return "the view's header and end are not partners";
   if (!w.currentLine) return "no current line";
   return checkLevel(header->next, w.levelBottom, 0);
@@ -182,7 +182,7 @@ int balancedFolds(const std::string& text) {
 int foldsInTree(const LineNode* first, const LineNode* stop) {
   int n = 0;
   for (const LineNode* p = first; p && p != stop; p = p->next)
-    if (isClosedHeader(p)) n += 1 + foldsInTree(p->inner, p->partner);
+    if (isClosedHeader(p)) n += 1 + foldsInTree(p->inner(), p->partner());
   return n;
 }
 

@@ -50,7 +50,7 @@ class DisplayTest : public PlicatoTest {
   }
 
   static LineNode* append(EditorView& w, LineNode* after, const std::string& text,
-                          uint8_t kind = TextLine) {
+                          LineKind kind = TextLine) {
     LineNode* n = newLineNode(w);
     assign(*n, text.c_str());
     n->kind = kind;

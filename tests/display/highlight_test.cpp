@@ -264,14 +264,14 @@ class LineStateTest : public HighlightTest {
     inner2 = line("b");
     end = line("");
     end->kind = FoldEnd;
-    fold->partner = end;
-    end->partner = fold;
+    fold->partner() = end;
+    end->partner() = fold;
     c = line("c");
     d = line("d */");
     e = line("e");
     linkAfter(root, a);
     linkAfter(a, fold);
-    fold->inner = inner1;
+    fold->inner() = inner1;
     inner1->prev = fold;
     linkAfter(inner1, inner2);
     linkAfter(inner2, end);
@@ -309,12 +309,12 @@ TEST_F(LineStateTest, RecomputeWalksIntoClosedFolds) {
 
 TEST_F(LineStateTest, UpdateStopsAtTheFirstUnchangedLine) {
   recompute(store.fileTop, &table);
-  e->lineState = 99;  // would be overwritten if the walk went that far
+  e->lineState = 3;  // would be overwritten if the walk went that far
   assign(*a, "/* x */");
   a->lineState = kStateRecompute;
   update(a, &table);
   EXPECT_EQ(a->lineState, kStateNormal);
-  EXPECT_EQ(e->lineState, 99u);
+  EXPECT_EQ(e->lineState, 3u);
 
   // Closing the comment inside the fold changes the lines after it.
   assign(*inner1, "/* closed */");
@@ -349,7 +349,7 @@ TEST_F(LineStateTest, UpdateQueuesTheRowsOnScreen) {
   queued.clear();
   assign(*a, "a");
   a->lineState = kStateRecompute;
-  fold->rows = 2;  // a wrapped header takes two rows
+  fold->rows() = 2;  // a wrapped header takes two rows
   update(a, &table, 5, 7, collect);
   EXPECT_EQ(queued, (std::vector<std::pair<int, LineNode*>>{{5, a}, {6, fold}}));
   EXPECT_EQ(d->lineState, kStateNormal);  // the walk goes on past the screen

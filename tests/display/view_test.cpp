@@ -21,7 +21,7 @@ TEST_F(ViewTest, DisplayTextOfEveryKind) {
   EXPECT_EQ(displayText(n), "  ...F title");
   n.kind = ClosedFold;
   n.indent = 1;
-  n.markerColumn = 3;  // the marker stands at indent + markerColumn
+  n.markerColumn() = 3;  // the marker stands at indent + markerColumn
   EXPECT_EQ(displayText(n), "    ...  title");
   n.kind = OpenFold;
   n.indent = 4;
@@ -59,7 +59,7 @@ TEST_F(ViewTest, ARowPieceIsThatPartOfTheScreenText) {
           assign(n, t);
           n.kind = k;
           n.indent = indent;
-          n.markerColumn = 0;
+          n.markerColumn() = 0;
           const std::string whole = screenText(n);
           for (size_t start = 0; start <= whole.size() + 2; ++start)
             for (size_t count : {size_t(0), size_t(1), size_t(3), size_t(7), size_t(40)}) {
@@ -107,8 +107,8 @@ TEST_F(ViewTest, WrapModeShows77CharactersPerRowAndATail) {
   auto w = makeWindow({longLine, "short"});
   w->wrapMode = true;
   for (LineNode* n = w->levelTop->next; n; n = n->next) w->computeRows(n);
-  EXPECT_EQ(nth(*w, 1)->rows, 3);
-  EXPECT_EQ(nth(*w, 2)->rows, 1);
+  EXPECT_EQ(nth(*w, 1)->rows(), 3);
+  EXPECT_EQ(nth(*w, 2)->rows(), 1);
   PlaceCursor(*w, 2);
   EXPECT_EQ(w->scr.getStride(), 77);
   EXPECT_EQ(rowText(*w, 2, 77), longLine.substr(0, 77));
@@ -288,9 +288,9 @@ TEST_F(ViewTest, StatusFields) {
   LineNode* inside = newLineNode(*w);
   LineNode* end = newLineNode(*w);
   end->kind = FoldEnd;
-  fold->partner = end;
-  end->partner = fold;
-  fold->inner = inside;
+  fold->partner() = end;
+  end->partner() = fold;
+  fold->inner() = inside;
   linkAfter(inside, end);
   linkAfter(fold, w->levelBottom);
   PlaceCursor(*w, 2);

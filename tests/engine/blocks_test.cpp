@@ -183,12 +183,12 @@ TEST_F(BlocksTest, AttributeAndFileLinesEndInABareLineFeedAndPasteBack) {
   LineNode* filed = w->currentLine->prev;
   LineNode* attributed = filed->prev;
   ASSERT_EQ(filed->kind, FiledFold);
-  EXPECT_EQ(text(filed->partner), "sub.c");
-  EXPECT_EQ(filed->inner, filed->partner);
+  EXPECT_EQ(text(filed->partner()), "sub.c");
+  EXPECT_EQ(filed->inner(), filed->partner());
   ASSERT_EQ(attributed->kind, ClosedFold);
-  EXPECT_EQ(attributed->foldType, 2u);
-  EXPECT_EQ(attributed->foldContents, 0u);
-  EXPECT_EQ(text(attributed->inner), "in");
+  EXPECT_EQ(attributed->foldType(), 2u);
+  EXPECT_EQ(attributed->foldContents(), 0u);
+  EXPECT_EQ(text(attributed->inner()), "in");
 }
 
 TEST_F(BlocksTest, PasteSplitsAtEachLineEndSoBlankLinesStay) {
@@ -302,7 +302,7 @@ TEST_F(BlocksTest, DeletedBlockLinesComeBackOneByOneLastFirst) {
   EXPECT_EQ(fold->kind, ClosedFold);
   EXPECT_EQ(text(fold), "f");
   EXPECT_EQ(fold->indent, 0);
-  EXPECT_EQ(fold->partner->indent, 0);
+  EXPECT_EQ(fold->partner()->indent, 0);
   EXPECT_EQ(lineCount(fold), 8);
 }
 
@@ -368,7 +368,7 @@ TEST_F(BlocksTest, FortranMarkerLinesKeepEveryByteOfTheMarker) {
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(text(h), "f");
   EXPECT_EQ(foldColumn(h), 0);
-  EXPECT_EQ(text(h->inner), " CALL X");
+  EXPECT_EQ(text(h->inner()), " CALL X");
 }
 
 TEST_F(BlocksTest, CommentFoldContentsCarryTheCommentSigns) {
@@ -380,7 +380,7 @@ TEST_F(BlocksTest, CommentFoldContentsCarryTheCommentSigns) {
   w->clearMark();
   cursorTo(*w, "z");
   pasteBlock(*w);
-  EXPECT_EQ(text(w->currentLine->prev->inner), "hello");
+  EXPECT_EQ(text(w->currentLine->prev->inner()), "hello");
 }
 
 TEST_F(BlocksTest, MarkingKeysExtendTheMarkAndTheBlockFollows) {

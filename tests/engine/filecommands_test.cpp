@@ -135,7 +135,7 @@ TEST_F(FileCommandsTest, ReloadDiscardsChangesAndKeepsTreeWhenFileIsGone) {
   EXPECT_FALSE(w->modified);
   EXPECT_EQ(w->levelTop, w->fileTop);
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F f.c", "int a;", "...  f", "int b;", "}}}"}));
-  EXPECT_EQ(text(find(*w, "f")->inner), "x1");
+  EXPECT_EQ(text(find(*w, "f")->inner()), "x1");
 
   assign(*find(*w, "int a;"), "int kept;");
   w->modified = true;

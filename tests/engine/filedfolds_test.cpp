@@ -37,8 +37,8 @@ TEST_F(FiledFoldsTest, FilingWritesTheContentsAndUnfilingGivesThemBack) {
   LineNode* h = w->currentLine;
   fileUnfileFold(*w);
   ASSERT_EQ(h->kind, FiledFold);
-  EXPECT_EQ(h->inner, h->partner);
-  EXPECT_EQ(text(h->partner), work.file("part.c"));
+  EXPECT_EQ(h->inner(), h->partner());
+  EXPECT_EQ(text(h->partner()), work.file("part.c"));
   EXPECT_TRUE(w->modified);
   EXPECT_EQ(work.read("part.c"), lines({"x1", "", "  /*{{{  inner*/", "  y1", "  /*}}}*/", "x2"}));
   EXPECT_EQ(w->fileName, work.file("m.c"));  // the window keeps its own name
@@ -47,7 +47,7 @@ TEST_F(FiledFoldsTest, FilingWritesTheContentsAndUnfilingGivesThemBack) {
 
   fileUnfileFold(*w);
   ASSERT_EQ(h->kind, ClosedFold);
-  EXPECT_EQ(text(h->inner), "x1");
+  EXPECT_EQ(text(h->inner()), "x1");
   EXPECT_EQ(saved(*w), lines(trimmed(kFile)));
 }
 
@@ -76,7 +76,7 @@ TEST_F(FiledFoldsTest, FilingOverAnExistingFileAsksAndNoKeepsEverything) {
   EXPECT_EQ(host.events()[0].caption, "Open");
   EXPECT_EQ(host.events()[0].text, "overwrite " + work.file("part.c"));
   EXPECT_EQ(h->kind, ClosedFold);
-  EXPECT_EQ(text(h->inner), "x1");
+  EXPECT_EQ(text(h->inner()), "x1");
   EXPECT_FALSE(w->modified);
   EXPECT_EQ(work.read("part.c"), "precious\n");
 
@@ -96,8 +96,8 @@ TEST_F(FiledFoldsTest, AFailedWriteKeepsTheFold) {
   host.queueAnswer("yes");
   fileUnfileFold(*w);
   EXPECT_EQ(h->kind, ClosedFold);
-  EXPECT_EQ(text(h->inner), "x1");
-  EXPECT_EQ(text(h->partner), "");
+  EXPECT_EQ(text(h->inner()), "x1");
+  EXPECT_EQ(text(h->partner()), "");
   EXPECT_EQ(freeCount, held);
   EXPECT_FALSE(w->modified);
   EXPECT_EQ(host.boxTexts().size(), 2u);  // the question and the failure
@@ -121,7 +121,7 @@ TEST_F(FiledFoldsTest, UnfilingAFoldWhoseFileIsGoneKeepsIt) {
   fileUnfileFold(*w);
   EXPECT_EQ(host.lastStatus(), "File " + work.file("gone.c") + " not found");
   EXPECT_EQ(w->currentLine->kind, FiledFold);
-  EXPECT_EQ(text(w->currentLine->partner), "gone.c");
+  EXPECT_EQ(text(w->currentLine->partner()), "gone.c");
 }
 
 TEST_F(FiledFoldsTest, AttachMakesAnEmptyFoldAFiledFoldOfAnExistingFile) {
@@ -145,13 +145,13 @@ TEST_F(FiledFoldsTest, AttachMakesAnEmptyFoldAFiledFoldOfAnExistingFile) {
   attachFileToFold(*w);
   EXPECT_EQ(host.lastStatus(), "Attached " + work.file("sub.c"));
   ASSERT_EQ(w->currentLine->kind, FiledFold);
-  EXPECT_EQ(text(w->currentLine->partner), work.file("sub.c"));
+  EXPECT_EQ(text(w->currentLine->partner()), work.file("sub.c"));
   EXPECT_TRUE(w->modified);
 
   // Unfiling the attached fold reads its file in.
   fileUnfileFold(*w);
   EXPECT_EQ(w->currentLine->kind, ClosedFold);
-  EXPECT_EQ(text(w->currentLine->inner), "s1");
+  EXPECT_EQ(text(w->currentLine->inner()), "s1");
 }
 
 TEST_F(FiledFoldsTest, FoldsWithOtherAttributesCannotBeFiledOrAttached) {

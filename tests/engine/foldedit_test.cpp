@@ -21,7 +21,7 @@ class FoldEditTest : public EngineTest {
 
   // Writes the window's file and returns what is on disk.
   std::string saved(EditorView& w, const std::string& name = "f.c") {
-    Save(w, w.fileBottom, w.fileBottom->partner);
+    Save(w, w.fileBottom, w.fileBottom->partner());
     EXPECT_EQ(w.ioStatus, 0);
     return work.read(name);
   }
@@ -43,7 +43,7 @@ class FoldEditTest : public EngineTest {
   static Lines inner(const LineNode* header) {
     Lines out;
     if (!isClosedHeader(header)) return {"<not a closed fold>"};
-    for (const LineNode* p = header->inner; p != header->partner; p = p->next)
+    for (const LineNode* p = header->inner(); p != header->partner(); p = p->next)
       out.push_back(p->text);
     return out;
   }
@@ -127,8 +127,8 @@ TEST_F(FoldEditTest, TextLeftOfTheFoldColumnRefusesAShorterLinePasses) {
   LineNode* h = v->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(inner(h), (Lines{"cd", "", "g", "ef"}));
-  EXPECT_EQ(h->markerColumn, 2);
-  EXPECT_EQ(h->inner->next->next->markerColumn, 2);
+  EXPECT_EQ(h->markerColumn(), 2);
+  EXPECT_EQ(h->inner()->next->next->markerColumn(), 2);
   EXPECT_EQ(treecheck::check(*v), "");
   readsBackAsShown(*v, "g.c");
 }
@@ -147,7 +147,7 @@ TEST_F(FoldEditTest, AnOpenFoldEndingBelowTheCursorCannotBeFolded) {
   FinishFold(*w);
   LineNode* h = w->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
-  LineNode* f = h->inner->next;
+  LineNode* f = h->inner()->next;
   EXPECT_EQ(f->kind, ClosedFold);  // closed with its new parent
   EXPECT_EQ(inner(f), (Lines{"y"}));
   EXPECT_EQ(treecheck::check(*w), "");
@@ -181,8 +181,8 @@ TEST_F(FoldEditTest, RemovingAFoldKeepsItsLinesWhereTheyStood) {
   auto w = file({"a", "    /*{{{  f*/", "    b", "      c", "    /*{{{  g*/", "    x",
                  "    /*}}}*/", "    /*}}}*/", "d"});
   LineNode* f = find(*w, "f");
-  ASSERT_EQ(f->markerColumn, 4);
-  LineNode* g = f->inner->next->next;
+  ASSERT_EQ(f->markerColumn(), 4);
+  LineNode* g = f->inner()->next->next;
   const int gColumn = foldColumn(g) + foldColumn(f);
   cursorTo(*w, "f", 3);
   RemoveFold(*w);
@@ -239,7 +239,7 @@ TEST_F(FoldEditTest, AutofoldOnABlankLineMakesAnEmptyFoldAboveIt) {
   Autofold(*w);
   LineNode* h = w->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
-  EXPECT_EQ(h->inner, h->partner);
+  EXPECT_EQ(h->inner(), h->partner());
   EXPECT_EQ(text(h->next), "");
   EXPECT_EQ(view(*w), (Lines{"{{{F f.c", "a", "...  ", "", "b", "}}}"}));
   EXPECT_EQ(treecheck::check(*w), "");
@@ -300,10 +300,10 @@ TEST_F(FoldEditTest, CopyLineCopiesNestedFoldsAndRefusesFiledOnes) {
   EXPECT_EQ(treecheck::checkUnit(c), "");
   EXPECT_NE(c, f);
   EXPECT_EQ(inner(c), inner(f));
-  LineNode* g = c->inner->next;
+  LineNode* g = c->inner()->next;
   EXPECT_EQ(g->kind, ClosedFold);
-  EXPECT_NE(g, f->inner->next);
-  EXPECT_EQ(g->markerColumn, 2);
+  EXPECT_NE(g, f->inner()->next);
+  EXPECT_EQ(g->markerColumn(), 2);
   EXPECT_EQ(inner(g), (Lines{"b"}));
   EXPECT_EQ(c->next, nullptr);
 
@@ -318,7 +318,7 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   w->wrapMode = true;
   for (LineNode* p = viewFirst(*w); p; p = p->next) w->computeRows(p);
   cursorTo(*w, longLine);
-  ASSERT_EQ(w->currentLine->rows, 2);
+  ASSERT_EQ(w->currentLine->rows(), 2);
   ASSERT_TRUE(moveDown(*w));
   ASSERT_EQ(w->curSubRow, 1);
 
@@ -327,9 +327,9 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   fold->kind = ClosedFold;  // pretend it is a fold
   LineNode* end = newLineNode(*w);
   end->kind = FoldEnd;
-  fold->inner = end;
-  fold->partner = end;
-  end->partner = fold;
+  fold->inner() = end;
+  fold->partner() = end;
+  end->partner() = fold;
   end->prev = fold;
   EXPECT_FALSE(InsertNode(*w, fold));
   EXPECT_EQ(host.statusTexts().back(), "Fold can't be inserted here - only between strings");
@@ -357,7 +357,7 @@ TEST_F(FoldEditTest, FinishFoldAtFoldsARunForTheBlockCommands) {
   ASSERT_TRUE(finishFoldAt(*w, b, d, 2));
   LineNode* h = w->currentLine;
   EXPECT_EQ(h->kind, ClosedFold);
-  EXPECT_EQ(h->markerColumn, 2);
+  EXPECT_EQ(h->markerColumn(), 2);
   EXPECT_EQ(inner(h), (Lines{"b", "c"}));
   EXPECT_EQ(h->next, d);
   EXPECT_EQ(treecheck::check(*w), "");

@@ -20,14 +20,14 @@ class LineUnitsTest : public EngineTest {
   }
 
   std::string saved(EditorView& w, const std::string& name = "u.c") {
-    Save(w, w.fileBottom, w.fileBottom->partner);
+    Save(w, w.fileBottom, w.fileBottom->partner());
     EXPECT_EQ(w.ioStatus, 0);
     return work.read(name);
   }
 
   static Lines inner(const LineNode* header) {
     Lines out;
-    for (const LineNode* p = header->inner; p != header->partner; p = p->next)
+    for (const LineNode* p = header->inner(); p != header->partner(); p = p->next)
       out.push_back(p->text);
     return out;
   }
@@ -152,7 +152,7 @@ TEST_F(LineUnitsTest, PickedLinesFromAnOpenFoldLoseTheirIndent) {
   cursorTo(*w, "y");
   putPick(*w);
   EXPECT_EQ(treecheck::check(*w), "");
-  EXPECT_EQ(displayText(*w->currentLine->inner), "x");
+  EXPECT_EQ(displayText(*w->currentLine->inner()), "x");
 }
 
 TEST_F(LineUnitsTest, CopyPickKeepsTheTextAndCopiesTheUnit) {
@@ -244,13 +244,13 @@ TEST_F(LineUnitsTest, WrappedLineGivesTheRowUnderTheCursor) {
   wrap(*w);
   cursorTo(*w, longLine);
   const size_t width = static_cast<size_t>(w->textWidth());
-  ASSERT_EQ(w->currentLine->rows, 2);
+  ASSERT_EQ(w->currentLine->rows(), 2);
   ASSERT_TRUE(moveDown(*w));  // its second row
   LineNode* line = w->currentLine;
   deleteLine(*w);
   EXPECT_EQ(text(w->deletedLine), longLine.substr(width));
   EXPECT_EQ(text(line), longLine.substr(0, width));
-  EXPECT_EQ(line->rows, 1);
+  EXPECT_EQ(line->rows(), 1);
   EXPECT_EQ(text(w->currentLine), "z");  // the row went, and so did the cursor
 
   restore(*w);  // on the first row of z: a line of its own
@@ -266,7 +266,7 @@ TEST_F(LineUnitsTest, RestoreOnAContinuationRowMergesThePiece) {
   wrap(*w);
   cursorTo(*w, longLine);
   ASSERT_EQ(w->textWidth(), 77);
-  ASSERT_EQ(w->currentLine->rows, 3);
+  ASSERT_EQ(w->currentLine->rows(), 3);
   ASSERT_TRUE(moveDown(*w));
   LineNode* line = w->currentLine;
   deleteLine(*w);  // the middle row: the cursor stays on the row, now the c's
@@ -275,7 +275,7 @@ TEST_F(LineUnitsTest, RestoreOnAContinuationRowMergesThePiece) {
   EXPECT_EQ(w->curSubRow, 1);
   restore(*w);
   EXPECT_EQ(text(line), longLine);
-  EXPECT_EQ(line->rows, 3);
+  EXPECT_EQ(line->rows(), 3);
   EXPECT_EQ(treecheck::check(*w), "");
 }
 

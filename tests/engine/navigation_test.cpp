@@ -96,7 +96,7 @@ TEST_F(NavigationTest, CloseOnAnEndLineClosesThatFold) {
   auto w = nested();
   OpenAllFolds(*w);
   LineNode* inner = find(*w, "inner");
-  w->currentLine = inner->partner;
+  w->currentLine = inner->partner();
   CloseFold(*w);
   EXPECT_EQ(w->currentLine, inner);
   EXPECT_EQ(inner->kind, ClosedFold);
@@ -261,8 +261,8 @@ TEST_F(FiledFoldTest, EnteredEditedAndLeftWritesItsFileAndKeepsTheReference) {
   EXPECT_EQ(w->cursorRow, row);
   EXPECT_EQ(viewFirst(*w)->kind, EnteredFold);
   EXPECT_EQ(header->kind, FiledFold);
-  EXPECT_EQ(header->inner, header->partner);
-  EXPECT_EQ(text(header->partner), "sub/child.c");
+  EXPECT_EQ(header->inner(), header->partner());
+  EXPECT_EQ(text(header->partner()), "sub/child.c");
   EXPECT_EQ(w->fileName, work.file("p.c"));
   EXPECT_EQ(w->basePathTop, 0);
 

@@ -81,7 +81,7 @@ TEST_F(SearchTest, MatchInsideClosedFoldsOpensThemAndClosesOtherOpenFolds) {
   EXPECT_EQ(text(w->currentLine), "alpha");
   EXPECT_EQ(first->kind, OpenFold);
   EXPECT_EQ(find(*w, "outer")->kind, ClosedFold);
-  EXPECT_EQ(find(*w, "outer")->inner->next->kind, ClosedFold);  // inner closed with it
+  EXPECT_EQ(find(*w, "outer")->inner()->next->kind, ClosedFold);  // inner closed with it
 }
 
 TEST_F(SearchTest, CursorColumnBoundsTheStartLineInBothDirections) {
@@ -443,7 +443,7 @@ TEST_F(SearchTest, ReplaceRecomputesRowsAndHighlightingState) {
   const std::string wide(static_cast<size_t>(w->textWidth()) + 5, 'w');
   host.queueAnswer("text=x;replace=" + wide + ";mode=stop");
   replaceCommand(*w, {w.get()});
-  EXPECT_EQ(w->currentLine->rows, 2);
+  EXPECT_EQ(w->currentLine->rows(), 2);
   EXPECT_EQ(w->shownAt(w->cursorRow + 2).line, find(*w, "b"));
   EXPECT_NE(w->currentLine->lineState, static_cast<uint32_t>(kStateRecompute));
 }
@@ -465,8 +465,8 @@ std::vector<std::string> outcome(EditorView& w) {
     if (n == w.currentLine) current = index;
     if (n == w.topLine) top = index;
     out.push_back(std::to_string(n->kind) + " " + std::to_string(n->indent) + " " +
-                  std::to_string(n->rows) + " " + std::to_string(n->lineState) + " " +
-                  std::to_string(n->savedRow) + " " + (n->text ? n->text : ""));
+                  std::to_string(n->rows()) + " " + std::to_string(n->lineState) + " " +
+                  std::to_string(n->savedRow()) + " " + (n->text ? n->text : ""));
     if (n == w.fileBottom) break;
   }
   out.push_back("cursor " + std::to_string(current) + " top " + std::to_string(top) + " row " +

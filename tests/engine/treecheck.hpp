@@ -41,26 +41,26 @@ inline void checkChain(const LineNode* first, const LineNode* stop, std::string&
     if (p->next && p->next->prev != p) out += "prev of the line after " + where(p) + " is wrong\n";
     if (p->mark) out += "mark left on " + where(p) + "\n";
     if (isClosedHeader(p)) {
-      const LineNode* e = p->partner;
-      if (!e || e->kind != FoldEnd || e->partner != p) {
+      const LineNode* e = p->partner();
+      if (!e || e->kind != FoldEnd || e->partner() != p) {
         out += "closed header " + where(p) + " has no matching end\n";
         continue;
       }
       if (e->next != p->next) out += "end of " + where(p) + " does not point after the fold\n";
-      if (!p->inner) {
+      if (!p->inner()) {
         out += "closed header " + where(p) + " has no inner chain\n";
         continue;
       }
-      if (p->inner->prev != p) out += "first inner line of " + where(p) + " does not point back\n";
+      if (p->inner()->prev != p) out += "first inner line of " + where(p) + " does not point back\n";
       // Inner chain: runs by next to the end; the end is part of it.
-      checkChain(p->inner, e, out, depth + 1);
+      checkChain(p->inner(), e, out, depth + 1);
     } else if (p->kind == OpenFold) {
       open.push_back(p);
     } else if (p->kind == FoldEnd) {
       if (open.empty()) {
         out += "fold end without open header after " + where(p->prev) + "\n";
       } else {
-        if (p->partner != open.back() || open.back()->partner != p)
+        if (p->partner() != open.back() || open.back()->partner() != p)
           out += "open fold " + where(open.back()) + " is paired wrongly\n";
         open.pop_back();
       }
@@ -74,7 +74,7 @@ inline std::string checkView(const EditorView& w) {
   std::string out;
   const LineNode* header = w.levelTop->next;
   if (!header || header->prev != w.levelTop) out += "view head link broken\n";
-  if (!header || header->partner != w.levelBottom || w.levelBottom->partner != header)
+  if (!header || header->partner() != w.levelBottom || w.levelBottom->partner() != header)
     out += "view header and end are not partners\n";
   if (header) checkChain(header->next, w.levelBottom, out);
   return out;
@@ -101,10 +101,10 @@ inline std::string check(const EditorView& w) { return checkView(w) + checkDispo
 inline std::string checkUnit(const LineNode* unit) {
   std::string out;
   if (isClosedHeader(unit)) {
-    const LineNode* e = unit->partner;
-    if (!e || e->partner != unit || e->kind != FoldEnd) return "unit's end is not its partner\n";
+    const LineNode* e = unit->partner();
+    if (!e || e->partner() != unit || e->kind != FoldEnd) return "unit's end is not its partner\n";
     if (e->next != unit->next) out += "unit's end does not point after it\n";
-    checkChain(unit->inner, e, out, 1);
+    checkChain(unit->inner(), e, out, 1);
   } else if (unit->kind != TextLine) {
     out += "unit is neither a text line nor a closed fold\n";
   }

@@ -38,16 +38,16 @@ inline void dumpLevel(const LineNode* first, const LineNode* stop, int depth, st
     out += kindName(p);
     out += " i=" + std::to_string(p->indent);
     if (isClosedHeader(p)) {
-      out += " m=" + std::to_string(p->markerColumn) + " t=" + std::to_string(p->foldType) +
-             " c=" + std::to_string(p->foldContents);
+      out += " m=" + std::to_string(p->markerColumn()) + " t=" + std::to_string(p->foldType()) +
+             " c=" + std::to_string(p->foldContents());
     }
     out += " [" + (p->kind == TextLine ? stripped(p->text) : std::string(p->text)) + "]";
     if (isClosedHeader(p)) {
-      if (p->partner->partner != p) out += " BADPARTNER";
-      if (p->partner->next != p->next) out += " BADENDNEXT";
-      if (p->kind == FiledFold) out += " -> [" + std::string(p->partner->text) + "]";
+      if (p->partner()->partner() != p) out += " BADPARTNER";
+      if (p->partner()->next != p->next) out += " BADENDNEXT";
+      if (p->kind == FiledFold) out += " -> [" + std::string(p->partner()->text) + "]";
       out += "\n";
-      dumpLevel(p->inner, p->partner, depth + 1, out);
+      dumpLevel(p->inner(), p->partner(), depth + 1, out);
     } else {
       out += "\n";
     }
@@ -57,7 +57,7 @@ inline void dumpLevel(const LineNode* first, const LineNode* stop, int depth, st
 
 inline std::string dump(LineStore& w) {
   std::string out;
-  dumpLevel(root(w)->next, root(w)->partner, 0, out);
+  dumpLevel(root(w)->next, root(w)->partner(), 0, out);
   return out;
 }
 

@@ -31,7 +31,7 @@ TEST_F(FoldReaderTest, EmptyFoldAndItsEndLine) {
   auto w = load("--{{{  a\r\n--}}}\r\n");
   EXPECT_EQ(dump(*w), "FOLD i=0 m=0 t=0 c=1 [a]\n");
   LineNode* h = root(*w)->next;
-  EXPECT_EQ(h->inner, h->partner);
+  EXPECT_EQ(h->inner(), h->partner());
   EXPECT_EQ(w->ioStatus, 0);
 }
 
@@ -54,7 +54,7 @@ TEST_F(FoldReaderTest, NestedMarkerColumnsAreRelativeToTheEnclosingFold) {
 TEST_F(FoldReaderTest, TabsBeforeTheMarkerCountVisually) {
   settings().tabSize = 8;
   auto w = load("\t --{{{  t\n\t --}}}\n");
-  EXPECT_EQ(root(*w)->next->markerColumn, 9);
+  EXPECT_EQ(root(*w)->next->markerColumn(), 9);
 }
 
 TEST_F(FoldReaderTest, DottedFiledFoldHasNoContentsAndNoEndLine) {
@@ -172,7 +172,7 @@ TEST_F(FoldReaderTest, LongLinesAcrossChunks) {
   auto w = load("--{{{  f\n" + big + "\r\n--}}}\r\n");
   LineNode* h = root(*w)->next;
   ASSERT_EQ(h->kind, ClosedFold);
-  EXPECT_EQ(std::string(h->inner->text), big);
+  EXPECT_EQ(std::string(h->inner()->text), big);
 }
 
 // Marker lines that pair with nothing stay text lines, as they stand.
@@ -228,7 +228,7 @@ TEST_F(FoldReaderTest, OnlyFortranFilesTreatColumnZeroSpecially) {
 
 TEST_F(FoldReaderTest, BackslashInStoredFileNameReadsAsSlash) {
   auto w = load("--{{{F  p\n--:::F sub\\p.occ\n--}}}\n");
-  EXPECT_EQ(std::string(root(*w)->next->partner->text), "sub/p.occ");
+  EXPECT_EQ(std::string(root(*w)->next->partner()->text), "sub/p.occ");
 }
 
 TEST_F(FoldReaderTest, TdsIsChosenByTheFirstTokenOnly) {
@@ -380,7 +380,7 @@ TEST_F(FoldReaderTest, FiledFoldFileReadsIntoTheFold) {
   LineNode* h = b.fold("part", FiledFold, 0, [](Builder&) {}, 0, 1, "sub/part.occ");
   finish(*w, b);
   w->pushBasePath(work.path());
-  LineNode* e = h->partner;
+  LineNode* e = h->partner();
   // As unfiling does it: into the fold, closed by its own end.
   read(*w, e, h, e, false);
   EXPECT_EQ(dump(*w),

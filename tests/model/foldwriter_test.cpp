@@ -298,9 +298,9 @@ TEST_F(FoldWriterTest, TdsLongValuesRoundTrip) {
   EXPECT_EQ(std::string(first->text), longLine);
   LineNode* fold = first->next;
   EXPECT_EQ(std::string(fold->text), longTitle);
-  EXPECT_EQ(fold->markerColumn, 4100);
-  EXPECT_EQ(fold->foldType, 300000u);
-  EXPECT_EQ(fold->foldContents, 7u);
+  EXPECT_EQ(fold->markerColumn(), 4100);
+  EXPECT_EQ(fold->foldType(), 300000u);
+  EXPECT_EQ(fold->foldContents(), 7u);
 }
 
 TEST_F(FoldWriterTest, TdsTypeReadAsTextIsWrittenAsText) {
@@ -421,13 +421,13 @@ TEST_F(FoldWriterTest, LinesOfAMovedFoldMoveByTheDifference) {
   open(*w, work.file("m.c"));
   LineNode* h = root(*w)->next;
   ASSERT_EQ(h->kind, ClosedFold);
-  h->markerColumn = 4;
+  h->markerColumn() = 4;
   save(*w);
   EXPECT_EQ(work.read("m.c"), "    /*{{{  f*/\n    \tx;\n       y;\n    \t  z;\n    /*}}}*/\n");
   auto in = reread(*w, "m.c");
   EXPECT_EQ(dump(*in), dump(*w));
   LineNode* g = root(*in)->next;
-  g->markerColumn = 0;
+  g->markerColumn() = 0;
   save(*in);
   EXPECT_EQ(work.read("m.c"), "/*{{{  f*/\n\tx;\n   y;\n\t  z;\n/*}}}*/\n");
 }
@@ -551,14 +551,14 @@ TEST_F(FoldWriterTest, ReaderAndWriterReturnWhatWentWrong) {
     open(*w, work.file("d.occ"));
     changeBehindTheEditor(work.file("d.occ"), "theirs\r\n");
     host.clearEvents();
-    WriteOutcome o = writeFile(*w, w->fileBottom, w->fileBottom->partner);
+    WriteOutcome o = writeFile(*w, w->fileBottom, w->fileBottom->partner());
     EXPECT_EQ(o.failure, WriteFailure::ChangedOnDisk);
     EXPECT_EQ(work.read("d.occ"), "theirs\r\n");
-    o = writeFile(*w, w->fileBottom, w->fileBottom->partner, true);
+    o = writeFile(*w, w->fileBottom, w->fileBottom->partner(), true);
     EXPECT_EQ(o.failure, WriteFailure::None);
     EXPECT_EQ(work.read("d.occ"), "old\r\n");
     ::chmod(work.file("d.occ").c_str(), 0444);
-    o = writeFile(*w, w->fileBottom, w->fileBottom->partner, true);
+    o = writeFile(*w, w->fileBottom, w->fileBottom->partner(), true);
     EXPECT_EQ(o.failure, WriteFailure::WriteError);
     EXPECT_EQ(o.error, EACCES);
     EXPECT_TRUE(host.events().empty());

@@ -25,12 +25,12 @@ TEST_F(ReadBufferTest, TextsStayInTheBufferUntilChangedAndTheBufferGoesWithTheLa
     EXPECT_EQ(readbuffer::buffersAlive(), before + 1);
     LineNode* fold = root(*w)->next;
     ASSERT_EQ(fold->kind, ClosedFold);
-    LineNode* a = fold->inner;
+    LineNode* a = fold->inner();
     LineNode* b = fold->next;
     EXPECT_TRUE(readbuffer::owns(a->text));
     // The text is what the line holds, no more, ended in the buffer.
     EXPECT_STREQ(a->text, "  line 0");
-    EXPECT_EQ(a->capacity, 9);
+    EXPECT_EQ(capacity(*a), 9u);
     EXPECT_STREQ(b->text, "  line 0");
     // Grown, it moves out with its bytes; cut short, it may stay.
     append(*a, " and more");

@@ -67,7 +67,7 @@ inline std::unique_ptr<EditorView> openC(Host& host, const std::string& path) {
   return w;
 }
 
-inline LineNode* root(LineStore& w) { return w.fileBottom->partner; }
+inline LineNode* root(LineStore& w) { return w.fileBottom->partner(); }
 
 // Building trees by hand: a cursor that appends to a level.
 struct Builder {
@@ -83,23 +83,23 @@ struct Builder {
   }
   // Appends a closed fold; `fill` adds its contents through a nested Builder.
   template <typename F>
-  LineNode* fold(const std::string& title, uint8_t kind, int marker, F fill, uint32_t type = 0,
+  LineNode* fold(const std::string& title, LineKind kind, int marker, F fill, uint32_t type = 0,
                  uint32_t contents = 1, const std::string& fileName = "") {
     LineNode* h = newLineNode(w);
     LineNode* e = newLineNode(w);
     assign(*h, title.c_str());
     assign(*e, fileName.c_str());
     e->kind = FoldEnd;
-    h->markerColumn = marker;
-    h->foldType = type;
-    h->foldContents = contents;
-    h->partner = e;
-    e->partner = h;
+    h->markerColumn() = marker;
+    h->foldType() = type;
+    h->foldContents() = contents;
+    h->partner() = e;
+    e->partner() = h;
     Builder inside{w, h};
     fill(inside);
     // h is still a plain line here, so its next is the first inner node.
     linkAfter(inside.last, e);
-    h->inner = h->next;
+    h->inner() = h->next;
     h->kind = kind;
     linkAfter(last, h);
     last = h;

@@ -123,7 +123,7 @@ TEST_F(FoldTreeTest, TheLineOfTheCursorSelectsTheFoldThatHoldsIt) {
   const int three = m.find(find(*w, "three"));
   EXPECT_EQ(m.itemForLine(*w, find(*w, "three")), three);
   EXPECT_EQ(m.itemForLine(*w, find(*w, "z")), three);
-  EXPECT_EQ(m.itemForLine(*w, find(*w, "three")->partner), three);  // its end
+  EXPECT_EQ(m.itemForLine(*w, find(*w, "three")->partner()), three);  // its end
   EXPECT_EQ(m.itemForLine(*w, find(*w, "four")), m.find(find(*w, "four")));
   // Past the open fold's end, and above it: the file's level.
   EXPECT_EQ(m.itemForLine(*w, find(*w, "int b;")), 0);
@@ -185,7 +185,7 @@ TEST_F(FoldTreeTest, FoldsInsideAFiledFoldsListingMayNotBeDragged) {
   m.rebuildFor(*w);
   LineNode* filed = find(*w, "part.c");
   ASSERT_NE(filed, nullptr);
-  ASSERT_NE(filed->inner, filed->partner);
+  ASSERT_NE(filed->inner(), filed->partner());
   ASSERT_GE(m.size(), 3);
   EXPECT_TRUE(m.item(1).draggable);
   EXPECT_TRUE(m.item(2).inFiledListing);
