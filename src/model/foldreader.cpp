@@ -343,6 +343,10 @@ class Reader {
  private:
   LineNode* appendText(const char* text, size_t n);
   void placeText(LineNode* node);
+  // A node for the bytes [at, at + n) of the line being read. With a read
+  // buffer the text stays there, ended in place: the line's own bytes are
+  // not looked at again once its node is made.
+  LineNode* lineText(std::string_view line, size_t at, size_t n);
   void openFold(LineNode* h, int32_t markerColumn, LineKind kind, bool noContents);
   void closeInnermost();
   // The lines of the text format, each as it stood (trailing blanks
@@ -399,6 +403,18 @@ LineNode* Reader::appendText(const char* text, size_t n) {
     std::memcpy(node->text, text, n);
     node->text[n] = '\0';
   }
+  placeText(node);
+  return node;
+}
+
+LineNode* Reader::lineText(std::string_view line, size_t at, size_t n) {
+  if (!buffer_) return appendText(line.data() + at, n);
+  LineNode* node = newLineNode(w_, false);
+  freeOrRelease(node->text);
+  char* t = const_cast<char*>(line.data()) + at;
+  t[n] = '\0';
+  node->text = t;
+  readbuffer::borrow(buffer_);
   placeText(node);
   return node;
 }
@@ -590,18 +606,7 @@ void Reader::textLine(std::string_view line) {
     // text, which stays in the file's buffer (ended where its trailing
     // blanks or its line end began).
     const size_t lead = offset > 0 ? markerscan::leadWithin(line, offset, tabSize_) : 0;
-    LineNode* n;
-    if (buffer_) {
-      n = newLineNode(w_, false);
-      freeOrRelease(n->text);
-      char* t = const_cast<char*>(line.data()) + lead;
-      t[line.size() - lead] = '\0';
-      n->text = t;
-      readbuffer::borrow(buffer_);
-      placeText(n);
-    } else {
-      n = appendText(line.data() + lead, line.size() - lead);
-    }
+    LineNode* n = lineText(line, lead, line.size() - lead);
     const std::string_view leadBytes = line.substr(0, lead);
     if ((lead != static_cast<size_t>(offset) && lead != line.size()) || !allBlanks(leadBytes))
       keepLead(n, leadBytes, n->indent, offset);
@@ -662,11 +667,15 @@ void Reader::headerLine(std::string_view line, const markerscan::MarkerLine& m) 
   using markerscan::Marker;
   const int32_t offset = w_.foldOffset;
   const int32_t column = std::max(0, m.column - offset);
+  // The line as it stood, taken before its title is ended in place.
+  std::string headerRead(line);
+  std::string headerNormalised;
+  normalisedHeader(headerNormalised, line, m, w_.commentEnd);
   // A title's blanks before the comment end are not kept.
-  LineNode* h = appendText(work_.data() + m.restAt,
-                           markerscan::titleLength(std::string_view(work_.data() + m.restAt,
-                                                                    m.restEnd - m.restAt),
-                                                   w_.commentEnd));
+  LineNode* h = lineText(
+      line, m.restAt,
+      markerscan::titleLength(std::string_view(work_.data() + m.restAt, m.restEnd - m.restAt),
+                              w_.commentEnd));
   const int32_t indent = h->indent;
   const std::string_view lead(work_.data(), m.commentAt);
   if (m.column < offset || !allBlanks(lead)) keepLead(h, lead, indent, offset + column);
@@ -680,8 +689,8 @@ void Reader::headerLine(std::string_view line, const markerscan::MarkerLine& m) 
   preamble_.header = h;
   preamble_.noContents = noContents;
   preamble_.shift = (indent > 0 ? indent : 0) + offset + column;
-  preamble_.headerRead.assign(line);
-  normalisedHeader(preamble_.headerNormalised, line, m, w_.commentEnd);
+  preamble_.headerRead = std::move(headerRead);
+  preamble_.headerNormalised = std::move(headerNormalised);
 }
 
 void Reader::attributeLine(std::string_view line, const markerscan::MarkerLine& m) {

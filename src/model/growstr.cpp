@@ -7,6 +7,15 @@
 #include "model/readbuffer.hpp"
 #include "platform/host.hpp"
 
+namespace {
+
+// The text of every empty line that has not been given bytes of its own:
+// a line costs no heap block until it holds something. Only its NUL is
+// ever written, as into any text of capacity 1.
+char emptyText[1] = {'\0'};
+
+}  // namespace
+
 void* allocOrExit(size_t n) {
   void* p = std::malloc(n ? n : 1);
   if (!p) fatalReport(processHost(), "TALLOC: not enough memory", "Error", 1);
@@ -14,6 +23,11 @@ void* allocOrExit(size_t n) {
 }
 
 void* reallocOrExit(void* p, size_t n) {
+  if (p == emptyText) {
+    char* q = static_cast<char*>(allocOrExit(n));
+    q[0] = '\0';
+    return q;
+  }
   if (readbuffer::owns(p)) {
     // A text still in the file's buffer moves to the heap when it grows.
     void* q = allocOrExit(n);
@@ -28,13 +42,20 @@ void* reallocOrExit(void* p, size_t n) {
 }
 
 void freeOrRelease(void* p) {
+  if (p == emptyText) return;
   if (readbuffer::owns(p))
     readbuffer::release(p);
   else
     std::free(p);
 }
 
-void* allocLineText(size_t n) { return allocOrExit(n); }
+void* allocLineText(size_t n) {
+  if (n <= 1) {
+    emptyText[0] = '\0';
+    return emptyText;
+  }
+  return allocOrExit(n);
+}
 
 void initString(GrowString& s) {
   s.text = static_cast<char*>(allocOrExit(kNewStringCapacity));
@@ -48,6 +69,7 @@ void freeString(GrowString& s) {
 
 size_t capacity(const GrowString& s) {
   if (!s.text) return 0;
+  if (s.text == emptyText) return 1;
   if (readbuffer::owns(s.text)) return std::strlen(s.text) + 1;
   return ::malloc_usable_size(s.text);
 }

@@ -21,7 +21,9 @@ void* reallocOrExit(void* p, size_t n);
 // Frees what allocOrExit, reallocOrExit or allocLineText gave, and lets go
 // of a text that lies in a file's read buffer.
 void freeOrRelease(void* p);
-// A line's text buffer of n bytes.
+// A line's text buffer of n bytes; for one byte (an empty text) a
+// buffer shared by every empty line, which moves to a block of its own
+// when it grows.
 void* allocLineText(size_t n);
 
 // A new string has room for 156 bytes and empty text.

@@ -171,8 +171,9 @@ class ExtraField {
 struct LineNode : GrowString {
   NodeLink prev;
   NodeLink next;
-  // The line's column in the view (see headerColumn and foldColumn);
-  // kMostFoldColumn at most.
+  // The line's column in the view (see headerColumn and foldColumn). A
+  // marker line further right than 2^22 columns reads as text, so that
+  // fold columns stay well inside the 24 bits.
   int32_t indent : 24 = 0;
   LineKind kind : 3 = TextLine;
   uint8_t mark : 1 = 0;       // create-fold mark (drawn highlighted)
@@ -234,9 +235,6 @@ inline NodeLink& NodeLink::operator=(LineNode* n) {
   return *this;
 }
 inline NodeLink::operator LineNode*() const { return i_ ? noderegion::base + i_ : nullptr; }
-
-// Fold columns a node can stand at: beyond them a marker line is text.
-constexpr int32_t kMostFoldColumn = (int32_t(1) << 22) - 1;
 
 template <class T, T FoldFields::*M>
 inline FoldFieldRef<T, M>::operator T() const {

@@ -132,9 +132,14 @@ MarkerLine classify(std::string_view line, std::string_view cs, std::string_view
   }
   if (kind == Marker::None) return m;
   if (!ce.empty() && line.find(ce) == std::string_view::npos) return m;
+  // A fold cannot stand further right than a node can hold: such a
+  // marker line is text.
+  if (i > static_cast<size_t>(kMostMarkerColumn)) return m;
+  const int column = visualColumn(line, i, tabSize);
+  if (column > kMostMarkerColumn) return m;
   m.kind = kind;
   m.commentAt = i;
-  m.column = visualColumn(line, i, tabSize);
+  m.column = column;
   m.markerEnd = at + n;
   size_t t = m.markerEnd;
   // An end keeps every byte after its marker; the others skip the blanks.

@@ -33,6 +33,10 @@ size_t withoutTrailingBlanks(const char* text, size_t size);
 // found inside the title ("x}  }}}").
 size_t titleLength(std::string_view title, std::string_view commentEnd);
 
+// The right-most column a marker may stand at (a fold column must fit the
+// line node's 24-bit column).
+constexpr int kMostMarkerColumn = (1 << 22) - 1;
+
 enum class Marker : uint8_t { None, Fold, FiledInline, FiledOnly, Attribute, File, End };
 
 struct MarkerLine {

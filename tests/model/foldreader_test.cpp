@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -204,6 +205,12 @@ TEST_F(FoldReaderTest, MarkerLinesThatDoNotPairUpStayText) {
     EXPECT_EQ(dump(*w), r.tree) << r.file;
     EXPECT_EQ(w->foldOffset, 0);
   }
+  // A fold further right than a node's column can hold is text too.
+  const std::string far(5000000, ' ');
+  auto w = load(far + "--{{{  a\n" + far + "x\n" + far + "--}}}\n");
+  const std::string tree = dump(*w);
+  EXPECT_EQ(tree.find("FOLD"), std::string::npos);
+  EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 3);
 }
 
 TEST_F(FoldReaderTest, FortranMarkersKeepColumnZero) {
