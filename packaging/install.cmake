@@ -6,7 +6,9 @@
 #
 #   bin/plicato -> ../lib/plicato/plicato
 #   bin/plicato-fold -> ../lib/plicato/plicato-fold
-#   lib/plicato/          the programs, data files and stand-in libraries
+#   lib/plicato/          the programs, data files and stand-in libraries,
+#                         and plicato-desktop, the desktop program plicato
+#                         starts (no link in bin: it is run through plicato)
 #   share/applications/plicato.desktop
 #   share/icons/hicolor/scalable/apps/plicato.svg
 #   share/man/man1/plicato.1, plicato-fold.1
@@ -20,6 +22,9 @@ foreach(program plicato plicato-fold)
 endforeach()
 
 install(TARGETS ${PLICATO_PROGRAMS} RUNTIME DESTINATION ${PLICATO_INSTALL_DIR})
+if(TARGET plicato-desktop)
+  install(TARGETS plicato-desktop RUNTIME DESTINATION ${PLICATO_INSTALL_DIR})
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/resources/lang.txt ${CMAKE_SOURCE_DIR}/resources/help.txt
               ${CMAKE_SOURCE_DIR}/resources/PLICATO.INI
         DESTINATION ${PLICATO_INSTALL_DIR})

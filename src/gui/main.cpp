@@ -1,65 +1,24 @@
-// plicato: the desktop program, and `plicato --batch` for runs without a
-// display (which never make a QApplication).
+// plicato-desktop: the desktop program and `plicato --print`, started by
+// the launcher plicato (tools/plicato_main.cpp) with the arguments it was
+// given. Mistakes in the command line are told before a QApplication is
+// made, so they need no display either.
 #include <QApplication>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "app/batch.hpp"
+#include "app/programmode.hpp"
 #include "gui/guiapp.hpp"
 #include "gui/printing.hpp"
 
-namespace {
-
-const char* kUsage =
-    "Usage: plicato [--config DIR] [FILE [-T]]...\n"
-    "       plicato --batch [OPTION]... FILE...\n"
-    "       plicato --print FILE --to OUT.pdf [--config DIR]\n"
-    "Plicato, a folding text editor for program sources.\n"
-    "\n"
-    "Opens each FILE in a window of its own, after the files that were open\n"
-    "at the last exit. -T (or /T, either case) after a FILE opens it with its\n"
-    "fold tree shown.\n"
-    "\n"
-    "Options:\n"
-    "  --config DIR   keep the settings in DIR (default: $XDG_CONFIG_HOME/plicato)\n"
-    "  --help         show this help and exit\n"
-    "  --version      show the version and exit\n"
-    "\n"
-    "Batch mode edits without a window and prints what the keys did:\n"
-    "  --batch                 run without a window\n"
-    "  --keys SCRIPT           keys to type into the last file (repeatable)\n"
-    "  --answer TEXT           the answer to the next question (repeatable)\n"
-    "  --layout standard|windows\n"
-    "                          the keyboard layout\n"
-    "  --dump screen,status,messages\n"
-    "                          what to print at the end\n"
-    "  --rows N, --cols N      the size of the editor window\n"
-    "\n"
-    "--print FILE --to OUT.pdf writes the whole of FILE, every fold expanded,\n"
-    "as a PDF file in the printer font, without a window.\n";
-
-}  // namespace
-
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  for (const std::string& a : args) {
-    if (a == "--") break;
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (a == "--version") {
-      std::printf("plicato %s\n", PLICATO_VERSION);
-      return 0;
-    }
-  }
-  for (const std::string& a : args) {
-    if (a == "--") break;
-    if (a == "--batch") return runBatch(args);
-    if (a == "--print") return runPrint(args);
-  }
+  const ProgramMode mode = programMode(args);
+  // plicato answers these itself and never passes them on; run by its own
+  // name, the desktop program answers them the same.
+  if (runsWithoutDesktop(mode)) return runWithoutDesktop(mode, args);
+  if (mode == ProgramMode::Print) return runPrint(args);
 
   // Mistakes in our own options are told without needing a display; Qt's
   // options (-platform, -style, ...) have one dash and are Qt's to take.

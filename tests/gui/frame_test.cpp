@@ -215,6 +215,9 @@ class FrameTest : public QObject {
     const QFileInfo link(root + "/bin/plicato");
     QVERIFY(link.isSymLink());
     QCOMPARE(link.canonicalFilePath(), QFileInfo(root + "/lib/plicato/plicato").canonicalFilePath());
+    // The desktop program plicato starts is beside it, and is no command of its own.
+    QVERIFY(QFileInfo(root + "/lib/plicato/plicato-desktop").isExecutable());
+    QVERIFY(!QFileInfo::exists(root + "/bin/plicato-desktop"));
     for (const char* data : {"lang.txt", "help.txt", "ansi_c.mrk", "PLICATO.INI"})
       QVERIFY2(QFileInfo::exists(root + "/lib/plicato/" + data), data);
     QVERIFY(QFileInfo::exists(root + "/share/icons/hicolor/scalable/apps/plicato.svg"));

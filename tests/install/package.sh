@@ -33,6 +33,8 @@ if [ "$gui" -eq 1 ]; then
   [ -f "$prefix/share/applications/plicato.desktop" ] || fail "desktop entry not installed"
   [ -f "$prefix/share/icons/hicolor/scalable/apps/plicato.svg" ] || fail "icon not installed"
   [ -f "$prefix/lib/plicato/libgnumake.so" ] || fail "stand-in make library not installed"
+  [ -x "$prefix/lib/plicato/plicato-desktop" ] || fail "lib/plicato/plicato-desktop not installed"
+  [ -e "$prefix/bin/plicato-desktop" ] && fail "bin/plicato-desktop installed: it is started through plicato"
 fi
 
 # --- the Debian package
@@ -45,7 +47,8 @@ if [ "$gui" -eq 1 ]; then
   for d in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6 qt6-qpa-plugins libc6 libstdc++6; do
     echo "$depends" | grep -q "\(^\|, \)$d\( \|,\|$\)" || fail "Depends lacks $d: $depends"
   done
-  for f in ./usr/share/applications/plicato.desktop ./usr/share/icons/hicolor/scalable/apps/plicato.svg; do
+  for f in ./usr/share/applications/plicato.desktop ./usr/share/icons/hicolor/scalable/apps/plicato.svg \
+           ./usr/lib/plicato/plicato-desktop; do
     echo "$contents" | grep -q " $f\$" || fail "package lacks $f"
   done
 fi
@@ -77,6 +80,12 @@ expected='{{{ COMMENT what this file shows (5 lines)
 screen=$(cd "$root/usr/share/doc/plicato/examples" && PLICATO_CONFIG_DIR="$dir/cfg" \
   "$root/usr/bin/plicato" --batch --layout windows --rows 4 --dump screen --keys 'Down Down Down Down Ctrl-E' sample.c 2>&1)
 echo "$screen" | grep -q '^\.\.\.  int twice(int n)$' || { fail "plicato --batch from the package showed:"; echo "$screen"; }
+# plicato hands --print to the desktop program beside it in usr/lib/plicato.
+if [ "$gui" -eq 1 ]; then
+  printed=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PLICATO_CONFIG_DIR="$dir/cfg" \
+    "$root/usr/bin/plicato" --print "$sample" --to "$dir/sample.pdf" 2>&1) || fail "plicato --print from the package: $printed"
+  [ "$(head -c 5 "$dir/sample.pdf" 2>/dev/null)" = "%PDF-" ] || fail "plicato --print from the package wrote no PDF"
+fi
 
 [ "$failed" -eq 0 ] && echo "package: $(basename "$deb") installs and runs from a scratch root"
 exit "$failed"
