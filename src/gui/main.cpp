@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <sys/prctl.h>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // Started by the launcher: the process keeps the name users know it by
+  // (ps, top, killall).
+  ::prctl(PR_SET_NAME, "plicato", 0, 0, 0);
   QApplication qt(argc, argv);
   QApplication::setApplicationName("Plicato");
   QApplication::setApplicationVersion(PLICATO_VERSION);
