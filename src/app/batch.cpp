@@ -14,6 +14,7 @@
 #include "model/settings.hpp"
 #include "platform/batchhost.hpp"
 #include "platform/keyscript.hpp"
+#include "platform/quickexit.hpp"
 
 namespace {
 
@@ -226,5 +227,5 @@ int runBatch(const std::vector<std::string>& args) {
   session.run();
   std::fputs(batchDump(session.target(), session.host, dump).c_str(), stdout);
   std::fflush(stdout);
-  return 0;
+  return exitWithoutTeardown(0);
 }

@@ -1,5 +1,6 @@
 #include "model/noderegion.hpp"
 
+#include <cstdint>
 #include <mutex>
 #include <sys/mman.h>
 #include <vector>
@@ -94,8 +95,13 @@ void giveChunk(LineNode* chunk) {
   watch(chunk, false);
   Region& r = region();
   std::lock_guard<std::mutex> g(r.lock);
-  // The chunk's pages go back; the next writer finds them zeroed.
-  ::madvise(chunk, kChunkNodes * sizeof(LineNode), MADV_DONTNEED);
+  // The pages wholly inside the chunk go back (a chunk need not start or
+  // end on a page); the next writer finds them zeroed, and the nodes at
+  // the edges are made afresh by their next user.
+  const uintptr_t page = 4096;
+  const uintptr_t from = (reinterpret_cast<uintptr_t>(chunk) + page - 1) & ~(page - 1);
+  const uintptr_t to = (reinterpret_cast<uintptr_t>(chunk + kChunkNodes)) & ~(page - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
   r.free.push_back(chunk);
 }
 

@@ -37,6 +37,7 @@
 #include "model/paths.hpp"
 #include "model/profile.hpp"
 #include "platform/host.hpp"
+#include "platform/quickexit.hpp"
 
 namespace {
 
@@ -358,7 +359,7 @@ int main(int argc, char** argv) {
     std::string out;
     outline(root->next, root->partner(), 0, out);
     put(out);
-    return 0;
+    return exitWithoutTeardown(0);
   }
   if (o.command == "json") {
     Json doc;
@@ -369,7 +370,7 @@ int main(int argc, char** argv) {
     doc["ioStatus"] = w->ioStatus;
     doc["lines"] = level(root->next, root->partner());
     put(doc.dump(2) + "\n");
-    return 0;
+    return exitWithoutTeardown(0);
   }
 
   // convert: the same tree in OUT's type.
@@ -386,5 +387,5 @@ int main(int argc, char** argv) {
   host.lastStatus.clear();
   Save(*w, w->fileBottom, w->fileBottom->partner());
   if (w->ioStatus != 0) fail("cannot write " + outName + ": " + reason(host));
-  return 0;
+  return exitWithoutTeardown(0);
 }
