@@ -61,7 +61,7 @@ std::unique_ptr<LineStore> timedRead(benchmark::State& state, Host& host, const 
 // Bytes the line store holds: every node made and every text buffer.
 double storeBytes(const LineStore& w) {
   double bytes = static_cast<double>(w.nodesMade()) * sizeof(LineNode) +
-                 static_cast<double>(foldfields::inUse()) * sizeof(FoldFields);
+                 static_cast<double>(foldfields::bytesInUse());
   auto add = [&](const LineNode* n) { bytes += static_cast<double>(capacity(*n)); };
   // Every node of the file: into every closed header, else along next.
   for (const LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner() : n->next) add(n);

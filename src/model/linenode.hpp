@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/growstr.hpp"
 #include "model/noderegion.hpp"
@@ -78,10 +79,28 @@ class ExtraRef {
   uint32_t i_ = 0;
 };
 
-// What a fold header or end holds beyond a text line, and what a text line
-// holds only now and then (a wrapped line's rows, the form it was read
-// in). Kept in a table of the process, so that the node of a plain text
-// line (most of a file) stays small. Used from the editor's thread only.
+// What a node holds only now and then: a wrapped line's rows, a fold's
+// attributes other than the defaults, what a line of a file from elsewhere
+// held beyond the tree.
+struct RareFields {
+  int32_t rows = 1;
+  uint32_t foldType = 0;
+  uint32_t foldContents = 1;
+  // Null for a line in the writer's own form.
+  ExtraRef extra;
+
+  void reset() {
+    rows = 1;
+    foldType = 0;
+    foldContents = 1;
+    extra = nullptr;
+  }
+};
+
+// What a fold header or end holds beyond a text line (and a text line
+// with RareFields). Kept in a table of the process, so that the node of a
+// plain text line (most of a file) stays small. Used from the editor's
+// thread only.
 struct FoldFields {
   // Closed header: first node inside. Entered header / its end: the view
   // head / tail that was current before entering. While reading: the stack
@@ -89,45 +108,84 @@ struct FoldFields {
   NodeLink inner;
   // Header <-> fold end.
   NodeLink partner;
-  int32_t rows = 1;
-  int32_t markerColumn = 0;
-  uint32_t foldType = 0;
-  uint32_t foldContents = 1;
-  // Null for a line in the writer's own form.
-  ExtraRef extra;
-  int8_t savedRow = 0;  // cursor row when the fold was entered or opened
+  // Columns from the fold's column to the header's marker (the fold
+  // columns' bound, 2^22, keeps it inside its bits).
+  int32_t markerColumn : 24 = 0;
+  int32_t savedRow : 8 = 0;  // cursor row when the fold was entered or opened
+  uint32_t rare = 0;         // index of the RareFields; 0: none
+
+  void reset();
+};
+
+// A table of records by 32-bit index, in blocks that never move, so that a
+// reference to a record stays good while others are made; index 0 is none.
+// A node has at most one record of each table, and nodes themselves are
+// named by 32-bit indexes, so the indexes do not run out before the nodes.
+template <class R>
+class RecordTable {
+ public:
+  static constexpr uint32_t kShift = 12;
+  static constexpr uint32_t kSize = uint32_t(1) << kShift;
+
+  R& at(uint32_t i) { return blocks_[i >> kShift][i & (kSize - 1)]; }
+  uint32_t make();
+  void release(uint32_t i) {
+    at(i).reset();
+    free_.push_back(i);
+    --used_;
+  }
+  size_t inUse() const { return used_; }
+
+ private:
+  std::vector<R*> blockList_;
+  R** blocks_ = nullptr;
+  std::vector<uint32_t> free_;
+  uint32_t top_ = 1;
+  size_t used_ = 0;
 };
 
 namespace foldfields {
 
-constexpr uint32_t kBlockShift = 12;
-constexpr uint32_t kBlockSize = uint32_t(1) << kBlockShift;
-extern FoldFields** blocks;
+// Never destroyed: nodes may be given back by static destructors.
+RecordTable<FoldFields>& folds();
+RecordTable<RareFields>& rares();
 extern const FoldFields kDefaults;
+extern const RareFields kRareDefaults;
 
-inline FoldFields& at(uint32_t i) { return blocks[i >> kBlockShift][i & (kBlockSize - 1)]; }
-// A fresh entry with the defaults (never 0).
-uint32_t make();
-// The entry goes back to the table, its extra freed.
-void release(uint32_t i);
-// Entries in use (for tests and the benchmarks).
+inline FoldFields& at(uint32_t i) { return folds().at(i); }
+inline RareFields& rareAt(uint32_t i) { return rares().at(i); }
+// Entries in use, and the bytes they take (for tests and the benchmarks).
 size_t inUse();
+size_t bytesInUse();
 
 }  // namespace foldfields
 
+inline void FoldFields::reset() {
+  inner = nullptr;
+  partner = nullptr;
+  markerColumn = 0;
+  savedRow = 0;
+  if (rare) foldfields::rares().release(rare);
+  rare = 0;
+}
+
 struct LineNode;
 
-// A field of a node's FoldFields, read as its value (the default when the
-// node has none) and set like the field itself; setting the default on a
-// node without fields makes none.
-template <class T, T FoldFields::*M>
+// A field of a node's fold or rare fields, read as its value (the default
+// when the node has none) and set like a field; setting the default on a
+// node without fields makes none. F says how to get and set it.
+template <class F>
 class FoldFieldRef {
  public:
+  using T = typename F::Type;
   explicit FoldFieldRef(LineNode& n) : n_(n) {}
-  operator T() const;
-  FoldFieldRef& operator=(T v);
-  FoldFieldRef& operator=(const FoldFieldRef& o) { return *this = static_cast<T>(o); }
-  T get() const { return *this; }
+  operator T() const { return F::get(n_); }
+  FoldFieldRef& operator=(T v) {
+    F::set(n_, v);
+    return *this;
+  }
+  FoldFieldRef& operator=(const FoldFieldRef& o) { return *this = o.get(); }
+  T get() const { return F::get(n_); }
   FoldFieldRef& operator+=(T v) { return *this = static_cast<T>(get() + v); }
   FoldFieldRef& operator-=(T v) { return *this = static_cast<T>(get() - v); }
   FoldFieldRef& operator++() { return *this += 1; }
@@ -168,6 +226,27 @@ class ExtraField {
   LineNode& n_;
 };
 
+// How each field is got and set (defined after LineNode).
+struct MarkerColumnField {
+  using Type = int32_t;
+  static Type get(const LineNode& n);
+  static void set(LineNode& n, Type v);
+};
+struct SavedRowField {
+  using Type = int8_t;
+  static Type get(const LineNode& n);
+  static void set(LineNode& n, Type v);
+};
+template <class R, R RareFields::*M>
+struct RareField {
+  using Type = R;
+  static Type get(const LineNode& n);
+  static void set(LineNode& n, Type v);
+};
+using RowsField = RareField<int32_t, &RareFields::rows>;
+using FoldTypeField = RareField<uint32_t, &RareFields::foldType>;
+using FoldContentsField = RareField<uint32_t, &RareFields::foldContents>;
+
 struct LineNode : GrowString {
   NodeLink prev;
   NodeLink next;
@@ -188,41 +267,44 @@ struct LineNode : GrowString {
 
   FoldLinkRef<&FoldFields::inner> inner() { return FoldLinkRef<&FoldFields::inner>(*this); }
   FoldLinkRef<&FoldFields::partner> partner() { return FoldLinkRef<&FoldFields::partner>(*this); }
-  FoldFieldRef<int32_t, &FoldFields::rows> rows() { return FoldFieldRef<int32_t, &FoldFields::rows>(*this); }
-  FoldFieldRef<int32_t, &FoldFields::markerColumn> markerColumn() {
-    return FoldFieldRef<int32_t, &FoldFields::markerColumn>(*this);
-  }
-  FoldFieldRef<uint32_t, &FoldFields::foldType> foldType() {
-    return FoldFieldRef<uint32_t, &FoldFields::foldType>(*this);
-  }
-  FoldFieldRef<uint32_t, &FoldFields::foldContents> foldContents() {
-    return FoldFieldRef<uint32_t, &FoldFields::foldContents>(*this);
-  }
-  FoldFieldRef<int8_t, &FoldFields::savedRow> savedRow() {
-    return FoldFieldRef<int8_t, &FoldFields::savedRow>(*this);
-  }
+  FoldFieldRef<RowsField> rows() { return FoldFieldRef<RowsField>(*this); }
+  FoldFieldRef<MarkerColumnField> markerColumn() { return FoldFieldRef<MarkerColumnField>(*this); }
+  FoldFieldRef<FoldTypeField> foldType() { return FoldFieldRef<FoldTypeField>(*this); }
+  FoldFieldRef<FoldContentsField> foldContents() { return FoldFieldRef<FoldContentsField>(*this); }
+  FoldFieldRef<SavedRowField> savedRow() { return FoldFieldRef<SavedRowField>(*this); }
   ExtraField extra() { return ExtraField(*this); }
 
   const FoldFields& fieldsOrDefaults() const {
     return fields ? foldfields::at(fields) : foldfields::kDefaults;
   }
+  const RareFields& rareOrDefaults() const {
+    const uint32_t r = fields ? foldfields::at(fields).rare : 0;
+    return r ? foldfields::rareAt(r) : foldfields::kRareDefaults;
+  }
   LineNode* inner() const { return fieldsOrDefaults().inner; }
   LineNode* partner() const { return fieldsOrDefaults().partner; }
-  int32_t rows() const { return fieldsOrDefaults().rows; }
+  int32_t rows() const { return rareOrDefaults().rows; }
   int32_t markerColumn() const { return fieldsOrDefaults().markerColumn; }
-  uint32_t foldType() const { return fieldsOrDefaults().foldType; }
-  uint32_t foldContents() const { return fieldsOrDefaults().foldContents; }
-  int8_t savedRow() const { return fieldsOrDefaults().savedRow; }
-  LineExtra* extra() const { return fieldsOrDefaults().extra; }
+  uint32_t foldType() const { return rareOrDefaults().foldType; }
+  uint32_t foldContents() const { return rareOrDefaults().foldContents; }
+  int8_t savedRow() const { return static_cast<int8_t>(fieldsOrDefaults().savedRow); }
+  LineExtra* extra() const { return rareOrDefaults().extra; }
 
   // The node's FoldFields, made when it has none.
   FoldFields& ownFields() {
-    if (!fields) fields = foldfields::make();
+    if (!fields) fields = foldfields::folds().make();
     return foldfields::at(fields);
   }
+  // The node's RareFields, made when it has none.
+  RareFields& ownRare() {
+    FoldFields& f = ownFields();
+    if (!f.rare) f.rare = foldfields::rares().make();
+    return foldfields::rareAt(f.rare);
+  }
+  bool hasRare() const { return fields && foldfields::at(fields).rare; }
   // Back to a plain text line's fields (its extra freed).
   void dropFields() {
-    if (fields) foldfields::release(fields);
+    if (fields) foldfields::folds().release(fields);
     fields = 0;
   }
 
@@ -230,21 +312,47 @@ struct LineNode : GrowString {
   static constexpr uint8_t attrByte = 4;
 };
 
+template <class R>
+uint32_t RecordTable<R>::make() {
+  ++used_;
+  if (!free_.empty()) {
+    const uint32_t i = free_.back();
+    free_.pop_back();
+    return i;
+  }
+  const uint32_t i = top_++;
+  if ((i >> kShift) >= blockList_.size()) {
+    blockList_.push_back(new R[kSize]);
+    blocks_ = blockList_.data();
+  }
+  return i;
+}
+
+inline MarkerColumnField::Type MarkerColumnField::get(const LineNode& n) {
+  return n.fieldsOrDefaults().markerColumn;
+}
+inline void MarkerColumnField::set(LineNode& n, Type v) {
+  if (n.fields || v != 0) n.ownFields().markerColumn = v;
+}
+inline SavedRowField::Type SavedRowField::get(const LineNode& n) { return n.savedRow(); }
+inline void SavedRowField::set(LineNode& n, Type v) {
+  if (n.fields || v != 0) n.ownFields().savedRow = v;
+}
+template <class R, R RareFields::*M>
+inline R RareField<R, M>::get(const LineNode& n) {
+  return n.rareOrDefaults().*M;
+}
+template <class R, R RareFields::*M>
+inline void RareField<R, M>::set(LineNode& n, R v) {
+  if (n.hasRare() || v != foldfields::kRareDefaults.*M) n.ownRare().*M = v;
+}
+
 inline NodeLink& NodeLink::operator=(LineNode* n) {
   i_ = n ? static_cast<uint32_t>(n - noderegion::base) : 0;
   return *this;
 }
 inline NodeLink::operator LineNode*() const { return i_ ? noderegion::base + i_ : nullptr; }
 
-template <class T, T FoldFields::*M>
-inline FoldFieldRef<T, M>::operator T() const {
-  return n_.fieldsOrDefaults().*M;
-}
-template <class T, T FoldFields::*M>
-inline FoldFieldRef<T, M>& FoldFieldRef<T, M>::operator=(T v) {
-  if (n_.fields || v != foldfields::kDefaults.*M) n_.ownFields().*M = v;
-  return *this;
-}
 template <NodeLink FoldFields::*M>
 inline FoldLinkRef<M>::operator LineNode*() const {
   return n_.fieldsOrDefaults().*M;
@@ -254,9 +362,9 @@ inline FoldLinkRef<M>& FoldLinkRef<M>::operator=(LineNode* v) {
   if (n_.fields || v) n_.ownFields().*M = v;
   return *this;
 }
-inline ExtraField::operator LineExtra*() const { return n_.fieldsOrDefaults().extra; }
+inline ExtraField::operator LineExtra*() const { return n_.rareOrDefaults().extra; }
 inline ExtraField& ExtraField::operator=(LineExtra* x) {
-  if (n_.fields || x) n_.ownFields().extra = x;
+  if (n_.hasRare() || x) n_.ownRare().extra = x;
   return *this;
 }
 

@@ -171,61 +171,29 @@ ExtraRef::operator LineExtra*() const { return i_ ? extras().slots[i_] : nullptr
 
 namespace foldfields {
 
-FoldFields** blocks = nullptr;
 const FoldFields kDefaults{};
+const RareFields kRareDefaults{};
 
-namespace {
-
-// Blocks of entries, never moved once made, so that a reference to an
-// entry stays good while others are made; entry 0 is never handed out.
-struct Table {
-  std::vector<FoldFields*> blocks;
-  std::vector<uint32_t> free;
-  uint32_t top = 1;
-  size_t used = 0;
-};
-Table& table() {
-  static auto* t = new Table;
+RecordTable<FoldFields>& folds() {
+  static auto* t = new RecordTable<FoldFields>;
   return *t;
 }
 
-}  // namespace
-
-uint32_t make() {
-  Table& t = table();
-  ++t.used;
-  if (!t.free.empty()) {
-    uint32_t i = t.free.back();
-    t.free.pop_back();
-    return i;
-  }
-  if (t.top == UINT32_MAX) fatalReport(processHost(), "TALLOC: not enough memory", "Error", 1);
-  const uint32_t i = t.top++;
-  if ((i >> kBlockShift) >= t.blocks.size()) {
-    t.blocks.push_back(new FoldFields[kBlockSize]);
-    blocks = t.blocks.data();
-  }
-  return i;
+RecordTable<RareFields>& rares() {
+  static auto* t = new RecordTable<RareFields>;
+  return *t;
 }
 
-void release(uint32_t i) {
-  Table& t = table();
-  FoldFields& f = at(i);
-  f.extra = nullptr;
-  f.inner = nullptr;
-  f.partner = nullptr;
-  f.rows = kDefaults.rows;
-  f.markerColumn = kDefaults.markerColumn;
-  f.foldType = kDefaults.foldType;
-  f.foldContents = kDefaults.foldContents;
-  f.savedRow = kDefaults.savedRow;
-  t.free.push_back(i);
-  --t.used;
-}
+size_t inUse() { return folds().inUse(); }
 
-size_t inUse() { return table().used; }
+size_t bytesInUse() {
+  return folds().inUse() * sizeof(FoldFields) + rares().inUse() * sizeof(RareFields);
+}
 
 }  // namespace foldfields
+
+static_assert(sizeof(FoldFields) == 16 && sizeof(RareFields) == 16,
+              "a fold's fields stay small: they are made for every header and end");
 
 static_assert(sizeof(LineNode) <= 24, "a line node stays small: it is made for every line");
 
