@@ -41,9 +41,8 @@ struct Region {
       void* p = ::mmap(nullptr, n * sizeof(LineNode), PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
       if (p == MAP_FAILED) continue;
-#ifdef MADV_HUGEPAGE
-      ::madvise(p, n * sizeof(LineNode), MADV_HUGEPAGE);
-#endif
+      // Small pages, as for the read buffers: the region is written in
+      // order, a page at a time.
       base = static_cast<LineNode*>(p);
       nodes = n;
       return;

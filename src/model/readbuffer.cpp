@@ -61,9 +61,9 @@ Buffer* make(size_t n) {
       delete b;
       return nullptr;
     }
-#ifdef MADV_HUGEPAGE
-    ::madvise(m, n, MADV_HUGEPAGE);
-#endif
+    // No plea for huge pages: a fresh one is zeroed (and, on a virtual
+    // machine, backed) whole, which costs a big file's read far more than
+    // the fewer page faults save.
     b->data = static_cast<char*>(m);
     b->mapped = true;
   } else {

@@ -12,7 +12,7 @@ namespace readbuffer {
 
 struct Buffer;
 
-// A buffer of at least n bytes (huge pages where the kernel lends them),
+// A buffer of at least n bytes,
 // held by its maker until done(); null when the memory cannot be had.
 Buffer* make(size_t n);
 char* data(Buffer* b);
