@@ -228,6 +228,10 @@ class EditorView : public LineStore {
   int32_t textColumn = 1;  // leftColumn + cursorCol + 1
   LineNode* topLine = nullptr;
   int32_t topSubRow = 0;
+  // While above 0 rows are only recorded as shown, not composed: a
+  // command that moves through many places (replace all) paints once, at
+  // its end (see PaintHold).
+  int paintHeld = 0;
   int32_t& topWrapRow = topSubRow;
   LineNode* bottomLine = nullptr;
   int32_t bottomSubRow = 0;

@@ -240,6 +240,10 @@ int32_t viewRows(const EditorView& w) {
 
 void composeRow(EditorView& w, int row, LineNode* line, int32_t subRow) {
   if (row < 1 || row > w.screenRows) return;
+  if (w.paintHeld > 0) {
+    w.setShown(row, line, line ? subRow : 0);
+    return;
+  }
   if (!line) {
     clearRow(w, row);
     return;
@@ -272,6 +276,10 @@ void composeRow(EditorView& w, int row, LineNode* line, int32_t subRow) {
 
 void clearRow(EditorView& w, int row) {
   if (row < 1 || row > w.screenRows) return;
+  if (w.paintHeld > 0) {
+    w.setShown(row, nullptr, 0);
+    return;
+  }
   w.fitScreenBuffer();
   if (char* dst = w.scr.row(row - 1)) std::memset(dst, ' ', static_cast<size_t>(w.scr.getStride()));
   w.setShown(row, nullptr, 0);
@@ -308,6 +316,19 @@ void Redraw(EditorView& w, int fromRow) {
   w.bottomSubRow = last.subRow;
   w.shownRows = shown;
   if (w.markActive) w.updateMarkRows();
+}
+
+void PaintHold::add(EditorView& w) {
+  if (std::find(held_.begin(), held_.end(), &w) != held_.end()) return;
+  ++w.paintHeld;
+  held_.push_back(&w);
+}
+
+void PaintHold::release() {
+  for (EditorView* w : held_) {
+    if (--w->paintHeld == 0) Redraw(*w, 1);
+  }
+  held_.clear();
 }
 
 void RedrawKeepTop(EditorView& w) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class EditorView;
 struct LineNode;
@@ -61,6 +62,21 @@ void composeRow(EditorView& w, int row, LineNode* line, int32_t subRow);
 void clearRow(EditorView& w, int row);
 // Recomputes bottomLine from topLine and rewrites rows fromRow and below.
 void Redraw(EditorView& w, int fromRow);
+
+// Holds the painting of the windows added to it; when it ends each is
+// painted whole once.
+class PaintHold {
+ public:
+  PaintHold() = default;
+  PaintHold(const PaintHold&) = delete;
+  PaintHold& operator=(const PaintHold&) = delete;
+  ~PaintHold() { release(); }
+  void add(EditorView& w);
+  void release();
+
+ private:
+  std::vector<EditorView*> held_;
+};
 // After a change that leaves topLine valid: cursorRow recounted from the
 // top when the top is the view's first line, else PlaceCursor(2).
 void RedrawKeepTop(EditorView& w);

@@ -680,13 +680,19 @@ void replaceCommand(EditorView& origin, const std::vector<EditorView*>& windows)
   // each reveal may build on the last one.
   Revealed revealed;
   Revealed* known = st.replaceMode == Mode::ReplaceAll ? &revealed : nullptr;
+  // Replace all paints each window it went through once, at its end.
+  PaintHold hold;
+  if (known) hold.add(origin);
   bool found = origin.currentLine &&
                findFrom(origin, origin.currentLine, cursorOffset(origin), true, known);
   for (;;) {
     if (!found) {
+      // The user may be asked whether to go on: the windows show what was done.
+      hold.release();
       EditorView* next = notFound(*cur, origin, st.findText, windows);
       if (!next) break;
       cur = next;
+      if (known) hold.add(*cur);
       found = findInNext(*cur, origin, true, known);
       continue;
     }
@@ -715,5 +721,6 @@ void replaceCommand(EditorView& origin, const std::vector<EditorView*>& windows)
     found = findFrom(*cur, st.matchLine, at, true, known);
     enterOther(*cur, origin);
   }
+  hold.release();
   ended(last, origin);
 }
