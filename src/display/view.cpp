@@ -107,6 +107,10 @@ const char* markerOf(const LineNode& n) {
   }
 }
 
+size_t displayPrefix(const LineNode& n) {
+  return static_cast<size_t>(indentationOf(n)) + std::strlen(markerOf(n));
+}
+
 std::string displayText(const LineNode& n) {
   std::string out(static_cast<size_t>(indentationOf(n)), ' ');
   out += markerOf(n);

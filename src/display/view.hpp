@@ -24,6 +24,9 @@ struct ViewPos {
 // The fold marker drawn before a node's text ("...  ", "...F ", "{{{  ",
 // "{{{F ", "}}}", or nothing).
 const char* markerOf(const LineNode& node);
+// Columns (and bytes) of the display text before the node's own text: the
+// indentation's blanks and the marker.
+size_t displayPrefix(const LineNode& node);
 // Display text: indentation, marker, text (the end line has no text). The
 // bytes are the line's own, tabs included.
 std::string displayText(const LineNode& node);

@@ -48,39 +48,32 @@ bool replaceable(const LineNode* n) {
          n->kind == OpenFold || n->kind == EnteredFold;
 }
 
-// Bytes of the display form in front of the node's own text.
-size_t prefixBytes(const LineNode& n, const std::string& display) {
-  const char* t = ownText(&n);
-  return display.size() - (t ? std::strlen(t) : 0);
-}
-
-// The byte of the display string that covers display column col (0-based);
-// the string's length past its end.
-size_t byteAtColumn(const std::string& d, int col) {
-  const int tab = tabSize();
-  int c = 0;
-  for (size_t i = 0; i < d.size(); ++i) {
-    const int next = d[i] == '\t' ? (c / tab + 1) * tab : c + 1;
-    if (col < next) return i;
-    c = next;
-  }
-  return d.size();
-}
-
 // Offset in the node's own text of the cursor at display column col; a
 // column in the indentation or marker is offset 0 and sets *inPrefix.
 size_t textOffsetAt(const LineNode& n, int col, bool* inPrefix = nullptr) {
-  const std::string d = displayText(n);
-  const size_t prefix = prefixBytes(n, d);
-  const size_t b = byteAtColumn(d, col);
-  if (inPrefix) *inPrefix = b < prefix;
-  return b < prefix ? 0 : b - prefix;
+  const int prefix = static_cast<int>(displayPrefix(n));
+  if (inPrefix) *inPrefix = col < prefix;
+  if (col < prefix) return 0;
+  const char* t = ownText(&n);
+  if (!t) return 0;
+  const int tab = tabSize();
+  int c = prefix;
+  size_t i = 0;
+  for (; t[i]; ++i) {
+    const int next = t[i] == '\t' ? (c / tab + 1) * tab : c + 1;
+    if (col < next) return i;
+    c = next;
+  }
+  return i;
 }
 
 // Display column (0-based) at which byte `off` of the node's own text stands.
 int columnOfOffset(const LineNode& n, size_t off) {
-  const std::string d = displayText(n);
-  return expandToColumn(d.c_str(), prefixBytes(n, d) + off, tabSize());
+  const int tab = tabSize();
+  int c = static_cast<int>(displayPrefix(n));
+  const char* t = ownText(&n);
+  for (size_t i = 0; t && i < off && t[i]; ++i) c = t[i] == '\t' ? (c / tab + 1) * tab : c + 1;
+  return c;
 }
 
 // First occurrence of pat in text at or after `from`. No copy of the line
