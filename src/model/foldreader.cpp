@@ -392,6 +392,20 @@ class Reader {
   std::string work_;
   std::string text_;
   std::string composed_;
+  // Lines that may be made before the line budget is asked again.
+  long long freeRun_ = 0;
+
+  // Whether one more line may be made (as lineBudget(w_, 1) says), asking
+  // only when the last answer does not tell already.
+  bool budget() {
+    if (freeRun_ > 0) {
+      --freeRun_;
+      return true;
+    }
+    if (!lineBudget(w_, 1)) return false;
+    freeRun_ = std::clamp<long long>(linesAllowed(w_) - 1 - 2 - 200, 0, 1024);
+    return true;
+  }
 };
 
 LineNode* Reader::appendText(const char* text, size_t n) {
@@ -540,7 +554,7 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
     std::string_view line(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
     // Blanks after the last line end are trailing blanks of no line.
     if (raw.end == markerscan::Line::kNone && line.empty()) break;
-    if (!lineBudget(w_, 1)) return false;
+    if (!budget()) return false;
     ioStatus = raw.end != markerscan::Line::kNone ? 0 : 3;
     if (raw.end != markerscan::Line::kNone) {
       sawEnd = true;
@@ -836,7 +850,7 @@ bool Reader::readTds(ChunkReader& r) {
   std::string s;
   for (;;) {
     if (!tdsToken(r, tag, v)) return true;
-    if (!lineBudget(w_, 1)) return false;
+    if (!budget()) return false;
     if (tag == ff::kTdsString) {
       if (!tdsBytes(r, v, s)) {
         appendText(s.data(), s.size());

@@ -147,8 +147,14 @@ class RecordTable {
 namespace foldfields {
 
 // Never destroyed: nodes may be given back by static destructors.
-RecordTable<FoldFields>& folds();
-RecordTable<RareFields>& rares();
+inline RecordTable<FoldFields>& folds() {
+  static auto* t = new RecordTable<FoldFields>;
+  return *t;
+}
+inline RecordTable<RareFields>& rares() {
+  static auto* t = new RecordTable<RareFields>;
+  return *t;
+}
 extern const FoldFields kDefaults;
 extern const RareFields kRareDefaults;
 

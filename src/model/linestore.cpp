@@ -121,6 +121,13 @@ LineNode* newLineNode(LineStore& store, bool withText) {
 }
 
 void copyOwnFields(LineNode& to, const LineNode& from) {
+  if (!from.fields && !to.fields) {
+    // Nothing but the node's own word to copy (most new lines).
+    to.kind = from.kind;
+    to.lineState = from.lineState;
+    to.indent = from.indent;
+    return;
+  }
   to.kind = from.kind;
   to.savedRow() = from.savedRow();
   to.lineState = from.lineState;
@@ -173,16 +180,6 @@ namespace foldfields {
 
 const FoldFields kDefaults{};
 const RareFields kRareDefaults{};
-
-RecordTable<FoldFields>& folds() {
-  static auto* t = new RecordTable<FoldFields>;
-  return *t;
-}
-
-RecordTable<RareFields>& rares() {
-  static auto* t = new RecordTable<RareFields>;
-  return *t;
-}
 
 size_t inUse() { return folds().inUse(); }
 
