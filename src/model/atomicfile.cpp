@@ -20,6 +20,7 @@
 namespace {
 
 constexpr size_t kBufferBytes = 1 << 16;
+constexpr off_t kWritebackBytes = off_t(8) << 20;
 
 // Follows symbolic links to the file that really gets written.
 std::string resolveLinks(const std::string& path) {
@@ -185,6 +186,7 @@ bool AtomicFile::open(const std::string& path) {
   error_ = 0;
   inPlace_ = special_ = touched_ = false;
   oldSize_ = length_ = 0;
+  writebackFrom_ = 0;
   backup_.clear();
   keptBackup_.clear();
   refusal_.clear();
@@ -285,6 +287,13 @@ bool AtomicFile::writeOut(const char* p, size_t n) {
     }
     done += static_cast<size_t>(w);
     length_ += w;
+  }
+  // A big file's bytes start on their way to the disk while the rest is
+  // written, so that the closing fsync waits for the last stretch only
+  // (and the kernel does not stall the writer for its dirty pages).
+  if (length_ - writebackFrom_ >= kWritebackBytes) {
+    ::sync_file_range(fd_, writebackFrom_, length_ - writebackFrom_, SYNC_FILE_RANGE_WRITE);
+    writebackFrom_ = length_;
   }
   return true;
 }

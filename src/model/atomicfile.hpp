@@ -65,6 +65,7 @@ class AtomicFile {
   mode_t mode_ = 0;
   off_t oldSize_ = 0;
   off_t length_ = 0;
+  off_t writebackFrom_ = 0;  // bytes before this were handed to the disk already
   std::string backup_;
   std::string keptBackup_;
   std::string refusal_;
