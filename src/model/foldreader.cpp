@@ -516,9 +516,28 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
     std::string cs = startCs, ce = startCe;
     std::string dcs, dce;
     char* cur = data;
+    char* const stop = data + size;
     markerscan::Line raw;
     bool afterDeclaration = false;
-    for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw); ++index) {
+    // Without Fortran's column 0 only lines that hold a run of marker
+    // bytes can be marker lines or declarations: the search goes from one
+    // such line to the next, counting the lines between.
+    const bool skipping = !fortran_;
+    uint32_t index = 0;
+    for (;; ++index) {
+      if (skipping) {
+        const char* run = markerscan::nextMarkerRun(cur, stop);
+        if (run == stop) break;
+        char* start = const_cast<char*>(markerscan::lineStart(cur, run));
+        const size_t between = markerscan::lineEndsBetween(cur, start, stop);
+        if (between > 0) {
+          pairing.text();
+          afterDeclaration = false;
+        }
+        index += static_cast<uint32_t>(between);
+        cur = start;
+      }
+      if (!markerscan::nextLine(cur, stop, raw)) break;
       std::string_view line(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
       if (!afterDeclaration && mayDeclare(line) && markerscan::isDeclaration(line, dcs, dce)) {
         cs = dcs.substr(0, kCommentFieldBytes);

@@ -50,6 +50,58 @@ char* lineEnd(char* p, char* stop) {
   return p;
 }
 
+const char* nextMarkerRun(const char* p, const char* stop) {
+  auto isRun = [](const char* q) {
+    const char c = q[0];
+    return (c == '{' || c == '}' || c == ':' || c == '.') && q[1] == c && q[2] == c;
+  };
+#ifdef __SSE2__
+  const __m128i open = _mm_set1_epi8('{'), close = _mm_set1_epi8('}');
+  const __m128i colon = _mm_set1_epi8(':'), dot = _mm_set1_epi8('.');
+  while (stop - p >= 18) {
+    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2));
+    const __m128i kind = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v0, open), _mm_cmpeq_epi8(v0, close)),
+                                      _mm_or_si128(_mm_cmpeq_epi8(v0, colon), _mm_cmpeq_epi8(v0, dot)));
+    const __m128i run = _mm_and_si128(_mm_cmpeq_epi8(v0, v1), _mm_cmpeq_epi8(v1, v2));
+    const int mask = _mm_movemask_epi8(_mm_and_si128(kind, run));
+    if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  for (; stop - p >= 3; ++p)
+    if (isRun(p)) return p;
+  return stop;
+}
+
+size_t lineEndsBetween(const char* p, const char* q, const char* stop) {
+  // A line end is an LF, or a CR that neither a CR nor an LF follows.
+  size_t n = 0;
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  while (q - p >= 16 && stop - p >= 17) {
+    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    const __m128i goesOn = _mm_or_si128(_mm_cmpeq_epi8(v1, cr), _mm_cmpeq_epi8(v1, lf));
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v0, lf),
+                                      _mm_andnot_si128(goesOn, _mm_cmpeq_epi8(v0, cr)));
+    n += static_cast<size_t>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(ends))));
+    p += 16;
+  }
+#endif
+  for (; p < q; ++p) {
+    if (*p == '\n') ++n;
+    else if (*p == '\r' && (p + 1 == stop || (p[1] != '\r' && p[1] != '\n'))) ++n;
+  }
+  return n;
+}
+
+const char* lineStart(const char* from, const char* p) {
+  while (p > from && p[-1] != '\n' && p[-1] != '\r') --p;
+  return p;
+}
+
 bool nextLine(char*& cur, char* stop, Line& line) {
   if (cur >= stop) return false;
   char* p = lineEnd(cur, stop);

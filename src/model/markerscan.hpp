@@ -26,6 +26,14 @@ size_t blankNuls(char* data, size_t size);
 // nothing is left.
 bool nextLine(char*& cur, char* stop, Line& line);
 
+// The first place in [p, stop) where three equal bytes of "{}:." stand
+// (every fold marker and declaration holds such a run), or stop.
+const char* nextMarkerRun(const char* p, const char* stop);
+// The line ends (as nextLine splits them) that end in [p, q), q <= stop.
+size_t lineEndsBetween(const char* p, const char* q, const char* stop);
+// The start of the line that holds p, looking back no further than from.
+const char* lineStart(const char* from, const char* p);
+
 // The length of the line without its trailing blanks.
 size_t withoutTrailingBlanks(const char* text, size_t size);
 // The length a header's title keeps before the comment end: without its
