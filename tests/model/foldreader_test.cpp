@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "model/foldformat.hpp"
+#include "model/markerscan.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
 #include "support/testenv.hpp"
@@ -161,6 +163,35 @@ TEST_F(FoldReaderTest, LineEndsOfEveryKind) {
   EXPECT_EQ(lf->ioStatus, 0);
   auto mixed = load("a\nb\r\n");
   EXPECT_FALSE(mixed->lfLineEnds);
+
+  // The first pass skips from one run of marker bytes to the next and
+  // counts the line ends between: it must count as the line splitter
+  // splits, and miss no run.
+  std::mt19937 rng(5);
+  const char* const pieces[] = {"a", "\r", "\n", " ", "{{", "{{{", "}}}", "::", ":::", "...", "."};
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes;
+    for (int i = 0, n = static_cast<int>(rng() % 40); i < n; ++i) bytes += pieces[rng() % 11];
+    char* data = bytes.data();
+    char* const stop = data + bytes.size();
+    size_t lines = 0;
+    char* cur = data;
+    markerscan::Line raw;
+    while (cur < stop) {
+      EXPECT_EQ(markerscan::lineEndsBetween(data, cur, stop), lines) << round;
+      if (!markerscan::nextLine(cur, stop, raw)) break;
+      for (const char* p = raw.text; p <= raw.text + raw.size; ++p)
+        EXPECT_EQ(markerscan::lineStart(data, p), raw.text) << round;
+      ++lines;
+    }
+    const size_t run = bytes.find_first_of("{}:.") == std::string::npos ? bytes.size() : [&] {
+      for (size_t i = 0; i + 2 < bytes.size(); ++i)
+        if (std::strchr("{}:.", bytes[i]) && bytes[i + 1] == bytes[i] && bytes[i + 2] == bytes[i])
+          return i;
+      return bytes.size();
+    }();
+    EXPECT_EQ(static_cast<size_t>(markerscan::nextMarkerRun(data, stop) - data), run) << round;
+  }
 }
 
 TEST_F(FoldReaderTest, NulByteDoesNotStopReading) {
