@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "model/fileidentity.hpp"
 #include "model/paths.hpp"
 #include "platform/host.hpp"
 
@@ -138,4 +139,10 @@ bool saveCommandWrite(LineStore& window, bool modified,
   bottom = window.fileBottom;
   Save(window, bottom, bottom->partner());
   return window.ioStatus == 0;
+}
+
+bool autoSaveSkips(LineStore& w) {
+  if (!changedOnDisk(w)) return false;
+  w.host.statusMessage("Auto-save skipped: " + w.diskIdentity.path + " has changed on disk");
+  return true;
 }

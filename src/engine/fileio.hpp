@@ -35,3 +35,7 @@ void Save(LineStore& window, LineNode* pathNode, LineNode* header);
 // caller clears its modified flag then, and only then.
 bool saveCommandWrite(LineStore& window, bool modified,
                       const std::function<void()>& leaveEnteredFolds = {});
+
+// Before an auto-save: true when it must skip the window because its file
+// changed on disk, which the status line then says.
+bool autoSaveSkips(LineStore& window);

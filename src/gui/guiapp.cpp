@@ -20,6 +20,7 @@
 #include "gui/documentwindow.hpp"
 #include "gui/documentarea.hpp"
 #include "gui/qthost.hpp"
+#include "engine/fileio.hpp"
 #include "model/fileidentity.hpp"
 #include "model/filetypes.hpp"
 #include "model/paths.hpp"

@@ -1,7 +1,6 @@
 #include "model/fileidentity.hpp"
 
 #include "model/linestore.hpp"
-#include "platform/host.hpp"
 
 FileIdentity identityOf(const std::string& path, const struct stat& st) {
   FileIdentity id;
@@ -40,8 +39,3 @@ bool changedOnDisk(const LineStore& w, const std::string& path) {
 
 bool changedOnDisk(const LineStore& w) { return changedOnDisk(w, w.diskIdentity.path); }
 
-bool autoSaveSkips(LineStore& w) {
-  if (!changedOnDisk(w)) return false;
-  w.host.statusMessage("Auto-save skipped: " + w.diskIdentity.path + " has changed on disk");
-  return true;
-}

@@ -42,6 +42,3 @@ bool changedOnDisk(const LineStore& w, const std::string& path);
 // The same for the window's own file as last read or saved.
 bool changedOnDisk(const LineStore& w);
 
-// Before an auto-save: true when it must skip the window because its file
-// changed on disk, which the status line then says.
-bool autoSaveSkips(LineStore& w);

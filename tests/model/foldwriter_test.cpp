@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "model/atomicfile.hpp"
+#include "engine/fileio.hpp"
 #include "model/fileidentity.hpp"
 #include "model/foldformat.hpp"
 #include "model/paths.hpp"
