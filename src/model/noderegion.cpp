@@ -7,14 +7,8 @@
 
 #include "model/linenode.hpp"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define PLICATO_LSAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PLICATO_LSAN 1
-#endif
-#endif
-#ifdef PLICATO_LSAN
+#include "platform/sanitizers.hpp"
+#ifdef PLICATO_WITH_ASAN
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -61,7 +55,7 @@ Region& region() {
 // The leak checker looks for pointers in the heap and the stacks; the
 // region is neither, and its nodes hold the texts.
 void watch(LineNode* chunk, bool on) {
-#ifdef PLICATO_LSAN
+#ifdef PLICATO_WITH_ASAN
   if (on)
     __lsan_register_root_region(chunk, kChunkNodes * sizeof(LineNode));
   else

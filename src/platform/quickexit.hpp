@@ -7,18 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define PLICATO_TEARDOWN_AT_EXIT 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define PLICATO_TEARDOWN_AT_EXIT 1
-#endif
-#endif
+#include "platform/sanitizers.hpp"
 
 // Flushes every output stream and ends the process with `status`; with
 // the sanitizers, returns so that the caller returns it as usual.
 inline int exitWithoutTeardown(int status) {
-#ifndef PLICATO_TEARDOWN_AT_EXIT
+#if !defined(PLICATO_WITH_ASAN) && !defined(PLICATO_WITH_TSAN)
   std::fflush(nullptr);
   std::_Exit(status);
 #endif
