@@ -69,11 +69,9 @@ size_t textOffsetAt(const LineNode& n, int col, bool* inPrefix = nullptr) {
 
 // Display column (0-based) at which byte `off` of the node's own text stands.
 int columnOfOffset(const LineNode& n, size_t off) {
-  const int tab = tabSize();
-  int c = static_cast<int>(displayPrefix(n));
+  const int prefix = static_cast<int>(displayPrefix(n));
   const char* t = ownText(&n);
-  for (size_t i = 0; t && i < off && t[i]; ++i) c = t[i] == '\t' ? (c / tab + 1) * tab : c + 1;
-  return c;
+  return t ? expandToColumn(t, off, tabSize(), prefix) : prefix;
 }
 
 // First occurrence of pat in text at or after `from`. No copy of the line

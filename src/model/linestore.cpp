@@ -431,9 +431,9 @@ size_t lengthWithoutTrailing(const char* text) {
 
 void stripTrailing(char* text) { text[lengthWithoutTrailing(text)] = '\0'; }
 
-int expandToColumn(const char* text, size_t pos, int tabSize) {
+int expandToColumn(const char* text, size_t pos, int tabSize, int startColumn) {
   if (tabSize < 1) tabSize = 1;
-  int col = 0;
+  int col = startColumn;
   for (size_t i = 0; i < pos && text[i]; ++i) {
     if (text[i] == '\t')
       col = (col / tabSize + 1) * tabSize;

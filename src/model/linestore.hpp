@@ -155,6 +155,7 @@ int firstNonBlank(const char* text);
 size_t lengthWithoutTrailing(const char* text);
 void stripTrailing(char* text);
 // Visual column of byte position pos (tabs to the next multiple of tabSize).
-int expandToColumn(const char* text, size_t pos, int tabSize);
+// From startColumn on: the column after the first pos bytes.
+int expandToColumn(const char* text, size_t pos, int tabSize, int startColumn = 0);
 // Whether the text begins with the given prefix.
 bool startsWith(const char* text, const char* prefix);
