@@ -160,8 +160,7 @@ extern const RareFields kRareDefaults;
 
 inline FoldFields& at(uint32_t i) { return folds().at(i); }
 inline RareFields& rareAt(uint32_t i) { return rares().at(i); }
-// Entries in use, and the bytes they take (for tests and the benchmarks).
-size_t inUse();
+// The bytes the entries in use take (for the benchmarks).
 size_t bytesInUse();
 
 }  // namespace foldfields

@@ -181,8 +181,6 @@ namespace foldfields {
 const FoldFields kDefaults{};
 const RareFields kRareDefaults{};
 
-size_t inUse() { return folds().inUse(); }
-
 size_t bytesInUse() {
   return folds().inUse() * sizeof(FoldFields) + rares().inUse() * sizeof(RareFields);
 }
