@@ -25,6 +25,10 @@ int main(int argc, char** argv) {
   // options (-platform, -style, ...) have one dash and are Qt's to take.
   CommandLine line;
   std::string error;
+  auto mistake = [&] {
+    std::fprintf(stderr, "plicato: %s\nTry 'plicato --help' for more information.\n", error.c_str());
+    return 1;
+  };
   std::vector<std::string> ours;
   bool optionsEnded = false;
   for (const std::string& a : args) {
@@ -32,10 +36,7 @@ int main(int argc, char** argv) {
     if (!qtOption) ours.push_back(a);
     optionsEnded = optionsEnded || a == "--";
   }
-  if (!parseCommandLine(ours, line, &error)) {
-    std::fprintf(stderr, "plicato: %s\nTry 'plicato --help' for more information.\n", error.c_str());
-    return 1;
-  }
+  if (!parseCommandLine(ours, line, &error)) return mistake();
 
   // Started by the launcher: the process keeps the name users know it by
   // (ps, top, killall).
@@ -46,10 +47,8 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName("plicato");
 
   line = CommandLine{};
-  if (!parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), line, &error)) {
-    std::fprintf(stderr, "plicato: %s\nTry 'plicato --help' for more information.\n", error.c_str());
-    return 1;
-  }
+  if (!parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), line, &error))
+    return mistake();
   DesktopApplication app;
   return app.run(line);
 }
