@@ -36,7 +36,7 @@ struct Editor {
   EditorView& w() { return doc->window; }
   std::string config;
   std::unique_ptr<BatchSession> session;
-  Document* doc = nullptr;
+  OpenDocument* doc = nullptr;
 };
 
 Editor& editor() {

@@ -10,7 +10,7 @@
 
 #include "benchutil.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/navigation.hpp"
 #include "platform/batchhost.hpp"
 #include "tree/foldtree.hpp"
@@ -64,7 +64,7 @@ void BM_SelectForLastLineAllOpen(benchmark::State& state) {
   OpenAllFolds(*b.w);
   FoldTreeModel m;
   m.rebuildFor(*b.w);
-  const LineNode* last = b.w->levelBottom->prev;
+  const LineNode* last = b.w->doc.levelBottom->prev;
   for (auto _ : state) benchmark::DoNotOptimize(m.itemForLine(*b.w, last));
   if (m.itemForLine(*b.w, last) != 0) state.SkipWithError("the last line is not at the top");
 }

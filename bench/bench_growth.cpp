@@ -14,7 +14,7 @@
 #include "app/batch.hpp"
 #include "bigfile.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/navigation.hpp"
 #include "engine/search.hpp"
 #include "engine/fileio.hpp"
@@ -49,7 +49,7 @@ class QuietHost : public BatchHost {
 struct Opened {
   std::string config;
   std::unique_ptr<BatchSession> session;
-  Document* doc = nullptr;
+  OpenDocument* doc = nullptr;
   long lines = 0;
 
   EditorView& w() { return doc->window; }
@@ -81,7 +81,7 @@ EditorView& openedWith(long lines) {
 // Every fold closed, the cursor on the first line.
 void resetView(EditorView& w) {
   CloseAllFolds(w);
-  w.currentLine = viewFirst(w)->next;
+  w.doc.currentLine = viewFirst(w)->next;
   w.curSubRow = 0;
   w.leftColumn = 0;
   w.cursorCol = 0;
@@ -167,7 +167,7 @@ void replaceAll(benchmark::State& state, bool backward) {
   for (auto _ : state) {
     state.PauseTiming();
     resetView(w);
-    if (backward) w.currentLine = w.levelBottom;
+    if (backward) w.doc.currentLine = w.doc.levelBottom;
     auto& host = static_cast<BatchHost&>(w.host);  // the session's
     host.clearEvents();
     host.queueAnswer((forth ? "text=, 42);replace=, 4200)" : "text=, 4200);replace=, 42)") + options);

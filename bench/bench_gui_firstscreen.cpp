@@ -49,7 +49,7 @@ class FirstPaint : public QObject {
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() == QEvent::Paint && !seen) {
       auto* editor = qobject_cast<TEditorWidget*>(watched->parent());
-      if (editor && editor->window() && editor->window()->levelTop) seen = true;
+      if (editor && editor->window() && editor->window()->doc.levelTop) seen = true;
     }
     return false;
   }

@@ -9,7 +9,7 @@
 
 #include "benchutil.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/navigation.hpp"
 #include "engine/search.hpp"
 #include "platform/batchhost.hpp"
@@ -34,7 +34,7 @@ struct Big {
   // Every fold closed, the cursor on the first line.
   void reset() {
     CloseAllFolds(*w);
-    w->currentLine = viewFirst(*w)->next;
+    w->doc.currentLine = viewFirst(*w)->next;
     w->curSubRow = 0;
     w->leftColumn = 0;
     w->cursorCol = 0;
@@ -48,9 +48,9 @@ struct Big {
 // Lines of the whole file whose text holds the word.
 size_t linesHolding(EditorView& w, const char* word) {
   size_t count = 0;
-  for (LineNode* n = w.fileTop; n; n = nextInFile(n)) {
+  for (LineNode* n = w.doc.fileTop; n; n = nextInFile(n)) {
     if (n->kind != FoldEnd && n->text && std::strstr(n->text, word)) ++count;
-    if (n == w.fileBottom) break;
+    if (n == w.doc.fileBottom) break;
   }
   return count;
 }
@@ -66,7 +66,7 @@ void searchLastLine(benchmark::State& state, const char* answer) {
     b.host.queueAnswer(answer);
     searchCommand(*b.w, {b.w.get()});
     state.PauseTiming();
-    if (!searchState().found || b.w->currentLine->next != b.w->levelBottom) {
+    if (!searchState().found || b.w->doc.currentLine->next != b.w->doc.levelBottom) {
       state.SkipWithError("the needle was not found on the last line");
       break;
     }

@@ -69,10 +69,10 @@ inline std::unique_ptr<EditorView> readTempC(Host& host, const std::string& text
   if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
   close(fd);
   auto w = std::make_unique<EditorView>(host, tmpl);
-  foldtest::prepare(*w, "/*", "*/", "C");
-  foldtest::open(*w, tmpl);
+  foldtest::prepare(w->doc, "/*", "*/", "C");
+  foldtest::open(w->doc, tmpl);
   unlink(tmpl.c_str());
-  if (w->ioStatus == 2) std::abort();
+  if (w->doc.ioStatus == 2) std::abort();
   return w;
 }
 

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   auto session = std::make_unique<BatchSession>(options);
 
   auto t = Clock::now();
-  Document* doc = session->open(path);
+  OpenDocument* doc = session->open(path);
   if (!doc) return 1;
   std::printf("open %.3f\n", since(t));
   EditorView& w = doc->window;
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   gotoLineNumber(w, lines);
   std::printf("lastline %.3f\n", since(t));
 
-  w.modified = true;  // a save of an unchanged file writes it all the same
+  w.doc.modified = true;  // a save of an unchanged file writes it all the same
   t = Clock::now();
   const bool saved = saveCommand(w);
   std::printf("save %.3f\n", since(t));

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/blocks.hpp"
 #include "engine/navigation.hpp"
 #include "fuzzsupport.hpp"
@@ -74,11 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkView(w);
 
     // Again inside the first fold, opened in place.
-    w.currentLine = w.levelTop->next->next;
+    w.doc.currentLine = w.doc.levelTop->next->next;
     w.curSubRow = 0;
     PlaceCursor(w, 2);
-    for (int i = 0; i < 8 && w.currentLine != w.levelBottom; ++i) {
-      if (w.currentLine->kind == ClosedFold) {
+    for (int i = 0; i < 8 && w.doc.currentLine != w.doc.levelBottom; ++i) {
+      if (w.doc.currentLine->kind == ClosedFold) {
         OpenInPlace(w);
         break;
       }
@@ -89,11 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkView(w);
 
     // Everything closed again and written.
-    while (w.levelTop != w.fileTop) ExitFold(w);
+    while (w.doc.levelTop != w.doc.fileTop) ExitFold(w);
     CloseAllFolds(w);
     checkView(w);
-    Save(w, w.fileBottom, w.fileBottom->partner());
-    fuzzCheck(w.ioStatus == 0, "the pasted tree could not be written");
+    Save(w, w.doc.fileBottom, w.doc.fileBottom->partner());
+    fuzzCheck(w.doc.ioStatus == 0, "the pasted tree could not be written");
   }
   checkFile(conv, path);
   return 0;

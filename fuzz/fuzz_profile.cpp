@@ -50,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const char* ext : {".c", ".cpp", ".h", ".occ", ".f", "", ".x", ".TSR"}) {
     LineStore w(host);
     setConvention(w, ext, &types, langs);
-    fuzzCheck(w.commentStart.size() <= kCommentFieldBytes && w.commentEnd.size() <= kCommentFieldBytes,
+    fuzzCheck(w.doc.commentStart.size() <= kCommentFieldBytes && w.doc.commentEnd.size() <= kCommentFieldBytes,
               "comment signs fit their fields");
-    fuzzCheck(w.fileTypeName.size() <= kTypeNameBytes, "the type name fits its field");
+    fuzzCheck(w.doc.fileTypeName.size() <= kTypeNameBytes, "the type name fits its field");
   }
   (void)types.filterText();
 

@@ -36,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto w = readAs(conv, path);
   // A TDS reading is no text file's; a file too big for the line budget
   // is no round trip.
-  if (w->readAsTds || w->ioStatus == 2) return 0;
+  if (w->doc.readAsTds || w->doc.ioStatus == 2) return 0;
   checkTree(*w);
   const std::string treeRead = treeText(*w);
-  Save(*w, w->fileBottom, w->fileBottom->partner());
-  fuzzCheck(w->ioStatus == 0, "the save failed");
+  Save(*w, w->doc.fileBottom, w->doc.fileBottom->partner());
+  fuzzCheck(w->doc.ioStatus == 0, "the save failed");
   std::string written;
   fuzzCheck(readScratch(path, written), "the file written cannot be read");
   const std::string diff = fidelity::compare(original, written, conv.commentStart, conv.commentEnd);

@@ -168,28 +168,28 @@ void textOf(const LineNode* first, const LineNode* stop, int depth, std::string&
 }  // namespace
 
 size_t checkTree(const LineStore& w) {
-  const LineNode* root = w.fileBottom->partner();
-  fuzzCheck(root && root->kind == FileTop && root->partner() == w.fileBottom, "the root lost its end");
-  fuzzCheck(w.fileBottom->next == nullptr, "the bottom line has a successor");
-  Walker walk{w.nodesMade() + 16};
-  walk.level(root->next, w.fileBottom, 0);
+  const LineNode* root = w.doc.fileBottom->partner();
+  fuzzCheck(root && root->kind == FileTop && root->partner() == w.doc.fileBottom, "the root lost its end");
+  fuzzCheck(w.doc.fileBottom->next == nullptr, "the bottom line has a successor");
+  Walker walk{w.doc.nodesMade() + 16};
+  walk.level(root->next, w.doc.fileBottom, 0);
   return walk.count;
 }
 
 void checkView(const LineStore& w) {
-  const LineNode* header = w.levelTop ? w.levelTop->next : nullptr;
-  fuzzCheck(header && header->prev == w.levelTop, "the view's head link is broken");
-  fuzzCheck(header->partner() == w.levelBottom && w.levelBottom->partner() == header,
+  const LineNode* header = w.doc.levelTop ? w.doc.levelTop->next : nullptr;
+  fuzzCheck(header && header->prev == w.doc.levelTop, "the view's head link is broken");
+  fuzzCheck(header->partner() == w.doc.levelBottom && w.doc.levelBottom->partner() == header,
             "the view's header and end are not partners");
-  Walker walk{w.nodesMade() + 16};
+  Walker walk{w.doc.nodesMade() + 16};
   walk.allowOpen = true;
-  walk.level(header->next, w.levelBottom, 0);
+  walk.level(header->next, w.doc.levelBottom, 0);
 }
 
 std::string treeText(const LineStore& w) {
   std::string out;
-  const LineNode* root = w.fileBottom->partner();
-  textOf(root->next, w.fileBottom, 0, out);
+  const LineNode* root = w.doc.fileBottom->partner();
+  textOf(root->next, w.doc.fileBottom, 0, out);
   return out;
 }
 
@@ -205,27 +205,27 @@ struct FoldWindow {
   LineStore w{host};
 
   void reset(const WindowSpec& conv) {
-    for (LineNode* p = w.fileTop; p;) {
+    for (LineNode* p = w.doc.fileTop; p;) {
       LineNode* next = p->next;
       dispose(w, p);
       p = next;
     }
-    w.fileTop = w.fileBottom = w.levelTop = w.levelBottom = w.currentLine = nullptr;
-    w.nameGiven = false;
-    w.pendingName.clear();
-    w.foldOffset = 0;
-    w.ioStatus = 0;
-    w.fileName.clear();
-    w.readAsTds = false;
-    w.lfLineEnds = false;
-    w.backupDone = false;
-    w.markUp = nullptr;
-    while (w.basePathTop >= 0) w.popBasePath();
+    w.doc.fileTop = w.doc.fileBottom = w.doc.levelTop = w.doc.levelBottom = w.doc.currentLine = nullptr;
+    w.doc.nameGiven = false;
+    w.doc.pendingName.clear();
+    w.doc.foldOffset = 0;
+    w.doc.ioStatus = 0;
+    w.doc.fileName.clear();
+    w.doc.readAsTds = false;
+    w.doc.lfLineEnds = false;
+    w.doc.backupDone = false;
+    w.doc.markUp = nullptr;
+    while (w.doc.basePathTop >= 0) w.doc.popBasePath();
     host.clearEvents();
     foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
   }
   void open(const std::string& path) { foldtest::open(w, path); }
-  void save() { Save(w, w.fileBottom, w.fileBottom->partner()); }
+  void save() { Save(w, w.doc.fileBottom, w.doc.fileBottom->partner()); }
 };
 
 // One per round of a round trip, so a round reads in a window that the
@@ -256,7 +256,7 @@ bool hasMarkerText(const LineNode* first, const LineNode* stop) {
   return false;
 }
 bool hasMarkerText(const LineStore& w) {
-  return hasMarkerText(w.fileBottom->partner()->next, w.fileBottom);
+  return hasMarkerText(w.doc.fileBottom->partner()->next, w.doc.fileBottom);
 }
 
 // Reads path into a window, checks the tree and writes it back over path;
@@ -266,10 +266,10 @@ std::string readAndWrite(size_t round, const WindowSpec& conv, const std::string
   FoldWindow& win = foldWindow(round, conv);
   ScopedHost scope(win.host);
   win.open(path);
-  fuzzCheck(win.w.ioStatus != 2, "a readable file was not read");
+  fuzzCheck(win.w.doc.ioStatus != 2, "a readable file was not read");
   checkTree(win.w);
   win.save();
-  fuzzCheck(win.w.ioStatus == 0, "the tree could not be written");
+  fuzzCheck(win.w.doc.ioStatus == 0, "the tree could not be written");
   std::string written;
   fuzzCheck(readScratch(path, written), "the written file is gone");
   unsettled = false;
@@ -277,8 +277,8 @@ std::string readAndWrite(size_t round, const WindowSpec& conv, const std::string
     unsettled = unsettled || t.find("without an end line") != std::string::npos;
   unsettled = unsettled || hasMarkerText(win.w);
   // A declaration line may have changed the convention on the way.
-  start = win.w.commentStart;
-  end = win.w.commentEnd;
+  start = win.w.doc.commentStart;
+  end = win.w.doc.commentEnd;
   return written;
 }
 

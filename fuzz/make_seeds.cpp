@@ -18,7 +18,7 @@
 #include "commands/keytable.hpp"
 #include "commands/macros.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/blocks.hpp"
 #include "fuzzsupport.hpp"
 #include "model/atomicfile.hpp"
@@ -91,10 +91,10 @@ std::string writeTree(const WindowSpec& conv, void (*build)(Level&), const std::
   foldtest::finish(w, top);
   std::string path = scratchDir() + "/" + file;
   std::remove(path.c_str());
-  assign(*w.fileBottom, path.c_str());
-  Save(w, w.fileBottom, root);
+  assign(*w.doc.fileBottom, path.c_str());
+  Save(w, w.doc.fileBottom, root);
   std::string out;
-  if (w.ioStatus != 0 || !readWholeFile(path, out)) {
+  if (w.doc.ioStatus != 0 || !readWholeFile(path, out)) {
     std::fprintf(stderr, "make_seeds: the writer failed for %s\n", file.c_str());
     std::exit(1);
   }
@@ -257,10 +257,10 @@ void pasteSeeds() {
     EditorView w(host, path);
     foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
     foldtest::openShown(w, path);
-    w.markAnchorLine = w.levelTop->next->next;
+    w.markAnchorLine = w.doc.levelTop->next->next;
     w.markAnchorSubRow = 0;
     w.blockKind = BlockKind::Lines;
-    w.setMarkEnd(w.levelBottom->prev, 0);  // a line block ends before it
+    w.setMarkEnd(w.doc.levelBottom->prev, 0);  // a line block ends before it
     std::string clip = clipboardText(w);
     if (clip.empty()) {
       std::fprintf(stderr, "make_seeds: no clipboard text for %s\n", conv.typeName);

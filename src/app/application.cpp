@@ -10,9 +10,9 @@
 #include "commands/keytree.hpp"
 #include "commands/macros.hpp"
 #include "display/highlight.hpp"
-#include "display/statusline.hpp"
-#include "display/view.hpp"
-#include "display/viewmetrics.hpp"
+#include "engine/statusline.hpp"
+#include "engine/layout.hpp"
+#include "engine/viewmetrics.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/navigation.hpp"
 #include "engine/fileio.hpp"
@@ -65,8 +65,8 @@ void Application::loadFileTypes() {
   setActiveFileTypes(&fileTypes_);
 }
 
-Document* Application::makeDocument(const std::string& title, int rows, int cols) {
-  auto doc = std::make_unique<Document>(host, title);
+OpenDocument* Application::makeDocument(const std::string& title, int rows, int cols) {
+  auto doc = std::make_unique<OpenDocument>(host, title);
   EditorView& w = doc->window;
   w.screenRows = std::max(3, rows);
   w.screenCols = std::max(8, cols);
@@ -80,7 +80,7 @@ Document* Application::makeDocument(const std::string& title, int rows, int cols
   return documents_.back().get();
 }
 
-Document* Application::openFile(const std::string& path, int rows, int cols) {
+OpenDocument* Application::openFile(const std::string& path, int rows, int cols) {
   struct stat st;
   std::string full = absolutePath(path);
   // A directory, or a file we may not read, would open as an empty buffer
@@ -92,37 +92,37 @@ Document* Application::openFile(const std::string& path, int rows, int cols) {
                     MbButtons::Ok, MbIcon::Exclamation);
     return nullptr;
   }
-  Document* doc = makeDocument(full, rows, cols);
+  OpenDocument* doc = makeDocument(full, rows, cols);
   EditorView& w = doc->window;
-  w.nameGiven = true;
-  w.pendingName = full;
-  setConvention(w, extensionOf(full), &fileTypes_, langList());
+  w.doc.nameGiven = true;
+  w.doc.pendingName = full;
+  setConvention(w.doc, extensionOf(full), &fileTypes_, langList());
   if (loadsAtOnce()) loadDocument(*doc);
   return doc;
 }
 
-Document* Application::newFile(int rows, int cols) {
-  Document* doc = makeDocument("Noname", rows, cols);
+OpenDocument* Application::newFile(int rows, int cols) {
+  OpenDocument* doc = makeDocument("Noname", rows, cols);
   EditorView& w = doc->window;
-  w.nameGiven = true;
-  w.pendingName.clear();
-  setConvention(w, "", &fileTypes_, langList());
+  w.doc.nameGiven = true;
+  w.doc.pendingName.clear();
+  setConvention(w.doc, "", &fileTypes_, langList());
   if (loadsAtOnce()) loadDocument(*doc);
   return doc;
 }
 
-void Application::loadDocument(Document& doc) {
+void Application::loadDocument(OpenDocument& doc) {
   EditorView& w = doc.window;
-  buildFileChain(w);
-  LineNode* root = w.levelTop->next;
-  const FileIdentity seen = identityOf(w.pendingName.empty() ? "" : absolutePath(w.pendingName));
-  read(w, nullptr, root, w.levelBottom, true);
-  rememberRead(w, seen);
-  finishFileChain(w);
-  if (w.pendingName.empty()) {
+  buildFileChain(w.doc);
+  LineNode* root = w.doc.levelTop->next;
+  const FileIdentity seen = identityOf(w.doc.pendingName.empty() ? "" : absolutePath(w.doc.pendingName));
+  read(w.doc, nullptr, root, w.doc.levelBottom, true);
+  rememberRead(w.doc, seen);
+  finishFileChain(w.doc);
+  if (w.doc.pendingName.empty()) {
     // A new buffer: the root shows its caption.
     assign(*root, "Noname");
-    assign(*w.levelBottom, "Noname");
+    assign(*w.doc.levelBottom, "Noname");
   }
   // Highlighting states are worked out as lines are shown.
   invalidateViewMetrics(w);
@@ -133,23 +133,23 @@ void Application::loadDocument(Document& doc) {
   refreshStatus(w);
 }
 
-Document* Application::findDocument(const std::string& path) {
+OpenDocument* Application::findDocument(const std::string& path) {
   if (path.empty()) return nullptr;
   for (auto& d : documents_) {
     const EditorView& w = d->window;
     // The name to read stays behind after a save as: it counts only until
     // the file has been read.
-    const std::string& waiting = w.fileName.empty() ? w.pendingName : std::string();
-    if (sameFileName(ownFileName(w), path) || sameFileName(w.fileName, path) ||
+    const std::string& waiting = w.doc.fileName.empty() ? w.doc.pendingName : std::string();
+    if (sameFileName(ownFileName(w), path) || sameFileName(w.doc.fileName, path) ||
         sameFileName(waiting, path))
       return d.get();
   }
   return nullptr;
 }
 
-bool Application::dispatch(Document& doc) { return runDispatcher(doc.window, doc.state, *this); }
+bool Application::dispatch(OpenDocument& doc) { return runDispatcher(doc.window, doc.state, *this); }
 
-Document* Application::documentOf(const EditorView& w) {
+OpenDocument* Application::documentOf(const EditorView& w) {
   for (auto& d : documents_)
     if (&d->window == &w) return d.get();
   return nullptr;
@@ -157,7 +157,7 @@ Document* Application::documentOf(const EditorView& w) {
 
 void Application::closeDocument(EditorView& w) {
   documents_.erase(std::remove_if(documents_.begin(), documents_.end(),
-                                  [&](const std::unique_ptr<Document>& d) { return &d->window == &w; }),
+                                  [&](const std::unique_ptr<OpenDocument>& d) { return &d->window == &w; }),
                    documents_.end());
 }
 

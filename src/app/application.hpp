@@ -15,8 +15,8 @@
 class Host;
 
 // One open file: its editor window and the dispatcher's state for it.
-struct Document {
-  Document(Host& host, const std::string& title) : window(host, title) {}
+struct OpenDocument {
+  OpenDocument(Host& host, const std::string& title) : window(host, title) {}
   EditorView window;
   EditorState state;
   bool showTree = false;  // opened with the tree option
@@ -42,25 +42,25 @@ class Application : public EditorShell {
 
   // Opens a file in a new document: "File \n%s\ndoesn't exist or isn't
   // accessible." under "Plicato Warning" when it cannot be; null then.
-  Document* openFile(const std::string& path, int rows = 25, int cols = 80);
+  OpenDocument* openFile(const std::string& path, int rows = 25, int cols = 80);
   // A new, empty buffer captioned "Noname".
-  Document* newFile(int rows = 25, int cols = 80);
+  OpenDocument* newFile(int rows = 25, int cols = 80);
   // The document that already shows the file, or null: its own file, the
   // filed file it has entered, or the file it is about to read. Names are
   // compared as absolute paths, then as the same file on disk (a link, or
   // another spelling of the directory).
-  Document* findDocument(const std::string& path);
+  OpenDocument* findDocument(const std::string& path);
   // What the window does on its set-up message (kMsgSetUpDone): reads its
   // file and shows the top.
-  void loadDocument(Document& doc);
+  void loadDocument(OpenDocument& doc);
   // Whether openFile and newFile read the file at once; a desktop program
   // that delivers kMsgSetUpDone itself reads it when the message arrives.
   virtual bool loadsAtOnce() const { return true; }
   // Runs the window's dispatcher; false when the window exited (and is gone).
-  bool dispatch(Document& doc);
+  bool dispatch(OpenDocument& doc);
 
-  const std::vector<std::unique_ptr<Document>>& documents() const { return documents_; }
-  Document* documentOf(const EditorView& w);
+  const std::vector<std::unique_ptr<OpenDocument>>& documents() const { return documents_; }
+  OpenDocument* documentOf(const EditorView& w);
   void closeDocument(EditorView& w);
   bool exitRequested() const { return exitRequested_; }
 
@@ -78,9 +78,9 @@ class Application : public EditorShell {
   int cols_ = 80;
 
  private:
-  Document* makeDocument(const std::string& title, int rows, int cols);
+  OpenDocument* makeDocument(const std::string& title, int rows, int cols);
 
   FileTypeList fileTypes_;
-  std::vector<std::unique_ptr<Document>> documents_;
+  std::vector<std::unique_ptr<OpenDocument>> documents_;
   bool exitRequested_ = false;
 };

@@ -8,7 +8,7 @@
 
 #include "app/application.hpp"
 #include "display/keytranslate.hpp"
-#include "display/statusline.hpp"
+#include "engine/statusline.hpp"
 #include "display/editorview.hpp"
 #include "model/latin1.hpp"
 #include "model/settings.hpp"
@@ -44,19 +44,20 @@ bool parseInt(const std::string& s, int& out) {
 }  // namespace
 
 std::vector<std::string> screenLines(const EditorView& w) {
+  const ScrBuffer& scr = w.screen();
   std::vector<std::string> lines;
   const int width = w.textWidth();
   for (int r = 1; r <= w.screenRows; ++r) {
-    const char* row = w.scr.row(r - 1);
+    const char* row = scr.row(r - 1);
     std::string text;
     if (row) {
       if (w.wrapMode) {
-        text.assign(row, static_cast<size_t>(std::min(width, w.scr.getStride())));
+        text.assign(row, static_cast<size_t>(std::min(width, scr.getStride())));
         ScreenRow s = w.shownAt(r);
         // The tail of a piece that the next row continues.
         text += (s.line && s.subRow < s.line->rows() - 1) ? ">" : " ";
       } else {
-        text.assign(row, static_cast<size_t>(std::min<int>(w.screenCols, w.scr.getStride())));
+        text.assign(row, static_cast<size_t>(std::min<int>(w.screenCols, scr.getStride())));
       }
     }
     size_t end = text.find_last_not_of(' ');
@@ -126,8 +127,8 @@ BatchSession::~BatchSession() {
   setProcessHost(nullptr);
 }
 
-Document* BatchSession::open(const std::string& path) {
-  Document* d = app_->openFile(path, rows_, cols_);
+OpenDocument* BatchSession::open(const std::string& path) {
+  OpenDocument* d = app_->openFile(path, rows_, cols_);
   if (d) {
     targetDoc_ = d;
     target_ = &d->window;

@@ -24,7 +24,7 @@ class BatchSession {
 
   BatchHost host;
   Application& app() { return *app_; }
-  Document* open(const std::string& path);
+  OpenDocument* open(const std::string& path);
   // Appends a key script; false (with a message) when it does not parse.
   bool type(const std::string& script, std::string* error = nullptr);
   // Runs the dispatcher of the target window until the keys are used up.
@@ -37,7 +37,7 @@ class BatchSession {
   std::unique_ptr<Application> app_;
   std::deque<KeyStroke> strokes_;
   EditorView* target_ = nullptr;
-  Document* targetDoc_ = nullptr;
+  OpenDocument* targetDoc_ = nullptr;
   int rows_, cols_;
 };
 

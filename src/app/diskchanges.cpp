@@ -16,7 +16,7 @@ std::string changedOnDiskNotice(const LineStore& w) {
 std::string changedOnDiskNotice(const std::vector<EditorView*>& windows) {
   for (const EditorView* w : windows)
     if (w) {
-      std::string text = changedOnDiskNotice(*w);
+      std::string text = changedOnDiskNotice(w->doc);
       if (!text.empty()) return text;
     }
   return "";

@@ -7,10 +7,10 @@
 #include "app/settingsstore.hpp"
 #include "commands/keytree.hpp"
 #include "display/highlight.hpp"
-#include "display/statusline.hpp"
+#include "engine/statusline.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
-#include "display/viewmetrics.hpp"
+#include "engine/layout.hpp"
+#include "engine/viewmetrics.hpp"
 #include "model/filetypes.hpp"
 #include "model/paths.hpp"
 #include "model/profile.hpp"
@@ -88,14 +88,14 @@ std::string startingExtensions(const std::string& name) {
 // The window shows its text again with what was applied: tab size, the
 // highlighting switches, a new table.
 void reshow(EditorView& w) {
-  if (!w.fileTop || !w.levelTop) return;  // not read yet: it starts with the new values
+  if (!w.doc.fileTop || !w.doc.levelTop) return;  // not read yet: it starts with the new values
   recomputeAllRows(w);
   invalidateViewMetrics(w);
-  if (w.currentLine && w.curSubRow >= w.currentLine->rows())
-    w.curSubRow = std::max(0, w.currentLine->rows() - 1);
+  if (w.doc.currentLine && w.curSubRow >= w.doc.currentLine->rows())
+    w.curSubRow = std::max(0, w.doc.currentLine->rows() - 1);
   if (w.topLine && w.topSubRow >= w.topLine->rows()) w.topSubRow = std::max(0, w.topLine->rows() - 1);
   w.fitScreenBuffer();
-  if (w.currentLine)
+  if (w.doc.currentLine)
     PlaceCursor(w, w.cursorRow);
   else
     Redraw(w, 1);
@@ -645,11 +645,11 @@ bool OptionsModel::writeFileTypes() {
 void OptionsModel::switchWindows(FileTypeList& fresh) {
   for (EditorView* w : windows_ ? windows_() : std::vector<EditorView*>{}) {
     if (!w) continue;
-    const std::string& name = w->fileName.empty() ? w->pendingName : w->fileName;
+    const std::string& name = w->doc.fileName.empty() ? w->doc.pendingName : w->doc.fileName;
     int i = fresh.findExtension(extensionOf(name));
     if (i < 0) i = fresh.catchAll();
-    w->markUp = i >= 0 ? fresh[static_cast<size_t>(i)].table.get() : nullptr;
-    if (w->fileTop) recompute(w->fileTop, w->markUp);
+    w->doc.markUp = i >= 0 ? fresh[static_cast<size_t>(i)].table.get() : nullptr;
+    if (w->doc.fileTop) recompute(w->doc.fileTop, w->doc.markUp);
   }
 }
 

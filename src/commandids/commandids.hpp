@@ -117,3 +117,18 @@ bool keyKeepsMark(int keyKind, int command);
 // template ("Del line"); "" outside 256..337.
 std::string commandName(int command);
 std::string commandLabel(int command);
+
+// Context menu command ids.
+enum ContextMenuId : int {
+  kMenuSaveAs = 104,
+  kMenuCreateFold = 105,
+  kMenuOpenAllFolds = 116,
+  kMenuCloseAllFolds = 117,
+  kMenuExitFold = 202,
+  kMenuSyncEditTree = 211,
+  kMenuUndo = 301,
+  kMenuCut = 302,
+  kMenuCopy = 303,
+  kMenuPaste = 304,
+  kMenuDelete = 309,
+};

@@ -7,9 +7,9 @@
 #include "commands/keytable.hpp"
 #include "commands/macros.hpp"
 #include "display/editorview.hpp"
-#include "display/statusline.hpp"
-#include "display/view.hpp"
-#include "display/viewmetrics.hpp"
+#include "engine/statusline.hpp"
+#include "engine/layout.hpp"
+#include "engine/viewmetrics.hpp"
 #include "engine/blocks.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/filedfolds.hpp"
@@ -22,6 +22,10 @@
 #include "platform/host.hpp"
 
 namespace {
+
+std::vector<View*> viewsOf(const std::vector<EditorView*>& windows) {
+  return std::vector<View*>(windows.begin(), windows.end());
+}
 
 void toggleWordWrap(EditorView& w) {
   w.wrapMode = !w.wrapMode;
@@ -86,11 +90,11 @@ bool changesShape(int command) {
 }
 
 
-bool atTop(const EditorView& w) { return w.levelTop == w.fileTop; }
+bool atTop(const EditorView& w) { return w.doc.levelTop == w.doc.fileTop; }
 
 void refreshWindow(EditorView& w, EditorState& st, EditorShell& shell) {
-  if (st.headerChanged && w.currentLine && isHeader(w.currentLine)) {
-    shell.headerTextChanged(w, w.currentLine);
+  if (st.headerChanged && w.doc.currentLine && isHeader(w.doc.currentLine)) {
+    shell.headerTextChanged(w, w.doc.currentLine);
   }
   st.headerChanged = false;
   if (st.lastCommand != cmdFind && st.lastCommand != cmdFindNext) {
@@ -153,9 +157,9 @@ CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int
     case cmdRefresh:
       Redraw(w, 1);
       break;
-    case cmdFind: searchCommand(w, shell.editorWindows()); break;
-    case cmdFindNext: findNextCommand(w, shell.editorWindows()); break;
-    case cmdReplace: replaceCommand(w, shell.editorWindows()); break;
+    case cmdFind: searchCommand(w, viewsOf(shell.editorWindows())); break;
+    case cmdFindNext: findNextCommand(w, viewsOf(shell.editorWindows())); break;
+    case cmdReplace: replaceCommand(w, viewsOf(shell.editorWindows())); break;
     case cmdDeleteLine: deleteLine(w); break;
     case cmdRestoreLine:
       restoreLine(
@@ -243,8 +247,8 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
   });
   while (w.inDispatch) {
     w.host.pumpMessages();
-    if (w.currentLine && w.restoreBuffer && w.currentLine->text)
-      assign(*w.restoreBuffer, w.currentLine->text);
+    if (w.doc.currentLine && w.restoreBuffer && w.doc.currentLine->text)
+      assign(*w.restoreBuffer, w.doc.currentLine->text);
     int command = editLine(w, st, reader);
     if (command == 0) break;
     result = runCommand(w, st, shell, command, &reader);

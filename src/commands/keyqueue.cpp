@@ -25,5 +25,5 @@ bool keyEndsMark(int kind, int code) {
 
 void installKeyHooks(EditorView& w) {
   w.hooks.keyEndsMark = keyEndsMark;
-  w.hooks.queueCommand = [](EditorView& v, int command) { return queueCommand(v, command); };
+  w.hooks.queueCommand = [](View& v, int command) { return queueCommand(EditorView::of(v), command); };
 }

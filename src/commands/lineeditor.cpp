@@ -7,8 +7,8 @@
 #include "commands/keytable.hpp"
 #include "display/highlight.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
-#include "display/viewmetrics.hpp"
+#include "engine/layout.hpp"
+#include "engine/viewmetrics.hpp"
 #include "model/linestore.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -96,14 +96,14 @@ int firstRowOfCurrent(const EditorView& w) { return w.cursorRow - (w.wrapMode ? 
 void newLine(EditorView& w, EditorState& st);
 
 bool insertText(EditorView& w, EditorState& st, const std::string& chars) {
-  LineNode* n = w.currentLine;
-  if (n && n == w.levelBottom) {
+  LineNode* n = w.doc.currentLine;
+  if (n && n == w.doc.levelBottom) {
     // Typing on the view's end line starts a new line above it, so an empty
     // file or fold can be typed into at once.
     const int col = column(w);
     newLine(w, st);
-    n = w.currentLine;
-    if (n != w.levelBottom) setCursorColumn(w, std::max(col, textStartColumn(*n)));
+    n = w.doc.currentLine;
+    if (n != w.doc.levelBottom) setCursorColumn(w, std::max(col, textStartColumn(*n)));
   }
   if (!n || !isEditableLine(*n)) {
     w.host.beep();
@@ -125,7 +125,7 @@ bool insertText(EditorView& w, EditorState& st, const std::string& chars) {
 // Deletes the text bytes [from, to) of the current line, keeping them for
 // undelete character.
 void eraseText(EditorView& w, EditorState& st, size_t from, size_t to) {
-  LineNode* n = w.currentLine;
+  LineNode* n = w.doc.currentLine;
   std::string t = textOf(n);
   if (to > t.size()) to = t.size();
   if (from >= to) return;
@@ -137,8 +137,8 @@ void eraseText(EditorView& w, EditorState& st, size_t from, size_t to) {
 
 // The text line after / before the current one in the view, to join with.
 LineNode* joinableNext(const EditorView& w) {
-  LineNode* n = w.currentLine;
-  if (n == w.levelBottom || !n->next || n->next->kind != TextLine) return nullptr;
+  LineNode* n = w.doc.currentLine;
+  if (n == w.doc.levelBottom || !n->next || n->next->kind != TextLine) return nullptr;
   return n->next;
 }
 
@@ -156,22 +156,22 @@ void joinLines(EditorView& w, EditorState& st, LineNode* first, LineNode* second
   linkAfter(first, after);
   invalidateViewMetrics(w);
   if (w.topLine == second) w.topLine = first;
-  dispose(w, second);
-  w.currentLine = first;
+  dispose(w.doc, second);
+  w.doc.currentLine = first;
   w.curSubRow = 0;
   first->lineState = kStateRecompute;
   w.computeRows(first);
-  update(first, w.markUp);
-  w.modified = true;
+  update(first, w.doc.markUp);
+  w.doc.modified = true;
   (void)st;
   RedrawKeepTop(w);
   setCursorColumn(w, joinCol);
 }
 
 void newLine(EditorView& w, EditorState& st) {
-  if (!lineBudget(w, 1)) return;
-  LineNode* cur = w.currentLine;
-  LineNode* n = newLineNode(w);
+  if (!lineBudget(w.doc, 1)) return;
+  LineNode* cur = w.doc.currentLine;
+  LineNode* n = newLineNode(w.doc);
   n->lineState = kStateRecompute;
   int cursorCol = 0;
   const int oldRow = firstRowOfCurrent(w);
@@ -215,9 +215,9 @@ void newLine(EditorView& w, EditorState& st) {
       insertAfterNode(cur, n);
       break;
     case FoldEnd:
-      if (cur == w.levelBottom) {
+      if (cur == w.doc.levelBottom) {
         n->indent = cur->partner() && cur->partner()->kind == EnteredFold ? 0 : cur->indent;
-        if (cur == w.fileBottom || cur->partner()->kind == FileTop) n->indent = 0;
+        if (cur == w.doc.fileBottom || cur->partner()->kind == FileTop) n->indent = 0;
         insertAfterNode(cur->prev, n);
         before = true;
       } else {
@@ -230,19 +230,19 @@ void newLine(EditorView& w, EditorState& st) {
       insertAfterNode(cur, n);
   }
   w.computeRows(n);
-  update(n, w.markUp);
+  update(n, w.doc.markUp);
   invalidateViewMetrics(w);
-  w.modified = true;
+  w.doc.modified = true;
   st.headerChanged = false;
   if (before) {
-    w.currentLine = n;
+    w.doc.currentLine = n;
     w.curSubRow = 0;
     if (w.topLine == cur) w.topLine = n;
     Redraw(w, oldRow);
   } else {
     Redraw(w, oldRow);
     // Onto the new line, scrolling when it lies below the window.
-    while (w.currentLine != n && moveDown(w)) {
+    while (w.doc.currentLine != n && moveDown(w)) {
     }
   }
   setCursorColumn(w, cursorCol);
@@ -250,12 +250,12 @@ void newLine(EditorView& w, EditorState& st) {
 
 void markInLine(EditorView& w, int newCol) {
   if (!w.markActive) {
-    w.markAnchorLine = w.currentLine;
+    w.markAnchorLine = w.doc.currentLine;
     w.markAnchorSubRow = w.curSubRow;
   }
   setCursorColumn(w, newCol);
   w.blockKind = BlockKind::Columns;
-  w.setMarkEnd(w.currentLine, w.curSubRow);
+  w.setMarkEnd(w.doc.currentLine, w.curSubRow);
 }
 
 }  // namespace
@@ -276,7 +276,7 @@ void setCursorColumn(EditorView& w, int col) {
   w.textColumn = col + 1;
   if (w.wrapMode) {
     w.leftColumn = 0;
-    LineNode* n = w.currentLine;
+    LineNode* n = w.doc.currentLine;
     int rows = n ? std::max(1, n->rows().get()) : 1;
     int sub = std::min(col / width, rows - 1);
     if (sub != w.curSubRow) {
@@ -301,15 +301,15 @@ void setCursorColumn(EditorView& w, int col) {
 }
 
 void lineTextChanged(EditorView& w, EditorState& st) {
-  LineNode* n = w.currentLine;
+  LineNode* n = w.doc.currentLine;
   const int32_t oldRows = n->rows();
   w.computeRows(n);
   lineWidthChanged(w, *n, oldRows);
-  w.modified = true;
+  w.doc.modified = true;
   if (n->kind != TextLine) st.headerChanged = true;
   const int first = firstRowOfCurrent(w);
   n->lineState = kStateRecompute;
-  update(n, w.markUp, first, w.screenRows, [&](int row, LineNode* line) {
+  update(n, w.doc.markUp, first, w.screenRows, [&](int row, LineNode* line) {
     if (line != n && row >= 1 && row <= w.screenRows) w.queueRepaint(row);
   });
   if (n->rows() != oldRows) {
@@ -354,7 +354,7 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
     }
     if (!isLineCommand(cmd)) return cmd;
 
-    LineNode* n = w.currentLine;
+    LineNode* n = w.doc.currentLine;
     const int col = column(w);
     switch (cmd) {
       case cmdDeleteToEndOfLine: {

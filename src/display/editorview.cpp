@@ -4,31 +4,22 @@
 #include <cstring>
 
 #include "commandids/commandids.hpp"
-#include "display/statusline.hpp"
-#include "display/view.hpp"
+#include "engine/statusline.hpp"
+#include "engine/layout.hpp"
 #include "model/filetypes.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
 
-EditorView::EditorView(Host& h, const std::string& t) : LineStore(h), title(t) {
-  editBuffer = buffers[0];
-  restoreBuffer = buffers[1];
-  pickHead = pickTail = buffers[2];
+EditorView::EditorView(Host& h, const std::string& t) : View(h) {
+  doc.title = t;
   if (!scr.create(ScrBuffer::kDefaultWidth, ScrBuffer::kDefaultRows))
     fatalReport(host, "Not enough memory for Screen Buffer", "Plicato Error", 1);
-  rowMap_.resize(static_cast<size_t>(screenRows) + 1);
   preferredSize();
 }
 
 EditorView::~EditorView() {
   clearStatus(*this);
-  clearBasePath();
   scr.destroy();
-}
-
-int32_t EditorView::rowsOf(const LineNode& node) const {
-  if (!wrapMode) return 1;
-  return wrapRowsFor(screenLength(node), textWidth());
 }
 
 void EditorView::setUp() {
@@ -92,8 +83,11 @@ void EditorView::scrollUpOneRow() {
   fitScreenBuffer();
   scr.moveRows(1, 0, screenRows - 1);
   scr.fillRows(screenRows - 1, 1, ' ');
-  for (int r = 1; r < screenRows; ++r) rowMap_[r] = rowMap_[r + 1];
-  rowMap_[screenRows] = ScreenRow{};
+  for (int r = 1; r < screenRows; ++r) {
+    const ScreenRow below = shownAt(r + 1);
+    setShown(r, below.line, below.subRow);
+  }
+  setShown(screenRows, nullptr, 0);
   host.invalidateRows(handle(), 1, screenRows);
 }
 
@@ -165,7 +159,7 @@ void EditorView::mouseDown(int x, int y) {
   pressY = y;
   const int row = rowAt(y);
   const int col = x / std::max(1, cellWidth);
-  if (!currentLine || row < 1 || row > shownRows || row > screenRows || x < 0) return;
+  if (!doc.currentLine || row < 1 || row > shownRows || row > screenRows || x < 0) return;
   if (!wrapMode && col > screenCols - 3) return;
   if (row == 1 && topLine == viewFirst(*this) && topSubRow == 0) return;
 
@@ -177,11 +171,11 @@ void EditorView::mouseDown(int x, int y) {
   // In wrap mode the clicked piece's start counts too.
   cursorCol = wrapMode ? curSubRow * textWidth() + col : col;
   textColumn = cursorCol + leftColumn + 1;
-  markAnchorLine = currentLine;
+  markAnchorLine = doc.currentLine;
   markAnchorSubRow = curSubRow;
   markAnchorRow = row;
   positionCaret();
-  if (treeSync && tree && hooks.selectInTree) hooks.selectInTree(*this, currentLine);
+  if (treeSync && tree && hooks.selectInTree) hooks.selectInTree(*this, doc.currentLine);
 }
 
 void EditorView::mouseMove(int x, int y) {
@@ -225,71 +219,12 @@ void EditorView::stopAutoScroll() {
   keys.clear();
 }
 
-void EditorView::setMarkEnd(LineNode* line, int32_t subRow) {
-  if (!markAnchorLine) {
-    markAnchorLine = currentLine;
-    markAnchorSubRow = curSubRow;
-  }
-  markEndLine = line;
-  markEndSubRow = subRow;
-  markActive = true;
-  updateMarkRows();
-  host.invalidateRows(handle(), 1, screenRows);
-}
 
-void EditorView::updateMarkRows() {
-  if (!markActive || !markAnchorLine || !markEndLine) return;
-  const int32_t topIndex = rowsBefore(*this, ViewPos{topLine, topSubRow});
-  const int32_t a = rowsBefore(*this, ViewPos{markAnchorLine, markAnchorSubRow});
-  const int32_t e = rowsBefore(*this, ViewPos{markEndLine, markEndSubRow});
-  const bool anchorFirst = a <= e;
-  const int last = std::max(1, shownRows);
-  auto toRow = [&](int32_t index) { return std::clamp<int32_t>(index - topIndex + 1, 1, last); };
-  markAnchorRow = toRow(a);
-  markFirstRow = toRow(std::min(a, e));
-  markLastRow = toRow(std::max(a, e));
-  markFirstLine = anchorFirst ? markAnchorLine : markEndLine;
-  markFirstSubRow = anchorFirst ? markAnchorSubRow : markEndSubRow;
-  markLastLine = anchorFirst ? markEndLine : markAnchorLine;
-  markLastSubRow = anchorFirst ? markEndSubRow : markAnchorSubRow;
-
-  // The block the editing commands work on: a line block ends before its
-  // end node; while lines wrap (or past the view's end) the end is in it.
-  blockActive = true;
-  blockFirst = markFirstLine;
-  blockFirstSubRow = markFirstSubRow;
-  if (wrapMode || blockKind == BlockKind::Columns || markLastLine == levelBottom ||
-      !markLastLine->next) {
-    blockEnd = markLastLine;
-    if (!wrapMode && blockKind == BlockKind::Lines) blockKind = BlockKind::Columns;
-  } else {
-    blockEnd = markLastLine->next;
-  }
-}
-
-void EditorView::clearFound() {
-  if (!foundLine) return;
-  for (int r = 1; r <= screenRows; ++r)
-    if (shownAt(r).line == foundLine) host.invalidateRows(handle(), r, r);
-  foundLine = nullptr;
-  foundLength = 0;
-}
-
-void EditorView::clearMark() {
-  const bool was = markActive;
-  markActive = false;
-  blockActive = false;
-  blockKind = BlockKind::Lines;
-  markFirstLine = markLastLine = markAnchorLine = markEndLine = nullptr;
-  blockFirst = blockEnd = nullptr;
-  markFirstRow = markLastRow = markAnchorRow = 0;
-  if (was) host.invalidateRows(handle(), 1, screenRows);
-}
 
 // --- window ------------------------------------------------------------------
 
 std::vector<MenuEntry> EditorView::contextMenu() {
-  const bool atOutermostTop = levelTop == fileTop && (!fileBottom || !fileBottom->next);
+  const bool atOutermostTop = doc.levelTop == doc.fileTop && (!doc.fileBottom || !doc.fileBottom->next);
   return {
       {kMenuSaveAs, "Save As", markActive, false},
       {kMenuCreateFold, "Create Fold", markActive, false},
@@ -321,11 +256,11 @@ void EditorView::resize(int width, int height) {
   screenSizeFromClient();
   preferredSize();
   fitScreenBuffer();
-  if (!currentLine || !levelTop) return;
+  if (!doc.currentLine || !doc.levelTop) return;
   if (wrapMode)
     for (LineNode* n = viewFirst(*this); n; n = n->next) {
       computeRows(n);
-      if (n == levelBottom) break;
+      if (n == doc.levelBottom) break;
     }
   if (cursorRow > screenRows || !topLine)
     PlaceCursor(*this, screenRows - 1);
@@ -372,8 +307,51 @@ void EditorView::fitScreenBuffer() {
                   std::max(ScrBuffer::kDefaultRows, screenRows + 1)))
     fatalReport(host, "Not enough memory for Screen Buffer", "Plicato Error", 1);
   scr.setStride(wrapMode ? textWidth() : scr.width);
-  if (rowMap_.size() < static_cast<size_t>(screenRows) + 1)
-    rowMap_.resize(static_cast<size_t>(screenRows) + 1);
+  fitRows();
+}
+
+// --- composing --------------------------------------------------------------
+
+namespace {
+
+constexpr char kWrapMark = '>';
+constexpr char kCutMark = static_cast<char>(187);  // "»" in Latin-1
+
+}  // namespace
+
+void EditorView::composeRow(int row) {
+  if (row < 1 || row > screenRows) return;
+  fitScreenBuffer();
+  char* dst = scr.row(row - 1);
+  if (!dst) return;
+  const size_t stride = static_cast<size_t>(scr.getStride());
+  const ScreenRow shown = shownAt(row);
+  if (!shown.line) {
+    std::memset(dst, ' ', stride);
+    return;
+  }
+  const size_t width = static_cast<size_t>(textWidth());
+  const size_t start = wrapMode ? static_cast<size_t>(shown.subRow) * width
+                                : static_cast<size_t>(std::max(0, leftColumn));
+  std::string composed;
+  composed.reserve(width + 5);
+  if (!screenPiece(*shown.line, start, width, composed)) {
+    composed.append(width - composed.size(), ' ');
+    composed += "     ";
+  } else {
+    composed += wrapMode ? kWrapMark : kCutMark;
+    composed += "    ";
+  }
+  const size_t n = std::min(stride, composed.size());
+  std::memcpy(dst, composed.data(), n);
+  if (n < stride) std::memset(dst + n, ' ', stride - n);
+}
+
+void EditorView::composeChanged() {
+  if (!changed.any()) return;
+  for (int r = 1; r <= screenRows; ++r)
+    if (changed.has(r)) composeRow(r);
+  changed.clear();
 }
 
 bool EditorView::queryClose() {
@@ -382,29 +360,29 @@ bool EditorView::queryClose() {
                     MbButtons::Ok, MbIcon::Exclamation);
     return false;
   }
-  if (modified) {
-    const MbResult answer = host.messageBox("Do you want to save changes to " + fileName,
+  if (doc.modified) {
+    const MbResult answer = host.messageBox("Do you want to save changes to " + doc.fileName,
                                             "Plicato Warning", MbButtons::YesNoCancel,
                                             MbIcon::Question);
     if (answer == MbResult::Cancel) return false;
     if (answer == MbResult::No) {
-      modified = false;
+      doc.modified = false;
     } else {
       host.waitCursor(true);
-      if (fileName.empty()) {
+      if (doc.fileName.empty()) {
         std::optional<std::string> name = host.saveAsDialog(langList().filterText(), "");
         if (!name || name->empty()) {
           host.waitCursor(false);
           return false;
         }
-        fileName = *name;
-        title = *name;
+        doc.fileName = *name;
+        doc.title = *name;
         if (hooks.rename) hooks.rename(*this, *name);
       }
       // Without a writer nothing can be saved: the window stays.
       const bool saved = hooks.save && hooks.save(*this);
       host.waitCursor(false);
-      if (!saved || modified || ioStatus == 2) return false;
+      if (!saved || doc.modified || doc.ioStatus == 2) return false;
     }
   }
   if (hooks.queueCommand) hooks.queueCommand(*this, cmdExit);
@@ -415,7 +393,7 @@ void EditorView::focusIn() {
   hasFocus = true;
   positionCaret();
   showVersion(*this);
-  if (levelTop) refreshStatus(*this);
+  if (doc.levelTop) refreshStatus(*this);
 }
 
 void EditorView::focusOut() {
@@ -423,20 +401,4 @@ void EditorView::focusOut() {
   caret.shown = false;
 }
 
-// --- screen rows ---------------------------------------------------------------
 
-ScreenRow EditorView::shownAt(int r) const {
-  if (r < 1 || r > screenRows || static_cast<size_t>(r) >= rowMap_.size()) return {};
-  return rowMap_[static_cast<size_t>(r)];
-}
-
-void EditorView::setShown(int r, LineNode* line, int32_t subRow) {
-  if (r < 1) return;
-  if (static_cast<size_t>(r) >= rowMap_.size()) rowMap_.resize(static_cast<size_t>(r) + 1);
-  rowMap_[static_cast<size_t>(r)] = ScreenRow{line, subRow};
-}
-
-void EditorView::queueRepaint(int row) {
-  if (row < 1 || pendingRows.size() >= kMaxPendingRows) return;
-  pendingRows.push_back(row);
-}

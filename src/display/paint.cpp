@@ -7,7 +7,7 @@
 #include "display/canvas.hpp"
 #include "display/highlight.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "platform/host.hpp"
 
 namespace {
@@ -87,10 +87,10 @@ void paintRow(EditorView& w, Canvas& dc, int row) {
     }
   }
   text += rowBytes(w, row, 0, width);
-  const uint32_t state = shown.line ? stateOf(shown.line, w.markUp) : uint32_t{kStateNormal};
+  const uint32_t state = shown.line ? stateOf(shown.line, w.doc.markUp) : uint32_t{kStateNormal};
   RowRecord* record = w.scr.info(row - 1);
   const uint32_t back =
-      paintLine(dc, 0, y, text.c_str(), start, start + width, state, mode, w.markUp, record);
+      paintLine(dc, 0, y, text.c_str(), start, start + width, state, mode, w.doc.markUp, record);
 
   // The match the replace command asks about, over what was painted.
   if (shown.line && shown.line == w.foundLine && w.foundLength > 0) {
@@ -100,7 +100,7 @@ void paintRow(EditorView& w, Canvas& dc, int row) {
       const uint32_t textColour = dc.textColour();
       const uint32_t backColour = dc.backColour();
       paintLine(dc, (from - start) * w.charWidth, y, text.c_str(), from, to, state,
-                kPaintSelected, w.markUp, nullptr);
+                kPaintSelected, w.doc.markUp, nullptr);
       dc.setTextColour(textColour);
       dc.setBackColour(backColour);
     }
@@ -115,13 +115,14 @@ void paintRow(EditorView& w, Canvas& dc, int row) {
   const uint32_t savedBack = dc.backColour();
   dc.setBackColour(back);
   paintLine(dc, width * w.charWidth, y, tail.c_str(), 0, static_cast<int>(tail.size()),
-            kStateNormal, kPaintTextOnly, w.markUp, nullptr);
+            kStateNormal, kPaintTextOnly, w.doc.markUp, nullptr);
   dc.setBackColour(savedBack);
 }
 
 }  // namespace
 
 void paintRows(EditorView& w, Canvas& dc, int firstRow, int lastRow) {
+  w.composeChanged();
   if (w.iconic) return;
   if (w.markActive) {
     firstRow = 1;
@@ -138,7 +139,7 @@ void paintRows(EditorView& w, Canvas& dc, int firstRow, int lastRow) {
   // The strip below the last row, in the plain colours.
   const std::string blank(static_cast<size_t>(w.screenCols) + 1, ' ');
   paintLine(dc, 0, w.screenRows * w.charHeight, blank.c_str(), 0, static_cast<int>(blank.size()),
-            kStateNormal, kPaintNormal, w.markUp, nullptr);
+            kStateNormal, kPaintNormal, w.doc.markUp, nullptr);
   w.positionCaret();
 }
 

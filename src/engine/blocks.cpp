@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "commandids/commandids.hpp"
-#include "display/highlight.hpp"
-#include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "model/linestates.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/filecommands.hpp"
 #include "engine/foldedit.hpp"
 #include "model/foldcompose.hpp"
@@ -34,11 +34,11 @@ struct BlockRun {
   LineNode* stop = nullptr;
 };
 
-bool endIncluded(const EditorView& w) {
+bool endIncluded(const View& w) {
   return w.wrapMode || w.blockKind == BlockKind::Columns;
 }
 
-BlockRun blockRun(const EditorView& w) {
+BlockRun blockRun(const View& w) {
   BlockRun r;
   if (!blockSelected(w)) return r;
   r.first = w.blockFirst;
@@ -49,11 +49,11 @@ BlockRun blockRun(const EditorView& w) {
 // Whether the run may be worked on as a whole: it lies in the view, holds
 // neither the view's header nor its end line (which frame the view and
 // must stay), and every open fold in it ends in it.
-bool balanced(const EditorView& w, const BlockRun& r) {
+bool balanced(const View& w, const BlockRun& r) {
   if (!r.first || r.first == r.stop) return false;
   int count = 0;
   for (LineNode* n = r.first; n != r.stop; n = n->next) {
-    if (!n || n == w.levelBottom || n->kind == FileTop || n->kind == EnteredFold) return false;
+    if (!n || n == w.doc.levelBottom || n->kind == FileTop || n->kind == EnteredFold) return false;
     if (n->kind == OpenFold) ++count;
     if (n->kind == FoldEnd && --count < 0) return false;
   }
@@ -103,8 +103,8 @@ int displayColumn(const LineNode* n) {
 
 class ClipboardWriter {
  public:
-  explicit ClipboardWriter(const EditorView& w)
-      : cs_(w.commentStart), ce_(w.commentEnd), fortran_(isFortranType(w.fileTypeName)) {}
+  explicit ClipboardWriter(const View& w)
+      : cs_(w.doc.commentStart), ce_(w.doc.commentEnd), fortran_(isFortranType(w.doc.fileTypeName)) {}
 
   std::string run(const BlockRun& r) {
     out_.clear();
@@ -213,10 +213,10 @@ class ClipboardWriter {
 // View upkeep
 
 // The line's text changed: rows and block-comment states after it.
-void textChanged(EditorView& w, LineNode* n) {
+void textChanged(View& w, LineNode* n) {
   w.computeRows(n);
   n->lineState = kStateRecompute;
-  update(n, w.markUp);
+  update(n, w.doc.markUp);
 }
 
 bool inRun(const LineNode* n, const BlockRun& r) {
@@ -227,10 +227,10 @@ bool inRun(const LineNode* n, const BlockRun& r) {
 
 // After lines around the cursor changed: the window keeps its top line
 // when it can and the cursor its line; else the cursor line is placed.
-void settleView(EditorView& w, int fallbackRow) {
+void settleView(View& w, int fallbackRow) {
   if (w.topLine) {
     const int32_t top = rowsBefore(w, ViewPos{w.topLine, w.topSubRow});
-    const int32_t cur = rowsBefore(w, ViewPos{w.currentLine, w.curSubRow});
+    const int32_t cur = rowsBefore(w, ViewPos{w.doc.currentLine, w.curSubRow});
     const int32_t row = cur - top + 1;
     if (row >= 1 && row <= w.screenRows) {
       w.cursorRow = row;
@@ -246,11 +246,11 @@ void settleView(EditorView& w, int fallbackRow) {
 // Takes the run out of the view: open folds in it are closed, and each
 // unit goes to the dispose list in order, so that the last one is the
 // first that restore line takes back.
-void removeRun(EditorView& w, const BlockRun& r) {
+void removeRun(View& w, const BlockRun& r) {
   // Asked before open folds close, which hides their insides from a walk
   // along the view.
   const bool topGone = inRun(w.topLine, r);
-  const bool cursorGone = inRun(w.currentLine, r);
+  const bool cursorGone = inRun(w.doc.currentLine, r);
   if (w.foldStartLine && inRun(w.foldStartLine, r)) {
     w.createFoldMode = false;
     w.foldStartLine = nullptr;
@@ -268,14 +268,14 @@ void removeRun(EditorView& w, const BlockRun& r) {
 
   w.clearMark();
   linkAfter(before, after);
-  for (LineNode* u : units) dispose(w, u);
+  for (LineNode* u : units) dispose(w.doc, u);
 
   if (cursorGone) {
-    w.currentLine = after;
+    w.doc.currentLine = after;
     w.curSubRow = 0;
   }
   textChanged(w, after);
-  w.modified = true;
+  w.doc.modified = true;
   if (topGone) {
     w.topLine = nullptr;
     PlaceCursor(w, firstRow);
@@ -490,7 +490,7 @@ struct Piece {
 // nodes behind its header in.
 class PasteBuilder {
  public:
-  PasteBuilder(EditorView& w, int baseColumn)
+  PasteBuilder(View& w, int baseColumn)
       : w_(w), base_(baseColumn), offset_(baseColumn) {
     head_.kind = TextLine;
     last_ = &head_;
@@ -514,7 +514,7 @@ class PasteBuilder {
 
   bool addText(const std::string& text) {
     if (!budget()) return false;
-    LineNode* n = newLineNode(w_);
+    LineNode* n = newLineNode(w_.doc);
     assign(*n, text.c_str());
     append(n);
     return true;
@@ -522,14 +522,14 @@ class PasteBuilder {
 
   bool openFold(const PasteLine& l) {
     if (!budget()) return false;
-    LineNode* h = newLineNode(w_);
+    LineNode* h = newLineNode(w_.doc);
     assign(*h, l.rest.c_str());
     stripTrailing(h->text);
     append(h);
     const bool counted = commentDepth_ > 0 || isCommentTitle(h->text);
     if (counted) ++commentDepth_;
     h->markerColumn() = std::max(0, l.column - offset_);
-    LineNode* e = newLineNode(w_);
+    LineNode* e = newLineNode(w_.doc);
     e->kind = FoldEnd;
     h->partner() = e;
     e->partner() = h;
@@ -592,7 +592,7 @@ class PasteBuilder {
 
   bool budget() {
     if (stopped_) return false;
-    if (!lineBudget(w_, 1)) stopped_ = true;
+    if (!lineBudget(w_.doc, 1)) stopped_ = true;
     return !stopped_;
   }
 
@@ -604,8 +604,8 @@ class PasteBuilder {
   }
 
   void uncomment(std::string& t) const {
-    const std::string& cs = w_.commentStart;
-    const std::string& ce = w_.commentEnd;
+    const std::string& cs = w_.doc.commentStart;
+    const std::string& ce = w_.doc.commentEnd;
     if (cs.empty() && ce.empty()) return;
     size_t fnb = 0;
     while (fnb < t.size() && t[fnb] == ' ') ++fnb;
@@ -616,7 +616,7 @@ class PasteBuilder {
     t.erase(fnb, cs.size());
   }
 
-  EditorView& w_;
+  View& w_;
   int base_;
   int offset_;
   int commentDepth_ = 0;
@@ -649,7 +649,7 @@ int columnOfByte(const LineNode* n, size_t pos) {
 }
 
 
-void rowsAndStates(EditorView& w, LineNode* first, LineNode* stop) {
+void rowsAndStates(View& w, LineNode* first, LineNode* stop) {
   for (LineNode* n = first; n && n != stop; n = nextInFileOrder(n)) {
     w.computeRows(n);
     n->lineState = kStateRecompute;
@@ -658,11 +658,11 @@ void rowsAndStates(EditorView& w, LineNode* first, LineNode* stop) {
 
 }  // namespace
 
-bool blockSelected(const EditorView& w) {
+bool blockSelected(const View& w) {
   return w.blockActive && w.blockFirst && w.blockEnd;
 }
 
-bool checkBlock(EditorView& w, int command) {
+bool checkBlock(View& w, int command) {
   if (!blockSelected(w)) return false;
   if (balanced(w, blockRun(w))) return true;
   if (isCopy(command)) w.host.beep();
@@ -670,20 +670,20 @@ bool checkBlock(EditorView& w, int command) {
   return false;
 }
 
-std::string clipboardText(EditorView& w) {
+std::string clipboardText(View& w) {
   const BlockRun r = blockRun(w);
   if (!balanced(w, r)) return {};
   return ClipboardWriter(w).run(r);
 }
 
-void copyBlock(EditorView& w) {
+void copyBlock(View& w) {
   if (!blockSelected(w)) return;
   w.host.waitCursor(true);
   if (checkBlock(w, cmdCopyBlock)) w.host.setClipboardText(clipboardText(w));
   w.host.waitCursor(false);
 }
 
-void cutBlock(EditorView& w) {
+void cutBlock(View& w) {
   if (!blockSelected(w)) return;
   w.host.waitCursor(true);
   const bool ok = checkBlock(w, cmdCutBlock);
@@ -692,18 +692,18 @@ void cutBlock(EditorView& w) {
   if (ok) removeRun(w, blockRun(w));
 }
 
-void deleteBlock(EditorView& w) {
+void deleteBlock(View& w) {
   if (!blockSelected(w) || !checkBlock(w, cmdDeleteRight)) return;
   removeRun(w, blockRun(w));
 }
 
-void saveBlock(EditorView& w) {
+void saveBlock(View& w) {
   if (!blockSelected(w) || !checkBlock(w, cmdSaveAs)) return;
   const std::string text = clipboardText(w);
   std::optional<std::string> name =
       w.host.saveAsDialog(dialogFilter(activeFileTypes(), langList()), "");
   if (!name || name->empty()) return;
-  const PathProbe probe = resolve(w, *name);
+  const PathProbe probe = resolve(w.doc, *name);
   if (!probe.usable) {
     w.host.statusMessage("Error opening " + (probe.path.empty() ? *name : probe.path));
     return;
@@ -714,7 +714,7 @@ void saveBlock(EditorView& w) {
     w.host.messageBox(error, "Stop", MbButtons::Ok, MbIcon::Exclamation);
 }
 
-void foldBlock(EditorView& w) {
+void foldBlock(View& w) {
   if (!blockSelected(w) || !checkBlock(w, cmdCreateFold)) return;
   const BlockRun r = blockRun(w);
   // The fold stands at the first line's column (where its text or marker
@@ -748,19 +748,19 @@ void foldBlock(EditorView& w) {
     w.host.statusMessage(refusalFor(cmdCreateFold));
     return;
   }
-  if (!lineBudget(w, 2)) return;
+  if (!lineBudget(w.doc, 2)) return;
   w.clearMark();
-  if (finishFoldAt(w, r.first, r.stop, col)) w.modified = true;
+  if (finishFoldAt(w, r.first, r.stop, col)) w.doc.modified = true;
 }
 
-void pasteBlock(EditorView& w) {
+void pasteBlock(View& w) {
   std::optional<std::string> text = w.host.clipboardText();
   if (!text) return;
   pasteText(w, *text);
 }
 
-void pasteText(EditorView& w, const std::string& text) {
-  LineNode* cur = w.currentLine;
+void pasteText(View& w, const std::string& text) {
+  LineNode* cur = w.doc.currentLine;
   if (!cur || cur->kind == FileTop || cur->kind == EnteredFold || text.empty()) return;
 
   bool trailingEnd = true;
@@ -881,9 +881,9 @@ void pasteText(EditorView& w, const std::string& text) {
   w.computeRows(cur);
   if (first) {
     first->lineState = kStateRecompute;
-    update(first, w.markUp);
+    update(first, w.doc.markUp);
   }
-  w.modified = true;
+  w.doc.modified = true;
   if (cursorColumn >= 0) cursorToColumn(w, cursorColumn);
   settleView(w, w.screenRows - 1);
 }
@@ -892,26 +892,26 @@ void pasteText(EditorView& w, const std::string& text) {
 
 namespace {
 
-void startMark(EditorView& w) {
+void startMark(View& w) {
   if (w.markActive) return;
-  w.markAnchorLine = w.currentLine;
+  w.markAnchorLine = w.doc.currentLine;
   w.markAnchorSubRow = w.curSubRow;
   w.blockKind = BlockKind::Lines;
 }
 
-void markTo(EditorView& w, bool (*move)(EditorView&)) {
-  if (!w.currentLine) return;
+void markTo(View& w, bool (*move)(View&)) {
+  if (!w.doc.currentLine) return;
   startMark(w);
   move(w);
-  w.setMarkEnd(w.currentLine, w.curSubRow);
+  w.setMarkEnd(w.doc.currentLine, w.curSubRow);
 }
 
-bool pageDownMove(EditorView& w) { return pageDown(w) > 0; }
-bool pageUpMove(EditorView& w) { return pageUp(w) > 0; }
+bool pageDownMove(View& w) { return pageDown(w) > 0; }
+bool pageUpMove(View& w) { return pageUp(w) > 0; }
 
 }  // namespace
 
-void markUp(EditorView& w) { markTo(w, moveUp); }
-void markDown(EditorView& w) { markTo(w, moveDown); }
-void markPageUp(EditorView& w) { markTo(w, pageUpMove); }
-void markPageDown(EditorView& w) { markTo(w, pageDownMove); }
+void markUp(View& w) { markTo(w, moveUp); }
+void markDown(View& w) { markTo(w, moveDown); }
+void markPageUp(View& w) { markTo(w, pageUpMove); }
+void markPageDown(View& w) { markTo(w, pageDownMove); }

@@ -8,10 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "display/highlight.hpp"
-#include "display/statusline.hpp"
-#include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "model/linestates.hpp"
+#include "engine/statusline.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/navigation.hpp"
 #include "model/fileidentity.hpp"
 #include "model/filetypes.hpp"
@@ -26,18 +26,18 @@ namespace {
 
 FileTypeList* gFileTypes = nullptr;
 
-void levelChanged(EditorView& w) {
+void levelChanged(View& w) {
   if (w.hooks.levelChanged) w.hooks.levelChanged(w);
 }
 
-void notFound(EditorView& w, const std::string& path) {
+void notFound(View& w, const std::string& path) {
   char buf[600];
   std::snprintf(buf, sizeof buf, "Plicato file '%.500s' not found", path.c_str());
   w.host.statusMessage(buf);
 }
 
 // A new buffer has a caption ("Noname") but no file yet.
-bool unnamed(const EditorView& w) { return ownFileName(w).empty(); }
+bool unnamed(const View& w) { return ownFileName(w).empty(); }
 
 // A file that exists and may not be written: no write permission in its
 // mode (which a rename would get round, even for root), or none for us.
@@ -66,41 +66,41 @@ struct NameState {
   MarkUpHash* markUp = nullptr;
   bool readAsTds = false;
 
-  explicit NameState(const EditorView& w)
-      : fileName(w.fileName), title(w.title), saveAsName(w.saveAsName),
-        pendingName(w.pendingName), nameGiven(w.nameGiven), basePath(w.basePath),
-        basePathTop(w.basePathTop), commentStart(w.commentStart), commentEnd(w.commentEnd),
-        fileTypeName(w.fileTypeName), markUp(w.markUp), readAsTds(w.readAsTds) {
-    rootText = w.fileBottom->partner()->text;
-    bottomText = w.fileBottom->text;
+  explicit NameState(const View& w)
+      : fileName(w.doc.fileName), title(w.doc.title), saveAsName(w.saveAsName),
+        pendingName(w.doc.pendingName), nameGiven(w.doc.nameGiven), basePath(w.doc.basePath),
+        basePathTop(w.doc.basePathTop), commentStart(w.doc.commentStart), commentEnd(w.doc.commentEnd),
+        fileTypeName(w.doc.fileTypeName), markUp(w.doc.markUp), readAsTds(w.doc.readAsTds) {
+    rootText = w.doc.fileBottom->partner()->text;
+    bottomText = w.doc.fileBottom->text;
   }
-  void restore(EditorView& w) const {
-    w.fileName = fileName;
-    w.title = title;
+  void restore(View& w) const {
+    w.doc.fileName = fileName;
+    w.doc.title = title;
     w.saveAsName = saveAsName;
-    w.pendingName = pendingName;
-    w.nameGiven = nameGiven;
-    w.basePath = basePath;
-    w.basePathTop = basePathTop;
-    w.commentStart = commentStart;
-    w.commentEnd = commentEnd;
-    w.fileTypeName = fileTypeName;
-    w.markUp = markUp;
-    w.readAsTds = readAsTds;
-    assign(*w.fileBottom->partner(), rootText.c_str());
-    assign(*w.fileBottom, bottomText.c_str());
-    w.computeRows(w.fileBottom->partner());
-    w.computeRows(w.fileBottom);
-    if (w.fileTop) recompute(w.fileTop, w.markUp);
+    w.doc.pendingName = pendingName;
+    w.doc.nameGiven = nameGiven;
+    w.doc.basePath = basePath;
+    w.doc.basePathTop = basePathTop;
+    w.doc.commentStart = commentStart;
+    w.doc.commentEnd = commentEnd;
+    w.doc.fileTypeName = fileTypeName;
+    w.doc.markUp = markUp;
+    w.doc.readAsTds = readAsTds;
+    assign(*w.doc.fileBottom->partner(), rootText.c_str());
+    assign(*w.doc.fileBottom, bottomText.c_str());
+    w.computeRows(w.doc.fileBottom->partner());
+    w.computeRows(w.doc.fileBottom);
+    if (w.doc.fileTop) recompute(w.doc.fileTop, w.doc.markUp);
     Redraw(w, 1);
   }
 };
 
 // The indentation that lines put above `line` take in the view.
-int32_t columnAbove(const EditorView& w, const LineNode* line) {
+int32_t columnAbove(const View& w, const LineNode* line) {
   // An entered fold's end keeps its header's outer column for the way out;
   // inside, the fold's lines stand at 0.
-  if (line == w.levelBottom && line->partner() && line->partner()->kind == EnteredFold) return 0;
+  if (line == w.doc.levelBottom && line->partner() && line->partner()->kind == EnteredFold) return 0;
   return headerColumn(line);
 }
 
@@ -109,41 +109,41 @@ int32_t columnAbove(const EditorView& w, const LineNode* line) {
 FileTypeList* activeFileTypes() { return gFileTypes; }
 void setActiveFileTypes(FileTypeList* types) { gFileTypes = types; }
 
-bool saveCommand(EditorView& w) {
-  if (!w.fileBottom || !w.fileBottom->partner()) return false;
+bool saveCommand(View& w) {
+  if (!w.doc.fileBottom || !w.doc.fileBottom->partner()) return false;
   if (!inFiledFile(w) && unnamed(w)) return saveAsCommand(w);
-  const bool ok = saveCommandWrite(w, w.modified, [&] { exitToFileTop(w); });
+  const bool ok = saveCommandWrite(w.doc, w.doc.modified, [&] { exitToFileTop(w); });
   // saveCommandWrite is true after a write only when ioStatus is 0.
-  if (ok) w.modified = false;
+  if (ok) w.doc.modified = false;
   return ok;
 }
 
-void adoptFileName(EditorView& w, const std::string& name) {
+void adoptFileName(View& w, const std::string& name) {
   const std::string path = absolutePath(normaliseSeparators(name));
   const std::string base = baseName(path);
-  LineNode* bottom = w.fileBottom;
-  w.fileName = path;
-  w.title = path;
-  w.nameGiven = true;
-  w.pendingName = path;
-  w.clearBasePath();
-  w.pushBasePath(dirName(path));
+  LineNode* bottom = w.doc.fileBottom;
+  w.doc.fileName = path;
+  w.doc.title = path;
+  w.doc.nameGiven = true;
+  w.doc.pendingName = path;
+  w.doc.clearBasePath();
+  w.doc.pushBasePath(dirName(path));
   if (bottom && bottom->partner()) {
     assign(*bottom->partner(), base.c_str());
     assign(*bottom, base.c_str());
     w.computeRows(bottom->partner());
     w.computeRows(bottom);
   }
-  const MarkUpHash* oldMarkUp = w.markUp;
-  setConvention(w, extensionOf(base), activeFileTypes(), langList());
-  w.readAsTds = isTdsType(w.fileTypeName);
+  const MarkUpHash* oldMarkUp = w.doc.markUp;
+  setConvention(w.doc, extensionOf(base), activeFileTypes(), langList());
+  w.doc.readAsTds = isTdsType(w.doc.fileTypeName);
   // The new type may highlight otherwise; the screen shows the new name
   // on the top line and every line in the new colours.
-  if (w.markUp != oldMarkUp && w.fileTop) recompute(w.fileTop, w.markUp);
+  if (w.doc.markUp != oldMarkUp && w.doc.fileTop) recompute(w.doc.fileTop, w.doc.markUp);
   Redraw(w, 1);
 }
 
-bool saveAsCommand(EditorView& w) {
+bool saveAsCommand(View& w) {
   const std::string filter = dialogFilter(activeFileTypes(), langList());
   std::optional<std::string> name = w.host.saveAsDialog(filter, ownFileName(w));
   if (!name || name->empty()) return false;
@@ -153,17 +153,17 @@ bool saveAsCommand(EditorView& w) {
   w.saveAsName = *name;
   adoptFileName(w, *name);
   // Written under the new name whether or not anything changed.
-  if (!saveCommandWrite(w, true, [&] { exitToFileTop(w); })) {
+  if (!saveCommandWrite(w.doc, true, [&] { exitToFileTop(w); })) {
     old.restore(w);
     return false;
   }
-  w.modified = false;
+  w.doc.modified = false;
   refreshStatus(w);
   levelChanged(w);
   return true;
 }
 
-bool reloadCommand(EditorView& w) {
+bool reloadCommand(View& w) {
   const std::string path = ownFileName(w);
   if (path.empty() || unnamed(w)) return false;
   if (!readable(path)) {
@@ -171,29 +171,29 @@ bool reloadCommand(EditorView& w) {
     return false;
   }
   discardFiledLevels(w);
-  LineNode* root = w.fileBottom->partner();
-  LineNode* bottom = w.fileBottom;
+  LineNode* root = w.doc.fileBottom->partner();
+  LineNode* bottom = w.doc.fileBottom;
 
   // The file is read into a chain of its own first, so that a read that
   // fails leaves the tree as it was.
-  LineNode* top = newLineNode(w);
-  LineNode* end = newLineNode(w);
+  LineNode* top = newLineNode(w.doc);
+  LineNode* end = newLineNode(w.doc);
   top->kind = FileTop;
   end->kind = FoldEnd;
   top->partner() = end;
   end->partner() = top;
   linkAfter(top, end);
   end->next = nullptr;
-  w.nameGiven = true;
-  w.pendingName = path;
+  w.doc.nameGiven = true;
+  w.doc.pendingName = path;
   const FileIdentity seen = identityOf(path);
-  read(w, nullptr, top, end, true);
-  rememberRead(w, seen);
-  const bool ok = w.ioStatus != 2;
+  read(w.doc, nullptr, top, end, true);
+  rememberRead(w.doc, seen);
+  const bool ok = w.doc.ioStatus != 2;
   if (ok) {
     for (LineNode* q = root->next; q && q != bottom;) {
       LineNode* next = q->next;
-      dispose(w, q);
+      dispose(w.doc, q);
       q = next;
     }
     if (top->next == end) {
@@ -208,18 +208,18 @@ bool reloadCommand(EditorView& w) {
     w.computeRows(root);
     w.computeRows(bottom);
     top->next = nullptr;
-    w.modified = false;
+    w.doc.modified = false;
   }
   for (LineNode* n : {top, end}) {
     n->kind = TextLine;
     n->prev = n->next = n->partner() = n->inner() = nullptr;
-    dispose(w, n);
+    dispose(w.doc, n);
   }
-  w.levelTop = w.fileTop;
-  w.levelBottom = w.fileBottom;
+  w.doc.levelTop = w.doc.fileTop;
+  w.doc.levelBottom = w.doc.fileBottom;
   w.foldDepth = 0;
   w.depthOffset = 0;
-  w.currentLine = root->next ? root->next : root;
+  w.doc.currentLine = root->next ? root->next : root;
   w.curSubRow = 0;
   w.topLine = nullptr;
   PlaceCursor(w, 2);
@@ -229,8 +229,8 @@ bool reloadCommand(EditorView& w) {
   return ok;
 }
 
-bool insertFileCommand(EditorView& w) {
-  LineNode* at = w.currentLine;
+bool insertFileCommand(View& w) {
+  LineNode* at = w.doc.currentLine;
   // Nothing goes above the top line of a view.
   if (!at || at == viewFirst(w) || !at->prev) return false;
   std::optional<std::string> chosen =
@@ -248,13 +248,13 @@ bool insertFileCommand(EditorView& w) {
   LineNode* after = at->prev;
   const int32_t column = columnAbove(w, at);
   // A comment declaration in the inserted file holds for that file only.
-  const std::string start = w.commentStart;
-  const std::string end = w.commentEnd;
-  read(w, &nameNode, after, at, false);
-  w.commentStart = start;
-  w.commentEnd = end;
+  const std::string start = w.doc.commentStart;
+  const std::string end = w.doc.commentEnd;
+  read(w.doc, &nameNode, after, at, false);
+  w.doc.commentStart = start;
+  w.doc.commentEnd = end;
   nameNode.text = nullptr;
-  if (w.ioStatus == 2) return false;
+  if (w.doc.ioStatus == 2) return false;
 
   LineNode* first = after->next;
   if (first == at) return false;
@@ -262,38 +262,38 @@ bool insertFileCommand(EditorView& w) {
     q->indent = column;
     w.computeRows(q);
   }
-  w.modified = true;
+  w.doc.modified = true;
   // The first inserted line takes the cursor line's place on the screen.
   const int row = w.cursorRow - w.curSubRow;
   if (w.topLine == at && w.topSubRow == 0) w.topLine = first;
-  w.currentLine = first;
+  w.doc.currentLine = first;
   w.curSubRow = 0;
   PlaceCursor(w, row < 1 ? 1 : row);
   refreshStatus(w);
   return true;
 }
 
-bool exitSave(EditorView& w) {
-  if (!w.fileBottom || !w.fileBottom->partner()) return true;
+bool exitSave(View& w) {
+  if (!w.doc.fileBottom || !w.doc.fileBottom->partner()) return true;
   if (!exitAllFolds(w)) return false;
-  if (unnamed(w)) return !w.modified || (saveAsCommand(w) && !w.modified);
-  const PathProbe probe = resolve(w, w.fileBottom->text);
+  if (unnamed(w)) return !w.doc.modified || (saveAsCommand(w) && !w.doc.modified);
+  const PathProbe probe = resolve(w.doc, w.doc.fileBottom->text);
   if (probe.exists && readOnlyFile(probe.path)) {
     w.host.messageBox("File is read-only - unable to save.", "Plicato Warning", MbButtons::Ok,
                       MbIcon::Exclamation);
     // Unsaved changes keep the window open.
-    return !w.modified;
+    return !w.doc.modified;
   }
-  if (!w.modified) return true;
-  Save(w, w.fileBottom, w.fileBottom->partner());
-  if (w.ioStatus != 0) return false;
-  w.modified = false;
+  if (!w.doc.modified) return true;
+  Save(w.doc, w.doc.fileBottom, w.doc.fileBottom->partner());
+  if (w.doc.ioStatus != 0) return false;
+  w.doc.modified = false;
   return true;
 }
 
-void installFileHooks(EditorView& w) {
-  w.hooks.save = [](EditorView& win) { return saveCommand(win); };
-  w.hooks.rename = [](EditorView& win, const std::string& name) {
+void installFileHooks(View& w) {
+  w.hooks.save = [](View& win) { return saveCommand(win); };
+  w.hooks.rename = [](View& win, const std::string& name) {
     if (inFiledFile(win) && !exitAllFolds(win)) return;
     adoptFileName(win, name);
     levelChanged(win);

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "display/highlight.hpp"
-#include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "model/linestates.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
 #include "model/foldwriter.hpp"
@@ -26,11 +26,11 @@ std::string shownPath(const PathProbe& probe, const std::string& name) {
   return probe.path.empty() ? name : probe.path;
 }
 
-void repaintCursorRow(EditorView& w) {
-  w.computeRows(w.currentLine);
-  w.currentLine->lineState = kStateRecompute;
-  update(w.currentLine, w.markUp);
-  composeRow(w, w.cursorRow, w.currentLine, w.curSubRow);
+void repaintCursorRow(View& w) {
+  w.computeRows(w.doc.currentLine);
+  w.doc.currentLine->lineState = kStateRecompute;
+  update(w.doc.currentLine, w.doc.markUp);
+  composeRow(w, w.cursorRow, w.doc.currentLine, w.curSubRow);
   w.queueRepaint(w.cursorRow);
 }
 
@@ -39,21 +39,21 @@ void repaintCursorRow(EditorView& w) {
 // header gives it the inside without touching the fold's links. What the
 // writer notes in the window for its own file (the file name, the backup
 // taken on the first save) stays the window's.
-bool writeInside(EditorView& w, LineNode* header) {
+bool writeInside(View& w, LineNode* header) {
   LineNode standIn;
   standIn.next = header->inner();
   standIn.partner() = header->partner();
-  const std::string fileName = w.fileName;
-  const bool backupDone = w.backupDone;
-  Save(w, header->partner(), &standIn);
-  w.fileName = fileName;
-  w.backupDone = backupDone;
-  return w.ioStatus == 0;
+  const std::string fileName = w.doc.fileName;
+  const bool backupDone = w.doc.backupDone;
+  Save(w.doc, header->partner(), &standIn);
+  w.doc.fileName = fileName;
+  w.doc.backupDone = backupDone;
+  return w.doc.ioStatus == 0;
 }
 
-void fileFold(EditorView& w, LineNode* header) {
+void fileFold(View& w, LineNode* header) {
   const std::string name = titleName(header);
-  const PathProbe probe = resolve(w, name);
+  const PathProbe probe = resolve(w.doc, name);
   if (!probe.usable) {
     w.host.statusMessage("Plicato cannot open " + shownPath(probe, name));
     return;
@@ -73,21 +73,21 @@ void fileFold(EditorView& w, LineNode* header) {
   }
   for (LineNode* q = header->inner(); q && q != end;) {
     LineNode* next = q->next;
-    dispose(w, q);
+    dispose(w.doc, q);
     q = next;
   }
   header->inner() = end;
   end->prev = header;
   header->kind = FiledFold;
-  w.modified = true;
+  w.doc.modified = true;
   repaintCursorRow(w);
 }
 
-void unfileFold(EditorView& w, LineNode* header) {
+void unfileFold(View& w, LineNode* header) {
   LineNode* end = header->partner();
   if (header->inner() == end) {
     const std::string name = end->text ? end->text : "";
-    const PathProbe probe = resolve(w, name);
+    const PathProbe probe = resolve(w.doc, name);
     // A missing file would leave an empty fold that no longer names it.
     if (!probe.exists) {
       w.host.statusMessage("File " + shownPath(probe, name) + " not found");
@@ -95,23 +95,23 @@ void unfileFold(EditorView& w, LineNode* header) {
     }
     // The fold's lines take the window's comment convention, whatever
     // their file declared.
-    const std::string start = w.commentStart;
-    const std::string stop = w.commentEnd;
-    read(w, end, header, end, false);
-    w.commentStart = start;
-    w.commentEnd = stop;
-    if (w.ioStatus == 2) return;
+    const std::string start = w.doc.commentStart;
+    const std::string stop = w.doc.commentEnd;
+    read(w.doc, end, header, end, false);
+    w.doc.commentStart = start;
+    w.doc.commentEnd = stop;
+    if (w.doc.ioStatus == 2) return;
   }
   assign(*end, "");
   header->kind = ClosedFold;
-  w.modified = true;
+  w.doc.modified = true;
   repaintCursorRow(w);
 }
 
 }  // namespace
 
-void fileUnfileFold(EditorView& w) {
-  LineNode* h = w.currentLine;
+void fileUnfileFold(View& w) {
+  LineNode* h = w.doc.currentLine;
   if (!h || !isClosedHeader(h) || !h->partner() || !hasDefaultAttributes(h)) return;
   if (h->kind == ClosedFold)
     fileFold(w, h);
@@ -119,19 +119,19 @@ void fileUnfileFold(EditorView& w) {
     unfileFold(w, h);
 }
 
-void attachFileToFold(EditorView& w) {
-  LineNode* h = w.currentLine;
+void attachFileToFold(View& w) {
+  LineNode* h = w.doc.currentLine;
   if (!h || h->kind != ClosedFold || !h->partner() || !hasDefaultAttributes(h)) return;
   if (h->inner() != h->partner()) return;  // a fold with contents keeps them
   const std::string name = titleName(h);
-  const PathProbe probe = resolve(w, name);
+  const PathProbe probe = resolve(w.doc, name);
   if (!probe.exists || !probe.usable) {
     w.host.statusMessage("File " + shownPath(probe, name) + " not found");
     return;
   }
   assign(*h->partner(), probe.path.c_str());
   h->kind = FiledFold;
-  w.modified = true;
+  w.doc.modified = true;
   w.host.statusMessage("Attached " + probe.path);
   repaintCursorRow(w);
 }

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "display/highlight.hpp"
-#include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "model/linestates.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
 #include "model/foldformat.hpp"
 #include "model/linestore.hpp"
 #include "model/settings.hpp"
@@ -21,15 +21,15 @@ constexpr const char* kNotSimpleFold = "Plicato line is not a simple fold!!";
 constexpr int kClosedMarkerWidth = 5;
 
 // A line's text changed: its rows and the block-comment states after it.
-void textChanged(EditorView& w, LineNode* n) {
+void textChanged(View& w, LineNode* n) {
   w.computeRows(n);
   n->lineState = kStateRecompute;
-  update(n, w.markUp);
+  update(n, w.doc.markUp);
 }
 
 // Screen row of (line, subRow) counted from the top of the window, or 0
 // when it is not on screen.
-int screenRowOf(const EditorView& w, const LineNode* line, int32_t subRow = 0) {
+int screenRowOf(const View& w, const LineNode* line, int32_t subRow = 0) {
   if (!w.topLine) return 0;
   ViewPos p{w.topLine, w.topSubRow};
   for (int r = 1; r <= w.screenRows; ++r) {
@@ -39,7 +39,7 @@ int screenRowOf(const EditorView& w, const LineNode* line, int32_t subRow = 0) {
   return 0;
 }
 
-void repaintFromCursor(EditorView& w) {
+void repaintFromCursor(View& w) {
   Redraw(w, w.cursorRow);
   w.queueRepaint(w.cursorRow);
 }
@@ -72,15 +72,15 @@ bool blanksBefore(const char* text, int n) { return whiteBefore(text, n) >= 0; }
 
 // Cursor on the header, just behind its marker, as the second press of
 // create fold leaves it.
-void cursorBehindMarker(EditorView& w, LineNode* header) {
-  w.currentLine = header;
+void cursorBehindMarker(View& w, LineNode* header) {
+  w.doc.currentLine = header;
   cursorToColumn(w, foldColumn(header) + kClosedMarkerWidth);
 }
 
 // Turns `header`, a node linked directly above `first`, into the closed
 // fold of the lines from first up to end (checked by canFoldRun), with a
 // new end node above `end`. The header's indent is the column of the level.
-LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNode* end,
+LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end,
                        int foldCol) {
   const int shift = foldCol - header->indent;
   for (LineNode* n = first; n != end; n = n->next) {
@@ -116,7 +116,7 @@ LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNod
     w.computeRows(n);
   }
 
-  LineNode* foldEnd = newLineNode(w);
+  LineNode* foldEnd = newLineNode(w.doc);
   foldEnd->kind = FoldEnd;
   foldEnd->indent = 0;
   LineNode* last = end->prev;  // the header itself when the run is empty
@@ -140,18 +140,18 @@ LineNode* closeOverRun(EditorView& w, LineNode* header, LineNode* first, LineNod
 
 // After a fold was made: the cursor to its header; the header keeps the
 // row it showed at, when it was on screen below the first row.
-void placeOnNewHeader(EditorView& w, LineNode* header, int shownRow) {
+void placeOnNewHeader(View& w, LineNode* header, int shownRow) {
   if (shownRow > 1) header->savedRow() = rowForSaving(shownRow);
   if (header->savedRow() < 1) header->savedRow() = rowForSaving(w.cursorRow);
   cursorBehindMarker(w, header);
-  w.modified = true;
+  w.doc.modified = true;
   PlaceCursor(w, header->savedRow());
   w.queueRepaint(w.cursorRow);
 }
 
 // Copies one node's own fields (not its links).
-LineNode* copyNode(EditorView& w, const LineNode* n) {
-  LineNode* c = newLineNode(w);
+LineNode* copyNode(View& w, const LineNode* n) {
+  LineNode* c = newLineNode(w.doc);
   assign(*c, n->text ? n->text : "");
   copyOwnFields(*c, *n);
   copyExtra(*c, *n);
@@ -160,7 +160,7 @@ LineNode* copyNode(EditorView& w, const LineNode* n) {
 
 // The deep copy of a text line or a closed fold: nodes in file order,
 // headers matched to ends by nesting.
-LineNode* copyUnit(EditorView& w, LineNode* line) {
+LineNode* copyUnit(View& w, LineNode* line) {
   const LineNode* last = isClosedHeader(line) ? line->partner() : line;
   std::vector<LineNode*> headers;
   LineNode* top = nullptr;
@@ -216,7 +216,7 @@ int levelColumnAt(const LineNode* line) {
   return line->indent;
 }
 
-bool rowTextRange(const EditorView& w, const LineNode* line, int subRow, size_t& from,
+bool rowTextRange(const View& w, const LineNode* line, int subRow, size_t& from,
                   size_t& to) {
   if (line->kind == FoldEnd || !line->text) return false;
   const size_t len = std::strlen(line->text);
@@ -245,8 +245,8 @@ bool rowTextRange(const EditorView& w, const LineNode* line, int subRow, size_t&
   return true;
 }
 
-bool InsertNode(EditorView& w, LineNode* node) {
-  LineNode* cur = w.currentLine;
+bool InsertNode(View& w, LineNode* node) {
+  LineNode* cur = w.doc.currentLine;
   if (!cur || !node) return false;
   // Above the first line of the view the node would stand outside it.
   if (cur->kind == EnteredFold || cur->kind == FileTop) return false;
@@ -258,7 +258,7 @@ bool InsertNode(EditorView& w, LineNode* node) {
     }
     insertAt(*cur, from, node->text, std::strlen(node->text));
     node->prev = node->next = nullptr;
-    dispose(w, node);
+    dispose(w.doc, node);
     textChanged(w, cur);
     repaintFromCursor(w);
     return true;
@@ -271,17 +271,17 @@ bool InsertNode(EditorView& w, LineNode* node) {
     w.topLine = node;
     w.topSubRow = 0;
   }
-  w.currentLine = node;
+  w.doc.currentLine = node;
   w.curSubRow = 0;
   w.computeRows(node);
   node->lineState = kStateRecompute;
-  update(node, w.markUp);
+  update(node, w.doc.markUp);
   repaintFromCursor(w);
   return true;
 }
 
-void StartFold(EditorView& w, int column) {
-  LineNode* cur = w.currentLine;
+void StartFold(View& w, int column) {
+  LineNode* cur = w.doc.currentLine;
   if (!cur || cur->kind == EnteredFold || cur->kind == FileTop) return;
   if (w.wrapMode && w.curSubRow > 0) {
     // The fold line is a text node, which InsertNode would merge here.
@@ -290,13 +290,13 @@ void StartFold(EditorView& w, int column) {
   }
   const int level = levelColumnAt(cur);
   const int foldCol = std::max(column - 1, level);
-  LineNode* start = newLineNode(w);
+  LineNode* start = newLineNode(w.doc);
   const std::string text = std::string(static_cast<size_t>(foldCol - level), ' ') +
                            foldformat::kFoldMarker;
   assign(*start, text.c_str());
   start->savedRow() = rowForSaving(w.cursorRow);
   if (!InsertNode(w, start)) {
-    dispose(w, start);
+    dispose(w.doc, start);
     return;
   }
   w.createFoldMode = true;
@@ -304,16 +304,16 @@ void StartFold(EditorView& w, int column) {
   w.createFoldColumn = foldCol;
   start->mark = 1;
   // Onto the old cursor line, which marks it.
-  while (w.currentLine == start && moveDown(w)) {
+  while (w.doc.currentLine == start && moveDown(w)) {
   }
-  w.modified = true;
+  w.doc.modified = true;
 }
 
-bool canFoldRun(const EditorView& w, LineNode* first, LineNode* end, int foldCol) {
+bool canFoldRun(const View& w, LineNode* first, LineNode* end, int foldCol) {
   if (!first || !end) return false;
   int nesting = 0;
   for (LineNode* n = first; n != end; n = n->next) {
-    if (!n || n == w.levelBottom) return false;  // end is not ahead in the view
+    if (!n || n == w.doc.levelBottom) return false;  // end is not ahead in the view
     if (nesting == 0) {
       switch (n->kind) {
         case OpenFold:
@@ -338,8 +338,8 @@ bool canFoldRun(const EditorView& w, LineNode* first, LineNode* end, int foldCol
   return nesting == 0;
 }
 
-void FinishFold(EditorView& w) {
-  LineNode* cur = w.currentLine;
+void FinishFold(View& w) {
+  LineNode* cur = w.doc.currentLine;
   LineNode* start = w.foldStartLine;
   if (!w.createFoldMode || !start || !cur) return;
   if (!cur->prev || !cur->prev->mark) {
@@ -362,13 +362,13 @@ void FinishFold(EditorView& w) {
   placeOnNewHeader(w, start, shownRow);
 }
 
-bool finishFoldAt(EditorView& w, LineNode* first, LineNode* end, int foldColumn) {
+bool finishFoldAt(View& w, LineNode* first, LineNode* end, int foldColumn) {
   if (!first || !end || first->kind == EnteredFold || first->kind == FileTop) return false;
   const int level = levelColumnAt(first);
   const int foldCol = std::max(foldColumn, level);
   if (!canFoldRun(w, first, end, foldCol)) return false;
   const int shownRow = screenRowOf(w, first);
-  LineNode* header = newLineNode(w);
+  LineNode* header = newLineNode(w.doc);
   header->savedRow() = rowForSaving(w.cursorRow);
   linkAfter(first->prev, header);
   linkAfter(header, first);
@@ -382,17 +382,17 @@ bool finishFoldAt(EditorView& w, LineNode* first, LineNode* end, int foldColumn)
   return true;
 }
 
-void createFoldCommand(EditorView& w) {
-  if (!lineBudget(w, 3)) return;
+void createFoldCommand(View& w) {
+  if (!lineBudget(w.doc, 3)) return;
   if (w.createFoldMode)
     FinishFold(w);
   else
     StartFold(w, w.textColumn);
 }
 
-void Autofold(EditorView& w) {
+void Autofold(View& w) {
   if (!w.createFoldMode) {
-    if (!lineBudget(w, 3)) return;
+    if (!lineBudget(w.doc, 3)) return;
     StartFold(w, w.textColumn);
     if (!w.createFoldMode) return;
   }
@@ -400,9 +400,9 @@ void Autofold(EditorView& w) {
   // for text once, not on every row of it.
   const LineNode* tested = nullptr;
   bool hasText = false;
-  while (w.currentLine != w.levelBottom) {
-    if (w.currentLine != tested) {
-      tested = w.currentLine;
+  while (w.doc.currentLine != w.doc.levelBottom) {
+    if (w.doc.currentLine != tested) {
+      tested = w.doc.currentLine;
       hasText = lengthWithoutTrailing(tested->text) > 0;
     }
     if (!hasText || !moveDown(w)) break;
@@ -410,8 +410,8 @@ void Autofold(EditorView& w) {
   FinishFold(w);
 }
 
-void RemoveFold(EditorView& w) {
-  LineNode* h = w.currentLine;
+void RemoveFold(View& w) {
+  LineNode* h = w.doc.currentLine;
   if (!h || h->kind != ClosedFold) {
     w.host.statusMessage(kNotSimpleFold);
     return;
@@ -452,16 +452,16 @@ void RemoveFold(EditorView& w) {
     gone->inner() = nullptr;
     gone->partner() = nullptr;
     gone->next = nullptr;
-    dispose(w, gone);
+    dispose(w.doc, gone);
   }
 
-  w.currentLine = first ? first : after;
+  w.doc.currentLine = first ? first : after;
   w.curSubRow = 0;
-  w.currentLine->lineState = kStateRecompute;
-  update(w.currentLine, w.markUp);
-  w.modified = true;
+  w.doc.currentLine->lineState = kStateRecompute;
+  update(w.doc.currentLine, w.doc.markUp);
+  w.doc.modified = true;
   if (wasTop) {
-    w.topLine = w.currentLine;
+    w.topLine = w.doc.currentLine;
     w.topSubRow = 0;
     PlaceCursor(w, 4);
   } else if (!first) {
@@ -472,8 +472,8 @@ void RemoveFold(EditorView& w) {
   w.queueRepaint(w.cursorRow);
 }
 
-void CommentFold(EditorView& w) {
-  LineNode* h = w.currentLine;
+void CommentFold(View& w) {
+  LineNode* h = w.doc.currentLine;
   if (!h || h->kind != ClosedFold) {
     w.host.statusMessage(kNotSimpleFold);
     return;
@@ -490,16 +490,16 @@ void CommentFold(EditorView& w) {
     insertAt(*h, 0, "COMMENT ", 8);
   }
   textChanged(w, h);
-  w.modified = true;
+  w.doc.modified = true;
   repaintFromCursor(w);
 }
 
-void lineToFoldHeader(EditorView& w) {
-  LineNode* cur = w.currentLine;
+void lineToFoldHeader(View& w) {
+  LineNode* cur = w.doc.currentLine;
   if (!cur || cur->kind == FoldEnd || cur->kind == EnteredFold || cur->kind == FileTop) return;
   LineNode* h = cur->prev;
   for (;;) {
-    if (!h || h == w.levelTop || h->kind == FileTop) return;
+    if (!h || h == w.doc.levelTop || h->kind == FileTop) return;
     if (h->kind == OpenFold || h->kind == EnteredFold) break;
     // A whole open fold lies before: go on above its header.
     if (h->kind == FoldEnd && h->partner()) h = h->partner();
@@ -509,7 +509,7 @@ void lineToFoldHeader(EditorView& w) {
   while (*text == ' ' || *text == '\t') ++text;
   assign(*h, text);
   textChanged(w, h);
-  w.modified = true;
+  w.doc.modified = true;
   if (w.topLine == h && w.topSubRow >= h->rows()) w.topSubRow = std::max(1, h->rows().get()) - 1;
   const int row = screenRowOf(w, cur, w.curSubRow);
   if (row > 0) {
@@ -522,13 +522,13 @@ void lineToFoldHeader(EditorView& w) {
   w.queueRepaint(w.cursorRow);
 }
 
-LineNode* CopyLine(EditorView& w, LineNode* line) {
+LineNode* CopyLine(View& w, LineNode* line) {
   if (!line) return nullptr;
-  const bool cursorLine = line == w.currentLine;
+  const bool cursorLine = line == w.doc.currentLine;
   if (w.wrapMode && cursorLine && (line->kind == TextLine || w.curSubRow > 0)) {
     size_t from = 0, to = 0;
     if (!rowTextRange(w, line, w.curSubRow, from, to)) return nullptr;
-    LineNode* c = newLineNode(w);
+    LineNode* c = newLineNode(w.doc);
     assignN(*c, line->text + from, to - from);
     c->prev = c->next = nullptr;
     w.computeRows(c);

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "commandids/commandids.hpp"
-#include "display/highlight.hpp"
-#include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "model/linestates.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/foldedit.hpp"
 #include "model/linestore.hpp"
 #include "platform/host.hpp"
@@ -13,19 +13,19 @@
 namespace {
 
 // Lines that are no unit of their own, or frame the view.
-bool standsAlone(const EditorView& w, const LineNode* n) {
-  return n != w.levelBottom && n->kind != FoldEnd && n->kind != OpenFold &&
+bool standsAlone(const View& w, const LineNode* n) {
+  return n != w.doc.levelBottom && n->kind != FoldEnd && n->kind != OpenFold &&
          n->kind != EnteredFold && n->kind != FileTop;
 }
 
 // Putting back goes above the cursor line, which must lie inside the view.
-bool mayPutHere(const EditorView& w) {
-  const LineNode* cur = w.currentLine;
+bool mayPutHere(const View& w) {
+  const LineNode* cur = w.doc.currentLine;
   return cur && cur->kind != EnteredFold && cur->kind != FileTop;
 }
 
 // Whether the command takes only the cursor's row of a wrapped line.
-bool takesPiece(const EditorView& w, const LineNode* cur) {
+bool takesPiece(const View& w, const LineNode* cur) {
   if (!w.wrapMode || cur->rows() <= 1) return false;
   if (isClosedHeader(cur) && w.curSubRow == 0) return false;
   return w.curSubRow > 0 || cur->kind == TextLine;
@@ -38,25 +38,25 @@ void detach(LineNode* unit) {
   unit->mark = 0;
 }
 
-LineNode* takePiece(EditorView& w) {
-  LineNode* cur = w.currentLine;
+LineNode* takePiece(View& w) {
+  LineNode* cur = w.doc.currentLine;
   size_t from = 0, to = 0;
   if (!rowTextRange(w, cur, w.curSubRow, from, to) || from == to) return nullptr;
-  LineNode* piece = newLineNode(w);
+  LineNode* piece = newLineNode(w.doc);
   assignN(*piece, cur->text + from, to - from);
   piece->prev = piece->next = nullptr;
   w.computeRows(piece);
   eraseAt(*cur, from, to - from);
   w.computeRows(cur);
   cur->lineState = kStateRecompute;
-  update(cur, w.markUp);
+  update(cur, w.doc.markUp);
   if (w.curSubRow >= cur->rows() && cur->next) {
     // The line lost the row the cursor was on: the next line moves up.
     if (w.topLine == cur && w.topSubRow >= cur->rows()) {
       w.topLine = cur->next;
       w.topSubRow = 0;
     }
-    w.currentLine = cur->next;
+    w.doc.currentLine = cur->next;
     w.curSubRow = 0;
     w.cursorCol %= w.textWidth();
     w.textColumn = w.leftColumn + w.cursorCol + 1;
@@ -84,17 +84,17 @@ void makeInsertable(LineNode* n) {
 }
 
 // Puts the unit of a slot above the cursor; the slot empties when it went in.
-void putFromSlot(EditorView& w, LineNode*& slot) {
+void putFromSlot(View& w, LineNode*& slot) {
   if (!slot || !mayPutHere(w)) return;
   if (InsertNode(w, slot)) {
     slot = nullptr;
-    w.modified = true;
+    w.doc.modified = true;
     w.queueRepaint(w.cursorRow);
   }
 }
 
 // The pick chain keeps its back links; its last unit ends it.
-void appendToPicks(EditorView& w, LineNode* unit) {
+void appendToPicks(View& w, LineNode* unit) {
   unit->indent = 0;
   unit->mark = 0;
   linkAfter(w.pickTail, unit);
@@ -105,8 +105,8 @@ void appendToPicks(EditorView& w, LineNode* unit) {
 
 }  // namespace
 
-LineNode* takeLineOut(EditorView& w) {
-  LineNode* cur = w.currentLine;
+LineNode* takeLineOut(View& w) {
+  LineNode* cur = w.doc.currentLine;
   if (!cur) return nullptr;
   if (takesPiece(w, cur)) return takePiece(w);
   if (!standsAlone(w, cur)) return nullptr;
@@ -116,103 +116,103 @@ LineNode* takeLineOut(EditorView& w) {
     w.topLine = after;
     w.topSubRow = 0;
   }
-  w.currentLine = after;
+  w.doc.currentLine = after;
   w.curSubRow = 0;
   detach(cur);
   after->lineState = kStateRecompute;
-  update(after, w.markUp);
+  update(after, w.doc.markUp);
   Redraw(w, w.cursorRow);
   w.queueRepaint(w.cursorRow);
   return cur;
 }
 
-int pickCount(const EditorView& w) {
+int pickCount(const View& w) {
   int n = 0;
   for (const LineNode* p = w.pickHead; p != w.pickTail && p->next; p = p->next) ++n;
   return n;
 }
 
-void deleteLine(EditorView& w) {
+void deleteLine(View& w) {
   LineNode* unit = takeLineOut(w);
   if (!unit) return;
-  if (w.deletedLine) dispose(w, w.deletedLine);
+  if (w.deletedLine) dispose(w.doc, w.deletedLine);
   w.deletedLine = unit;
-  w.modified = true;
+  w.doc.modified = true;
 }
 
-void restoreLine(EditorView& w, const std::function<int()>& readNextKey,
+void restoreLine(View& w, const std::function<int()>& readNextKey,
                  const std::function<void(int)>& pushBack) {
   if (!mayPutHere(w)) return;
   if (w.deletedLine) {
     putFromSlot(w, w.deletedLine);
     return;
   }
-  if (w.disposeHead == w.disposeTail) return;
+  if (w.doc.disposeHead == w.doc.disposeTail) return;
   w.host.statusMessage("Press restore line again for best try");
   const int key = readNextKey ? readNextKey() : -1;
   if (key != cmdRestoreLine) {
     if (key >= 0 && pushBack) pushBack(key);
     return;
   }
-  LineNode* back = takeBack(w);
+  LineNode* back = takeBack(w.doc);
   if (!back) return;
   makeInsertable(back);
   w.deletedLine = back;
   putFromSlot(w, w.deletedLine);
 }
 
-void moveLine(EditorView& w) {
+void moveLine(View& w) {
   if (w.moveSlot) {
     putFromSlot(w, w.moveSlot);
     return;
   }
   if (LineNode* unit = takeLineOut(w)) {
     w.moveSlot = unit;
-    w.modified = true;
+    w.doc.modified = true;
   }
 }
 
-void copyLineCommand(EditorView& w) {
-  LineNode* cur = w.currentLine;
-  if (!cur || cur == w.levelBottom || !mayPutHere(w)) return;
+void copyLineCommand(View& w) {
+  LineNode* cur = w.doc.currentLine;
+  if (!cur || cur == w.doc.levelBottom || !mayPutHere(w)) return;
   if (w.wrapMode && cur->kind != TextLine && w.curSubRow == 0) return;
   const bool piece = w.wrapMode;
-  if (!lineBudget(w, piece ? 1 : unitNodeCount(cur))) return;
+  if (!lineBudget(w.doc, piece ? 1 : unitNodeCount(cur))) return;
   LineNode* copy = CopyLine(w, cur);
   if (!copy) return;
   // Past the copied row; the copy goes in above the row reached, which on
   // a wrapped line joins the piece to the text there.
   if (!moveDown(w)) {
-    dispose(w, copy);
+    dispose(w.doc, copy);
     return;
   }
   if (InsertNode(w, copy)) {
-    w.modified = true;
+    w.doc.modified = true;
     w.queueRepaint(w.cursorRow);
   } else {
-    dispose(w, copy);
+    dispose(w.doc, copy);
   }
 }
 
-void pickLine(EditorView& w) {
+void pickLine(View& w) {
   if (LineNode* unit = takeLineOut(w)) {
     appendToPicks(w, unit);
-    w.modified = true;
+    w.doc.modified = true;
   }
 }
 
-void copyPick(EditorView& w) {
-  LineNode* cur = w.currentLine;
+void copyPick(View& w) {
+  LineNode* cur = w.doc.currentLine;
   if (!cur) return;
   const bool piece = w.wrapMode && (cur->kind == TextLine || w.curSubRow > 0);
-  if (!lineBudget(w, piece ? 1 : unitNodeCount(cur))) return;
+  if (!lineBudget(w.doc, piece ? 1 : unitNodeCount(cur))) return;
   if (LineNode* copy = CopyLine(w, cur)) {
     appendToPicks(w, copy);
-    w.modified = true;
+    w.doc.modified = true;
   }
 }
 
-void putPick(EditorView& w) {
+void putPick(View& w) {
   if (!mayPutHere(w)) return;
   if (w.pickHead == w.pickTail) {
     w.host.statusMessage("No pick");
@@ -222,9 +222,9 @@ void putPick(EditorView& w) {
     w.host.statusMessage("Fold can't be inserted here - only between strings");
     return;
   }
-  if (!lineBudget(w, 2)) return;
-  LineNode* header = newLineNode(w);
-  LineNode* end = newLineNode(w);
+  if (!lineBudget(w.doc, 2)) return;
+  LineNode* header = newLineNode(w.doc);
+  LineNode* end = newLineNode(w.doc);
   header->kind = ClosedFold;
   header->markerColumn() = 0;
   end->kind = FoldEnd;
@@ -240,6 +240,6 @@ void putPick(EditorView& w) {
   w.pickHead->next = nullptr;
   w.pickTail = w.pickHead;
   InsertNode(w, header);  // cannot refuse: the cursor is between lines
-  w.modified = true;
+  w.doc.modified = true;
   w.queueRepaint(w.cursorRow);
 }

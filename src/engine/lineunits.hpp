@@ -3,7 +3,7 @@
 // out of the view into the window's slots and put back above the cursor
 // with InsertNode (engine/foldedit.hpp).
 //
-// Where the units wait, all in EditorView:
+// Where the units wait, all in View:
 //  - deletedLine: the last unit deleted (null when empty); the one before
 //    it goes to the free list (the dispose list of the line store), from
 //    which restore line can take the most recent disposal back;
@@ -22,35 +22,35 @@
 
 #include <functional>
 
-class EditorView;
+class View;
 struct LineNode;
 
 // Command 258.
-void deleteLine(EditorView& w);
+void deleteLine(View& w);
 // Command 259. With the deleted-line slot empty and lines on the free list,
 // shows "Press restore line again for best try" and reads the next key:
 // 259 takes the most recent disposal back and puts it; any other value is
 // handed to pushBack (a negative value means no key came and is dropped).
-void restoreLine(EditorView& w, const std::function<int()>& readNextKey,
+void restoreLine(View& w, const std::function<int()>& readNextKey,
                  const std::function<void(int)>& pushBack);
 // Command 264: the first press takes the cursor line into the move slot,
 // the second puts it above the cursor line.
-void moveLine(EditorView& w);
+void moveLine(View& w);
 // Command 265: a copy of the cursor line goes directly below it and
 // becomes the cursor line.
-void copyLineCommand(EditorView& w);
+void copyLineCommand(View& w);
 // Command 290: the cursor line leaves the view for the end of the pick list.
-void pickLine(EditorView& w);
+void pickLine(View& w);
 // Command 291: a copy of the cursor line goes to the end of the pick list.
-void copyPick(EditorView& w);
+void copyPick(View& w);
 // Command 292: the pick list, as one new closed fold with an empty title,
 // goes above the cursor line; the pick list is empty again. "No pick" when
 // it is empty.
-void putPick(EditorView& w);
+void putPick(View& w);
 
 // Takes the cursor line (or, in wrap mode, its row under the cursor) out of
 // the view; null when the line may not be taken. The cursor goes to the
 // line after it. (Shared by delete, move and pick.)
-LineNode* takeLineOut(EditorView& w);
+LineNode* takeLineOut(View& w);
 // Units waiting in the pick list.
-int pickCount(const EditorView& w);
+int pickCount(const View& w);

@@ -12,9 +12,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "display/statusline.hpp"
-#include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/statusline.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/filecommands.hpp"
 #include "model/foldformat.hpp"
 #include "model/fileidentity.hpp"
@@ -24,48 +24,18 @@
 #include "model/settings.hpp"
 #include "platform/host.hpp"
 
-// While a filed fold's file is shown, its header H is the file's top line
-// (kind FileTop) and its end E the file's end; `sentinel` stands before H
-// as the file's fileTop, like the top sentinel of the window's own file.
-// Everything the parent file needs again when it is returned to is here.
-struct FiledLevel {
-  LineNode* header = nullptr;
-  LineNode* sentinel = nullptr;
-  LineNode* headerPrev = nullptr;  // H's prev in the parent's chain
-  int32_t headerIndent = 0;
-  int32_t endIndent = 0;
-  std::string endText;  // the parent's reference to the file, as it stands there
-  std::string path;     // the filed file, resolved
-  int8_t row = 2;       // cursor row on H when it was entered
-
-  LineNode* parentTop = nullptr;
-  LineNode* parentBottom = nullptr;
-  // Folds that were entered in the parent, outermost first; they are
-  // entered again on the way back.
-  std::vector<LineNode*> enteredPath;
-
-  std::string fileName;
-  std::string title;
-  std::string commentStart;
-  std::string commentEnd;
-  bool readAsTds = false;
-  bool lfLineEnds = false;
-  bool finalLineEnd = true;
-  bool backupDone = false;
-  bool modified = false;
-};
 
 namespace {
 
-void say(EditorView& w, const std::string& text) { w.host.statusMessage(text); }
+void say(View& w, const std::string& text) { w.host.statusMessage(text); }
 
-void levelChanged(EditorView& w) {
+void levelChanged(View& w) {
   if (w.hooks.levelChanged) w.hooks.levelChanged(w);
 }
 
 // The cursor to a far line; the column stays (in wrap mode within the piece).
-void jumpTo(EditorView& w, LineNode* line, int32_t subRow) {
-  w.currentLine = line;
+void jumpTo(View& w, LineNode* line, int32_t subRow) {
+  w.doc.currentLine = line;
   w.curSubRow = subRow;
   if (w.wrapMode) {
     const int width = w.textWidth();
@@ -74,14 +44,14 @@ void jumpTo(EditorView& w, LineNode* line, int32_t subRow) {
   w.textColumn = w.leftColumn + w.cursorCol + 1;
 }
 
-int32_t lastPiece(const EditorView& w, const LineNode* n) {
+int32_t lastPiece(const View& w, const LineNode* n) {
   return w.wrapMode ? std::max<int32_t>(1, n->rows()) - 1 : 0;
 }
 
 // The cursor keeps its screen row as far as there are rows above it.
-void keepRow(EditorView& w, int row) {
-  if (!w.currentLine) return;
-  ViewPos top{w.currentLine, w.curSubRow};
+void keepRow(View& w, int row) {
+  if (!w.doc.currentLine) return;
+  ViewPos top{w.doc.currentLine, w.curSubRow};
   int r = 1;
   while (r < row && r < w.screenRows && stepUp(w, top)) ++r;
   w.topLine = top.line;
@@ -92,16 +62,16 @@ void keepRow(EditorView& w, int row) {
 
 // --- entering and leaving a closed fold, structure only -------------------
 
-void enterStructure(EditorView& w, LineNode* h) {
+void enterStructure(View& w, LineNode* h) {
   LineNode* e = h->partner();
   LineNode* first = h->inner() ? h->inner() : e;
   h->kind = EnteredFold;
-  h->inner() = w.levelTop;
+  h->inner() = w.doc.levelTop;
   h->next = first;
   first->prev = h;
-  e->inner() = w.levelBottom;
-  w.levelTop = h->prev;
-  w.levelBottom = e;
+  e->inner() = w.doc.levelBottom;
+  w.doc.levelTop = h->prev;
+  w.doc.levelBottom = e;
   e->indent = h->indent;
   h->indent = 0;
   ++w.foldDepth;
@@ -111,15 +81,15 @@ void enterStructure(EditorView& w, LineNode* h) {
 }
 
 // Leaves the innermost entered fold; its header is returned.
-LineNode* exitStructure(EditorView& w) {
-  LineNode* h = w.levelTop->next;
-  LineNode* e = w.levelBottom;
+LineNode* exitStructure(View& w) {
+  LineNode* h = w.doc.levelTop->next;
+  LineNode* e = w.doc.levelBottom;
   for (LineNode* q = h->next; q && q != e; q = q->next)
     if (q->kind == OpenFold) close(q);
   LineNode* first = h->next;
   LineNode* after = e->next;
-  w.levelTop = h->inner();
-  w.levelBottom = e->inner();
+  w.doc.levelTop = h->inner();
+  w.doc.levelBottom = e->inner();
   h->kind = ClosedFold;
   h->inner() = first;
   h->next = after;
@@ -135,23 +105,23 @@ LineNode* exitStructure(EditorView& w) {
   return h;
 }
 
-bool inEnteredFold(const EditorView& w) {
-  return w.levelTop != w.fileTop && w.levelTop && w.levelTop->next &&
-         w.levelTop->next->kind == EnteredFold;
+bool inEnteredFold(const View& w) {
+  return w.doc.levelTop != w.doc.fileTop && w.doc.levelTop && w.doc.levelTop->next &&
+         w.doc.levelTop->next->kind == EnteredFold;
 }
 
 // Exits every entered fold of the file shown; the outermost header, or null
 // when none was entered.
-LineNode* exitAllEntered(EditorView& w) {
+LineNode* exitAllEntered(View& w) {
   LineNode* outermost = nullptr;
   while (inEnteredFold(w)) outermost = exitStructure(w);
   return outermost;
 }
 
 // The folds entered in the file shown, outermost first.
-std::vector<LineNode*> enteredPath(const EditorView& w) {
+std::vector<LineNode*> enteredPath(const View& w) {
   std::vector<LineNode*> path;
-  for (LineNode* top = w.levelTop; top && top != w.fileTop;) {
+  for (LineNode* top = w.doc.levelTop; top && top != w.doc.fileTop;) {
     LineNode* h = top->next;
     if (!h || h->kind != EnteredFold) break;
     path.push_back(h);
@@ -165,14 +135,14 @@ std::vector<LineNode*> enteredPath(const EditorView& w) {
 
 // The folds of the view around target, outermost first (closed folds are
 // looked into, filed ones are not). False when target is not in the view.
-bool foldsAround(const EditorView& w, const LineNode* target, std::vector<LineNode*>& path) {
+bool foldsAround(const View& w, const LineNode* target, std::vector<LineNode*>& path) {
   std::vector<LineNode*> stack;
   for (LineNode* p = viewFirst(w); p;) {
     if (p == target) {
       path = stack;
       return true;
     }
-    if (p == w.levelBottom) return false;
+    if (p == w.doc.levelBottom) return false;
     if (p->kind == FoldEnd && !stack.empty() && stack.back()->partner() == p) stack.pop_back();
     if (p->kind == ClosedFold) {
       stack.push_back(p);
@@ -187,7 +157,7 @@ bool foldsAround(const EditorView& w, const LineNode* target, std::vector<LineNo
 
 // Opens in place every closed fold around target; false when target is not
 // in the view.
-bool openAround(EditorView& w, LineNode* target) {
+bool openAround(View& w, LineNode* target) {
   std::vector<LineNode*> path;
   if (!foldsAround(w, target, path)) return false;
   for (LineNode* h : path)
@@ -222,9 +192,9 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 // Whether the file is shown further out in the window already.
-bool beingEdited(const EditorView& w, const std::string& path) {
+bool beingEdited(const View& w, const std::string& path) {
   if (sameFile(ownFileName(w), path)) return true;
-  for (const auto& level : w.filedLevels)
+  for (const auto& level : w.doc.filedLevels)
     if (sameFile(level->path, path)) return true;
   return false;
 }
@@ -264,7 +234,7 @@ void formatOf(const std::string& path, bool& tds, bool& lfOnly) {
   lfOnly = !tds && sawLf && !sawCr;
 }
 
-void forgetLinesOf(EditorView& w) {
+void forgetLinesOf(View& w) {
   // Marks and fold starts may point at lines that are gone now.
   if (w.markActive) w.clearMark();
   w.blockActive = false;
@@ -274,7 +244,7 @@ void forgetLinesOf(EditorView& w) {
 
 // Enters the folds of the path again (they were left for the save) and
 // puts the cursor on target at row.
-void restoreView(EditorView& w, const std::vector<LineNode*>& path, LineNode* target, int row) {
+void restoreView(View& w, const std::vector<LineNode*>& path, LineNode* target, int row) {
   for (LineNode* h : path) {
     if (!openAround(w, h) || h->kind != ClosedFold) break;
     const int8_t saved = h->savedRow();
@@ -290,14 +260,14 @@ void restoreView(EditorView& w, const std::vector<LineNode*>& path, LineNode* ta
 // shown again; the entered folds of the file shown must have been left.
 // With restore the parent's view is as it was when the fold was entered;
 // else the parent's top level is shown, the cursor still to be placed.
-void popFiledLevel(EditorView& w, bool restore) {
-  std::shared_ptr<FiledLevel> level = w.filedLevels.back();
-  w.filedLevels.pop_back();
+void popFiledLevel(View& w, bool restore) {
+  std::unique_ptr<FiledLevel> level = std::move(w.doc.filedLevels.back());
+  w.doc.filedLevels.pop_back();
   LineNode* h = level->header;
   LineNode* e = h->partner();
   for (LineNode* q = h->next; q && q != e;) {
     LineNode* next = q->next;
-    dispose(w, q);
+    dispose(w.doc, q);
     q = next;
   }
   forgetLinesOf(w);
@@ -317,20 +287,12 @@ void popFiledLevel(EditorView& w, bool restore) {
   LineNode* s = level->sentinel;
   s->next = nullptr;
   s->prev = nullptr;
-  dispose(w, s);
+  dispose(w.doc, s);
 
-  w.popBasePath();
-  w.fileName = level->fileName;
-  w.title = level->title;
-  w.commentStart = level->commentStart;
-  w.commentEnd = level->commentEnd;
-  w.readAsTds = level->readAsTds;
-  w.lfLineEnds = level->lfLineEnds;
-  w.finalLineEnd = level->finalLineEnd;
-  w.backupDone = level->backupDone;
-  w.modified = level->modified;
-  w.fileTop = w.levelTop = level->parentTop;
-  w.fileBottom = w.levelBottom = level->parentBottom;
+  w.doc.popBasePath();
+  w.doc.file() = level->parent;
+  w.doc.levelTop = w.doc.fileTop;
+  w.doc.levelBottom = w.doc.fileBottom;
   w.foldDepth = 0;
   w.depthOffset = 0;
   if (restore) restoreView(w, level->enteredPath, h, level->row);
@@ -338,15 +300,15 @@ void popFiledLevel(EditorView& w, bool restore) {
 
 // Saves the filed file shown and returns to its parent. False, and the
 // window stays in the filed file, when its changes could not be saved.
-bool leaveFiledFile(EditorView& w, bool restore) {
+bool leaveFiledFile(View& w, bool restore) {
   exitAllEntered(w);
   saveCommand(w);
-  if (w.modified) return false;  // the save said why
+  if (w.doc.modified) return false;  // the save said why
   popFiledLevel(w, restore);
   return true;
 }
 
-void enterFiledFold(EditorView& w, LineNode* h) {
+void enterFiledFold(View& w, LineNode* h) {
   LineNode* e = h->partner();
   if (h->foldType() != 1 || h->foldContents() != 0 || !e) {
     say(w, "Plicato not text fold");
@@ -357,7 +319,7 @@ void enterFiledFold(EditorView& w, LineNode* h) {
     return;
   }
   const std::string reference = e->text ? e->text : "";
-  PathProbe probe = resolve(w, reference);
+  PathProbe probe = resolve(w.doc, reference);
   if (!probe.exists) {
     char buf[600];
     std::snprintf(buf, sizeof buf, "Plicato file '%.500s' not found",
@@ -370,19 +332,19 @@ void enterFiledFold(EditorView& w, LineNode* h) {
     say(w, "Plicato cannot enter listing of filed fold");
     return;
   }
-  if (w.basePathTop >= kBasePathEntries - 1) {
+  if (w.doc.basePathTop >= kBasePathEntries - 1) {
     say(w, "too many nested filed folds");
     return;
   }
 
   const std::vector<LineNode*> path = enteredPath(w);
   const int8_t row = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
-  LineNode* oldTop = w.levelTop;
+  LineNode* oldTop = w.doc.levelTop;
   // One modified flag serves the file shown: the parent is written first,
   // and a parent whose changes could not be written is not left.
   saveCommand(w);
-  if (w.modified) {
-    if (w.levelTop != oldTop || w.currentLine != h) {
+  if (w.doc.modified) {
+    if (w.doc.levelTop != oldTop || w.doc.currentLine != h) {
       exitAllEntered(w);
       restoreView(w, path, h, row);
     }
@@ -390,7 +352,8 @@ void enterFiledFold(EditorView& w, LineNode* h) {
   }
   exitAllEntered(w);
 
-  auto level = std::make_shared<FiledLevel>();
+  auto level = std::make_unique<FiledLevel>();
+  level->parent = w.doc.file();
   level->header = h;
   level->headerPrev = h->prev;
   level->headerIndent = h->indent;
@@ -398,21 +361,10 @@ void enterFiledFold(EditorView& w, LineNode* h) {
   level->endText = reference;
   level->path = probe.path;
   level->row = row;
-  level->parentTop = w.fileTop;
-  level->parentBottom = w.fileBottom;
   level->enteredPath = path;
-  level->fileName = w.fileName;
-  level->title = w.title;
-  level->commentStart = w.commentStart;
-  level->commentEnd = w.commentEnd;
-  level->readAsTds = w.readAsTds;
-  level->lfLineEnds = w.lfLineEnds;
-  level->finalLineEnd = w.finalLineEnd;
-  level->backupDone = w.backupDone;
-  level->modified = w.modified;
   h->savedRow() = row;
 
-  LineNode* s = newLineNode(w);
+  LineNode* s = newLineNode(w.doc);
   s->prev = nullptr;
   s->next = h;
   level->sentinel = s;
@@ -426,24 +378,24 @@ void enterFiledFold(EditorView& w, LineNode* h) {
   // The file is written under its full path while it is shown (the base
   // directory is the filed file's own then); the reference comes back.
   assign(*e, probe.path.c_str());
-  w.pushBasePath(dirName(probe.path));
-  w.fileName = probe.path;
-  formatOf(probe.path, w.readAsTds, w.lfLineEnds);
-  w.backupDone = false;
-  w.fileTop = w.levelTop = s;
-  w.fileBottom = w.levelBottom = e;
+  w.doc.pushBasePath(dirName(probe.path));
+  w.doc.fileName = probe.path;
+  formatOf(probe.path, w.doc.readAsTds, w.doc.lfLineEnds);
+  w.doc.backupDone = false;
+  w.doc.fileTop = w.doc.levelTop = s;
+  w.doc.fileBottom = w.doc.levelBottom = e;
   w.foldDepth = 0;
   w.depthOffset = 0;
-  w.filedLevels.push_back(level);
+  w.doc.filedLevels.push_back(std::move(level));
 
-  read(w, e, h, e, false);
-  if (w.ioStatus == 2) {
+  read(w.doc, e, h, e, false);
+  if (w.doc.ioStatus == 2) {
     // The reader has said why and linked nothing in.
     popFiledLevel(w, true);
     return;
   }
-  w.modified = false;
-  w.title = probe.path;
+  w.doc.modified = false;
+  w.doc.title = probe.path;
   w.computeRows(h);
   jumpTo(w, h->next, 0);
   w.topLine = nullptr;
@@ -473,18 +425,18 @@ long parseLineNumber(const std::string& text) {
 
 // --- public -----------------------------------------------------------
 
-bool inFiledFile(const EditorView& w) { return !w.filedLevels.empty(); }
+bool inFiledFile(const View& w) { return !w.doc.filedLevels.empty(); }
 
-LineNode* ownFileBottom(const EditorView& w) {
-  return w.filedLevels.empty() ? w.fileBottom : w.filedLevels.front()->parentBottom;
+LineNode* ownFileBottom(const View& w) {
+  return w.doc.filedLevels.empty() ? w.doc.fileBottom : w.doc.filedLevels.front()->parent.fileBottom;
 }
 
-std::string ownFileName(const EditorView& w) {
-  return w.filedLevels.empty() ? w.fileName : w.filedLevels.front()->fileName;
+std::string ownFileName(const View& w) {
+  return w.doc.filedLevels.empty() ? w.doc.fileName : w.doc.filedLevels.front()->parent.fileName;
 }
 
-void EnterFold(EditorView& w) {
-  LineNode* h = w.currentLine;
+void EnterFold(View& w) {
+  LineNode* h = w.doc.currentLine;
   if (h && h->kind == FiledFold) {
     enterFiledFold(w, h);
     return;
@@ -501,7 +453,7 @@ void EnterFold(EditorView& w) {
   levelChanged(w);
 }
 
-void ExitFold(EditorView& w) {
+void ExitFold(View& w) {
   if (inEnteredFold(w)) {
     LineNode* h = exitStructure(w);
     jumpTo(w, h, 0);
@@ -518,14 +470,14 @@ void ExitFold(EditorView& w) {
     }
     return;
   }
-  if (w.modified && settings().autoSaveAtTopLevel) {
-    if (!autoSaveSkips(w)) saveCommand(w);
+  if (w.doc.modified && settings().autoSaveAtTopLevel) {
+    if (!autoSaveSkips(w.doc)) saveCommand(w);
     return;
   }
   say(w, "Plicato at top level already!");
 }
 
-bool openFoldInPlace(EditorView& w, LineNode* h) {
+bool openFoldInPlace(View& w, LineNode* h) {
   if (!h || h->kind != ClosedFold || !h->partner()) return false;
   h->savedRow() = static_cast<int8_t>(std::clamp(w.cursorRow, 1, 127));
   LineNode* e = h->partner();
@@ -547,31 +499,31 @@ bool openFoldInPlace(EditorView& w, LineNode* h) {
   return true;
 }
 
-void OpenInPlace(EditorView& w) {
-  if (!openFoldInPlace(w, w.currentLine)) {
+void OpenInPlace(View& w) {
+  if (!openFoldInPlace(w, w.doc.currentLine)) {
     say(w, "Plicato line is not a simple fold!!");
     return;
   }
   Redraw(w, w.cursorRow - w.curSubRow);
 }
 
-void CloseFold(EditorView& w) {
-  LineNode* p = w.currentLine;
+void CloseFold(View& w) {
+  LineNode* p = w.doc.currentLine;
   if (!p) return;
   LineNode* first = viewFirst(w);
-  if (p->kind == FoldEnd && p != w.levelBottom && p->partner()) p = p->partner();
-  while (p && p != w.levelTop) {
+  if (p->kind == FoldEnd && p != w.doc.levelBottom && p->partner()) p = p->partner();
+  while (p && p != w.doc.levelTop) {
     if (p->kind == OpenFold) break;
     if (p == first) {
       p = nullptr;
       break;
     }
     // A fold that ends above the cursor does not hold it.
-    if (p->kind == FoldEnd && p != w.levelBottom && p->partner()) p = p->partner();
+    if (p->kind == FoldEnd && p != w.doc.levelBottom && p->partner()) p = p->partner();
     p = p->prev;
   }
   if (!p || p->kind != OpenFold) {
-    say(w, w.levelTop == w.fileTop ? "Plicato at top" : "Plicato use exit fold !");
+    say(w, w.doc.levelTop == w.doc.fileTop ? "Plicato at top" : "Plicato use exit fold !");
     return;
   }
   close(p);
@@ -580,34 +532,34 @@ void CloseFold(EditorView& w) {
   RedrawKeepTop(w);
 }
 
-void OpenAllFolds(EditorView& w) {
+void OpenAllFolds(View& w) {
   for (LineNode* p = viewFirst(w); p; p = p->next) {
     if (p->kind == ClosedFold) openFoldInPlace(w, p);
-    if (p == w.levelBottom) break;
+    if (p == w.doc.levelBottom) break;
   }
   keepRow(w, w.cursorRow);
 }
 
-void CloseAllFolds(EditorView& w) {
+void CloseAllFolds(View& w) {
   for (LineNode* p = viewFirst(w); p; p = p->next) {
     if (p->kind == OpenFold) {
       bool holdsCursor = false;
       for (LineNode* q = p->next; q; q = q->next) {
-        if (q == w.currentLine) holdsCursor = true;
+        if (q == w.doc.currentLine) holdsCursor = true;
         if (q == p->partner() || holdsCursor) break;
       }
       close(p);
       w.computeRows(p);
       if (holdsCursor) jumpTo(w, p, 0);
     }
-    if (p == w.levelBottom) break;
+    if (p == w.doc.levelBottom) break;
   }
   keepRow(w, w.cursorRow);
 }
 
-void TopOfFold(EditorView& w) {
-  if (!w.currentLine) return;
-  ViewPos p{w.currentLine, w.curSubRow};
+void TopOfFold(View& w) {
+  if (!w.doc.currentLine) return;
+  ViewPos p{w.doc.currentLine, w.curSubRow};
   int above = 0;
   while (above <= 4 && stepUp(w, p)) ++above;
   if (above <= 4) {
@@ -616,14 +568,14 @@ void TopOfFold(EditorView& w) {
   }
   LineNode* first = viewFirst(w);
   if (w.createFoldMode)
-    for (LineNode* q = w.currentLine; q && q != first; q = q->prev) q->mark = 0;
+    for (LineNode* q = w.doc.currentLine; q && q != first; q = q->prev) q->mark = 0;
   jumpTo(w, first, 0);
   PlaceCursor(w, 2);
 }
 
-void BottomOfFold(EditorView& w) {
-  if (!w.currentLine) return;
-  ViewPos p{w.currentLine, w.curSubRow};
+void BottomOfFold(View& w) {
+  if (!w.doc.currentLine) return;
+  ViewPos p{w.doc.currentLine, w.curSubRow};
   int below = 0;
   while (below <= 4 && stepDown(w, p)) ++below;
   if (below <= 4) {
@@ -631,16 +583,16 @@ void BottomOfFold(EditorView& w) {
     return;
   }
   if (w.createFoldMode) {
-    for (LineNode* q = w.currentLine->next; q; q = q->next) {
+    for (LineNode* q = w.doc.currentLine->next; q; q = q->next) {
       q->mark = 1;
-      if (q == w.levelBottom) break;
+      if (q == w.doc.levelBottom) break;
     }
   }
-  jumpTo(w, w.levelBottom, lastPiece(w, w.levelBottom));
+  jumpTo(w, w.doc.levelBottom, lastPiece(w, w.doc.levelBottom));
   PlaceCursor(w, 2);
 }
 
-void GotoLine(EditorView& w) {
+void GotoLine(View& w) {
   // The dialog offers what was asked for last, in any window.
   static std::string lastEntry;
   std::optional<std::string> answer = w.host.prompt("INPUT2", "Line number", lastEntry, 15);
@@ -649,9 +601,9 @@ void GotoLine(EditorView& w) {
   gotoLineNumber(w, parseLineNumber(lastEntry));
 }
 
-void gotoLineNumber(EditorView& w, long n) {
-  if (n <= 0 || !w.levelTop) return;
-  LineNode* target = w.levelBottom;
+void gotoLineNumber(View& w, long n) {
+  if (n <= 0 || !w.doc.levelTop) return;
+  LineNode* target = w.doc.levelBottom;
   long count = 0;
   for (LineNode* p = viewFirst(w); p;) {
     if (p->kind == FiledFold && p->inner() && p->partner() && p->inner() != p->partner()) {
@@ -669,13 +621,13 @@ void gotoLineNumber(EditorView& w, long n) {
       target = p;
       break;
     }
-    if (p == w.levelBottom) break;
+    if (p == w.doc.levelBottom) break;
     p = p->kind == ClosedFold && p->inner() ? p->inner() : p->next;
   }
   revealLine(w, target, 4);
 }
 
-void revealLine(EditorView& w, LineNode* target, int wantedRow) {
+void revealLine(View& w, LineNode* target, int wantedRow) {
   std::vector<LineNode*> path;
   if (!target || !foldsAround(w, target, path)) return;
   // Only the folds around the target stay or become open.
@@ -684,7 +636,7 @@ void revealLine(EditorView& w, LineNode* target, int wantedRow) {
       close(p);
       w.computeRows(p);
     }
-    if (p == w.levelBottom) break;
+    if (p == w.doc.levelBottom) break;
   }
   for (LineNode* h : path)
     if (h->kind == ClosedFold) openFoldInPlace(w, h);
@@ -693,7 +645,7 @@ void revealLine(EditorView& w, LineNode* target, int wantedRow) {
   PlaceCursor(w, wantedRow);
 }
 
-bool exitAllFolds(EditorView& w) {
+bool exitAllFolds(View& w) {
   LineNode* focus = nullptr;
   int row = 2;
   auto place = [&] {
@@ -710,7 +662,7 @@ bool exitAllFolds(EditorView& w) {
       row = h->savedRow();
     }
     if (!inFiledFile(w)) break;
-    const FiledLevel level = *w.filedLevels.back();
+    const FiledLevel level = *w.doc.filedLevels.back();
     if (!focus) {
       focus = viewFirst(w);
       row = 2;
@@ -725,7 +677,7 @@ bool exitAllFolds(EditorView& w) {
   return true;
 }
 
-void exitToFileTop(EditorView& w) {
+void exitToFileTop(View& w) {
   if (LineNode* h = exitAllEntered(w)) {
     jumpTo(w, h, 0);
     PlaceCursor(w, h->savedRow());
@@ -734,7 +686,7 @@ void exitToFileTop(EditorView& w) {
   }
 }
 
-void discardFiledLevels(EditorView& w) {
+void discardFiledLevels(View& w) {
   for (;;) {
     exitAllEntered(w);
     if (!inFiledFile(w)) break;
@@ -743,12 +695,12 @@ void discardFiledLevels(EditorView& w) {
   forgetLinesOf(w);
 }
 
-std::string foldInfo(EditorView& w) {
+std::string foldInfo(View& w) {
   char buf[700];
   int n = std::snprintf(buf, sizeof buf, "Enter depth  %d folds. %d spaces. ", w.foldDepth,
                         w.depthOffset);
   std::string out(buf, static_cast<size_t>(std::max(0, n)));
-  const LineNode* c = w.currentLine;
+  const LineNode* c = w.doc.currentLine;
   if (c && isHeader(c) && !hasDefaultAttributes(c)) {
     std::snprintf(buf, sizeof buf, ":::A %2d %d", static_cast<int>(c->foldType()),
                   static_cast<int>(c->foldContents()));

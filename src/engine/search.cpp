@@ -5,9 +5,9 @@
 #include <climits>
 #include <cstring>
 
-#include "display/highlight.hpp"
-#include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "model/linestates.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
 #include "engine/navigation.hpp"
 #include "model/linestore.hpp"
 #include "model/settings.hpp"
@@ -144,10 +144,10 @@ LineNode* downFrom(const LineNode* n) {
 
 // The next line of the walk upward: a closed fold that ends just above is
 // searched from its last line up.
-LineNode* upFrom(const EditorView& w, const LineNode* n) {
+LineNode* upFrom(const View& w, const LineNode* n) {
   if (n == viewFirst(w)) return nullptr;
   LineNode* p = n->prev;
-  if (!p || p == w.levelTop) return nullptr;
+  if (!p || p == w.doc.levelTop) return nullptr;
   if (p->kind == ClosedFold && p->partner() && p->partner()->next == n) {
     // An empty fold has nothing between its lines.
     if (!p->inner()) return p;
@@ -164,11 +164,11 @@ LineNode* upFrom(const EditorView& w, const LineNode* n) {
 // Without this every match of a replace-all cost time in proportion to
 // the file.
 struct Revealed {
-  const EditorView* window = nullptr;
+  const View* window = nullptr;
   LineNode* line = nullptr;
   std::vector<LineNode*> path;
 
-  bool holds(const EditorView& w) const { return window == &w && line; }
+  bool holds(const View& w) const { return window == &w && line; }
   void forget() { *this = Revealed{}; }
   // The index of n among the folds, or -1.
   int indexOf(const LineNode* n) const {
@@ -186,7 +186,7 @@ struct Revealed {
 // walking up from it: a fold passed on the way that does not hold the line
 // is stepped over as a whole. With what a reveal left (`known`) the walk
 // stops at the last match or at one of the folds around it.
-std::vector<LineNode*> enclosingFolds(const EditorView& w, LineNode* target,
+std::vector<LineNode*> enclosingFolds(const View& w, LineNode* target,
                                       const Revealed* known = nullptr) {
   std::vector<LineNode*> path;
   const LineNode* first = viewFirst(w);
@@ -204,7 +204,7 @@ std::vector<LineNode*> enclosingFolds(const EditorView& w, LineNode* target,
       }
     }
     LineNode* p = n->prev;
-    if (!p || p == w.levelTop) break;
+    if (!p || p == w.doc.levelTop) break;
     if (p->kind == FoldEnd && p->partner() && p->partner()->kind == OpenFold) {
       n = p->partner();  // an open fold above, beside the line
       continue;
@@ -223,7 +223,7 @@ std::vector<LineNode*> enclosingFolds(const EditorView& w, LineNode* target,
 // last match (a backward replace-all): the end of every fold that holds
 // the target comes before the last match, or the walk meets the match or
 // the folds around it.
-std::vector<LineNode*> enclosingFoldsBelow(const EditorView& w, LineNode* target,
+std::vector<LineNode*> enclosingFoldsBelow(const View& w, LineNode* target,
                                            const Revealed& known) {
   std::vector<LineNode*> path;
   LineNode* n = target;
@@ -237,7 +237,7 @@ std::vector<LineNode*> enclosingFoldsBelow(const EditorView& w, LineNode* target
   } else {
     n = n->next;
   }
-  while (n && n != w.levelBottom) {
+  while (n && n != w.doc.levelBottom) {
     if (n == known.line) {
       known.appendFrom(path, 0);
       return path;
@@ -289,7 +289,7 @@ bool onlyPathOpen(const std::vector<LineNode*>& path, const std::vector<LineNode
 // The match becomes visible: the folds around it open, every other open
 // fold of the view closes. `known`, when given, is what the last reveal of
 // the same replace-all left, and is brought up to date.
-void revealMatch(EditorView& w, LineNode* target, Revealed* known = nullptr) {
+void revealMatch(View& w, LineNode* target, Revealed* known = nullptr) {
   const bool incremental = known && known->holds(w);
   std::vector<LineNode*> path;
   if (!incremental) path = enclosingFolds(w, target);
@@ -310,7 +310,7 @@ void revealMatch(EditorView& w, LineNode* target, Revealed* known = nullptr) {
         close(p);
         w.computeRows(p);
       }
-      if (p == w.levelBottom) break;
+      if (p == w.doc.levelBottom) break;
     }
   }
   std::vector<LineNode*> opened;
@@ -328,7 +328,7 @@ void revealMatch(EditorView& w, LineNode* target, Revealed* known = nullptr) {
 
 // The screen row of the line's first piece (it may lie above the window
 // in wrap mode); false when the line is not on screen.
-bool rowShowing(const EditorView& w, const LineNode* n, int& row) {
+bool rowShowing(const View& w, const LineNode* n, int& row) {
   for (int r = 1; r <= w.screenRows; ++r) {
     const ScreenRow s = w.shownAt(r);
     if (s.line == n) {
@@ -342,12 +342,12 @@ bool rowShowing(const EditorView& w, const LineNode* n, int& row) {
 // The cursor to display column col of the current line, the match of
 // `length` columns in sight: with wrapped lines on its piece, else the
 // window scrolled sideways in steps of 10.
-void placeColumn(EditorView& w, int col, int length) {
+void placeColumn(View& w, int col, int length) {
   const int width = w.textWidth();
   w.textColumn = col + 1;
   if (w.wrapMode) {
     w.leftColumn = 0;
-    const int rows = std::max<int32_t>(1, w.currentLine->rows());
+    const int rows = std::max<int32_t>(1, w.doc.currentLine->rows());
     w.curSubRow = std::min(col / width, rows - 1);
     w.cursorCol = col;
     return;
@@ -365,12 +365,12 @@ void placeColumn(EditorView& w, int col, int length) {
 // its own text (forward a match begins there or later, backward it ends
 // there or before). On a match the cursor goes to it. `known` carries what
 // the reveals of a replace-all leave from one match to the next.
-bool findFrom(EditorView& w, LineNode* start, size_t at, bool editableOnly,
+bool findFrom(View& w, LineNode* start, size_t at, bool editableOnly,
               Revealed* known = nullptr) {
   SearchState& st = searchState();
   st.found = false;
   const std::string& pat = st.pattern;
-  if (pat.empty() || !start || !w.levelTop) return false;
+  if (pat.empty() || !start || !w.doc.levelTop) return false;
   LineNode* hit = nullptr;
   size_t pos = 0;
   if (!st.backward) {
@@ -382,7 +382,7 @@ bool findFrom(EditorView& w, LineNode* start, size_t at, bool editableOnly,
         break;
       }
       from = 0;
-      if (n == w.levelBottom) break;
+      if (n == w.doc.levelBottom) break;
     }
   } else {
     size_t limit = at;
@@ -400,7 +400,7 @@ bool findFrom(EditorView& w, LineNode* start, size_t at, bool editableOnly,
   int row = 0;
   const bool shown = rowShowing(w, hit, row);
   revealMatch(w, hit, known);
-  w.currentLine = hit;
+  w.doc.currentLine = hit;
   const int col = columnOfOffset(*hit, pos);
   placeColumn(w, col, columnOfOffset(*hit, pos + pat.size()) - col);
   if (w.wrapMode) row += w.curSubRow;
@@ -414,20 +414,20 @@ bool findFrom(EditorView& w, LineNode* start, size_t at, bool editableOnly,
 
 // A window other than the one the command came from is left and entered
 // through its own hooks, so that its edit buffer follows its cursor line.
-void leaveOther(EditorView& w, const EditorView& origin) {
+void leaveOther(View& w, const View& origin) {
   if (&w != &origin && w.hooks.leaveLine) w.hooks.leaveLine(w);
 }
-void enterOther(EditorView& w, const EditorView& origin) {
+void enterOther(View& w, const View& origin) {
   if (&w != &origin && w.hooks.enterLine) w.hooks.enterLine(w);
 }
 
 // Searches a window that the search went on into: its whole view, from its
 // first line (from its end backward).
-bool findInNext(EditorView& w, const EditorView& origin, bool editableOnly,
+bool findInNext(View& w, const View& origin, bool editableOnly,
                 Revealed* known = nullptr) {
   leaveOther(w, origin);
   const bool backward = searchState().backward;
-  LineNode* start = backward ? w.levelBottom : viewFirst(w);
+  LineNode* start = backward ? w.doc.levelBottom : viewFirst(w);
   const bool f = findFrom(w, start, backward ? SIZE_MAX : 0, editableOnly, known);
   enterOther(w, origin);
   return f;
@@ -436,29 +436,29 @@ bool findInNext(EditorView& w, const EditorView& origin, bool editableOnly,
 // The window after w in the frame's order, wrapping round at the end, so
 // that a search goes through every other window once; null when the next
 // one would be the window the search began in.
-EditorView* windowAfter(const EditorView& w, const EditorView& origin,
-                          const std::vector<EditorView*>& windows) {
+View* windowAfter(const View& w, const View& origin,
+                          const std::vector<View*>& windows) {
   auto it = std::find(windows.begin(), windows.end(), &w);
   if (it == windows.end()) return nullptr;
   for (size_t step = 1; step < windows.size(); ++step) {
     const size_t i = (static_cast<size_t>(it - windows.begin()) + step) % windows.size();
-    EditorView* next = windows[i];
+    View* next = windows[i];
     if (next == &origin) return nullptr;
     if (next && next != &w) return next;
   }
   return nullptr;
 }
 
-std::string nameOf(const EditorView& w) { return w.title.empty() ? w.fileName : w.title; }
+std::string nameOf(const View& w) { return w.doc.title.empty() ? w.doc.fileName : w.doc.title; }
 
 // "%s not found" on the status line; then either the question whether to
 // go on in the next window (returned when the answer is Yes) or the
 // warning box.
-EditorView* notFound(EditorView& w, const EditorView& origin, const std::string& text,
-                       const std::vector<EditorView*>& windows) {
+View* notFound(View& w, const View& origin, const std::string& text,
+                       const std::vector<View*>& windows) {
   const std::string msg = text + " not found";
   w.host.statusMessage(msg);
-  EditorView* next = searchState().allFiles ? windowAfter(w, origin, windows) : nullptr;
+  View* next = searchState().allFiles ? windowAfter(w, origin, windows) : nullptr;
   if (next) {
     const std::string q = msg + "\n Go to the next file '" + nameOf(*next) + "' ?";
     if (w.host.messageBox(q, "Plicato", MbButtons::YesNo, MbIcon::Question) == MbResult::Yes)
@@ -471,13 +471,13 @@ EditorView* notFound(EditorView& w, const EditorView& origin, const std::string&
 
 // Offset in the cursor line's own text where the cursor stands; 0 in the
 // indentation or marker.
-size_t cursorOffset(const EditorView& w) {
-  return textOffsetAt(*w.currentLine, std::max(0, w.textColumn - 1));
+size_t cursorOffset(const View& w) {
+  return textOffsetAt(*w.doc.currentLine, std::max(0, w.textColumn - 1));
 }
 
 // Rows of the cursor line repainted (queued for the widget).
-void repaintCurrent(EditorView& w) {
-  LineNode* n = w.currentLine;
+void repaintCurrent(View& w) {
+  LineNode* n = w.doc.currentLine;
   const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);
   for (int r = 0; r < (w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1); ++r)
     if (first + r >= 1 && first + r <= w.screenRows) composeRow(w, first + r, n, r);
@@ -485,21 +485,21 @@ void repaintCurrent(EditorView& w) {
 
 // The match under the cursor drawn highlighted while the user is asked
 // about it, and drawn plainly again afterwards.
-void showFound(EditorView& w, bool on) {
+void showFound(View& w, bool on) {
   SearchState& st = searchState();
-  if (on && w.currentLine) {
-    const int col = columnOfOffset(*w.currentLine, st.matchOffset);
-    w.foundLine = w.currentLine;
+  if (on && w.doc.currentLine) {
+    const int col = columnOfOffset(*w.doc.currentLine, st.matchOffset);
+    w.foundLine = w.doc.currentLine;
     w.foundColumn = col;
-    w.foundLength = columnOfOffset(*w.currentLine, st.matchOffset + st.matchLength) - col;
+    w.foundLength = columnOfOffset(*w.doc.currentLine, st.matchOffset + st.matchLength) - col;
   } else {
     w.clearFound();
   }
-  if (w.currentLine) repaintCurrent(w);
+  if (w.doc.currentLine) repaintCurrent(w);
 }
 
 // The window the command ended in is not the one it started in.
-void ended(EditorView* last, const EditorView& origin) {
+void ended(View* last, const View& origin) {
   SearchState& st = searchState();
   if (last && last != &origin && st.activate) st.activate(*last);
 }
@@ -507,14 +507,14 @@ void ended(EditorView* last, const EditorView& origin) {
 // The search of commands 301 and 302, from display column `column` of the
 // cursor line, going on into the next windows and asking at each match in
 // the mode "Prompt for Next".
-void runSearch(EditorView& origin, const std::vector<EditorView*>& windows, size_t at) {
+void runSearch(View& origin, const std::vector<View*>& windows, size_t at) {
   SearchState& st = searchState();
-  EditorView* cur = &origin;
-  EditorView* last = nullptr;  // the window of the last match
-  bool found = origin.currentLine && findFrom(origin, origin.currentLine, at, false);
+  View* cur = &origin;
+  View* last = nullptr;  // the window of the last match
+  bool found = origin.doc.currentLine && findFrom(origin, origin.doc.currentLine, at, false);
   for (;;) {
     if (!found) {
-      EditorView* next = notFound(*cur, origin, st.pattern, windows);
+      View* next = notFound(*cur, origin, st.pattern, windows);
       if (!next) break;
       cur = next;
       found = findInNext(*cur, origin, false);
@@ -557,18 +557,18 @@ SearchState& searchState() {
   return state;
 }
 
-bool FindNext(EditorView& w, int column) {
-  if (!w.currentLine) {
+bool FindNext(View& w, int column) {
+  if (!w.doc.currentLine) {
     searchState().found = false;
     return false;
   }
-  const size_t at = textOffsetAt(*w.currentLine, std::max(0, column - 1));
-  return findFrom(w, w.currentLine, at, false);
+  const size_t at = textOffsetAt(*w.doc.currentLine, std::max(0, column - 1));
+  return findFrom(w, w.doc.currentLine, at, false);
 }
 
-bool ReplaceAt(EditorView& w) {
+bool ReplaceAt(View& w) {
   SearchState& st = searchState();
-  LineNode* n = w.currentLine;
+  LineNode* n = w.doc.currentLine;
   if (!n || !replaceable(n) || !n->text || st.findText.empty()) return false;
   if (w.browseMode) {
     w.host.statusMessage("Plicato browse mode!");
@@ -587,13 +587,13 @@ bool ReplaceAt(EditorView& w) {
   eraseAt(*n, off, pat.size());
   insertAt(*n, off, st.replaceText.data(), st.replaceText.size());
 
-  w.modified = true;
+  w.doc.modified = true;
   const int32_t oldRows = n->rows();
   w.computeRows(n);
   const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);
   n->lineState = kStateRecompute;
   bool later = false;  // a line below changed its highlighting state
-  update(n, w.markUp, first, w.screenRows, [&](int row, LineNode* line) {
+  update(n, w.doc.markUp, first, w.screenRows, [&](int row, LineNode* line) {
     if (line != n && row >= 1 && row <= w.screenRows) later = true;
   });
   if (n->rows() != oldRows || later) {
@@ -605,7 +605,7 @@ bool ReplaceAt(EditorView& w) {
   return true;
 }
 
-void searchCommand(EditorView& w, const std::vector<EditorView*>& windows) {
+void searchCommand(View& w, const std::vector<View*>& windows) {
   SearchState& st = searchState();
   SearchRequest defaults;
   defaults.text = st.searchText;
@@ -626,24 +626,24 @@ void searchCommand(EditorView& w, const std::vector<EditorView*>& windows) {
     return;
   }
   setPattern(r->text, r->matchCase);
-  runSearch(w, windows, w.currentLine ? cursorOffset(w) : 0);
+  runSearch(w, windows, w.doc.currentLine ? cursorOffset(w) : 0);
 }
 
-void findNextCommand(EditorView& w, const std::vector<EditorView*>& windows) {
+void findNextCommand(View& w, const std::vector<View*>& windows) {
   SearchState& st = searchState();
   if (st.pattern.empty()) {
     w.host.messageBox("No previous search!", "Plicato", MbButtons::Ok, MbIcon::Information);
     return;
   }
-  if (!w.currentLine) return;
+  if (!w.doc.currentLine) return;
   // Forward, the match under the cursor was found already: the search goes
   // on just behind its start (backward a match must end before the cursor).
   size_t at = cursorOffset(w);
-  if (!st.backward && st.found && st.matchLine == w.currentLine && st.matchOffset == at) ++at;
+  if (!st.backward && st.found && st.matchLine == w.doc.currentLine && st.matchOffset == at) ++at;
   runSearch(w, windows, at);
 }
 
-void replaceCommand(EditorView& origin, const std::vector<EditorView*>& windows) {
+void replaceCommand(View& origin, const std::vector<View*>& windows) {
   SearchState& st = searchState();
   SearchRequest defaults;
   defaults.text = st.findText;
@@ -665,8 +665,8 @@ void replaceCommand(EditorView& origin, const std::vector<EditorView*>& windows)
   st.replacePattern = r->matchCase ? r->text : upperText(r->text);
   setPattern(r->text, r->matchCase);
 
-  EditorView* cur = &origin;
-  EditorView* last = nullptr;
+  View* cur = &origin;
+  View* last = nullptr;
   // Replace all changes nothing but line texts between its matches, so
   // each reveal may build on the last one.
   Revealed revealed;
@@ -674,13 +674,13 @@ void replaceCommand(EditorView& origin, const std::vector<EditorView*>& windows)
   // Replace all paints each window it went through once, at its end.
   PaintHold hold;
   if (known) hold.add(origin);
-  bool found = origin.currentLine &&
-               findFrom(origin, origin.currentLine, cursorOffset(origin), true, known);
+  bool found = origin.doc.currentLine &&
+               findFrom(origin, origin.doc.currentLine, cursorOffset(origin), true, known);
   for (;;) {
     if (!found) {
       // The user may be asked whether to go on: the windows show what was done.
       hold.release();
-      EditorView* next = notFound(*cur, origin, st.findText, windows);
+      View* next = notFound(*cur, origin, st.findText, windows);
       if (!next) break;
       cur = next;
       if (known) hold.add(*cur);

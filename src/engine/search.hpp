@@ -19,7 +19,7 @@
 
 #include "platform/host.hpp"
 
-class EditorView;
+class View;
 struct LineNode;
 
 struct SearchState {
@@ -51,31 +51,31 @@ struct SearchState {
 
   // Called with the window a search or replace ended in when that is not
   // the window it started in (the desktop program activates it).
-  std::function<void(EditorView&)> activate;
+  std::function<void(View&)> activate;
 };
 
 SearchState& searchState();
 
 // Command 301: the search dialog ("DIALOG_3"), then the search. An empty
 // text clears the pattern and nothing is searched.
-void searchCommand(EditorView& w, const std::vector<EditorView*>& windows);
+void searchCommand(View& w, const std::vector<View*>& windows);
 // Command 302: the last search again, from just after the cursor (from
 // just before it backward); "No previous search!" when there is none.
-void findNextCommand(EditorView& w, const std::vector<EditorView*>& windows);
+void findNextCommand(View& w, const std::vector<View*>& windows);
 // Command 303: the replace dialog ("DIALOG_1"), then the replace loop in
 // the dialog's mode.
-void replaceCommand(EditorView& w, const std::vector<EditorView*>& windows);
+void replaceCommand(View& w, const std::vector<View*>& windows);
 
 // Searches searchState().pattern from the cursor line, column `column`
 // (1-based display column): forward a match must begin at or after it,
 // backward end before it. On a match the folds around the line are opened,
 // the others closed, the cursor stands on the match and the window is
 // redrawn; found is set. Reports nothing: the commands say "not found".
-bool FindNext(EditorView& w, int column);
+bool FindNext(View& w, int column);
 // Replaces the match under the cursor (found by the last FindNext) with the
 // replace text when the line still holds the find text there; sets
 // modified, recomputes the line's rows and highlighting and repaints.
-bool ReplaceAt(EditorView& w);
+bool ReplaceAt(View& w);
 
 // The upper case of a single byte of the program's code page.
 unsigned char upperByte(unsigned char c);

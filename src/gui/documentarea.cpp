@@ -20,7 +20,7 @@ void DocumentArea::setUp() { app_.loadFileTypes(); }
 
 FileTypeList& DocumentArea::fileTypes() { return app_.fileTypes(); }
 
-DocumentWindow* DocumentArea::addDocument(Document& doc) {
+DocumentWindow* DocumentArea::addDocument(OpenDocument& doc) {
   auto* child = new DocumentWindow(doc, app_, host_);
   addSubWindow(child);
   child->show();
@@ -44,7 +44,7 @@ DocumentWindow* DocumentArea::activeChild() const {
   return nullptr;
 }
 
-DocumentWindow* DocumentArea::childOf(const Document& doc) const {
+DocumentWindow* DocumentArea::childOf(const OpenDocument& doc) const {
   for (DocumentWindow* c : children())
     if (c->document() == &doc) return c;
   return nullptr;

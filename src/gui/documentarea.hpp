@@ -11,7 +11,7 @@ class Application;
 class FileTypeList;
 class QtHost;
 class DocumentWindow;
-struct Document;
+struct OpenDocument;
 
 class DocumentArea : public QMdiArea {
   Q_OBJECT
@@ -24,11 +24,11 @@ class DocumentArea : public QMdiArea {
   FileTypeList& fileTypes();
 
   // A child for a document just opened, created and shown.
-  DocumentWindow* addDocument(Document& doc);
+  DocumentWindow* addDocument(OpenDocument& doc);
   // The children whose window is still there, in the order they were made.
   QList<DocumentWindow*> children() const;
   DocumentWindow* activeChild() const;
-  DocumentWindow* childOf(const Document& doc) const;
+  DocumentWindow* childOf(const OpenDocument& doc) const;
   // Brings the child to the front (restored if it was minimised) with the
   // keyboard in its editor.
   void activate(DocumentWindow* child);

@@ -11,7 +11,7 @@
 #include "gui/treepane.hpp"
 #include "gui/toolicons.hpp"
 
-DocumentWindow::DocumentWindow(Document& doc, Application& app, QtHost& host, QWidget* parent)
+DocumentWindow::DocumentWindow(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent)
     : QMdiSubWindow(parent), editor_(new TEditorWidget(doc, app, host, this)) {
   // The editor beside its fold tree pane (hidden until 330 shows it).
   setWidget(new PaneSplitter(editor_, this));
@@ -22,17 +22,17 @@ DocumentWindow::DocumentWindow(Document& doc, Application& app, QtHost& host, QW
 
 DocumentWindow::~DocumentWindow() = default;
 
-Document* DocumentWindow::document() const { return gone_ ? nullptr : editor_->document(); }
+OpenDocument* DocumentWindow::document() const { return gone_ ? nullptr : editor_->document(); }
 
 EditorView* DocumentWindow::window() const {
-  Document* d = document();
+  OpenDocument* d = document();
   return d ? &d->window : nullptr;
 }
 
 void DocumentWindow::updateCaption() {
   EditorView* w = window();
   if (!w) return;
-  const QString caption = w->title.empty() ? QStringLiteral("Noname") : fromLatin1(w->title);
+  const QString caption = w->doc.title.empty() ? QStringLiteral("Noname") : fromLatin1(w->doc.title);
   if (windowTitle() != caption) setWindowTitle(caption);
 }
 
@@ -53,7 +53,7 @@ QRect DocumentWindow::normalRect() const {
 
 PlacedWindow DocumentWindow::placed() const {
   PlacedWindow p;
-  Document* d = document();
+  OpenDocument* d = document();
   if (!d) {
     p.hidden = true;
     return p;
@@ -61,9 +61,9 @@ PlacedWindow DocumentWindow::placed() const {
   const EditorView& w = d->window;
   p.hidden = isHidden();
   p.isEditorWindow = true;
-  p.title = w.title.empty() ? "Noname" : w.title;
+  p.title = w.doc.title.empty() ? "Noname" : w.doc.title;
   p.fileName = ownFileName(w);
-  if (p.fileName.empty()) p.fileName = w.fileName;
+  if (p.fileName.empty()) p.fileName = w.doc.fileName;
   WindowPlacement wp;
   wp.showCmd = isMaximized() ? kShowMaximised : (isMinimized() ? 2u : 1u);
   const QRect r = normalRect();

@@ -9,7 +9,7 @@
 
 #include "app/placement.hpp"
 
-struct Document;
+struct OpenDocument;
 class Application;
 class QtHost;
 class TEditorWidget;
@@ -19,12 +19,12 @@ class DocumentWindow : public QMdiSubWindow {
   Q_OBJECT
 
  public:
-  DocumentWindow(Document& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
+  DocumentWindow(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
   ~DocumentWindow() override;
 
   TEditorWidget* editor() const { return editor_; }
   // Null once the window has exited.
-  Document* document() const;
+  OpenDocument* document() const;
   EditorView* window() const;
 
   // The caption follows the window's title (save as renames it).

@@ -25,13 +25,13 @@
 #include "commands/lineeditor.hpp"
 #include "display/paint.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "gui/keymap.hpp"
 #include "gui/qtcanvas.hpp"
 #include "gui/qthost.hpp"
 #include "model/settings.hpp"
 
-TEditorWidget::TEditorWidget(Document& doc, Application& app, QtHost& host, QWidget* parent)
+TEditorWidget::TEditorWidget(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent)
     : QAbstractScrollArea(parent), doc_(&doc), app_(app), host_(host), windowAddr_(&doc.window) {
   setFrameShape(QFrame::NoFrame);
   setFocusPolicy(Qt::StrongFocus);
@@ -60,7 +60,7 @@ TEditorWidget::TEditorWidget(Document& doc, Application& app, QtHost& host, QWid
           &TEditorWidget::onVerticalAction);
   connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
           &TEditorWidget::onHorizontalAction);
-  loaded_ = w.levelTop != nullptr;
+  loaded_ = w.doc.levelTop != nullptr;
   syncScrollBars();
   host_.registerWidget(w, this);
 }
@@ -86,7 +86,7 @@ bool TEditorWidget::ready() {
     doc_ = nullptr;
     autoScroll_.stop();
   }
-  return doc_ && doc_->window.levelTop;
+  return doc_ && doc_->window.doc.levelTop;
 }
 
 void TEditorWidget::detachDocument() {
@@ -134,7 +134,7 @@ void TEditorWidget::handleMessage(int message) {
     loaded_ = true;
     if (onLoad)
       onLoad(*doc_);
-    else if (!doc_->window.levelTop)
+    else if (!doc_->window.doc.levelTop)
       app_.loadDocument(*doc_);
     if (!ready()) return;
     EditorView& w = doc_->window;
@@ -152,7 +152,7 @@ void TEditorWidget::handleMessage(int message) {
 bool TEditorWidget::dispatch() {
   if (!ready()) return doc_ != nullptr;
   QPointer<TEditorWidget> self(this);
-  Document* doc = doc_;
+  OpenDocument* doc = doc_;
   const bool alive = app_.dispatch(*doc);
   if (!self) return alive;  // the frame deleted the widget meanwhile
   if (!alive) {
@@ -201,7 +201,7 @@ void TEditorWidget::invalidateRows(int firstRow, int lastRow) {
 QRect TEditorWidget::caretRect() const {
   if (!doc_ || !hasFocus()) return {};
   const EditorView& w = doc_->window;
-  if (!w.caret.shown || !w.levelTop) return {};
+  if (!w.caret.shown || !w.doc.levelTop) return {};
   return QRect(w.caret.x, w.caret.y, std::max(1, static_cast<int>(w.charWidth)),
                std::max(1, static_cast<int>(w.charHeight) / 4));
 }
@@ -256,7 +256,7 @@ void TEditorWidget::resizeEvent(QResizeEvent* e) {
   lastClient_ = client;
   EditorView& w = doc_->window;
   w.resize(client.width(), client.height());
-  if (w.levelTop) w.updateScrollBars();
+  if (w.doc.levelTop) w.updateScrollBars();
   syncScrollBars();
   viewport()->update();
   caretMoved();
@@ -267,7 +267,7 @@ void TEditorWidget::syncScrollBars() {
   const EditorView& w = doc_->window;
   syncing_ = true;
   setVerticalScrollBarPolicy(w.vScrollShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-  setHorizontalScrollBarPolicy(w.hScrollShown && w.levelTop ? Qt::ScrollBarAlwaysOn
+  setHorizontalScrollBarPolicy(w.hScrollShown && w.doc.levelTop ? Qt::ScrollBarAlwaysOn
                                                             : Qt::ScrollBarAlwaysOff);
   QScrollBar* v = verticalScrollBar();
   v->setRange(0, std::max(0, static_cast<int>(w.vScrollRange)));
@@ -322,7 +322,7 @@ void TEditorWidget::onVerticalAction(int action) {
 void TEditorWidget::onHorizontalAction(int action) {
   if (syncing_ || !ready()) return;
   EditorView& w = doc_->window;
-  if (w.inDispatch || !w.keys.empty() || w.wrapMode || !w.currentLine) {
+  if (w.inDispatch || !w.keys.empty() || w.wrapMode || !w.doc.currentLine) {
     QTimer::singleShot(0, this, &TEditorWidget::syncScrollBars);
     return;
   }

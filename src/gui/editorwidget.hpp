@@ -16,7 +16,7 @@
 #include <functional>
 
 class Application;
-struct Document;
+struct OpenDocument;
 class QtHost;
 class EditorView;
 
@@ -24,11 +24,11 @@ class TEditorWidget : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  TEditorWidget(Document& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
+  TEditorWidget(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
   ~TEditorWidget() override;
 
   // Null once the window exited (the document is gone).
-  Document* document() const { return doc_; }
+  OpenDocument* document() const { return doc_; }
   EditorView* window() const;
 
   // --- what the frame plugs in ---------------------------------------------
@@ -39,7 +39,7 @@ class TEditorWidget : public QAbstractScrollArea {
   std::function<void()> onWindowExited;
   // 1125: reads the file; by default Application::loadDocument when the
   // application did not read it at once.
-  std::function<void(Document&)> onLoad;
+  std::function<void(OpenDocument&)> onLoad;
 
   // The frame destroys the document itself: the widget lets go of it
   // first (a widget also notices a document that vanished, but only when
@@ -100,7 +100,7 @@ class TEditorWidget : public QAbstractScrollArea {
   // Repaints where the caret was and where it is.
   void caretMoved();
 
-  Document* doc_;
+  OpenDocument* doc_;
   Application& app_;
   QtHost& host_;
   const EditorView* windowAddr_;  // the registration key; never used to reach the window

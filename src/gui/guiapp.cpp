@@ -55,7 +55,7 @@ void GuiApplication::exitApplication() {
 }
 
 void GuiApplication::windowExited(EditorView& w) {
-  Document* doc = documentOf(w);
+  OpenDocument* doc = documentOf(w);
   if (owner_.frame() && owner_.frame()->buildCommands()) owner_.frame()->buildCommands()->windowClosing(w);
   if (doc && owner_.frame())
     if (DocumentWindow* child = owner_.frame()->client()->childOf(*doc)) child->windowGone();
@@ -64,7 +64,7 @@ void GuiApplication::windowExited(EditorView& w) {
 }
 
 void GuiApplication::maximizeWindow(EditorView& w) {
-  Document* doc = documentOf(w);
+  OpenDocument* doc = documentOf(w);
   DocumentWindow* child = doc && owner_.frame() ? owner_.frame()->client()->childOf(*doc) : nullptr;
   if (!child) return;
   if (child->isMaximized()) child->showNormal();
@@ -76,7 +76,7 @@ void GuiApplication::showHideTree(EditorView& w) {
   if (!s) return;
   s->showHideTree();
   // The reopen list keeps whether the pane was shown.
-  if (Document* doc = documentOf(w)) doc->showTree = s->treeShown();
+  if (OpenDocument* doc = documentOf(w)) doc->showTree = s->treeShown();
 }
 
 void GuiApplication::goToTreeSelection(EditorView& w) {
@@ -231,13 +231,13 @@ DocumentWindow* DesktopApplication::openDocument(const std::string& path, bool s
   if (!frame_) return nullptr;
   // A file open already comes to the front: two windows of one file would
   // each save over the other's changes.
-  if (Document* open = app_->findDocument(path))
+  if (OpenDocument* open = app_->findDocument(path))
     if (DocumentWindow* child = frame_->client()->childOf(*open)) {
       frame_->client()->activate(child);
       if (showTree && !open->showTree) queueCommand(open->window, cmdShowHideTree);
       return child;
     }
-  Document* doc = app_->openFile(path);
+  OpenDocument* doc = app_->openFile(path);
   if (!doc) return nullptr;
   DocumentWindow* child = frame_->client()->addDocument(*doc);
   frame_->connectChild(child);
@@ -248,7 +248,7 @@ DocumentWindow* DesktopApplication::openDocument(const std::string& path, bool s
 
 DocumentWindow* DesktopApplication::newDocument() {
   if (!frame_) return nullptr;
-  Document* doc = app_->newFile();
+  OpenDocument* doc = app_->newFile();
   if (!doc) return nullptr;
   DocumentWindow* child = frame_->client()->addDocument(*doc);
   frame_->connectChild(child);
@@ -285,7 +285,7 @@ bool DesktopApplication::queryExit() {
   }
   bool modified = false;
   for (DocumentWindow* c : frame_->client()->children())
-    modified = modified || (c->window() && c->window()->modified);
+    modified = modified || (c->window() && c->window()->doc.modified);
   if (modified && host_->messageBox("Quit without save?", "Exit Plicato", MbButtons::YesNo,
                                     MbIcon::Question) != MbResult::Yes)
     return false;
@@ -297,7 +297,7 @@ bool DesktopApplication::queryExit() {
   for (const QPointer<DocumentWindow>& c : children) {
     if (!c || !c->document()) continue;
     // Inside a command, or its file not read yet: its exit key runs later.
-    if (c->document()->window.inDispatch || !c->document()->window.levelTop) {
+    if (c->document()->window.inDispatch || !c->document()->window.doc.levelTop) {
       waiting = true;
       continue;
     }
@@ -333,7 +333,7 @@ void DesktopApplication::saveAndExit() {
   for (DocumentWindow* child : frame_->client()->children()) {
     QPointer<DocumentWindow> c(child);
     EditorView* w = c ? c->window() : nullptr;
-    if (!w || !w->modified || w->fileName.empty() || w->inDispatch) continue;
+    if (!w || !w->doc.modified || w->doc.fileName.empty() || w->inDispatch) continue;
     queueCommand(*w, cmdSave);
     if (c) c->editor()->dispatch();
   }
@@ -410,8 +410,8 @@ void DesktopApplication::autoSaveNow() {
   // does, shows "Saving %s" and refreshes the window afterwards.
   for (DocumentWindow* c : frame_->client()->children()) {
     EditorView* w = c->window();
-    if (!w || !w->modified || w->fileName.empty() || w->createFoldMode) continue;
-    if (autoSaveSkips(*w)) continue;  // never over another program's change
+    if (!w || !w->doc.modified || w->doc.fileName.empty() || w->createFoldMode) continue;
+    if (autoSaveSkips(w->doc)) continue;  // never over another program's change
     queueCommand(*w, cmdSave);
   }
 }

@@ -375,13 +375,13 @@ void MainFrame::fillWindowMenu() {
   }
 }
 
-Document* MainFrame::activeDocument() const {
+OpenDocument* MainFrame::activeDocument() const {
   DocumentWindow* c = client_->activeChild();
   return c ? c->document() : nullptr;
 }
 
 EditorView* MainFrame::activeWindow() const {
-  Document* doc = activeDocument();
+  OpenDocument* doc = activeDocument();
   return doc ? &doc->window : nullptr;
 }
 
@@ -402,7 +402,7 @@ void MainFrame::childActivated() {
 }
 
 void MainFrame::updateCommandStates() {
-  Document* doc = activeDocument();
+  OpenDocument* doc = activeDocument();
   const bool has = doc != nullptr;
   const bool any = !client_->children().isEmpty();
   for (auto& [id, action] : frameActions_) {
@@ -421,13 +421,13 @@ void MainFrame::updateCommandStates() {
   for (QMenu* m : documentMenus_) m->menuAction()->setVisible(has);
 
   const EditorView* w = has ? &doc->window : nullptr;
-  const LineNode* cur = w ? w->currentLine : nullptr;
+  const LineNode* cur = w ? w->doc.currentLine : nullptr;
   for (const ToolButton& b : toolButtons()) {
     if (!*b.name) continue;
     QAction* a = toolActions_[b.name];
     bool on = has;
     switch (b.editorCommand) {
-      case cmdExitFold: on = w && w->levelTop && (!atTop(*w) || inFiledFile(*w)); break;
+      case cmdExitFold: on = w && w->doc.levelTop && (!atTop(*w) || inFiledFile(*w)); break;
       case cmdEnterFold: on = cur && isClosedHeader(cur); break;
       case cmdOpenFold: on = cur && cur->kind == ClosedFold; break;
       case cmdCloseFold:
@@ -450,7 +450,7 @@ void MainFrame::runFrameCommand(int id) {
     case cmSaveAs: runEditorCommand(cmdSaveAs); break;
     case cmSaveAll:
       for (DocumentWindow* c : client_->children())
-        if (EditorView* w = c->window(); w && w->modified) queueCommand(*w, cmdSave);
+        if (EditorView* w = c->window(); w && w->doc.modified) queueCommand(*w, cmdSave);
       break;
     case cmSaveExit: app_.saveAndExit(); break;
     case cmSend: sendMail(); break;
@@ -622,7 +622,7 @@ std::string mailFailure(long code) {
 }
 
 void MainFrame::sendMail() {
-  Document* doc = activeDocument();
+  OpenDocument* doc = activeDocument();
   if (!doc) return;
   const std::string file = ownFileName(doc->window);
   const QString handler = mailHandler();

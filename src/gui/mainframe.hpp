@@ -21,7 +21,7 @@ class TBuildCommands;
 class DocumentArea;
 class EditorView;
 class DocumentWindow;
-struct Document;
+struct OpenDocument;
 struct WindowPlacement;
 
 // The program that sends a file by mail (xdg-email), or "" when the search
@@ -103,7 +103,7 @@ class MainFrame : public QMainWindow {
   void connectChild(DocumentWindow* child);
   void sendMail();
   void about();
-  Document* activeDocument() const;
+  OpenDocument* activeDocument() const;
   // The editor window of the active document, or null.
   EditorView* activeWindow() const;
 

@@ -373,8 +373,8 @@ int runPrint(const std::vector<std::string>& args) {
   }
 
   BatchSession session(start);
-  Document* doc = session.open(file);
-  if (!doc || doc->window.ioStatus == 2) {
+  OpenDocument* doc = session.open(file);
+  if (!doc || doc->window.doc.ioStatus == 2) {
     tellEvents(session.host);
     if (session.host.events().empty())
       std::fprintf(stderr, "plicato: cannot read '%s'\n", file.c_str());

@@ -25,7 +25,7 @@
 
 #include "commands/dispatcher.hpp"
 #include "commands/keytable.hpp"
-#include "display/statusline.hpp"
+#include "engine/statusline.hpp"
 #include "display/editorview.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/keymap.hpp"
@@ -299,9 +299,9 @@ void FoldTree::fill() {
     item->setText(0, fromLatin1(t.text));
     if (t.image == TreeImage::Shell) {
       // The root's file is the window's; a filed fold names its own.
-      const std::string file = t.parent < 0 && w && !w->fileName.empty() ? w->fileName : t.iconFile;
+      const std::string file = t.parent < 0 && w && !w->doc.fileName.empty() ? w->doc.fileName : t.iconFile;
       item->setIcon(0, shellIcon(file, style()));
-      item->setToolTip(0, fromLatin1(t.parent < 0 && w ? w->fileName : t.iconFile));
+      item->setToolTip(0, fromLatin1(t.parent < 0 && w ? w->doc.fileName : t.iconFile));
     } else {
       item->setIcon(0, foldIcon());
     }
@@ -346,7 +346,7 @@ void FoldTree::goToSelection() {
   if (!goToNode(*w, node)) {
     // The item stood for a fold that is gone or elsewhere now.
     rebuild();
-    selectLine(w->currentLine);
+    selectLine(w->doc.currentLine);
   }
 }
 
@@ -363,7 +363,7 @@ void FoldTree::pick(QTreeWidgetItem* item) {
   if (pickQueued_ && !w->keys.empty()) return;
   pickQueued_ = false;
   LineNode* node = nodeOf(item);
-  if (!node || node == w->currentLine) return;
+  if (!node || node == w->doc.currentLine) return;
   if (queueCommand(*w, cmdGoToTreeSelection)) pickQueued_ = true;
 }
 
@@ -419,7 +419,7 @@ void FoldTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
   if (!w) return;
   // With tracking the editor is at the item before the menu asks what it
   // may offer there.
-  if (item && w->treeTracking && nodeOf(item) != w->currentLine) {
+  if (item && w->treeTracking && nodeOf(item) != w->doc.currentLine) {
     if (currentItem() != item) {
       FoldTreeModel::Guard guard(model_);
       setCurrentItem(item);
@@ -449,7 +449,7 @@ void FoldTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
     }
     pasteAtFold(*w, node, *text, id == kTreeMenuPasteBelow);
     rebuild();
-    selectLine(w->currentLine);
+    selectLine(w->doc.currentLine);
     editorChanged();
     return;
   }
@@ -537,7 +537,7 @@ void FoldTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
   }
   dropFold(*w, from, onto, id == kDropCopyHere ? DropAction::Copy : DropAction::Move);
   rebuild();
-  selectLine(w->currentLine);
+  selectLine(w->doc.currentLine);
   editorChanged();
 }
 
@@ -626,10 +626,10 @@ void PaneSplitter::attach(bool shown) {
   }
   w->tree = treeWindow_;
   QPointer<PaneSplitter> self(this);
-  w->hooks.selectInTree = [self](EditorView&, LineNode* line) {
+  w->hooks.selectInTree = [self](View&, LineNode* line) {
     if (self && self->tree()) self->tree()->selectLine(line);
   };
-  w->hooks.linesRead = [self](EditorView&, LineNode*) {
+  w->hooks.linesRead = [self](View&, LineNode*) {
     // The reader is inside a command: the tree is built again once the
     // dispatcher is done with it.
     if (self && self->tree()) self->tree()->markStale();
@@ -660,7 +660,7 @@ void PaneSplitter::setTreeShown(bool shown) {
       connect(editorWidget_, &TEditorWidget::stateChanged, treeWindow_, [this] {
         if (FoldTree* t = tree(); t && treeShown() && t->stale()) {
           t->rebuild();
-          if (EditorView* win = window(); win && win->treeSync) t->selectLine(win->currentLine);
+          if (EditorView* win = window(); win && win->treeSync) t->selectLine(win->doc.currentLine);
         }
       });
     }
@@ -668,7 +668,7 @@ void PaneSplitter::setTreeShown(bool shown) {
   treeWindow_->show();
   attach(true);
   tree()->rebuild();
-  if (w) tree()->selectLine(w->currentLine);
+  if (w) tree()->selectLine(w->doc.currentLine);
   // Shown for the first time: as wide as the titles need.
   const int width = width_ > 0 ? width_ : initialTreeWidth();
   const int total = std::max(width + 1, this->width());
@@ -693,7 +693,7 @@ void PaneSplitter::treeAfterCommand(int command) {
   EditorView* w = window();
   if (!t || !w || !treeShown()) return;
   if (changesTree(command) || t->stale()) t->rebuild();
-  if (w->treeSync) t->selectLine(w->currentLine);
+  if (w->treeSync) t->selectLine(w->doc.currentLine);
 }
 
 void PaneSplitter::headerTextChanged(const LineNode* header) {

@@ -68,8 +68,6 @@ LineNode* LineStore::newNode(size_t textBytes) {
   return n;
 }
 
-int32_t LineStore::rowsOf(const LineNode&) const { return 1; }
-
 void LineStore::pushBasePath(const std::string& dir) {
   if (basePathTop >= kBasePathEntries - 1) fatalReport(host, "too many nested filed folds", "Error", 1);
   basePath[++basePathTop] = dir;

@@ -1,7 +1,7 @@
-// The line store of one editor window: the file's fold tree, the dispose
-// list (pool of spare nodes and store of the last deletion), and the
-// per-file fields that the reader and writer use. EditorView derives from
-// it and adds the editing and display state.
+// The line store of one document: the file's fold tree, the dispose list
+// (pool of spare nodes and store of the last deletion), and the per-file
+// fields that the reader and writer use. Document (model/document.hpp)
+// derives from it and adds the files entered through filed folds.
 #pragma once
 
 #include <array>
@@ -22,24 +22,58 @@ constexpr int kBasePathEntries = 50;
 constexpr size_t kCommentFieldBytes = 9;  // each comment field keeps 9 bytes
 constexpr size_t kTypeNameBytes = 27;
 
-struct LineStore {
+// What one file of a document is: its chain and how it is read and written.
+// A filed fold's file entered in the document replaces these while it is
+// shown; the parent's are kept whole until it is shown again.
+struct FileLevel {
+  LineNode* fileTop = nullptr;
+  LineNode* fileBottom = nullptr;
+  std::string fileName;  // name of the file as last read (absolute)
+  std::string title;     // what the window's caption shows
+  // Comment convention of the file (cut to the field sizes).
+  std::string commentStart;
+  std::string commentEnd;
+  // How the file was read, so that it is written back the same way.
+  bool readAsTds = false;
+  bool lfLineEnds = false;
+  // Whether the file's last line ended with a line end (a file from
+  // elsewhere may lack the last one; it is written back without it).
+  bool finalLineEnd = true;
+  bool backupDone = false;
+  // Changed since it was last read or written.
+  bool modified = false;
+};
+
+// What the line store asks of the view that shows its lines.
+struct LineViewer {
+  // Screen rows the node takes there.
+  virtual int32_t rowsOf(const LineNode& node) const = 0;
+  // The reader linked lines in after `after` (the fold tree pane follows).
+  virtual void linesRead(LineNode* after) = 0;
+
+ protected:
+  ~LineViewer() = default;
+};
+
+struct LineStore : FileLevel {
   explicit LineStore(Host& host);
   virtual ~LineStore();
   LineStore(const LineStore&) = delete;
   LineStore& operator=(const LineStore&) = delete;
 
-  // Screen rows the node takes (1 unless the window wraps long lines).
-  virtual int32_t rowsOf(const LineNode& node) const;
-  // Called by the reader after lines were linked in after `after` (the fold
-  // tree pane refreshes from there).
-  virtual void linesRead(LineNode* after) { (void)after; }
+  // The view showing the lines, or null.
+  LineViewer* viewer = nullptr;
+  // Screen rows the node takes (1 unless the view wraps long lines).
+  int32_t rowsOf(const LineNode& node) const { return viewer ? viewer->rowsOf(node) : 1; }
+  // Called by the reader after lines were linked in after `after`.
+  void linesRead(LineNode* after) {
+    if (viewer) viewer->linesRead(after);
+  }
 
   void computeRows(LineNode* node) { node->rows() = rowsOf(*node); }
 
   Host& host;
 
-  LineNode* fileTop = nullptr;
-  LineNode* fileBottom = nullptr;
   LineNode* levelTop = nullptr;
   LineNode* levelBottom = nullptr;
   LineNode* currentLine = nullptr;
@@ -54,9 +88,7 @@ struct LineStore {
   // much as the process can get (tests set a number).
   long long lineAllowance = -1;
 
-  // Comment convention and type name of the file (cut to the field sizes).
-  std::string commentStart;
-  std::string commentEnd;
+  // Type name of the file (cut to the field size).
   std::string fileTypeName;
   void setCommentStart(const std::string& s) { commentStart = s.substr(0, kCommentFieldBytes); }
   void setCommentEnd(const std::string& s) { commentEnd = s.substr(0, kCommentFieldBytes); }
@@ -74,17 +106,8 @@ struct LineStore {
   // 0 after a good read or write, 2 when a file cannot be opened or written,
   // 3 when the last line read had no line end.
   int32_t ioStatus = 0;
-  std::string fileName;  // name of the file as last read (absolute)
   // The own file as it was on disk when last read or saved.
   FileIdentity diskIdentity;
-
-  // How the file was read, so that it is written back the same way.
-  bool readAsTds = false;
-  bool lfLineEnds = false;
-  // Whether the file's last line ended with a line end (a file from
-  // elsewhere may lack the last one; it is written back without it).
-  bool finalLineEnd = true;
-  bool backupDone = false;
 
   // Base path stack: directories of the file and of entered filed folds.
   std::array<std::string, kBasePathEntries> basePath;

@@ -44,8 +44,8 @@ const char* textOf(const LineNode* n) { return n && n->text ? n->text : ""; }
 
 // The file's top header: the line after fileTop.
 std::string fileHeaderText(const EditorView* w) {
-  if (!w || !w->fileTop || !w->fileTop->next) return "";
-  return textOf(w->fileTop->next);
+  if (!w || !w->doc.fileTop || !w->doc.fileTop->next) return "";
+  return textOf(w->doc.fileTop->next);
 }
 
 void drawText(Canvas& c, int x, int y, const std::string& s) {
@@ -110,9 +110,9 @@ void TWindowPrintoutAll::paginate() {
   count_ = 0;
   const int lines = linesPerPage();
   paginatedLines_ = lines;
-  const LineNode* stop = window_.fileBottom;
+  const LineNode* stop = window_.doc.fileBottom;
   int32_t indent = 0;
-  for (const LineNode* p = window_.fileTop; p; p = nextExpanded(p)) {
+  for (const LineNode* p = window_.doc.fileTop; p; p = nextExpanded(p)) {
     if (count_ % lines == 0) starts_.push_back({p, indent});
     ++count_;
     indent += printIndentStep(*p);
@@ -156,11 +156,11 @@ void TWindowPrintoutAll::printPage(int page, Canvas& canvas) {
   drawText(canvas, g.pageCharWidth, -g.pageLineHeight, "  ");
 
   const int tabSize = settings().tabSize;
-  const LineNode* stop = window_.fileBottom;
+  const LineNode* stop = window_.doc.fileBottom;
   int32_t indent = start.printIndent;
   const LineNode* p = start.line;
   for (int i = 2; i < lines + 2 && p; ++i) {
-    const std::string text = printedLine(window_, *p, indent, tabSize);
+    const std::string text = printedLine(window_.doc, *p, indent, tabSize);
     drawText(canvas, g.pageCharWidth, -i * g.pageLineHeight, text);
     indent += printIndentStep(*p);
     p = p == stop ? nullptr : nextExpanded(p);
@@ -176,7 +176,7 @@ void TWindowPrintout::printPage(int page, Canvas& canvas) {
   if (page != 1) return;
   canvas.setTransparent(true);
   const int lineHeight = canvas.textHeight();
-  const ScrBuffer& scr = window_.scr;
+  const ScrBuffer& scr = window_.screen();
   const int width = std::min(window_.textWidth(), scr.getStride());
   // Every row the window shows; a blank row is an empty line on paper.
   for (int r = 1; r <= window_.screenRows; ++r) {

@@ -167,13 +167,13 @@ void BuildManager::startProcess(
     w.buildRunning = false;
   };
   if (plan.askSave) offerSave(w, save);
-  if (plan.needsFile && w.fileName.empty()) {
+  if (plan.needsFile && w.doc.fileName.empty()) {
     host.statusMessage(kNoNameRefusal);
     giveUp(plan.finished);
     return;
   }
-  const std::string command = compose(setting, w.fileName);
-  if (const int e = run->spawnShell(command, directory(w.fileName))) {
+  const std::string command = compose(setting, w.doc.fileName);
+  if (const int e = run->spawnShell(command, directory(w.doc.fileName))) {
     giveUp(plan.finished);
     errorBox(host, format(plan.processError, e, command));
     return;

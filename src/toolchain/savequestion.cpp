@@ -5,8 +5,8 @@
 #include "platform/host.hpp"
 
 bool offerSave(EditorView& w, const std::function<bool(EditorView&)>& save) {
-  if (!w.modified) return true;
-  const MbResult answer = w.host.messageBox("Do you want to save changes to " + w.fileName,
+  if (!w.doc.modified) return true;
+  const MbResult answer = w.host.messageBox("Do you want to save changes to " + w.doc.fileName,
                                             "Plicato for Windows95", MbButtons::YesNo,
                                             MbIcon::Question);
   if (answer != MbResult::Yes) return true;

@@ -129,12 +129,12 @@ void serverCompile(EditorView& w, BuildWindows& windows,
 
   // Asked first: a save as may give the file its name and directory.
   offerSave(w, save);
-  if (w.fileName.empty()) {
+  if (w.doc.fileName.empty()) {
     host.statusMessage(kNoNameRefusal);
     w.buildRunning = false;
     return;
   }
-  const ServerPaths paths = serverPaths(w.fileName, settings().compilerParameters);
+  const ServerPaths paths = serverPaths(w.doc.fileName, settings().compilerParameters);
   const std::string remembered = currentDirectory();
   // The server runs in the file's directory: nothing else runs while it
   // does, and every path the editor keeps is absolute.

@@ -107,11 +107,11 @@ void FoldTreeModel::Rebuild(LineNode* from, LineNode* to) {
 }
 
 void FoldTreeModel::rebuildFor(const EditorView& w) {
-  if (!w.fileTop || !w.fileTop->next) {
+  if (!w.doc.fileTop || !w.doc.fileTop->next) {
     clear();
     return;
   }
-  Rebuild(w.fileTop->next, w.fileBottom);
+  Rebuild(w.doc.fileTop->next, w.doc.fileBottom);
 }
 
 int FoldTreeModel::find(const LineNode* node) const {
@@ -138,7 +138,7 @@ int FoldTreeModel::itemForLine(const EditorView& w, const LineNode* line) const 
   // folds are single lines of the view; an open fold met on the way ends
   // above the line, so it is passed from its end straight to its header.
   for (const LineNode* q = line->prev; q; q = q->prev) {
-    if (q == w.levelTop) break;
+    if (q == w.doc.levelTop) break;
     if (q->kind == FoldEnd && q->partner()) {
       q = q->partner();
       continue;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "display/view.hpp"
-#include "display/viewmetrics.hpp"
+#include "engine/layout.hpp"
+#include "engine/viewmetrics.hpp"
 #include "engine/blocks.hpp"
 #include "engine/foldedit.hpp"
 #include "engine/navigation.hpp"
@@ -80,17 +80,17 @@ bool insideOpenFold(const LineNode* header, const LineNode* line) {
 }  // namespace
 
 bool headerInFile(const EditorView& w, const LineNode* node) {
-  if (!node || !isHeader(node) || !w.fileTop || !w.fileTop->next) return false;
-  return reaches(w.fileTop->next, w.fileBottom, node);
+  if (!node || !isHeader(node) || !w.doc.fileTop || !w.doc.fileTop->next) return false;
+  return reaches(w.doc.fileTop->next, w.doc.fileBottom, node);
 }
 
 bool inView(const EditorView& w, const LineNode* node) {
-  return w.levelTop && reaches(viewFirst(w), w.levelBottom, node);
+  return w.doc.levelTop && reaches(viewFirst(w), w.doc.levelBottom, node);
 }
 
 bool showsEnteredFold(const EditorView& w) {
-  return w.levelTop && w.levelTop != w.fileTop && w.levelTop->next &&
-         w.levelTop->next->kind == EnteredFold;
+  return w.doc.levelTop && w.doc.levelTop != w.doc.fileTop && w.doc.levelTop->next &&
+         w.doc.levelTop->next->kind == EnteredFold;
 }
 
 bool goToNode(EditorView& w, LineNode* header) {
@@ -98,7 +98,7 @@ bool goToNode(EditorView& w, LineNode* header) {
   while (!inView(w, header) && showsEnteredFold(w)) ExitFold(w);
   if (!inView(w, header)) return false;
   revealLine(w, header, kPickRow);
-  return w.currentLine == header;
+  return w.doc.currentLine == header;
 }
 
 bool mayEditFromTree(EditorView& w) {
@@ -169,8 +169,8 @@ bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction act
   bool closed = false;
   if (dragged->kind == OpenFold) {
     if (insideOpenFold(dragged, y)) return false;  // the target is inside it
-    if (insideOpenFold(dragged, w.currentLine)) {
-      w.currentLine = dragged;
+    if (insideOpenFold(dragged, w.doc.currentLine)) {
+      w.doc.currentLine = dragged;
       w.curSubRow = 0;
     }
     if (insideOpenFold(dragged, w.topLine)) {
@@ -197,18 +197,18 @@ bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction act
   LineNode* unit = nullptr;
   Unlinked where;
   if (action == DropAction::Copy) {
-    if (!lineBudget(w, unitNodeCount(dragged))) return unchanged();
+    if (!lineBudget(w.doc, unitNodeCount(dragged))) return unchanged();
     // Copied whole: not the one row that the cursor stands on in wrap mode.
     const int32_t subRow = w.curSubRow;
-    if (w.currentLine == dragged) w.curSubRow = 0;
+    if (w.doc.currentLine == dragged) w.curSubRow = 0;
     unit = CopyLine(w, dragged);
     w.curSubRow = subRow;
     if (!unit) return unchanged();  // CopyLine said why
   }
 
   revealLine(w, y, kPickRow);
-  if (w.currentLine != y) {
-    if (unit) dispose(w, unit);
+  if (w.doc.currentLine != y) {
+    if (unit) dispose(w.doc, unit);
     return unchanged();
   }
   if (action == DropAction::Move) {
@@ -225,13 +225,13 @@ bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction act
   if (!InsertNode(w, unit)) {
     // Never lose the fold: it goes back where it came from.
     if (action == DropAction::Move) relinkUnit(unit, where);
-    else dispose(w, unit);
+    else dispose(w.doc, unit);
     invalidateViewMetrics(w);
     w.topLine = nullptr;
     PlaceCursor(w, kPickRow);
     return false;
   }
-  w.modified = true;
+  w.doc.modified = true;
   invalidateViewMetrics(w);
   w.topLine = nullptr;
   PlaceCursor(w, kPickRow);
@@ -254,24 +254,24 @@ bool pasteAtFold(EditorView& w, LineNode* header, const std::string& text, bool 
   if (w.markActive) w.clearMark();
   w.blockActive = false;
   revealLine(w, at, w.cursorRow);
-  if (w.currentLine != at) return false;
-  const bool wasModified = w.modified;
-  w.modified = false;
+  if (w.doc.currentLine != at) return false;
+  const bool wasModified = w.doc.modified;
+  w.doc.modified = false;
   // A cursor left of every character: the text goes in as lines of its
   // own above `at`, never into it.
   w.textColumn = 0;
   pasteText(w, text);
   w.textColumn = w.leftColumn + w.cursorCol + 1;
-  const bool pasted = w.modified;
-  w.modified = wasModified || pasted;
+  const bool pasted = w.doc.modified;
+  w.doc.modified = wasModified || pasted;
   invalidateViewMetrics(w);
   return pasted;
 }
 
 std::vector<MenuEntry> treeContextMenu(const EditorView& w, bool clipboardHasText) {
-  const LineNode* cur = w.currentLine;
+  const LineNode* cur = w.doc.currentLine;
   const bool onClosed = cur && (cur->kind == ClosedFold || cur->kind == FiledFold);
-  const bool outermost = w.levelTop == w.fileTop && !inFiledFile(w);
+  const bool outermost = w.doc.levelTop == w.doc.fileTop && !inFiledFile(w);
   return {
       {326, "Cut", true, false},
       {322, "Copy", true, false},

@@ -46,7 +46,7 @@ class BadInputTest : public PlicatoTest {
     keep_ = s->open(work.file("keep.c"));
     EXPECT_TRUE(s->type("\"// \""));
     s->run();
-    EXPECT_TRUE(keep_ && keep_->window.modified);
+    EXPECT_TRUE(keep_ && keep_->window.doc.modified);
     return s;
   }
 
@@ -55,7 +55,7 @@ class BadInputTest : public PlicatoTest {
     bool found = false;
     for (const auto& d : s.app().documents()) found = found || d.get() == keep_;
     ASSERT_TRUE(found) << "the first window is gone";
-    EXPECT_TRUE(keep_->window.modified);
+    EXPECT_TRUE(keep_->window.doc.modified);
     ASSERT_TRUE(saveCommand(keep_->window));
     EXPECT_EQ(work.read("keep.c").substr(0, 14), "// int kept;\r\n");
   }
@@ -93,7 +93,7 @@ class BadInputTest : public PlicatoTest {
     ::chmod(state.path().c_str(), 0777);  // where saves in place keep their backups
   }
 
-  Document* keep_ = nullptr;
+  OpenDocument* keep_ = nullptr;
 };
 
 TEST_F(BadInputTest, BinaryFileWithNulBytesOpensWithAWarning) {
@@ -101,7 +101,7 @@ TEST_F(BadInputTest, BinaryFileWithNulBytesOpensWithAWarning) {
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919 + i / 13) & 0xFF);
   work.write("bin.c", binary);
   auto s = session();
-  Document* d = s->open(work.file("bin.c"));
+  OpenDocument* d = s->open(work.file("bin.c"));
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(saysPart(s->host, "NUL bytes (a binary file?)"));
   EXPECT_TRUE(saysPart(s->host, "/bin.c\nholds "));
@@ -115,10 +115,10 @@ TEST_F(BadInputTest, BinaryFileWithNulBytesOpensWithAWarning) {
 TEST_F(BadInputTest, NulBytesReadAsBlanksAndTheUserIsToldBeforeSaving) {
   work.write("nul.c", std::string("ab\0cd\r\nef\r\n", 11));
   auto s = session();
-  Document* d = s->open(work.file("nul.c"));
+  OpenDocument* d = s->open(work.file("nul.c"));
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(saysPart(s->host, "holds 1 NUL bytes"));
-  EXPECT_STREQ(d->window.currentLine->text, "ab cd");
+  EXPECT_STREQ(d->window.doc.currentLine->text, "ab cd");
   ASSERT_TRUE(s->type("\"x\" Ctrl-S"));
   s->run();
   EXPECT_EQ(work.read("nul.c"), "xab cd\r\nef\r\n");
@@ -131,9 +131,9 @@ TEST_F(BadInputTest, FiftyMegabyteLineIsReadEditedAndSavedWhole) {
   line[n / 2] = 'm';
   work.write("long.c", line);
   auto s = session();
-  Document* d = s->open(work.file("long.c"));
+  OpenDocument* d = s->open(work.file("long.c"));
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(std::strlen(d->window.currentLine->text), n);
+  EXPECT_EQ(std::strlen(d->window.doc.currentLine->text), n);
   ASSERT_TRUE(s->type("\"x\" Ctrl-S"));
   s->run();
   std::string saved = work.read("long.c");
@@ -151,7 +151,7 @@ TEST_F(BadInputTest, AutofoldOverALongWrappedLineFoldsIt) {
   const std::string longLine(400000, 'w');
   work.write("wrap.c", "a\r\n" + longLine + "\r\n\r\nafter\r\n");
   auto s = session();
-  Document* d = s->open(work.file("wrap.c"));
+  OpenDocument* d = s->open(work.file("wrap.c"));
   ASSERT_NE(d, nullptr);
   ASSERT_TRUE(s->type("Ctrl-W Ctrl-B Ctrl-S"));
   s->run();

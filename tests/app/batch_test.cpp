@@ -49,7 +49,7 @@ class BatchTest : public PlicatoTest {
     s->open(work.file("a.c"));
     return s;
   }
-  static std::string cur(BatchSession& s) { return s.target()->currentLine->text; }
+  static std::string cur(BatchSession& s) { return s.target()->doc.currentLine->text; }
   static void keys(BatchSession& s, const std::string& script) {
     ASSERT_TRUE(s.type(script));
     s.run();
@@ -60,7 +60,7 @@ TEST_F(BatchTest, EnterPutsTheCursorOnTheFirstInnerLineAndExitComesBack) {
   auto s = session();
   keys(*s, "Down Down Down Down Down Down");  // onto "outer" at row 8
   EditorView& w = *s->target();
-  ASSERT_EQ(w.currentLine->kind, ClosedFold);
+  ASSERT_EQ(w.doc.currentLine->kind, ClosedFold);
   const int row = w.cursorRow;
   keys(*s, "Home");
   EXPECT_EQ(cur(*s), "o1");
@@ -69,30 +69,30 @@ TEST_F(BatchTest, EnterPutsTheCursorOnTheFirstInnerLineAndExitComesBack) {
   keys(*s, "Down Down Down Down Down Home");  // into "inner" from row 7
   EXPECT_EQ(cur(*s), "i1");
   keys(*s, "PgUp");
-  EXPECT_STREQ(w.currentLine->text, "inner");
+  EXPECT_STREQ(w.doc.currentLine->text, "inner");
   EXPECT_EQ(w.cursorRow, 7);
   keys(*s, "PgUp");
-  EXPECT_STREQ(w.currentLine->text, "outer");
+  EXPECT_STREQ(w.doc.currentLine->text, "outer");
   EXPECT_EQ(w.cursorRow, row);
   EXPECT_EQ(w.foldDepth, 0);
   keys(*s, "PgUp");
   EXPECT_EQ(s->host.lastStatus(), "Plicato at top level already!");
-  EXPECT_FALSE(w.modified);
+  EXPECT_FALSE(w.doc.modified);
 }
 
 TEST_F(BatchTest, CloseOnAnEndLineAndCloseAllFromInside) {
   auto s = session();
   EditorView& w = *s->target();
   keys(*s, "Down Down Down Down Down Down End");  // open "outer" in place
-  EXPECT_EQ(w.currentLine->kind, OpenFold);
+  EXPECT_EQ(w.doc.currentLine->kind, OpenFold);
   keys(*s, "Down Down Down Down Down Down End Down Down Down");  // open inner, onto its end
-  ASSERT_EQ(w.currentLine->kind, FoldEnd);
+  ASSERT_EQ(w.doc.currentLine->kind, FoldEnd);
   keys(*s, "PgDn");
-  EXPECT_EQ(w.currentLine->kind, ClosedFold);
-  EXPECT_STREQ(w.currentLine->text, "inner");
+  EXPECT_EQ(w.doc.currentLine->kind, ClosedFold);
+  EXPECT_STREQ(w.doc.currentLine->text, "inner");
   keys(*s, "End Down Alt-F5");  // open it again, step inside, close all
-  EXPECT_EQ(w.currentLine->kind, ClosedFold);
-  EXPECT_STREQ(w.currentLine->text, "outer");
+  EXPECT_EQ(w.doc.currentLine->kind, ClosedFold);
+  EXPECT_STREQ(w.doc.currentLine->text, "outer");
   keys(*s, "PgDn");
   EXPECT_EQ(s->host.lastStatus(), "Plicato at top");
 }
@@ -106,13 +106,13 @@ TEST_F(BatchTest, GotoLineOpensTheFoldsAroundTheTarget) {
   s->host.queueAnswer("16");  // i2: the file's top line is line 1
   keys(*s, "Ctrl-G");
   EXPECT_EQ(cur(*s), "i2");
-  EXPECT_EQ(w.currentLine->prev->prev->kind, OpenFold);
+  EXPECT_EQ(w.doc.currentLine->prev->prev->kind, OpenFold);
   s->host.queueAnswer("9999");
   keys(*s, "Ctrl-G");
-  EXPECT_EQ(w.currentLine, w.levelBottom);
+  EXPECT_EQ(w.doc.currentLine, w.doc.levelBottom);
   s->host.queueAnswer("x");
   keys(*s, "Ctrl-G");
-  EXPECT_EQ(w.currentLine, w.levelBottom);
+  EXPECT_EQ(w.doc.currentLine, w.doc.levelBottom);
 }
 
 TEST_F(BatchTest, BrowseModeRefusesTextButMoves) {
@@ -121,10 +121,10 @@ TEST_F(BatchTest, BrowseModeRefusesTextButMoves) {
   keys(*s, "Shift-F1 \"x\" Down");
   EXPECT_EQ(cur(*s), "top2");
   EXPECT_EQ(s->host.statusTexts()[s->host.statusTexts().size() - 2], "Plicato browse mode!");
-  EXPECT_FALSE(w.modified);
+  EXPECT_FALSE(w.doc.modified);
   keys(*s, "Shift-F1 \"x\"");
   EXPECT_EQ(cur(*s), "xtop2");
-  EXPECT_TRUE(w.modified);
+  EXPECT_TRUE(w.doc.modified);
 }
 
 // The text a search found is painted in the selection colours until the
@@ -192,7 +192,7 @@ TEST_F(BatchTest, FiledFoldEnteredEditedAndLeft) {
   EXPECT_EQ(cur(s), "p1");
   keys(s, "\"x\" PgUp");
   EXPECT_EQ(readFile(work.file("part.c")), "xp1\r\np2\r\n");
-  EXPECT_EQ(w.currentLine->kind, FiledFold);
+  EXPECT_EQ(w.doc.currentLine->kind, FiledFold);
   EXPECT_EQ(readFile(work.file("main.c")),
             "m1\r\n/*...F  part*/\r\n/*:::A  1 0*/\r\n/*:::F part.c*/\r\nm2\r\n");
 }
@@ -217,7 +217,7 @@ TEST_F(BatchTest, FileChangedOnDiskIsWrittenOverOnlyWhenTheUserSaysSo) {
   s->host.queueAnswer("no");
   keys(*s, save);
   EXPECT_EQ(readFile(path), "theirs\r\n");
-  EXPECT_TRUE(w.modified);
+  EXPECT_TRUE(w.doc.modified);
   ASSERT_EQ(s->host.boxTexts().size(), 1u);
   EXPECT_EQ(s->host.boxTexts()[0], "The file " + path +
                                        " has changed on disk since it was read.\nSave it anyway and "
@@ -225,7 +225,7 @@ TEST_F(BatchTest, FileChangedOnDiskIsWrittenOverOnlyWhenTheUserSaysSo) {
   s->host.queueAnswer("yes");
   keys(*s, save);
   EXPECT_EQ(readFile(path).substr(0, 6), "ktop1\r");
-  EXPECT_FALSE(w.modified);
+  EXPECT_FALSE(w.doc.modified);
 }
 
 TEST(BatchProgram, DumpsScreenStatusAndMessages) {
@@ -423,10 +423,10 @@ TEST_F(BatchTest, TypingOnTheEndLineStartsANewLineAboveIt) {
   BatchSession s(o);
   s.open(work.file("empty.c"));
   EditorView& w = *s.target();
-  ASSERT_EQ(w.currentLine, w.levelBottom);
+  ASSERT_EQ(w.doc.currentLine, w.doc.levelBottom);
   keys(s, "\"hello\" Ctrl-S");
   EXPECT_EQ(readFile(work.file("empty.c")), "hello\r\n");
-  EXPECT_FALSE(w.modified);
+  EXPECT_FALSE(w.doc.modified);
 }
 
 }  // namespace

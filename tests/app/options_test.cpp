@@ -106,9 +106,9 @@ TEST_F(OptionsTest, OnlyShownPagesAreApplied) {
 
 TEST_F(OptionsTest, CancelAfterSeveralPagesChangesNothing) {
   work.write("a.c", "int x;\r\n");
-  Document* doc = session->open(work.file("a.c"));
+  OpenDocument* doc = session->open(work.file("a.c"));
   ASSERT_NE(doc, nullptr);
-  MarkUpHash* table = doc->window.markUp;
+  MarkUpHash* table = doc->window.doc.markUp;
   const CommandKeyTable before = commandKeyTable();
   const Settings was = settings();
   const auto files = snapshot(config.path());
@@ -131,7 +131,7 @@ TEST_F(OptionsTest, CancelAfterSeveralPagesChangesNothing) {
   EXPECT_EQ(settings().keyboardLayout, was.keyboardLayout);
   EXPECT_EQ(settings().compilerCmdLine, was.compilerCmdLine);
   EXPECT_EQ(settings().makefile, was.makefile);
-  EXPECT_EQ(doc->window.markUp, table);
+  EXPECT_EQ(doc->window.doc.markUp, table);
   EXPECT_EQ(session->app().fileTypes().size(), 10u);
   EXPECT_TRUE(commandKeyTable() == before);
 }
@@ -245,13 +245,13 @@ TEST_F(OptionsTest, ColoursPageWithoutTypesAsksForOne) {
 
 TEST_F(OptionsTest, AddedKeywordColoursAnOpenWindowAfterOk) {
   work.write("a.c", "foo = bar;\r\nfoofoo\r\n");
-  Document* doc = session->open(work.file("a.c"));
+  OpenDocument* doc = session->open(work.file("a.c"));
   ASSERT_NE(doc, nullptr);
   sheet().setSyntaxHighlighting(true);
   const int c = typeIndex("C");
   ASSERT_GE(sheet().addKeyword(c, {"foo", kRed, kYellow}), 0);
   ASSERT_TRUE(sheet().apply());
-  EXPECT_EQ(doc->window.markUp, session->app().fileTypes()[0].table.get());
+  EXPECT_EQ(doc->window.doc.markUp, session->app().fileTypes()[0].table.get());
 
   RunRecorder dc;
   paintRows(doc->window, dc, 1, doc->window.screenRows);

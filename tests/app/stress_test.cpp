@@ -147,11 +147,11 @@ std::string checkLevel(const LineNode* first, const LineNode* stop, int depth) {
 }
 
 std::string checkView(const EditorView& w) {
-  const LineNode* header = w.levelTop->next;
-  if (!header || header->partner() != w.levelBottom || w.levelBottom->partner() != header)
+  const LineNode* header = w.doc.levelTop->next;
+  if (!header || header->partner() != w.doc.levelBottom || w.doc.levelBottom->partner() != header)
     return "the view's header and end are not partners";
-  if (!w.currentLine) return "no current line";
-  return checkLevel(header->next, w.levelBottom, 0);
+  if (!w.doc.currentLine) return "no current line";
+  return checkLevel(header->next, w.doc.levelBottom, 0);
 }
 
 // Fold markers of a saved C file nest: every "{{{" header but a "...F" one

@@ -6,9 +6,9 @@
 
 #include "app/batch.hpp"
 #include "commands/keytable.hpp"
-#include "display/statusline.hpp"
+#include "engine/statusline.hpp"
 #include "display/editorview.hpp"
-#include "display/viewmetrics.hpp"
+#include "engine/viewmetrics.hpp"
 #include "model/settings.hpp"
 #include "support/testenv.hpp"
 

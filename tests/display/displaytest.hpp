@@ -8,7 +8,7 @@
 #include "commands/keyqueue.hpp"
 #include "commands/keytable.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "model/growstr.hpp"
 #include "model/linestore.hpp"
 #include "support/testenv.hpp"
@@ -36,22 +36,22 @@ class DisplayTest : public PlicatoTest {
   std::unique_ptr<EditorView> makeWindow(const std::vector<std::string>& lines,
                                            Host* h = nullptr) {
     auto w = std::make_unique<EditorView>(h ? *h : host);
-    buildFileChain(*w);
-    LineNode* root = w->levelTop->next;
+    buildFileChain(w->doc);
+    LineNode* root = w->doc.levelTop->next;
     assign(*root, "file.c");
-    assign(*w->levelBottom, "file.c");
+    assign(*w->doc.levelBottom, "file.c");
     LineNode* last = root;
     for (const std::string& t : lines) last = append(*w, last, t);
-    linkAfter(last, w->levelBottom);
-    finishFileChain(*w);
-    w->fileTypeName = "C";
+    linkAfter(last, w->doc.levelBottom);
+    finishFileChain(w->doc);
+    w->doc.fileTypeName = "C";
     installKeyHooks(*w);
     return w;
   }
 
   static LineNode* append(EditorView& w, LineNode* after, const std::string& text,
                           LineKind kind = TextLine) {
-    LineNode* n = newLineNode(w);
+    LineNode* n = newLineNode(w.doc);
     assign(*n, text.c_str());
     n->kind = kind;
     linkAfter(after, n);
@@ -66,14 +66,14 @@ class DisplayTest : public PlicatoTest {
 
   // The n-th node after the root header (1 = first text line).
   static LineNode* nth(EditorView& w, int n) {
-    LineNode* p = w.levelTop->next;
+    LineNode* p = w.doc.levelTop->next;
     for (int i = 0; i < n; ++i) p = p->next;
     return p;
   }
 
   // Screen row r (1-based) as stored, cut to `n` bytes.
   static std::string rowText(EditorView& w, int r, int n) {
-    const char* p = w.scr.row(r - 1);
+    const char* p = w.screen().row(r - 1);
     return p ? std::string(p, static_cast<size_t>(n)) : std::string();
   }
 

@@ -5,7 +5,7 @@
 #include "commands/keyqueue.hpp"
 #include "display/keytranslate.hpp"
 #include "display/scrbuffer.hpp"
-#include "display/statusline.hpp"
+#include "engine/statusline.hpp"
 #include "displaytest.hpp"
 #include "model/settings.hpp"
 
@@ -48,13 +48,13 @@ TEST_F(WindowTest, AWindowLargerThanTheGridGrowsIt) {
   EXPECT_EQ(w->screenCols, 260);
   EXPECT_EQ(w->screenRows, 69);  // the horizontal bar takes its height
   PlaceCursor(*w, 2);
-  EXPECT_GE(w->scr.rows, 69);
-  EXPECT_GE(w->scr.width, 265);
+  EXPECT_GE(w->screen().rows, 69);
+  EXPECT_GE(w->screen().width, 265);
   EXPECT_EQ(rowText(*w, 69, 7), "line 68");
   // A long line cut at the right edge stays inside its row.
   assign(*nth(*w, 1), std::string(400, 'q').c_str());
   Redraw(*w, 1);
-  EXPECT_EQ(static_cast<unsigned char>(w->scr.row(1)[257]), 187);
+  EXPECT_EQ(static_cast<unsigned char>(w->screen().row(1)[257]), 187);
 }
 
 TEST_F(WindowTest, PutCharTabsBackspaceAndScrolling) {
@@ -225,7 +225,7 @@ TEST_F(WindowTest, MouseMarkStartsPastTheThresholdAndAutoScrolls) {
   // Row 3, column 2.
   w->mouseDown(2 * 8 + 3, 2 * 16 + 4);
   EXPECT_TRUE(w->dragging);
-  EXPECT_EQ(w->currentLine, nth(*w, 2));
+  EXPECT_EQ(w->doc.currentLine, nth(*w, 2));
   EXPECT_EQ(w->cursorRow, 3);
   EXPECT_EQ(w->cursorCol, 2);
   EXPECT_EQ(w->textColumn, 3);
@@ -293,8 +293,8 @@ TEST_F(WindowTest, QueryClose) {
   EXPECT_EQ(host.boxTexts().back(), "Can't close window until Compiler or Maker hasn't ended");
   w->buildRunning = false;
 
-  w->modified = true;
-  w->fileName = "/tmp/a.c";
+  w->doc.modified = true;
+  w->doc.fileName = "/tmp/a.c";
   host.queueAnswer("cancel");
   EXPECT_FALSE(w->queryClose());
   EXPECT_EQ(host.boxTexts().back(), "Do you want to save changes to /tmp/a.c");
@@ -302,22 +302,22 @@ TEST_F(WindowTest, QueryClose) {
 
   // Yes with a save that fails keeps the window.
   int saves = 0;
-  w->hooks.save = [&](EditorView&) { ++saves; return false; };
+  w->hooks.save = [&](View&) { ++saves; return false; };
   host.queueAnswer("yes");
   EXPECT_FALSE(w->queryClose());
   EXPECT_EQ(saves, 1);
   // Yes with a good save closes through the exit key.
-  w->hooks.save = [&](EditorView& win) { ++saves; win.modified = false; return true; };
+  w->hooks.save = [&](View& win) { ++saves; win.doc.modified = false; return true; };
   host.queueAnswer("yes");
   EXPECT_TRUE(w->queryClose());
   EXPECT_EQ(waiting(*w), std::vector<int>{17});
 
   // No drops the changes.
   w->keys.clear();
-  w->modified = true;
+  w->doc.modified = true;
   host.queueAnswer("no");
   EXPECT_TRUE(w->queryClose());
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(waiting(*w), std::vector<int>{17});
 }
 
@@ -367,7 +367,7 @@ TEST_F(WindowTest, ScrollBarsFollowTheView) {
   w->wrapMode = true;
   w->updateScrollBars();
   EXPECT_FALSE(w->hScrollShown);
-  EXPECT_EQ(w->scr.getStride(), 77);
+  EXPECT_EQ(w->screen().getStride(), 77);
 }
 
 TEST_F(WindowTest, DestroyingTheWindowEmptiesTheStatusFields) {

@@ -2,7 +2,7 @@
 
 #include "display/canvas.hpp"
 #include "display/paint.hpp"
-#include "display/statusline.hpp"
+#include "engine/statusline.hpp"
 #include "displaytest.hpp"
 #include "model/markup.hpp"
 #include "model/settings.hpp"
@@ -106,11 +106,11 @@ TEST_F(ViewTest, WrapModeShows77CharactersPerRowAndATail) {
   for (int i = 0; i < 200; ++i) longLine += static_cast<char>('a' + i % 26);
   auto w = makeWindow({longLine, "short"});
   w->wrapMode = true;
-  for (LineNode* n = w->levelTop->next; n; n = n->next) w->computeRows(n);
+  for (LineNode* n = w->doc.levelTop->next; n; n = n->next) w->computeRows(n);
   EXPECT_EQ(nth(*w, 1)->rows(), 3);
   EXPECT_EQ(nth(*w, 2)->rows(), 1);
   PlaceCursor(*w, 2);
-  EXPECT_EQ(w->scr.getStride(), 77);
+  EXPECT_EQ(w->screen().getStride(), 77);
   EXPECT_EQ(rowText(*w, 2, 77), longLine.substr(0, 77));
   EXPECT_EQ(rowText(*w, 3, 77), longLine.substr(77, 77));
   EXPECT_EQ(rowText(*w, 4, 77), longLine.substr(154) + std::string(31, ' '));
@@ -131,7 +131,7 @@ TEST_F(ViewTest, WrapModeShows77CharactersPerRowAndATail) {
   // Moving down walks the pieces; the caret column stays within its piece.
   w->cursorCol = 5;
   ASSERT_TRUE(moveDown(*w));
-  EXPECT_EQ(w->currentLine, nth(*w, 1));
+  EXPECT_EQ(w->doc.currentLine, nth(*w, 1));
   EXPECT_EQ(w->curSubRow, 1);
   EXPECT_EQ(w->cursorCol, 82);
   w->positionCaret();
@@ -147,16 +147,16 @@ TEST_F(ViewTest, WrapModeShows77CharactersPerRowAndATail) {
 
 TEST_F(ViewTest, CursorStopsAtTheEndsOfTheList) {
   auto w = makeWindow(numbered(3));
-  w->currentLine = w->levelBottom;
+  w->doc.currentLine = w->doc.levelBottom;
   PlaceCursor(*w, 10);
   EXPECT_EQ(w->cursorRow, 5);
   host.clearEvents();
   EXPECT_FALSE(moveDown(*w));
   EXPECT_EQ(host.lastStatus(), "BOTTOM of LIST.");
-  EXPECT_EQ(w->currentLine, w->levelBottom);
+  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);
   EXPECT_EQ(w->cursorRow, 5);
 
-  w->currentLine = w->levelTop->next;
+  w->doc.currentLine = w->doc.levelTop->next;
   PlaceCursor(*w, 2);
   EXPECT_EQ(w->cursorRow, 1);
   EXPECT_FALSE(moveUp(*w));
@@ -165,7 +165,7 @@ TEST_F(ViewTest, CursorStopsAtTheEndsOfTheList) {
 
   ASSERT_TRUE(moveDown(*w));
   EXPECT_EQ(host.lastStatus(), "Plicato V4.1");
-  EXPECT_EQ(w->currentLine, nth(*w, 1));
+  EXPECT_EQ(w->doc.currentLine, nth(*w, 1));
   EXPECT_EQ(w->cursorRow, 2);
 }
 
@@ -176,7 +176,7 @@ TEST_F(ViewTest, VersionTextNamesTheEnteredFold) {
   LineNode* header = nth(*w, 2);
   header->kind = EnteredFold;
   assign(*header, "procs");
-  w->levelTop = nth(*w, 1);
+  w->doc.levelTop = nth(*w, 1);
   EXPECT_EQ(versionText(*w), "Plicato V4.1 (procs)");
 }
 
@@ -185,7 +185,7 @@ TEST_F(ViewTest, MovingPastTheLastRowScrollsOneRow) {
   PlaceCursor(*w, 2);
   for (int i = 0; i < 23; ++i) ASSERT_TRUE(moveDown(*w));
   EXPECT_EQ(w->cursorRow, 25);
-  EXPECT_EQ(w->topLine, w->levelTop->next);
+  EXPECT_EQ(w->topLine, w->doc.levelTop->next);
   ASSERT_TRUE(moveDown(*w));
   EXPECT_EQ(w->cursorRow, 25);
   EXPECT_EQ(w->topLine, nth(*w, 1));
@@ -198,14 +198,14 @@ TEST_F(ViewTest, MovingPastTheLastRowScrollsOneRow) {
   EXPECT_EQ(w->cursorRow, 1);
   ASSERT_TRUE(moveUp(*w));
   EXPECT_EQ(w->cursorRow, 1);
-  EXPECT_EQ(w->topLine, w->levelTop->next);
+  EXPECT_EQ(w->topLine, w->doc.levelTop->next);
   EXPECT_EQ(rowText(*w, 2, 7), "line 1 ");
   EXPECT_EQ(w->bottomLine, nth(*w, 24));
 }
 
 TEST_F(ViewTest, PlaceCursorKeepsContextAndFillsTheWindowFromTheTop) {
   auto w = makeWindow(numbered(100));
-  w->currentLine = nth(*w, 50);
+  w->doc.currentLine = nth(*w, 50);
   PlaceCursor(*w, 1);
   EXPECT_EQ(w->cursorRow, 2);
   EXPECT_EQ(w->topLine, nth(*w, 49));
@@ -215,7 +215,7 @@ TEST_F(ViewTest, PlaceCursorKeepsContextAndFillsTheWindowFromTheTop) {
   EXPECT_EQ(rowText(*w, 24, 7), "line 50");
 
   // Near the end the window stays full.
-  w->currentLine = nth(*w, 99);
+  w->doc.currentLine = nth(*w, 99);
   PlaceCursor(*w, 4);
   EXPECT_EQ(w->cursorRow, 23);
   EXPECT_EQ(rowText(*w, 25, 3), "}}}");
@@ -223,15 +223,15 @@ TEST_F(ViewTest, PlaceCursorKeepsContextAndFillsTheWindowFromTheTop) {
 
   // A short view is shown from its first line.
   auto s = makeWindow(numbered(3));
-  s->currentLine = nth(*s, 3);
+  s->doc.currentLine = nth(*s, 3);
   PlaceCursor(*s, 2);
   EXPECT_EQ(s->cursorRow, 4);
-  EXPECT_EQ(s->topLine, s->levelTop->next);
+  EXPECT_EQ(s->topLine, s->doc.levelTop->next);
   EXPECT_EQ(rowText(*s, 6, 3), "   ");
   EXPECT_EQ(s->shownAt(6).line, nullptr);
 
   // Keeping the top recounts the cursor's row.
-  s->currentLine = nth(*s, 1);
+  s->doc.currentLine = nth(*s, 1);
   RedrawKeepTop(*s);
   EXPECT_EQ(s->cursorRow, 2);
 }
@@ -240,24 +240,24 @@ TEST_F(ViewTest, PageMovesGoToTheFarEdge) {
   auto w = makeWindow(numbered(100));
   PlaceCursor(*w, 2);
   EXPECT_EQ(pageDown(*w), 23);
-  EXPECT_EQ(w->currentLine, nth(*w, 24));
+  EXPECT_EQ(w->doc.currentLine, nth(*w, 24));
   EXPECT_EQ(w->cursorRow, 2);
   EXPECT_EQ(w->topLine, nth(*w, 23));
   // From row 2 the bottom edge is the far one, whichever way the page goes.
   EXPECT_EQ(pageUp(*w), 23);
-  EXPECT_EQ(w->currentLine, nth(*w, 1));
+  EXPECT_EQ(w->doc.currentLine, nth(*w, 1));
   EXPECT_EQ(pageUp(*w), 1);
-  EXPECT_EQ(w->currentLine, w->levelTop->next);
+  EXPECT_EQ(w->doc.currentLine, w->doc.levelTop->next);
   EXPECT_EQ(pageUp(*w), 0);
   EXPECT_EQ(host.lastStatus(), "TOP of LIST");
 }
 
 TEST_F(ViewTest, ScrollingTheViewKeepsTheCursorOnItsLine) {
   auto w = makeWindow(numbered(60));
-  w->currentLine = nth(*w, 10);
+  w->doc.currentLine = nth(*w, 10);
   PlaceCursor(*w, 11);
   ASSERT_TRUE(scrollViewDown(*w));
-  EXPECT_EQ(w->currentLine, nth(*w, 10));
+  EXPECT_EQ(w->doc.currentLine, nth(*w, 10));
   EXPECT_EQ(w->cursorRow, 10);
   ASSERT_TRUE(scrollViewUp(*w));
   ASSERT_FALSE(scrollViewUp(*w));
@@ -285,19 +285,19 @@ TEST_F(ViewTest, CreateFoldMarksFollowTheCursor) {
 TEST_F(ViewTest, StatusFields) {
   auto w = makeWindow(numbered(3));
   LineNode* fold = append(*w, nth(*w, 3), "sub", ClosedFold);
-  LineNode* inside = newLineNode(*w);
-  LineNode* end = newLineNode(*w);
+  LineNode* inside = newLineNode(w->doc);
+  LineNode* end = newLineNode(w->doc);
   end->kind = FoldEnd;
   fold->partner() = end;
   end->partner() = fold;
   fold->inner() = inside;
   linkAfter(inside, end);
-  linkAfter(fold, w->levelBottom);
+  linkAfter(fold, w->doc.levelBottom);
   PlaceCursor(*w, 2);
   w->statusText[6] = "kept";
-  w->modified = true;
+  w->doc.modified = true;
   w->cursorCol = 4;
-  w->currentLine = w->levelBottom;
+  w->doc.currentLine = w->doc.levelBottom;
   refreshStatus(*w);
   const auto& f = host.fields();
   EXPECT_EQ(f[0].size(), 5u);
@@ -311,11 +311,11 @@ TEST_F(ViewTest, StatusFields) {
   EXPECT_TRUE(w->canOpenAll);
   EXPECT_FALSE(w->canCloseAll);
 
-  w->modified = false;
-  w->fileTypeName = "User";
-  w->commentStart = "--";
-  w->commentEnd = "!";
-  w->currentLine = nth(*w, 1);
+  w->doc.modified = false;
+  w->doc.fileTypeName = "User";
+  w->doc.commentStart = "--";
+  w->doc.commentEnd = "!";
+  w->doc.currentLine = nth(*w, 1);
   refreshStatus(*w);
   EXPECT_EQ(host.fields()[2], "Fold:2 of 6");
   EXPECT_EQ(host.fields()[4], "User -- !");
@@ -359,9 +359,9 @@ TEST_F(ViewTest, AContinuationRowKeepsTheColoursOfWhatBeganBefore) {
   settings().syntaxHighlighting = true;
   const std::string line = "x = 1; // " + std::string(100, 'c');
   auto w = makeWindow({line});
-  w->markUp = &table;
+  w->doc.markUp = &table;
   w->wrapMode = true;
-  for (LineNode* n = w->levelTop->next; n; n = n->next) w->computeRows(n);
+  for (LineNode* n = w->doc.levelTop->next; n; n = n->next) w->computeRows(n);
   PlaceCursor(*w, 2);
   RunRecorder dc;
   paintRows(*w, dc, 2, 3);
@@ -378,7 +378,7 @@ TEST_F(ViewTest, AContinuationRowKeepsTheColoursOfWhatBeganBefore) {
   // Scrolled sideways past the comment start, the same holds.
   w->wrapMode = false;
   w->leftColumn = 20;
-  for (LineNode* n = w->levelTop->next; n; n = n->next) w->computeRows(n);
+  for (LineNode* n = w->doc.levelTop->next; n; n = n->next) w->computeRows(n);
   Redraw(*w, 1);
   paintRows(*w, dc, 2, 2);
   EXPECT_EQ(host.paintedRows().at(2)[0].textColour, 0x008000u);

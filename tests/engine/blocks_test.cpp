@@ -67,7 +67,7 @@ class BlocksTest : public EngineTest {
 TEST_F(BlocksTest, UnbalancedBlockIsRefusedAndNothingChanges) {
   auto w = file();
   cursorTo(*w, "f");
-  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
   const auto before = view(*w);
   host.setClipboardText("kept");
   mark(*w, "x2", "int b;");  // from inside the open fold to past its end
@@ -86,7 +86,7 @@ TEST_F(BlocksTest, UnbalancedBlockIsRefusedAndNothingChanges) {
   EXPECT_EQ(host.lastStatus(), "Plicato can't Save this block");
   EXPECT_EQ(host.beeps(), 1);  // only copy beeps
   EXPECT_EQ(view(*w), before);
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(*host.clipboardText(), "kept");
 }
 
@@ -94,7 +94,7 @@ TEST_F(BlocksTest, TheViewsOwnHeaderAndEndAreNoPartOfABlock) {
   auto w = file();
   const auto before = view(*w);
   mark(*w, "int c;", "int c;");
-  w->setMarkEnd(w->levelBottom, 0);  // down to the end line
+  w->setMarkEnd(w->doc.levelBottom, 0);  // down to the end line
   deleteBlock(*w);
   EXPECT_EQ(host.lastStatus(), "Plicato can't Delete this block");
   mark(*w, "int a;", "int b;");
@@ -111,7 +111,7 @@ TEST_F(BlocksTest, WithoutABlockTheCommandsDoNothing) {
   cutBlock(*w);
   EXPECT_TRUE(host.statusTexts().empty());
   EXPECT_FALSE(host.clipboardText().has_value());
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
 }
 
 TEST_F(BlocksTest, CopyOfAClosedFoldGivesItsWholeContentsInTheDisplayForm) {
@@ -120,7 +120,7 @@ TEST_F(BlocksTest, CopyOfAClosedFoldGivesItsWholeContentsInTheDisplayForm) {
   copyBlock(*w);
   EXPECT_EQ(*host.clipboardText(), kFoldText);
   EXPECT_TRUE(w->markActive);  // copy keeps the mark
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
 }
 
 TEST_F(BlocksTest, CopiedFoldPastesBackEqualWithBlankLinesAndNestedFolds) {
@@ -130,9 +130,9 @@ TEST_F(BlocksTest, CopiedFoldPastesBackEqualWithBlankLinesAndNestedFolds) {
   w->clearMark();
   cursorTo(*w, "int c;");
   pasteBlock(*w);
-  EXPECT_TRUE(w->modified);
-  EXPECT_EQ(text(w->currentLine), "int c;");
-  LineNode* pasted = w->currentLine->prev;
+  EXPECT_TRUE(w->doc.modified);
+  EXPECT_EQ(text(w->doc.currentLine), "int c;");
+  LineNode* pasted = w->doc.currentLine->prev;
   ASSERT_EQ(pasted->kind, ClosedFold);
   EXPECT_EQ(text(pasted), "f");
 
@@ -153,14 +153,14 @@ TEST_F(BlocksTest, AFoldCopiedFromCPastesAsAFoldIntoOccam) {
 
   work.write("o.occ", "SEQ\n");
   auto o = std::make_unique<EditorView>(host, work.file("o.occ"));
-  o->setCommentStart("--");
-  o->setCommentEnd("");
-  o->setFileTypeName("occam");
-  o->nameGiven = true;
-  o->pendingName = work.file("o.occ");
-  buildFileChain(*o);
-  read(*o, nullptr, o->levelTop->next, o->levelBottom, true);
-  finishFileChain(*o);
+  o->doc.setCommentStart("--");
+  o->doc.setCommentEnd("");
+  o->doc.setFileTypeName("occam");
+  o->doc.nameGiven = true;
+  o->doc.pendingName = work.file("o.occ");
+  buildFileChain(o->doc);
+  read(o->doc, nullptr, o->doc.levelTop->next, o->doc.levelBottom, true);
+  finishFileChain(o->doc);
   PlaceCursor(*o, 2);
   cursorTo(*o, "SEQ");
   pasteBlock(*o);
@@ -180,7 +180,7 @@ TEST_F(BlocksTest, AttributeAndFileLinesEndInABareLineFeedAndPasteBack) {
   w->clearMark();
   cursorTo(*w, "end");
   pasteBlock(*w);
-  LineNode* filed = w->currentLine->prev;
+  LineNode* filed = w->doc.currentLine->prev;
   LineNode* attributed = filed->prev;
   ASSERT_EQ(filed->kind, FiledFold);
   EXPECT_EQ(text(filed->partner()), "sub.c");
@@ -204,38 +204,38 @@ TEST_F(BlocksTest, PasteJoinsIntoTheMiddleOfATextLine) {
   auto w = file();
   cursorAtColumn(*w, "abcdef", 4);  // on the "d"
   pasteText(*w, "X\r\nY");
-  EXPECT_EQ(text(w->currentLine), "Ydef");
-  EXPECT_EQ(text(w->currentLine->prev), "abcX");
+  EXPECT_EQ(text(w->doc.currentLine), "Ydef");
+  EXPECT_EQ(text(w->doc.currentLine->prev), "abcX");
   EXPECT_EQ(w->textColumn, 2);  // in front of the line's old rest
 
   cursorAtColumn(*w, "Ydef", 2);
   pasteText(*w, "P\r\n...  g\r\nin\r\n}}}\r\n");
   // The marker lines stand alone; the rest of the line follows them.
-  EXPECT_EQ(text(w->currentLine), "def");
-  EXPECT_EQ(w->currentLine->prev->kind, ClosedFold);
-  EXPECT_EQ(text(w->currentLine->prev->prev), "YP");
+  EXPECT_EQ(text(w->doc.currentLine), "def");
+  EXPECT_EQ(w->doc.currentLine->prev->kind, ClosedFold);
+  EXPECT_EQ(text(w->doc.currentLine->prev->prev), "YP");
 
   cursorAtColumn(*w, "def", 2);
   pasteText(*w, "word ");
-  EXPECT_EQ(text(w->currentLine), "dword ef");
+  EXPECT_EQ(text(w->doc.currentLine), "dword ef");
 }
 
 TEST_F(BlocksTest, PasteAboveWhenTheCursorIsNotOnTheText) {
   auto w = file();
   cursorAtColumn(*w, "abcdef", 7);  // behind the text
   pasteText(*w, "new");
-  EXPECT_EQ(text(w->currentLine), "abcdef");
-  EXPECT_EQ(text(w->currentLine->prev), "new");
+  EXPECT_EQ(text(w->doc.currentLine), "abcdef");
+  EXPECT_EQ(text(w->doc.currentLine->prev), "new");
 
   cursorTo(*w, "f");
   pasteText(*w, "on a header\r\n");
-  EXPECT_EQ(text(w->currentLine->prev), "on a header");
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(text(w->doc.currentLine->prev), "on a header");
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
 
-  w->currentLine = viewFirst(*w);  // the file's top line
-  w->modified = false;
+  w->doc.currentLine = viewFirst(*w);  // the file's top line
+  w->doc.modified = false;
   pasteText(*w, "refused");
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
 }
 
 TEST_F(BlocksTest, UnmatchedMarkersPasteAsText) {
@@ -248,24 +248,24 @@ TEST_F(BlocksTest, UnmatchedMarkersPasteAsText) {
   cursorTo(*w, "int c;");
   pasteText(*w, "... etc\r\n");
   pasteText(*w, "}}}\r\n");
-  EXPECT_EQ(text(w->currentLine->prev), "}}}");
-  EXPECT_EQ(w->currentLine->prev->kind, TextLine);
-  EXPECT_EQ(text(w->currentLine->prev->prev), "... etc");
-  EXPECT_EQ(w->currentLine->prev->prev->kind, TextLine);
+  EXPECT_EQ(text(w->doc.currentLine->prev), "}}}");
+  EXPECT_EQ(w->doc.currentLine->prev->kind, TextLine);
+  EXPECT_EQ(text(w->doc.currentLine->prev->prev), "... etc");
+  EXPECT_EQ(w->doc.currentLine->prev->prev->kind, TextLine);
 }
 
 TEST_F(BlocksTest, PasteInsideAnOpenFoldTakesItsColumn) {
   work.write("b.c", lines({"  /*{{{  f*/", "  x", "  /*}}}*/"}));
   auto w = open("b.c");
   cursorTo(*w, "f");
-  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
   mark(*w, "x", "x");
   copyBlock(*w);
   EXPECT_EQ(*host.clipboardText(), "  x\r\n");
   w->clearMark();
   cursorTo(*w, "x");
   pasteBlock(*w);
-  EXPECT_EQ(displayText(*w->currentLine->prev), "  x");
+  EXPECT_EQ(displayText(*w->doc.currentLine->prev), "  x");
   CloseAllFolds(*w);
   EXPECT_EQ(saved(*w), lines({"  /*{{{  f*/", "  x", "  x", "  /*}}}*/"}));
 }
@@ -275,10 +275,10 @@ TEST_F(BlocksTest, CutSetsModifiedAndTheSaveWritesTheChange) {
   cursorTo(*w, "int b;");
   mark(*w, "int b;", "abcdef");
   cutBlock(*w);
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_FALSE(w->markActive);
   EXPECT_EQ(*host.clipboardText(), "int b;\r\nabcdef\r\n");
-  EXPECT_EQ(text(w->currentLine), "int c;");
+  EXPECT_EQ(text(w->doc.currentLine), "int c;");
   EXPECT_EQ(saved(*w), lines({"int a;", "/*{{{  f*/", "x1", "", "  /*{{{  inner*/", "  y1",
                               "  /*}}}*/", "x2", "/*}}}*/", "int c;"}));
 }
@@ -286,18 +286,18 @@ TEST_F(BlocksTest, CutSetsModifiedAndTheSaveWritesTheChange) {
 TEST_F(BlocksTest, DeletedBlockLinesComeBackOneByOneLastFirst) {
   auto w = file();
   cursorTo(*w, "f");
-  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
   mark(*w, "f", "int b;");  // the open fold closes on its way out
   deleteBlock(*w);
-  EXPECT_TRUE(w->modified);
-  EXPECT_EQ(text(w->currentLine), "abcdef");
+  EXPECT_TRUE(w->doc.modified);
+  EXPECT_EQ(text(w->doc.currentLine), "abcdef");
   EXPECT_EQ(text(viewFirst(*w)->next), "int a;");
   EXPECT_EQ(text(viewFirst(*w)->next->next), "abcdef");
 
-  LineNode* last = takeBack(*w);
+  LineNode* last = takeBack(w->doc);
   ASSERT_NE(last, nullptr);
   EXPECT_EQ(text(last), "int b;");
-  LineNode* fold = takeBack(*w);
+  LineNode* fold = takeBack(w->doc);
   ASSERT_NE(fold, nullptr);
   EXPECT_EQ(fold->kind, ClosedFold);
   EXPECT_EQ(text(fold), "f");
@@ -312,8 +312,8 @@ TEST_F(BlocksTest, SaveBlockWritesTheClipboardTextUnderTheChosenName) {
   host.queueAnswer(work.file("part.txt"));
   saveBlock(*w);
   EXPECT_EQ(work.read("part.txt"), kFoldText + "int b;\r\n");
-  EXPECT_EQ(w->fileName, work.file("b.c"));
-  EXPECT_FALSE(w->modified);
+  EXPECT_EQ(w->doc.fileName, work.file("b.c"));
+  EXPECT_FALSE(w->doc.modified);
 
   host.queueAnswer(work.file("missing/dir/part.txt"));
   saveBlock(*w);
@@ -325,9 +325,9 @@ TEST_F(BlocksTest, FoldBlockMakesAClosedFoldAtTheLeftmostLine) {
   auto w = open("b.c");
   mark(*w, "    a", "    c");
   foldBlock(*w);
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_FALSE(w->markActive);
-  LineNode* h = w->currentLine;
+  LineNode* h = w->doc.currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(foldColumn(h), 2);
   EXPECT_EQ(text(h->next), "bottom");
@@ -343,20 +343,20 @@ TEST_F(BlocksTest, FoldBlockRefusesAHeaderLeftOfTheFirstLine) {
   foldBlock(*w);
   EXPECT_EQ(host.lastStatus(), "Plicato can't fold this block");
   EXPECT_EQ(view(*w), before);
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
 }
 
 TEST_F(BlocksTest, FortranMarkerLinesKeepEveryByteOfTheMarker) {
   work.write("f.f", lines({"C{{{  f", " CALL X", "C}}}", "      END"}));
   auto w = std::make_unique<EditorView>(host, work.file("f.f"));
-  w->setCommentStart("C");
-  w->setCommentEnd("");
-  w->setFileTypeName("FORTRAN");
-  w->nameGiven = true;
-  w->pendingName = work.file("f.f");
-  buildFileChain(*w);
-  read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
-  finishFileChain(*w);
+  w->doc.setCommentStart("C");
+  w->doc.setCommentEnd("");
+  w->doc.setFileTypeName("FORTRAN");
+  w->doc.nameGiven = true;
+  w->doc.pendingName = work.file("f.f");
+  buildFileChain(w->doc);
+  read(w->doc, nullptr, w->doc.levelTop->next, w->doc.levelBottom, true);
+  finishFileChain(w->doc);
   PlaceCursor(*w, 2);
   mark(*w, "f", "f");
   copyBlock(*w);
@@ -364,7 +364,7 @@ TEST_F(BlocksTest, FortranMarkerLinesKeepEveryByteOfTheMarker) {
   w->clearMark();
   cursorTo(*w, "      END");
   pasteBlock(*w);
-  LineNode* h = w->currentLine->prev;
+  LineNode* h = w->doc.currentLine->prev;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(text(h), "f");
   EXPECT_EQ(foldColumn(h), 0);
@@ -380,7 +380,7 @@ TEST_F(BlocksTest, CommentFoldContentsCarryTheCommentSigns) {
   w->clearMark();
   cursorTo(*w, "z");
   pasteBlock(*w);
-  EXPECT_EQ(text(w->currentLine->prev->inner()), "hello");
+  EXPECT_EQ(text(w->doc.currentLine->prev->inner()), "hello");
 }
 
 TEST_F(BlocksTest, MarkingKeysExtendTheMarkAndTheBlockFollows) {
@@ -388,10 +388,10 @@ TEST_F(BlocksTest, MarkingKeysExtendTheMarkAndTheBlockFollows) {
   cursorTo(*w, "int b;");
   markDown(*w);
   EXPECT_TRUE(w->markActive);
-  EXPECT_EQ(text(w->currentLine), "abcdef");
+  EXPECT_EQ(text(w->doc.currentLine), "abcdef");
   markDown(*w);
   EXPECT_EQ(text(w->blockFirst), "int b;");
-  EXPECT_EQ(w->blockEnd, w->levelBottom);  // the last line is in the block
+  EXPECT_EQ(w->blockEnd, w->doc.levelBottom);  // the last line is in the block
   markUp(*w);
   copyBlock(*w);
   EXPECT_EQ(*host.clipboardText(), "int b;\r\nabcdef\r\n");
@@ -405,7 +405,7 @@ TEST_F(BlocksTest, MarkingKeysExtendTheMarkAndTheBlockFollows) {
   cursorTo(*w, "int a;");
   markPageDown(*w);
   EXPECT_EQ(text(w->blockFirst), "int a;");
-  EXPECT_EQ(w->currentLine, w->levelBottom);  // a page takes the short file
+  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);  // a page takes the short file
   markPageUp(*w);
   EXPECT_EQ(w->markFirstLine, viewFirst(*w));
   EXPECT_EQ(text(w->markLastLine), "int a;");

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "support/foldwindow.hpp"
 #include "support/testenv.hpp"
 
@@ -26,7 +26,7 @@ class EngineTest : public PlicatoTest {
   static LineNode* find(EditorView& w, const std::string& t) {
     for (LineNode* p = viewFirst(w); p; p = p->next) {
       if (p->text && t == p->text) return p;
-      if (p == w.levelBottom) break;
+      if (p == w.doc.levelBottom) break;
     }
     return nullptr;
   }
@@ -35,7 +35,7 @@ class EngineTest : public PlicatoTest {
   static void cursorTo(EditorView& w, const std::string& t, int row = 2) {
     LineNode* p = find(w, t);
     ASSERT_NE(p, nullptr) << t;
-    w.currentLine = p;
+    w.doc.currentLine = p;
     w.curSubRow = 0;
     PlaceCursor(w, row);
   }
@@ -47,7 +47,7 @@ class EngineTest : public PlicatoTest {
     std::vector<std::string> out;
     for (LineNode* p = viewFirst(w); p; p = p->next) {
       out.push_back(displayText(*p));
-      if (p == w.levelBottom) break;
+      if (p == w.doc.levelBottom) break;
     }
     return out;
   }

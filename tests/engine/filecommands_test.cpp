@@ -22,11 +22,11 @@ TEST_F(FileCommandsTest, SaveLeavesEnteredFoldsAndClearsModified) {
   cursorTo(*w, "f");
   EnterFold(*w);
   assign(*find(*w, "x1"), "x1 changed");
-  w->modified = true;
+  w->doc.modified = true;
   ASSERT_TRUE(saveCommand(*w));
-  EXPECT_FALSE(w->modified);
-  EXPECT_EQ(w->levelTop, w->fileTop);
-  EXPECT_EQ(text(w->currentLine), "f");
+  EXPECT_FALSE(w->doc.modified);
+  EXPECT_EQ(w->doc.levelTop, w->doc.fileTop);
+  EXPECT_EQ(text(w->doc.currentLine), "f");
   EXPECT_EQ(work.read("f.c"), lines({"int a;", "/*{{{  f*/", "x1 changed", "/*}}}*/", "int b;"}));
 }
 
@@ -34,19 +34,19 @@ TEST_F(FileCommandsTest, ReadOnlyFileKeepsModifiedAndLines) {
   auto w = plain();
   ::chmod(work.file("f.c").c_str(), 0444);
   assign(*find(*w, "int a;"), "int changed;");
-  w->modified = true;
+  w->doc.modified = true;
   EXPECT_FALSE(saveCommand(*w));
   EXPECT_TRUE(boxSaid("Permission denied"));
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_NE(find(*w, "int changed;"), nullptr);
   EXPECT_EQ(work.read("f.c"), lines(kFile));
 
   host.clearEvents();
   EXPECT_FALSE(exitSave(*w));  // changes would be lost
   EXPECT_EQ(host.boxTexts(), std::vector<std::string>{"File is read-only - unable to save."});
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_EQ(work.read("f.c"), lines(kFile));
-  w->modified = false;
+  w->doc.modified = false;
   EXPECT_TRUE(exitSave(*w));
 }
 
@@ -55,7 +55,7 @@ TEST_F(FileCommandsTest, ExitSaveWritesOnlyWhenModified) {
   work.write("f.c", "replaced on disk\n");
   EXPECT_TRUE(exitSave(*w));
   EXPECT_EQ(work.read("f.c"), "replaced on disk\n");
-  w->modified = true;
+  w->doc.modified = true;
   // The file changed behind the window: written over only when asked.
   host.clearEvents();
   host.queueAnswer("yes");
@@ -68,18 +68,18 @@ TEST_F(FileCommandsTest, SaveAsRenamesTheWindowAndWrites) {
   auto w = plain();
   host.queueAnswer("");  // cancelled
   EXPECT_FALSE(saveAsCommand(*w));
-  EXPECT_EQ(w->fileName, work.file("f.c"));
+  EXPECT_EQ(w->doc.fileName, work.file("f.c"));
 
   host.queueAnswer(work.file("copy.c"));
   ASSERT_TRUE(saveAsCommand(*w));
   EXPECT_EQ(work.read("copy.c"), lines(kFile));
-  EXPECT_EQ(w->fileName, work.file("copy.c"));
-  EXPECT_EQ(w->title, work.file("copy.c"));
+  EXPECT_EQ(w->doc.fileName, work.file("copy.c"));
+  EXPECT_EQ(w->doc.title, work.file("copy.c"));
   EXPECT_EQ(text(viewFirst(*w)), "copy.c");
-  EXPECT_EQ(w->fileTypeName, "C");
-  EXPECT_FALSE(w->modified);
+  EXPECT_EQ(w->doc.fileTypeName, "C");
+  EXPECT_FALSE(w->doc.modified);
   // Saves go to the new name from now on.
-  w->modified = true;
+  w->doc.modified = true;
   assign(*find(*w, "int b;"), "int c;");
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_EQ(work.read("copy.c").substr(29), "int c;\n");
@@ -88,41 +88,41 @@ TEST_F(FileCommandsTest, SaveAsRenamesTheWindowAndWrites) {
 
 TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {
   auto w = plain();
-  w->modified = true;
+  w->doc.modified = true;
   host.queueAnswer(work.file("no/such/dir/x.c"));
   EXPECT_FALSE(saveAsCommand(*w));
-  EXPECT_EQ(w->fileName, work.file("f.c"));
+  EXPECT_EQ(w->doc.fileName, work.file("f.c"));
   EXPECT_EQ(text(viewFirst(*w)), "f.c");
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_EQ(work.read("f.c"), lines(kFile));
 }
 
 TEST_F(FileCommandsTest, UnnamedBufferSavesThroughSaveAs) {
   auto w = std::make_unique<EditorView>(host, "Noname");
-  w->setCommentStart("/*");
-  w->setCommentEnd("*/");
-  w->nameGiven = true;
-  buildFileChain(*w);
-  read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
-  finishFileChain(*w);
-  assign(*w->levelTop->next, "Noname");
-  assign(*w->levelBottom, "Noname");
-  LineNode* line = newLineNode(*w);
+  w->doc.setCommentStart("/*");
+  w->doc.setCommentEnd("*/");
+  w->doc.nameGiven = true;
+  buildFileChain(w->doc);
+  read(w->doc, nullptr, w->doc.levelTop->next, w->doc.levelBottom, true);
+  finishFileChain(w->doc);
+  assign(*w->doc.levelTop->next, "Noname");
+  assign(*w->doc.levelBottom, "Noname");
+  LineNode* line = newLineNode(w->doc);
   assign(*line, "hello");
-  linkAfter(w->levelTop->next, line);
-  linkAfter(line, w->levelBottom);
-  w->currentLine = line;
+  linkAfter(w->doc.levelTop->next, line);
+  linkAfter(line, w->doc.levelBottom);
+  w->doc.currentLine = line;
   PlaceCursor(*w, 2);
-  w->modified = true;
+  w->doc.modified = true;
 
   host.queueAnswer("");
   EXPECT_FALSE(exitSave(*w));  // no name, no save: the window stays
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   host.queueAnswer(work.file("new.c"));
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_EQ(work.read("new.c"), "hello\r\n");
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
 }
 
 TEST_F(FileCommandsTest, ReloadDiscardsChangesAndKeepsTreeWhenFileIsGone) {
@@ -130,19 +130,19 @@ TEST_F(FileCommandsTest, ReloadDiscardsChangesAndKeepsTreeWhenFileIsGone) {
   cursorTo(*w, "f");
   EnterFold(*w);
   assign(*find(*w, "x1"), "x1 changed");
-  w->modified = true;
+  w->doc.modified = true;
   ASSERT_TRUE(reloadCommand(*w));
-  EXPECT_FALSE(w->modified);
-  EXPECT_EQ(w->levelTop, w->fileTop);
+  EXPECT_FALSE(w->doc.modified);
+  EXPECT_EQ(w->doc.levelTop, w->doc.fileTop);
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F f.c", "int a;", "...  f", "int b;", "}}}"}));
   EXPECT_EQ(text(find(*w, "f")->inner()), "x1");
 
   assign(*find(*w, "int a;"), "int kept;");
-  w->modified = true;
+  w->doc.modified = true;
   ::unlink(work.file("f.c").c_str());
   EXPECT_FALSE(reloadCommand(*w));
   EXPECT_EQ(host.lastStatus(), "Plicato file '" + work.file("f.c") + "' not found");
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_NE(find(*w, "int kept;"), nullptr);
 }
 
@@ -152,8 +152,8 @@ TEST_F(FileCommandsTest, InsertFileGoesAboveTheCursorWithItsFolds) {
   cursorTo(*w, "int b;");
   host.queueAnswer(work.file("ins.c"));
   ASSERT_TRUE(insertFileCommand(*w));
-  EXPECT_TRUE(w->modified);
-  EXPECT_EQ(text(w->currentLine), "i1");
+  EXPECT_TRUE(w->doc.modified);
+  EXPECT_EQ(text(w->doc.currentLine), "i1");
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F f.c", "int a;", "...  f", "i1", "...  g",
                                                 "int b;", "}}}"}));
   ASSERT_TRUE(saveCommand(*w));
@@ -172,7 +172,7 @@ TEST_F(FileCommandsTest, InsertFileAtTheEndOfAnEnteredFoldTakesTheFoldsColumn) {
   OpenInPlace(*w);
   cursorTo(*w, "inner");
   EnterFold(*w);
-  w->currentLine = w->levelBottom;
+  w->doc.currentLine = w->doc.levelBottom;
   host.queueAnswer(work.file("zz.c"));
   ASSERT_TRUE(insertFileCommand(*w));
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{  inner", "i1", "zz", "}}}"}));
@@ -183,14 +183,14 @@ TEST_F(FileCommandsTest, InsertFileAtTheEndOfAnEnteredFoldTakesTheFoldsColumn) {
 
 TEST_F(FileCommandsTest, InsertFileRefusals) {
   auto w = plain();
-  w->currentLine = viewFirst(*w);  // nothing goes above a file's top line
+  w->doc.currentLine = viewFirst(*w);  // nothing goes above a file's top line
   host.queueAnswer(work.file("missing.c"));
   EXPECT_FALSE(insertFileCommand(*w));
   EXPECT_EQ(host.answersLeft(), 1u);  // not even asked
   cursorTo(*w, "int a;");
   EXPECT_FALSE(insertFileCommand(*w));
   EXPECT_EQ(host.lastStatus(), "Plicato file '" + work.file("missing.c") + "' not found");
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(view(*w).size(), 5u);
 }
 

@@ -34,14 +34,14 @@ class FiledFoldsTest : public EngineTest {
 TEST_F(FiledFoldsTest, FilingWritesTheContentsAndUnfilingGivesThemBack) {
   auto w = file();
   cursorTo(*w, "part.c");
-  LineNode* h = w->currentLine;
+  LineNode* h = w->doc.currentLine;
   fileUnfileFold(*w);
   ASSERT_EQ(h->kind, FiledFold);
   EXPECT_EQ(h->inner(), h->partner());
   EXPECT_EQ(text(h->partner()), work.file("part.c"));
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_EQ(work.read("part.c"), lines({"x1", "", "  /*{{{  inner*/", "  y1", "  /*}}}*/", "x2"}));
-  EXPECT_EQ(w->fileName, work.file("m.c"));  // the window keeps its own name
+  EXPECT_EQ(w->doc.fileName, work.file("m.c"));  // the window keeps its own name
   EXPECT_EQ(saved(*w), lines({"int a;", "/*{{{F part.c*/", "/*:::F " + work.file("part.c") + "*/",
                               "/*}}}*/", "int b;"}));
 
@@ -59,9 +59,9 @@ TEST_F(FiledFoldsTest, TheFiledFoldSurvivesASaveAndAReadBeforeUnfiling) {
   w.reset();
   auto again = open("m.c");
   cursorTo(*again, "part.c");
-  ASSERT_EQ(again->currentLine->kind, FiledFold);
+  ASSERT_EQ(again->doc.currentLine->kind, FiledFold);
   fileUnfileFold(*again);
-  EXPECT_EQ(again->currentLine->kind, ClosedFold);
+  EXPECT_EQ(again->doc.currentLine->kind, ClosedFold);
   EXPECT_EQ(saved(*again), lines(trimmed(kFile)));
 }
 
@@ -69,7 +69,7 @@ TEST_F(FiledFoldsTest, FilingOverAnExistingFileAsksAndNoKeepsEverything) {
   auto w = file();
   work.write("part.c", "precious\n");
   cursorTo(*w, "part.c");
-  LineNode* h = w->currentLine;
+  LineNode* h = w->doc.currentLine;
   host.queueAnswer("no");
   fileUnfileFold(*w);
   ASSERT_EQ(host.events().size(), 1u);
@@ -77,7 +77,7 @@ TEST_F(FiledFoldsTest, FilingOverAnExistingFileAsksAndNoKeepsEverything) {
   EXPECT_EQ(host.events()[0].text, "overwrite " + work.file("part.c"));
   EXPECT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(text(h->inner()), "x1");
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(work.read("part.c"), "precious\n");
 
   host.queueAnswer("yes");
@@ -91,7 +91,7 @@ TEST_F(FiledFoldsTest, AFailedWriteKeepsTheFold) {
   work.write("part.c", "read only\n");
   ASSERT_EQ(::chmod(work.file("part.c").c_str(), 0444), 0);
   cursorTo(*w, "part.c");
-  LineNode* h = w->currentLine;
+  LineNode* h = w->doc.currentLine;
   const int held = freeCount;
   host.queueAnswer("yes");
   fileUnfileFold(*w);
@@ -99,7 +99,7 @@ TEST_F(FiledFoldsTest, AFailedWriteKeepsTheFold) {
   EXPECT_EQ(text(h->inner()), "x1");
   EXPECT_EQ(text(h->partner()), "");
   EXPECT_EQ(freeCount, held);
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(host.boxTexts().size(), 2u);  // the question and the failure
   EXPECT_EQ(work.read("part.c"), "read only\n");
 }
@@ -110,18 +110,18 @@ TEST_F(FiledFoldsTest, ANameThatCannotBeUsedIsReported) {
   cursorTo(*w, "no/such/dir/f.c");
   fileUnfileFold(*w);
   EXPECT_EQ(host.lastStatus(), "Plicato cannot open " + work.file("no/such/dir/f.c"));
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
 }
 
 TEST_F(FiledFoldsTest, UnfilingAFoldWhoseFileIsGoneKeepsIt) {
   work.write("m.c", lines({"/*{{{F gone.c*/", "/*:::F gone.c*/", "/*}}}*/"}));
   auto w = open("m.c");
   cursorTo(*w, "gone.c");
-  ASSERT_EQ(w->currentLine->kind, FiledFold);
+  ASSERT_EQ(w->doc.currentLine->kind, FiledFold);
   fileUnfileFold(*w);
   EXPECT_EQ(host.lastStatus(), "File " + work.file("gone.c") + " not found");
-  EXPECT_EQ(w->currentLine->kind, FiledFold);
-  EXPECT_EQ(text(w->currentLine->partner()), "gone.c");
+  EXPECT_EQ(w->doc.currentLine->kind, FiledFold);
+  EXPECT_EQ(text(w->doc.currentLine->partner()), "gone.c");
 }
 
 TEST_F(FiledFoldsTest, AttachMakesAnEmptyFoldAFiledFoldOfAnExistingFile) {
@@ -133,25 +133,25 @@ TEST_F(FiledFoldsTest, AttachMakesAnEmptyFoldAFiledFoldOfAnExistingFile) {
 
   cursorTo(*w, "full.c");
   attachFileToFold(*w);  // has contents: nothing
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
   EXPECT_TRUE(host.statusTexts().empty());
 
   cursorTo(*w, "none.c");
   attachFileToFold(*w);
   EXPECT_EQ(host.lastStatus(), "File " + work.file("none.c") + " not found");
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
 
   cursorTo(*w, "sub.c");
   attachFileToFold(*w);
   EXPECT_EQ(host.lastStatus(), "Attached " + work.file("sub.c"));
-  ASSERT_EQ(w->currentLine->kind, FiledFold);
-  EXPECT_EQ(text(w->currentLine->partner()), work.file("sub.c"));
-  EXPECT_TRUE(w->modified);
+  ASSERT_EQ(w->doc.currentLine->kind, FiledFold);
+  EXPECT_EQ(text(w->doc.currentLine->partner()), work.file("sub.c"));
+  EXPECT_TRUE(w->doc.modified);
 
   // Unfiling the attached fold reads its file in.
   fileUnfileFold(*w);
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
-  EXPECT_EQ(text(w->currentLine->inner()), "s1");
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(text(w->doc.currentLine->inner()), "s1");
 }
 
 TEST_F(FiledFoldsTest, FoldsWithOtherAttributesCannotBeFiledOrAttached) {
@@ -161,13 +161,13 @@ TEST_F(FiledFoldsTest, FoldsWithOtherAttributesCannotBeFiledOrAttached) {
   auto w = open("m.c");
   cursorTo(*w, "t.c");
   fileUnfileFold(*w);
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
   cursorTo(*w, "e.c");
   attachFileToFold(*w);
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
   EXPECT_TRUE(host.events().empty());
   EXPECT_FALSE(fileExists(work.file("t.c")));
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
 }
 
 }  // namespace

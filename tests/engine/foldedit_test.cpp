@@ -21,8 +21,8 @@ class FoldEditTest : public EngineTest {
 
   // Writes the window's file and returns what is on disk.
   std::string saved(EditorView& w, const std::string& name = "f.c") {
-    Save(w, w.fileBottom, w.fileBottom->partner());
-    EXPECT_EQ(w.ioStatus, 0);
+    Save(w.doc, w.doc.fileBottom, w.doc.fileBottom->partner());
+    EXPECT_EQ(w.doc.ioStatus, 0);
     return work.read(name);
   }
 
@@ -57,23 +57,23 @@ TEST_F(FoldEditTest, TwoPressesFoldTheMarkedLinesAndTheFileReadsBack) {
   ASSERT_TRUE(w->createFoldMode);
   LineNode* start = w->foldStartLine;
   EXPECT_EQ(text(start), "{{{");
-  EXPECT_EQ(text(w->currentLine), "b");
-  EXPECT_TRUE(start->mark && w->currentLine->mark);
+  EXPECT_EQ(text(w->doc.currentLine), "b");
+  EXPECT_TRUE(start->mark && w->doc.currentLine->mark);
   down(*w);
-  EXPECT_TRUE(w->currentLine->mark);  // c
+  EXPECT_TRUE(w->doc.currentLine->mark);  // c
   down(*w);                           // onto d: the fold ends above it
   up(*w);
-  EXPECT_EQ(text(w->currentLine), "c");
+  EXPECT_EQ(text(w->doc.currentLine), "c");
   EXPECT_FALSE(find(*w, "d")->mark);  // left upward
   down(*w);
 
   createFoldCommand(*w);
   EXPECT_FALSE(w->createFoldMode);
-  EXPECT_EQ(w->currentLine, start);
+  EXPECT_EQ(w->doc.currentLine, start);
   EXPECT_EQ(start->kind, ClosedFold);
   EXPECT_EQ(inner(start), (Lines{"b", "c"}));
   EXPECT_EQ(w->textColumn, 6);  // behind "...  "
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_EQ(view(*w), (Lines{"{{{F f.c", "a", "...  ", "d", "}}}"}));
   EXPECT_EQ(treecheck::check(*w), "");
 
@@ -87,13 +87,13 @@ TEST_F(FoldEditTest, FoldLeftOfTheIndentStandsAtTheIndent) {
   LineNode* outer = find(*w, "outer");
   ASSERT_TRUE(openFoldInPlace(*w, outer));
   cursorTo(*w, "in1");
-  ASSERT_EQ(w->currentLine->indent, 2);
+  ASSERT_EQ(w->doc.currentLine->indent, 2);
   StartFold(*w, 1);  // column 0, left of the fold's contents
   EXPECT_EQ(w->createFoldColumn, 2);
   EXPECT_EQ(text(w->foldStartLine), "{{{");
   down(*w, 2);  // onto the end of "outer"
   FinishFold(*w);
-  LineNode* h = w->currentLine;
+  LineNode* h = w->doc.currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(foldColumn(h), 2);
   EXPECT_EQ(displayText(*h), "  ...  ");
@@ -124,7 +124,7 @@ TEST_F(FoldEditTest, TextLeftOfTheFoldColumnRefusesAShorterLinePasses) {
   StartFold(*v, 3);
   down(*v, 4);
   FinishFold(*v);
-  LineNode* h = v->currentLine;
+  LineNode* h = v->doc.currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(inner(h), (Lines{"cd", "", "g", "ef"}));
   EXPECT_EQ(h->markerColumn(), 2);
@@ -145,7 +145,7 @@ TEST_F(FoldEditTest, AnOpenFoldEndingBelowTheCursorCannotBeFolded) {
 
   down(*w, 2);  // past f's end, onto z
   FinishFold(*w);
-  LineNode* h = w->currentLine;
+  LineNode* h = w->doc.currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   LineNode* f = h->inner()->next;
   EXPECT_EQ(f->kind, ClosedFold);  // closed with its new parent
@@ -170,7 +170,7 @@ TEST_F(FoldEditTest, FinishingOnOrAboveTheStartLineIsBackwards) {
 
 TEST_F(FoldEditTest, StartFoldIsSilentOnTheFileTopLine) {
   auto w = file({"a"});
-  w->currentLine = viewFirst(*w);
+  w->doc.currentLine = viewFirst(*w);
   PlaceCursor(*w, 1);
   StartFold(*w, 1);
   EXPECT_FALSE(w->createFoldMode);
@@ -186,11 +186,11 @@ TEST_F(FoldEditTest, RemovingAFoldKeepsItsLinesWhereTheyStood) {
   const int gColumn = foldColumn(g) + foldColumn(f);
   cursorTo(*w, "f", 3);
   RemoveFold(*w);
-  EXPECT_EQ(text(w->currentLine), "    b");
+  EXPECT_EQ(text(w->doc.currentLine), "    b");
   EXPECT_EQ(w->cursorRow, 3);
   EXPECT_EQ(view(*w), (Lines{"{{{F f.c", "a", "    b", "      c", "    ...  g", "d", "}}}"}));
   EXPECT_EQ(foldColumn(g), gColumn);
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_EQ(treecheck::check(*w), "");
   readsBackAsShown(*w);
 }
@@ -204,12 +204,12 @@ TEST_F(FoldEditTest, RemoveFoldRefusalsAndTheEmptyFold) {
   RemoveFold(*w);
   EXPECT_EQ(host.statusTexts().back(),
             "Plicato cannot remove COMMENT fold. Press COMMENT key to UN-COMMENT first");
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
 
   const int32_t before = freeCount;
   cursorTo(*w, "e");
   RemoveFold(*w);
-  EXPECT_EQ(text(w->currentLine), "b");
+  EXPECT_EQ(text(w->doc.currentLine), "b");
   EXPECT_EQ(freeCount, before + 2);  // header and end
   EXPECT_EQ(treecheck::check(*w), "");
 }
@@ -219,15 +219,15 @@ TEST_F(FoldEditTest, CommentFoldTwiceRestoresTheTitle) {
                  "/*{{{  COMMENT*/", "/*}}}*/", "t"});
   cursorTo(*w, "plain title");
   CommentFold(*w);
-  EXPECT_EQ(text(w->currentLine), "COMMENT plain title");
+  EXPECT_EQ(text(w->doc.currentLine), "COMMENT plain title");
   CommentFold(*w);
-  EXPECT_EQ(text(w->currentLine), "plain title");
+  EXPECT_EQ(text(w->doc.currentLine), "plain title");
   cursorTo(*w, "COMMENTx   rest");
   CommentFold(*w);
-  EXPECT_EQ(text(w->currentLine), "rest");
+  EXPECT_EQ(text(w->doc.currentLine), "rest");
   cursorTo(*w, "COMMENT");
   CommentFold(*w);
-  EXPECT_EQ(text(w->currentLine), "");
+  EXPECT_EQ(text(w->doc.currentLine), "");
   cursorTo(*w, "t");
   CommentFold(*w);
   EXPECT_EQ(host.statusTexts().back(), "Plicato line is not a simple fold!!");
@@ -237,7 +237,7 @@ TEST_F(FoldEditTest, AutofoldOnABlankLineMakesAnEmptyFoldAboveIt) {
   auto w = file({"a", "", "b"});
   cursorTo(*w, "");
   Autofold(*w);
-  LineNode* h = w->currentLine;
+  LineNode* h = w->doc.currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(h->inner(), h->partner());
   EXPECT_EQ(text(h->next), "");
@@ -249,13 +249,13 @@ TEST_F(FoldEditTest, AutofoldEnclosesTextUpToABlankLineOrTheViewEnd) {
   auto w = file({"a", "b", "   ", "c", "d"});
   cursorTo(*w, "a");
   Autofold(*w);
-  EXPECT_EQ(inner(w->currentLine), (Lines{"a", "b"}));
+  EXPECT_EQ(inner(w->doc.currentLine), (Lines{"a", "b"}));
   cursorTo(*w, "c");
   EXPECT_EQ(w->textColumn, 6);  // left behind the first fold's marker
   w->textColumn = 1;
   Autofold(*w);
-  EXPECT_EQ(inner(w->currentLine), (Lines{"c", "d"}));
-  EXPECT_EQ(w->currentLine->next, w->levelBottom);
+  EXPECT_EQ(inner(w->doc.currentLine), (Lines{"c", "d"}));
+  EXPECT_EQ(w->doc.currentLine->next, w->doc.levelBottom);
   EXPECT_EQ(treecheck::check(*w), "");
   readsBackAsShown(*w);
 }
@@ -268,13 +268,13 @@ TEST_F(FoldEditTest, LineToFoldHeaderTitlesTheInnermostOpenFold) {
   cursorTo(*w, "   new title");
   lineToFoldHeader(*w);
   EXPECT_EQ(text(f), "new title");
-  EXPECT_EQ(text(w->currentLine), "   new title");
-  EXPECT_TRUE(w->modified);
+  EXPECT_EQ(text(w->doc.currentLine), "   new title");
+  EXPECT_TRUE(w->doc.modified);
 
-  w->modified = false;
+  w->doc.modified = false;
   cursorTo(*w, "top");
   lineToFoldHeader(*w);
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(text(f), "new title");
 }
 
@@ -282,12 +282,12 @@ TEST_F(FoldEditTest, LineToFoldHeaderInAnEnteredFold) {
   auto w = file({"/*{{{  old*/", "\t  fresh", "/*}}}*/"});
   cursorTo(*w, "old");
   EnterFold(*w);
-  ASSERT_EQ(text(w->currentLine), "\t  fresh");
+  ASSERT_EQ(text(w->doc.currentLine), "\t  fresh");
   lineToFoldHeader(*w);
   EXPECT_EQ(text(viewFirst(*w)), "fresh");
   EXPECT_EQ(versionText(*w), "Plicato V4.1 (fresh)");
   ExitFold(*w);
-  EXPECT_EQ(text(w->currentLine), "fresh");
+  EXPECT_EQ(text(w->doc.currentLine), "fresh");
 }
 
 TEST_F(FoldEditTest, CopyLineCopiesNestedFoldsAndRefusesFiledOnes) {
@@ -318,14 +318,14 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   w->wrapMode = true;
   for (LineNode* p = viewFirst(*w); p; p = p->next) w->computeRows(p);
   cursorTo(*w, longLine);
-  ASSERT_EQ(w->currentLine->rows(), 2);
+  ASSERT_EQ(w->doc.currentLine->rows(), 2);
   ASSERT_TRUE(moveDown(*w));
   ASSERT_EQ(w->curSubRow, 1);
 
   LineNode* fold = CopyLine(*w, find(*w, "a"));  // a one-row piece
   ASSERT_NE(fold, nullptr);
   fold->kind = ClosedFold;  // pretend it is a fold
-  LineNode* end = newLineNode(*w);
+  LineNode* end = newLineNode(w->doc);
   end->kind = FoldEnd;
   fold->inner() = end;
   fold->partner() = end;
@@ -334,12 +334,12 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   EXPECT_FALSE(InsertNode(*w, fold));
   EXPECT_EQ(host.statusTexts().back(), "Fold can't be inserted here - only between strings");
 
-  LineNode* piece = newLineNode(*w);
+  LineNode* piece = newLineNode(w->doc);
   assign(*piece, "XY");
   piece->prev = piece->next = nullptr;
   ASSERT_TRUE(InsertNode(*w, piece));
   const size_t cut = static_cast<size_t>(w->textWidth());
-  EXPECT_EQ(text(w->currentLine), longLine.substr(0, cut) + "XY" + longLine.substr(cut));
+  EXPECT_EQ(text(w->doc.currentLine), longLine.substr(0, cut) + "XY" + longLine.substr(cut));
   EXPECT_EQ(treecheck::check(*w), "");
 
   StartFold(*w, 1);
@@ -355,7 +355,7 @@ TEST_F(FoldEditTest, FinishFoldAtFoldsARunForTheBlockCommands) {
   EXPECT_EQ(view(*w), (Lines{"{{{F f.c", "a", "  b", "  c", "d", "}}}"}));
 
   ASSERT_TRUE(finishFoldAt(*w, b, d, 2));
-  LineNode* h = w->currentLine;
+  LineNode* h = w->doc.currentLine;
   EXPECT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(h->markerColumn(), 2);
   EXPECT_EQ(inner(h), (Lines{"b", "c"}));
@@ -374,8 +374,8 @@ TEST_F(FoldEditTest, TabIndentedLinesFoldAtTheColumnTheirTabsReach) {
   LineNode* d = find(*w, "d");
   EXPECT_FALSE(finishFoldAt(*w, b, d, 4));  // inside the tab
   ASSERT_TRUE(finishFoldAt(*w, b, d, 8));
-  EXPECT_EQ(inner(w->currentLine), (Lines{"b", "\tc"}));
-  assign(*w->currentLine, "t");
+  EXPECT_EQ(inner(w->doc.currentLine), (Lines{"b", "\tc"}));
+  assign(*w->doc.currentLine, "t");
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_EQ(work.read("t.c"), "a\n        /*{{{  t*/\n\tb\n\t\tc\n        /*}}}*/\nd\n");
 }

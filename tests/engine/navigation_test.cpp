@@ -30,23 +30,23 @@ TEST_F(NavigationTest, EnterPutsCursorOnFirstInnerLineAndExitRestoresHeaderRow) 
   work.write("e.c", lines(v));
   auto w = open("e.c");
   cursorTo(*w, "f", 10);
-  LineNode* header = w->currentLine;
+  LineNode* header = w->doc.currentLine;
   ASSERT_EQ(w->cursorRow, 10);
 
   EnterFold(*w);
-  EXPECT_EQ(text(w->currentLine), "in1");
+  EXPECT_EQ(text(w->doc.currentLine), "in1");
   EXPECT_EQ(w->cursorRow, 2);  // only the header is above it
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{  f", "in1", "in2", "}}}"}));
   EXPECT_EQ(w->foldDepth, 1);
   EXPECT_EQ(versionText(*w), "Plicato V4.1 (f)");
 
   ExitFold(*w);
-  EXPECT_EQ(w->currentLine, header);
+  EXPECT_EQ(w->doc.currentLine, header);
   EXPECT_EQ(header->kind, ClosedFold);
   EXPECT_EQ(w->cursorRow, 10);
   EXPECT_EQ(w->foldDepth, 0);
   EXPECT_EQ(text(header->next), "tail");
-  EXPECT_EQ(w->levelTop, w->fileTop);
+  EXPECT_EQ(w->doc.levelTop, w->doc.fileTop);
 }
 
 TEST_F(NavigationTest, RefusalsOnLinesThatAreNoSimpleFold) {
@@ -56,7 +56,7 @@ TEST_F(NavigationTest, RefusalsOnLinesThatAreNoSimpleFold) {
   OpenInPlace(*w);
   EXPECT_EQ(host.statusTexts(), (std::vector<std::string>{"Plicato line is not a simple fold!!",
                                                           "Plicato line is not a simple fold!!"}));
-  EXPECT_EQ(w->levelTop, w->fileTop);
+  EXPECT_EQ(w->doc.levelTop, w->doc.fileTop);
 }
 
 TEST_F(NavigationTest, NestedEnterCountsDepthAndColumns) {
@@ -68,8 +68,8 @@ TEST_F(NavigationTest, NestedEnterCountsDepthAndColumns) {
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{  inner", "y1", "y2", "}}}"}));
   EXPECT_EQ(foldInfo(*w), "Enter depth  2 folds. 2 spaces. ");
   ExitFold(*w);
-  EXPECT_EQ(text(w->currentLine), "inner");
-  EXPECT_EQ(displayText(*w->currentLine), "  ...  inner");
+  EXPECT_EQ(text(w->doc.currentLine), "inner");
+  EXPECT_EQ(displayText(*w->doc.currentLine), "  ...  inner");
   ExitFold(*w);
   EXPECT_EQ(foldInfo(*w), "Enter depth  0 folds. 0 spaces. ");
 }
@@ -82,12 +82,12 @@ TEST_F(NavigationTest, OpenAllShowsTheFileAndCloseAllWritesItBackUnchanged) {
                                                 "  {{{  inner", "  y1", "  y2", "  }}}", "x2",
                                                 "}}}", "int b;", "}}}"}));
   // Written while open, and again after closing: the file stays as it was.
-  w->modified = true;
+  w->doc.modified = true;
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_EQ(work.read("n.c"), lines(kNested));
   CloseAllFolds(*w);
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F n.c", "int a;", "...  outer", "int b;", "}}}"}));
-  w->modified = true;
+  w->doc.modified = true;
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_EQ(work.read("n.c"), lines(kNested));
 }
@@ -96,9 +96,9 @@ TEST_F(NavigationTest, CloseOnAnEndLineClosesThatFold) {
   auto w = nested();
   OpenAllFolds(*w);
   LineNode* inner = find(*w, "inner");
-  w->currentLine = inner->partner();
+  w->doc.currentLine = inner->partner();
   CloseFold(*w);
-  EXPECT_EQ(w->currentLine, inner);
+  EXPECT_EQ(w->doc.currentLine, inner);
   EXPECT_EQ(inner->kind, ClosedFold);
   EXPECT_EQ(find(*w, "outer")->kind, OpenFold);
   EXPECT_EQ(text(inner->next), "x2");
@@ -115,7 +115,7 @@ TEST_F(NavigationTest, CloseWithoutOpenFoldSaysWhereTheCursorIs) {
   EXPECT_EQ(host.lastStatus(), "Plicato use exit fold !");
   // The end line of the view belongs to no open fold.
   OpenAllFolds(*w);
-  w->currentLine = w->levelBottom;
+  w->doc.currentLine = w->doc.levelBottom;
   CloseFold(*w);
   EXPECT_EQ(host.lastStatus(), "Plicato use exit fold !");
   EXPECT_EQ(find(*w, "inner")->kind, OpenFold);
@@ -126,8 +126,8 @@ TEST_F(NavigationTest, CloseAllMovesCursorFromInsideToOutermostHeader) {
   OpenAllFolds(*w);
   cursorTo(*w, "y2", 8);
   CloseAllFolds(*w);
-  EXPECT_EQ(text(w->currentLine), "outer");
-  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(text(w->doc.currentLine), "outer");
+  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
   // It keeps its row as far as there are lines above it: three here.
   EXPECT_EQ(w->cursorRow, 3);
 }
@@ -135,23 +135,23 @@ TEST_F(NavigationTest, CloseAllMovesCursorFromInsideToOutermostHeader) {
 TEST_F(NavigationTest, GotoCountsLinesInsideClosedFoldsAndOpensOnlyTheWayThere) {
   auto w = nested();
   gotoLineNumber(*w, 6);  // header, int a;, outer, x1, inner, y1
-  EXPECT_EQ(text(w->currentLine), "y1");
+  EXPECT_EQ(text(w->doc.currentLine), "y1");
   EXPECT_EQ(find(*w, "outer")->kind, OpenFold);
   EXPECT_EQ(find(*w, "inner")->kind, OpenFold);
-  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->currentLine);
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->doc.currentLine);
 
   gotoLineNumber(*w, 11);
-  EXPECT_EQ(text(w->currentLine), "int b;");
+  EXPECT_EQ(text(w->doc.currentLine), "int b;");
   EXPECT_EQ(find(*w, "outer")->kind, ClosedFold);
 
   gotoLineNumber(*w, 999);
-  EXPECT_EQ(w->currentLine, w->levelBottom);
+  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);
 }
 
 TEST_F(NavigationTest, GotoZeroOrNoNumberDoesNothing) {
   auto w = nested();
   cursorTo(*w, "int b;", 3);
-  LineNode* before = w->currentLine;
+  LineNode* before = w->doc.currentLine;
   const int row = w->cursorRow;
   host.queueAnswer("0");
   GotoLine(*w);
@@ -159,11 +159,11 @@ TEST_F(NavigationTest, GotoZeroOrNoNumberDoesNothing) {
   GotoLine(*w);
   host.queueAnswer("");  // cancelled
   GotoLine(*w);
-  EXPECT_EQ(w->currentLine, before);
+  EXPECT_EQ(w->doc.currentLine, before);
   EXPECT_EQ(w->cursorRow, row);
   host.queueAnswer(" 2");
   GotoLine(*w);
-  EXPECT_EQ(text(w->currentLine), "int a;");
+  EXPECT_EQ(text(w->doc.currentLine), "int a;");
 }
 
 TEST_F(NavigationTest, TopAndBottomOfFold) {
@@ -173,17 +173,17 @@ TEST_F(NavigationTest, TopAndBottomOfFold) {
   auto w = open("long.c");
   cursorTo(*w, "l30", 12);
   BottomOfFold(*w);
-  EXPECT_EQ(w->currentLine, w->levelBottom);
-  EXPECT_EQ(w->bottomLine, w->levelBottom);
-  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->levelBottom);
+  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);
+  EXPECT_EQ(w->bottomLine, w->doc.levelBottom);
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->doc.levelBottom);
   TopOfFold(*w);
-  EXPECT_EQ(w->currentLine, viewFirst(*w));
+  EXPECT_EQ(w->doc.currentLine, viewFirst(*w));
   EXPECT_EQ(w->cursorRow, 1);
   // Close to the end the cursor walks there.
   cursorTo(*w, "l58", 12);
   const int row = w->cursorRow;
   BottomOfFold(*w);
-  EXPECT_EQ(w->currentLine, w->levelBottom);
+  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);
   EXPECT_EQ(w->cursorRow, row + 3);
 }
 
@@ -198,9 +198,9 @@ TEST_F(NavigationTest, ExitAtTopWithoutChangesOnlySaysSo) {
   }
   // Modified, with the setting on, the file is saved.
   assign(*find(*w, "int a;"), "int a2;");
-  w->modified = true;
+  w->doc.modified = true;
   ExitFold(*w);
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(work.read("n.c").substr(0, 8), "int a2;\n");
 }
 
@@ -241,33 +241,33 @@ class FiledFoldTest : public EngineTest {
 
 TEST_F(FiledFoldTest, EnteredEditedAndLeftWritesItsFileAndKeepsTheReference) {
   auto w = atFiledFold();
-  LineNode* header = w->currentLine;
+  LineNode* header = w->doc.currentLine;
   const int row = w->cursorRow;
   EnterFold(*w);
   ASSERT_TRUE(inFiledFile(*w));
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F child", "c1", "c2", "}}}"}));
-  EXPECT_EQ(w->fileName, work.file("sub/child.c"));
-  EXPECT_EQ(w->title, work.file("sub/child.c"));
-  EXPECT_EQ(text(w->currentLine), "c1");
+  EXPECT_EQ(w->doc.fileName, work.file("sub/child.c"));
+  EXPECT_EQ(w->doc.title, work.file("sub/child.c"));
+  EXPECT_EQ(text(w->doc.currentLine), "c1");
 
-  assign(*w->currentLine, "c1 edited");
-  w->modified = true;
+  assign(*w->doc.currentLine, "c1 edited");
+  w->doc.modified = true;
   ExitFold(*w);
   EXPECT_FALSE(inFiledFile(*w));
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(work.read("sub/child.c"), lines({"c1 edited", "c2"}));
   // Back where it was: in "wrap", on the filed fold, at its row.
-  EXPECT_EQ(w->currentLine, header);
+  EXPECT_EQ(w->doc.currentLine, header);
   EXPECT_EQ(w->cursorRow, row);
   EXPECT_EQ(viewFirst(*w)->kind, EnteredFold);
   EXPECT_EQ(header->kind, FiledFold);
   EXPECT_EQ(header->inner(), header->partner());
   EXPECT_EQ(text(header->partner()), "sub/child.c");
-  EXPECT_EQ(w->fileName, work.file("p.c"));
-  EXPECT_EQ(w->basePathTop, 0);
+  EXPECT_EQ(w->doc.fileName, work.file("p.c"));
+  EXPECT_EQ(w->doc.basePathTop, 0);
 
   // The parent written again refers to the same file.
-  w->modified = true;
+  w->doc.modified = true;
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_EQ(work.read("p.c"), lines(kParent));
 }
@@ -275,11 +275,11 @@ TEST_F(FiledFoldTest, EnteredEditedAndLeftWritesItsFileAndKeepsTheReference) {
 TEST_F(FiledFoldTest, ModifiedParentIsWrittenBeforeTheFiledFileIsLoaded) {
   auto w = atFiledFold();
   assign(*find(*w, "after"), "after2");
-  w->modified = true;
+  w->doc.modified = true;
   cursorTo(*w, "child");
   EnterFold(*w);
   ASSERT_TRUE(inFiledFile(*w));
-  EXPECT_FALSE(w->modified);
+  EXPECT_FALSE(w->doc.modified);
   EXPECT_NE(work.read("p.c").find("after2\n"), std::string::npos);
 }
 
@@ -298,7 +298,7 @@ TEST_F(FiledFoldTest, RefusedFiledFolds) {
   EnterFold(*w);
   EXPECT_EQ(host.lastStatus(), "Plicato file '" + work.file("nothere.c") + "' not found");
   EXPECT_FALSE(inFiledFile(*w));
-  EXPECT_EQ(w->basePathTop, 0);
+  EXPECT_EQ(w->doc.basePathTop, 0);
 }
 
 TEST_F(FiledFoldTest, FailedSaveOfTheFiledFileKeepsItShown) {
@@ -306,13 +306,13 @@ TEST_F(FiledFoldTest, FailedSaveOfTheFiledFileKeepsItShown) {
   EnterFold(*w);
   ASSERT_TRUE(inFiledFile(*w));
   ::chmod(work.file("sub/child.c").c_str(), 0444);
-  assign(*w->currentLine, "c1 edited");
-  w->modified = true;
+  assign(*w->doc.currentLine, "c1 edited");
+  w->doc.modified = true;
   host.clearEvents();
   ExitFold(*w);
   EXPECT_TRUE(boxSaid("Permission denied"));
   EXPECT_TRUE(inFiledFile(*w));
-  EXPECT_TRUE(w->modified);
+  EXPECT_TRUE(w->doc.modified);
   EXPECT_EQ(text(find(*w, "c1 edited")), "c1 edited");
   EXPECT_EQ(work.read("sub/child.c"), lines({"c1", "c2"}));
   // The window cannot go either.
@@ -326,13 +326,13 @@ TEST_F(FiledFoldTest, FailedSaveOfTheFiledFileKeepsItShown) {
 TEST_F(FiledFoldTest, ExitAllLeavesFiledFilesAndEnteredFolds) {
   auto w = atFiledFold();
   EnterFold(*w);
-  assign(*w->currentLine, "c1 again");
-  w->modified = true;
+  assign(*w->doc.currentLine, "c1 again");
+  w->doc.modified = true;
   ASSERT_TRUE(exitAllFolds(*w));
   EXPECT_FALSE(inFiledFile(*w));
-  EXPECT_EQ(w->levelTop, w->fileTop);
+  EXPECT_EQ(w->doc.levelTop, w->doc.fileTop);
   EXPECT_EQ(w->foldDepth, 0);
-  EXPECT_EQ(text(w->currentLine), "wrap");
+  EXPECT_EQ(text(w->doc.currentLine), "wrap");
   EXPECT_EQ(work.read("sub/child.c"), lines({"c1 again", "c2"}));
   EXPECT_EQ(work.read("p.c"), lines(kParent));
 }
@@ -344,13 +344,13 @@ TEST_F(FiledFoldTest, FiledFoldInsideAFiledFileIsFoundFromItsOwnDirectory) {
   EnterFold(*w);
   cursorTo(*w, "gc");
   EnterFold(*w);
-  ASSERT_EQ(w->filedLevels.size(), 2u);
-  EXPECT_EQ(w->fileName, work.file("sub/gc.c"));
+  ASSERT_EQ(w->doc.filedLevels.size(), 2u);
+  EXPECT_EQ(w->doc.fileName, work.file("sub/gc.c"));
   assign(*find(*w, "g2"), "g2 edited");
-  w->modified = true;
+  w->doc.modified = true;
   ASSERT_TRUE(exitAllFolds(*w));
-  EXPECT_EQ(w->filedLevels.size(), 0u);
-  EXPECT_EQ(w->basePathTop, 0);
+  EXPECT_EQ(w->doc.filedLevels.size(), 0u);
+  EXPECT_EQ(w->doc.basePathTop, 0);
   // Written back with the line ends it had; both references unchanged.
   EXPECT_EQ(work.read("sub/gc.c"), "g1\r\ng2 edited\r\n");
   EXPECT_EQ(work.read("sub/child.c"), lines({"c1", "/*...F gc*/", "/*:::A  1 0*/", "/*:::F gc.c*/"}));
@@ -364,7 +364,7 @@ TEST_F(FiledFoldTest, FiledFileReferringBackToItsParentIsRefused) {
   cursorTo(*w, "back");
   EnterFold(*w);
   EXPECT_EQ(host.lastStatus(), "Plicato cannot enter listing of filed fold");
-  EXPECT_EQ(w->filedLevels.size(), 1u);
+  EXPECT_EQ(w->doc.filedLevels.size(), 1u);
 }
 
 }  // namespace

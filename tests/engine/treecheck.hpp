@@ -72,11 +72,11 @@ inline void checkChain(const LineNode* first, const LineNode* stop, std::string&
 // The view from the window's first shown line to its end line.
 inline std::string checkView(const EditorView& w) {
   std::string out;
-  const LineNode* header = w.levelTop->next;
-  if (!header || header->prev != w.levelTop) out += "view head link broken\n";
-  if (!header || header->partner() != w.levelBottom || w.levelBottom->partner() != header)
+  const LineNode* header = w.doc.levelTop->next;
+  if (!header || header->prev != w.doc.levelTop) out += "view head link broken\n";
+  if (!header || header->partner() != w.doc.levelBottom || w.doc.levelBottom->partner() != header)
     out += "view header and end are not partners\n";
-  if (header) checkChain(header->next, w.levelBottom, out);
+  if (header) checkChain(header->next, w.doc.levelBottom, out);
   return out;
 }
 
@@ -84,14 +84,14 @@ inline std::string checkView(const EditorView& w) {
 inline std::string checkDisposeList(const EditorView& w) {
   std::string out;
   int guard = 0;
-  const LineNode* p = w.disposeHead;
-  while (p != w.disposeTail) {
+  const LineNode* p = w.doc.disposeHead;
+  while (p != w.doc.disposeTail) {
     if (!p->next) return "dispose list ends before its tail\n";
     if (p->next->prev != p) out += "dispose list back link broken\n";
     p = p->next;
     if (++guard > kMaxNodes) return "dispose list does not end\n";
   }
-  if (w.disposeTail->next) out += "dispose tail has a next\n";
+  if (w.doc.disposeTail->next) out += "dispose tail has a next\n";
   return out;
 }
 

@@ -79,7 +79,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
  private:
   std::unique_ptr<Application> app_;
   std::unique_ptr<TEditorWidget> widget_;
-  Document* doc_ = nullptr;
+  OpenDocument* doc_ = nullptr;
   bool exited_ = false;
 
   // A widget over a document opened from `content`, shown and focused.
@@ -117,19 +117,19 @@ class EditorWidgetTest : public QObject, private QtFixture {
     QTest::keyClicks(widget_.get(), "abc");
     settle();
     QCOMPARE(rowText(w, 2), std::string("abchello"));
-    QVERIFY(w.modified);
+    QVERIFY(w.doc.modified);
     QCOMPARE(w.textColumn, 4);
     QTest::keyClick(widget_.get(), Qt::Key_S, Qt::ControlModifier);
     settle();
     QCOMPARE(work_->read("t.c"), std::string("abchello\r\nworld\r\n"));
-    QVERIFY(!w.modified);
+    QVERIFY(!w.doc.modified);
   }
 
   void keysTypedBeforeTheFileIsReadWaitForIt() {
     // The set-up message was posted before the widget existed; the widget
     // gets it once registered and reads the file then.
     EditorView& w = open("one\r\n", true);
-    QVERIFY(w.levelTop != nullptr);
+    QVERIFY(w.doc.levelTop != nullptr);
     QCOMPARE(rowText(w, 2), std::string("one"));
   }
 

@@ -108,7 +108,7 @@ struct Session {
   // The screen row r as text.
   std::string row(int r, int n = -1) {
     EditorView& w = window(n);
-    std::string s(w.scr.row(r - 1), static_cast<size_t>(w.textWidth()));
+    std::string s(w.screen().row(r - 1), static_cast<size_t>(w.textWidth()));
     return s.substr(0, s.find_last_not_of(' ') + 1);
   }
 
@@ -390,7 +390,7 @@ class FrameTest : public QObject {
     EditorView& w = s.window();
     w.queueChar('x');
     s.settle();
-    QVERIFY(w.modified);
+    QVERIFY(w.doc.modified);
 
     s.answers = {MbResult::Cancel};
     QVERIFY(!s.closeFrame());
@@ -660,7 +660,7 @@ class FrameTest : public QObject {
       press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
       QCOMPARE(active(), QString("z.c"));
       for (int i = 0; i < 3; ++i) {
-        QVERIFY(!s.window(i).modified);
+        QVERIFY(!s.window(i).doc.modified);
         QCOMPARE(s.row(2, i), std::string("int a;"));
       }
       QVERIFY(s.frame().frameAction(cmNextWindow)->text().contains("Next"));
@@ -744,11 +744,11 @@ class FrameTest : public QObject {
     s.settle();
     settings().autoSave = 2;
     s.app->setAutoSaveTick(5);
-    QTRY_VERIFY_WITH_TIMEOUT(!s.window(0).modified, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.window(0).doc.modified, 5000);
     QVERIFY(readFile(path).find("kint a;") != std::string::npos);
-    QVERIFY(s.window(1).modified);  // a buffer without a name waits for one
+    QVERIFY(s.window(1).doc.modified);  // a buffer without a name waits for one
     QCOMPARE(s.frame().messageField()->text(), "Saving " + QString::fromStdString(path));
-    s.window(1).modified = false;
+    s.window(1).doc.modified = false;
   }
 
   // Another program changed a document's file: coming back to the frame
@@ -770,7 +770,7 @@ class FrameTest : public QObject {
     QVERIFY(s.frame().messageField()->text().startsWith(note));
     QVERIFY(s.frame().messageField()->text().contains(
         QString::fromStdString(keyNameOfCommand(cmdReloadFile))));
-    QVERIFY(s.window().modified);  // nothing changes by itself
+    QVERIFY(s.window().doc.modified);  // nothing changes by itself
 
     settings().autoSave = 1;
     s.app->setAutoSaveTick(5);
@@ -786,8 +786,8 @@ class FrameTest : public QObject {
     QCOMPARE(s.boxes[0].caption, std::string("Plicato Warning"));
     QVERIFY(s.boxes[0].text.find("has changed on disk since it was read.") != std::string::npos);
     QCOMPARE(readFile(path), std::string("theirs\r\n"));
-    QVERIFY(s.window().modified);
-    s.window().modified = false;
+    QVERIFY(s.window().doc.modified);
+    s.window().doc.modified = false;
   }
 };
 

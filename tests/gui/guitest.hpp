@@ -71,7 +71,7 @@ class GuiFixture {
 
   // The document of `content` written to the work directory as `name`, in
   // `app` with its file types loaded.
-  Document* openDocument(Application& app, const std::string& name, const std::string& content) {
+  OpenDocument* openDocument(Application& app, const std::string& name, const std::string& content) {
     work_->write(name, content);
     app.loadFileTypes();
     return app.openFile(work_->file(name), 25, 80);

@@ -45,7 +45,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   std::unique_ptr<TEditorWidget> widget_;
   std::unique_ptr<TBuildCommands> build_;
   std::vector<std::string> boxes_;
-  Document* doc_ = nullptr;
+  OpenDocument* doc_ = nullptr;
 
   EditorView& open(const std::string& name, const std::string& content) {
     app_ = std::make_unique<Application>(*host_);
@@ -107,7 +107,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
     widget_->setFocus();
     QTest::keyClicks(widget_.get(), "ab");
     settle();
-    QVERIFY(w.modified);
+    QVERIFY(w.doc.modified);
     QVERIFY(w.buildRunning);
 
     // And it will not close while the compile runs.

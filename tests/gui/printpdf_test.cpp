@@ -87,7 +87,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
   std::vector<std::string> expectedLines(const std::string& path) {
     Application app(*host_);
     app.loadFileTypes();
-    Document* doc = app.openFile(path, 25, 80);
+    OpenDocument* doc = app.openFile(path, 25, 80);
     if (!doc) return {};
     TWindowPrintoutAll p(doc->window);
     PageGeometry g;
@@ -298,7 +298,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     work_->write("c.c", text);
     Application app(*host_);
     app.loadFileTypes();
-    Document* doc = app.openFile(work_->file("c.c"), 25, 80);
+    OpenDocument* doc = app.openFile(work_->file("c.c"), 25, 80);
     QVERIFY(doc);
 
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);

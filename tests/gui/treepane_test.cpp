@@ -62,7 +62,7 @@ class PaneApp : public Application {
   void showHideTree(EditorView& w) override {
     if (PaneSplitter* s = PaneSplitter::of(w)) {
       s->showHideTree();
-      if (Document* d = documentOf(w)) d->showTree = s->treeShown();
+      if (OpenDocument* d = documentOf(w)) d->showTree = s->treeShown();
     }
   }
   void goToTreeSelection(EditorView& w) override {
@@ -85,12 +85,12 @@ class TreePaneTest : public QObject, private QtFixture {
   std::unique_ptr<PaneApp> app_;
   std::unique_ptr<PaneSplitter> split_;
   TEditorWidget* editor_ = nullptr;
-  Document* doc_ = nullptr;
+  OpenDocument* doc_ = nullptr;
   std::vector<std::string> boxes_;
 
   // The document over `content` in an editor widget under the pane's
   // splitter; `before` runs before the set-up message is delivered.
-  EditorView& open(const std::string& content, const std::function<void(Document&)>& before = {}) {
+  EditorView& open(const std::string& content, const std::function<void(OpenDocument&)>& before = {}) {
     split_.reset();  // the pane of a document before goes before its application
     app_ = std::make_unique<PaneApp>(*host_);
     doc_ = openDocument(*app_, "t.c", content);
@@ -183,7 +183,7 @@ class TreePaneTest : public QObject, private QtFixture {
   void theTreeOptionShowsThePaneOverTheFileRead() {
     // What the tree option and a placement's ShowTree do: 330 is queued
     // before the file is read.
-    open(kNested, [](Document& d) { queueCommand(d.window, cmdShowHideTree); });
+    open(kNested, [](OpenDocument& d) { queueCommand(d.window, cmdShowHideTree); });
     QVERIFY(split_->treeShown());
     QVERIFY(item("tables") != nullptr);
     QCOMPARE(item("tables")->parent(), item("globals"));
@@ -199,10 +199,10 @@ class TreePaneTest : public QObject, private QtFixture {
     const QPoint at(3 * w.charWidth, 3 * w.charHeight + w.charHeight / 2);
     QTest::mouseClick(editor_->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     settle();
-    QCOMPARE(title(w.currentLine), std::string("main"));
+    QCOMPARE(title(w.doc.currentLine), std::string("main"));
     QCOMPARE(tree()->currentItem(), item("main"));
     // The editor was not moved by the selection it caused.
-    QCOMPARE(title(w.currentLine), std::string("main"));
+    QCOMPARE(title(w.doc.currentLine), std::string("main"));
   }
 
   void aPickInTheTreeMovesTheEditorWhileTrackingIsOn() {
@@ -210,18 +210,18 @@ class TreePaneTest : public QObject, private QtFixture {
     run(cmdShowHideTree);
     QVERIFY(w.treeTracking);
     clickItem(item("print"));
-    QCOMPARE(title(w.currentLine), std::string("print"));
-    QCOMPARE(w.levelTop, w.fileTop);  // opened in place, not entered
-    QCOMPARE(title(w.currentLine->prev), std::string("read input"));
-    QCOMPARE(title(w.currentLine->prev->prev), std::string("int main(void) {"));
+    QCOMPARE(title(w.doc.currentLine), std::string("print"));
+    QCOMPARE(w.doc.levelTop, w.doc.fileTop);  // opened in place, not entered
+    QCOMPARE(title(w.doc.currentLine->prev), std::string("read input"));
+    QCOMPARE(title(w.doc.currentLine->prev->prev), std::string("int main(void) {"));
 
     run(cmdToggleTreeTracking);
     QVERIFY(!w.treeTracking);
     clickItem(item("tables"));
-    QCOMPARE(title(w.currentLine), std::string("print"));  // stays
+    QCOMPARE(title(w.doc.currentLine), std::string("print"));  // stays
     QTest::keyClick(editor_, Qt::Key_T, Qt::ControlModifier);  // 331
     settle();
-    QCOMPARE(title(w.currentLine), std::string("tables"));
+    QCOMPARE(title(w.doc.currentLine), std::string("tables"));
   }
 
   void aPickRefusedDuringCreateFoldDoesNotStopLaterPicks() {
@@ -231,11 +231,11 @@ class TreePaneTest : public QObject, private QtFixture {
     QVERIFY(w.createFoldMode);
     clickItem(item("main"));
     QVERIFY(w.createFoldMode);  // refused like its key
-    QVERIFY(title(w.currentLine) != "main");
+    QVERIFY(title(w.doc.currentLine) != "main");
     run(cmdCreateFold);  // the fold is made
     QVERIFY(!w.createFoldMode);
     clickItem(item("globals"));
-    QCOMPARE(title(w.currentLine), std::string("globals"));
+    QCOMPARE(title(w.doc.currentLine), std::string("globals"));
   }
 
   void pasteAndPasteBelowAreGrayedWithAnEmptyClipboard() {
@@ -262,7 +262,7 @@ class TreePaneTest : public QObject, private QtFixture {
     QGuiApplication::clipboard()->setText("/* tables */\n");
     tree()->execMenu = [](QMenu&, const QPoint&) { return 327; };
     tree()->showContextMenu(item("tables"), QPoint(10, 10));
-    QVERIFY(w.modified);
+    QVERIFY(w.doc.modified);
     const std::string out = saved();
     QVERIFY2(out.find("int count;\n/* tables */\n/*{{{  tables*/\n") != std::string::npos, out.c_str());
     QVERIFY2(out.size() > 10 && out.substr(out.size() - 18) == "/*}}}*/\n/* end */\n", out.c_str());
@@ -279,8 +279,8 @@ class TreePaneTest : public QObject, private QtFixture {
     };
     tree()->showContextMenu(item("globals"), QPoint(10, 10));
     settle();
-    QCOMPARE(w.levelTop->next->kind, static_cast<uint8_t>(EnteredFold));
-    QCOMPARE(title(w.levelTop->next), std::string("globals"));
+    QCOMPARE(w.doc.levelTop->next->kind, static_cast<uint8_t>(EnteredFold));
+    QCOMPARE(title(w.doc.levelTop->next), std::string("globals"));
   }
 
   void aFoldMovedByDragAndDropIsWrittenAtItsNewPlace() {
@@ -292,7 +292,7 @@ class TreePaneTest : public QObject, private QtFixture {
     QCOMPARE(boxes_.size(), size_t(1));
     QCOMPARE(boxes_.front(),
              std::string("Drag'n'drop: Unable to drag a parent tree onto a child tree."));
-    QVERIFY(!w.modified);
+    QVERIFY(!w.doc.modified);
 
     // The drop menu offers its three choices; Move here moves.
     QStringList offered;
@@ -302,8 +302,8 @@ class TreePaneTest : public QObject, private QtFixture {
     };
     tree()->dropOnto(index("print"), index("globals"), QPoint(10, 10));
     QCOMPARE(offered, QStringList({"Copy here", "Move here", "-", "Cancel"}));
-    QVERIFY(w.modified);
-    QCOMPARE(title(w.currentLine), std::string("print"));
+    QVERIFY(w.doc.modified);
+    QCOMPARE(title(w.doc.currentLine), std::string("print"));
     QCOMPARE(tree()->currentItem(), item("print"));
     QCOMPARE(item("print")->parent(), tree()->topLevelItem(0));  // the tree was built again
     // It keeps its own marker column, two blanks right of its new level.
@@ -331,7 +331,7 @@ class TreePaneTest : public QObject, private QtFixture {
     // Cancel changes nothing.
     tree()->execMenu = [](QMenu&, const QPoint&) { return kDropCancel; };
     tree()->dropOnto(index("tables"), index("main"), QPoint(10, 10));
-    QVERIFY(!w.modified);
+    QVERIFY(!w.doc.modified);
   }
 
   void theRootAndEnteredFoldsCannotBeDragged() {
@@ -341,13 +341,13 @@ class TreePaneTest : public QObject, private QtFixture {
     QVERIFY(item("main")->flags() & Qt::ItemIsDragEnabled);
     clickItem(item("main"));
     run(cmdEnterFold);
-    QCOMPARE(title(w.levelTop->next), std::string("main"));
+    QCOMPARE(title(w.doc.levelTop->next), std::string("main"));
     // Sync is off: the tree has not followed, but a drop looks at the file
     // as it is and refuses without a word.
     tree()->execMenu = [](QMenu&, const QPoint&) { return kDropMoveHere; };
     tree()->dropOnto(index("main"), index("globals"), QPoint(10, 10));
     QVERIFY(boxes_.empty());
-    QVERIFY(!w.modified);
+    QVERIFY(!w.doc.modified);
     QVERIFY(!(item("main")->flags() & Qt::ItemIsDragEnabled));
     QVERIFY(item("main")->isExpanded());
     QVERIFY(item("print")->flags() & Qt::ItemIsDragEnabled);
@@ -357,7 +357,7 @@ class TreePaneTest : public QObject, private QtFixture {
     EditorView& w = open(kNested);
     run(cmdShowHideTree);
     clickItem(item("globals"));
-    QCOMPARE(title(w.currentLine), std::string("globals"));
+    QCOMPARE(title(w.doc.currentLine), std::string("globals"));
     QTest::keyClicks(editor_, "X");
     settle();
     QVERIFY(item("Xglobals") != nullptr);
@@ -413,13 +413,13 @@ class TreePaneTest : public QObject, private QtFixture {
 
     // Read again from the file: its folds show at once.
     press(Qt::Key_S, Qt::ControlModifier);
-    QVERIFY(!w.modified);
+    QVERIFY(!w.doc.modified);
     work_->write("t.c", "/*{{{  read again*/\nint b;\n/*}}}*/\n");
     press(Qt::Key_F7, Qt::ControlModifier);
     QCOMPARE(topTitles(), QStringList({"read again"}));
     // Filed and unfiled: the item takes the file's image, then the fold's.
     auto image = [&] { return tree()->model().item(index("read again")).image; };
-    QCOMPARE(title(w.currentLine), std::string("read again"));
+    QCOMPARE(title(w.doc.currentLine), std::string("read again"));
     press(Qt::Key_F2, Qt::ShiftModifier);
     QCOMPARE(image(), TreeImage::Shell);
     press(Qt::Key_F2, Qt::ShiftModifier);
@@ -489,8 +489,8 @@ class TreePaneTest : public QObject, private QtFixture {
     run(cmdToggleTreeTracking);  // picks in the tree leave the editor alone
     QTest::keyClicks(editor_, "X");
     settle();
-    QVERIFY(w.modified);
-    const LineNode* line = w.currentLine;
+    QVERIFY(w.doc.modified);
+    const LineNode* line = w.doc.currentLine;
     tree()->setFocus();
     tree()->setCurrentItem(tree()->topLevelItem(0));
     settle();
@@ -499,24 +499,24 @@ class TreePaneTest : public QObject, private QtFixture {
     // The arrows move in the tree, not in the editor.
     press(Qt::Key_Down, Qt::NoModifier, tree());
     QCOMPARE(tree()->currentItem(), item("globals"));
-    QCOMPARE(w.currentLine, line);
+    QCOMPARE(w.doc.currentLine, line);
     // The editor's commands reach the document.
     press(Qt::Key_S, Qt::ControlModifier, tree());
-    QVERIFY(!w.modified);
+    QVERIFY(!w.doc.modified);
     QVERIFY(work_->read("t.c").rfind("X#include", 0) == 0);
     press(Qt::Key_F1, Qt::NoModifier, tree());
     QCOMPARE(helps, 1);
-    QCOMPARE(w.currentLine, line);
+    QCOMPARE(w.doc.currentLine, line);
     press(Qt::Key_T, Qt::ControlModifier, tree());  // to the fold selected
-    QCOMPARE(title(w.currentLine), std::string("globals"));
+    QCOMPARE(title(w.doc.currentLine), std::string("globals"));
     press(Qt::Key_Down, Qt::NoModifier, tree());
     press(Qt::Key_Return, Qt::NoModifier, tree());  // Enter goes there too
-    QCOMPARE(title(w.currentLine), std::string("main"));
+    QCOMPARE(title(w.doc.currentLine), std::string("main"));
     QVERIFY(tree()->hasFocus());
     // A letter finds a title in the tree and types nothing.
     press(Qt::Key_G, Qt::NoModifier, tree());
     QCOMPARE(tree()->currentItem(), item("globals"));
-    QVERIFY(!w.modified);
+    QVERIFY(!w.doc.modified);
     // Ctrl-N hides the pane, and the keyboard goes to the editor.
     press(Qt::Key_N, Qt::ControlModifier, tree());
     QVERIFY(!split_->treeShown());

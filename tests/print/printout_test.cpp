@@ -106,7 +106,7 @@ TEST_F(PrintBufferTest, PagePlacesHeaderBlankAndLines) {
   p.pageRange();
   PageRecorder page;
   p.printPage(1, page);
-  const std::string name = w->fileTop->next->text;
+  const std::string name = w->doc.fileTop->next->text;
   ASSERT_EQ(page.runs.size(), 2u + 6u);
   EXPECT_EQ(page.runs[0].text, "  Page 1 from " + name + "   Wed Jun 30 21:49:08 1993");
   EXPECT_EQ(page.runs[0].x, kCharWidth);
@@ -124,7 +124,7 @@ TEST_F(PrintBufferTest, PagePlacesHeaderBlankAndLines) {
 
 TEST_F(PrintBufferTest, HeaderIsCutAtLineEndAndTabsBecomeSpaces) {
   auto w = open("a.c", lines({"x"}));
-  assign(*w->fileTop->next, "tab\there");
+  assign(*w->doc.fileTop->next, "tab\there");
   TWindowPrintoutAll p(*w);
   p.setGeometry(geometryFor(20));
   p.setClock([] { return std::string("Mon\tday\r\nrest"); });
@@ -138,7 +138,7 @@ TEST_F(PrintBufferTest, EveryFoldIsExpandedInFileForm) {
   auto w = open("a.c", kNested);
   TWindowPrintoutAll p(*w);
   p.setGeometry(geometryFor(100));
-  const std::string name = w->fileTop->next->text;
+  const std::string name = w->doc.fileTop->next->text;
   const std::vector<std::string> expected = {
       "",
       "/*{{{F " + name + "*/",
@@ -187,7 +187,7 @@ TEST_F(PrintBufferTest, PrintoutDoesNotDependOnHowFoldsAreShown) {
   const std::vector<std::string> expected = printAll(closed);
 
   // Opened in place: the view indents the contents itself.
-  LineNode* outer = w->levelTop->next->next->next;
+  LineNode* outer = w->doc.levelTop->next->next->next;
   ASSERT_EQ(outer->kind, ClosedFold);
   ASSERT_TRUE(openFoldInPlace(*w, outer));
   TWindowPrintoutAll open(*w);
@@ -198,7 +198,7 @@ TEST_F(PrintBufferTest, PrintoutDoesNotDependOnHowFoldsAreShown) {
   LineNode* inner = outer->next;
   while (inner && inner->kind != ClosedFold) inner = inner->next;
   ASSERT_NE(inner, nullptr);
-  w->currentLine = inner;
+  w->doc.currentLine = inner;
   PlaceCursor(*w, 2);
   EnterFold(*w);
   ASSERT_EQ(inner->kind, EnteredFold);
@@ -244,15 +244,15 @@ TEST_F(PrintBufferTest, RecountsWhenTheFileChanged) {
   TWindowPrintoutAll p(*w);
   p.setGeometry(geometryFor(3));
   EXPECT_EQ(p.pageRange().maxPage, 2);
-  LineNode* extra = newLineNode(*w);
+  LineNode* extra = newLineNode(w->doc);
   assign(*extra, "b");
-  linkAfter(w->levelTop->next->next, extra);
-  linkAfter(extra, w->levelBottom);
+  linkAfter(w->doc.levelTop->next->next, extra);
+  linkAfter(extra, w->doc.levelBottom);
   EXPECT_EQ(p.pageRange().maxPage, 2);
-  LineNode* more = newLineNode(*w);
+  LineNode* more = newLineNode(w->doc);
   assign(*more, "c");
   linkAfter(extra, more);
-  linkAfter(more, w->levelBottom);
+  linkAfter(more, w->doc.levelBottom);
   EXPECT_EQ(p.pageRange().maxPage, 2);
   EXPECT_EQ(p.lineCount(), 6);
   PageRecorder page;
@@ -287,7 +287,7 @@ TEST_F(PrintScreenTest, RowsOfTheScreenEachALine) {
     EXPECT_EQ(page.runs[i].x, 0);
     EXPECT_EQ(page.runs[i].y, -static_cast<int>(i) * 12) << i;
   }
-  const std::string name = w->fileTop->next->text;
+  const std::string name = w->doc.fileTop->next->text;
   std::vector<std::string> shown;
   for (const auto& run : page.runs) shown.push_back(run.text);
   EXPECT_EQ(shown[1], "one");
@@ -334,7 +334,7 @@ TEST_F(PrintLayoutTest, HeaderNamesTheActiveFileAndEveryPagePrints) {
   PageRecorder third;
   p.printPage(3, third);
   ASSERT_FALSE(third.runs.empty());
-  EXPECT_EQ(third.runs[0].text, std::string("  Page 3 from ") + w->fileTop->next->text);
+  EXPECT_EQ(third.runs[0].text, std::string("  Page 3 from ") + w->doc.fileTop->next->text);
   EXPECT_EQ(third.runs[0].x, kCharWidth);
   EXPECT_EQ(third.runs[1].text, "  ");
   EXPECT_EQ(bodyOf(third), std::vector<std::string>{"line 8"});

@@ -8,7 +8,7 @@
 
 #include "display/canvas.hpp"
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "print/printout.hpp"
 #include "support/foldwindow.hpp"
 #include "support/testenv.hpp"

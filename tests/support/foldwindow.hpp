@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 #include "model/fileidentity.hpp"
 #include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
@@ -54,7 +54,7 @@ inline void open(LineStore& w, const std::string& path) {
 // Reads `path` as the window's own file and shows its top level with the
 // cursor on the first line.
 inline void openShown(EditorView& w, const std::string& path) {
-  open(w, path);
+  open(w.doc, path);
   w.topLine = nullptr;
   PlaceCursor(w, 2);
 }
@@ -62,7 +62,7 @@ inline void openShown(EditorView& w, const std::string& path) {
 // A window over the C file at `path`, read and showing its top level.
 inline std::unique_ptr<EditorView> openC(Host& host, const std::string& path) {
   auto w = std::make_unique<EditorView>(host, path);
-  prepare(*w, "/*", "*/", "C");
+  prepare(w->doc, "/*", "*/", "C");
   openShown(*w, path);
   return w;
 }

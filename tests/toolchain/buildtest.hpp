@@ -101,7 +101,7 @@ class BuildTest : public PlicatoTest {
   std::unique_ptr<EditorView> window(const std::string& name, const std::string& content = "x\n") {
     work.write(name, content);
     auto w = std::make_unique<EditorView>(host, work.file(name));
-    w->fileName = work.file(name);
+    w->doc.fileName = work.file(name);
     return w;
   }
 

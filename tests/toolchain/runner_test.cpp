@@ -60,7 +60,7 @@ TEST_F(BuildTest, CompileShowsTheCompilersOutputLineByLineInItsDirectory) {
   std::filesystem::create_directory(work.file("src"));
   work.write("src/PROG.C", "int main;\n");
   EditorView w(host, "PROG.C");
-  w.fileName = work.file("src/PROG.C");
+  w.doc.fileName = work.file("src/PROG.C");
   settings().compilerCmdLine = "sh " + cc;
   const std::string before = cwd();
 
@@ -178,7 +178,7 @@ TEST_F(BuildTest, AProcessThatCannotStartIsReportedAndNothingStaysBusy) {
   // The file's directory went away: the child cannot start in it.
   std::filesystem::create_directory(work.file("gone"));
   EditorView w(host, "p.c");
-  w.fileName = work.file("gone/p.c");
+  w.doc.fileName = work.file("gone/p.c");
   std::filesystem::remove(work.file("gone"));
   settings().compilerCmdLine = "cc -c";
   manager->compile(w);
@@ -211,11 +211,11 @@ TEST_F(BuildTest, AModifiedFileIsOfferedForSavingBeforeTheCompilerRuns) {
   int saves = 0;
   manager->save = [&](EditorView& win) {
     ++saves;
-    writeFile(win.fileName, "new\n");
-    win.modified = false;
+    writeFile(win.doc.fileName, "new\n");
+    win.doc.modified = false;
     return true;
   };
-  w->modified = true;
+  w->doc.modified = true;
   host.queueAnswer("no");
   manager->compile(*w);
   EXPECT_EQ(finishRun().lines(), std::vector<std::string>{"old"});
@@ -266,7 +266,7 @@ TEST_F(BuildTest, RunStartsTheProgramBuiltFromTheFileWithItsArguments) {
   script("bin dir/hello", "echo \"args:$*\"; pwd\n");
   work.write("bin dir/hello.c", "");
   EditorView w(host, "hello.c");
-  w.fileName = work.file("bin dir/hello.c");
+  w.doc.fileName = work.file("bin dir/hello.c");
   settings().runArguments = "one two";
   manager->run(w);
   RecordingOutput& out = finishRun();

@@ -71,7 +71,7 @@ class TransputerTest : public BuildTest {
     std::filesystem::create_directory(work.file("SRC"));
     work.write("SRC/PROG.C", "int main;\n");
     w = std::make_unique<EditorView>(host, "PROG.C");
-    w->fileName = work.file("SRC/PROG.C");
+    w->doc.fileName = work.file("SRC/PROG.C");
   }
   void TearDown() override {
     w.reset();
@@ -153,10 +153,10 @@ TEST_F(TransputerTest, AModifiedFileIsOfferedForSavingFirst) {
   int saves = 0;
   manager->save = [&](EditorView& win) {
     ++saves;
-    writeFile(win.fileName, "saved\n");
+    writeFile(win.doc.fileName, "saved\n");
     return true;
   };
-  w->modified = true;
+  w->doc.modified = true;
   host.queueAnswer("yes");
   manager->compile(*w);
   EXPECT_EQ(saves, 1);

@@ -60,7 +60,7 @@ TEST_F(FoldTreeTest, AFileWithoutFoldsShowsOnlyTheRoot) {
   ASSERT_EQ(m.size(), 1);
   const TreeItem& root = m.item(0);
   EXPECT_EQ(root.text, "f.c");
-  EXPECT_EQ(root.node, w->fileTop->next);
+  EXPECT_EQ(root.node, w->doc.fileTop->next);
   EXPECT_EQ(root.image, TreeImage::Shell);
   EXPECT_EQ(root.iconFile, "f.c");
   EXPECT_EQ(root.parent, -1);
@@ -71,7 +71,7 @@ TEST_F(FoldTreeTest, AFileWithoutFoldsShowsOnlyTheRoot) {
 TEST_F(FoldTreeTest, ClosedOpenAndFiledFoldsNestAsTheFileDoes) {
   auto w = file(kNested);
   cursorTo(*w, "three");
-  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
   FoldTreeModel m;
   m.rebuildFor(*w);
   EXPECT_EQ(shape(m), (Lines{"0:f.c", "1:one", "2:two", "1:part.c", "1:three", "2:four"}));
@@ -117,7 +117,7 @@ TEST_F(FoldTreeTest, AnEnteredFoldShowsAsAnOpenOneAndHoldsItsAncestorsInPlace) {
 TEST_F(FoldTreeTest, TheLineOfTheCursorSelectsTheFoldThatHoldsIt) {
   auto w = file(kNested);
   cursorTo(*w, "three");
-  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
   FoldTreeModel m;
   m.rebuildFor(*w);
   const int three = m.find(find(*w, "three"));
@@ -128,10 +128,10 @@ TEST_F(FoldTreeTest, TheLineOfTheCursorSelectsTheFoldThatHoldsIt) {
   // Past the open fold's end, and above it: the file's level.
   EXPECT_EQ(m.itemForLine(*w, find(*w, "int b;")), 0);
   EXPECT_EQ(m.itemForLine(*w, find(*w, "int a;")), 0);
-  EXPECT_EQ(m.itemForLine(*w, w->levelBottom), 0);
+  EXPECT_EQ(m.itemForLine(*w, w->doc.levelBottom), 0);
 
   FoldTreeModel none;
-  EXPECT_EQ(none.itemForLine(*w, w->currentLine), -1);
+  EXPECT_EQ(none.itemForLine(*w, w->doc.currentLine), -1);
 }
 
 TEST_F(FoldTreeTest, AnOpenFoldThatEndsAboveTheLineDoesNotHoldIt) {

@@ -1,6 +1,7 @@
-// View composition: how the lines of the level shown become screen rows,
-// how the cursor and the view move by rows, and where the cursor line is
-// placed after a far move.
+// The layout of a view: how the lines of the level shown become screen
+// rows, how the cursor and the view move by rows, and where the cursor line
+// is placed after a far move. Rows given new contents are marked changed in
+// the view; the display composes them (View::composeRow).
 //
 // The view is the chain from levelTop->next to levelBottom (both shown);
 // in wrap mode every line takes line->rows() rows, else one. Screen rows
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-class EditorView;
+class View;
 struct LineNode;
 
 // A row of the view: a line and one of its wrapped pieces.
@@ -44,27 +45,27 @@ bool screenPiece(const LineNode& node, size_t start, size_t count, std::string& 
 int32_t wrapRowsFor(size_t length, int width);
 
 // The first line of the view, and its end line (levelBottom).
-LineNode* viewFirst(const EditorView& w);
-bool atViewStart(const EditorView& w, const ViewPos& p);
-bool atViewEnd(const EditorView& w, const ViewPos& p);
+LineNode* viewFirst(const View& w);
+bool atViewStart(const View& w, const ViewPos& p);
+bool atViewEnd(const View& w, const ViewPos& p);
 // One row on or back; false (p unchanged) at the view's ends.
-bool stepDown(const EditorView& w, ViewPos& p);
-bool stepUp(const EditorView& w, ViewPos& p);
+bool stepDown(const View& w, ViewPos& p);
+bool stepUp(const View& w, ViewPos& p);
 // Rows of the view from its first line up to p, p excluded.
-int32_t rowsBefore(const EditorView& w, const ViewPos& p);
+int32_t rowsBefore(const View& w, const ViewPos& p);
 // Rows of the whole view.
-int32_t viewRows(const EditorView& w);
+int32_t viewRows(const View& w);
 
-// Composes row `row` for the piece (line, subRow) into the screen buffer:
-// the visible width is screenCols - 3 from leftColumn (wrap mode: from the
+// Row `row` shows the piece (line, subRow) from now on. When composed, the
+// visible width is screenCols - 3 from leftColumn (wrap mode: from the
 // piece's start), padded with spaces and five more, or cut and followed by
 // the continuation mark (">" in wrap mode, the byte 187 otherwise) and
 // four spaces. The cursor does not move.
-void composeRow(EditorView& w, int row, LineNode* line, int32_t subRow);
+void composeRow(View& w, int row, LineNode* line, int32_t subRow);
 // Row `row` shows nothing (below the view's end).
-void clearRow(EditorView& w, int row);
+void clearRow(View& w, int row);
 // Recomputes bottomLine from topLine and rewrites rows fromRow and below.
-void Redraw(EditorView& w, int fromRow);
+void Redraw(View& w, int fromRow);
 
 // Holds the painting of the windows added to it; when it ends each is
 // painted whole once.
@@ -74,48 +75,48 @@ class PaintHold {
   PaintHold(const PaintHold&) = delete;
   PaintHold& operator=(const PaintHold&) = delete;
   ~PaintHold() { release(); }
-  void add(EditorView& w);
+  void add(View& w);
   void release();
 
  private:
-  std::vector<EditorView*> held_;
+  std::vector<View*> held_;
 };
 // After a change that leaves topLine valid: cursorRow recounted from the
 // top when the top is the view's first line, else PlaceCursor(2).
-void RedrawKeepTop(EditorView& w);
+void RedrawKeepTop(View& w);
 // Places the cursor line at screen row `wanted`, keeping one line of
 // context above and below (except on the view's first line) and filling
 // the window from the top; then redraws the window.
-void PlaceCursor(EditorView& w, int wanted);
+void PlaceCursor(View& w, int wanted);
 
 // "Plicato V4.1", or "Plicato V4.1 (title)" inside an entered fold.
-std::string versionText(const EditorView& w);
-void showVersion(EditorView& w);
+std::string versionText(const View& w);
+void showVersion(View& w);
 
 // Cursor one row down / up, scrolling at the window's edge. At the view's
 // end "BOTTOM of LIST." (at its start "TOP of LIST") is shown and nothing
 // moves; false then.
-bool moveDown(EditorView& w);
-bool moveUp(EditorView& w);
+bool moveDown(View& w);
+bool moveUp(View& w);
 // Page moves: the rows between the cursor and the far edge of the window
 // (the edge farther from the cursor), stopping at the view's ends; the
 // cursor keeps its screen row as far as the view allows. Returns the rows
 // moved.
-int pageDown(EditorView& w);
-int pageUp(EditorView& w);
+int pageDown(View& w);
+int pageUp(View& w);
 // The view moves one row; the cursor stays on its line while it is on the
 // screen, else it is carried along. False when the view cannot move.
-bool scrollViewDown(EditorView& w);
-bool scrollViewUp(EditorView& w);
+bool scrollViewDown(View& w);
+bool scrollViewUp(View& w);
 
 // Moves the cursor to screen row `row` (leaving and re-entering the line
 // editing through the window's hooks). A row beyond the view's end is an
 // internal fault and ends the process.
-void moveToRow(EditorView& w, int row);
+void moveToRow(View& w, int row);
 // The cursor to display column col of the cursor line: in wrap mode onto
 // the row piece that holds it, else scrolling sideways when it is not shown.
 // Only the cursor fields change; the caller redraws.
-void cursorToColumn(EditorView& w, int col);
+void cursorToColumn(View& w, int col);
 // "There is no line with number %d" under "Plicato Internal Error", then
 // the process ends with 222.
-[[noreturn]] void noLineFault(EditorView& w, int row);
+[[noreturn]] void noLineFault(View& w, int row);

@@ -1,12 +1,12 @@
-#include "display/statusline.hpp"
+#include "engine/statusline.hpp"
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 
-#include "display/editorview.hpp"
-#include "display/view.hpp"
-#include "display/viewmetrics.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
+#include "engine/viewmetrics.hpp"
 #include "platform/host.hpp"
 
 namespace {
@@ -22,7 +22,7 @@ std::string timeOfDay() {
 
 }  // namespace
 
-void composeStatus(EditorView& w) {
+void composeStatus(View& w) {
   char buf[160];
   w.statusText[0] = timeOfDay();
 
@@ -33,7 +33,7 @@ void composeStatus(EditorView& w) {
   // "File" counts the file's chain, in which entered folds are spliced like
   // open ones: the view is one stretch of it.
   ViewMetrics& m = viewMetrics(w);
-  const ViewMetrics::Place at = locateInView(w, m.cursor, w.currentLine);
+  const ViewMetrics::Place at = locateInView(w, m.cursor, w.doc.currentLine);
   w.canOpenAll = m.canOpen;
   w.canCloseAll = m.canClose;
   const bool inView = at.line != nullptr;
@@ -43,23 +43,23 @@ void composeStatus(EditorView& w) {
                 m.chainLength);
   w.statusText[3] = buf;
 
-  if (w.fileTypeName == "User") {
-    std::snprintf(buf, sizeof buf, "%s %s %s", w.fileTypeName.c_str(), w.commentStart.c_str(),
-                  w.commentEnd.c_str());
+  if (w.doc.fileTypeName == "User") {
+    std::snprintf(buf, sizeof buf, "%s %s %s", w.doc.fileTypeName.c_str(), w.doc.commentStart.c_str(),
+                  w.doc.commentEnd.c_str());
     w.statusText[4] = buf;
   } else {
-    w.statusText[4] = w.fileTypeName;
+    w.statusText[4] = w.doc.fileTypeName;
   }
 
-  w.statusText[5] = w.modified ? "*" : " ";
+  w.statusText[5] = w.doc.modified ? "*" : " ";
 }
 
-void refreshStatus(EditorView& w) {
+void refreshStatus(View& w) {
   composeStatus(w);
   w.host.statusFields(w.statusText);
 }
 
-void clearStatus(EditorView& w) {
+void clearStatus(View& w) {
   for (auto& f : w.statusText) f.clear();
   w.host.statusFields(w.statusText);
 }

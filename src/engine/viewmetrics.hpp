@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-class EditorView;
+class View;
 struct LineNode;
 
 struct ViewMetrics {
@@ -39,15 +39,15 @@ struct ViewMetrics {
 };
 
 // The counts are stale: the tree changed shape.
-void invalidateViewMetrics(EditorView& w);
+void invalidateViewMetrics(View& w);
 // Every node's rows again, of the file and of the entered folds' outer
 // levels (the wrap mode or the tab size changed). The counts are then stale.
-void recomputeAllRows(EditorView& w);
+void recomputeAllRows(View& w);
 // The counts, taken again when they are stale.
-ViewMetrics& viewMetrics(EditorView& w);
+ViewMetrics& viewMetrics(View& w);
 // The line's text changed; its width may have grown (wrap-mode rows that
 // change make the counts stale).
-void lineWidthChanged(EditorView& w, const LineNode& line, int32_t oldRows);
+void lineWidthChanged(View& w, const LineNode& line, int32_t oldRows);
 // Lines and rows of the view before `line` (a line of the view), found from
 // the place remembered in `place` when it is near.
-ViewMetrics::Place locateInView(EditorView& w, ViewMetrics::Place& place, const LineNode* line);
+ViewMetrics::Place locateInView(View& w, ViewMetrics::Place& place, const LineNode* line);

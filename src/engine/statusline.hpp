@@ -10,11 +10,11 @@
 #include <array>
 #include <string>
 
-class EditorView;
+class View;
 
 // Fills window.statusText (and canOpenAll / canCloseAll) without sending.
-void composeStatus(EditorView& window);
+void composeStatus(View& window);
 // composeStatus, then hands the fields to the host's status line.
-void refreshStatus(EditorView& window);
+void refreshStatus(View& window);
 // Empties the seven fields (the window is going away).
-void clearStatus(EditorView& window);
+void clearStatus(View& window);

@@ -1,20 +1,17 @@
-#include "display/view.hpp"
+#include "engine/layout.hpp"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
-#include "display/editorview.hpp"
+#include "engine/view.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
 
 namespace {
 
-constexpr char kWrapMark = '>';
-constexpr char kCutMark = static_cast<char>(187);  // "»" in Latin-1
-
-int32_t rowsOfLine(const EditorView& w, const LineNode* n) {
+int32_t rowsOfLine(const View& w, const LineNode* n) {
   return w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1;
 }
 
@@ -31,7 +28,7 @@ int indentationOf(const LineNode& n) {
 }
 
 // Keeps the cursor's column within its piece when it changes pieces.
-void adjustColumnForPiece(EditorView& w) {
+void adjustColumnForPiece(View& w) {
   if (!w.wrapMode) return;
   const int width = w.textWidth();
   w.cursorCol = w.curSubRow * width + w.cursorCol % width;
@@ -39,12 +36,12 @@ void adjustColumnForPiece(EditorView& w) {
 
 // The cursor one row on or back, without touching the screen; the marks of
 // a fold being created follow it. False at the view's ends.
-bool stepCursor(EditorView& w, bool down) {
-  ViewPos p{w.currentLine, w.curSubRow};
+bool stepCursor(View& w, bool down) {
+  ViewPos p{w.doc.currentLine, w.curSubRow};
   if (!(down ? stepDown(w, p) : stepUp(w, p))) return false;
-  LineNode* left = w.currentLine;
+  LineNode* left = w.doc.currentLine;
   const bool newLine = p.line != left;
-  w.currentLine = p.line;
+  w.doc.currentLine = p.line;
   w.curSubRow = p.subRow;
   adjustColumnForPiece(w);
   w.textColumn = w.leftColumn + w.cursorCol + 1;
@@ -58,28 +55,12 @@ bool stepCursor(EditorView& w, bool down) {
 }
 
 // The screen moves up one row; the last row is left for the caller.
-void shiftRowsUp(EditorView& w) {
-  w.scr.moveRows(1, 0, w.screenRows - 1);
-  for (int r = 1; r < w.screenRows; ++r) {
-    ScreenRow s = w.shownAt(r + 1);
-    w.setShown(r, s.line, s.subRow);
-  }
-  w.setShown(w.screenRows, nullptr, 0);
-  w.host.invalidateRows(w.handle(), 1, w.screenRows);
-}
+void shiftRowsUp(View& w) { w.shiftRows(true); }
 
-void shiftRowsDown(EditorView& w) {
-  w.scr.moveRows(0, 1, w.screenRows - 1);
-  for (int r = w.screenRows; r > 1; --r) {
-    ScreenRow s = w.shownAt(r - 1);
-    w.setShown(r, s.line, s.subRow);
-  }
-  w.setShown(1, nullptr, 0);
-  w.host.invalidateRows(w.handle(), 1, w.screenRows);
-}
+void shiftRowsDown(View& w) { w.shiftRows(false); }
 
 // The rows of the mark and of create-fold marks changed: repaint them.
-void afterMarkMove(EditorView& w, int row) {
+void afterMarkMove(View& w, int row) {
   if (w.markActive) w.updateMarkRows();
   if (w.createFoldMode) {
     w.queueRepaint(row);
@@ -89,7 +70,7 @@ void afterMarkMove(EditorView& w, int row) {
 
 // Rows of a page move: from the cursor to the screen's far edge, the one
 // farther from it, so that a page is never less than half a window.
-int pageRows(const EditorView& w) {
+int pageRows(const View& w) {
   return std::max({w.cursorRow - 1, w.screenRows - w.cursorRow, 1});
 }
 
@@ -187,29 +168,29 @@ int32_t wrapRowsFor(size_t length, int width) {
   return static_cast<int32_t>((length + static_cast<size_t>(width) - 1) / static_cast<size_t>(width));
 }
 
-LineNode* viewFirst(const EditorView& w) { return w.levelTop ? w.levelTop->next : nullptr; }
+LineNode* viewFirst(const View& w) { return w.doc.levelTop ? w.doc.levelTop->next : nullptr; }
 
-bool atViewStart(const EditorView& w, const ViewPos& p) {
+bool atViewStart(const View& w, const ViewPos& p) {
   return p.line == viewFirst(w) && p.subRow == 0;
 }
 
-bool atViewEnd(const EditorView& w, const ViewPos& p) {
-  return p.line == w.levelBottom && p.subRow + 1 >= rowsOfLine(w, p.line);
+bool atViewEnd(const View& w, const ViewPos& p) {
+  return p.line == w.doc.levelBottom && p.subRow + 1 >= rowsOfLine(w, p.line);
 }
 
-bool stepDown(const EditorView& w, ViewPos& p) {
+bool stepDown(const View& w, ViewPos& p) {
   if (!p.line) return false;
   if (p.subRow + 1 < rowsOfLine(w, p.line)) {
     ++p.subRow;
     return true;
   }
-  if (p.line == w.levelBottom || !p.line->next) return false;
+  if (p.line == w.doc.levelBottom || !p.line->next) return false;
   p.line = p.line->next;
   p.subRow = 0;
   return true;
 }
 
-bool stepUp(const EditorView& w, ViewPos& p) {
+bool stepUp(const View& w, ViewPos& p) {
   if (!p.line) return false;
   if (p.subRow > 0) {
     --p.subRow;
@@ -217,86 +198,42 @@ bool stepUp(const EditorView& w, ViewPos& p) {
   }
   if (p.line == viewFirst(w)) return false;
   LineNode* prev = p.line->prev;
-  if (!prev || prev == w.levelTop) return false;
+  if (!prev || prev == w.doc.levelTop) return false;
   p.line = prev;
   p.subRow = rowsOfLine(w, prev) - 1;
   return true;
 }
 
-int32_t rowsBefore(const EditorView& w, const ViewPos& p) {
+int32_t rowsBefore(const View& w, const ViewPos& p) {
   int32_t rows = 0;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
     if (n == p.line) return rows + p.subRow;
     rows += rowsOfLine(w, n);
-    if (n == w.levelBottom) break;
+    if (n == w.doc.levelBottom) break;
   }
   return rows;
 }
 
-int32_t viewRows(const EditorView& w) {
+int32_t viewRows(const View& w) {
   int32_t rows = 0;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
     rows += rowsOfLine(w, n);
-    if (n == w.levelBottom) break;
+    if (n == w.doc.levelBottom) break;
   }
   return rows;
 }
 
-void composeRow(EditorView& w, int row, LineNode* line, int32_t subRow) {
-  if (row < 1 || row > w.screenRows) return;
-  if (w.paintHeld > 0) {
-    w.setShown(row, line, line ? subRow : 0);
-    return;
-  }
-  if (!line) {
-    clearRow(w, row);
-    return;
-  }
-  w.fitScreenBuffer();
-  const size_t width = static_cast<size_t>(w.textWidth());
-  const size_t start = w.wrapMode ? static_cast<size_t>(subRow) * width
-                                  : static_cast<size_t>(std::max(0, w.leftColumn));
+void composeRow(View& w, int row, LineNode* line, int32_t subRow) { w.show(row, line, subRow); }
 
-  std::string composed;
-  composed.reserve(width + 5);
-  if (!screenPiece(*line, start, width, composed)) {
-    composed.append(width - composed.size(), ' ');
-    composed += "     ";
-  } else {
-    composed += w.wrapMode ? kWrapMark : kCutMark;
-    composed += "    ";
-  }
+void clearRow(View& w, int row) { w.show(row, nullptr, 0); }
 
-  char* dst = w.scr.row(row - 1);
-  if (dst) {
-    const size_t stride = static_cast<size_t>(w.scr.getStride());
-    const size_t n = std::min(stride, composed.size());
-    std::memcpy(dst, composed.data(), n);
-    if (n < stride) std::memset(dst + n, ' ', stride - n);
-  }
-  w.setShown(row, line, subRow);
-  w.host.invalidateRows(w.handle(), row, row);
-}
-
-void clearRow(EditorView& w, int row) {
-  if (row < 1 || row > w.screenRows) return;
-  if (w.paintHeld > 0) {
-    w.setShown(row, nullptr, 0);
-    return;
-  }
-  w.fitScreenBuffer();
-  if (char* dst = w.scr.row(row - 1)) std::memset(dst, ' ', static_cast<size_t>(w.scr.getStride()));
-  w.setShown(row, nullptr, 0);
-  w.host.invalidateRows(w.handle(), row, row);
-}
-
-void Redraw(EditorView& w, int fromRow) {
-  if (!w.levelTop) return;
+void Redraw(View& w, int fromRow) {
+  if (!w.doc.levelTop) return;
   if (!w.topLine) {
     w.topLine = viewFirst(w);
     w.topSubRow = 0;
   }
-  w.fitScreenBuffer();
+  w.fitRows();
   ViewPos p{w.topLine, w.topSubRow};
   ViewPos last = p;
   bool have = p.line != nullptr;
@@ -322,22 +259,22 @@ void Redraw(EditorView& w, int fromRow) {
   if (w.markActive) w.updateMarkRows();
 }
 
-void PaintHold::add(EditorView& w) {
+void PaintHold::add(View& w) {
   if (std::find(held_.begin(), held_.end(), &w) != held_.end()) return;
   ++w.paintHeld;
   held_.push_back(&w);
 }
 
 void PaintHold::release() {
-  for (EditorView* w : held_) {
+  for (View* w : held_) {
     if (--w->paintHeld == 0) Redraw(*w, 1);
   }
   held_.clear();
 }
 
-void RedrawKeepTop(EditorView& w) {
+void RedrawKeepTop(View& w) {
   if (w.topLine == viewFirst(w) && w.topSubRow == 0) {
-    const int row = rowsBefore(w, ViewPos{w.currentLine, w.curSubRow}) + 1;
+    const int row = rowsBefore(w, ViewPos{w.doc.currentLine, w.curSubRow}) + 1;
     if (row > w.screenRows) {
       // The cursor went below the window: bring it back with context.
       PlaceCursor(w, w.screenRows - 1);
@@ -350,9 +287,9 @@ void RedrawKeepTop(EditorView& w) {
   }
 }
 
-void PlaceCursor(EditorView& w, int wanted) {
-  if (!w.currentLine) return;
-  const ViewPos cursor{w.currentLine, w.curSubRow};
+void PlaceCursor(View& w, int wanted) {
+  if (!w.doc.currentLine) return;
+  const ViewPos cursor{w.doc.currentLine, w.curSubRow};
   int above = 1;
   for (ViewPos p = cursor; above < w.screenRows && stepUp(w, p);) ++above;
   int below = 0;
@@ -374,10 +311,10 @@ void PlaceCursor(EditorView& w, int wanted) {
   Redraw(w, 1);
 }
 
-std::string versionText(const EditorView& w) {
+std::string versionText(const View& w) {
   char buf[400];
-  const LineNode* header = w.levelTop ? w.levelTop->next : nullptr;
-  if (w.levelTop && w.levelTop != w.fileTop && header && header->kind == EnteredFold)
+  const LineNode* header = w.doc.levelTop ? w.doc.levelTop->next : nullptr;
+  if (w.doc.levelTop && w.doc.levelTop != w.doc.fileTop && header && header->kind == EnteredFold)
     std::snprintf(buf, sizeof buf, "Plicato V%s (%.300s)", kPlicatoVersion,
                   header->text ? header->text : "");
   else
@@ -385,10 +322,10 @@ std::string versionText(const EditorView& w) {
   return buf;
 }
 
-void showVersion(EditorView& w) { w.host.statusMessage(versionText(w)); }
+void showVersion(View& w) { w.host.statusMessage(versionText(w)); }
 
-bool moveDown(EditorView& w) {
-  if (!w.currentLine) return false;
+bool moveDown(View& w) {
+  if (!w.doc.currentLine) return false;
   if (!stepCursor(w, true)) {
     w.host.statusMessage("BOTTOM of LIST.");
     return false;
@@ -401,8 +338,8 @@ bool moveDown(EditorView& w) {
     w.topSubRow = top.subRow;
     shiftRowsUp(w);
     w.cursorRow = w.screenRows;
-    composeRow(w, w.screenRows, w.currentLine, w.curSubRow);
-    w.bottomLine = w.currentLine;
+    composeRow(w, w.screenRows, w.doc.currentLine, w.curSubRow);
+    w.bottomLine = w.doc.currentLine;
     w.bottomSubRow = w.curSubRow;
     w.shownRows = w.screenRows;
     ++w.vScrollPos;
@@ -417,7 +354,7 @@ namespace {
 
 // The view scrolls down one row to show `top` (the row piece above its
 // old top) on row 1; the bottom row falls off when the screen is full.
-void showAtTop(EditorView& w, ViewPos top) {
+void showAtTop(View& w, ViewPos top) {
   w.topLine = top.line;
   w.topSubRow = top.subRow;
   shiftRowsDown(w);
@@ -435,8 +372,8 @@ void showAtTop(EditorView& w, ViewPos top) {
 
 }  // namespace
 
-bool moveUp(EditorView& w) {
-  if (!w.currentLine) return false;
+bool moveUp(View& w) {
+  if (!w.doc.currentLine) return false;
   const int leftRow = w.cursorRow;
   if (!stepCursor(w, false)) {
     w.host.statusMessage("TOP of LIST");
@@ -444,7 +381,7 @@ bool moveUp(EditorView& w) {
   }
   showVersion(w);
   if (w.cursorRow <= 1) {
-    showAtTop(w, {w.currentLine, w.curSubRow});
+    showAtTop(w, {w.doc.currentLine, w.curSubRow});
     w.cursorRow = 1;
     afterMarkMove(w, 2);
   } else {
@@ -457,8 +394,8 @@ bool moveUp(EditorView& w) {
 namespace {
 
 // A page of cursor steps; at the end of the list nothing moves.
-int pageMove(EditorView& w, bool down) {
-  if (!w.currentLine) return 0;
+int pageMove(View& w, bool down) {
+  if (!w.doc.currentLine) return 0;
   const int n = pageRows(w);
   int moved = 0;
   while (moved < n && stepCursor(w, down)) ++moved;
@@ -473,11 +410,11 @@ int pageMove(EditorView& w, bool down) {
 
 }  // namespace
 
-int pageDown(EditorView& w) { return pageMove(w, true); }
+int pageDown(View& w) { return pageMove(w, true); }
 
-int pageUp(EditorView& w) { return pageMove(w, false); }
+int pageUp(View& w) { return pageMove(w, false); }
 
-bool scrollViewDown(EditorView& w) {
+bool scrollViewDown(View& w) {
   if (!w.topLine || w.shownRows < w.screenRows) return false;
   ViewPos bottom{w.bottomLine, w.bottomSubRow};
   if (!stepDown(w, bottom)) return false;
@@ -498,7 +435,7 @@ bool scrollViewDown(EditorView& w) {
   return true;
 }
 
-bool scrollViewUp(EditorView& w) {
+bool scrollViewUp(View& w) {
   if (!w.topLine) return false;
   ViewPos top{w.topLine, w.topSubRow};
   if (!stepUp(w, top)) return false;
@@ -511,8 +448,8 @@ bool scrollViewUp(EditorView& w) {
   return true;
 }
 
-void moveToRow(EditorView& w, int row) {
-  if (row < 1 || row > w.shownRows || !w.currentLine) noLineFault(w, row);
+void moveToRow(View& w, int row) {
+  if (row < 1 || row > w.shownRows || !w.doc.currentLine) noLineFault(w, row);
   if (w.hooks.leaveLine) w.hooks.leaveLine(w);
   while (w.cursorRow < row) {
     if (!stepCursor(w, true)) noLineFault(w, row);
@@ -528,7 +465,7 @@ void moveToRow(EditorView& w, int row) {
   if (w.hooks.enterLine) w.hooks.enterLine(w);
 }
 
-void noLineFault(EditorView& w, int row) {
+void noLineFault(View& w, int row) {
   char buf[80];
   std::snprintf(buf, sizeof buf, "There is no line with number %d", row);
   w.host.messageBox(buf, "Plicato Internal Error", MbButtons::Ok, MbIcon::Stop);
@@ -536,11 +473,11 @@ void noLineFault(EditorView& w, int row) {
   _exit(222);  // a host's exitProcess never returns; this keeps the promise
 }
 
-void cursorToColumn(EditorView& w, int col) {
+void cursorToColumn(View& w, int col) {
   if (w.wrapMode) {
     const int width = w.textWidth();
     w.leftColumn = 0;
-    w.curSubRow = std::min(col / width, std::max(1, w.currentLine->rows().get()) - 1);
+    w.curSubRow = std::min(col / width, std::max(1, w.doc.currentLine->rows().get()) - 1);
     w.cursorCol = col;
   } else {
     w.curSubRow = 0;

@@ -1,9 +1,9 @@
-#include "display/viewmetrics.hpp"
+#include "engine/viewmetrics.hpp"
 
 #include <algorithm>
 
-#include "display/editorview.hpp"
-#include "display/view.hpp"
+#include "engine/view.hpp"
+#include "engine/layout.hpp"
 
 namespace {
 
@@ -11,21 +11,21 @@ namespace {
 // from its start again.
 constexpr int kNearSteps = 4096;
 
-int32_t rowsOf(const EditorView& w, const LineNode* n) {
+int32_t rowsOf(const View& w, const LineNode* n) {
   return w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1;
 }
 
-bool stale(const EditorView& w, const ViewMetrics& m) {
-  return !m.valid || m.levelTop != w.levelTop || m.levelBottom != w.levelBottom ||
-         m.fileTop != w.fileTop || m.wrap != w.wrapMode ||
+bool stale(const View& w, const ViewMetrics& m) {
+  return !m.valid || m.levelTop != w.doc.levelTop || m.levelBottom != w.doc.levelBottom ||
+         m.fileTop != w.doc.fileTop || m.wrap != w.wrapMode ||
          (w.wrapMode && m.screenCols != w.screenCols);
 }
 
-void recount(EditorView& w, ViewMetrics& m) {
+void recount(View& w, ViewMetrics& m) {
   m = ViewMetrics{};
-  m.levelTop = w.levelTop;
-  m.levelBottom = w.levelBottom;
-  m.fileTop = w.fileTop;
+  m.levelTop = w.doc.levelTop;
+  m.levelBottom = w.doc.levelBottom;
+  m.fileTop = w.doc.fileTop;
   m.wrap = w.wrapMode;
   m.screenCols = w.screenCols;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
@@ -37,16 +37,16 @@ void recount(EditorView& w, ViewMetrics& m) {
     }
     if (n->kind == ClosedFold) m.canOpen = true;
     if (n->kind == OpenFold) m.canClose = true;
-    if (n == w.levelBottom) break;
+    if (n == w.doc.levelBottom) break;
   }
   // The file's chain: entered folds are spliced into it like open ones, so
   // the view is one stretch of it.
   const LineNode* first = viewFirst(w);
-  if (w.fileTop) {
-    for (const LineNode* n = w.fileTop->next; n; n = n->next) {
+  if (w.doc.fileTop) {
+    for (const LineNode* n = w.doc.fileTop->next; n; n = n->next) {
       ++m.chainLength;
       if (n == first) m.viewStart = m.chainLength;
-      if (n == w.fileBottom) break;
+      if (n == w.doc.fileBottom) break;
     }
   }
   m.valid = true;
@@ -54,14 +54,14 @@ void recount(EditorView& w, ViewMetrics& m) {
 
 }  // namespace
 
-void invalidateViewMetrics(EditorView& w) { w.viewMetrics.valid = false; }
+void invalidateViewMetrics(View& w) { w.viewMetrics.valid = false; }
 
-ViewMetrics& viewMetrics(EditorView& w) {
+ViewMetrics& viewMetrics(View& w) {
   if (stale(w, w.viewMetrics)) recount(w, w.viewMetrics);
   return w.viewMetrics;
 }
 
-void lineWidthChanged(EditorView& w, const LineNode& line, int32_t oldRows) {
+void lineWidthChanged(View& w, const LineNode& line, int32_t oldRows) {
   ViewMetrics& m = w.viewMetrics;
   if (!m.valid) return;
   if (w.wrapMode && line.rows() != oldRows) {
@@ -77,7 +77,7 @@ void lineWidthChanged(EditorView& w, const LineNode& line, int32_t oldRows) {
   }
 }
 
-ViewMetrics::Place locateInView(EditorView& w, ViewMetrics::Place& place, const LineNode* line) {
+ViewMetrics::Place locateInView(View& w, ViewMetrics::Place& place, const LineNode* line) {
   viewMetrics(w);
   if (place.line == line && line) return place;
   // Walk from the remembered place, both ways, a bounded distance.
@@ -87,7 +87,7 @@ ViewMetrics::Place locateInView(EditorView& w, ViewMetrics::Place& place, const 
     ViewMetrics::Place d = place, u = place;
     const LineNode* first = viewFirst(w);
     for (int i = 0; i < kNearSteps; ++i) {
-      if (down && down != w.levelBottom) {
+      if (down && down != w.doc.levelBottom) {
         d.rows += rowsOf(w, down);
         d.nodes += 1;
         down = down->next;
@@ -120,19 +120,19 @@ ViewMetrics::Place locateInView(EditorView& w, ViewMetrics::Place& place, const 
     }
     p.rows += rowsOf(w, n);
     p.nodes += 1;
-    if (n == w.levelBottom) break;
+    if (n == w.doc.levelBottom) break;
   }
   return ViewMetrics::Place{};  // not in the view
 }
 
-void recomputeAllRows(EditorView& w) {
-  for (LineNode* n = w.fileTop; n; n = isClosedHeader(n) ? n->inner() : n->next) {
+void recomputeAllRows(View& w) {
+  for (LineNode* n = w.doc.fileTop; n; n = isClosedHeader(n) ? n->inner() : n->next) {
     w.computeRows(n);
-    if (n == w.fileBottom) break;
+    if (n == w.doc.fileBottom) break;
   }
-  for (LineNode* n = w.levelTop; n; n = isClosedHeader(n) ? n->inner() : n->next) {
+  for (LineNode* n = w.doc.levelTop; n; n = isClosedHeader(n) ? n->inner() : n->next) {
     w.computeRows(n);
-    if (n == w.levelBottom) break;
+    if (n == w.doc.levelBottom) break;
   }
   invalidateViewMetrics(w);
 }

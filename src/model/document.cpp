@@ -1,0 +1,3 @@
+#include "model/document.hpp"
+
+Document::~Document() { clearBasePath(); }

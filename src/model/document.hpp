@@ -1,0 +1,45 @@
+// A document: the lines of one file in the editor and the files entered
+// through its filed folds.
+//
+// While a filed fold's file is shown, its header H is the file's top line
+// (kind FileTop) and its end E the file's end; a sentinel stands before H
+// as the file's fileTop, like the top sentinel of the document's own file.
+// The parent's FileLevel is kept whole in the FiledLevel and comes back
+// when the filed file is left.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/linestore.hpp"
+
+struct FiledLevel {
+  FileLevel parent;  // the file the filed fold is in, as it was
+  LineNode* header = nullptr;
+  LineNode* sentinel = nullptr;
+  LineNode* headerPrev = nullptr;  // H's prev in the parent's chain
+  int32_t headerIndent = 0;
+  int32_t endIndent = 0;
+  std::string endText;  // the parent's reference to the file, as it stands there
+  std::string path;     // the filed file, resolved
+  int8_t row = 2;       // cursor row on H when it was entered
+  // Folds that were entered in the parent, outermost first; they are
+  // entered again on the way back.
+  std::vector<LineNode*> enteredPath;
+};
+
+class Document : public LineStore {
+ public:
+  explicit Document(Host& host) : LineStore(host) {}
+  ~Document() override;
+
+  // The file shown now: the document's own or the innermost filed file.
+  FileLevel& file() { return *this; }
+  const FileLevel& file() const { return *this; }
+
+  // Parent files of the filed folds entered, innermost last.
+  std::vector<std::unique_ptr<FiledLevel>> filedLevels;
+  bool inFiledFile() const { return !filedLevels.empty(); }
+};
