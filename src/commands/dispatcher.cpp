@@ -112,8 +112,7 @@ void refreshWindow(EditorView& w, EditorState& st, EditorShell& shell) {
   refreshStatus(w);
 }
 
-CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int command,
-                         KeyReader* reader) {
+CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int command) {
   if (command == 0) return CommandResult::Continue;
   st.lastCommand = command;
   if (w.createFoldMode && !isCreateFoldSafe(command)) {
@@ -162,16 +161,8 @@ CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int
     case cmdReplace: replaceCommand(w, viewsOf(shell.editorWindows())); break;
     case cmdDeleteLine: deleteLine(w); break;
     case cmdRestoreLine:
-      restoreLine(
-          w,
-          [&]() {
-            if (!reader) return 0;
-            KeyValue k = reader->readWaiting();
-            return k.value;
-          },
-          [&](int value) {
-            if (reader) reader->pushBack(value, value >= kFirstCommand);
-          });
+      // The next key decides; it is read when it comes (runDispatcher).
+      st.restoreAsked = restoreLine(w);
       break;
     case cmdMoveLine: moveLine(w); break;
     case cmdCopyLine: copyLineCommand(w); break;
@@ -241,17 +232,25 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
         return w.inDispatch && w.host.waitForInput(w.handle());
       },
       w.host);
-  reader.setBlockingWait([&]() {
-    refreshWindow(w, st, shell);
-    return w.inDispatch && w.host.waitForKey(w.handle());
-  });
   while (w.inDispatch) {
     w.host.pumpMessages();
+    if (st.restoreAsked) {
+      // The key that answers restore line's question. Without one yet the
+      // dispatcher returns to the event loop and the question stands.
+      const KeyValue k = reader.read();
+      if (k.value == 0) break;
+      st.restoreAsked = false;
+      if (k.isCommand && k.value == cmdRestoreLine) {
+        restoreBestTry(w);
+        continue;
+      }
+      reader.pushBack(k.value, k.isCommand);
+    }
     if (w.doc.currentLine && w.restoreBuffer && w.doc.currentLine->text)
       assign(*w.restoreBuffer, w.doc.currentLine->text);
     int command = editLine(w, st, reader);
     if (command == 0) break;
-    result = runCommand(w, st, shell, command, &reader);
+    result = runCommand(w, st, shell, command);
     if (result != CommandResult::Continue) break;
   }
   w.inDispatch = false;

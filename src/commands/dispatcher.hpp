@@ -42,10 +42,9 @@ enum class CommandResult { Continue, Exit, ExitApplication };
 // Runs one command outside the line (what the loop does with each command
 // the line editor returns). Exit: the file was saved as exit requires and
 // the window's editing has ended; the caller lets the shell destroy it.
-// reader: the window's key reader, for commands that read the next key
-// themselves (restore line); may be null.
-CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int command,
-                         KeyReader* reader = nullptr);
+// A command that asks for the next key (restore line) leaves its question
+// in st; the dispatcher reads the answer when it comes.
+CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int command);
 
 // Repaints the queued rows, the caret, the scroll bars and the status line.
 void refreshWindow(EditorView& w, EditorState& st, EditorShell& shell);

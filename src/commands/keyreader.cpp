@@ -75,10 +75,4 @@ KeyValue KeyReader::read() {
   }
 }
 
-KeyValue KeyReader::readWaiting() {
-  if (!blockingWait_) return read();
-  std::swap(wait_, blockingWait_);
-  KeyValue k = read();
-  std::swap(wait_, blockingWait_);
-  return k;
-}
+

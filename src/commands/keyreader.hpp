@@ -42,10 +42,6 @@ class KeyReader {
   // The pushed-back value if there is one, else a command the editor gave
   // itself (keys.putOwnCommand), else the macro layer's next.
   KeyValue read();
-  // As read, but waits with `blockingWait` for the next key however long it
-  // takes (a command that reads the next key at once).
-  KeyValue readWaiting();
-  void setBlockingWait(WaitFn wait) { blockingWait_ = std::move(wait); }
   // The next read returns this value first.
   void pushBack(int value, bool isCommand);
   // The key reader alone: a command, a text byte, or 0 when the wait said
@@ -59,7 +55,6 @@ class KeyReader {
   KeyReaderState& state_;
   KeyBuffer& keys_;
   WaitFn wait_;
-  WaitFn blockingWait_;
   Host& host_;
   KeyTree& tree_;
   Macros& macros_;

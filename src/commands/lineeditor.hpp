@@ -21,6 +21,9 @@ struct EditorState {
   std::string undeleted;   // the text the last delete took, for undelete character
   bool headerChanged = false;  // the cursor line is a header whose title changed
   int lastCommand = 0;
+  // Restore line asked "Press restore line again for best try": the next
+  // key read answers it.
+  bool restoreAsked = false;
 };
 
 // The display column (0-based) where the node's own text begins.

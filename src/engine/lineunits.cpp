@@ -140,20 +140,19 @@ void deleteLine(View& w) {
   w.doc.modified = true;
 }
 
-void restoreLine(View& w, const std::function<int()>& readNextKey,
-                 const std::function<void(int)>& pushBack) {
-  if (!mayPutHere(w)) return;
+bool restoreLine(View& w) {
+  if (!mayPutHere(w)) return false;
   if (w.deletedLine) {
     putFromSlot(w, w.deletedLine);
-    return;
+    return false;
   }
-  if (w.doc.disposeHead == w.doc.disposeTail) return;
+  if (w.doc.disposeHead == w.doc.disposeTail) return false;
   w.host.statusMessage("Press restore line again for best try");
-  const int key = readNextKey ? readNextKey() : -1;
-  if (key != cmdRestoreLine) {
-    if (key >= 0 && pushBack) pushBack(key);
-    return;
-  }
+  return true;
+}
+
+void restoreBestTry(View& w) {
+  if (!mayPutHere(w) || w.deletedLine) return;
   LineNode* back = takeBack(w.doc);
   if (!back) return;
   makeInsertable(back);

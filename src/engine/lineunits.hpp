@@ -27,12 +27,13 @@ struct LineNode;
 
 // Command 258.
 void deleteLine(View& w);
-// Command 259. With the deleted-line slot empty and lines on the free list,
-// shows "Press restore line again for best try" and reads the next key:
-// 259 takes the most recent disposal back and puts it; any other value is
-// handed to pushBack (a negative value means no key came and is dropped).
-void restoreLine(View& w, const std::function<int()>& readNextKey,
-                 const std::function<void(int)>& pushBack);
+// Command 259. Puts the deleted line back; with the deleted-line slot empty
+// and lines on the free list, shows "Press restore line again for best
+// try" and returns true: the next key decides. When it is 259 again,
+// restoreBestTry takes the most recent disposal back and puts it; any other
+// key just runs.
+bool restoreLine(View& w);
+void restoreBestTry(View& w);
 // Command 264: the first press takes the cursor line into the move slot,
 // the second puts it above the cursor line.
 void moveLine(View& w);

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -160,7 +159,6 @@ void QtHost::unregisterWidget(const EditorView* window) {
   widgets_.erase(window);
   early_.erase(window);
   keysPosted_.erase(window);
-  if (auto w = waiting_.find(window); w != waiting_.end()) w->second->exit(1);
 }
 
 TEditorWidget* QtHost::widgetOf(const EditorView& window) const {
@@ -204,25 +202,6 @@ bool QtHost::waitForInput(WindowHandle handle) {
   EditorView& window = EditorView::of(handle);
   if (window.keys.empty()) QCoreApplication::processEvents();
   return !window.keys.empty();
-}
-
-bool QtHost::waitForKey(WindowHandle handle) {
-  EditorView& window = EditorView::of(handle);
-  if (!window.keys.empty()) return true;
-  if (!widgetOf(window)) return waitForInput(handle);
-  QEventLoop loop;
-  // Keys come from the widget, menus and the tool bar alike; looking at the
-  // buffer catches them all.
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, &window] {
-    if (!window.keys.empty()) loop.exit(0);
-  });
-  poll.start(10);
-  waiting_[&window] = &loop;
-  const int rc = loop.exec();
-  // The window may be gone (rc 1): only its address is used then.
-  waiting_.erase(&window);
-  return rc == 0 && widgets_.count(&window) && !window.keys.empty();
 }
 
 void QtHost::pumpMessages() { QCoreApplication::processEvents(); }

@@ -112,7 +112,6 @@ class QtHost : public Host {
   std::optional<std::string> clipboardText() override;
   void beep() override;
   bool waitForInput(WindowHandle window) override;
-  bool waitForKey(WindowHandle window) override;
   void pumpMessages() override;
   bool postMessage(WindowHandle window, int message) override;
   void waitCursor(bool on) override;
@@ -137,8 +136,6 @@ class QtHost : public Host {
   // Windows with a kMsgKeysWaiting on its way: one is enough to drain the
   // keys.
   std::map<const EditorView*, bool> keysPosted_;
-  // Windows whose dispatcher waits in waitForKey.
-  std::map<const EditorView*, class QEventLoop*> waiting_;
   std::string lastStatus_;
   std::array<std::string, 7> lastFields_;
   int waitCursors_ = 0;

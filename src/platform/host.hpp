@@ -116,9 +116,6 @@ class Host {
   // Wait until keys arrive for the window; false when the window should stop
   // dispatching (the batch script is used up, the window is closing).
   virtual bool waitForInput(WindowHandle window) { (void)window; return false; }
-  // Wait until the next key arrives, however long that takes (a command
-  // that reads "the next key at once"); false when the window is closing.
-  virtual bool waitForKey(WindowHandle window) { return waitForInput(window); }
   // Handle window messages that are waiting, without blocking (the
   // dispatcher pumps them between keys so menus and other windows stay live).
   virtual void pumpMessages() {}

@@ -429,4 +429,36 @@ TEST_F(BatchTest, TypingOnTheEndLineStartsANewLineAboveIt) {
   EXPECT_FALSE(w.doc.modified);
 }
 
+// Restore line's question is answered by the next key, however long it
+// is in coming: the dispatcher goes back to waiting in between, in every
+// row below, as the desktop program's event loop does.
+TEST_F(BatchTest, RestoreLineAgainIsAnsweredByTheNextKeyWhenItComes) {
+  struct Case {
+    const char* answer;
+    const char* view;  // the lines after the answer
+    int asked;         // how often the question was shown in all
+  } cases[] = {
+      {"Alt-F8", "top1,top2,top3", 1},       // the best try brings top1 back
+      {"\"x\"", "xtop2,top3,top4", 1},      // a typed key just types
+      {"Down Alt-F8", "top2,top3,top4", 2},  // another command; restore asks again
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer);
+    auto s = session();
+    EditorView& w = *s->target();
+    keys(*s, "Ctrl-Y Ctrl-Y Alt-F8");  // top1 to the free list, top2 back
+    keys(*s, "Alt-F8");
+    EXPECT_EQ(s->host.lastStatus(), "Press restore line again for best try");
+    keys(*s, c.answer);
+    std::string view;
+    LineNode* n = w.doc.levelTop->next->next;
+    for (int i = 0; i < 3; ++i, n = n->next) view += std::string(i ? "," : "") + n->text;
+    EXPECT_EQ(view, c.view);
+    int asked = 0;
+    for (const std::string& m : s->host.statusTexts())
+      asked += m == "Press restore line again for best try";
+    EXPECT_EQ(asked, c.asked);
+  }
+}
+
 }  // namespace

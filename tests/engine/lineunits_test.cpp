@@ -32,10 +32,14 @@ class LineUnitsTest : public EngineTest {
     return out;
   }
 
-  // Restore line with a scripted next key; the keys pushed back are kept.
+  // Restore line, then the next key as the dispatcher hands it on: the
+  // best try for restore line again; any other key is left to run.
   void restore(EditorView& w, int nextKey = -1) {
-    restoreLine(
-        w, [&] { return nextKey; }, [&](int k) { pushedBack.push_back(k); });
+    if (!restoreLine(w)) return;
+    if (nextKey == cmdRestoreLine)
+      restoreBestTry(w);
+    else if (nextKey >= 0)
+      pushedBack.push_back(nextKey);
   }
   std::vector<int> pushedBack;
 

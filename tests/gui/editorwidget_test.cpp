@@ -152,6 +152,23 @@ class EditorWidgetTest : public QObject, private QtFixture {
     QCOMPARE(w.cursorRow, 3);
   }
 
+  void restoreLineAgainIsAnsweredAfterTheEventLoopRan() {
+    EditorView& w = open("one\r\ntwo\r\nthree\r\n");
+    QTest::keyClick(widget_.get(), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(widget_.get(), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(widget_.get(), Qt::Key_F8, Qt::AltModifier);
+    QTest::keyClick(widget_.get(), Qt::Key_F8, Qt::AltModifier);
+    settle();
+    // The question stands while the window waits in the event loop.
+    QCOMPARE(host_->lastStatus(), std::string("Press restore line again for best try"));
+    QVERIFY(!w.inDispatch);
+    QCOMPARE(rowText(w, 2), std::string("two"));
+    QTest::keyClick(widget_.get(), Qt::Key_F8, Qt::AltModifier);
+    settle();
+    QCOMPARE(rowText(w, 2), std::string("one"));
+    QCOMPARE(rowText(w, 3), std::string("two"));
+  }
+
   void aDoubleClickEntersTheFoldUnderThePointer() {
     EditorView& w = open(kFolded);
     QTest::mouseDClick(widget_->viewport(), Qt::LeftButton, Qt::NoModifier, cellCentre(w, 3, 2));
@@ -281,18 +298,6 @@ class EditorWidgetTest : public QObject, private QtFixture {
     const QColor under = shot.pixelColor(w.caret.x + 1, w.caret.y + 1);
     const QColor above = shot.pixelColor(w.caret.x + 1, (w.cursorRow - 1) * w.charHeight + 1);
     QVERIFY(under != above);
-  }
-
-  void waitingForAKeyLastsUntilOneComesOrTheWindowGoes() {
-    EditorView& w = open("x\r\n");
-    QTimer::singleShot(30, widget_.get(), [this] { QTest::keyClick(widget_.get(), Qt::Key_K); });
-    w.inDispatch = true;  // as a command reading the next key has it
-    QVERIFY(host_->waitForKey(w.handle()));
-    QCOMPARE(w.keys.waiting(), 1);
-    w.keys.clear();
-    QTimer::singleShot(30, widget_.get(), [this] { widget_->detachDocument(); });
-    QVERIFY(!host_->waitForKey(w.handle()));
-    w.inDispatch = false;
   }
 
   // --- the key mapping ------------------------------------------------------
