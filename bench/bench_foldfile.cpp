@@ -42,15 +42,18 @@ class QuietHost : public BatchHost {
   void addRecentFile(const std::string&) override {}
 };
 
-std::unique_ptr<LineStore> newWindow(Host& host) { return foldtest::newWindow(host, "/*", "*/", "C"); }
+std::unique_ptr<LineStore> newWindow(ModelContext& ctx) {
+  return foldtest::newWindow(ctx, "/*", "*/", "C");
+}
 
 void readInto(LineStore& w, const std::string& path) { foldtest::open(w, path); }
 
 // One round's read into a fresh window, only the read itself timed; the
 // clock is stopped on return, for what the caller does with the window.
-std::unique_ptr<LineStore> timedRead(benchmark::State& state, Host& host, const std::string& path) {
+std::unique_ptr<LineStore> timedRead(benchmark::State& state, ModelContext& ctx,
+                                     const std::string& path) {
   state.PauseTiming();
-  auto w = newWindow(host);
+  auto w = newWindow(ctx);
   state.ResumeTiming();
   readInto(*w, path);
   state.PauseTiming();
@@ -88,12 +91,13 @@ double peakBytes() {
 
 void BM_ReadFoldFile(benchmark::State& state) {
   QuietHost host;
+  ModelContext ctx(host);
   setProcessHost(&host);
   std::string path = bigFile();
   double store = 0, before = residentBytes(), grown = 0;
   long nodes = 0;
   for (auto _ : state) {
-    auto w = timedRead(state, host, path);
+    auto w = timedRead(state, ctx, path);
     store = storeBytes(*w);
     nodes = static_cast<long>(w->nodesMade());
     grown = peakBytes() - before;
@@ -113,15 +117,16 @@ BENCHMARK(BM_ReadFoldFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 // kernel's first touch of some 600 MB of fresh pages.
 void BM_ReadFoldFileReusedMemory(benchmark::State& state) {
   QuietHost host;
+  ModelContext ctx(host);
   setProcessHost(&host);
   std::string path = bigFile();
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
   {
-    auto w = newWindow(host);
+    auto w = newWindow(ctx);
     readInto(*w, path);
   }
   for (auto _ : state) {
-    auto w = timedRead(state, host, path);
+    auto w = timedRead(state, ctx, path);
     w.reset();
     state.ResumeTiming();
   }
@@ -131,8 +136,9 @@ BENCHMARK(BM_ReadFoldFileReusedMemory)->Unit(benchmark::kMillisecond)->Iteration
 
 void BM_WriteFoldFile(benchmark::State& state) {
   QuietHost host;
+  ModelContext ctx(host);
   setProcessHost(&host);
-  auto w = newWindow(host);
+  auto w = newWindow(ctx);
   readInto(*w, bigFile());
   std::string out = "/tmp/plicato-bench-out-" + std::to_string(getpid()) + ".c";
   assign(*w->fileBottom, out.c_str());

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/context.hpp"
 #include "benchutil.hpp"
 #include "display/editorview.hpp"
 #include "engine/layout.hpp"
@@ -22,13 +23,14 @@ constexpr int kItems = (kLines / 1000 - 1) * 21 + 1;
 
 struct Big {
   BatchHost host;
+  EditorContext ctx{host};
   std::unique_ptr<EditorView> w;
 
   Big() {
     setProcessHost(&host);
     // The last 1000 lines stand outside every fold.
     const std::string text = benchutil::nestedBlocks(kLines, 1000, nullptr, "int last_line;\n");
-    w = benchutil::readTempC(host, text, "/tmp/plicato-bench-tree-XXXXXX");
+    w = benchutil::readTempC(ctx, text, "/tmp/plicato-bench-tree-XXXXXX");
     w->topLine = nullptr;
     PlaceCursor(*w, 2);
   }

@@ -97,11 +97,12 @@ void perLine(benchmark::State& state) {
 
 void BM_Read(benchmark::State& state) {
   QuietHost host;
+  ModelContext ctx(host);
   setProcessHost(&host);
   const std::string& path = fileOf(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
-    auto w = foldtest::newWindow(host, "/*", "*/", "C");
+    auto w = foldtest::newWindow(ctx, "/*", "*/", "C");
     state.ResumeTiming();
     foldtest::open(*w, path);
     state.PauseTiming();
@@ -115,8 +116,9 @@ void BM_Read(benchmark::State& state) {
 
 void BM_Write(benchmark::State& state) {
   QuietHost host;
+  ModelContext ctx(host);
   setProcessHost(&host);
-  auto w = foldtest::newWindow(host, "/*", "*/", "C");
+  auto w = foldtest::newWindow(ctx, "/*", "*/", "C");
   foldtest::open(*w, fileOf(state.range(0)));
   const std::string out = "/tmp/plicato-bench-growth-out-" + std::to_string(getpid()) + ".c";
   assign(*w->fileBottom, out.c_str());
@@ -152,7 +154,7 @@ void BM_SearchToTheEnd(benchmark::State& state) {
     host.queueAnswer("text=the end;case=on");
     state.ResumeTiming();
     searchCommand(w, {&w});
-    if (!searchState().found) state.SkipWithError("the end was not found");
+    if (!w.ctx.search.found) state.SkipWithError("the end was not found");
   }
   perLine(state);
 }

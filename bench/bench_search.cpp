@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/context.hpp"
 #include "benchutil.hpp"
 #include "display/editorview.hpp"
 #include "engine/layout.hpp"
@@ -20,6 +21,7 @@ constexpr size_t kLines = 1000000;
 
 struct Big {
   BatchHost host;
+  EditorContext ctx{host};
   std::unique_ptr<EditorView> w;
 
   Big() {
@@ -27,7 +29,7 @@ struct Big {
     // "replace_me" on line 50 of every hundred, the needle on the last line.
     const std::string text = benchutil::nestedBlocks(kLines, 0, "  replace_me = compute(value);\n",
                                                      "int needle_at_the_end;\n");
-    w = benchutil::readTempC(host, text, "/tmp/plicato-bench-search-XXXXXX");
+    w = benchutil::readTempC(ctx, text, "/tmp/plicato-bench-search-XXXXXX");
     reset();
   }
 
@@ -66,7 +68,7 @@ void searchLastLine(benchmark::State& state, const char* answer) {
     b.host.queueAnswer(answer);
     searchCommand(*b.w, {b.w.get()});
     state.PauseTiming();
-    if (!searchState().found || b.w->doc.currentLine->next != b.w->doc.levelBottom) {
+    if (!b.ctx.search.found || b.w->doc.currentLine->next != b.w->doc.levelBottom) {
       state.SkipWithError("the needle was not found on the last line");
       break;
     }

@@ -63,12 +63,13 @@ inline std::string nestedBlocks(size_t n, size_t plainTail, const char* line50,
 // `text` written to a fresh file made from `tmpl` (a mkstemp pattern),
 // read into a C window, and removed again. Aborts when it cannot be written
 // or read: no figure would mean anything then.
-inline std::unique_ptr<EditorView> readTempC(Host& host, const std::string& text, std::string tmpl) {
+inline std::unique_ptr<EditorView> readTempC(EngineContext& ctx, const std::string& text,
+                                             std::string tmpl) {
   const int fd = mkstemp(tmpl.data());
   if (fd < 0) std::abort();
   if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
   close(fd);
-  auto w = std::make_unique<EditorView>(host, tmpl);
+  auto w = std::make_unique<EditorView>(ctx, tmpl);
   foldtest::prepare(w->doc, "/*", "*/", "C");
   foldtest::open(w->doc, tmpl);
   unlink(tmpl.c_str());

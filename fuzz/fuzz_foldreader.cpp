@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzInit();
   if (size < 2) return 0;
   const WindowSpec& conv = kConventions[data[0] % kConventionCount];
-  settings().tabSize = 1 + data[1] % 20;
-  foldRoundTrip(conv, writeScratch(std::string("in") + conv.extension, data + 2, size - 2));
+  foldRoundTrip(conv, writeScratch(std::string("in") + conv.extension, data + 2, size - 2),
+                1 + data[1] % 20);
   return 0;
 }

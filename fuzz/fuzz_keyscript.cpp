@@ -70,14 +70,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InScratch here;
   const std::string path = writeScratch("main.occ", kSample);
   writeScratch("part.occ", "y := 2\r\n");
-  macros().clear();
-  macros().setFileName("");
-  searchState() = SearchState{};
 
   StartOptions options;
   options.layout = (data[0] & 1) ? kLayoutWindows : kLayoutStandard;
   {
     BatchSession session(options, 12 + data[0] % 8, 40);
+    // No macros from earlier runs, and none written anywhere.
+    session.ctx.macros.clear();
+    session.ctx.macros.setFileName("");
     session.host.setExitHook([&](int code) {
       std::fprintf(stderr, "fuzz: the editor tried to end with code %d\n", code);
       for (const auto& e : session.host.events())
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     session.open(path);
     session.type(script);
     session.run();
-    if (EditorView* w = session.target()) checkView(*w);
+    if (EditorView* w = session.target()) checkView(w->doc);
   }
   checkFile({"--", "", "occam2", ".occ"}, path);
   return 0;

@@ -11,6 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzInit();
   FuzzHost host;
+  ModelContext ctx(host);
   ScopedHost scope(host);
   TLangList langs;
   langs.parse(std::string(reinterpret_cast<const char*>(data), size));
@@ -30,11 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   host.queueAnswer("name=Fz;start=<<;end=>>");
   for (const char* ext : {".c", ".h", ".occ", ".pas", ".f", ".tsr", "", ".zz", "."}) {
-    LineStore w(host);
+    LineStore w(ctx);
     setConvention(w, ext, nullptr, langs);
-    fuzzCheck(w.doc.commentStart.size() <= kCommentFieldBytes && w.doc.commentEnd.size() <= kCommentFieldBytes,
+    fuzzCheck(w.commentStart.size() <= kCommentFieldBytes && w.commentEnd.size() <= kCommentFieldBytes,
               "comment signs fit their fields");
-    fuzzCheck(w.doc.fileTypeName.size() <= kTypeNameBytes, "the type name fits its field");
+    fuzzCheck(w.fileTypeName.size() <= kTypeNameBytes, "the type name fits its field");
   }
   return 0;
 }

@@ -53,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   parseMarkUp(table, name, content, host);
   fuzzCheck(table.slot(kPlainText) && table.slot(kSelecText), "plain and selected slots are filled");
 
-  settings().syntaxHighlighting = true;
-  settings().highlightUnknownFiles = true;
+  Settings settings;
+  settings.syntaxHighlighting = true;
+  settings.highlightUnknownFiles = true;
   std::vector<std::string> lines = linesOf(content);
   for (const char* c : {"int main(void) { /* a */ return 0; }", "#define X 1", "a//b /*/ c */",
                         "   {{{  fold", "}}}", "integer xint", ""})
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int from : {-1, 0, n / 2}) {
         RunRecorder dc;
         RowRecord row;
-        paintLine(dc, 0, 0, line.c_str(), from, n, state, mode, &table, &row);
+        paintLine(dc, 0, 0, line.c_str(), from, n, state, mode, &table, &row, settings);
         int drawn = 0;
         for (const auto& r : dc.runs) drawn += static_cast<int>(r.text.size());
         fuzzCheck(drawn <= n, "the painter drew more than the piece");

@@ -64,14 +64,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzHost host;
   ScopedHost scope(host);
+  EngineContext ctx(host);
   {
-    EditorView w(host, path);
-    foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
+    EditorView w(ctx, path);
+    foldtest::prepare(w.doc, conv.commentStart, conv.commentEnd, conv.typeName);
     foldtest::openShown(w, path);
 
     cursorTo(w, steps, column);
     pasteText(w, clip);
-    checkView(w);
+    checkView(w.doc);
 
     // Again inside the first fold, opened in place.
     w.doc.currentLine = w.doc.levelTop->next->next;
@@ -86,13 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     cursorTo(w, 1, column);
     pasteText(w, clip);
-    checkView(w);
+    checkView(w.doc);
 
     // Everything closed again and written.
     while (w.doc.levelTop != w.doc.fileTop) ExitFold(w);
     CloseAllFolds(w);
-    checkView(w);
-    Save(w, w.doc.fileBottom, w.doc.fileBottom->partner());
+    checkView(w.doc);
+    Save(w.doc, w.doc.fileBottom, w.doc.fileBottom->partner());
     fuzzCheck(w.doc.ioStatus == 0, "the pasted tree could not be written");
   }
   checkFile(conv, path);

@@ -26,9 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ::setenv("PLICATO_WIN32S", "1", 1);
   ProfileFile& ini = plicatoIni();
   ini.parse(text);
-  settings() = Settings{};
-  loadAllSettings();
-  const Settings& s = settings();
+  ModelContext ctx(host);
+  loadAllSettings(ctx.settings);
+  const Settings& s = ctx.settings;
   fuzzCheck(s.tabSize >= 1 && s.tabSize <= 20, "the tab size is clamped");
   fuzzCheck(s.autoSave >= 0, "auto-save is never negative");
   fuzzCheck(s.keyboardLayout >= 1 && s.keyboardLayout <= 3, "a known layout");
@@ -48,11 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzCheck(types.size() <= FileTypeList::kMaxEntries, "at most 19 file types");
   TLangList langs;
   for (const char* ext : {".c", ".cpp", ".h", ".occ", ".f", "", ".x", ".TSR"}) {
-    LineStore w(host);
+    LineStore w(ctx);
     setConvention(w, ext, &types, langs);
-    fuzzCheck(w.doc.commentStart.size() <= kCommentFieldBytes && w.doc.commentEnd.size() <= kCommentFieldBytes,
+    fuzzCheck(w.commentStart.size() <= kCommentFieldBytes && w.commentEnd.size() <= kCommentFieldBytes,
               "comment signs fit their fields");
-    fuzzCheck(w.doc.fileTypeName.size() <= kTypeNameBytes, "the type name fits its field");
+    fuzzCheck(w.fileTypeName.size() <= kTypeNameBytes, "the type name fits its field");
   }
   (void)types.filterText();
 

@@ -18,9 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   Registry& reg = registry();
   reg.parse(text);
-  settings() = Settings{};
-  loadAllSettings();
-  const Settings& s = settings();
+  ModelContext ctx(host);
+  loadAllSettings(ctx.settings);
+  const Settings& s = ctx.settings;
   fuzzCheck(s.tabSize >= 1 && s.tabSize <= 20, "the tab size is clamped");
   fuzzCheck(s.autoSave >= 0, "auto-save is never negative");
   fuzzCheck(s.printerFont.faceName.size() <= 31, "the printer font name fits its field");

@@ -15,8 +15,9 @@
 
 namespace {
 
-std::unique_ptr<LineStore> readAs(const WindowSpec& conv, const std::string& path) {
-  auto w = foldtest::newWindow(processHost(), conv.commentStart, conv.commentEnd, conv.typeName);
+std::unique_ptr<LineStore> readAs(ModelContext& ctx, const WindowSpec& conv,
+                                  const std::string& path) {
+  auto w = foldtest::newWindow(ctx, conv.commentStart, conv.commentEnd, conv.typeName);
   foldtest::open(*w, path);
   return w;
 }
@@ -29,25 +30,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzHost host;
   ScopedHost scoped(host);
   const WindowSpec& conv = kConventions[data[0] % kConventionCount];
-  settings().tabSize = 1 + data[1] % 20;
+  ModelContext ctx(host);
+  ctx.settings.tabSize = 1 + data[1] % 20;
   const std::string original(reinterpret_cast<const char*>(data + 2), size - 2);
   const std::string path = writeScratch(std::string("rt") + conv.extension, original);
 
-  auto w = readAs(conv, path);
+  auto w = readAs(ctx, conv, path);
   // A TDS reading is no text file's; a file too big for the line budget
   // is no round trip.
-  if (w->doc.readAsTds || w->doc.ioStatus == 2) return 0;
+  if (w->readAsTds || w->ioStatus == 2) return 0;
   checkTree(*w);
   const std::string treeRead = treeText(*w);
-  Save(*w, w->doc.fileBottom, w->doc.fileBottom->partner());
-  fuzzCheck(w->doc.ioStatus == 0, "the save failed");
+  Save(*w, w->fileBottom, w->fileBottom->partner());
+  fuzzCheck(w->ioStatus == 0, "the save failed");
   std::string written;
   fuzzCheck(readScratch(path, written), "the file written cannot be read");
   const std::string diff = fidelity::compare(original, written, conv.commentStart, conv.commentEnd);
   if (!diff.empty()) std::fprintf(stderr, "fuzz: %s\n", diff.c_str());
   fuzzCheck(diff.empty(), "the file came back changed beyond the normal forms");
 
-  auto back = readAs(conv, path);
+  auto back = readAs(ctx, conv, path);
   const std::string treeBack = treeText(*back);
   if (treeBack != treeRead)
     std::fprintf(stderr, "fuzz: tree read:\n%s\nfuzz: tree read back:\n%s\nfuzz: written:\n%s\n",

@@ -66,7 +66,6 @@ void fuzzInit() {
     std::filesystem::remove_all(config, ec);
   });
   setProgramDir(std::string(PLICATO_SOURCE_DIR) + "/resources");
-  settings() = Settings{};
   ::unsetenv("PLICATO_WIN32S");
   ::unsetenv("PLICATOHOME");
 }
@@ -168,28 +167,28 @@ void textOf(const LineNode* first, const LineNode* stop, int depth, std::string&
 }  // namespace
 
 size_t checkTree(const LineStore& w) {
-  const LineNode* root = w.doc.fileBottom->partner();
-  fuzzCheck(root && root->kind == FileTop && root->partner() == w.doc.fileBottom, "the root lost its end");
-  fuzzCheck(w.doc.fileBottom->next == nullptr, "the bottom line has a successor");
-  Walker walk{w.doc.nodesMade() + 16};
-  walk.level(root->next, w.doc.fileBottom, 0);
+  const LineNode* root = w.fileBottom->partner();
+  fuzzCheck(root && root->kind == FileTop && root->partner() == w.fileBottom, "the root lost its end");
+  fuzzCheck(w.fileBottom->next == nullptr, "the bottom line has a successor");
+  Walker walk{w.nodesMade() + 16};
+  walk.level(root->next, w.fileBottom, 0);
   return walk.count;
 }
 
 void checkView(const LineStore& w) {
-  const LineNode* header = w.doc.levelTop ? w.doc.levelTop->next : nullptr;
-  fuzzCheck(header && header->prev == w.doc.levelTop, "the view's head link is broken");
-  fuzzCheck(header->partner() == w.doc.levelBottom && w.doc.levelBottom->partner() == header,
+  const LineNode* header = w.levelTop ? w.levelTop->next : nullptr;
+  fuzzCheck(header && header->prev == w.levelTop, "the view's head link is broken");
+  fuzzCheck(header->partner() == w.levelBottom && w.levelBottom->partner() == header,
             "the view's header and end are not partners");
-  Walker walk{w.doc.nodesMade() + 16};
+  Walker walk{w.nodesMade() + 16};
   walk.allowOpen = true;
-  walk.level(header->next, w.doc.levelBottom, 0);
+  walk.level(header->next, w.levelBottom, 0);
 }
 
 std::string treeText(const LineStore& w) {
   std::string out;
-  const LineNode* root = w.doc.fileBottom->partner();
-  textOf(root->next, w.doc.fileBottom, 0, out);
+  const LineNode* root = w.fileBottom->partner();
+  textOf(root->next, w.fileBottom, 0, out);
   return out;
 }
 
@@ -202,38 +201,40 @@ namespace {
 // reads, as the editor does when a window reads a file again.
 struct FoldWindow {
   FuzzHost host;
-  LineStore w{host};
+  ModelContext ctx{host};
+  LineStore w{ctx};
 
   void reset(const WindowSpec& conv) {
-    for (LineNode* p = w.doc.fileTop; p;) {
+    for (LineNode* p = w.fileTop; p;) {
       LineNode* next = p->next;
       dispose(w, p);
       p = next;
     }
-    w.doc.fileTop = w.doc.fileBottom = w.doc.levelTop = w.doc.levelBottom = w.doc.currentLine = nullptr;
-    w.doc.nameGiven = false;
-    w.doc.pendingName.clear();
-    w.doc.foldOffset = 0;
-    w.doc.ioStatus = 0;
-    w.doc.fileName.clear();
-    w.doc.readAsTds = false;
-    w.doc.lfLineEnds = false;
-    w.doc.backupDone = false;
-    w.doc.markUp = nullptr;
-    while (w.doc.basePathTop >= 0) w.doc.popBasePath();
+    w.fileTop = w.fileBottom = w.levelTop = w.levelBottom = w.currentLine = nullptr;
+    w.nameGiven = false;
+    w.pendingName.clear();
+    w.foldOffset = 0;
+    w.ioStatus = 0;
+    w.fileName.clear();
+    w.readAsTds = false;
+    w.lfLineEnds = false;
+    w.backupDone = false;
+    w.markUp = nullptr;
+    while (w.basePathTop >= 0) w.popBasePath();
     host.clearEvents();
     foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
   }
   void open(const std::string& path) { foldtest::open(w, path); }
-  void save() { Save(w, w.doc.fileBottom, w.doc.fileBottom->partner()); }
+  void save() { Save(w, w.fileBottom, w.fileBottom->partner()); }
 };
 
 // One per round of a round trip, so a round reads in a window that the
 // same round of the input before used.
-FoldWindow& foldWindow(size_t round, const WindowSpec& conv) {
+FoldWindow& foldWindow(size_t round, const WindowSpec& conv, int tabSize = 8) {
   static FoldWindow windows[3];
   FoldWindow& win = windows[round];
   win.reset(conv);
+  win.ctx.settings.tabSize = tabSize;
   return win;
 }
 
@@ -256,20 +257,20 @@ bool hasMarkerText(const LineNode* first, const LineNode* stop) {
   return false;
 }
 bool hasMarkerText(const LineStore& w) {
-  return hasMarkerText(w.doc.fileBottom->partner()->next, w.doc.fileBottom);
+  return hasMarkerText(w.fileBottom->partner()->next, w.fileBottom);
 }
 
 // Reads path into a window, checks the tree and writes it back over path;
 // returns what was written.
-std::string readAndWrite(size_t round, const WindowSpec& conv, const std::string& path,
+std::string readAndWrite(size_t round, const WindowSpec& conv, int tabSize, const std::string& path,
                          std::string& start, std::string& end, bool& unsettled) {
-  FoldWindow& win = foldWindow(round, conv);
+  FoldWindow& win = foldWindow(round, conv, tabSize);
   ScopedHost scope(win.host);
   win.open(path);
-  fuzzCheck(win.w.doc.ioStatus != 2, "a readable file was not read");
+  fuzzCheck(win.w.ioStatus != 2, "a readable file was not read");
   checkTree(win.w);
   win.save();
-  fuzzCheck(win.w.doc.ioStatus == 0, "the tree could not be written");
+  fuzzCheck(win.w.ioStatus == 0, "the tree could not be written");
   std::string written;
   fuzzCheck(readScratch(path, written), "the written file is gone");
   unsettled = false;
@@ -277,17 +278,17 @@ std::string readAndWrite(size_t round, const WindowSpec& conv, const std::string
     unsettled = unsettled || t.find("without an end line") != std::string::npos;
   unsettled = unsettled || hasMarkerText(win.w);
   // A declaration line may have changed the convention on the way.
-  start = win.w.doc.commentStart;
-  end = win.w.doc.commentEnd;
+  start = win.w.commentStart;
+  end = win.w.commentEnd;
   return written;
 }
 
 }  // namespace
 
-void foldRoundTrip(const WindowSpec& conv, const std::string& path) {
+void foldRoundTrip(const WindowSpec& conv, const std::string& path, int tabSize) {
   std::string start, end;
   bool unsettled = false;
-  readAndWrite(0, conv, path, start, end, unsettled);
+  readAndWrite(0, conv, tabSize, path, start, end, unsettled);
   // Some trees of damaged files cannot be written as they are: a text line
   // whose text is a marker line's reads back as a marker. One more round
   // turns such lines into what the file says they are; from then on the
@@ -299,12 +300,12 @@ void foldRoundTrip(const WindowSpec& conv, const std::string& path) {
   again.commentEnd = end.c_str();
   std::string start2, end2;
   bool unsettled2 = false, unsettled3 = false;
-  const std::string second = readAndWrite(1, again, path, start2, end2, unsettled2);
+  const std::string second = readAndWrite(1, again, tabSize, path, start2, end2, unsettled2);
   WindowSpec third = conv;
   third.commentStart = start2.c_str();
   third.commentEnd = end2.c_str();
   std::string start3, end3;
-  const std::string rewritten = readAndWrite(2, third, path, start3, end3, unsettled3);
+  const std::string rewritten = readAndWrite(2, third, tabSize, path, start3, end3, unsettled3);
   if (!unsettled2 && !unsettled3 && second != rewritten) {
     std::fprintf(stderr, "--- written\n%s\n--- written again\n%s\n--- end\n", second.c_str(),
                  rewritten.c_str());

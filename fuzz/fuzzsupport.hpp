@@ -69,4 +69,4 @@ void checkFile(const WindowSpec& conv, const std::string& path);
 // checks the tree and writes it back over the file, three times (each with
 // the convention the read before ended with): the last two written files
 // must be equal (what the writer writes reads back to itself).
-void foldRoundTrip(const WindowSpec& conv, const std::string& path);
+void foldRoundTrip(const WindowSpec& conv, const std::string& path, int tabSize = 8);

@@ -83,7 +83,8 @@ void smallTree(Level& top) {
 std::string writeTree(const WindowSpec& conv, void (*build)(Level&), const std::string& file) {
   FuzzHost host;
   ScopedHost scope(host);
-  LineStore w(host);
+  ModelContext ctx(host);
+  LineStore w(ctx);
   foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
   LineNode* root = foldtest::root(w);
   Level top = foldtest::top(w);
@@ -91,10 +92,10 @@ std::string writeTree(const WindowSpec& conv, void (*build)(Level&), const std::
   foldtest::finish(w, top);
   std::string path = scratchDir() + "/" + file;
   std::remove(path.c_str());
-  assign(*w.doc.fileBottom, path.c_str());
-  Save(w, w.doc.fileBottom, root);
+  assign(*w.fileBottom, path.c_str());
+  Save(w, w.fileBottom, root);
   std::string out;
-  if (w.doc.ioStatus != 0 || !readWholeFile(path, out)) {
+  if (w.ioStatus != 0 || !readWholeFile(path, out)) {
     std::fprintf(stderr, "make_seeds: the writer failed for %s\n", file.c_str());
     std::exit(1);
   }
@@ -146,8 +147,7 @@ void markupSeeds() {
 void settingsSeeds() {
   FuzzHost host;
   ScopedHost scope(host);
-  Settings& s = settings();
-  s = Settings{};
+  Settings s;
   s.tabSize = 4;
   s.syntaxHighlighting = true;
   s.compilerCmdLine = "\"occ\" -o \"out file\"";
@@ -157,8 +157,8 @@ void settingsSeeds() {
 
   // The registry form.
   registry().parse("");
-  saveAllSettings(host);
-  saveViewSwitches(host);
+  saveAllSettings(s, host);
+  saveViewSwitches(s, host);
   storePlacement(host, "MainWindowPlacement", p, true, false);
   storePlacement(host, "File1Placement", p, false, true);
   seed("registry", "settings", registry().serialise());
@@ -167,8 +167,8 @@ void settingsSeeds() {
   ::setenv("PLICATO_WIN32S", "1", 1);
   ProfileFile& ini = plicatoIni();
   ini.parse("");
-  saveAllSettings(host);
-  saveViewSwitches(host);
+  saveAllSettings(s, host);
+  saveViewSwitches(s, host);
   storePlacement(host, "MainWindowPlacement", p, true, false);
   storePlacement(host, "File1Placement", p, false, true);
   FileTypeList types;
@@ -254,8 +254,9 @@ void pasteSeeds() {
     std::string text = writeTree(conv, sampleTree, "clip" + std::string(conv.extension));
     FuzzHost host;
     ScopedHost scope(host);
-    EditorView w(host, path);
-    foldtest::prepare(w, conv.commentStart, conv.commentEnd, conv.typeName);
+    EngineContext ctx(host);
+    EditorView w(ctx, path);
+    foldtest::prepare(w.doc, conv.commentStart, conv.commentEnd, conv.typeName);
     foldtest::openShown(w, path);
     w.markAnchorLine = w.doc.levelTop->next->next;
     w.markAnchorSubRow = 0;

@@ -43,20 +43,21 @@ bool sameFileName(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void startCore(Host& host, const StartOptions& options) {
+void startCore(EditorContext& ctx, const StartOptions& options) {
   if (!options.configDir.empty()) setConfigDir(options.configDir);
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   if (options.layout == kLayoutStandard || options.layout == kLayoutWindows)
-    settings().keyboardLayout = options.layout;
+    ctx.settings.keyboardLayout = options.layout;
   programDir();
   reloadLangList();
-  startKeyboard(settings().keyboardLayout, host);
-  loadMacros(host);
+  startKeyboard(ctx, ctx.settings.keyboardLayout);
+  ctx.macros.load(ctx.host);
 }
 
-Application::Application(Host& h) : host(h) {}
+Application::Application(EditorContext& c) : ctx(c), host(c.host) { ctx.application = this; }
 
 Application::~Application() {
+  if (ctx.application == this) ctx.application = nullptr;
   if (activeFileTypes() == &fileTypes_) setActiveFileTypes(nullptr);
 }
 
@@ -66,7 +67,7 @@ void Application::loadFileTypes() {
 }
 
 OpenDocument* Application::makeDocument(const std::string& title, int rows, int cols) {
-  auto doc = std::make_unique<OpenDocument>(host, title);
+  auto doc = std::make_unique<OpenDocument>(ctx, title);
   EditorView& w = doc->window;
   w.screenRows = std::max(3, rows);
   w.screenCols = std::max(8, cols);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/context.hpp"
 #include "commands/dispatcher.hpp"
 #include "display/editorview.hpp"
 #include "model/filetypes.hpp"
@@ -16,7 +17,7 @@ class Host;
 
 // One open file: its editor window and the dispatcher's state for it.
 struct OpenDocument {
-  OpenDocument(Host& host, const std::string& title) : window(host, title) {}
+  OpenDocument(EditorContext& ctx, const std::string& title) : window(ctx, title) {}
   EditorView window;
   EditorState state;
   bool showTree = false;  // opened with the tree option
@@ -29,11 +30,11 @@ struct StartOptions {
 
 // Start-up in the program's order: settings, the program's path and the
 // language list, the key table of the layout and its key tree, the macros.
-void startCore(Host& host, const StartOptions& options);
+void startCore(EditorContext& ctx, const StartOptions& options);
 
 class Application : public EditorShell {
  public:
-  explicit Application(Host& host);
+  explicit Application(EditorContext& ctx);
   ~Application() override;
 
   // Reads the file-type list from PLICATO.INI (the client window's set-up).
@@ -70,6 +71,7 @@ class Application : public EditorShell {
   void windowExited(EditorView& w) override { closeDocument(w); }
   std::vector<EditorView*> editorWindows() override;
 
+  EditorContext& ctx;
   Host& host;
 
  protected:

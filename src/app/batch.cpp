@@ -103,8 +103,8 @@ std::string batchDump(const EditorView* w, const BatchHost& host,
 BatchSession::BatchSession(const StartOptions& options, int rows, int cols)
     : rows_(rows), cols_(cols) {
   setProcessHost(&host);
-  startCore(host, options);
-  app_ = std::make_unique<Application>(host);
+  startCore(ctx, options);
+  app_ = std::make_unique<Application>(ctx);
   app_->loadFileTypes();
   // Keys go in only as the buffer has room, so no key of a long script is
   // dropped; the dispatcher drains them.

@@ -23,6 +23,7 @@ class BatchSession {
   ~BatchSession();
 
   BatchHost host;
+  EditorContext ctx{host};
   Application& app() { return *app_; }
   OpenDocument* open(const std::string& path);
   // Appends a key script; false (with a message) when it does not parse.

@@ -8,9 +8,10 @@
 
 struct LineStore;
 class EditorView;
+class KeyTableInForce;
 
 // "%s has changed on disk; Reload reads it again" with Reload's key for a
 // window whose own file changed on disk, else "".
-std::string changedOnDiskNotice(const LineStore& w);
+std::string changedOnDiskNotice(const LineStore& w, const KeyTableInForce& keys);
 // The note for the first of the windows whose file changed, else "".
 std::string changedOnDiskNotice(const std::vector<EditorView*>& windows);

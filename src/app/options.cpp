@@ -1,5 +1,7 @@
 #include "app/options.hpp"
 
+#include "app/context.hpp"
+
 #include <algorithm>
 #include <cctype>
 
@@ -136,18 +138,18 @@ bool splitBeginEnd(const std::string& text, std::string& begin, std::string& end
 
 // ---- construction and the pages ----
 
-OptionsModel::OptionsModel(Host& host, FileTypeList& types,
+OptionsModel::OptionsModel(CommandContext& ctx, FileTypeList& types,
                            std::function<std::vector<EditorView*>()> windows)
-    : host_(host), liveTypes_(types), windows_(std::move(windows)) {}
+    : ctx_(ctx), host_(ctx.host), liveTypes_(types), windows_(std::move(windows)) {}
 
-OptionsModel::OptionsModel(Host& host, Application& app)
-    : OptionsModel(host, app.fileTypes(), [&app] { return app.editorWindows(); }) {}
+OptionsModel::OptionsModel(Application& app)
+    : OptionsModel(app.ctx, app.fileTypes(), [&app] { return app.editorWindows(); }) {}
 
 OptionsModel::~OptionsModel() = default;
 
 EditorOptions& OptionsModel::editorPage() {
   if (!editor_) {
-    const Settings& s = settings();
+    const Settings& s = ctx_.settings;
     EditorOptions e;
     e.autoSave = std::to_string(s.autoSave);
     e.tabSize = std::to_string(s.tabSize);
@@ -165,7 +167,7 @@ EditorOptions& OptionsModel::editorPage() {
 
 CompilerOptions& OptionsModel::compilerPage() {
   if (!compiler_) {
-    const Settings& s = settings();
+    const Settings& s = ctx_.settings;
     compiler_ = CompilerOptions{s.compilerCmdLine, s.externalCompiler, s.linkAddress,
                                 s.linkTimeout,     s.iccBtlPath,       s.compilerParameters};
   }
@@ -174,7 +176,7 @@ CompilerOptions& OptionsModel::compilerPage() {
 
 MakerOptions& OptionsModel::makerPage() {
   if (!maker_) {
-    const Settings& s = settings();
+    const Settings& s = ctx_.settings;
     maker_ = MakerOptions{s.makerWorkingDirectory, s.externalMaker, s.makerCmdLine, s.makefile,
                           s.makerParameters};
   }
@@ -654,7 +656,7 @@ void OptionsModel::switchWindows(FileTypeList& fresh) {
 }
 
 bool OptionsModel::apply() {
-  Settings& s = settings();
+  Settings& s = ctx_.settings;
   const int oldLayout = s.keyboardLayout;
   bool ok = true;
 
@@ -697,11 +699,11 @@ bool OptionsModel::apply() {
   }
 
   if (editor_ && s.keyboardLayout != oldLayout) {
-    changeLayout(s.keyboardLayout, host_);
+    changeLayout(ctx_, s.keyboardLayout);
     if (onLayoutChanged) onLayoutChanged(s.keyboardLayout);
   }
 
-  ok = saveAllSettings(host_) && ok;
+  ok = saveAllSettings(s, host_) && ok;
 
   if (windows_)
     for (EditorView* w : windows_())

@@ -20,6 +20,7 @@
 #include "model/markup.hpp"
 
 class Application;
+struct CommandContext;
 class FileTypeList;
 class Host;
 class EditorView;
@@ -114,9 +115,10 @@ class OptionsModel {
 
   // types: the file-type list the editor windows use (replaced on apply);
   // windows: the editor windows to switch to the new list.
-  OptionsModel(Host& host, FileTypeList& types, std::function<std::vector<EditorView*>()> windows);
+  OptionsModel(CommandContext& ctx, FileTypeList& types,
+               std::function<std::vector<EditorView*>()> windows);
   // The application's list and windows.
-  OptionsModel(Host& host, Application& app);
+  explicit OptionsModel(Application& app);
   ~OptionsModel();
   OptionsModel(const OptionsModel&) = delete;
   OptionsModel& operator=(const OptionsModel&) = delete;
@@ -210,6 +212,7 @@ class OptionsModel {
   bool writeFileTypes();
   void switchWindows(FileTypeList& fresh);
 
+  CommandContext& ctx_;
   Host& host_;
   FileTypeList& liveTypes_;
   std::function<std::vector<EditorView*>()> windows_;

@@ -206,17 +206,15 @@ int32_t settingsNumber(const std::string& text) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-void loadAllSettings() {
-  Settings& s = settings();
+void loadAllSettings(Settings& s) {
   for (const Row& r : kRows) r.set(s, readRow(r));
   readSwitch(kPlicatoRoot, "View\\Harbor", s.showToolbar);
   readSwitch(kPlicatoRoot, "View\\Status", s.showStatusBar);
   readSwitch(kPlicatoRoot, "Editor\\Highlight Unknown Files", s.highlightUnknownFiles);
-  applyColourScheme();
+  applyColourScheme(s);
 }
 
-bool saveAllSettings(Host& host) {
-  const Settings& s = settings();
+bool saveAllSettings(const Settings& s, Host& host) {
   // The user asked for this save, so its failure is shown even when an
   // earlier automatic write of the same file already failed.
   reportedFiles().clear();
@@ -226,8 +224,7 @@ bool saveAllSettings(Host& host) {
   });
 }
 
-bool saveViewSwitches(Host& host) {
-  const Settings& s = settings();
+bool saveViewSwitches(const Settings& s, Host& host) {
   return writeSettingsBatch(host, [&] {
     writeSwitchQuietly(kPlicatoRoot, "View\\Harbor", s.showToolbar);
     writeSwitchQuietly(kPlicatoRoot, "View\\Status", s.showStatusBar);
@@ -271,8 +268,7 @@ void setSystemColourSource(std::function<SystemColours()> source) {
   systemColourSource() = std::move(source);
 }
 
-void applyColourScheme() {
-  Settings& s = settings();
+void applyColourScheme(Settings& s) {
   switch (s.colourScheme) {
     case kSchemeSystem: {
       SystemColours sys = systemColourSource() ? systemColourSource()() : SystemColours{};

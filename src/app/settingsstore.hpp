@@ -1,4 +1,4 @@
-// Reading and writing the process-wide settings (model/settings.hpp).
+// Reading and writing an editor's settings (model/settings.hpp).
 //
 // Two stores: the registry stand-in (app/registry.hpp) under the root key
 // below, or PLICATO.INI when settingsInProfile says so. Every read and
@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "model/settings.hpp"
 #include "platform/host.hpp"
 
 inline constexpr const char* kPlicatoRoot = "SOFTWARE\\Varnex\\Korvel\\Plicato\\";
@@ -22,16 +23,16 @@ bool settingsInProfile();
 // The full registry key of a root ("SOFTWARE\...\Plicato\") and a path below it.
 std::string registryKey(const std::string& root, const std::string& relPath);
 
-// Fills every value of settings() from the store of the platform; missing
-// entries take the defaults of that store. Never reports anything.
-void loadAllSettings();
+// Fills every value of s from the store of the platform; missing entries
+// take the defaults of that store. Never reports anything.
+void loadAllSettings(Settings& s);
 // Writes every setting except the tool-bar and status-bar switches, then
 // the unknown-files highlighting switch. A store that cannot be written is
-// reported once through the host; settings() is not touched either way.
-bool saveAllSettings(Host& host = processHost());
+// reported once through the host; s is not touched either way.
+bool saveAllSettings(const Settings& s, Host& host);
 // The tool-bar and status-bar switches ("View\Harbor", "View\Status"), as
 // the exit writes them.
-bool saveViewSwitches(Host& host = processHost());
+bool saveViewSwitches(const Settings& s, Host& host);
 
 // On unless the stored text is exactly "OFF"; a missing entry leaves it on.
 // The profile form takes the section from relPath up to the first
@@ -41,8 +42,8 @@ void readSwitch(const std::string& root, const std::string& relPath, bool& value
 bool writeSwitch(const std::string& root, const std::string& relPath, bool value,
                  Host& host = processHost());
 
-// The four drawing colours (0x00BBGGRR) from settings().colourScheme.
-void applyColourScheme();
+// The four drawing colours (0x00BBGGRR) from s.colourScheme.
+void applyColourScheme(Settings& s);
 // Window text and window background of the desktop, for the "System"
 // scheme. Tests and the desktop program replace it; without one the
 // colours are black on white.

@@ -1,5 +1,7 @@
 #include "commands/dispatcher.hpp"
 
+#include "commands/context.hpp"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -152,7 +154,7 @@ CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int
       break;
     case cmdInsertFile: insertFileCommand(w); break;
     case cmdOpenAllFolds: OpenAllFolds(w); break;
-    case cmdHelp: showLayoutHelp(w.host); break;
+    case cmdHelp: showLayoutHelp(commandContext(w)); break;
     case cmdRefresh:
       Redraw(w, 1);
       break;
@@ -231,7 +233,7 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
         refreshWindow(w, st, shell);
         return w.inDispatch && w.host.waitForInput(w.handle());
       },
-      w.host);
+      w.host, commandContext(w).keyTree, commandContext(w).macros);
   while (w.inDispatch) {
     w.host.pumpMessages();
     if (st.restoreAsked) {
@@ -256,11 +258,11 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
   w.inDispatch = false;
   if (result == CommandResult::Continue) {
     refreshWindow(w, st, shell);
-    saveMacros(host);
+    commandContext(w).macros.save(host);
     return true;
   }
   host.statusMessage("Exit");
-  saveMacros(host);
+  commandContext(w).macros.save(host);
   shell.windowExited(w);  // the window is gone from here on
   if (result == CommandResult::ExitApplication) shell.exitApplication();
   return false;

@@ -1,5 +1,7 @@
 #include "commands/helptext.hpp"
 
+#include "commands/context.hpp"
+
 #include <algorithm>
 
 #include "model/settings.hpp"
@@ -161,8 +163,6 @@ HelpModel helpModel(int layoutSetting, const CommandKeyTable& table) {
   return m;
 }
 
-HelpModel helpModel(int layoutSetting) { return helpModel(layoutSetting, commandKeyTable()); }
-
 std::string helpText(const HelpModel& model) {
   std::string out = model.title + "\n" + std::string(model.title.size(), '=') + "\n";
   for (const HelpSection& s : model.sections) {
@@ -185,7 +185,7 @@ std::string helpFileText() {
   return out;
 }
 
-void showLayoutHelp(Host& host) {
-  HelpModel m = helpModel(settings().keyboardLayout);
-  host.helpDialog(m.resource, m.title, helpText(m));
+void showLayoutHelp(CommandContext& ctx) {
+  HelpModel m = helpModel(ctx.settings.keyboardLayout, ctx.keys.table());
+  ctx.host.helpDialog(m.resource, m.title, helpText(m));
 }

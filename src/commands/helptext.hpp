@@ -36,9 +36,8 @@ struct HelpModel {
 };
 
 // The model for a layout setting (1 picks HELP, anything else HELP_2),
-// labelled from the given table (by default the one in force).
+// labelled from the given table (the one in force, as a rule).
 HelpModel helpModel(int layoutSetting, const CommandKeyTable& table);
-HelpModel helpModel(int layoutSetting);
 
 // The model as plain text, every line shorter than 79 characters.
 std::string helpText(const HelpModel& model);
@@ -46,5 +45,7 @@ std::string helpText(const HelpModel& model);
 // The text of resources/help.txt: both compiled-in layouts.
 std::string helpFileText();
 
+struct CommandContext;
+
 // Command 298: shows the help dialog of the layout setting in force.
-void showLayoutHelp(Host& host);
+void showLayoutHelp(CommandContext& ctx);

@@ -4,6 +4,7 @@
 #pragma once
 
 class EditorView;
+class KeyTableInForce;
 
 // Queues the key of table entry n / of the first entry bound to the
 // command; false when there is none or the key buffer is full.
@@ -12,7 +13,7 @@ bool queueCommand(EditorView& w, int command);
 
 // Whether typing this key ends a mouse mark: a special key whose command
 // does not keep it, or a character that is not copy, cut or paste block.
-bool keyEndsMark(int kind, int code);
+bool keyEndsMark(const KeyTableInForce& keys, int kind, int code);
 
 // Gives the window what it asks of the key table: which typed keys end a
 // mark, and the key of a command (the exit its close queues).

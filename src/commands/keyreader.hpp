@@ -37,7 +37,7 @@ class KeyReader {
   using WaitFn = std::function<bool()>;
 
   KeyReader(KeyReaderState& state, KeyBuffer& keys, WaitFn wait, Host& host,
-            KeyTree& tree = keyTree(), Macros& store = macros());
+            KeyTree& tree, Macros& store);
 
   // The pushed-back value if there is one, else a command the editor gave
   // itself (keys.putOwnCommand), else the macro layer's next.

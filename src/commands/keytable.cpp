@@ -5,29 +5,6 @@ namespace {
 constexpr CommandKey sp(int command, int code) { return {command, kSpecialKey, code}; }
 constexpr CommandKey ch(int command, int code) { return {command, kCharKey, code}; }
 
-struct TableInForce {
-  CommandKeyTable table;
-  std::array<uint8_t, kKeyTableEntries> endMark{};
-
-  void recomputeFlags() {
-    for (int i = 0; i < kKeyTableEntries; ++i) {
-      const CommandKey& k = table[i];
-      const bool ends = k.command != 0 && k.kind == kSpecialKey && !keyKeepsMark(k.kind, k.command);
-      endMark[i] = ends ? 1 : 0;
-    }
-  }
-};
-
-TableInForce& inForce() {
-  static TableInForce t = [] {
-    TableInForce s;
-    s.table = kPlicatoStandardTable;
-    s.recomputeFlags();
-    return s;
-  }();
-  return t;
-}
-
 // Names of the special-key codes. The keypad digit codes of the shifted
 // navigation keys come first so that they win over the Alt letters that
 // share them.
@@ -266,23 +243,25 @@ const CommandKeyTable kWindowsTable = {{
     {0, 0, 0},     // 83 end
 }};
 
-const CommandKeyTable& commandKeyTable() { return inForce().table; }
+KeyTableInForce::KeyTableInForce() { set(kPlicatoStandardTable); }
 
-void setCommandKeyTable(const CommandKeyTable& table) {
-  inForce().table = table;
-  inForce().recomputeFlags();
+void KeyTableInForce::set(const CommandKeyTable& table) {
+  table_ = table;
+  for (int i = 0; i < kKeyTableEntries; ++i) {
+    const CommandKey& k = table_[i];
+    const bool ends = k.command != 0 && k.kind == kSpecialKey && !keyKeepsMark(k.kind, k.command);
+    endMark_[i] = ends ? 1 : 0;
+  }
 }
 
-const std::array<uint8_t, kKeyTableEntries>& endMarkFlags() { return inForce().endMark; }
-
-bool endMarkFlag(int entry) {
+bool KeyTableInForce::endMarkFlag(int entry) const {
   if (entry < 0 || entry >= kKeyTableEntries) return false;
-  return inForce().endMark[entry] != 0;
+  return endMark_[entry] != 0;
 }
 
-CommandKey commandKeyOfEntry(int n) {
+CommandKey KeyTableInForce::entry(int n) const {
   if (n < 0 || n >= kKeyTableEntries) return {};
-  return inForce().table[n];
+  return table_[n];
 }
 
 int findEntry(const CommandKeyTable& table, int kind, int code) {
@@ -291,7 +270,7 @@ int findEntry(const CommandKeyTable& table, int kind, int code) {
   return -1;
 }
 
-int findEntry(int kind, int code) { return findEntry(inForce().table, kind, code); }
+int KeyTableInForce::find(int kind, int code) const { return findEntry(table_, kind, code); }
 
 int entryForCommand(const CommandKeyTable& table, int command) {
   if (!isCommandNumber(command)) return -1;
@@ -300,19 +279,21 @@ int entryForCommand(const CommandKeyTable& table, int command) {
   return -1;
 }
 
-int entryForCommand(int command) { return entryForCommand(inForce().table, command); }
-
-void selectStartupLayout(int layout) {
-  setCommandKeyTable(layout == 2 ? kWindowsTable : kPlicatoStandardTable);
+int KeyTableInForce::entryForCommand(int command) const {
+  return ::entryForCommand(table_, command);
 }
 
-bool applyLayoutTable(int layout) {
+void KeyTableInForce::selectStartupLayout(int layout) {
+  set(layout == 2 ? kWindowsTable : kPlicatoStandardTable);
+}
+
+bool KeyTableInForce::applyLayoutTable(int layout) {
   if (layout == 1) {
-    setCommandKeyTable(kPlicatoStandardTable);
+    set(kPlicatoStandardTable);
     return true;
   }
   if (layout == 2) {
-    setCommandKeyTable(kWindowsTable);
+    set(kWindowsTable);
     return true;
   }
   return false;  // "User defined": the bindings in force stay
@@ -331,7 +312,7 @@ std::string keyName(int kind, int code) {
   return kind == kSpecialKey ? specialKeyName(code) : charKeyName(code);
 }
 
-std::string keyNameOfCommand(int command) {
+std::string KeyTableInForce::keyNameOfCommand(int command) const {
   int e = entryForCommand(command);
-  return e < 0 ? "" : keyName(inForce().table[e]);
+  return e < 0 ? "" : keyName(table_[e]);
 }

@@ -36,34 +36,44 @@ constexpr int kEntryEnterFold = 8;  // queued on a double-click
 constexpr int kEntryExit = 38;      // queued when a window is asked to close
 constexpr int kEntryRefresh = 44;   // queued when a mark ends
 
-// The command-key table in force (process-wide) and its end-mark flags.
-const CommandKeyTable& commandKeyTable();
-// Replaces the table in force and recomputes the end-mark flags; the key
-// tree must be rebuilt afterwards (keytree.hpp: rebuildKeyTree).
-void setCommandKeyTable(const CommandKeyTable& table);
-// One byte per entry: set when the entry is a special key whose command
-// ends a mouse mark (its command does not keep the mark).
-const std::array<uint8_t, kKeyTableEntries>& endMarkFlags();
-bool endMarkFlag(int entry);  // false outside 0..83
+// The command-key table in force and its end-mark flags (one per editor,
+// in its CommandContext). It starts as the standard layout.
+class KeyTableInForce {
+ public:
+  KeyTableInForce();
+  const CommandKeyTable& table() const { return table_; }
+  // Replaces the table and recomputes the end-mark flags; the key tree must
+  // be rebuilt afterwards (keytree.hpp: rebuildKeyTree).
+  void set(const CommandKeyTable& table);
+  // One byte per entry: set when the entry is a special key whose command
+  // ends a mouse mark (its command does not keep the mark).
+  const std::array<uint8_t, kKeyTableEntries>& endMarkFlags() const { return endMark_; }
+  bool endMarkFlag(int entry) const;  // false outside 0..83
+  // Kind and code of entry n ({0,0,0} outside 0..83).
+  CommandKey entry(int n) const;
+  // Position 0..83 of the first entry with this kind and code, or -1.
+  int find(int kind, int code) const;
+  // Position of the first entry bound to a command, or -1 (menus queue it).
+  int entryForCommand(int command) const;
+  // The key of a command, "" when it has none (menus).
+  std::string keyNameOfCommand(int command) const;
+  // At start-up layout 2 copies "Windows", anything else "Plicato
+  // Standard".
+  void selectStartupLayout(int layout);
+  // The options page changed the layout: 1 and 2 copy their table, 3 ("User
+  // defined") and anything else keep the table in force. True when a table
+  // was copied. The caller rebuilds the key tree (keytree.hpp: changeLayout
+  // does both).
+  bool applyLayoutTable(int layout);
 
+ private:
+  CommandKeyTable table_;
+  std::array<uint8_t, kKeyTableEntries> endMark_{};
+};
 
-// Kind and code of entry n of the table in force ({0,0,0} outside 0..83).
-CommandKey commandKeyOfEntry(int n);
-// Position 0..83 of the first entry with this kind and code, or -1.
-int findEntry(int kind, int code);
 int findEntry(const CommandKeyTable& table, int kind, int code);
-// Position of the first entry bound to a command, or -1 (menus queue it).
-int entryForCommand(int command);
 int entryForCommand(const CommandKeyTable& table, int command);
 
-// Layout choice. At start-up layout 2 copies "Windows", anything else
-// "Plicato Standard".
-void selectStartupLayout(int layout);
-// The options page changed the layout: 1 and 2 copy their table, 3 ("User
-// defined") and anything else keep the table in force. True when a table
-// was copied. The caller rebuilds the key tree (keytree.hpp: changeLayout
-// does both).
-bool applyLayoutTable(int layout);
 // "Plicato Standard", "Windows" or "User defined".
 std::string layoutCaption(int layout);
 // MAIN_MENU_PLI for layout 1, MAIN_MENU_WIN otherwise; MENU_PLI / MENU_WIN.
@@ -76,6 +86,3 @@ std::string editorMenuResource(int layout);
 // navigation key, as the layouts use them that way.
 std::string keyName(int kind, int code);
 inline std::string keyName(const CommandKey& k) { return keyName(k.kind, k.code); }
-inline std::string keyNameOfEntry(int n) { return keyName(commandKeyOfEntry(n)); }
-// The key of a command in the table in force, "" when it has none (menus).
-std::string keyNameOfCommand(int command);

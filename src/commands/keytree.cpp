@@ -1,5 +1,7 @@
 #include "commands/keytree.hpp"
 
+#include "commands/context.hpp"
+
 #include <cstdio>
 #include <string>
 
@@ -103,22 +105,17 @@ int KeyTree::lookup(const uint8_t* bytes, int count) const {
   return at == kRoot ? 0 : slots_[at].command;
 }
 
-KeyTree& keyTree() {
-  static KeyTree tree;
-  return tree;
+void rebuildKeyTree(CommandContext& ctx) {
+  ctx.keyTree.free();
+  ctx.keyTree.build(ctx.keys.table(), ctx.host);
 }
 
-void rebuildKeyTree(Host& host) {
-  keyTree().free();
-  keyTree().build(commandKeyTable(), host);
+void startKeyboard(CommandContext& ctx, int layout) {
+  ctx.keys.selectStartupLayout(layout);
+  rebuildKeyTree(ctx);
 }
 
-void startKeyboard(int layout, Host& host) {
-  selectStartupLayout(layout);
-  rebuildKeyTree(host);
-}
-
-void changeLayout(int layout, Host& host) {
-  applyLayoutTable(layout);
-  rebuildKeyTree(host);
+void changeLayout(CommandContext& ctx, int layout) {
+  ctx.keys.applyLayoutTable(layout);
+  rebuildKeyTree(ctx);
 }

@@ -62,12 +62,12 @@ class KeyTree {
   bool built_ = false;
 };
 
-// The process-wide tree over the command-key table in force.
-KeyTree& keyTree();
-// Frees the process-wide tree and builds it again from the table in force.
-void rebuildKeyTree(Host& host);
+struct CommandContext;
+
+// Frees the context's tree and builds it again from its table in force.
+void rebuildKeyTree(CommandContext& ctx);
 // Start-up: copies the table of the layout setting and builds the tree.
-void startKeyboard(int layout, Host& host);
+void startKeyboard(CommandContext& ctx, int layout);
 // The options page changed the layout: copies its table (none for "User
 // defined") and rebuilds the tree.
-void changeLayout(int layout, Host& host);
+void changeLayout(CommandContext& ctx, int layout);

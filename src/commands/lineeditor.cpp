@@ -15,18 +15,17 @@
 
 namespace {
 
-int tabSize() { return std::max(1, settings().tabSize); }
+int tabSize(const View& w) { return std::max(1, w.ctx.settings.tabSize); }
 
 bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_'; }
 
 // Visual width of a display string.
-int visualLength(const std::string& d) { return expandToColumn(d.c_str(), d.size(), tabSize()); }
+int visualLength(const std::string& d, int tab) { return expandToColumn(d.c_str(), d.size(), tab); }
 
 // The byte of the display string that covers column col; d.size() when the
 // column lies beyond the end (then *beyond gets the columns past the end).
-size_t byteAtColumn(const std::string& d, int col, int* beyond) {
+size_t byteAtColumn(const std::string& d, int col, int* beyond, int tab) {
   int c = 0;
-  const int tab = tabSize();
   for (size_t i = 0; i < d.size(); ++i) {
     int next = d[i] == '\t' ? (c / tab + 1) * tab : c + 1;
     if (col < next) {
@@ -46,22 +45,22 @@ std::string textOf(const LineNode* n) { return n->text ? n->text : ""; }
 
 // Byte offset in the node's text for display column col (clamped to the
 // text area), and the blanks to pad when col lies beyond the text.
-size_t textOffsetAt(const LineNode& n, int col, int* pad) {
+size_t textOffsetAt(const LineNode& n, int col, int* pad, int tab) {
   const std::string d = displayText(n);
   const size_t prefix = d.size() - std::strlen(n.text);
   const int start = textStartColumn(n);
   if (col < start) col = start;
   int beyond = 0;
-  size_t b = byteAtColumn(d, col, &beyond);
+  size_t b = byteAtColumn(d, col, &beyond, tab);
   if (pad) *pad = beyond;
   return b - prefix;
 }
 
 // Column where byte offset off of the node's text is shown.
-int columnOfOffset(const LineNode& n, size_t off) {
+int columnOfOffset(const LineNode& n, size_t off, int tab) {
   const std::string d = displayText(n);
   const size_t prefix = d.size() - std::strlen(n.text);
-  return expandToColumn(d.c_str(), prefix + off, tabSize());
+  return expandToColumn(d.c_str(), prefix + off, tab);
 }
 
 void setText(LineNode* n, const std::string& s) { assignN(*n, s.data(), s.size()); }
@@ -73,21 +72,21 @@ void insertAfterNode(LineNode* a, LineNode* n) {
 }
 
 // Start of the word at or before column col of the display text.
-int wordLeft(const std::string& d, int col) {
-  size_t i = std::min(byteAtColumn(d, col, nullptr), d.size());
+int wordLeft(const std::string& d, int col, int tab) {
+  size_t i = std::min(byteAtColumn(d, col, nullptr, tab), d.size());
   while (i > 0 && !isWordChar(static_cast<unsigned char>(d[i - 1]))) --i;
   while (i > 0 && isWordChar(static_cast<unsigned char>(d[i - 1]))) --i;
-  return expandToColumn(d.c_str(), i, tabSize());
+  return expandToColumn(d.c_str(), i, tab);
 }
 
 // Start of the next word after column col.
-int wordRight(const std::string& d, int col) {
+int wordRight(const std::string& d, int col, int tab) {
   int beyond = 0;
-  size_t i = byteAtColumn(d, col, &beyond);
+  size_t i = byteAtColumn(d, col, &beyond, tab);
   if (i >= d.size()) return col;
   while (i < d.size() && isWordChar(static_cast<unsigned char>(d[i]))) ++i;
   while (i < d.size() && !isWordChar(static_cast<unsigned char>(d[i]))) ++i;
-  return expandToColumn(d.c_str(), i, tabSize());
+  return expandToColumn(d.c_str(), i, tab);
 }
 
 // The rows the current line takes on screen, from its first.
@@ -113,12 +112,12 @@ bool insertText(EditorView& w, EditorState& st, const std::string& chars) {
   const int start = textStartColumn(*n);
   if (col < start) col = start;
   int pad = 0;
-  size_t off = textOffsetAt(*n, col, &pad);
+  size_t off = textOffsetAt(*n, col, &pad, tabSize(w));
   std::string t = textOf(n);
   t.insert(off, std::string(static_cast<size_t>(pad), ' ') + chars);
   setText(n, t);
   lineTextChanged(w, st);
-  setCursorColumn(w, columnOfOffset(*n, off + static_cast<size_t>(pad) + chars.size()));
+  setCursorColumn(w, columnOfOffset(*n, off + static_cast<size_t>(pad) + chars.size(), tabSize(w)));
   return true;
 }
 
@@ -150,7 +149,7 @@ void joinLines(EditorView& w, EditorState& st, LineNode* first, LineNode* second
   std::string b = textOf(second);
   size_t lead = static_cast<size_t>(firstNonBlank(b.c_str()) - 1);
   if (!a.empty()) b = b.substr(std::min(lead, b.size()));
-  const int joinCol = columnOfOffset(*first, a.size());
+  const int joinCol = columnOfOffset(*first, a.size(), tabSize(w));
   setText(first, a + b);
   LineNode* after = second->next;
   linkAfter(first, after);
@@ -180,7 +179,7 @@ void newLine(EditorView& w, EditorState& st) {
     case TextLine: {
       std::string t = textOf(cur);
       int pad = 0;
-      size_t off = std::min(textOffsetAt(*cur, column(w), &pad), t.size());
+      size_t off = std::min(textOffsetAt(*cur, column(w), &pad, tabSize(w)), t.size());
       // The new line starts where this one does, in the same white space
       // (tabs too).
       size_t lead = 0;
@@ -196,8 +195,8 @@ void newLine(EditorView& w, EditorState& st) {
       w.computeRows(cur);
       setText(n, t.substr(0, lead) + rest);
       n->indent = cur->indent;
-      inheritLead(*n, *cur, settings().tabSize);
-      cursorCol = n->indent + expandToColumn(t.c_str(), lead, settings().tabSize);
+      inheritLead(*n, *cur, w.ctx.settings.tabSize);
+      cursorCol = n->indent + expandToColumn(t.c_str(), lead, w.ctx.settings.tabSize);
       insertAfterNode(cur, n);
       break;
     }
@@ -359,24 +358,24 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
     switch (cmd) {
       case cmdDeleteToEndOfLine: {
         if (!isEditableLine(*n)) break;
-        size_t off = textOffsetAt(*n, col, nullptr);
+        size_t off = textOffsetAt(*n, col, nullptr, tabSize(w));
         eraseText(w, st, off, std::strlen(n->text));
         break;
       }
       case cmdDeleteWordLeft: {
         if (!isEditableLine(*n)) break;
         const std::string d = displayText(*n);
-        int from = std::max(wordLeft(d, col), textStartColumn(*n));
-        size_t a = textOffsetAt(*n, from, nullptr), b = textOffsetAt(*n, col, nullptr);
+        int from = std::max(wordLeft(d, col, tabSize(w)), textStartColumn(*n));
+        size_t a = textOffsetAt(*n, from, nullptr, tabSize(w)), b = textOffsetAt(*n, col, nullptr, tabSize(w));
         eraseText(w, st, a, b);
-        setCursorColumn(w, columnOfOffset(*n, a));
+        setCursorColumn(w, columnOfOffset(*n, a, tabSize(w)));
         break;
       }
       case cmdDeleteRight: {
         if (w.markActive || w.blockActive) return cmd;  // the block goes
         if (!isEditableLine(*n)) break;
         int pad = 0;
-        size_t off = textOffsetAt(*n, col, &pad);
+        size_t off = textOffsetAt(*n, col, &pad, tabSize(w));
         if (off < std::strlen(n->text) && pad == 0) {
           eraseText(w, st, off, off + 1);
         } else if (LineNode* next = joinableNext(w); next && n->kind == TextLine) {
@@ -405,7 +404,7 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
       case cmdEndOfLine: {
         std::string d = displayText(*n);
         d.resize(lengthWithoutTrailing(d.c_str()));
-        setCursorColumn(w, visualLength(d));
+        setCursorColumn(w, visualLength(d, tabSize(w)));
         break;
       }
       case cmdCursorLeft:
@@ -415,10 +414,10 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
         setCursorColumn(w, col + 1);
         break;
       case cmdWordLeft:
-        setCursorColumn(w, wordLeft(displayText(*n), col));
+        setCursorColumn(w, wordLeft(displayText(*n), col, tabSize(w)));
         break;
       case cmdWordRight:
-        setCursorColumn(w, wordRight(displayText(*n), col));
+        setCursorColumn(w, wordRight(displayText(*n), col, tabSize(w)));
         break;
       case cmdNewLine:
         newLine(w, st);
@@ -437,14 +436,14 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
         const int start = textStartColumn(*n);
         if (col > start) {
           int pad = 0;
-          size_t off = textOffsetAt(*n, col, &pad);
+          size_t off = textOffsetAt(*n, col, &pad, tabSize(w));
           if (pad > 0) {
             setCursorColumn(w, col - 1);  // in the blank space behind the text
           } else {
-            size_t prev = textOffsetAt(*n, col - 1, nullptr);
+            size_t prev = textOffsetAt(*n, col - 1, nullptr, tabSize(w));
             if (prev == off && off > 0) prev = off - 1;
             eraseText(w, st, prev, off);
-            setCursorColumn(w, columnOfOffset(*n, prev));
+            setCursorColumn(w, columnOfOffset(*n, prev, tabSize(w)));
           }
         } else if (n->kind == TextLine && n != viewFirst(w) && n->prev &&
                    n->prev->kind == TextLine) {
@@ -460,8 +459,8 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
       case cmdDeleteWordRight: {
         if (!isEditableLine(*n)) break;
         const std::string d = displayText(*n);
-        size_t a = textOffsetAt(*n, col, nullptr);
-        size_t b = textOffsetAt(*n, wordRight(d, col), nullptr);
+        size_t a = textOffsetAt(*n, col, nullptr, tabSize(w));
+        size_t b = textOffsetAt(*n, wordRight(d, col, tabSize(w)), nullptr, tabSize(w));
         if (b <= a) b = std::strlen(n->text);
         eraseText(w, st, a, b);
         break;
@@ -475,7 +474,7 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
       case cmdMarkToEndOfLine: {
         std::string d = displayText(*n);
         d.resize(lengthWithoutTrailing(d.c_str()));
-        markInLine(w, visualLength(d));
+        markInLine(w, visualLength(d, tabSize(w)));
         break;
       }
       case cmdMarkToStartOfLine:

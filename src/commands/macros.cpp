@@ -229,10 +229,4 @@ int Macros::next(const std::function<int()>& source, Host& host) {
   return v;
 }
 
-Macros& macros() {
-  static Macros m;
-  return m;
-}
 
-void loadMacros(Host& host) { macros().load(host); }
-void saveMacros(Host& host) { macros().save(host); }

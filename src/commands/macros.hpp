@@ -76,6 +76,3 @@ class Macros {
 bool isRecordableValue(int value);
 
 // The process-wide macros.
-Macros& macros();
-void loadMacros(Host& host);
-void saveMacros(Host& host);

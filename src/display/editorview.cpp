@@ -10,7 +10,7 @@
 #include "model/settings.hpp"
 #include "platform/host.hpp"
 
-EditorView::EditorView(Host& h, const std::string& t) : View(h) {
+EditorView::EditorView(EngineContext& c, const std::string& t) : View(c) {
   doc.title = t;
   if (!scr.create(ScrBuffer::kDefaultWidth, ScrBuffer::kDefaultRows))
     fatalReport(host, "Not enough memory for Screen Buffer", "Plicato Error", 1);
@@ -55,7 +55,7 @@ void EditorView::putChar(uint8_t ch) {
   }
   if (ch == 9) {
     // To the next tab stop, as text columns are counted.
-    const int tab = std::max(1, settings().tabSize);
+    const int tab = std::max(1, ctx.settings.tabSize);
     do putChar(' ');
     while (cursorCol % tab != 0);
     return;
@@ -96,11 +96,11 @@ void EditorView::setAttribute(int attr) {
 }
 
 uint32_t EditorView::attrTextColour() const {
-  return currentAttr == 2 ? settings().selectedText : settings().normalText;
+  return currentAttr == 2 ? ctx.settings.selectedText : ctx.settings.normalText;
 }
 
 uint32_t EditorView::attrBackColour() const {
-  return currentAttr == 2 ? settings().selectedBack : settings().normalBack;
+  return currentAttr == 2 ? ctx.settings.selectedBack : ctx.settings.normalBack;
 }
 
 void EditorView::positionCaret() {
@@ -335,7 +335,7 @@ void EditorView::composeRow(int row) {
                                 : static_cast<size_t>(std::max(0, leftColumn));
   std::string composed;
   composed.reserve(width + 5);
-  if (!screenPiece(*shown.line, start, width, composed)) {
+  if (!screenPiece(*shown.line, start, width, composed, ctx.settings.tabSize)) {
     composed.append(width - composed.size(), ' ');
     composed += "     ";
   } else {

@@ -59,7 +59,7 @@ class EditorView : public View {
   static EditorView& of(View& v) { return static_cast<EditorView&>(v); }
   // Builds the window with its screen buffer (200 x 50) and keyboard
   // buffer; a screen buffer that cannot be had ends the process.
-  explicit EditorView(Host& host, const std::string& title = "");
+  explicit EditorView(EngineContext& context, const std::string& title = "");
   ~EditorView() override;
 
   // Font metrics, clear screen, attribute 1, preferred size, then posts

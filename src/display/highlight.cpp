@@ -72,7 +72,8 @@ int leadingBlanks(const char* text) {
 }  // namespace
 
 uint32_t paintLine(Canvas& dc, int x, int y, const char* text, int from, int count,
-                   uint32_t lineState, int paintMode, const MarkUpHash* table, RowRecord* row) {
+                   uint32_t lineState, int paintMode, const MarkUpHash* table, RowRecord* row,
+                   const Settings& settings) {
   if (!text) text = "";
   if (row) *row = RowRecord{0, 0, 0};
   dc.moveTo(x, y);
@@ -84,7 +85,7 @@ uint32_t paintLine(Canvas& dc, int x, int y, const char* text, int from, int cou
   if (count < 0) count = 0;
   if (from < 0) from = 0;
 
-  const Settings& set = settings();
+  const Settings& set = settings;
   const bool plain = !set.syntaxHighlighting || !table ||
                      (table->isFallback && !set.highlightUnknownFiles);
   int mode = paintMode;

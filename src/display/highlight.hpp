@@ -10,6 +10,7 @@
 #include "model/linenode.hpp"
 #include "model/linestates.hpp"
 #include "model/markup.hpp"
+#include "model/settings.hpp"
 
 // What the painter tells the editor about a row: the colours in force after
 // the first run and that run's code. A stored rowStyle is handed back as
@@ -42,5 +43,7 @@ enum RunCode : int32_t {
 // count (a keyword the piece cuts is still recognised); drawing never does.
 // table may be null. row, when given, is filled. Returns the background
 // colour in effect after the last run.
+// The settings say whether to highlight and give the scheme's colours.
 uint32_t paintLine(Canvas& dc, int x, int y, const char* text, int from, int count,
-                   uint32_t lineState, int paintMode, const MarkUpHash* table, RowRecord* row);
+                   uint32_t lineState, int paintMode, const MarkUpHash* table, RowRecord* row,
+                   const Settings& settings);

@@ -82,7 +82,7 @@ void paintRow(EditorView& w, Canvas& dc, int row) {
   if (shown.line) {
     start = w.wrapMode ? shown.subRow * width : std::max(0, w.leftColumn);
     if (start > 0) {
-      screenPiece(*shown.line, 0, static_cast<size_t>(start), text);
+      screenPiece(*shown.line, 0, static_cast<size_t>(start), text, w.ctx.settings.tabSize);
       text.resize(static_cast<size_t>(start), ' ');
     }
   }
@@ -90,7 +90,8 @@ void paintRow(EditorView& w, Canvas& dc, int row) {
   const uint32_t state = shown.line ? stateOf(shown.line, w.doc.markUp) : uint32_t{kStateNormal};
   RowRecord* record = w.scr.info(row - 1);
   const uint32_t back =
-      paintLine(dc, 0, y, text.c_str(), start, start + width, state, mode, w.doc.markUp, record);
+      paintLine(dc, 0, y, text.c_str(), start, start + width, state, mode, w.doc.markUp, record,
+                w.ctx.settings);
 
   // The match the replace command asks about, over what was painted.
   if (shown.line && shown.line == w.foundLine && w.foundLength > 0) {
@@ -100,7 +101,7 @@ void paintRow(EditorView& w, Canvas& dc, int row) {
       const uint32_t textColour = dc.textColour();
       const uint32_t backColour = dc.backColour();
       paintLine(dc, (from - start) * w.charWidth, y, text.c_str(), from, to, state,
-                kPaintSelected, w.doc.markUp, nullptr);
+                kPaintSelected, w.doc.markUp, nullptr, w.ctx.settings);
       dc.setTextColour(textColour);
       dc.setBackColour(backColour);
     }
@@ -115,7 +116,7 @@ void paintRow(EditorView& w, Canvas& dc, int row) {
   const uint32_t savedBack = dc.backColour();
   dc.setBackColour(back);
   paintLine(dc, width * w.charWidth, y, tail.c_str(), 0, static_cast<int>(tail.size()),
-            kStateNormal, kPaintTextOnly, w.doc.markUp, nullptr);
+            kStateNormal, kPaintTextOnly, w.doc.markUp, nullptr, w.ctx.settings);
   dc.setBackColour(savedBack);
 }
 
@@ -139,7 +140,7 @@ void paintRows(EditorView& w, Canvas& dc, int firstRow, int lastRow) {
   // The strip below the last row, in the plain colours.
   const std::string blank(static_cast<size_t>(w.screenCols) + 1, ' ');
   paintLine(dc, 0, w.screenRows * w.charHeight, blank.c_str(), 0, static_cast<int>(blank.size()),
-            kStateNormal, kPaintNormal, w.doc.markUp, nullptr);
+            kStateNormal, kPaintNormal, w.doc.markUp, nullptr, w.ctx.settings);
   w.positionCaret();
 }
 

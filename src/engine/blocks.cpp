@@ -628,8 +628,8 @@ class PasteBuilder {
 
 // Byte of the text line under display column col (0-based), or -1 when the
 // column is left of its text or behind its end.
-long byteAtColumn(const LineNode* n, int col) {
-  const int tab = std::max(1, settings().tabSize);
+long byteAtColumn(const LineNode* n, int col, int tabSize) {
+  const int tab = std::max(1, tabSize);
   long c = std::max(0, n->indent);
   const char* t = n->text ? n->text : "";
   for (size_t i = 0; t[i]; ++i) {
@@ -640,8 +640,8 @@ long byteAtColumn(const LineNode* n, int col) {
   return -1;
 }
 
-int columnOfByte(const LineNode* n, size_t pos) {
-  const int tab = std::max(1, settings().tabSize);
+int columnOfByte(const LineNode* n, size_t pos, int tabSize) {
+  const int tab = std::max(1, tabSize);
   int c = std::max(0, n->indent);
   const char* t = n->text ? n->text : "";
   for (size_t i = 0; i < pos && t[i]; ++i) c = t[i] == '\t' ? (c / tab + 1) * tab : c + 1;
@@ -766,7 +766,7 @@ void pasteText(View& w, const std::string& text) {
   bool trailingEnd = true;
   const std::vector<std::string> split = splitLines(text, trailingEnd);
   std::vector<PasteLine> lines(split.size());
-  const int tabSize = settings().tabSize;
+  const int tabSize = w.ctx.settings.tabSize;
   for (size_t i = 0; i < split.size(); ++i) {
     lines[i].orig = split[i];
     lines[i].marked = split[i];
@@ -777,7 +777,7 @@ void pasteText(View& w, const std::string& text) {
   // Into the line when the cursor stands on one of its characters.
   long pos = -1;
   if (cur->kind == TextLine)
-    pos = byteAtColumn(cur, w.textColumn - 1);
+    pos = byteAtColumn(cur, w.textColumn - 1, w.ctx.settings.tabSize);
   const bool join = pos >= 0;
 
   std::vector<Piece> pieces;
@@ -875,7 +875,7 @@ void pasteText(View& w, const std::string& text) {
     assign(*cur, t.c_str());
     textChanged(w, cur);
     changed = true;
-    cursorColumn = columnOfByte(cur, t.size() - p.after.size());
+    cursorColumn = columnOfByte(cur, t.size() - p.after.size(), w.ctx.settings.tabSize);
   }
   if (!changed) return;
   w.computeRows(cur);

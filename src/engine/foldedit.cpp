@@ -51,8 +51,8 @@ int8_t rowForSaving(int row) { return static_cast<int8_t>(std::clamp(row, 1, 127
 // columns (tabs to their stops), or -1 when something else, or a tab
 // reaching past them, stands within them. A shorter line of white space
 // fills them all.
-long whiteBefore(const char* text, int n) {
-  const int tab = std::max(1, settings().tabSize);
+long whiteBefore(const char* text, int n, int tabSize) {
+  const int tab = std::max(1, tabSize);
   int col = 0;
   long i = 0;
   while (col < n && text[i]) {
@@ -68,7 +68,7 @@ long whiteBefore(const char* text, int n) {
   return i;
 }
 
-bool blanksBefore(const char* text, int n) { return whiteBefore(text, n) >= 0; }
+bool blanksBefore(const char* text, int n, int tabSize) { return whiteBefore(text, n, tabSize) >= 0; }
 
 // Cursor on the header, just behind its marker, as the second press of
 // create fold leaves it.
@@ -93,7 +93,7 @@ LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end
       if (drop > 0) {
         // The white space taken off stands for the new fold's columns: a
         // save writes it back as it was, tabs included.
-        const long bytes = whiteBefore(n->text, drop);
+        const long bytes = whiteBefore(n->text, drop, w.ctx.settings.tabSize);
         const std::string taken(n->text, static_cast<size_t>(bytes > 0 ? bytes : 0));
         if (n->extra() && n->extra()->leadShift >= 0) {
           n->extra()->lead += taken;
@@ -225,7 +225,7 @@ bool rowTextRange(const View& w, const LineNode* line, int subRow, size_t& from,
   const int width = w.textWidth();
   const long rowStart = static_cast<long>(subRow) * width;
   const long rowEnd = rowStart + width;
-  const int tab = std::max(1, settings().tabSize);
+  const int tab = std::max(1, w.ctx.settings.tabSize);
   long col = static_cast<long>(prefix);
   from = to = len;
   bool haveFrom = false;
@@ -324,7 +324,7 @@ bool canFoldRun(const View& w, LineNode* first, LineNode* end, int foldCol) {
           if (n->indent + n->markerColumn() < foldCol) return false;
           break;
         case TextLine:
-          if (!blanksBefore(n->text, foldCol - n->indent)) return false;
+          if (!blanksBefore(n->text, foldCol - n->indent, w.ctx.settings.tabSize)) return false;
           break;
         case FoldEnd:
           return false;

@@ -99,10 +99,10 @@ std::string displayText(const LineNode& n) {
   return out;
 }
 
-std::string screenText(const LineNode& n) {
+std::string screenText(const LineNode& n, int tabSize) {
   const std::string raw = displayText(n);
   if (raw.find('\t') == std::string::npos) return raw;
-  const int tab = std::max(1, settings().tabSize);
+  const int tab = std::max(1, tabSize);
   std::string out;
   out.reserve(raw.size() + 16);
   for (char c : raw) {
@@ -115,7 +115,8 @@ std::string screenText(const LineNode& n) {
   return out;
 }
 
-bool screenPiece(const LineNode& n, size_t start, size_t count, std::string& out) {
+bool screenPiece(const LineNode& n, size_t start, size_t count, std::string& out,
+                 int tabSize) {
   const size_t end = start + count;
   size_t col = 0;
   // What stands in front of the text: indentation and marker.
@@ -138,7 +139,7 @@ bool screenPiece(const LineNode& n, size_t start, size_t count, std::string& out
   putRun(marker, std::strlen(marker));
   if (col >= end) return true;
   const char* p = n.kind == FoldEnd || !n.text ? "" : n.text;
-  const int tab = std::max(1, settings().tabSize);
+  const int tab = std::max(1, tabSize);
   while (*p) {
     // A run without tabs maps bytes to columns one to one.
     const size_t length = strnlen(p, end - col);
@@ -156,9 +157,9 @@ bool screenPiece(const LineNode& n, size_t start, size_t count, std::string& out
   return false;
 }
 
-size_t screenLength(const LineNode& n) {
+size_t screenLength(const LineNode& n, int tabSize) {
   const char* text = n.kind == FoldEnd || !n.text ? "" : n.text;
-  if (std::strchr(text, '\t')) return screenText(n).size();
+  if (std::strchr(text, '\t')) return screenText(n, tabSize).size();
   return static_cast<size_t>(indentationOf(n)) + std::strlen(markerOf(n)) + std::strlen(text);
 }
 

@@ -32,15 +32,16 @@ size_t displayPrefix(const LineNode& node);
 // bytes are the line's own, tabs included.
 std::string displayText(const LineNode& node);
 // The display text as the screen shows it: tabs expanded to the tab stops
-// of settings().tabSize, so that screen columns are text columns.
-std::string screenText(const LineNode& node);
+// of tabSize, so that screen columns are text columns.
+std::string screenText(const LineNode& node, int tabSize);
 // screenText(node).size(), without building the text when it has no tab.
-size_t screenLength(const LineNode& node);
+size_t screenLength(const LineNode& node, int tabSize);
 // Appends columns [start, start + count) of screenText(node) to out, reading
 // no further into the line than those columns need (a row of a very long
 // line costs its own width, not the line's length). True when the screen
 // text reaches column start + count, i.e. has at least that many columns.
-bool screenPiece(const LineNode& node, size_t start, size_t count, std::string& out);
+bool screenPiece(const LineNode& node, size_t start, size_t count, std::string& out,
+                 int tabSize);
 // Rows a text of `length` characters takes at `width` per row (at least 1).
 int32_t wrapRowsFor(size_t length, int width);
 

@@ -470,7 +470,7 @@ void ExitFold(View& w) {
     }
     return;
   }
-  if (w.doc.modified && settings().autoSaveAtTopLevel) {
+  if (w.doc.modified && w.ctx.settings.autoSaveAtTopLevel) {
     if (!autoSaveSkips(w.doc)) saveCommand(w);
     return;
   }

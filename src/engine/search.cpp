@@ -33,7 +33,7 @@ std::array<unsigned char, 256> makeUpperTable() {
 
 const std::array<unsigned char, 256> kUpper = makeUpperTable();
 
-int tabSize() { return std::max(1, settings().tabSize); }
+int tabSize(const View& w) { return std::max(1, w.ctx.settings.tabSize); }
 
 // The node's own text, or null where a line shows none (a fold's end).
 const char* ownText(const LineNode* n) {
@@ -50,13 +50,12 @@ bool replaceable(const LineNode* n) {
 
 // Offset in the node's own text of the cursor at display column col; a
 // column in the indentation or marker is offset 0 and sets *inPrefix.
-size_t textOffsetAt(const LineNode& n, int col, bool* inPrefix = nullptr) {
+size_t textOffsetAt(const LineNode& n, int col, int tab, bool* inPrefix = nullptr) {
   const int prefix = static_cast<int>(displayPrefix(n));
   if (inPrefix) *inPrefix = col < prefix;
   if (col < prefix) return 0;
   const char* t = ownText(&n);
   if (!t) return 0;
-  const int tab = tabSize();
   int c = prefix;
   size_t i = 0;
   for (; t[i]; ++i) {
@@ -68,10 +67,10 @@ size_t textOffsetAt(const LineNode& n, int col, bool* inPrefix = nullptr) {
 }
 
 // Display column (0-based) at which byte `off` of the node's own text stands.
-int columnOfOffset(const LineNode& n, size_t off) {
+int columnOfOffset(const LineNode& n, size_t off, int tab) {
   const int prefix = static_cast<int>(displayPrefix(n));
   const char* t = ownText(&n);
-  return t ? expandToColumn(t, off, tabSize(), prefix) : prefix;
+  return t ? expandToColumn(t, off, tab, prefix) : prefix;
 }
 
 // First occurrence of pat in text at or after `from`. No copy of the line
@@ -293,7 +292,7 @@ void revealMatch(View& w, LineNode* target, Revealed* known = nullptr) {
   const bool incremental = known && known->holds(w);
   std::vector<LineNode*> path;
   if (!incremental) path = enclosingFolds(w, target);
-  else if (searchState().backward) path = enclosingFoldsBelow(w, target, *known);
+  else if (w.ctx.search.backward) path = enclosingFoldsBelow(w, target, *known);
   else path = enclosingFolds(w, target, known);
   if (incremental) {
     // The open folds are those around the last match: the outermost of
@@ -367,7 +366,7 @@ void placeColumn(View& w, int col, int length) {
 // the reveals of a replace-all leave from one match to the next.
 bool findFrom(View& w, LineNode* start, size_t at, bool editableOnly,
               Revealed* known = nullptr) {
-  SearchState& st = searchState();
+  SearchState& st = w.ctx.search;
   st.found = false;
   const std::string& pat = st.pattern;
   if (pat.empty() || !start || !w.doc.levelTop) return false;
@@ -401,8 +400,8 @@ bool findFrom(View& w, LineNode* start, size_t at, bool editableOnly,
   const bool shown = rowShowing(w, hit, row);
   revealMatch(w, hit, known);
   w.doc.currentLine = hit;
-  const int col = columnOfOffset(*hit, pos);
-  placeColumn(w, col, columnOfOffset(*hit, pos + pat.size()) - col);
+  const int col = columnOfOffset(*hit, pos, tabSize(w));
+  placeColumn(w, col, columnOfOffset(*hit, pos + pat.size(), tabSize(w)) - col);
   if (w.wrapMode) row += w.curSubRow;
   PlaceCursor(w, shown && row >= 1 ? row : 2);
   st.found = true;
@@ -426,7 +425,7 @@ void enterOther(View& w, const View& origin) {
 bool findInNext(View& w, const View& origin, bool editableOnly,
                 Revealed* known = nullptr) {
   leaveOther(w, origin);
-  const bool backward = searchState().backward;
+  const bool backward = w.ctx.search.backward;
   LineNode* start = backward ? w.doc.levelBottom : viewFirst(w);
   const bool f = findFrom(w, start, backward ? SIZE_MAX : 0, editableOnly, known);
   enterOther(w, origin);
@@ -458,7 +457,7 @@ View* notFound(View& w, const View& origin, const std::string& text,
                        const std::vector<View*>& windows) {
   const std::string msg = text + " not found";
   w.host.statusMessage(msg);
-  View* next = searchState().allFiles ? windowAfter(w, origin, windows) : nullptr;
+  View* next = w.ctx.search.allFiles ? windowAfter(w, origin, windows) : nullptr;
   if (next) {
     const std::string q = msg + "\n Go to the next file '" + nameOf(*next) + "' ?";
     if (w.host.messageBox(q, "Plicato", MbButtons::YesNo, MbIcon::Question) == MbResult::Yes)
@@ -472,7 +471,7 @@ View* notFound(View& w, const View& origin, const std::string& text,
 // Offset in the cursor line's own text where the cursor stands; 0 in the
 // indentation or marker.
 size_t cursorOffset(const View& w) {
-  return textOffsetAt(*w.doc.currentLine, std::max(0, w.textColumn - 1));
+  return textOffsetAt(*w.doc.currentLine, std::max(0, w.textColumn - 1), tabSize(w));
 }
 
 // Rows of the cursor line repainted (queued for the widget).
@@ -486,12 +485,12 @@ void repaintCurrent(View& w) {
 // The match under the cursor drawn highlighted while the user is asked
 // about it, and drawn plainly again afterwards.
 void showFound(View& w, bool on) {
-  SearchState& st = searchState();
+  SearchState& st = w.ctx.search;
   if (on && w.doc.currentLine) {
-    const int col = columnOfOffset(*w.doc.currentLine, st.matchOffset);
+    const int col = columnOfOffset(*w.doc.currentLine, st.matchOffset, tabSize(w));
     w.foundLine = w.doc.currentLine;
     w.foundColumn = col;
-    w.foundLength = columnOfOffset(*w.doc.currentLine, st.matchOffset + st.matchLength) - col;
+    w.foundLength = columnOfOffset(*w.doc.currentLine, st.matchOffset + st.matchLength, tabSize(w)) - col;
   } else {
     w.clearFound();
   }
@@ -500,7 +499,7 @@ void showFound(View& w, bool on) {
 
 // The window the command ended in is not the one it started in.
 void ended(View* last, const View& origin) {
-  SearchState& st = searchState();
+  SearchState& st = origin.ctx.search;
   if (last && last != &origin && st.activate) st.activate(*last);
 }
 
@@ -508,7 +507,7 @@ void ended(View* last, const View& origin) {
 // cursor line, going on into the next windows and asking at each match in
 // the mode "Prompt for Next".
 void runSearch(View& origin, const std::vector<View*>& windows, size_t at) {
-  SearchState& st = searchState();
+  SearchState& st = origin.ctx.search;
   View* cur = &origin;
   View* last = nullptr;  // the window of the last match
   bool found = origin.doc.currentLine && findFrom(origin, origin.doc.currentLine, at, false);
@@ -536,8 +535,7 @@ void runSearch(View& origin, const std::vector<View*>& windows, size_t at) {
   ended(last, origin);
 }
 
-void setPattern(const std::string& text, bool matchCase) {
-  SearchState& st = searchState();
+void setPattern(SearchState& st, const std::string& text, bool matchCase) {
   st.pattern = matchCase ? text : upperText(text);
   st.matchCase = matchCase;
 }
@@ -552,22 +550,18 @@ std::string upperText(const std::string& text) {
   return out;
 }
 
-SearchState& searchState() {
-  static SearchState state;
-  return state;
-}
 
 bool FindNext(View& w, int column) {
   if (!w.doc.currentLine) {
-    searchState().found = false;
+    w.ctx.search.found = false;
     return false;
   }
-  const size_t at = textOffsetAt(*w.doc.currentLine, std::max(0, column - 1));
+  const size_t at = textOffsetAt(*w.doc.currentLine, std::max(0, column - 1), tabSize(w));
   return findFrom(w, w.doc.currentLine, at, false);
 }
 
 bool ReplaceAt(View& w) {
-  SearchState& st = searchState();
+  SearchState& st = w.ctx.search;
   LineNode* n = w.doc.currentLine;
   if (!n || !replaceable(n) || !n->text || st.findText.empty()) return false;
   if (w.browseMode) {
@@ -575,7 +569,7 @@ bool ReplaceAt(View& w) {
     return false;
   }
   bool inPrefix = false;
-  const size_t off = textOffsetAt(*n, std::max(0, w.textColumn - 1), &inPrefix);
+  const size_t off = textOffsetAt(*n, std::max(0, w.textColumn - 1), tabSize(w), &inPrefix);
   if (inPrefix) return false;
   const std::string& pat = st.replacePattern;
   const size_t len = std::strlen(n->text);
@@ -606,7 +600,7 @@ bool ReplaceAt(View& w) {
 }
 
 void searchCommand(View& w, const std::vector<View*>& windows) {
-  SearchState& st = searchState();
+  SearchState& st = w.ctx.search;
   SearchRequest defaults;
   defaults.text = st.searchText;
   defaults.backward = st.backward;
@@ -625,12 +619,12 @@ void searchCommand(View& w, const std::vector<View*>& windows) {
     st.pattern.clear();
     return;
   }
-  setPattern(r->text, r->matchCase);
+  setPattern(st, r->text, r->matchCase);
   runSearch(w, windows, w.doc.currentLine ? cursorOffset(w) : 0);
 }
 
 void findNextCommand(View& w, const std::vector<View*>& windows) {
-  SearchState& st = searchState();
+  SearchState& st = w.ctx.search;
   if (st.pattern.empty()) {
     w.host.messageBox("No previous search!", "Plicato", MbButtons::Ok, MbIcon::Information);
     return;
@@ -644,7 +638,7 @@ void findNextCommand(View& w, const std::vector<View*>& windows) {
 }
 
 void replaceCommand(View& origin, const std::vector<View*>& windows) {
-  SearchState& st = searchState();
+  SearchState& st = origin.ctx.search;
   SearchRequest defaults;
   defaults.text = st.findText;
   defaults.replacement = st.replaceText;
@@ -663,7 +657,7 @@ void replaceCommand(View& origin, const std::vector<View*>& windows) {
   st.found = false;
   if (r->text.empty()) return;
   st.replacePattern = r->matchCase ? r->text : upperText(r->text);
-  setPattern(r->text, r->matchCase);
+  setPattern(st, r->text, r->matchCase);
 
   View* cur = &origin;
   View* last = nullptr;

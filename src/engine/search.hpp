@@ -1,8 +1,8 @@
 // Search and replace: finding a string in the level a window shows, closed
 // folds included, bringing the cursor to it, and exchanging it.
 //
-// The search state is one for the whole process: the dialogs of every
-// window start from the last texts and options. Lines are compared in
+// The search state is one for the whole editor (its EngineContext holds
+// it): the dialogs of every window start from the last texts and options. Lines are compared in
 // their display form, but a match counts only inside a node's own text, so
 // a fold marker or the indentation that the fold structure adds never
 // matches and a replacement always lands in the stored text.
@@ -17,44 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/context.hpp"
 #include "platform/host.hpp"
 
 class View;
 struct LineNode;
 
-struct SearchState {
-  // The search dialog: the text as typed (its default next time).
-  std::string searchText;
-  bool searchMatchCase = false;
-  SearchRequest::Mode searchMode = SearchRequest::Mode::StopOnFirst;
 
-  // The replace dialog: find and replace texts, their own pattern and case.
-  std::string findText;
-  std::string replaceText;
-  std::string replacePattern;  // upper case unless replaceMatchCase
-  bool replaceMatchCase = false;
-  SearchRequest::Mode replaceMode = SearchRequest::Mode::StopOnFirst;
-
-  // What FindNext looks for: the pattern of the last search or replace
-  // (upper case unless matchCase), and the options in force.
-  std::string pattern;
-  bool matchCase = false;
-  bool backward = false;
-  bool allFiles = false;
-  // The last FindNext matched.
-  bool found = false;
-  // Where the last match lies: its line, its offset in the line's own text
-  // and its length in bytes.
-  LineNode* matchLine = nullptr;
-  size_t matchOffset = 0;
-  size_t matchLength = 0;
-
-  // Called with the window a search or replace ended in when that is not
-  // the window it started in (the desktop program activates it).
-  std::function<void(View&)> activate;
-};
-
-SearchState& searchState();
 
 // Command 301: the search dialog ("DIALOG_3"), then the search. An empty
 // text clears the pattern and nothing is searched.

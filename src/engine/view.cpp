@@ -17,7 +17,8 @@ bool RowChanges::has(int r) const {
   return all_ || std::find(rows_.begin(), rows_.end(), r) != rows_.end();
 }
 
-View::View(Host& h) : document_(std::make_unique<Document>(h)), host(h), doc(*document_) {
+View::View(EngineContext& c)
+    : document_(std::make_unique<Document>(c)), ctx(c), host(c.host), doc(*document_) {
   doc.viewer = this;
   editBuffer = doc.buffers[0];
   restoreBuffer = doc.buffers[1];
@@ -29,7 +30,7 @@ View::~View() { doc.viewer = nullptr; }
 
 int32_t View::rowsOf(const LineNode& node) const {
   if (!wrapMode) return 1;
-  return wrapRowsFor(screenLength(node), textWidth());
+  return wrapRowsFor(screenLength(node, ctx.settings.tabSize), textWidth());
 }
 
 ScreenRow View::shownAt(int r) const {

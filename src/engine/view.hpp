@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/context.hpp"
 #include "engine/viewmetrics.hpp"
 #include "model/document.hpp"
 #include "platform/host.hpp"
@@ -86,11 +87,12 @@ class View : public LineViewer {
   static View& of(WindowHandle h) { return *static_cast<View*>(h.get()); }
 
   // A view of a new, empty document.
-  explicit View(Host& host);
+  explicit View(EngineContext& context);
   virtual ~View();
   View(const View&) = delete;
   View& operator=(const View&) = delete;
 
+  EngineContext& ctx;
   Host& host;
   Document& doc;
 

@@ -30,7 +30,7 @@ void recount(View& w, ViewMetrics& m) {
   m.screenCols = w.screenCols;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
     m.rows += rowsOf(w, n);
-    const size_t width = screenLength(*n);
+    const size_t width = screenLength(*n, w.ctx.settings.tabSize);
     if (width > m.longest || !m.widest) {
       m.longest = width;
       m.widest = n;
@@ -68,7 +68,7 @@ void lineWidthChanged(View& w, const LineNode& line, int32_t oldRows) {
     m.valid = false;
     return;
   }
-  const size_t width = screenLength(line);
+  const size_t width = screenLength(line, w.ctx.settings.tabSize);
   if (width >= m.longest) {
     m.longest = width;
     m.widest = &line;

@@ -216,7 +216,7 @@ void TEditorWidget::caretMoved() {
 void TEditorWidget::paintEvent(QPaintEvent* e) {
   QPainter p(viewport());
   const QRect area = e->rect();
-  p.fillRect(area, qColorOf(settings().normalBack));
+  p.fillRect(area, qColorOf(app_.ctx.settings.normalBack));
   if (!ready()) {
     shownCaret_ = QRect();
     return;

@@ -19,6 +19,7 @@
 #include "gui/mainframe.hpp"
 #include "gui/documentwindow.hpp"
 #include "gui/documentarea.hpp"
+#include "gui/printing.hpp"
 #include "gui/qthost.hpp"
 #include "engine/fileio.hpp"
 #include "model/fileidentity.hpp"
@@ -43,8 +44,8 @@ DesktopApplication* scrollApp() { return theApp; }
 
 // --- GuiApplication --------------------------------------------------------
 
-GuiApplication::GuiApplication(QtHost& host, DesktopApplication& owner)
-    : Application(host), owner_(owner) {}
+GuiApplication::GuiApplication(EditorContext& ctx, DesktopApplication& owner)
+    : Application(ctx), owner_(owner) {}
 
 void GuiApplication::openFileCommand(EditorView&) { owner_.openCommand(); }
 
@@ -147,7 +148,10 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
 
 DesktopApplication::DesktopApplication(std::unique_ptr<QtHost> host) : host_(std::move(host)) {
   if (!host_) host_ = std::make_unique<QtHost>();
-  app_ = std::make_unique<GuiApplication>(*host_, *this);
+  ctx_ = std::make_unique<EditorContext>(*host_);
+  host_->keyTableInForce = [this]() -> const CommandKeyTable& { return ctx_->keys.table(); };
+  TPrinter::instance().setContext(ctx_.get());
+  app_ = std::make_unique<GuiApplication>(*ctx_, *this);
   theApp = this;
   autoSave_.setInterval(60 * 1000);
   connect(&autoSave_, &QTimer::timeout, this, [this] { autoSaveTick(); });
@@ -164,6 +168,8 @@ DesktopApplication::~DesktopApplication() {
   host_->dialogParent = nullptr;
   frame_.reset();
   app_.reset();
+  TPrinter::instance().setContext(nullptr);
+  host_->keyTableInForce = nullptr;
   if (&processHost() == host_.get()) setProcessHost(nullptr);
   if (theApp == this) theApp = nullptr;
 }
@@ -172,7 +178,7 @@ void DesktopApplication::start(const CommandLine& line) {
   setProcessHost(host_.get());
   StartOptions options;
   options.configDir = line.configDir;
-  startCore(*host_, options);
+  startCore(*ctx_, options);
 
   frame_ = std::make_unique<MainFrame>(*this);
   MainFrame* f = frame_.get();
@@ -206,8 +212,8 @@ void DesktopApplication::start(const CommandLine& line) {
   }
   for (const auto& [path, tree] : line.files) openDocument(path, tree);
 
-  if (!settings().showToolbar) f->toolBar()->hide();
-  if (!settings().showStatusBar) f->statusBar()->hide();
+  if (!ctx_->settings.showToolbar) f->toolBar()->hide();
+  if (!ctx_->settings.showStatusBar) f->statusBar()->hide();
   f->updateCommandStates();
   autoSave_.start();
 }
@@ -222,9 +228,9 @@ int DesktopApplication::run(const CommandLine& line) {
 void DesktopApplication::afterLoop() {
   autoSave_.stop();
   if (!frame_) return;
-  settings().showToolbar = !frame_->toolBar()->isHidden();
-  settings().showStatusBar = !frame_->statusBar()->isHidden();
-  saveViewSwitches(*host_);
+  ctx_->settings.showToolbar = !frame_->toolBar()->isHidden();
+  ctx_->settings.showStatusBar = !frame_->statusBar()->isHidden();
+  saveViewSwitches(ctx_->settings, *host_);
 }
 
 DocumentWindow* DesktopApplication::openDocument(const std::string& path, bool showTree) {
@@ -395,11 +401,11 @@ void DesktopApplication::setAutoSaveTick(int milliseconds) {
 }
 
 void DesktopApplication::autoSaveTick() {
-  if (settings().autoSave <= 0) {
+  if (ctx_->settings.autoSave <= 0) {
     minutes_ = 0;
     return;
   }
-  if (++minutes_ < settings().autoSave) return;
+  if (++minutes_ < ctx_->settings.autoSave) return;
   minutes_ = 0;
   autoSaveNow();
 }

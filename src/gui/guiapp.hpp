@@ -26,7 +26,7 @@ class DocumentWindow;
 
 class GuiApplication : public Application {
  public:
-  GuiApplication(QtHost& host, DesktopApplication& owner);
+  GuiApplication(EditorContext& ctx, DesktopApplication& owner);
 
   // The file is read when the window's set-up message arrives.
   bool loadsAtOnce() const override { return false; }
@@ -78,6 +78,7 @@ class DesktopApplication : public QObject {
   void afterLoop();
 
   QtHost& host() { return *host_; }
+  EditorContext& context() { return *ctx_; }
   GuiApplication& app() { return *app_; }
   MainFrame* frame() { return frame_.get(); }
 
@@ -134,6 +135,7 @@ class DesktopApplication : public QObject {
   void autoSaveTick();
 
   std::unique_ptr<QtHost> host_;
+  std::unique_ptr<EditorContext> ctx_;
   std::unique_ptr<GuiApplication> app_;
   std::unique_ptr<MainFrame> frame_;
   QStringList recent_;

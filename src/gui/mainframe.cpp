@@ -47,8 +47,9 @@ constexpr int kMaxDroppedFiles = 10;
 // The commands that are not built into this program yet.
 bool notYetThere(int) { return false; }
 
-QString withKeys(const QString& text, const std::vector<int>& commands) {
-  const QString keys = keysOfCommands(commands);
+QString withKeys(const CommandKeyTable& table, const QString& text,
+                 const std::vector<int>& commands) {
+  const QString keys = keysOfCommands(table, commands);
   return keys.isEmpty() ? text : text + "\t" + keys;
 }
 
@@ -234,7 +235,8 @@ void MainFrame::buildStatusBar() {
 void MainFrame::buildMenus() {
   // The menus follow the table in force: "User defined" keeps the table
   // that was there, which at start-up is the standard one.
-  const int layout = commandKeyTable() == kWindowsTable ? kLayoutWindows : kLayoutStandard;
+  const int layout =
+      app_.context().keys.table() == kWindowsTable ? kLayoutWindows : kLayoutStandard;
   menuResource_ = mainMenuResource(layout);
   documentMenuResource_ = editorMenuResource(layout);
 
@@ -253,10 +255,10 @@ void MainFrame::buildMenus() {
   };
 
   // Frame entries that stand for editor commands show their keys.
-  frameActions_[cmOpen]->setText(withKeys("&Open...", {cmdOpenFile, cmdOpenFile2}));
-  frameActions_[cmSave]->setText(withKeys("&Save", {cmdSave}));
-  frameActions_[cmSaveAs]->setText(withKeys("Save &As...", {cmdSaveAs, cmdSaveAs2}));
-  frameActions_[cmHelpKeys]->setText(withKeys("&Keys...", {cmdHelp}));
+  frameActions_[cmOpen]->setText(withKeys(app_.context().keys.table(), "&Open...", {cmdOpenFile, cmdOpenFile2}));
+  frameActions_[cmSave]->setText(withKeys(app_.context().keys.table(), "&Save", {cmdSave}));
+  frameActions_[cmSaveAs]->setText(withKeys(app_.context().keys.table(), "Save &As...", {cmdSaveAs, cmdSaveAs2}));
+  frameActions_[cmHelpKeys]->setText(withKeys(app_.context().keys.table(), "&Keys...", {cmdHelp}));
 
   fileMenu_ = addMenu("&File");
   fileMenu_->setObjectName("FileMenu");
@@ -281,7 +283,7 @@ void MainFrame::buildMenus() {
             menu->addSeparator();
           } else {
             const int command = item.commands.front();
-            QAction* a = menu->addAction(editorEntryText(item.commands));
+            QAction* a = menu->addAction(editorEntryText(app_.context().keys.table(), item.commands));
             a->setObjectName(QString("cmd%1").arg(command));
             a->setStatusTip(capitalised(commandName(command)));
             connect(a, &QAction::triggered, this, [this, command] { runEditorCommand(command); });
@@ -319,7 +321,7 @@ void MainFrame::buildMenus() {
     if (!*b.name || !b.editorCommand) continue;
     QAction* a = toolActions_[b.name];
     const QString name = capitalised(commandName(b.editorCommand));
-    const QString keys = keysOfCommands({b.editorCommand});
+    const QString keys = keysOfCommands(app_.context().keys.table(), {b.editorCommand});
     a->setToolTip(keys.isEmpty() ? name : name + " (" + keys + ")");
     a->setStatusTip(name);
   }
@@ -356,7 +358,7 @@ void MainFrame::fillWindowMenu() {
   windowMenu_->addAction(frameActions_[cmTile]);
   windowMenu_->addAction(frameActions_[cmNextWindow]);
   windowMenu_->addAction(frameActions_[cmPreviousWindow]);
-  auto* maximise = windowMenu_->addAction(editorEntryText({cmdMaximizeWindow}));
+  auto* maximise = windowMenu_->addAction(editorEntryText(app_.context().keys.table(), {cmdMaximizeWindow}));
   maximise->setEnabled(activeDocument() != nullptr);
   connect(maximise, &QAction::triggered, this, [this] { runEditorCommand(cmdMaximizeWindow); });
   const QList<DocumentWindow*> children = client_->children();
@@ -460,7 +462,7 @@ void MainFrame::runFrameCommand(int id) {
     case cmPreviousWindow: client_->activateNext(-1); break;
     case cmToolBar: break;    // the action's toggle shows or hides the bar
     case cmStatusBar: break;
-    case cmHelpKeys: showLayoutHelp(app_.host()); break;
+    case cmHelpKeys: showLayoutHelp(app_.context()); break;
     case cmOptions:
       // A changed layout has switched the key table: the menus show its keys.
       runOptionsCommand(app_.host(), app_.app(), [this] { buildMenus(); }, this);
@@ -481,7 +483,7 @@ void MainFrame::runFrameCommand(int id) {
     case cmRun:
       if (EditorView* w = activeWindow()) build_->run(*w);
       break;
-    case cmArguments: build_->arguments(app_.host()); break;
+    case cmArguments: build_->arguments(app_.context()); break;
     case cmAbout: about(); break;
     case cmExit: app_.exitCommand(); break;
     default: break;  // printing, building and options come with their parts

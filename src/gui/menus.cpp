@@ -56,9 +56,8 @@ QString capitalised(const std::string& text) {
   return s;
 }
 
-QString keysOfCommands(const std::vector<int>& commands) {
+QString keysOfCommands(const CommandKeyTable& table, const std::vector<int>& commands) {
   QStringList keys;
-  const CommandKeyTable& table = commandKeyTable();
   for (int command : commands) {
     for (const CommandKey& entry : table) {
       if (entry.command != command || command == 0) continue;
@@ -69,10 +68,10 @@ QString keysOfCommands(const std::vector<int>& commands) {
   return keys.join(", ");
 }
 
-QString editorEntryText(const std::vector<int>& commands) {
+QString editorEntryText(const CommandKeyTable& table, const std::vector<int>& commands) {
   if (commands.empty()) return {};
   QString text = capitalised(commandName(commands.front()));
-  const QString keys = keysOfCommands(commands);
+  const QString keys = keysOfCommands(table, commands);
   if (!keys.isEmpty()) text += "\t" + keys;
   return text;
 }

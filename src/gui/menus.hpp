@@ -72,9 +72,9 @@ const std::vector<EditorMenu>& editorMenus();
 
 // "Delete line\tAlt-F7, Ctrl-Y": the command's name with every key the
 // table in force binds to the listed commands.
-QString editorEntryText(const std::vector<int>& commands);
+QString editorEntryText(const CommandKeyTable& table, const std::vector<int>& commands);
 // The keys alone ("Alt-F7, Ctrl-Y"), "" when none is bound.
-QString keysOfCommands(const std::vector<int>& commands);
+QString keysOfCommands(const CommandKeyTable& table, const std::vector<int>& commands);
 // "delete line" -> "Delete line".
 QString capitalised(const std::string& text);
 

@@ -161,7 +161,7 @@ bool blank(const std::string& s) { return s.find_first_not_of(" \t") == std::str
 
 void TBuildCommands::compile(EditorView& w) {
   if (refuseInCommand(w)) return;
-  if (settings().externalCompiler && blank(settings().compilerCmdLine)) {
+  if (w.ctx.settings.externalCompiler && blank(w.ctx.settings.compilerCmdLine)) {
     // Running nothing would only open an empty window.
     w.host.messageBox(kNoCompilerCommand, "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
     return;
@@ -171,7 +171,7 @@ void TBuildCommands::compile(EditorView& w) {
 
 void TBuildCommands::make(EditorView& w) {
   if (refuseInCommand(w)) return;
-  if (settings().externalMaker && blank(settings().makerCmdLine)) {
+  if (w.ctx.settings.externalMaker && blank(w.ctx.settings.makerCmdLine)) {
     w.host.messageBox(kNoMakerCommand, "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
     return;
   }
@@ -182,7 +182,7 @@ void TBuildCommands::run(EditorView& w) {
   if (!refuseInCommand(w)) manager_->run(w);
 }
 
-void TBuildCommands::arguments(Host& host) { manager_->arguments(host); }
+void TBuildCommands::arguments(ModelContext& ctx) { manager_->arguments(ctx); }
 
 void TBuildCommands::windowClosing(EditorView& w) {
   manager_->windowClosing(w);

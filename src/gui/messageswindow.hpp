@@ -104,7 +104,7 @@ class TBuildCommands : public QObject, public BuildWindows {
   void compile(EditorView& w);
   void make(EditorView& w);
   void run(EditorView& w);
-  void arguments(Host& host);
+  void arguments(ModelContext& ctx);
   // The editor window is being destroyed: a run of it is stopped.
   void windowClosing(EditorView& w);
 

@@ -227,7 +227,7 @@ void TOptionsSheet::accept() {
 
 bool runOptionsCommand(QtHost& host, Application& app, std::function<void()> menusChanged,
                        QWidget* parent) {
-  OptionsModel model(host, app);
+  OptionsModel model(app);
   model.onLayoutChanged = [&menusChanged](int) {
     if (menusChanged) menusChanged();
   };

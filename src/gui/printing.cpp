@@ -53,15 +53,16 @@ double pixelsPerUnit(const QPrinter& p) { return p.resolution() / unitsPerInch()
 // The pages of a job on the printer, through one painter.
 class PrinterSink : public PageSink {
  public:
-  PrinterSink(QPrinter& printer, QPainter& painter, QProgressDialog* cancel)
-      : printer_(printer), painter_(painter), cancel_(cancel) {}
+  PrinterSink(QPrinter& printer, QPainter& painter, QProgressDialog* cancel,
+              const PrinterFont& font)
+      : font_(font), printer_(printer), painter_(painter), cancel_(cancel) {}
 
   Canvas* beginPage() override {
     if (started_ && !printer_.newPage()) return nullptr;
     started_ = true;
     canvas_ = std::make_unique<PrinterCanvas>(&painter_, &printer_, pixelsPerUnit(printer_),
                                               pixelsPerUnit(printer_), QPointF(0, 0),
-                                              settings().printerFont);
+                                              font_);
     return canvas_.get();
   }
   bool endPage() override {
@@ -79,6 +80,7 @@ class PrinterSink : public PageSink {
   }
 
  private:
+  const PrinterFont& font_;
   QPrinter& printer_;
   QPainter& painter_;
   QProgressDialog* cancel_;
@@ -159,7 +161,7 @@ PageGeometry TPrinter::geometry() {
   QPrinter& p = printer();
   const QSize px = pageSizePixels();
   const double ppu = pixelsPerUnit(p);
-  PrinterCanvas measure(nullptr, &p, ppu, ppu, QPointF(0, 0), settings().printerFont);
+  PrinterCanvas measure(nullptr, &p, ppu, ppu, QPointF(0, 0), font());
   return measurePage(measure, static_cast<int>(px.width() / ppu), static_cast<int>(px.height() / ppu));
 }
 
@@ -212,7 +214,7 @@ bool TPrinter::print(QWidget* parent, Host& host, Printout& printout, bool promp
     cancel->setMinimumDuration(0);
     cancel->setValue(0);
   }
-  PrinterSink sink(p, painter, cancel.get());
+  PrinterSink sink(p, painter, cancel.get(), font());
   const PrintOutcome outcome = printPages(printout, pagesToPrint(range, dialogFrom, dialogTo), sink);
   if (outcome != PrintOutcome::Printed) {
     p.abort();
@@ -243,7 +245,7 @@ bool TPrinter::setup(QWidget* parent) {
 }
 
 bool TPrinter::chooseFont(QWidget* parent) {
-  PrinterFont& pf = settings().printerFont;
+  PrinterFont& pf = font();
   QPrinter& p = printer();
   // The dialog opens on the font the printouts really use (a face the
   // system lacks prints in its fixed-pitch one) and shows points; the
@@ -269,7 +271,7 @@ bool TPrinter::chooseFont(QWidget* parent) {
   pf.italic = chosen.italic() ? 1 : 0;
   // Kept at once: nothing else would write it before the next time the
   // options are applied.
-  saveAllSettings();
+  if (ctx_) saveAllSettings(ctx_->settings, ctx_->host);
   return true;
 }
 
@@ -387,6 +389,7 @@ int runPrint(const std::vector<std::string>& args) {
   pdf->setOutputFileName(QString::fromLocal8Bit(out.c_str()));
   pdf->setPageMargins(kDefaultMargins, QPageLayout::Millimeter);
   TPrinter printer(std::move(pdf));
+  printer.setContext(&session.ctx);
   printer.showCancelDialog = false;
   TWindowPrintoutAll printout(doc->window);
   if (!printer.print(nullptr, session.host, printout, false)) {

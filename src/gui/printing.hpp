@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "model/context.hpp"
 #include "print/printout.hpp"
 
 class Host;
@@ -34,6 +35,11 @@ class TPrinter {
   ~TPrinter();
   TPrinter(const TPrinter&) = delete;
   TPrinter& operator=(const TPrinter&) = delete;
+
+  // The editor whose printer font the printouts use and the font dialog
+  // sets (without one: the default font, kept by the printer alone).
+  void setContext(ModelContext* ctx) { ctx_ = ctx; }
+  PrinterFont& font() { return ctx_ ? ctx_->settings.printerFont : ownFont_; }
 
   QPrinter& printer();
   // The printer's setup reports no error: there is a printer to print on,
@@ -69,6 +75,8 @@ class TPrinter {
   bool showCancelDialog = true;
 
  private:
+  ModelContext* ctx_ = nullptr;
+  PrinterFont ownFont_;
   int exec(QDialog& dialog);
   void report(Host& host, const std::string& title, const char* reason);
 

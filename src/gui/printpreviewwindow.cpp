@@ -83,9 +83,9 @@ QWidget* spacer(int width, QWidget* parent) {
 
 // --- a page view ----------------------------------------------------------
 
-TPreviewPage::TPreviewPage(Printout& printout, const PreviewSheet& sheet, int page,
-                           QWidget* parent)
-    : QWidget(parent), printout_(printout), sheet_(sheet), page_(page) {
+TPreviewPage::TPreviewPage(Printout& printout, const PreviewSheet& sheet, const PrinterFont& font,
+                           int page, QWidget* parent)
+    : QWidget(parent), printout_(printout), sheet_(sheet), font_(font), page_(page) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -106,7 +106,7 @@ void TPreviewPage::paintEvent(QPaintEvent*) {
   // The sheet keeps its proportions and its margins, as on paper.
   const double scale = std::min(width() / sheet_.width, height() / sheet_.height);
   p.setClipRect(sheet.adjusted(1, 1, 0, 0));
-  PrinterCanvas canvas(&p, this, scale, scale, sheet_.pageOffset * scale, settings().printerFont);
+  PrinterCanvas canvas(&p, this, scale, scale, sheet_.pageOffset * scale, font_);
   printout_.printPage(page_, canvas);
 }
 
@@ -144,7 +144,7 @@ PrintPreviewWindow::PrintPreviewWindow(TPrinter& printer, EditorView& window, QW
   client_->setPalette(pal);
   client_->installEventFilter(this);
   setCentralWidget(client_);
-  first_ = new TPreviewPage(printout_, sheet_, model_.firstPage(), client_);
+  first_ = new TPreviewPage(printout_, sheet_, printer_.font(), model_.firstPage(), client_);
   first_->setObjectName("PreviewPage1");
   resize(800, 600);
   updateControls();
@@ -214,7 +214,7 @@ void PrintPreviewWindow::onePage() {
 void PrintPreviewWindow::twoPages() {
   if (!model_.canTwoPages() || second_) return;
   model_.twoPages();
-  second_ = new TPreviewPage(printout_, sheet_, model_.secondViewPage(), client_);
+  second_ = new TPreviewPage(printout_, sheet_, printer_.font(), model_.secondViewPage(), client_);
   second_->setObjectName("PreviewPage2");
   second_->show();
   updateControls();

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "model/settings.hpp"
 #include "print/previewmodel.hpp"
 #include "print/windowprintout.hpp"
 
@@ -43,7 +44,8 @@ struct PreviewSheet {
 // as the sheet is to the paper. Page 0 is a blank sheet.
 class TPreviewPage : public QWidget {
  public:
-  TPreviewPage(Printout& printout, const PreviewSheet& sheet, int page, QWidget* parent);
+  TPreviewPage(Printout& printout, const PreviewSheet& sheet, const PrinterFont& font, int page,
+               QWidget* parent);
   void setPage(int page);
   int page() const { return page_; }
 
@@ -53,6 +55,7 @@ class TPreviewPage : public QWidget {
  private:
   Printout& printout_;
   PreviewSheet sheet_;
+  const PrinterFont& font_;
   int page_;
 };
 

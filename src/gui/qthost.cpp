@@ -377,7 +377,10 @@ std::optional<SearchRequest> QtHost::searchDialog(const SearchRequest& defaults,
 void QtHost::helpDialog(const std::string& resource, const std::string& title,
                         const std::string& text) {
   (void)text;  // the dialog lays the model out itself; the text is what is printed
-  HelpModel model = helpModel(resource == "HELP" ? kLayoutStandard : kLayoutWindows);
+  const int layout = resource == "HELP" ? kLayoutStandard : kLayoutWindows;
+  HelpModel model = helpModel(
+      layout, keyTableInForce ? keyTableInForce()
+                              : (layout == kLayoutStandard ? kPlicatoStandardTable : kWindowsTable));
   if (!title.empty()) model.title = title;
   model.sections.push_back(frameKeysSection());
   THelpDialog dialog(model, onHelpPrint, parentWidget());

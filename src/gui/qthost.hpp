@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/keytable.hpp"
 #include "platform/host.hpp"
 
 class QDialog;
@@ -120,6 +121,10 @@ class QtHost : public Host {
   std::array<int, 2> iconSize() override;
   void invalidateRows(WindowHandle window, int firstRow, int lastRow) override;
   [[noreturn]] void exitProcess(int code) override;
+
+  // The key table in force, which the help dialog labels its layout from
+  // (without one: the compiled-in table of the layout asked for).
+  std::function<const CommandKeyTable&()> keyTableInForce;
 
   // The last status message and fields (the frame may start after them).
   const std::string& lastStatus() const { return lastStatus_; }

@@ -32,7 +32,7 @@ struct FiledLevel {
 
 class Document : public LineStore {
  public:
-  explicit Document(Host& host) : LineStore(host) {}
+  explicit Document(ModelContext& context) : LineStore(context) {}
   ~Document() override;
 
   // The file shown now: the document's own or the innermost filed file.

@@ -309,7 +309,7 @@ class Reader {
  public:
   Reader(LineStore& w, LineNode* after, LineNode* end)
       : w_(w), last_(after), baseIndent_(headerColumn(end)),
-        fortran_(isFortranType(w.fileTypeName)), tabSize_(settings().tabSize),
+        fortran_(isFortranType(w.fileTypeName)), tabSize_(w.ctx.settings.tabSize),
         intoFold_(isClosedHeader(after) && after->partner() == end ? after : nullptr) {}
 
   // Links b after a; reading into a closed fold (after is its header, end

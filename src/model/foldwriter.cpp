@@ -187,7 +187,7 @@ bool writableSpecialFile(const std::string& path) {
 std::string makeBackup(LineStore& w, const PathProbe& probe) {
   if (w.backupDone) return "";
   w.backupDone = true;
-  if (!settings().backup || !probe.exists) return "";
+  if (!w.ctx.settings.backup || !probe.exists) return "";
   std::string old;
   std::string error;
   std::string bak = backupName(probe.path);

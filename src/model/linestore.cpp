@@ -13,7 +13,6 @@
 
 #include "platform/host.hpp"
 
-int32_t freeCount = 0;
 
 namespace {
 
@@ -21,7 +20,7 @@ constexpr size_t kNewLineBytes = 1;  // a taken node's text grows with what it i
 
 }  // namespace
 
-LineStore::LineStore(Host& h) : host(h) {
+LineStore::LineStore(ModelContext& c) : ctx(c), host(c.host) {
   // The dispose head is also the line template and, while the list is
   // empty, its tail.
   LineNode* head = newNode();
@@ -40,8 +39,8 @@ LineStore::~LineStore() {
     ++held;
     if (n == disposeTail) break;
   }
-  freeCount -= held;
-  if (freeCount < 0) freeCount = 0;
+  ctx.freeCount -= held;
+  if (ctx.freeCount < 0) ctx.freeCount = 0;
   for (size_t s = 0; s < slabs_.size(); ++s) {
     size_t used = (s + 1 == slabs_.size()) ? slabUsed_ : noderegion::kChunkNodes;
     for (size_t i = 0; i < used; ++i) {
@@ -101,7 +100,7 @@ LineNode* newLineNode(LineStore& store, bool withText) {
     } else {
       linkAfter(store.disposeHead, node->next);
     }
-    if (--freeCount < 0) freeCount = 0;
+    if (--store.ctx.freeCount < 0) store.ctx.freeCount = 0;
   }
   const LineNode* t = store.lineTemplate;
   node->dropFields();
@@ -239,7 +238,7 @@ void dispose(LineStore& store, LineNode* node) {
   node->next = nullptr;
   if (isClosedHeader(node) && node->partner()) node->partner()->next = nullptr;
   store.disposeTail = node;
-  freeCount += unitNodeCount(node);
+  store.ctx.freeCount += unitNodeCount(node);
 }
 
 LineNode* takeBack(LineStore& store) {
@@ -252,8 +251,8 @@ LineNode* takeBack(LineStore& store) {
   node->prev = nullptr;
   node->next = nullptr;
   if (isClosedHeader(node) && node->partner()) node->partner()->next = nullptr;
-  freeCount -= unitNodeCount(node);
-  if (freeCount < 0) freeCount = 0;
+  store.ctx.freeCount -= unitNodeCount(node);
+  if (store.ctx.freeCount < 0) store.ctx.freeCount = 0;
   return node;
 }
 
@@ -363,7 +362,7 @@ constexpr long long kBytesPerLine = static_cast<long long>(sizeof(LineNode)) + 6
 long long linesAllowed(const LineStore& store) {
   const long long fromMemory =
       store.lineAllowance >= 0 ? store.lineAllowance : bytesLeft() / kBytesPerLine;
-  return fromMemory + freeCount;
+  return fromMemory + store.ctx.freeCount;
 }
 
 bool lineBudget(LineStore& store, int32_t n) {

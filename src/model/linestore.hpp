@@ -12,11 +12,10 @@
 #include "model/fileidentity.hpp"
 #include "model/linenode.hpp"
 
+#include "model/context.hpp"
+
 class Host;
 struct MarkUpHash;
-
-// Lines held on all dispose lists of the process.
-extern int32_t freeCount;
 
 constexpr int kBasePathEntries = 50;
 constexpr size_t kCommentFieldBytes = 9;  // each comment field keeps 9 bytes
@@ -56,7 +55,7 @@ struct LineViewer {
 };
 
 struct LineStore : FileLevel {
-  explicit LineStore(Host& host);
+  explicit LineStore(ModelContext& context);
   virtual ~LineStore();
   LineStore(const LineStore&) = delete;
   LineStore& operator=(const LineStore&) = delete;
@@ -72,6 +71,7 @@ struct LineStore : FileLevel {
 
   void computeRows(LineNode* node) { node->rows() = rowsOf(*node); }
 
+  ModelContext& ctx;
   Host& host;
 
   LineNode* levelTop = nullptr;

@@ -1,5 +1,6 @@
-// The process-wide settings values. Filled once at start-up by the settings
-// store (app/settingsstore), changed by the options sheet, read everywhere.
+// The settings values of an editor (its ModelContext holds them). Filled
+// once at start-up by the settings store (app/settingsstore), changed by the
+// options sheet, read everywhere.
 #pragma once
 
 #include <cstdint>
@@ -52,4 +53,3 @@ struct Settings {
   uint32_t selectedBack = 0x000000;
 };
 
-Settings& settings();

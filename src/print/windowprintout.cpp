@@ -155,7 +155,7 @@ void TWindowPrintoutAll::printPage(int page, Canvas& canvas) {
   drawText(canvas, g.pageCharWidth, 0, printableText(header));
   drawText(canvas, g.pageCharWidth, -g.pageLineHeight, "  ");
 
-  const int tabSize = settings().tabSize;
+  const int tabSize = window_.ctx.settings.tabSize;
   const LineNode* stop = window_.doc.fileBottom;
   int32_t indent = start.printIndent;
   const LineNode* p = start.line;

@@ -66,7 +66,7 @@ bool BuildManager::refuseBusy(EditorView& w) {
 }
 
 void BuildManager::compile(EditorView& w) {
-  if (!settings().externalCompiler) {
+  if (!w.ctx.settings.externalCompiler) {
     if (refuseBusy(w)) return;
     serverCompile(w, windows_, save);
     return;
@@ -79,7 +79,7 @@ void BuildManager::compile(EditorView& w) {
                    "Can not create compile process, error %d",
                    "Compile: Can't create ReadPipe thread"};
   plan.needsFile = true;
-  startProcess(w, plan, settings().compilerCmdLine,
+  startProcess(w, plan, w.ctx.settings.compilerCmdLine,
                [](const std::string& setting, const std::string& fileName) {
                  return setting + " " + shellQuote(baseName(normaliseSeparators(fileName)));
                },
@@ -87,7 +87,7 @@ void BuildManager::compile(EditorView& w) {
 }
 
 void BuildManager::make(EditorView& w) {
-  if (!settings().externalMaker) {
+  if (!w.ctx.settings.externalMaker) {
     internalMake(w);
     return;
   }
@@ -98,8 +98,8 @@ void BuildManager::make(EditorView& w) {
                    "MAKE messages (finished)",
                    "Can not create make process, error %d:\r\n  %s",
                    "Make: Can't create ReadPipe thread"};
-  const std::string workDir = settings().makerWorkingDirectory;
-  startProcess(w, plan, settings().makerCmdLine,
+  const std::string workDir = w.ctx.settings.makerWorkingDirectory;
+  startProcess(w, plan, w.ctx.settings.makerCmdLine,
                [](const std::string& setting, const std::string&) { return setting; },
                [workDir](const std::string& fileName) {
                  if (!workDir.empty()) return normaliseSeparators(workDir);
@@ -118,7 +118,7 @@ void BuildManager::run(EditorView& w) {
   plan.needsFile = true;
   plan.needsCommand = false;
   plan.askSave = false;
-  startProcess(w, plan, settings().runArguments,
+  startProcess(w, plan, w.ctx.settings.runArguments,
                [](const std::string& args, const std::string& fileName) {
                  const std::string path = normaliseSeparators(fileName);
                  const std::string program =
@@ -128,12 +128,12 @@ void BuildManager::run(EditorView& w) {
                [](const std::string& fileName) { return fileDirectory(fileName); });
 }
 
-void BuildManager::arguments(Host& host) {
+void BuildManager::arguments(ModelContext& ctx) {
   std::optional<std::string> answer =
-      host.prompt("INPUT", "Arguments", settings().runArguments, 255);
+      ctx.host.prompt("INPUT", "Arguments", ctx.settings.runArguments, 255);
   if (!answer) return;
-  settings().runArguments = *answer;
-  saveAllSettings(host);
+  ctx.settings.runArguments = *answer;
+  saveAllSettings(ctx.settings, ctx.host);
 }
 
 void BuildManager::startProcess(
@@ -208,7 +208,7 @@ void BuildManager::internalMake(EditorView& w) {
     host.statusMessage(kBuildBusyRefusal);
     return;
   }
-  const Settings& s = settings();
+  const Settings& s = w.ctx.settings;
   std::vector<std::string> args =
       makerArguments(s.makefile, s.makerParameters, s.makerWorkingDirectory);
   const std::string libraryDir = programDir();

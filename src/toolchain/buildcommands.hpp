@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "model/context.hpp"
 #include "toolchain/buildoutput.hpp"
 
 class CaptureRun;
@@ -47,7 +48,7 @@ class BuildManager {
   void run(EditorView& w);
   // 404: asks for the program's arguments and keeps them in the setting
   // "Compiler\RunArguments".
-  void arguments(Host& host);
+  void arguments(ModelContext& ctx);
 
   // The run writing into `out` has ended: its threads are joined, its pipe
   // closed, and its window's buildRunning cleared. Nothing for an output

@@ -29,8 +29,8 @@ bool lookUp(void* module, const char* name, Fn& out) {
   return out != nullptr;
 }
 
-int linkTimeoutSetting() {
-  const int32_t t = settingsNumber(settings().linkTimeout);
+int linkTimeoutSetting(const Settings& settings) {
+  const int32_t t = settingsNumber(settings.linkTimeout);
   return t < 0 ? 0 : t;
 }
 
@@ -55,7 +55,7 @@ void freeServerLibraries() {
   s.dllsReady = false;
 }
 
-bool loadServerLibraries() {
+bool loadServerLibraries(const Settings& settings) {
   freeServerLibraries();
   ServerState& s = serverState();
   ServerFns& f = s.serverFns;
@@ -74,8 +74,8 @@ bool loadServerLibraries() {
       !lookUp(s.linkModule, "CloseLink", f.CloseLink))
     return false;
 
-  s.linkAddress = settings().linkAddress;
-  const int test = f.OpenLink(s.linkAddress.c_str(), linkTimeoutSetting());
+  s.linkAddress = settings.linkAddress;
+  const int test = f.OpenLink(s.linkAddress.c_str(), linkTimeoutSetting(settings));
   if (test < 0) return false;
   f.CloseLink(test);
   return f.SetupServer(s.linkModule) != 0;
@@ -120,7 +120,7 @@ void serverCompile(EditorView& w, BuildWindows& windows,
                    const std::function<bool(EditorView&)>& save) {
   ServerState& s = serverState();
   Host& host = w.host;
-  s.dllsReady = loadServerLibraries();
+  s.dllsReady = loadServerLibraries(w.ctx.settings);
   if (!s.dllsReady) {
     host.messageBox("Invalid DLLs setup.", "Error...", MbButtons::Ok, MbIcon::Exclamation);
     return;
@@ -134,7 +134,7 @@ void serverCompile(EditorView& w, BuildWindows& windows,
     w.buildRunning = false;
     return;
   }
-  const ServerPaths paths = serverPaths(w.doc.fileName, settings().compilerParameters);
+  const ServerPaths paths = serverPaths(w.doc.fileName, w.ctx.settings.compilerParameters);
   const std::string remembered = currentDirectory();
   // The server runs in the file's directory: nothing else runs while it
   // does, and every path the editor keeps is absolute.
@@ -145,9 +145,9 @@ void serverCompile(EditorView& w, BuildWindows& windows,
     w.buildRunning = false;
     return;
   }
-  s.linkTimeout = linkTimeoutSetting();
-  s.linkAddress = settings().linkAddress;
-  s.bootFile = settings().iccBtlPath;
+  s.linkTimeout = linkTimeoutSetting(w.ctx.settings);
+  s.linkAddress = w.ctx.settings.linkAddress;
+  s.bootFile = w.ctx.settings.iccBtlPath;
   s.serverCommand = paths.command;
 
   BuildOutput* out = windows.messagesWindow(w, MessagesKind::Compiler);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "model/settings.hpp"
 #include "toolchain/buildoutput.hpp"
 
 class EditorView;
@@ -49,7 +50,7 @@ ServerState& serverState();
 // Frees both libraries, loads them again from the program's directory
 // (else the loader's path) and checks them: all six entry points, a test
 // open of the link at the "LinkAddress" setting, and SetupServer.
-bool loadServerLibraries();
+bool loadServerLibraries(const Settings& settings);
 // At exit, or before the next load.
 void freeServerLibraries();
 // Terminates the server and resets the link; nothing unless the

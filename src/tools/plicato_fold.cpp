@@ -49,6 +49,8 @@ const char* kUsage =
 // from --comment, every dialog is cancelled.
 class ToolHost : public Host {
  public:
+  // The tool reads and writes with the editor's default settings.
+  ModelContext ctx{*this};
   std::optional<CommentAnswer> comment;
   std::vector<std::string> boxes;  // "caption: text", newlines as blanks
   std::string lastStatus;
@@ -175,7 +177,7 @@ std::unique_ptr<LineStore> tryLoad(const std::string& file, ToolHost& host, File
     why = file + ": No such file or directory";
     return nullptr;
   }
-  auto w = std::make_unique<LineStore>(host);
+  auto w = std::make_unique<LineStore>(host.ctx);
   setConvention(*w, extensionOf(baseName(normaliseSeparators(file))), &types, langList());
   buildFileChain(*w);
   w->nameGiven = true;

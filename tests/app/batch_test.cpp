@@ -138,7 +138,7 @@ TEST_F(BatchTest, FindHighlightsTheMatchUntilTheNextKey) {
     std::string out;
     for (const auto& [row, runs] : s->host.paintedRows())
       for (const auto& r : runs)
-        if (r.backColour == settings().selectedBack) out += std::to_string(row) + ":" + r.text;
+        if (r.backColour == s->ctx.settings.selectedBack) out += std::to_string(row) + ":" + r.text;
     return out;
   };
   s->host.queueAnswer("text=O3");  // in the closed fold "outer"
@@ -203,17 +203,17 @@ TEST_F(BatchTest, FiledFoldEnteredEditedAndLeft) {
 // that --answer fills.
 TEST_F(BatchTest, FileChangedOnDiskIsWrittenOverOnlyWhenTheUserSaysSo) {
   auto s = session();
-  settings().autoSaveAtTopLevel = true;
+  s->ctx.settings.autoSaveAtTopLevel = true;
   EditorView& w = *s->target();
   keys(*s, "\"k\"");
   const std::string path = work.file("a.c");
   writeFile(path, "theirs\r\n");
   struct timespec t[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 0}};
   ::utimensat(AT_FDCWD, path.c_str(), t, 0);
-  keys(*s, keyNameOfCommand(cmdExitFold));
+  keys(*s, s->ctx.keys.keyNameOfCommand(cmdExitFold));
   EXPECT_EQ(s->host.lastStatus(), "Auto-save skipped: " + path + " has changed on disk");
   EXPECT_EQ(readFile(path), "theirs\r\n");
-  const std::string save = keyNameOfCommand(cmdSave);
+  const std::string save = s->ctx.keys.keyNameOfCommand(cmdSave);
   s->host.queueAnswer("no");
   keys(*s, save);
   EXPECT_EQ(readFile(path), "theirs\r\n");
@@ -407,12 +407,12 @@ TEST_F(BatchTest, AMacroOfBackspaceOnAnEmptyLineDeletesOneLine) {
   s.host.queueAnswer("4");
   keys(s, "Down Ctrl-F9 Backspace");
   keys(s, "Ctrl-F9");
-  ASSERT_EQ(macros().length(4), 1);
-  EXPECT_EQ(macros().value(4, 0), cmdDeleteLeft);
+  ASSERT_EQ(s.ctx.macros.length(4), 1);
+  EXPECT_EQ(s.ctx.macros.value(4, 0), cmdDeleteLeft);
   s.host.queueAnswer("4");
   keys(s, "Ctrl-F10 Ctrl-S");
   EXPECT_EQ(readFile(work.file("m.c")), "a\r\n\r\nb\r\n");
-  macros().setMacro(4, {});
+  s.ctx.macros.setMacro(4, {});
 }
 
 TEST_F(BatchTest, TypingOnTheEndLineStartsANewLineAboveIt) {

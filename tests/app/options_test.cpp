@@ -32,13 +32,15 @@ class OptionsTest : public PlicatoTest {
     o.configDir = config.path();
     session = std::make_unique<BatchSession>(o, 12, 60);
   }
+  // The session's editor: the settings and keys the options work on.
+  Settings& settings() { return session->ctx.settings; }
   void TearDown() override {
     model.reset();
     session.reset();
     PlicatoTest::TearDown();
   }
   OptionsModel& sheet() {
-    if (!model) model = std::make_unique<OptionsModel>(session->host, session->app());
+    if (!model) model = std::make_unique<OptionsModel>(session->app());
     return *model;
   }
   int typeIndex(const std::string& name) {
@@ -64,7 +66,7 @@ TEST_F(OptionsTest, TabSizeIsKeptBetweenOneAndTwenty) {
   EXPECT_EQ(settings().tabSize, 20);
   EXPECT_EQ(settings().autoSave, 0);
   // What was stored reads back the same.
-  loadAllSettings();
+  loadAllSettings(session->ctx.settings);
   EXPECT_EQ(settings().tabSize, 20);
 }
 
@@ -79,7 +81,7 @@ TEST_F(OptionsTest, EditorPageStoresItsSwitches) {
   e.backup = true;
   e.autoSaveAtTopLevel = true;
   ASSERT_TRUE(sheet().apply());
-  loadAllSettings();
+  loadAllSettings(session->ctx.settings);
   EXPECT_TRUE(settings().syntaxHighlighting);
   EXPECT_TRUE(settings().highlightUnknownFiles);
   EXPECT_TRUE(settings().backup);
@@ -109,7 +111,7 @@ TEST_F(OptionsTest, CancelAfterSeveralPagesChangesNothing) {
   OpenDocument* doc = session->open(work.file("a.c"));
   ASSERT_NE(doc, nullptr);
   MarkUpHash* table = doc->window.doc.markUp;
-  const CommandKeyTable before = commandKeyTable();
+  const CommandKeyTable before = session->ctx.keys.table();
   const Settings was = settings();
   const auto files = snapshot(config.path());
   ASSERT_FALSE(files.empty());
@@ -133,7 +135,7 @@ TEST_F(OptionsTest, CancelAfterSeveralPagesChangesNothing) {
   EXPECT_EQ(settings().makefile, was.makefile);
   EXPECT_EQ(doc->window.doc.markUp, table);
   EXPECT_EQ(session->app().fileTypes().size(), 10u);
-  EXPECT_TRUE(commandKeyTable() == before);
+  EXPECT_TRUE(session->ctx.keys.table() == before);
 }
 
 TEST_F(OptionsTest, ModelledTypeGetsTheModelsSlotsAndNoKeywords) {
@@ -235,7 +237,7 @@ TEST_F(OptionsTest, KeywordRefusals) {
 
 TEST_F(OptionsTest, ColoursPageWithoutTypesAsksForOne) {
   FileTypeList none;
-  OptionsModel empty(session->host, none, nullptr);
+  OptionsModel empty(session->ctx, none, nullptr);
   EXPECT_TRUE(empty.colorsPage().empty());
   session->host.clearEvents();
   EXPECT_FALSE(empty.canAddKeyword());
@@ -345,13 +347,13 @@ TEST_F(OptionsTest, OverwriteQuestions) {
 TEST_F(OptionsTest, LayoutChangeSwitchesTheKeyTable) {
   int told = 0;
   settings().keyboardLayout = kLayoutWindows;
-  changeLayout(kLayoutWindows, session->host);
+  changeLayout(session->ctx, kLayoutWindows);
   sheet().onLayoutChanged = [&](int layout) { told = layout; };
   sheet().editorPage().layout = kLayoutStandard;
   ASSERT_TRUE(sheet().apply());
   EXPECT_EQ(told, kLayoutStandard);
   const uint8_t ctrlA[] = {1};
-  EXPECT_EQ(keyTree().lookup(ctrlA, 1), 287);  // autofold in the standard layout
+  EXPECT_EQ(session->ctx.keyTree.lookup(ctrlA, 1), 287);  // autofold in the standard layout
   EXPECT_EQ(settings().keyboardLayout, kLayoutStandard);
 
   // "User defined" keeps the table in force.
@@ -361,7 +363,7 @@ TEST_F(OptionsTest, LayoutChangeSwitchesTheKeyTable) {
   sheet().editorPage().layout = kLayoutUser;
   ASSERT_TRUE(sheet().apply());
   EXPECT_EQ(told, kLayoutUser);
-  EXPECT_EQ(keyTree().lookup(ctrlA, 1), 287);
+  EXPECT_EQ(session->ctx.keyTree.lookup(ctrlA, 1), 287);
 
   // No change, no switch.
   model.reset();

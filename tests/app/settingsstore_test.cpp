@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(BothForms, StoreFormTest, ::testing::Values(false, true
 TEST_P(StoreFormTest, MissingEntriesTakeTheDefaultsOfTheirStore) {
   bool profile = GetParam();
   settings() = unusual();
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   Settings want;  // the common defaults...
   want.keyboardLayout = profile ? kLayoutStandard : kLayoutWindows;  // ...and the differing ones
   want.externalMaker = !profile;
@@ -107,11 +107,11 @@ TEST_P(StoreFormTest, MissingEntriesTakeTheDefaultsOfTheirStore) {
 TEST_P(StoreFormTest, EverySettingSurvivesSaveAndLoad) {
   Settings s = unusual();
   settings() = s;
-  ASSERT_TRUE(saveAllSettings(host));
+  ASSERT_TRUE(saveAllSettings(ctx.settings, host));
   // The view switches are written at exit, not by Save all.
-  ASSERT_TRUE(saveViewSwitches(host));
+  ASSERT_TRUE(saveViewSwitches(ctx.settings, host));
   settings() = Settings{};
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   Settings want = s;
   want.normalText = 0x112233;
   want.normalBack = 0x445566;
@@ -136,12 +136,12 @@ TEST_P(StoreFormTest, NumbersAreClampedAndBadNumbersReadAsZero) {
     SCOPED_TRACE(c.tabSize);
     store("Editor\\TabSize", "EDITOR", "TABSIZE", c.tabSize);
     store("Editor\\AutoSave", "EDITOR", "AUTOSAVE", c.autoSave);
-    loadAllSettings();
+    loadAllSettings(ctx.settings);
     EXPECT_EQ(settings().tabSize, c.wantTab);
     EXPECT_EQ(settings().autoSave, c.wantAutoSave);
   }
   store("Printer Font\\Weight", "PRINTER FONT", "Weight", "99999999999");
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   EXPECT_EQ(settings().printerFont.weight, INT32_MAX);
 }
 
@@ -170,7 +170,7 @@ TEST_P(StoreFormTest, SwitchesAndChoicesReadTheirExactTexts) {
     store("Editor\\KeyboardLayout", "EDITOR", "KEYBOARD_LAYOUT", c.text);
     store("Editor\\Colors", "EDITOR", "COLORS", c.text);
     settings().keyboardLayout = kLayoutUser;
-    loadAllSettings();
+    loadAllSettings(ctx.settings);
     EXPECT_EQ(settings().autoSaveAtTopLevel, c.onlyOn);
     EXPECT_EQ(settings().externalMaker, c.unlessOff);
     EXPECT_EQ(settings().keyboardLayout, c.layoutFrom3);
@@ -214,7 +214,7 @@ TEST_P(StoreFormTest, ColourSchemesGiveTheFourColours) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scheme);
     store("Editor\\Colors", "EDITOR", "COLORS", c.scheme);
-    loadAllSettings();
+    loadAllSettings(ctx.settings);
     const Settings& s = settings();
     EXPECT_EQ((std::array<uint32_t, 4>{s.normalText, s.normalBack, s.selectedText,
                                        s.selectedBack}),
@@ -222,7 +222,7 @@ TEST_P(StoreFormTest, ColourSchemesGiveTheFourColours) {
   }
   setSystemColourSource(nullptr);
   settings().colourScheme = kSchemeSystem;
-  applyColourScheme();
+  applyColourScheme(ctx.settings);
   EXPECT_EQ(settings().normalText, 0x000000u);
   EXPECT_EQ(settings().normalBack, 0xFFFFFFu);
 }
@@ -230,8 +230,8 @@ TEST_P(StoreFormTest, ColourSchemesGiveTheFourColours) {
 TEST_F(SettingsTest, Win32sPutsEverySettingInThePlicatoIni) {
   useWin32s(true);
   settings() = unusual();
-  ASSERT_TRUE(saveAllSettings(host));
-  ASSERT_TRUE(saveViewSwitches(host));
+  ASSERT_TRUE(saveAllSettings(ctx.settings, host));
+  ASSERT_TRUE(saveViewSwitches(ctx.settings, host));
   EXPECT_FALSE(fileExists(registryPath()));
   ProfileFile ini(profilePath());
   ini.refresh();
@@ -251,7 +251,7 @@ TEST_F(SettingsTest, Win32sPutsEverySettingInThePlicatoIni) {
 
 TEST_F(SettingsTest, OtherwiseEverySettingGoesToTheRegistryFile) {
   settings() = unusual();
-  ASSERT_TRUE(saveAllSettings(host));
+  ASSERT_TRUE(saveAllSettings(ctx.settings, host));
   std::string reg = registryText();
   EXPECT_NE(reg.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnex\\Korvel\\Plicato\\Editor\\TabSize]\n"
                      "@=\"3\"\n\n"),
@@ -271,10 +271,10 @@ TEST_F(SettingsTest, OtherwiseEverySettingGoesToTheRegistryFile) {
 TEST_F(SettingsTest, ThePlatformIsAskedAtEveryRead) {
   plicatoIni().writeString("EDITOR", "TABSIZE", "5");
   registry().setString(kRoot + "Editor\\TabSize", "", "9");
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   EXPECT_EQ(settings().tabSize, 9);
   useWin32s(true);
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   EXPECT_EQ(settings().tabSize, 5);
   ::setenv("PLICATO_WIN32S", "yes", 1);
   EXPECT_FALSE(settingsInProfile());
@@ -289,7 +289,7 @@ TEST_F(SettingsTest, AHandWrittenRegistryFileIsRead) {
             "@=\"Plicato Standard\"\n\n"
             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnex\\Korvel\\Plicato\\Compiler\\CMDLine]\n"
             "@=\"icc \\\"x\\\" C:\\\\out\"\n");
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   EXPECT_EQ(settings().tabSize, 4);
   EXPECT_EQ(settings().keyboardLayout, kLayoutStandard);
   EXPECT_EQ(settings().compilerCmdLine, "icc \"x\" C:\\out");
@@ -299,12 +299,12 @@ TEST_F(SettingsTest, MalformedStoresLoadWhatTheyCan) {
   writeFile(registryPath(), "REGEDIT4\n\x00\xff\n[junk\n\n"s +
                                 "[" + kRoot + "Editor\\TabSize]\n@=\"6\"\n" +
                                 std::string(200000, 'x') + "\n@\n");
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   EXPECT_EQ(settings().tabSize, 6);
   useWin32s(true);
   writeFile(profilePath(), "[EDITOR]\n\x01\x00garbage\nno equals\nTABSIZE=11\n"s +
                                std::string(200000, '=') + "\nAUTOSAVE=3\n");
-  loadAllSettings();
+  loadAllSettings(ctx.settings);
   EXPECT_EQ(settings().tabSize, 11);
   EXPECT_EQ(settings().autoSave, 3);
 }
@@ -313,7 +313,7 @@ TEST_F(SettingsTest, AnUnwritableStoreIsReportedOnceAndMemoryStays) {
   ASSERT_EQ(::mkdir(registryPath().c_str(), 0755), 0);  // in the way of the file
   settings() = unusual();
   std::string before = dump(settings());
-  EXPECT_FALSE(saveAllSettings(host));
+  EXPECT_FALSE(saveAllSettings(ctx.settings, host));
   EXPECT_EQ(dump(settings()), before);
   ASSERT_EQ(host.boxTexts().size(), 1u);
   EXPECT_EQ(host.events()[0].caption, "Plicato Error");
@@ -321,16 +321,16 @@ TEST_F(SettingsTest, AnUnwritableStoreIsReportedOnceAndMemoryStays) {
   EXPECT_NE(host.boxTexts()[0].find("directory"), std::string::npos) << host.boxTexts()[0];
 
   // The automatic writes that follow stay quiet...
-  EXPECT_FALSE(saveViewSwitches(host));
+  EXPECT_FALSE(saveViewSwitches(ctx.settings, host));
   EXPECT_FALSE(writeSwitch(kPlicatoRoot, "View\\Status", true, host));
   EXPECT_EQ(host.boxTexts().size(), 1u);
   // ...while the user's next save is told again.
-  EXPECT_FALSE(saveAllSettings(host));
+  EXPECT_FALSE(saveAllSettings(ctx.settings, host));
   EXPECT_EQ(host.boxTexts().size(), 2u);
 
   // Once the file can be written, nothing of the session is lost.
   ASSERT_EQ(::rmdir(registryPath().c_str()), 0);
-  EXPECT_TRUE(saveViewSwitches(host));
+  EXPECT_TRUE(saveViewSwitches(ctx.settings, host));
   Registry reg(registryPath());
   reg.load();
   EXPECT_EQ(reg.getString(kRoot + "Editor\\TabSize"), "3");

@@ -199,7 +199,8 @@ class StressTest : public PlicatoTest {
     int folds = balancedFolds(text);
     ASSERT_GE(folds, 0) << path << " holds unbalanced fold markers:\n" << text;
     BatchHost h;
-    LineStore w(h);
+    ModelContext c(h);
+    LineStore w(c);
     w.setCommentStart("/*");
     w.setCommentEnd("*/");
     w.setFileTypeName("C");
@@ -239,7 +240,7 @@ class StressTest : public PlicatoTest {
         ASSERT_EQ(checkView(doc->window), "") << "after the keys " << chunk;
     }
     // Whatever state the windows are in, a save writes the whole file.
-    const std::string save = keyNameOfCommand(cmdSave);
+    const std::string save = ctx.keys.keyNameOfCommand(cmdSave);
     ASSERT_FALSE(save.empty());
     for (const auto& doc : s.app().documents()) {
       ASSERT_TRUE(s.type("Esc Esc " + save));

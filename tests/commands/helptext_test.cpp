@@ -11,7 +11,7 @@ namespace {
 class HelpTextTest : public PlicatoTest {
  protected:
   void TearDown() override {
-    setCommandKeyTable(kPlicatoStandardTable);
+    ctx.keys.set(kPlicatoStandardTable);
     PlicatoTest::TearDown();
   }
   static const HelpKey* find(const HelpModel& m, const std::string& section, int row, int col) {
@@ -34,9 +34,9 @@ TEST_F(HelpTextTest, DialogFollowsTheLayoutSettingAndTheTableInForce) {
   EXPECT_EQ(find(std1, "Ctrl and letter", 0, 0)->label, "Autofold");
 
   // "User defined" after "Windows": the Windows keys under the Windows title.
-  setCommandKeyTable(kWindowsTable);
+  ctx.keys.set(kWindowsTable);
   for (int setting : {2, 3}) {
-    HelpModel m = helpModel(setting);
+    HelpModel m = helpModel(setting, ctx.keys.table());
     EXPECT_EQ(m.resource, "HELP_2");
     EXPECT_EQ(m.title, "Windows Keyboard Layout");
     EXPECT_EQ(find(m, "Ctrl and letter", 0, 0)->label, "Save as");
@@ -77,8 +77,9 @@ TEST_F(HelpTextTest, CommandHelpShowsTheDialog) {
       text = x;
     }
   } h;
-  settings().keyboardLayout = 1;
-  showLayoutHelp(h);
+  EditorContext c(h);
+  c.settings.keyboardLayout = 1;
+  showLayoutHelp(c);
   EXPECT_EQ(h.resource, "HELP");
   EXPECT_EQ(h.text.rfind("Standard Plicato Keyboard Layout\n", 0), 0u);
   EXPECT_NE(h.text.find("Ctrl-A  Autofold"), std::string::npos);

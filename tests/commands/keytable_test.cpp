@@ -66,10 +66,10 @@ class KeyTableTest : public PlicatoTest {
  protected:
   void SetUp() override {
     PlicatoTest::SetUp();
-    setCommandKeyTable(kPlicatoStandardTable);
+    ctx.keys.set(kPlicatoStandardTable);
   }
   void TearDown() override {
-    setCommandKeyTable(kPlicatoStandardTable);
+    ctx.keys.set(kPlicatoStandardTable);
     PlicatoTest::TearDown();
   }
 };
@@ -99,10 +99,10 @@ TEST_F(KeyTableTest, EveryEntryIsFoundAgainByItsKey) {
 }
 
 TEST_F(KeyTableTest, SomeKeysDifferBetweenLayouts) {
-  selectStartupLayout(1);
-  EXPECT_EQ(commandKeyOfEntry(findEntry(kCharKey, 1)).command, cmdAutofold);
-  selectStartupLayout(2);
-  EXPECT_EQ(commandKeyOfEntry(findEntry(kCharKey, 1)).command, cmdSaveAs);
+  ctx.keys.selectStartupLayout(1);
+  EXPECT_EQ(ctx.keys.entry(ctx.keys.find(kCharKey, 1)).command, cmdAutofold);
+  ctx.keys.selectStartupLayout(2);
+  EXPECT_EQ(ctx.keys.entry(ctx.keys.find(kCharKey, 1)).command, cmdSaveAs);
   for (const CommandKeyTable* t : {&kPlicatoStandardTable, &kWindowsTable}) {
     std::vector<std::string> keys;
     for (const CommandKey& k : *t)
@@ -152,19 +152,19 @@ TEST_F(KeyTableTest, CommandFlags) {
 }
 
 TEST_F(KeyTableTest, EndMarkFlagsFollowTheTableInForce) {
-  selectStartupLayout(1);
-  EXPECT_TRUE(endMarkFlag(0));    // Ctrl-Home, special key
-  EXPECT_TRUE(endMarkFlag(2));    // Alt-F7
-  EXPECT_FALSE(endMarkFlag(3));   // Ctrl-Y is a character
-  EXPECT_FALSE(endMarkFlag(5));   // Del keeps the mark
-  EXPECT_FALSE(endMarkFlag(14));  // Ins folds it
-  EXPECT_FALSE(endMarkFlag(63));  // Shift-Up extends it
-  EXPECT_FALSE(endMarkFlag(83));
-  EXPECT_FALSE(endMarkFlag(-1));
-  EXPECT_FALSE(endMarkFlag(84));
-  selectStartupLayout(2);
-  EXPECT_FALSE(endMarkFlag(0));   // Ctrl-K is a character
-  EXPECT_TRUE(endMarkFlag(16));   // PgUp
+  ctx.keys.selectStartupLayout(1);
+  EXPECT_TRUE(ctx.keys.endMarkFlag(0));    // Ctrl-Home, special key
+  EXPECT_TRUE(ctx.keys.endMarkFlag(2));    // Alt-F7
+  EXPECT_FALSE(ctx.keys.endMarkFlag(3));   // Ctrl-Y is a character
+  EXPECT_FALSE(ctx.keys.endMarkFlag(5));   // Del keeps the mark
+  EXPECT_FALSE(ctx.keys.endMarkFlag(14));  // Ins folds it
+  EXPECT_FALSE(ctx.keys.endMarkFlag(63));  // Shift-Up extends it
+  EXPECT_FALSE(ctx.keys.endMarkFlag(83));
+  EXPECT_FALSE(ctx.keys.endMarkFlag(-1));
+  EXPECT_FALSE(ctx.keys.endMarkFlag(84));
+  ctx.keys.selectStartupLayout(2);
+  EXPECT_FALSE(ctx.keys.endMarkFlag(0));   // Ctrl-K is a character
+  EXPECT_TRUE(ctx.keys.endMarkFlag(16));   // PgUp
 }
 
 // The frame takes Ctrl-Tab and Ctrl-Shift-Tab to go from document to
@@ -185,15 +185,15 @@ TEST_F(KeyTableTest, KeysLeftFreeForTheFrame) {
 
 TEST_F(KeyTableTest, LayoutChoiceAndUserDefined) {
   for (int layout : {0, 1, 3, 7}) {
-    selectStartupLayout(layout);
-    EXPECT_EQ(commandKeyTable(), kPlicatoStandardTable) << layout;
+    ctx.keys.selectStartupLayout(layout);
+    EXPECT_EQ(ctx.keys.table(), kPlicatoStandardTable) << layout;
   }
-  selectStartupLayout(2);
-  EXPECT_EQ(commandKeyTable(), kWindowsTable);
-  EXPECT_FALSE(applyLayoutTable(3));
-  EXPECT_EQ(commandKeyTable(), kWindowsTable);
-  EXPECT_TRUE(applyLayoutTable(1));
-  EXPECT_EQ(commandKeyTable(), kPlicatoStandardTable);
+  ctx.keys.selectStartupLayout(2);
+  EXPECT_EQ(ctx.keys.table(), kWindowsTable);
+  EXPECT_FALSE(ctx.keys.applyLayoutTable(3));
+  EXPECT_EQ(ctx.keys.table(), kWindowsTable);
+  EXPECT_TRUE(ctx.keys.applyLayoutTable(1));
+  EXPECT_EQ(ctx.keys.table(), kPlicatoStandardTable);
   EXPECT_EQ(layoutCaption(1), "Plicato Standard");
   EXPECT_EQ(layoutCaption(2), "Windows");
   EXPECT_EQ(layoutCaption(3), "User defined");
@@ -206,22 +206,22 @@ TEST_F(KeyTableTest, LayoutChoiceAndUserDefined) {
 
 TEST_F(KeyTableTest, FixedEntriesAndMenuKeys) {
   for (const CommandKeyTable* t : {&kPlicatoStandardTable, &kWindowsTable}) {
-    setCommandKeyTable(*t);
-    EXPECT_EQ(commandKeyOfEntry(kEntryEnterFold).command, cmdEnterFold);
-    EXPECT_EQ(commandKeyOfEntry(kEntryExit).command, cmdExit);
-    EXPECT_EQ(commandKeyOfEntry(kEntryRefresh).command, cmdRefresh);
-    EXPECT_EQ(commandKeyOfEntry(84), CommandKey{});
+    ctx.keys.set(*t);
+    EXPECT_EQ(ctx.keys.entry(kEntryEnterFold).command, cmdEnterFold);
+    EXPECT_EQ(ctx.keys.entry(kEntryExit).command, cmdExit);
+    EXPECT_EQ(ctx.keys.entry(kEntryRefresh).command, cmdRefresh);
+    EXPECT_EQ(ctx.keys.entry(84), CommandKey{});
     for (int c = kFirstCommand; c <= kLastCommand; ++c) {
-      int e = entryForCommand(c);
+      int e = ctx.keys.entryForCommand(c);
       ASSERT_GE(e, 0) << c;
-      EXPECT_FALSE(keyNameOfCommand(c).empty());
+      EXPECT_FALSE(ctx.keys.keyNameOfCommand(c).empty());
       EXPECT_FALSE(commandLabel(c).empty());
     }
   }
-  setCommandKeyTable(kPlicatoStandardTable);
-  EXPECT_EQ(keyNameOfCommand(cmdFinish), "Ctrl-End");
-  EXPECT_EQ(keyNameOfCommand(cmdDeleteLine), "Alt-F7");
-  EXPECT_EQ(keyNameOfCommand(0), "");
+  ctx.keys.set(kPlicatoStandardTable);
+  EXPECT_EQ(ctx.keys.keyNameOfCommand(cmdFinish), "Ctrl-End");
+  EXPECT_EQ(ctx.keys.keyNameOfCommand(cmdDeleteLine), "Alt-F7");
+  EXPECT_EQ(ctx.keys.keyNameOfCommand(0), "");
   // Codes shared with the Alt letters read as the navigation keys.
   EXPECT_EQ(keyName(kSpecialKey, 0x30), "Shift-Ins");
   EXPECT_EQ(keyName(kSpecialKey, 0x10), "Alt-Q");

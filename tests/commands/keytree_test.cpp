@@ -21,11 +21,11 @@ class KeyTreeTest : public PlicatoTest {
  protected:
   void SetUp() override {
     PlicatoTest::SetUp();
-    setCommandKeyTable(kPlicatoStandardTable);
+    ctx.keys.set(kPlicatoStandardTable);
   }
   void TearDown() override {
-    setCommandKeyTable(kPlicatoStandardTable);
-    keyTree().free();
+    ctx.keys.set(kPlicatoStandardTable);
+    ctx.keyTree.free();
     PlicatoTest::TearDown();
   }
 
@@ -72,18 +72,18 @@ TEST_F(KeyTreeTest, UnboundSequencesFallBackToTheRoot) {
 
 TEST_F(KeyTreeTest, LayoutChangesRebuildTheProcessTree) {
   const uint8_t ctrlA = 1;
-  startKeyboard(2, host);
-  EXPECT_EQ(keyTree().lookup(&ctrlA, 1), cmdSaveAs);
-  changeLayout(3, host);  // "User defined" keeps the Windows bindings
-  EXPECT_EQ(keyTree().lookup(&ctrlA, 1), cmdSaveAs);
+  startKeyboard(ctx, 2);
+  EXPECT_EQ(ctx.keyTree.lookup(&ctrlA, 1), cmdSaveAs);
+  changeLayout(ctx, 3);  // "User defined" keeps the Windows bindings
+  EXPECT_EQ(ctx.keyTree.lookup(&ctrlA, 1), cmdSaveAs);
   // The pool starts afresh on every rebuild.
   for (int layout : {1, 2, 1, 2, 3, 1}) {
-    changeLayout(layout, host);
-    EXPECT_EQ(keyTree().used(), 85);
+    changeLayout(ctx, layout);
+    EXPECT_EQ(ctx.keyTree.used(), 85);
   }
-  EXPECT_EQ(keyTree().lookup(&ctrlA, 1), cmdAutofold);
-  startKeyboard(3, host);  // the next start loads "Plicato Standard"
-  EXPECT_EQ(keyTree().lookup(&ctrlA, 1), cmdAutofold);
+  EXPECT_EQ(ctx.keyTree.lookup(&ctrlA, 1), cmdAutofold);
+  startKeyboard(ctx, 3);  // the next start loads "Plicato Standard"
+  EXPECT_EQ(ctx.keyTree.lookup(&ctrlA, 1), cmdAutofold);
   EXPECT_TRUE(host.statusTexts().empty());
 }
 

@@ -28,14 +28,14 @@ class DisplayTest : public PlicatoTest {
  protected:
   void SetUp() override {
     PlicatoTest::SetUp();
-    setCommandKeyTable(kPlicatoStandardTable);
+    ctx.keys.set(kPlicatoStandardTable);
   }
 
   // Window with the root header, the given text lines and the end line;
   // the cursor on the first text line.
   std::unique_ptr<EditorView> makeWindow(const std::vector<std::string>& lines,
-                                           Host* h = nullptr) {
-    auto w = std::make_unique<EditorView>(h ? *h : host);
+                                           EditorContext* c = nullptr) {
+    auto w = std::make_unique<EditorView>(c ? *c : ctx);
     buildFileChain(w->doc);
     LineNode* root = w->doc.levelTop->next;
     assign(*root, "file.c");

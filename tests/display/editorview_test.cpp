@@ -89,7 +89,8 @@ TEST_F(WindowTest, PutCharTabsBackspaceAndScrolling) {
 
 TEST_F(WindowTest, KeyboardBufferHoldsAtMost1023AndRefusesSpecialKeysWhole) {
   PostingHost h;
-  auto w = makeWindow({}, &h);
+  EditorContext hc(h);
+  auto w = makeWindow({}, &hc);
   for (int i = 0; i < 1022; ++i) ASSERT_TRUE(w->queueChar('a'));
   EXPECT_EQ(h.beeps(), 0);
   // Room for one byte only: the special key is refused whole.
@@ -106,7 +107,8 @@ TEST_F(WindowTest, KeyboardBufferHoldsAtMost1023AndRefusesSpecialKeysWhole) {
 
 TEST_F(WindowTest, PostingIsSkippedWhileDispatchingAndAFailedPostIsReported) {
   PostingHost h;
-  auto w = makeWindow({}, &h);
+  EditorContext hc(h);
+  auto w = makeWindow({}, &hc);
   w->inDispatch = true;
   w->queueChar('x');
   EXPECT_TRUE(h.posted.empty());
@@ -121,7 +123,8 @@ TEST_F(WindowTest, PostingIsSkippedWhileDispatchingAndAFailedPostIsReported) {
 
 TEST_F(WindowTest, SetUpPostsTheOpenMessage) {
   PostingHost h;
-  auto w = makeWindow({}, &h);
+  EditorContext hc(h);
+  auto w = makeWindow({}, &hc);
   w->setUp();
   EXPECT_EQ(h.posted, std::vector<int>{kMsgSetUpDone});
   EXPECT_EQ(w->cellWidth, 8);

@@ -57,7 +57,7 @@ class HighlightTest : public PlicatoTest {
              int from = 0, int count = -1, const MarkUpHash* t = nullptr) {
     dc.runs.clear();
     if (count < 0) count = static_cast<int>(std::strlen(text));
-    result = paintLine(dc, 0, 0, text, from, count, state, mode, t ? t : &table, &row);
+    result = paintLine(dc, 0, 0, text, from, count, state, mode, t ? t : &table, &row, settings());
     Runs out;
     for (const auto& r : dc.runs) out.push_back({r.text, r.textColour});
     return out;
@@ -176,7 +176,7 @@ TEST_F(HighlightTest, PlainDrawingUsesTheColourScheme) {
   EXPECT_EQ(dc.runs[0].backColour, kCyan);
 
   settings().syntaxHighlighting = true;
-  paintLine(dc, 0, 0, "int", 0, 3, kStateNormal, kPaintNormal, nullptr, &row);
+  paintLine(dc, 0, 0, "int", 0, 3, kStateNormal, kPaintNormal, nullptr, &row, settings());
   EXPECT_EQ(dc.runs.back().textColour, kRed);  // no table: plain
 }
 
@@ -292,7 +292,7 @@ class LineStateTest : public HighlightTest {
     return out;
   }
 
-  LineStore store{host};
+  LineStore store{ctx};
   LineNode *a, *fold, *inner1, *inner2, *end, *c, *d, *e;
 };
 

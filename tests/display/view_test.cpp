@@ -36,10 +36,10 @@ TEST_F(ViewTest, DisplayTextOfEveryKind) {
   n.indent = 0;
   assign(n, "\tx\ty");
   EXPECT_EQ(displayText(n), "\tx\ty");
-  EXPECT_EQ(screenText(n), "        x       y");
-  EXPECT_EQ(screenLength(n), 17u);
+  EXPECT_EQ(screenText(n, settings().tabSize), "        x       y");
+  EXPECT_EQ(screenLength(n, settings().tabSize), 17u);
   n.kind = FoldEnd;  // an end line shows no text, tabs or not
-  EXPECT_EQ(screenLength(n), screenText(n).size());
+  EXPECT_EQ(screenLength(n, settings().tabSize), screenText(n, settings().tabSize).size());
   freeString(n);
 }
 
@@ -60,11 +60,11 @@ TEST_F(ViewTest, ARowPieceIsThatPartOfTheScreenText) {
           n.kind = k;
           n.indent = indent;
           n.markerColumn() = 0;
-          const std::string whole = screenText(n);
+          const std::string whole = screenText(n, settings().tabSize);
           for (size_t start = 0; start <= whole.size() + 2; ++start)
             for (size_t count : {size_t(0), size_t(1), size_t(3), size_t(7), size_t(40)}) {
               std::string piece = "=";
-              const bool reaches = screenPiece(n, start, count, piece);
+              const bool reaches = screenPiece(n, start, count, piece, settings().tabSize);
               const std::string want = start < whole.size() ? whole.substr(start, count) : "";
               ASSERT_EQ(piece, "=" + want) << t << " kind " << k << " start " << start;
               ASSERT_EQ(reaches, whole.size() >= start + count) << t << " start " << start;
@@ -78,7 +78,7 @@ TEST_F(ViewTest, ARowPieceIsThatPartOfTheScreenText) {
   n.kind = TextLine;
   n.indent = 0;
   std::string piece;
-  EXPECT_FALSE(screenPiece(n, 2999980, 77, piece));
+  EXPECT_FALSE(screenPiece(n, 2999980, 77, piece, settings().tabSize));
   EXPECT_EQ(piece, "xxxxxxxxxxExxxxxxxxx");
   freeString(n);
 }

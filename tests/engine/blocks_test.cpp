@@ -152,7 +152,7 @@ TEST_F(BlocksTest, AFoldCopiedFromCPastesAsAFoldIntoOccam) {
   copyBlock(*c);
 
   work.write("o.occ", "SEQ\n");
-  auto o = std::make_unique<EditorView>(host, work.file("o.occ"));
+  auto o = std::make_unique<EditorView>(ctx, work.file("o.occ"));
   o->doc.setCommentStart("--");
   o->doc.setCommentEnd("");
   o->doc.setFileTypeName("occam");
@@ -348,7 +348,7 @@ TEST_F(BlocksTest, FoldBlockRefusesAHeaderLeftOfTheFirstLine) {
 
 TEST_F(BlocksTest, FortranMarkerLinesKeepEveryByteOfTheMarker) {
   work.write("f.f", lines({"C{{{  f", " CALL X", "C}}}", "      END"}));
-  auto w = std::make_unique<EditorView>(host, work.file("f.f"));
+  auto w = std::make_unique<EditorView>(ctx, work.file("f.f"));
   w->doc.setCommentStart("C");
   w->doc.setCommentEnd("");
   w->doc.setFileTypeName("FORTRAN");

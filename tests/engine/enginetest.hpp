@@ -17,7 +17,7 @@ class EngineTest : public PlicatoTest {
   static std::string lines(const std::vector<std::string>& v) { return foldtest::lfLines(v); }
 
   std::unique_ptr<EditorView> open(const std::string& name) {
-    auto w = foldtest::openC(host, work.file(name));
+    auto w = foldtest::openC(ctx, work.file(name));
     host.clearEvents();
     return w;
   }

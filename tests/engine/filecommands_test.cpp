@@ -99,7 +99,7 @@ TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {
 }
 
 TEST_F(FileCommandsTest, UnnamedBufferSavesThroughSaveAs) {
-  auto w = std::make_unique<EditorView>(host, "Noname");
+  auto w = std::make_unique<EditorView>(ctx, "Noname");
   w->doc.setCommentStart("/*");
   w->doc.setCommentEnd("*/");
   w->doc.nameGiven = true;

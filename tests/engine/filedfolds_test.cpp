@@ -92,13 +92,13 @@ TEST_F(FiledFoldsTest, AFailedWriteKeepsTheFold) {
   ASSERT_EQ(::chmod(work.file("part.c").c_str(), 0444), 0);
   cursorTo(*w, "part.c");
   LineNode* h = w->doc.currentLine;
-  const int held = freeCount;
+  const int held = ctx.freeCount;
   host.queueAnswer("yes");
   fileUnfileFold(*w);
   EXPECT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(text(h->inner()), "x1");
   EXPECT_EQ(text(h->partner()), "");
-  EXPECT_EQ(freeCount, held);
+  EXPECT_EQ(ctx.freeCount, held);
   EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(host.boxTexts().size(), 2u);  // the question and the failure
   EXPECT_EQ(work.read("part.c"), "read only\n");

@@ -206,11 +206,11 @@ TEST_F(FoldEditTest, RemoveFoldRefusalsAndTheEmptyFold) {
             "Plicato cannot remove COMMENT fold. Press COMMENT key to UN-COMMENT first");
   EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
 
-  const int32_t before = freeCount;
+  const int32_t before = ctx.freeCount;
   cursorTo(*w, "e");
   RemoveFold(*w);
   EXPECT_EQ(text(w->doc.currentLine), "b");
-  EXPECT_EQ(freeCount, before + 2);  // header and end
+  EXPECT_EQ(ctx.freeCount, before + 2);  // header and end
   EXPECT_EQ(treecheck::check(*w), "");
 }
 

@@ -81,13 +81,13 @@ TEST_F(LineUnitsTest, TwoDeletesAndTheSecondPressOfRestore) {
 TEST_F(LineUnitsTest, AFoldGivenToTheFreeListComesBackWhole) {
   auto w = file({"/*{{{  f*/", "  /*{{{  g*/", "  in", "  /*}}}*/", "/*}}}*/", "a", "b"});
   cursorTo(*w, "f");
-  const int32_t before = freeCount;
+  const int32_t before = ctx.freeCount;
   deleteLine(*w);
   deleteLine(*w);  // "a": the fold goes to the free list
-  EXPECT_EQ(freeCount, before + 5);
+  EXPECT_EQ(ctx.freeCount, before + 5);
   restore(*w);
   restore(*w, cmdRestoreLine);
-  EXPECT_EQ(freeCount, before);
+  EXPECT_EQ(ctx.freeCount, before);
   LineNode* f = w->doc.currentLine;
   ASSERT_EQ(f->kind, ClosedFold);
   EXPECT_EQ(text(f), "f");

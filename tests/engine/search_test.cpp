@@ -25,10 +25,10 @@ class SearchTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    searchState() = SearchState{};
+    ctx.search = SearchState{};
   }
   void TearDown() override {
-    searchState() = SearchState{};
+    ctx.search = SearchState{};
     EngineTest::TearDown();
   }
 
@@ -38,8 +38,8 @@ class SearchTest : public EngineTest {
   }
 
   // Sets the pattern and direction as the search dialog would.
-  static void look(const std::string& text, bool backward = false, bool matchCase = false) {
-    SearchState& st = searchState();
+  void look(const std::string& text, bool backward = false, bool matchCase = false) {
+    SearchState& st = ctx.search;
     st.pattern = matchCase ? text : upperText(text);
     st.matchCase = matchCase;
     st.backward = backward;
@@ -54,7 +54,7 @@ class SearchTest : public EngineTest {
 
   // What the screen shows under the cursor, from the cursor on.
   static std::string underCursor(EditorView& w, size_t n) {
-    return screenText(*w.doc.currentLine).substr(static_cast<size_t>(w.textColumn - 1), n);
+    return screenText(*w.doc.currentLine, w.ctx.settings.tabSize).substr(static_cast<size_t>(w.textColumn - 1), n);
   }
 };
 
@@ -73,7 +73,7 @@ TEST_F(SearchTest, MatchInsideClosedFoldsOpensThemAndClosesOtherOpenFolds) {
   EXPECT_EQ(w->textColumn, 3);
   EXPECT_EQ(underCursor(*w, 6), "target");
   EXPECT_EQ(w->shownAt(w->cursorRow).line, w->doc.currentLine);
-  EXPECT_TRUE(searchState().found);
+  EXPECT_TRUE(ctx.search.found);
 
   // Backward to a fold above: the nested folds close again.
   look("alpha", true);
@@ -217,8 +217,8 @@ TEST_F(SearchTest, SearchCommandReportsNotFoundAndLeavesTheCursor) {
   EXPECT_TRUE(statusSaid("MISSING not found"));
   ASSERT_EQ(host.events().back().caption, "Plicato Warning");
   EXPECT_EQ(host.events().back().text, "MISSING not found");
-  EXPECT_FALSE(searchState().found);
-  EXPECT_EQ(searchState().searchText, "missing");
+  EXPECT_FALSE(ctx.search.found);
+  EXPECT_EQ(ctx.search.searchText, "missing");
 }
 
 TEST_F(SearchTest, FindNextRepeatsAndWithoutASearchSaysSo) {
@@ -238,7 +238,7 @@ TEST_F(SearchTest, FindNextRepeatsAndWithoutASearchSaysSo) {
   // A cancelled dialog keeps the search; an empty text clears it.
   host.queueAnswer("");
   searchCommand(*w, {w.get()});
-  EXPECT_EQ(searchState().pattern, "one");
+  EXPECT_EQ(ctx.search.pattern, "one");
   host.queueAnswer("text=");
   searchCommand(*w, {w.get()});
   host.clearEvents();
@@ -321,7 +321,7 @@ class PaintingHost : public BatchHost {
     paintRows(*window, rec, row, row);
     std::string selected;
     for (const auto& r : rec.runs)
-      if (r.backColour == settings().selectedBack) selected += r.text;
+      if (r.backColour == window->ctx.settings.selectedBack) selected += r.text;
     highlighted.push_back(selected);
     return BatchHost::confirmAt(dialog, text, buttons, row, col);
   }
@@ -331,8 +331,9 @@ class PaintingHost : public BatchHost {
 
 TEST_F(SearchTest, TheMatchAskedAboutIsDrawnHighlighted) {
   PaintingHost ph;
+  EditorContext pc(ph);
   writeFile(work.file("hl.c"), lines({"start", "one two three"}));
-  EditorView w(ph, work.file("hl.c"));
+  EditorView w(pc, work.file("hl.c"));
   w.doc.nameGiven = true;
   w.doc.pendingName = work.file("hl.c");
   buildFileChain(w.doc);
@@ -374,7 +375,7 @@ TEST_F(SearchTest, AllOpenedFilesGoesOnInTheNextWindow) {
   auto c = file("c.c", {"word"});
   std::vector<View*> all{a.get(), b.get(), c.get()};
   EditorView* activated = nullptr;
-  searchState().activate = [&](View& w) { activated = &EditorView::of(w); };
+  ctx.search.activate = [&](View& w) { activated = &EditorView::of(w); };
   int entered = 0;
   b->hooks.enterLine = [&](View&) { ++entered; };
 
@@ -514,7 +515,8 @@ TEST_F(SearchTest, ReplaceAllEndsAsReplacingEveryMatchInTurn) {
                          ";backward=" + (pick(2) ? "on" : "off");
 
     auto run = [&](Host& h, BatchHost& answers, const char* mode) {
-      auto w = foldtest::openC(h, work.file("r.c"));
+      EditorContext c(h);
+      auto w = foldtest::openC(c, work.file("r.c"));
       w->screenRows = rows;
       w->screenCols = cols;
       w->wrapMode = wrap;
@@ -530,7 +532,6 @@ TEST_F(SearchTest, ReplaceAllEndsAsReplacingEveryMatchInTurn) {
       PlaceCursor(*w, 2);
       answers.queueAnswer(answer + ";mode=" + mode);
       answers.queueAnswer("ok");
-      searchState() = SearchState{};
       replaceCommand(*w, {w.get()});
       return outcome(*w);
     };

@@ -84,7 +84,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
 
   // A widget over a document opened from `content`, shown and focused.
   EditorView& open(const std::string& content, bool deferred = false) {
-    app_ = deferred ? std::make_unique<DeferredApp>(*host_) : std::make_unique<Application>(*host_);
+    app_ = deferred ? std::make_unique<DeferredApp>(*ctx_) : std::make_unique<Application>(*ctx_);
     doc_ = openDocument(*app_, "t.c", content);
     widget_ = std::make_unique<TEditorWidget>(*doc_, *app_, *host_);
     widget_->onWindowExited = [this] { exited_ = true; };

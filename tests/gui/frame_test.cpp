@@ -140,6 +140,9 @@ void dropFiles(QWidget* target, const QStringList& files) {
 }  // namespace
 
 class FrameTest : public QObject {
+  // What a case stores before the desktop program starts and reads it.
+  Settings stored_;
+  Settings& settings() { return stored_; }
   Q_OBJECT
 
  private:
@@ -157,7 +160,7 @@ class FrameTest : public QObject {
     work = std::make_unique<TempDir>();
     setConfigDir(config->path());
     setProgramDir(PLICATO_BIN_DIR);
-    settings() = Settings{};
+    stored_ = Settings{};
   }
   void cleanup() {
     setConfigDir("");
@@ -276,7 +279,7 @@ class FrameTest : public QObject {
   void menusFollowTheLayoutAndQueueTheKeys() {
     settings().keyboardLayout = kLayoutStandard;
     BatchHost store;
-    QVERIFY(saveAllSettings(store));
+    QVERIFY(saveAllSettings(settings(), store));
     Session s(*config);
     s.start({file("f.c")});
     QCOMPARE(s.frame().menuBar()->objectName(), QString("MAIN_MENU_PLI"));
@@ -300,10 +303,10 @@ class FrameTest : public QObject {
   void userDefinedLayoutStartsWithTheStandardMenus() {
     settings().keyboardLayout = kLayoutUser;
     BatchHost store;
-    QVERIFY(saveAllSettings(store));
+    QVERIFY(saveAllSettings(settings(), store));
     Session s(*config);
     s.start({file("f.c")});
-    QCOMPARE(settings().keyboardLayout, int(kLayoutUser));
+    QCOMPARE(s.app->context().settings.keyboardLayout, int(kLayoutUser));
     QCOMPARE(s.frame().menuBar()->objectName(), QString("MAIN_MENU_PLI"));
     QCOMPARE(s.frame().editorAction(cmdEnterFold)->text(), QString("Enter fold\tHome"));
     // The keys of the table in force run: Home enters the fold.
@@ -636,7 +639,7 @@ class FrameTest : public QObject {
       settings() = Settings{};
       settings().keyboardLayout = layout;
       BatchHost store;
-      QVERIFY(saveAllSettings(store));
+      QVERIFY(saveAllSettings(settings(), store));
       // Neither key has a command in the layout.
       for (const CommandKey& k : layout == kLayoutWindows ? kWindowsTable : kPlicatoStandardTable)
         if (k.command) QVERIFY(keyName(k) != "Ctrl-Tab" && keyName(k) != "Shift-Tab");
@@ -742,7 +745,7 @@ class FrameTest : public QObject {
     s.window(1).queueChar('n');
     s.window(0).queueChar('k');
     s.settle();
-    settings().autoSave = 2;
+    s.app->context().settings.autoSave = 2;
     s.app->setAutoSaveTick(5);
     QTRY_VERIFY_WITH_TIMEOUT(!s.window(0).doc.modified, 5000);
     QVERIFY(readFile(path).find("kint a;") != std::string::npos);
@@ -769,13 +772,13 @@ class FrameTest : public QObject {
     const QString note = QString::fromStdString(path + " has changed on disk; Reload reads it again");
     QVERIFY(s.frame().messageField()->text().startsWith(note));
     QVERIFY(s.frame().messageField()->text().contains(
-        QString::fromStdString(keyNameOfCommand(cmdReloadFile))));
+        QString::fromStdString(s.app->context().keys.keyNameOfCommand(cmdReloadFile))));
     QVERIFY(s.window().doc.modified);  // nothing changes by itself
 
-    settings().autoSave = 1;
+    s.app->context().settings.autoSave = 1;
     s.app->setAutoSaveTick(5);
     QTRY_VERIFY_WITH_TIMEOUT(s.frame().messageField()->text().startsWith("Auto-save skipped"), 5000);
-    settings().autoSave = 0;
+    s.app->context().settings.autoSave = 0;
     QCOMPARE(readFile(path), std::string("theirs\r\n"));
     QVERIFY(s.boxes.empty());
 

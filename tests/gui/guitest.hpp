@@ -48,6 +48,10 @@ class GuiFixture {
   std::unique_ptr<TempDir> config_;
   std::unique_ptr<TempDir> work_;
   std::unique_ptr<H> host_;
+  // The editor's context of the case, fresh with every one.
+  std::unique_ptr<EditorContext> ctx_;
+  EditorContext& ctx() { return *ctx_; }
+  Settings& settings() { return ctx_->settings; }
 
   // `prepare` readies the host before it becomes the process host.
   void setUpFixture(const std::function<void(H&)>& prepare = {}) {
@@ -58,11 +62,12 @@ class GuiFixture {
     setConfigDir(config_->path());
     setProgramDir(PLICATO_BIN_DIR);
     setProcessHost(host_.get());
-    settings() = Settings{};
+    ctx_ = std::make_unique<EditorContext>(*host_);
   }
 
   void tearDownFixture() {
     setProcessHost(nullptr);
+    ctx_.reset();
     host_.reset();
     setConfigDir("");
     work_.reset();
@@ -94,6 +99,6 @@ class QtFixture : public GuiFixture<QtHost> {
     StartOptions options;
     options.configDir = config_->path();
     options.layout = kLayoutWindows;
-    startCore(*host_, options);
+    startCore(*ctx_, options);
   }
 };

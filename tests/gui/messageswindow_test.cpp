@@ -48,7 +48,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   OpenDocument* doc_ = nullptr;
 
   EditorView& open(const std::string& name, const std::string& content) {
-    app_ = std::make_unique<Application>(*host_);
+    app_ = std::make_unique<Application>(*ctx_);
     doc_ = openDocument(*app_, name, content);
     widget_ = std::make_unique<TEditorWidget>(*doc_, *app_, *host_);
     showFocused(*widget_, *widget_, 600, 400);

@@ -43,8 +43,12 @@ T* child(QWidget* parent, const char* name) {
 }
 
 // A sheet over the shipped file types, with no editor window.
+// The sheet of an editor of its own; while it lives the case's settings()
+// are that editor's, and they are handed back when it goes.
 struct Sheet {
-  Sheet() {
+  explicit Sheet(Settings*& live) : live_(live), preset_(live) {
+    ctx.settings = *live;
+    live = &ctx.settings;
     host.answerBox = [this](const std::string& text, const std::string&,
                             MbButtons) -> std::optional<MbResult> {
       boxes.push_back(text);
@@ -58,7 +62,7 @@ struct Sheet {
       return onDialog ? onDialog(d) : int(QDialog::Rejected);
     };
     types.load(host);
-    model = std::make_unique<OptionsModel>(host, types, nullptr);
+    model = std::make_unique<OptionsModel>(ctx, types, nullptr);
     sheet = std::make_unique<TOptionsSheet>(*model, modalRunner(host));
   }
   void showPage(int index) { sheet->tabs()->setCurrentIndex(index); }
@@ -68,7 +72,16 @@ struct Sheet {
     return -1;
   }
 
+  ~Sheet() {
+    sheet.reset();
+    model.reset();
+    *preset_ = ctx.settings;
+    live_ = preset_;
+  }
+  Settings*& live_;
+  Settings* preset_;
   QtHost host;
+  EditorContext ctx{host};
   FileTypeList types;
   std::unique_ptr<OptionsModel> model;
   std::unique_ptr<TOptionsSheet> sheet;
@@ -81,6 +94,9 @@ struct Sheet {
 }  // namespace
 
 class OptionsDialogTest : public QObject {
+  Settings preset_;
+  Settings* live_ = &preset_;
+  Settings& settings() { return *live_; }
   Q_OBJECT
 
  private:
@@ -91,7 +107,8 @@ class OptionsDialogTest : public QObject {
     config = std::make_unique<TempDir>();
     setConfigDir(config->path());
     setProgramDir(PLICATO_BIN_DIR);
-    settings() = Settings{};
+    preset_ = Settings{};
+    live_ = &preset_;
     ::unsetenv("PLICATO_WIN32S");
   }
   void cleanup() {
@@ -100,7 +117,7 @@ class OptionsDialogTest : public QObject {
   }
 
   void pagesInOrderWithTheirResources() {
-    Sheet s;
+    Sheet s(live_);
     QCOMPARE(s.sheet->windowTitle(), QString("Options"));
     const QStringList titles = {"Editor Options", "Compiler Options", "Maker Options",
                                 "Colors Options", "File Type Options"};
@@ -123,7 +140,7 @@ class OptionsDialogTest : public QObject {
   void unknownFilesGrayedWithoutHighlighting() {
     settings().syntaxHighlighting = false;
     settings().highlightUnknownFiles = true;
-    Sheet s;
+    Sheet s(live_);
     auto* on = child<QCheckBox>(s.sheet.get(), "201");
     auto* unknown = child<QCheckBox>(s.sheet.get(), "206");
     QVERIFY(!on->isChecked());
@@ -142,7 +159,7 @@ class OptionsDialogTest : public QObject {
   }
 
   void editorFieldsReachTheSettings() {
-    Sheet s;
+    Sheet s(live_);
     auto* tab = child<QLineEdit>(s.sheet.get(), "9102");
     QCOMPARE(tab->text(), QString("8"));
     tab->clear();
@@ -175,17 +192,17 @@ class OptionsDialogTest : public QObject {
     CommandLine line;
     line.configDir = config->path();
     app.start(line);
-    QCOMPARE(settings().keyboardLayout, int(kLayoutWindows));
+    QCOMPARE(app.context().settings.keyboardLayout, int(kLayoutWindows));
     QCOMPARE(app.frame()->menuResource(), std::string("MAIN_MENU_WIN"));
     const uint8_t ctrlA[] = {1};
-    QCOMPARE(keyTree().lookup(ctrlA, 1), 294);  // save as
+    QCOMPARE(app.context().keyTree.lookup(ctrlA, 1), 294);  // save as
 
     // Command 602 of the frame runs the sheet.
     QVERIFY(app.frame()->frameAction(cmOptions)->isEnabled());
     app.frame()->runFrameCommand(cmOptions);
     QCOMPARE(sheetsRun, 1);
-    QCOMPARE(settings().keyboardLayout, int(kLayoutStandard));
-    QCOMPARE(keyTree().lookup(ctrlA, 1), 287);  // autofold
+    QCOMPARE(app.context().settings.keyboardLayout, int(kLayoutStandard));
+    QCOMPARE(app.context().keyTree.lookup(ctrlA, 1), 287);  // autofold
     QCOMPARE(app.frame()->menuResource(), std::string("MAIN_MENU_PLI"));
     QCOMPARE(app.frame()->documentMenuResource(), std::string("MENU_PLI"));
     QVERIFY(app.frame()->editorAction(cmdEnterFold)->text().endsWith("\tHome"));
@@ -193,7 +210,7 @@ class OptionsDialogTest : public QObject {
   }
 
   void keywordAddedOnTheColorsPage() {
-    Sheet s;
+    Sheet s(live_);
     s.showPage(3);
     auto* files = child<QListWidget>(s.sheet.get(), "markUpFiles");
     auto* box = child<QGroupBox>(s.sheet.get(), "keywordBox");
@@ -242,7 +259,7 @@ class OptionsDialogTest : public QObject {
   }
 
   void fileTypePageRulesAndNewType() {
-    Sheet s;
+    Sheet s(live_);
     s.showPage(4);
     auto* types = child<QListWidget>(s.sheet.get(), "fileTypes");
     auto* features = child<QTreeWidget>(s.sheet.get(), "features");
@@ -301,7 +318,7 @@ class OptionsDialogTest : public QObject {
   }
 
   void cancelWritesNothing() {
-    Sheet s;
+    Sheet s(live_);
     const auto before = snapshot(config->path());
     const Settings was = settings();
     child<QLineEdit>(s.sheet.get(), "9102")->clear();
@@ -324,7 +341,7 @@ class OptionsDialogTest : public QObject {
   }
 
   void browseOffersItsFilters() {
-    Sheet s;
+    Sheet s(live_);
     config->write("icc.btl", "");
     const QString btl = QString::fromStdString(config->file("icc.btl"));
     QStringList filters;

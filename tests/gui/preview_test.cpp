@@ -42,7 +42,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
   std::unique_ptr<TPrinter> printer_;
 
   EditorView& open(const std::string& content) {
-    app_ = std::make_unique<Application>(*host_);
+    app_ = std::make_unique<Application>(*ctx_);
     return openDocument(*app_, "p.c", content)->window;
   }
 
@@ -53,6 +53,7 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
     p->setPageSize(QPageSize(QPageSize::A4));
     p->setPageOrientation(orientation);
     printer_ = std::make_unique<TPrinter>(std::move(p));
+    printer_->setContext(ctx_.get());
     return *printer_;
   }
 

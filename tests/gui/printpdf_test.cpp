@@ -85,7 +85,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
 
   // The lines the Print Buffer printout has for the file, in order.
   std::vector<std::string> expectedLines(const std::string& path) {
-    Application app(*host_);
+    Application app(*ctx_);
     app.loadFileTypes();
     OpenDocument* doc = app.openFile(path, 25, 80);
     if (!doc) return {};
@@ -207,6 +207,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
     p->setOutputFormat(QPrinter::PdfFormat);
     TPrinter printer(std::move(p));
+    printer.setContext(ctx_.get());
     // The default face is a printer's own: the system's fixed-pitch face
     // prints instead, and the chooser opens on it, at the size printed.
     const QString fixed = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
@@ -253,6 +254,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
     p->setOutputFormat(QPrinter::PdfFormat);
     TPrinter printer(std::move(p));
+    printer.setContext(ctx_.get());
     settings().printerFont.width = 5;
     printer.runDialog = [](QDialog& d) {
       auto& fd = dynamic_cast<TPrinterFontDialog&>(d);
@@ -272,7 +274,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     // Written to the settings at once: a later start reads it back.
     settings().printerFont.height = 0;
     settings().printerFont.italic = 0;
-    loadAllSettings();
+    loadAllSettings(ctx_->settings);
     QCOMPARE(settings().printerFont.height, -100);
     QCOMPARE(settings().printerFont.italic, uint8_t(1));
 
@@ -296,7 +298,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     std::string text;
     for (int i = 0; i < 400; ++i) text += "line " + std::to_string(i) + "\r\n";
     work_->write("c.c", text);
-    Application app(*host_);
+    Application app(*ctx_);
     app.loadFileTypes();
     OpenDocument* doc = app.openFile(work_->file("c.c"), 25, 80);
     QVERIFY(doc);
@@ -306,6 +308,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     const QString out = QString::fromStdString(work_->file("c.pdf"));
     p->setOutputFileName(out);
     TPrinter printer(std::move(p));
+    printer.setContext(ctx_.get());
     printer.showCancelDialog = false;
     int maxPage = 0;
     printer.runDialog = [&](QDialog& d) {

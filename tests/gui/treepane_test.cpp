@@ -92,7 +92,7 @@ class TreePaneTest : public QObject, private QtFixture {
   // splitter; `before` runs before the set-up message is delivered.
   EditorView& open(const std::string& content, const std::function<void(OpenDocument&)>& before = {}) {
     split_.reset();  // the pane of a document before goes before its application
-    app_ = std::make_unique<PaneApp>(*host_);
+    app_ = std::make_unique<PaneApp>(*ctx_);
     doc_ = openDocument(*app_, "t.c", content);
     if (before) before(*doc_);
     editor_ = new TEditorWidget(*doc_, *app_, *host_);

@@ -98,7 +98,7 @@ TEST_F(FileTypesTest, LangListLimits) {
 TEST_F(FileTypesTest, BuiltInRowsGiveTheConventions) {
   TLangList langs;
   langs.useBuiltIn();
-  LineStore w(host);
+  LineStore w(ctx);
   setConvention(w, ".h", nullptr, langs);  // the C row comes before C++
   EXPECT_EQ(w.commentStart, "/*");
   EXPECT_EQ(w.commentEnd, "*/");
@@ -116,7 +116,7 @@ TEST_F(FileTypesTest, BuiltInRowsGiveTheConventions) {
 TEST_F(FileTypesTest, UnknownExtensionAsksAndCancelGivesNoComments) {
   TLangList langs;
   langs.useBuiltIn();
-  LineStore w(host);
+  LineStore w(ctx);
   w.setCommentStart("/*");
   host.queueAnswer("");  // cancel GET_COM
   setConvention(w, ".ts", nullptr, langs);  // ".tsr" must not claim it
@@ -131,7 +131,7 @@ TEST_F(FileTypesTest, UnknownExtensionAsksAndCancelGivesNoComments) {
 TEST_F(FileTypesTest, AnsweredConventionIsAddedAndWrittenToTheConfigDirectory) {
   TLangList langs;
   langs.useBuiltIn();
-  LineStore w(host);
+  LineStore w(ctx);
   host.queueAnswer("name=Script;start=#######_long_start;end=");
   setConvention(w, ".scr", nullptr, langs);
   EXPECT_EQ(w.commentStart, "#######_l");  // the window keeps 9 bytes
@@ -174,7 +174,7 @@ TEST_F(FileTypesTest, IniTypesComeFirstAndGiveCommentsFromTheirTables) {
 
   TLangList langs;
   langs.useBuiltIn();
-  LineStore w(host);
+  LineStore w(ctx);
   setConvention(w, ".cpp", &types, langs);
   EXPECT_EQ(w.commentStart, "/*");  // the block pair wins over the line comment
   EXPECT_EQ(w.commentEnd, "*/");
@@ -308,7 +308,7 @@ TEST_F(FileTypesTest, ShippedTypesAgreeWithTheLanguageList) {
     commentFromTable(*types[static_cast<size_t>(i)].table, start, end);
     EXPECT_EQ(start, row.commentStart) << row.name;
     EXPECT_EQ(end, row.commentEnd) << row.name;
-    LineStore w(host);
+    LineStore w(ctx);
     setConvention(w, ext, &types, langs);
     EXPECT_EQ(w.fileTypeName, row.name);
   }

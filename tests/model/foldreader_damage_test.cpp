@@ -25,7 +25,7 @@ class FoldReaderDamageTest : public PlicatoTest {
   // Reads the file, writes it back and returns what was written.
   std::string readAndSave(const std::string& name, const char* cs, const char* ce,
                           const char* type) {
-    auto w = newWindow(host, cs, ce, type);
+    auto w = newWindow(ctx, cs, ce, type);
     open(*w, work.file(name));
     EXPECT_EQ(w->ioStatus, 0);
     save(*w);
@@ -37,7 +37,7 @@ class FoldReaderDamageTest : public PlicatoTest {
 TEST_F(FoldReaderDamageTest, MarkersThatDoNotPairUpAreReportedAndKeptAsText) {
   work.write("a.occ",
              "--}}}\r\nPROC p ()\r\n--{{{  open\r\n  x := 1\r\n--{{{  closed\r\ny\r\n--}}}\r\n");
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("a.occ"));
   EXPECT_TRUE(boxSays("/a.occ\nhas 2 fold marker line(s) that do not pair up, at line(s) 1, 3."));
   EXPECT_EQ(host.events().back().caption, "Plicato Warning");
@@ -58,7 +58,7 @@ TEST_F(FoldReaderDamageTest, SoundFilesGetNoWarning) {
 
 TEST_F(FoldReaderDamageTest, NulBytesAreReportedAndReadAsBlanks) {
   work.write("n.c", std::string("ab\0cd\r\n\0\r\n", 10));
-  auto w = newWindow(host, "/*", "*/", "C");
+  auto w = newWindow(ctx, "/*", "*/", "C");
   open(*w, work.file("n.c"));
   EXPECT_TRUE(boxSays("holds 2 NUL bytes"));
   EXPECT_EQ(dump(*w), "T i=0 [ab cd]\nT i=0 []\n");
@@ -70,7 +70,7 @@ TEST_F(FoldReaderDamageTest, NulBytesAreReportedAndReadAsBlanks) {
   tdsEncodeString(tds, "x\0y", 3);
   tdsEncode(tds, foldformat::kTdsControl, foldformat::kTdsEnd);
   work.write("t.tsr", tds);
-  auto t = newWindow(host, "tds", "", "TDS");
+  auto t = newWindow(ctx, "tds", "", "TDS");
   open(*t, work.file("t.tsr"));
   EXPECT_TRUE(boxSays("holds 1 NUL bytes"));
   EXPECT_EQ(dump(*t), "T i=0 [x y]\n");
@@ -78,12 +78,12 @@ TEST_F(FoldReaderDamageTest, NulBytesAreReportedAndReadAsBlanks) {
 
 TEST_F(FoldReaderDamageTest, PipeIsNoFileToReadAndNeverBlocks) {
   ASSERT_EQ(::mkfifo(work.file("p.occ").c_str(), 0644), 0);
-  PathProbe probe = resolve(*newWindow(host, "--", "", "occam2"), work.file("p.occ"));
+  PathProbe probe = resolve(*newWindow(ctx, "--", "", "occam2"), work.file("p.occ"));
   EXPECT_FALSE(probe.exists);
   EXPECT_FALSE(probe.usable);
   // Read as a window's file: the name is asked for again (cancelled
   // here), and nothing is read.
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("p.occ"));
   EXPECT_EQ(dump(*w), "");
 }

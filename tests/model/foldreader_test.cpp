@@ -24,7 +24,7 @@ class FoldReaderTest : public PlicatoTest {
                                   const std::string& ce = "", const std::string& type = "occam2",
                                   const std::string& name = "f.occ") {
     work.write(name, content);
-    auto w = newWindow(host, cs, ce, type);
+    auto w = newWindow(ctx, cs, ce, type);
     open(*w, work.file(name));
     return w;
   }
@@ -355,7 +355,7 @@ TEST_F(FoldReaderTest, OpeningReportsLoadingAndRecordsTheFile) {
 }
 
 TEST_F(FoldReaderTest, MissingNamedFileIsANewEmptyBuffer) {
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("new.occ"));
   EXPECT_EQ(dump(*w), "");
   EXPECT_EQ(w->ioStatus, 0);
@@ -365,7 +365,7 @@ TEST_F(FoldReaderTest, MissingNamedFileIsANewEmptyBuffer) {
 }
 
 TEST_F(FoldReaderTest, EmptyGivenNameIsANewBufferAndNoDialog) {
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   host.queueAnswer(work.file("never.occ"));
   open(*w, "");
   EXPECT_EQ(dump(*w), "");
@@ -374,7 +374,7 @@ TEST_F(FoldReaderTest, EmptyGivenNameIsANewBufferAndNoDialog) {
 
 TEST_F(FoldReaderTest, WithoutANameTheOpenDialogAsks) {
   work.write("picked.occ", "chosen\n");
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   host.queueAnswer(work.file("picked.occ"));
   w->nameGiven = false;
   read(*w, nullptr, w->levelTop->next, w->levelBottom, true);
@@ -386,7 +386,7 @@ TEST_F(FoldReaderTest, WithoutANameTheOpenDialogAsks) {
 
 TEST_F(FoldReaderTest, UnusableNameIsAskedAgain) {
   work.write("good.occ", "good\n");
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   host.queueAnswer(work.file("good.occ"));
   open(*w, work.file("no/such/dir/x.occ"));
   EXPECT_EQ(dump(*w), "T i=0 [good]\n");
@@ -395,7 +395,7 @@ TEST_F(FoldReaderTest, UnusableNameIsAskedAgain) {
 TEST_F(FoldReaderTest, UnreadableFileLeavesTheTreeAsItWasAndGoesOn) {
   // A directory passes the probe but cannot be read.
   ::mkdir(work.file("d.occ").c_str(), 0755);
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   Builder b = top(*w);
   b.text("kept");
   finish(*w, b);
@@ -413,7 +413,7 @@ TEST_F(FoldReaderTest, UnreadableFileLeavesTheTreeAsItWasAndGoesOn) {
 TEST_F(FoldReaderTest, FiledFoldFileReadsIntoTheFold) {
   ::mkdir(work.file("sub").c_str(), 0755);
   work.write("sub/part.occ", "--{{{  in\nx\n--}}}\n");
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   Builder b = top(*w);
   LineNode* h = b.fold("part", FiledFold, 0, [](Builder&) {}, 0, 1, "sub/part.occ");
   finish(*w, b);
@@ -429,7 +429,7 @@ TEST_F(FoldReaderTest, FiledFoldFileReadsIntoTheFold) {
 }
 
 TEST_F(FoldReaderTest, ResolveUsesTheBasePathAndNeverCreates) {
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   w->pushBasePath(work.path());
   work.write("there.occ", "x");
   PathProbe there = resolve(*w, "there.occ");
@@ -452,7 +452,7 @@ TEST_F(FoldReaderTest, RelativeNameIsMadeAbsoluteWhenOpened) {
   char old[4096];
   ASSERT_TRUE(::getcwd(old, sizeof old));
   ASSERT_EQ(::chdir(work.path().c_str()), 0);
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, "rel.occ");
   ASSERT_EQ(::chdir(old), 0);
   EXPECT_EQ(w->fileName, work.file("rel.occ"));

@@ -30,14 +30,14 @@ class FoldWriterTest : public PlicatoTest {
   // A window whose file is work/NAME, not read from disk.
   std::unique_ptr<LineStore> window(const std::string& cs, const std::string& ce,
                                     const std::string& type, const std::string& name) {
-    auto w = newWindow(host, cs, ce, type);
+    auto w = newWindow(ctx, cs, ce, type);
     w->pushBasePath(work.path());
     assign(*w->fileBottom, name.c_str());
     assign(*root(*w), name.c_str());
     return w;
   }
   std::unique_ptr<LineStore> reread(LineStore& like, const std::string& name) {
-    auto w = newWindow(host, like.commentStart, like.commentEnd, like.fileTypeName);
+    auto w = newWindow(ctx, like.commentStart, like.commentEnd, like.fileTypeName);
     open(*w, work.file(name));
     return w;
   }
@@ -86,7 +86,7 @@ TEST_F(FoldWriterTest, DottedFiledFoldPutsTheOffsetBackOnce) {
       "--}}}\r\n"
       "z\r\n";
   work.write("r.occ", file);
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("r.occ"));
   EXPECT_EQ(dump(*w),
             "FOLD i=0 m=2 t=0 c=1 [outer]\n"
@@ -154,12 +154,12 @@ TEST_F(FoldWriterTest, NoWrittenLineKeepsTrailingBlanks) {
 
 TEST_F(FoldWriterTest, LineEndsFollowTheFileRead) {
   work.write("lf.occ", "a\n--{{{  f\nb\n--}}}\n");
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("lf.occ"));
   save(*w);
   EXPECT_EQ(work.read("lf.occ"), "a\n--{{{  f\nb\n--}}}\n");
   work.write("cr.occ", "a\rb\n");
-  auto c = newWindow(host, "--", "", "occam2");
+  auto c = newWindow(ctx, "--", "", "occam2");
   open(*c, work.file("cr.occ"));
   save(*c);
   EXPECT_EQ(work.read("cr.occ"), "a\r\nb\r\n");
@@ -188,7 +188,7 @@ TEST_F(FoldWriterTest, UnusablePathWritesNothing) {
 TEST_F(FoldWriterTest, ReadOnlyFileIsNeverReplaced) {
   work.write("ro.occ", "old\r\n");
   ::chmod(work.file("ro.occ").c_str(), 0444);
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("ro.occ"));
   assign(*root(*w)->next, "new");
   host.clearEvents();
@@ -205,7 +205,7 @@ TEST_F(FoldWriterTest, ReadOnlyFileIsNeverReplaced) {
 
 TEST_F(FoldWriterTest, SaveCommandLeavesFoldsFirstAndWritesOnlyWhenModified) {
   work.write("m.occ", "x\r\n");
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("m.occ"));
   assign(*root(*w)->next, "changed");
   int left = 0;
@@ -218,7 +218,7 @@ TEST_F(FoldWriterTest, SaveCommandLeavesFoldsFirstAndWritesOnlyWhenModified) {
 
 TEST_F(FoldWriterTest, WriteErrorKeepsTheOldFile) {
   work.write("big.occ", "old contents\r\n");
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("big.occ"));
   Builder b{*w, root(*w)->next};
   for (int i = 0; i < 2000; ++i) b.text("a line that makes the file larger than the limit");
@@ -250,7 +250,7 @@ TEST_F(FoldWriterTest, SymbolicLinkIsFollowedAndPermissionsKept) {
   work.write("target.occ", "t\r\n");
   ::chmod(work.file("target.occ").c_str(), 0640);
   ASSERT_EQ(::symlink("target.occ", work.file("link.occ").c_str()), 0);
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("link.occ"));
   assign(*root(*w)->next, "via link");
   save(*w);
@@ -264,13 +264,13 @@ TEST_F(FoldWriterTest, SymbolicLinkIsFollowedAndPermissionsKept) {
 
 TEST_F(FoldWriterTest, BackupCopyOnTheFirstSaveOnlyWhenAskedFor) {
   work.write("prog.main.occ", "first\r\n");
-  auto off = newWindow(host, "--", "", "occam2");
+  auto off = newWindow(ctx, "--", "", "occam2");
   open(*off, work.file("prog.main.occ"));
   save(*off);
   EXPECT_FALSE(fileExists(work.file("prog.bak")));
 
   settings().backup = true;
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("prog.main.occ"));
   assign(*root(*w)->next, "second");
   save(*w);
@@ -306,13 +306,13 @@ TEST_F(FoldWriterTest, TdsLongValuesRoundTrip) {
 
 TEST_F(FoldWriterTest, TdsTypeReadAsTextIsWrittenAsText) {
   work.write("x.tsr", "plain text\r\n");
-  auto w = newWindow(host, "tds", "", "TDS");
+  auto w = newWindow(ctx, "tds", "", "TDS");
   open(*w, work.file("x.tsr"));
   EXPECT_FALSE(w->readAsTds);
   save(*w);
   EXPECT_EQ(work.read("x.tsr"), "plain text\r\n");
 
-  auto fresh = newWindow(host, "tds", "", "TDS");
+  auto fresh = newWindow(ctx, "tds", "", "TDS");
   open(*fresh, work.file("new.tsr"));
   EXPECT_TRUE(fresh->readAsTds);
   Builder b{*fresh, root(*fresh)};
@@ -405,7 +405,7 @@ TEST_F(FoldWriterTest, FilesFromElsewhereComeBackByteForByte) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     work.write("f.x", r.file);
-    auto w = newWindow(host, r.cs, r.ce, "User");
+    auto w = newWindow(ctx, r.cs, r.ce, "User");
     open(*w, work.file("f.x"));
     EXPECT_EQ(dump(*w), r.tree);
     save(*w);
@@ -418,7 +418,7 @@ TEST_F(FoldWriterTest, FilesFromElsewhereComeBackByteForByte) {
 TEST_F(FoldWriterTest, LinesOfAMovedFoldMoveByTheDifference) {
   settings().tabSize = 8;
   work.write("m.c", "/*{{{  f*/\n\tx;\n   y;\n\t  z;\n/*}}}*/\n");
-  auto w = newWindow(host, "/*", "*/", "C");
+  auto w = newWindow(ctx, "/*", "*/", "C");
   open(*w, work.file("m.c"));
   LineNode* h = root(*w)->next;
   ASSERT_EQ(h->kind, ClosedFold);
@@ -485,7 +485,7 @@ TEST_F(FoldWriterTest, ChangedOnDiskIsWrittenOverOnlyWhenAsked) {
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.change) + " " + r.answer);
     work.write("d.occ", "old\r\n");
-    auto w = newWindow(host, "--", "", "occam2");
+    auto w = newWindow(ctx, "--", "", "occam2");
     open(*w, work.file("d.occ"));
     assign(*root(*w)->next, "mine");
     if (std::string(r.change) == "write") changeBehindTheEditor(work.file("d.occ"), "theirs\r\n");
@@ -523,7 +523,7 @@ TEST_F(FoldWriterTest, ChangedOnDiskIsWrittenOverOnlyWhenAsked) {
 TEST_F(FoldWriterTest, ReaderAndWriterReturnWhatWentWrong) {
   work.write("r.occ", "--{{{  f\r\nx\r\n");  // a header without its end
   {
-    auto w = newWindow(host, "--", "", "occam2");
+    auto w = newWindow(ctx, "--", "", "occam2");
     host.clearEvents();
     const PathProbe probe = resolve(*w, work.file("r.occ"));
     std::string opened;
@@ -537,7 +537,7 @@ TEST_F(FoldWriterTest, ReaderAndWriterReturnWhatWentWrong) {
   }
   {
     std::filesystem::create_directories(work.file("dir"));
-    auto w = newWindow(host, "--", "", "occam2");
+    auto w = newWindow(ctx, "--", "", "occam2");
     host.clearEvents();
     const PathProbe probe = resolve(*w, work.file("dir"));
     ReadOutcome r = readFile(*w, nullptr, root(*w), w->levelBottom, true, work.file("dir"), probe);
@@ -548,7 +548,7 @@ TEST_F(FoldWriterTest, ReaderAndWriterReturnWhatWentWrong) {
   }
   {
     work.write("d.occ", "old\r\n");
-    auto w = newWindow(host, "--", "", "occam2");
+    auto w = newWindow(ctx, "--", "", "occam2");
     open(*w, work.file("d.occ"));
     changeBehindTheEditor(work.file("d.occ"), "theirs\r\n");
     host.clearEvents();
@@ -658,7 +658,7 @@ TEST_F(FoldWriterTest, SavesInPlaceWhereARenameCannotWork) {
 TEST_F(FoldWriterTest, WriteFailingHalfwayKeepsTheOldContents) {
   const std::string old(3000, 'o');
   auto bigSave = [&](const TempDir& dir, const std::string& name) {
-    auto w = newWindow(host, "--", "", "occam2");
+    auto w = newWindow(ctx, "--", "", "occam2");
     open(*w, dir.file(name));
     Builder b{*w, root(*w)->next};
     for (int i = 0; i < 4000; ++i) b.text("a line that makes the file larger than the limit");

@@ -48,7 +48,7 @@ TEST_F(LineStoreTest, GrowingTextKeepsContentsAndTellsTheRealCapacity) {
 }
 
 TEST_F(LineStoreTest, NewNodesCopyTheTemplate) {
-  LineStore s(host);
+  LineStore s(ctx);
   LineNode* n = newLineNode(s);
   EXPECT_EQ(n->kind, TextLine);
   EXPECT_EQ(n->foldType(), 0u);
@@ -66,8 +66,8 @@ TEST_F(LineStoreTest, NewNodesCopyTheTemplate) {
 }
 
 TEST_F(LineStoreTest, ReusingADisposedFoldLeavesItsContentsOnTheListInOrder) {
-  LineStore s(host);
-  int before = freeCount;
+  LineStore s(ctx);
+  int before = ctx.freeCount;
   LineNode* fold = makeClosedFold(s, 2);
   LineNode* later = newLineNode(s);
   assign(*later, "later");
@@ -76,7 +76,7 @@ TEST_F(LineStoreTest, ReusingADisposedFoldLeavesItsContentsOnTheListInOrder) {
   LineNode* foldEnd = fold->partner();
   dispose(s, fold);
   dispose(s, later);
-  EXPECT_EQ(freeCount, before + 5);  // header, two lines, end, later
+  EXPECT_EQ(ctx.freeCount, before + 5);  // header, two lines, end, later
 
   LineNode* first = newLineNode(s);
   EXPECT_EQ(first, fold);
@@ -88,28 +88,28 @@ TEST_F(LineStoreTest, ReusingADisposedFoldLeavesItsContentsOnTheListInOrder) {
   EXPECT_EQ(end, foldEnd);
   EXPECT_EQ(end->kind, TextLine);
   EXPECT_EQ(newLineNode(s), later);
-  EXPECT_EQ(freeCount, before);
+  EXPECT_EQ(ctx.freeCount, before);
 }
 
 TEST_F(LineStoreTest, TakeBackReturnsTheLastDisposalOrNull) {
-  LineStore s(host);
-  int before = freeCount;
+  LineStore s(ctx);
+  int before = ctx.freeCount;
   EXPECT_EQ(takeBack(s), nullptr);
-  EXPECT_EQ(freeCount, before);
+  EXPECT_EQ(ctx.freeCount, before);
   LineNode* x = newLineNode(s);
   LineNode* fold = makeClosedFold(s, 3);
   dispose(s, x);
   dispose(s, fold);
   EXPECT_EQ(takeBack(s), fold);
-  EXPECT_EQ(freeCount, before + 1);
+  EXPECT_EQ(ctx.freeCount, before + 1);
   EXPECT_EQ(fold->inner()->next->next->next, fold->partner());
   EXPECT_EQ(takeBack(s), x);
   EXPECT_EQ(takeBack(s), nullptr);
-  EXPECT_EQ(freeCount, before);
+  EXPECT_EQ(ctx.freeCount, before);
 }
 
 TEST_F(LineStoreTest, ClosingNestedOpenFoldsKeepsIndentsRelative) {
-  LineStore s(host);
+  LineStore s(ctx);
   // outer open fold at indent 4 (marker 2), holding text at 6 and an open
   // inner fold at 8 (marker 2) holding text at 10.
   LineNode* top = newLineNode(s);
@@ -141,13 +141,13 @@ TEST_F(LineStoreTest, ClosingNestedOpenFoldsKeepsIndentsRelative) {
 }
 
 TEST_F(LineStoreTest, LineBudgetSpeaksOnlyWhenShort) {
-  LineStore s(host);
+  LineStore s(ctx);
   // The memory of this machine holds far more than a large fold.
   EXPECT_TRUE(lineBudget(s, 6002));
   EXPECT_GT(linesAllowed(s), 1000000);
   EXPECT_TRUE(host.statusTexts().empty());
-  int saved = freeCount;
-  freeCount = 0;
+  int saved = ctx.freeCount;
+  ctx.freeCount = 0;
   s.lineAllowance = 5140;
   EXPECT_TRUE(lineBudget(s, 1));
   EXPECT_TRUE(host.statusTexts().empty());
@@ -156,7 +156,7 @@ TEST_F(LineStoreTest, LineBudgetSpeaksOnlyWhenShort) {
   EXPECT_FALSE(lineBudget(s, 6000));
   EXPECT_EQ(host.lastStatus(),
             "Not enough memory to create lines. Need 6000 but only have 5138 lines left.");
-  freeCount = saved;
+  ctx.freeCount = saved;
 }
 
 TEST_F(LineStoreTest, TextHelpers) {

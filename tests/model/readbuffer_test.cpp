@@ -20,7 +20,7 @@ TEST_F(ReadBufferTest, TextsStayInTheBufferUntilChangedAndTheBufferGoesWithTheLa
   for (int i = 0; i < 3000; ++i) file += "  line " + std::to_string(i) + "   \r\n";
   work.write("r.occ", "--{{{  f\r\n" + file + "--}}}\r\n" + file);
   {
-    auto w = newWindow(host, "--", "", "occam2");
+    auto w = newWindow(ctx, "--", "", "occam2");
     open(*w, work.file("r.occ"));
     EXPECT_EQ(readbuffer::buffersAlive(), before + 1);
     LineNode* fold = root(*w)->next;
@@ -52,7 +52,7 @@ TEST_F(ReadBufferTest, TextsStayInTheBufferUntilChangedAndTheBufferGoesWithTheLa
 TEST_F(ReadBufferTest, WhenEveryLineHasChangedTheBufferGoes) {
   const size_t before = readbuffer::buffersAlive();
   work.write("d.occ", "a\nb\n");
-  auto w = newWindow(host, "--", "", "occam2");
+  auto w = newWindow(ctx, "--", "", "occam2");
   open(*w, work.file("d.occ"));
   LineNode* a = root(*w)->next;
   // Every line grown out of it: the buffer has nobody left.

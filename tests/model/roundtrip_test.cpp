@@ -133,7 +133,7 @@ TEST_P(RoundTripTest, RandomTreesComeBackUnchanged) {
   const Format& f = GetParam();
   for (uint32_t seed = 1; seed <= 200; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    auto w = newWindow(host, f.commentStart, f.commentEnd, f.type);
+    auto w = newWindow(ctx, f.commentStart, f.commentEnd, f.type);
     w->pushBasePath(work.path());
     assign(*w->fileBottom, f.file);
     TreeMaker maker(seed * 7919u, f.tds);
@@ -146,7 +146,7 @@ TEST_P(RoundTripTest, RandomTreesComeBackUnchanged) {
     ASSERT_EQ(w->ioStatus, 0);
     std::string first = work.read(f.file);
 
-    auto back = newWindow(host, f.commentStart, f.commentEnd, f.type);
+    auto back = newWindow(ctx, f.commentStart, f.commentEnd, f.type);
     open(*back, work.file(f.file));
     ASSERT_EQ(back->ioStatus, 0);
     ASSERT_EQ(firstDifference(dump(*back), dump(*w)), "");
@@ -324,7 +324,7 @@ TEST_P(FidelityTest, FilesFromElsewhereComeBackAsTheyWere) {
     settings().tabSize = seed % 4 == 0 ? 4 : 8;
     const std::string original = FileMaker(seed * 104729u, f).file();
     work.write(f.file, original);
-    auto w = newWindow(host, f.commentStart, f.commentEnd, f.type);
+    auto w = newWindow(ctx, f.commentStart, f.commentEnd, f.type);
     open(*w, work.file(f.file));
     ASSERT_NE(w->ioStatus, 2);
     save(*w);
@@ -333,7 +333,7 @@ TEST_P(FidelityTest, FilesFromElsewhereComeBackAsTheyWere) {
     ASSERT_EQ(fidelity::compare(original, written, f.commentStart, f.commentEnd), "")
         << "file:\n" << original;
 
-    auto back = newWindow(host, f.commentStart, f.commentEnd, f.type);
+    auto back = newWindow(ctx, f.commentStart, f.commentEnd, f.type);
     open(*back, work.file(f.file));
     ASSERT_EQ(firstDifference(dump(*back), dump(*w)), "");
     save(*back);
@@ -343,7 +343,7 @@ TEST_P(FidelityTest, FilesFromElsewhereComeBackAsTheyWere) {
     assign(*w->fileBottom, work.file("t.tds").c_str());
     save(*w);
     ASSERT_EQ(w->ioStatus, 0);
-    auto tds = newWindow(host, "", "", "TDS");
+    auto tds = newWindow(ctx, "", "", "TDS");
     open(*tds, work.file("t.tds"));
     EXPECT_TRUE(tds->readAsTds);
     ASSERT_EQ(firstDifference(tdsComparable(dump(*tds)), tdsComparable(dump(*w))), "");

@@ -145,7 +145,7 @@ TEST_F(SamplesTest, SamplesAreWhatTheWriterWrites) {
   const bool regenerate = regen && std::string(regen) == "1";
   for (const Sample& s : kSamples) {
     SCOPED_TRACE(s.file);
-    auto w = newWindow(host, s.commentStart, s.commentEnd, s.type);
+    auto w = newWindow(ctx, s.commentStart, s.commentEnd, s.type);
     w->pushBasePath(regenerate ? dir : work.path());
     assign(*w->fileBottom, s.file);
     Builder b = top(*w);
@@ -157,7 +157,7 @@ TEST_F(SamplesTest, SamplesAreWhatTheWriterWrites) {
     if (regenerate) continue;
     EXPECT_EQ(work.read(s.file), readFile(dir + "/" + s.file));
     // And each reads back as the tree it was made from.
-    auto back = newWindow(host, s.commentStart, s.commentEnd, s.type);
+    auto back = newWindow(ctx, s.commentStart, s.commentEnd, s.type);
     open(*back, dir + "/" + s.file);
     EXPECT_EQ(dump(*back), dump(*w));
   }

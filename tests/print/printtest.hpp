@@ -58,7 +58,7 @@ class PrintTest : public PlicatoTest {
   // A C file written and read into a window, its top level shown.
   std::unique_ptr<EditorView> open(const std::string& name, const std::string& content) {
     work.write(name, content);
-    auto w = foldtest::openC(host, work.file(name));
+    auto w = foldtest::openC(ctx, work.file(name));
     host.clearEvents();
     return w;
   }

@@ -34,9 +34,9 @@ inline void prepare(LineStore& w, const std::string& cs, const std::string& ce,
   buildFileChain(w);
 }
 
-inline std::unique_ptr<LineStore> newWindow(Host& host, const std::string& cs,
+inline std::unique_ptr<LineStore> newWindow(ModelContext& ctx, const std::string& cs,
                                             const std::string& ce, const std::string& type) {
-  auto w = std::make_unique<LineStore>(host);
+  auto w = std::make_unique<LineStore>(ctx);
   prepare(*w, cs, ce, type);
   return w;
 }
@@ -60,8 +60,8 @@ inline void openShown(EditorView& w, const std::string& path) {
 }
 
 // A window over the C file at `path`, read and showing its top level.
-inline std::unique_ptr<EditorView> openC(Host& host, const std::string& path) {
-  auto w = std::make_unique<EditorView>(host, path);
+inline std::unique_ptr<EditorView> openC(EngineContext& ctx, const std::string& path) {
+  auto w = std::make_unique<EditorView>(ctx, path);
   prepare(w->doc, "/*", "*/", "C");
   openShown(*w, path);
   return w;

@@ -60,7 +60,6 @@ void PlicatoTest::SetUp() {
   setConfigDir(config.path());
   setProgramDir(PLICATO_BIN_DIR);
   setProcessHost(&host);
-  settings() = Settings{};
 }
 
 void PlicatoTest::TearDown() {

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "app/context.hpp"
 #include "platform/batchhost.hpp"
 
 // A fresh temporary directory, removed with the object.
@@ -33,6 +34,10 @@ class PlicatoTest : public ::testing::Test {
   TempDir work;    // files the test reads and writes
   TempDir state;   // $XDG_STATE_HOME: backups of saves in place
   BatchHost host;
+  // The editor's context of this test: its settings, search state,
+  // keyboard and macros start fresh with every test.
+  EditorContext ctx{host};
+  Settings& settings() { return ctx.settings; }
 };
 
 // Writes bytes to a file / reads a whole file (test helpers).

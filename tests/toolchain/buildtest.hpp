@@ -100,7 +100,7 @@ class BuildTest : public PlicatoTest {
   // An editor window whose file is work/<name> (written with content).
   std::unique_ptr<EditorView> window(const std::string& name, const std::string& content = "x\n") {
     work.write(name, content);
-    auto w = std::make_unique<EditorView>(host, work.file(name));
+    auto w = std::make_unique<EditorView>(ctx, work.file(name));
     w->doc.fileName = work.file(name);
     return w;
   }

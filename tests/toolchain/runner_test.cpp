@@ -59,7 +59,7 @@ TEST_F(BuildTest, CompileShowsTheCompilersOutputLineByLineInItsDirectory) {
                                 "printf 'no line feed'\n");
   std::filesystem::create_directory(work.file("src"));
   work.write("src/PROG.C", "int main;\n");
-  EditorView w(host, "PROG.C");
+  EditorView w(ctx, "PROG.C");
   w.doc.fileName = work.file("src/PROG.C");
   settings().compilerCmdLine = "sh " + cc;
   const std::string before = cwd();
@@ -177,7 +177,7 @@ TEST_F(BuildTest, ASecondBuildWhileOneRunsIsRefusedAndTheWindowWillNotClose) {
 TEST_F(BuildTest, AProcessThatCannotStartIsReportedAndNothingStaysBusy) {
   // The file's directory went away: the child cannot start in it.
   std::filesystem::create_directory(work.file("gone"));
-  EditorView w(host, "p.c");
+  EditorView w(ctx, "p.c");
   w.doc.fileName = work.file("gone/p.c");
   std::filesystem::remove(work.file("gone"));
   settings().compilerCmdLine = "cc -c";
@@ -231,7 +231,7 @@ TEST_F(BuildTest, AModifiedFileIsOfferedForSavingBeforeTheCompilerRuns) {
 }
 
 TEST_F(BuildTest, AnUnnamedBufferIsNotCompiled) {
-  EditorView w(host, "Noname");
+  EditorView w(ctx, "Noname");
   settings().compilerCmdLine = "cc -c";
   manager->compile(w);
   EXPECT_EQ(host.lastStatus(), kNoNameRefusal);
@@ -265,7 +265,7 @@ TEST_F(BuildTest, RunStartsTheProgramBuiltFromTheFileWithItsArguments) {
   std::filesystem::create_directory(work.file("bin dir"));
   script("bin dir/hello", "echo \"args:$*\"; pwd\n");
   work.write("bin dir/hello.c", "");
-  EditorView w(host, "hello.c");
+  EditorView w(ctx, "hello.c");
   w.doc.fileName = work.file("bin dir/hello.c");
   settings().runArguments = "one two";
   manager->run(w);
@@ -278,10 +278,10 @@ TEST_F(BuildTest, RunStartsTheProgramBuiltFromTheFileWithItsArguments) {
 TEST_F(BuildTest, ArgumentsAreAskedForAndKept) {
   settings().runArguments = "old";
   host.queueAnswer("-v input.txt");
-  manager->arguments(host);
+  manager->arguments(ctx);
   EXPECT_EQ(settings().runArguments, "-v input.txt");
   // Cancelled: unchanged.
-  manager->arguments(host);
+  manager->arguments(ctx);
   EXPECT_EQ(settings().runArguments, "-v input.txt");
 }
 

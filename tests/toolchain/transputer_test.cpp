@@ -70,7 +70,7 @@ class TransputerTest : public BuildTest {
     settings().linkTimeout = "10";
     std::filesystem::create_directory(work.file("SRC"));
     work.write("SRC/PROG.C", "int main;\n");
-    w = std::make_unique<EditorView>(host, "PROG.C");
+    w = std::make_unique<EditorView>(ctx, "PROG.C");
     w->doc.fileName = work.file("SRC/PROG.C");
   }
   void TearDown() override {
@@ -124,7 +124,7 @@ TEST_F(TransputerTest, ALinkThatWillNotOpenLeavesTheWindowEmpty) {
 
   // Loaded with a good address, then the link goes: the run reports it.
   settings().linkAddress = "B004";
-  ASSERT_TRUE(loadServerLibraries());
+  ASSERT_TRUE(loadServerLibraries(settings()));
   serverState().dllsReady = true;
   serverState().linkAddress = "none";
   RecordingOutput out;

@@ -1,6 +1,0 @@
-#include "model/settings.hpp"
-
-Settings& settings() {
-  static Settings values;
-  return values;
-}
