@@ -39,8 +39,7 @@ bool saveViewSwitches(const Settings& s, Host& host);
 // backslash and the key from there up to the next backslash or blank.
 void readSwitch(const std::string& root, const std::string& relPath, bool& value);
 // Stores "ON" or "OFF".
-bool writeSwitch(const std::string& root, const std::string& relPath, bool value,
-                 Host& host = processHost());
+bool writeSwitch(const std::string& root, const std::string& relPath, bool value, Host& host);
 
 // The four drawing colours (0x00BBGGRR) from s.colourScheme.
 void applyColourScheme(Settings& s);

@@ -30,8 +30,6 @@
 
 namespace {
 
-DesktopApplication* theApp = nullptr;
-
 constexpr const char* kRecentSection = "Recent";
 
 bool isTreeOption(const std::string& a) {
@@ -39,8 +37,6 @@ bool isTreeOption(const std::string& a) {
 }
 
 }  // namespace
-
-DesktopApplication* scrollApp() { return theApp; }
 
 // --- GuiApplication --------------------------------------------------------
 
@@ -152,7 +148,6 @@ DesktopApplication::DesktopApplication(std::unique_ptr<QtHost> host) : host_(std
   host_->keyTableInForce = [this]() -> const CommandKeyTable& { return ctx_->keys.table(); };
   TPrinter::instance().setContext(ctx_.get());
   app_ = std::make_unique<GuiApplication>(*ctx_, *this);
-  theApp = this;
   autoSave_.setInterval(60 * 1000);
   connect(&autoSave_, &QTimer::timeout, this, [this] { autoSaveTick(); });
 }
@@ -171,7 +166,6 @@ DesktopApplication::~DesktopApplication() {
   TPrinter::instance().setContext(nullptr);
   host_->keyTableInForce = nullptr;
   if (&processHost() == host_.get()) setProcessHost(nullptr);
-  if (theApp == this) theApp = nullptr;
 }
 
 void DesktopApplication::start(const CommandLine& line) {
@@ -424,10 +418,9 @@ void DesktopApplication::autoSaveNow() {
 
 // --- internal errors ---------------------------------------------------------------
 
-void internalError(const char* file, int line, int code) {
+void internalError(Host& host, const char* file, int line, int code) {
   char text[600];
   std::snprintf(text, sizeof text, "File: %s, Line: %d, Code: %d", file ? file : "", line, code);
-  Host& host = theApp ? static_cast<Host&>(theApp->host()) : processHost();
   host.messageBox(text, "Plicato Error", MbButtons::Ok, MbIcon::Stop);
   QCoreApplication::exit(1);
 }

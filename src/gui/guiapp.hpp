@@ -146,9 +146,8 @@ class DesktopApplication : public QObject {
 };
 
 // The process's application object, or null outside the desktop program.
-DesktopApplication* scrollApp();
 
 // An inconsistency inside the program: "File: %s, Line: %d, Code: %d"
 // under "Plicato Error", then the message loop ends (with status 1).
-void internalError(const char* file, int line, int code);
-#define PLICATO_INTERNAL_ERROR(code) internalError(__FILE__, __LINE__, (code))
+void internalError(Host& host, const char* file, int line, int code);
+#define PLICATO_INTERNAL_ERROR(host, code) internalError((host), __FILE__, __LINE__, (code))

@@ -472,7 +472,7 @@ void MainFrame::runFrameCommand(int id) {
     case cmPrinterSetup: printerSetup(this, activeWindow()); break;
     case cmPrinterFont: printerFont(this); break;
     case cmPrintBuffer: printBuffer(this, app_.host(), activeWindow()); break;
-    case cmPrintPreview: printPreview(this, app_.host(), activeWindow()); break;
+    case cmPrintPreview: printPreview(this, app_.host(), activeWindow(), &app_); break;
     case cmPrintLayout: printLayout(this, app_.host(), activeWindow()); break;
     case cmCompile:
       if (EditorView* w = activeWindow()) build_->compile(*w);

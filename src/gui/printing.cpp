@@ -1,5 +1,6 @@
 #include "gui/printing.hpp"
 
+#include <QPointer>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
@@ -305,18 +306,19 @@ void printLayout(QWidget* parent, Host& host, EditorView* active) {
   TPrinter::instance().print(parent, host, printout);
 }
 
-int printPreview(QWidget* mainWindow, Host& host, EditorView* active) {
+int printPreview(QWidget* mainWindow, Host& host, EditorView* active, DesktopApplication* owner) {
   (void)host;
   if (!active || !TPrinter::instance().usable()) return 0;
   ++previews;
-  DesktopApplication* app = scrollApp();
+  // The application may be gone when the preview's loop returns.
+  QPointer<DesktopApplication> app(owner);
   if (app) app->previewOpened();
   int result = 0;
   {
     PrintPreviewWindow preview(TPrinter::instance(), *active, mainWindow);
     result = preview.exec();
   }
-  if (app && app == scrollApp()) app->previewClosed();
+  if (app) app->previewClosed();
   --previews;
   return result;
 }

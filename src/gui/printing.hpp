@@ -24,6 +24,7 @@ class QDialog;
 class QPrinter;
 class QWidget;
 class EditorView;
+class DesktopApplication;
 
 class TPrinter {
  public:
@@ -100,7 +101,9 @@ void printBuffer(QWidget* parent, Host& host, EditorView* active);
 // 112 Print Preview of the Print Buffer printout; modal, the main window
 // hidden meanwhile. Returns the preview's result (2), or 0 when nothing
 // was shown.
-int printPreview(QWidget* mainWindow, Host& host, EditorView* active);
+// The application (may be null) is told while a preview is open.
+int printPreview(QWidget* mainWindow, Host& host, EditorView* active,
+                 DesktopApplication* owner = nullptr);
 // 115 Print layout: help.txt (the Print button of the help dialogs).
 void printLayout(QWidget* parent, Host& host, EditorView* active);
 

@@ -152,8 +152,10 @@ class Host {
   std::string clipboard_;
 };
 
-// The host that fatal reports of plain functions go to (the "focus window"
-// of the process). Set once at start-up; tests set their own.
+// Where the text allocator tells that the process ends for want of memory:
+// it alone has no editor at hand. Each program's start sets it to its own
+// host (the desktop program's, a batch session's, plicato-fold's); without
+// one the report goes to the standard error. Nothing else uses it.
 Host& processHost();
 void setProcessHost(Host* host);
 

@@ -94,13 +94,12 @@ void stopServer() {
   s.serverActive = 0;
 }
 
-void runServer() {
+void runServer(Host& host) {
   ServerState& s = serverState();
   if (s.serverActive) stopServer();
   s.linkHandle = s.serverFns.OpenLink(s.linkAddress.c_str(), s.linkTimeout);
   if (s.linkHandle < 0) {
-    processHost().messageBox("Can not open the link.", "Plicato Error", MbButtons::Ok,
-                             MbIcon::Exclamation);
+    host.messageBox("Can not open the link.", "Plicato Error", MbButtons::Ok, MbIcon::Exclamation);
     return;
   }
   s.serverActive = 1;
@@ -152,7 +151,7 @@ void serverCompile(EditorView& w, BuildWindows& windows,
 
   BuildOutput* out = windows.messagesWindow(w, MessagesKind::Compiler);
   s.messageList = out;
-  runServer();
+  runServer(host);
   s.messageList = nullptr;
   if (out) out->runEnded("Plicato Compiling Finished");
   if (!remembered.empty() && ::chdir(remembered.c_str()) != 0) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "model/settings.hpp"
+#include "platform/host.hpp"
 #include "toolchain/buildoutput.hpp"
 
 class EditorView;
@@ -58,7 +59,7 @@ void freeServerLibraries();
 void stopServer();
 // Opens the link and calls the server with the boot file and the server
 // command; "Can not open the link." when the link will not open.
-void runServer();
+void runServer(Host& host);
 
 // Where the server runs and what it is told, for a source file: the
 // file's directory (kept as "/" for a file in the root) and its name with

@@ -33,7 +33,6 @@ class BadInputTest : public PlicatoTest {
  protected:
   void SetUp() override {
     PlicatoTest::SetUp();
-    setProcessHost(nullptr);  // the session installs its own host
     work.write("keep.c", "int kept;\r\n/*{{{  f*/\r\nx;\r\n/*}}}*/\r\n");
   }
 

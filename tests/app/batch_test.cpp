@@ -38,7 +38,6 @@ class BatchTest : public PlicatoTest {
  protected:
   void SetUp() override {
     PlicatoTest::SetUp();
-    setProcessHost(nullptr);  // the session installs its own host
     work.write("a.c", sampleC());
   }
   std::unique_ptr<BatchSession> session(int layout = kLayoutStandard) {

@@ -119,7 +119,7 @@ TEST_P(PlacementFormTest, SavePlacementStoresOnlyWhatItCanRead) {
 }
 
 TEST_F(SettingsTest, RegistryRecordsAreBinaryValuesOfTheirKey) {
-  ASSERT_TRUE(storePlacement(processHost(), "MainWindowPlacement", at(1, 2, 259, -1, 3), true,
+  ASSERT_TRUE(storePlacement(host, "MainWindowPlacement", at(1, 2, 259, -1, 3), true,
                              false));
   EXPECT_NE(registryText().find(
                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnex\\Korvel\\Plicato\\MainWindowPlacement]\n"

@@ -190,7 +190,6 @@ class StressTest : public PlicatoTest {
  protected:
   void SetUp() override {
     PlicatoTest::SetUp();
-    setProcessHost(nullptr);  // the session installs its own host
   }
 
   // The saved file reads back with every fold it marks.

@@ -24,7 +24,6 @@ TEST_F(ViewCountsTest, KeptCountsEqualFreshCountsAfterEveryKey) {
     text += "/*{{{  deeper*/\r\nd\r\n/*}}}*/\r\n/*}}}*/\r\n";
   }
   work.write("v.c", text);
-  setProcessHost(nullptr);
   StartOptions o;
   o.configDir = config.path();
   o.layout = kLayoutWindows;

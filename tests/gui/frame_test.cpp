@@ -699,7 +699,7 @@ class FrameTest : public QObject {
   void internalErrorEndsTheMessageLoop() {
     Session s(*config);
     s.start();
-    QTimer::singleShot(0, [] { PLICATO_INTERNAL_ERROR(7); });
+    QTimer::singleShot(0, [&s] { PLICATO_INTERNAL_ERROR(s.app->host(), 7); });
     QCOMPARE(QCoreApplication::exec(), 1);
     QCOMPARE(s.boxes.size(), size_t(1));
     QVERIFY(s.boxes[0].text.rfind("File: ", 0) == 0);

@@ -1,6 +1,6 @@
 // What the GUI test programs share: letting queued window messages run,
 // showing a widget the way a person would meet it, and the private
-// directories, process host and documents every case starts from.
+// directories, host, editor context and documents every case starts from.
 #pragma once
 
 #include <QCoreApplication>
@@ -53,7 +53,7 @@ class GuiFixture {
   EditorContext& ctx() { return *ctx_; }
   Settings& settings() { return ctx_->settings; }
 
-  // `prepare` readies the host before it becomes the process host.
+  // `prepare` readies the host before the context is made over it.
   void setUpFixture(const std::function<void(H&)>& prepare = {}) {
     config_ = std::make_unique<TempDir>();
     work_ = std::make_unique<TempDir>();
@@ -61,12 +61,10 @@ class GuiFixture {
     if (prepare) prepare(*host_);
     setConfigDir(config_->path());
     setProgramDir(PLICATO_BIN_DIR);
-    setProcessHost(host_.get());
     ctx_ = std::make_unique<EditorContext>(*host_);
   }
 
   void tearDownFixture() {
-    setProcessHost(nullptr);
     ctx_.reset();
     host_.reset();
     setConfigDir("");

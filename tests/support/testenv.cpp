@@ -59,11 +59,9 @@ void PlicatoTest::SetUp() {
   ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
   setConfigDir(config.path());
   setProgramDir(PLICATO_BIN_DIR);
-  setProcessHost(&host);
 }
 
 void PlicatoTest::TearDown() {
   ::unsetenv("XDG_STATE_HOME");
-  setProcessHost(nullptr);
   setConfigDir("");
 }

@@ -1,6 +1,6 @@
 // Shared test fixtures: a private configuration directory, the program
 // directory pointed at the build's bin/ (where the data files are copied),
-// and a BatchHost as the process host.
+// a BatchHost, and the editor's context over it.
 #pragma once
 
 #include <gtest/gtest.h>

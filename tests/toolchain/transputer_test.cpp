@@ -130,7 +130,7 @@ TEST_F(TransputerTest, ALinkThatWillNotOpenLeavesTheWindowEmpty) {
   RecordingOutput out;
   serverState().messageList = &out;
   host.clearEvents();
-  runServer();
+  runServer(host);
   serverState().messageList = nullptr;
   EXPECT_EQ(host.boxTexts(), Lines{"Can not open the link."});
   EXPECT_EQ(host.events()[0].caption, "Plicato Error");
