@@ -526,10 +526,11 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
     uint32_t index = 0;
     for (;; ++index) {
       if (skipping) {
-        const char* run = markerscan::nextMarkerRun(cur, stop);
+        // The run's line starts after the last line end before the run.
+        size_t between = 0;
+        const char* run = markerscan::nextMarkerRun(cur, stop, between);
         if (run == stop) break;
         char* start = const_cast<char*>(markerscan::lineStart(cur, run));
-        const size_t between = markerscan::lineEndsBetween(cur, start, stop);
         if (between > 0) {
           pairing.text();
           afterDeclaration = false;

@@ -50,14 +50,50 @@ char* lineEnd(char* p, char* stop) {
   return p;
 }
 
+namespace {
+
+// 1 for each line end among the 16 bytes at p (p + 16 < stop): an LF, or
+// a CR that neither a CR nor an LF follows. v1 holds the bytes at p + 1.
+#ifdef __SSE2__
+inline __m128i lineEndBytes(__m128i v0, __m128i v1) {
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  const __m128i goesOn = _mm_or_si128(_mm_cmpeq_epi8(v1, cr), _mm_cmpeq_epi8(v1, lf));
+  const __m128i ends =
+      _mm_or_si128(_mm_cmpeq_epi8(v0, lf), _mm_andnot_si128(goesOn, _mm_cmpeq_epi8(v0, cr)));
+  return _mm_and_si128(ends, _mm_set1_epi8(1));
+}
+
+// The sum of the 16 byte counters.
+inline size_t sumBytes(__m128i counts) {
+  const __m128i s = _mm_sad_epu8(counts, _mm_setzero_si128());
+  return static_cast<size_t>(_mm_cvtsi128_si32(s)) +
+         static_cast<size_t>(_mm_extract_epi16(s, 4));
+}
+#endif
+
+bool isLineEndAt(const char* p, const char* stop) {
+  return *p == '\n' || (*p == '\r' && (p + 1 == stop || (p[1] != '\r' && p[1] != '\n')));
+}
+
+}  // namespace
+
 const char* nextMarkerRun(const char* p, const char* stop) {
+  size_t ends = 0;
+  return nextMarkerRun(p, stop, ends);
+}
+
+const char* nextMarkerRun(const char* p, const char* stop, size_t& lineEnds) {
   auto isRun = [](const char* q) {
     const char c = q[0];
     return (c == '{' || c == '}' || c == ':' || c == '.') && q[1] == c && q[2] == c;
   };
+  size_t n = 0;
 #ifdef __SSE2__
   const __m128i open = _mm_set1_epi8('{'), close = _mm_set1_epi8('}');
   const __m128i colon = _mm_set1_epi8(':'), dot = _mm_set1_epi8('.');
+  // Line ends are counted in byte counters, summed before one can pass 255.
+  __m128i counts = _mm_setzero_si128();
+  int blocks = 0;
   while (stop - p >= 18) {
     const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
@@ -66,34 +102,58 @@ const char* nextMarkerRun(const char* p, const char* stop) {
                                       _mm_or_si128(_mm_cmpeq_epi8(v0, colon), _mm_cmpeq_epi8(v0, dot)));
     const __m128i run = _mm_and_si128(_mm_cmpeq_epi8(v0, v1), _mm_cmpeq_epi8(v1, v2));
     const int mask = _mm_movemask_epi8(_mm_and_si128(kind, run));
-    if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    if (mask) {
+      // The line ends of the block before the run.
+      const int at = __builtin_ctz(static_cast<unsigned>(mask));
+      const __m128i below = _mm_cmplt_epi8(_mm_set_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0),
+                                           _mm_set1_epi8(static_cast<char>(at)));
+      counts = _mm_add_epi8(counts, _mm_and_si128(lineEndBytes(v0, v1), below));
+      lineEnds += n + sumBytes(counts);
+      return p + at;
+    }
+    counts = _mm_add_epi8(counts, lineEndBytes(v0, v1));
+    if (++blocks == 255) {
+      n += sumBytes(counts);
+      counts = _mm_setzero_si128();
+      blocks = 0;
+    }
     p += 16;
   }
+  n += sumBytes(counts);
 #endif
-  for (; stop - p >= 3; ++p)
-    if (isRun(p)) return p;
+  for (; stop - p >= 3; ++p) {
+    if (isRun(p)) {
+      lineEnds += n;
+      return p;
+    }
+    if (isLineEndAt(p, stop)) ++n;
+  }
+  for (; p < stop; ++p)
+    if (isLineEndAt(p, stop)) ++n;
+  lineEnds += n;
   return stop;
 }
 
 size_t lineEndsBetween(const char* p, const char* q, const char* stop) {
-  // A line end is an LF, or a CR that neither a CR nor an LF follows.
   size_t n = 0;
 #ifdef __SSE2__
-  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  __m128i counts = _mm_setzero_si128();
+  int blocks = 0;
   while (q - p >= 16 && stop - p >= 17) {
     const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-    const __m128i goesOn = _mm_or_si128(_mm_cmpeq_epi8(v1, cr), _mm_cmpeq_epi8(v1, lf));
-    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v0, lf),
-                                      _mm_andnot_si128(goesOn, _mm_cmpeq_epi8(v0, cr)));
-    n += static_cast<size_t>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(ends))));
+    counts = _mm_add_epi8(counts, lineEndBytes(v0, v1));
+    if (++blocks == 255) {
+      n += sumBytes(counts);
+      counts = _mm_setzero_si128();
+      blocks = 0;
+    }
     p += 16;
   }
+  n += sumBytes(counts);
 #endif
-  for (; p < q; ++p) {
-    if (*p == '\n') ++n;
-    else if (*p == '\r' && (p + 1 == stop || (p[1] != '\r' && p[1] != '\n'))) ++n;
-  }
+  for (; p < q; ++p)
+    if (isLineEndAt(p, stop)) ++n;
   return n;
 }
 

@@ -29,6 +29,9 @@ bool nextLine(char*& cur, char* stop, Line& line);
 // The first place in [p, stop) where three equal bytes of "{}:." stand
 // (every fold marker and declaration holds such a run), or stop.
 const char* nextMarkerRun(const char* p, const char* stop);
+// The same, adding to lineEnds the line ends (as lineEndsBetween counts
+// them) before the place found.
+const char* nextMarkerRun(const char* p, const char* stop, size_t& lineEnds);
 // The line ends (as nextLine splits them) that end in [p, q), q <= stop.
 size_t lineEndsBetween(const char* p, const char* q, const char* stop);
 // The start of the line that holds p, looking back no further than from.
