@@ -347,6 +347,8 @@ class Reader {
   // buffer the text stays there, ended in place: the line's own bytes are
   // not looked at again once its node is made.
   LineNode* lineText(std::string_view line, size_t at, size_t n);
+  // newLineNode(w_, false), quicker for a fresh node.
+  LineNode* bareNode();
   void openFold(LineNode* h, int32_t markerColumn, LineKind kind, bool noContents);
   void closeInnermost();
   // The lines of the text format, each as it stood (trailing blanks
@@ -421,10 +423,25 @@ LineNode* Reader::appendText(const char* text, size_t n) {
   return node;
 }
 
+LineNode* Reader::bareNode() {
+  // What newLineNode makes of a fresh node when the template is a plain
+  // text line: the template's word and links.
+  const LineNode* t = w_.lineTemplate;
+  if (w_.disposeHead != w_.disposeTail || t->fields) return newLineNode(w_, false);
+  LineNode* node = w_.newNode(0);
+  if (!node) return newLineNode(w_, false);  // which says there is no memory
+  node->prev = t->prev;
+  node->next = t->next;
+  node->kind = t->kind;
+  node->lineState = t->lineState;
+  node->indent = t->indent;
+  return node;
+}
+
 LineNode* Reader::lineText(std::string_view line, size_t at, size_t n) {
   if (!buffer_) return appendText(line.data() + at, n);
-  LineNode* node = newLineNode(w_, false);
-  freeOrRelease(node->text);
+  LineNode* node = bareNode();
+  if (node->text) freeOrRelease(node->text);
   char* t = const_cast<char*>(line.data()) + at;
   t[n] = '\0';
   node->text = t;
@@ -693,7 +710,7 @@ void Reader::textLine(std::string_view line) {
   if (!plain) keepLead(n, leadBytes, n->indent, offset);
   if (inComment || fortran_) {
     composeLine(composed_, *n, writtenShift(*n, offset), inComment, *ctx_);
-    keepVerbatim(*n, kOwnLine, composed_, std::string(line));
+    keepVerbatim(*n, kOwnLine, composed_, line);
   }
 }
 
@@ -701,10 +718,10 @@ void Reader::headerLine(std::string_view line, const markerscan::MarkerLine& m) 
   using markerscan::Marker;
   const int32_t offset = w_.foldOffset;
   const int32_t column = std::max(0, m.column - offset);
-  // The line as it stood, taken before its title is ended in place.
-  std::string headerRead(line);
-  std::string headerNormalised;
-  normalisedHeader(headerNormalised, line, m, w_.commentEnd);
+  // The line as it stood, taken before its title is ended in place. (The
+  // header before was finished when this line came.)
+  preamble_.headerRead.assign(line);
+  normalisedHeader(preamble_.headerNormalised, line, m, w_.commentEnd);
   // A title's blanks before the comment end are not kept.
   LineNode* h = lineText(
       line, m.restAt,
@@ -719,12 +736,11 @@ void Reader::headerLine(std::string_view line, const markerscan::MarkerLine& m) 
   }
   const bool noContents = m.kind == Marker::FiledOnly;
   openFold(h, column, m.kind == Marker::Fold ? ClosedFold : FiledFold, noContents);
-  preamble_ = Preamble{};
   preamble_.header = h;
   preamble_.noContents = noContents;
+  preamble_.attribute = false;
+  preamble_.file = false;
   preamble_.shift = (indent > 0 ? indent : 0) + offset + column;
-  preamble_.headerRead = std::move(headerRead);
-  preamble_.headerNormalised = std::move(headerNormalised);
 }
 
 void Reader::attributeLine(std::string_view line, const markerscan::MarkerLine& m) {
@@ -764,8 +780,9 @@ void Reader::fileLine(std::string_view line, const markerscan::MarkerLine& m) {
 void Reader::finishPreamble() {
   LineNode* h = preamble_.header;
   if (!h) return;
-  Preamble p = std::move(preamble_);
-  preamble_ = Preamble{};
+  // The lines stay in their buffers for the next header.
+  const Preamble& p = preamble_;
+  preamble_.header = nullptr;
   OpenFoldEntry& o = open_.back();
   // A "...F" header without an attribute line still is one of type 1.
   if (p.noContents && !p.attribute) {
@@ -806,7 +823,7 @@ void Reader::endLine(std::string_view line, const markerscan::MarkerLine& m) {
   if (!tail.empty()) extraOf(*e).tail = std::move(tail);
   if (!after.empty()) extraOf(*e).after = std::move(after);
   composeLine(composed_, *e, indent + offset, false, *ctx_);
-  keepVerbatim(*e, kOwnLine, composed_, std::string(line));
+  keepVerbatim(*e, kOwnLine, composed_, line);
   if (e->extra() && e->extra()->empty()) dropExtra(*e);
 }
 

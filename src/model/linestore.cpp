@@ -52,7 +52,7 @@ LineStore::~LineStore() {
   }
 }
 
-LineNode* LineStore::newNode(size_t textBytes) {
+LineNode* LineStore::newNodeInNewChunk(size_t textBytes) {
   if (slabs_.empty() || slabUsed_ == noderegion::kChunkNodes) {
     LineNode* chunk = noderegion::takeChunk();
     if (!chunk) return nullptr;
@@ -257,12 +257,6 @@ LineNode* takeBack(LineStore& store) {
   freeCount -= unitNodeCount(node);
   if (freeCount < 0) freeCount = 0;
   return node;
-}
-
-void linkAfter(LineNode* a, LineNode* b) {
-  a->next = b;
-  if (b) b->prev = a;
-  if (isClosedHeader(a) && a->partner()) a->partner()->next = b;
 }
 
 LineNode* nextInFile(const LineNode* node) {

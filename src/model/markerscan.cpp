@@ -188,9 +188,20 @@ size_t withoutTrailingBlanks(const char* text, size_t size) {
 size_t titleLength(std::string_view title, std::string_view commentEnd) {
   const size_t n = withoutTrailingBlanks(title.data(), title.size());
   if (n == title.size() || commentEnd.empty()) return n;
-  std::string joined(title.substr(0, n));
-  joined += commentEnd;
-  return joined.find(commentEnd) < n ? title.size() : n;
+  // Whether the comment end would be found starting inside the title cut
+  // to n bytes and followed by the comment end.
+  const char first = commentEnd[0];
+  for (size_t at = 0; at < n; ++at) {
+    const void* hit = std::memchr(title.data() + at, first, n - at);
+    if (!hit) break;
+    at = static_cast<size_t>(static_cast<const char*>(hit) - title.data());
+    size_t k = 1;
+    while (k < commentEnd.size() &&
+           (at + k < n ? title[at + k] : commentEnd[at + k - n]) == commentEnd[k])
+      ++k;
+    if (k == commentEnd.size()) return title.size();
+  }
+  return n;
 }
 
 int visualColumn(std::string_view line, size_t pos, int tabSize) {
@@ -243,7 +254,16 @@ MarkerLine classify(std::string_view line, std::string_view cs, std::string_view
     n = 4;
   }
   if (kind == Marker::None) return m;
-  if (!ce.empty() && line.find(ce) == std::string_view::npos) return m;
+  size_t t = at + n;
+  // An end keeps every byte after its marker; the others skip the blanks.
+  if (kind != Marker::End)
+    while (t < line.size() && blankOrTab(line[t])) ++t;
+  // The comment end after the marker ends the rest; a line without one
+  // anywhere is no marker line.
+  const size_t f = ce.empty() ? std::string_view::npos : line.find(ce, t);
+  if (!ce.empty() && f == std::string_view::npos &&
+      line.substr(0, t + ce.size() - 1).find(ce) == std::string_view::npos)
+    return m;
   // A fold cannot stand further right than a node can hold: such a
   // marker line is text.
   if (i > static_cast<size_t>(kMostMarkerColumn)) return m;
@@ -253,18 +273,11 @@ MarkerLine classify(std::string_view line, std::string_view cs, std::string_view
   m.commentAt = i;
   m.column = column;
   m.markerEnd = at + n;
-  size_t t = m.markerEnd;
-  // An end keeps every byte after its marker; the others skip the blanks.
-  if (kind != Marker::End)
-    while (t < line.size() && blankOrTab(line[t])) ++t;
   m.restAt = t;
   m.restEnd = line.size();
-  if (!ce.empty()) {
-    size_t f = line.find(ce, t);
-    if (f != std::string_view::npos) {
-      m.restEnd = f;
-      m.commentEnd = true;
-    }
+  if (f != std::string_view::npos) {
+    m.restEnd = f;
+    m.commentEnd = true;
   }
   return m;
 }

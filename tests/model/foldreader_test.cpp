@@ -151,6 +151,33 @@ TEST_F(FoldReaderTest, TitleIsCutAtTheCommentEndOnlyWhenThereIsOne) {
   EXPECT_EQ(std::string(root(*occ)->next->text), "a */ b -- c");
   auto c = load("/*{{{  a */ b\n/*}}}*/\n", "/*", "*/", "C", "f.c");
   EXPECT_EQ(std::string(root(*c)->next->text), "a");
+
+  // On random lines: a marker line needs its comment end somewhere, the
+  // rest ends at the first one after the marker, and a title keeps its
+  // trailing blanks only where the comment end would otherwise be found
+  // inside it.
+  std::mt19937 rng(11);
+  const char* const pieces[] = {" ", "\t", "x", "*", "/", "*/", "}", "}}}", "{{{", "/*", "a"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string line;
+    for (int i = 0, n = static_cast<int>(rng() % 12); i < n; ++i) line += pieces[rng() % 11];
+    const char* const ends[] = {"*/", "}", "}}*", "}}}"};
+    const std::string ce = ends[round % 4];
+    const auto loose = markerscan::classify(line, "/*", "", 8);
+    const auto m = markerscan::classify(line, "/*", ce, 8);
+    const bool hasEnd = line.find(ce) != std::string::npos;
+    EXPECT_EQ(m.kind, hasEnd ? loose.kind : markerscan::Marker::None) << line;
+    if (m.kind != markerscan::Marker::None) {
+      const size_t f = line.find(ce, m.restAt);
+      EXPECT_EQ(m.restEnd, f == std::string::npos ? line.size() : f) << line;
+      EXPECT_EQ(m.commentEnd, f != std::string::npos) << line;
+    }
+    size_t n = line.size();
+    while (n > 0 && line[n - 1] == ' ') --n;
+    const size_t want =
+        n < line.size() && (line.substr(0, n) + ce).find(ce) < n ? line.size() : n;
+    EXPECT_EQ(markerscan::titleLength(line, ce), want) << line;
+  }
 }
 
 TEST_F(FoldReaderTest, LineEndsOfEveryKind) {
