@@ -62,6 +62,15 @@ class TextWriter {
         if (LineNode* b = isClosedHeader(a) ? a->inner() : a->next) __builtin_prefetch(b->text);
       }
       const int32_t shift = writtenShift(*p, offset);
+      if (p->kind == TextLine && !p->fields && depth == 0 && !ctx_.fortran) {
+        // Most lines: a text line in the writer's own form (no extra, so
+        // no lead or verbatim line of its own) goes out as composeLine
+        // would make it, without the copy.
+        plainLine(p->text, shift);
+        p = p->next;
+        if (!out_.maybeFlush()) return;
+        continue;
+      }
       composeLine(line_, *p, shift, p->kind == TextLine && depth > 0, ctx_);
       useVerbatim(line_, *p, kOwnLine);
       emit(line_);
@@ -103,6 +112,20 @@ class TextWriter {
   }
 
  private:
+  // The blanks of the shift and the text, without trailing blanks; an
+  // empty line when the text is blanks only.
+  void plainLine(const char* text, int32_t shift) {
+    std::string& b = out_.buffer();
+    if (pending_) b.append(eol_);
+    pending_ = true;
+    if (!text) return;
+    size_t n = std::strlen(text);
+    while (n > 0 && text[n - 1] == ' ') --n;
+    if (n == 0) return;
+    b.append(static_cast<size_t>(shift), ' ');
+    b.append(text, n);
+  }
+
   void emit(const std::string& s) {
     // Each line end is written when the next line comes, so that the last
     // one can be left out.
