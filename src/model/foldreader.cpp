@@ -28,6 +28,8 @@ namespace ff = foldformat;
 // Files are read in large chunks: the whole file is never held twice, and a
 // line longer than a chunk grows the buffer.
 constexpr size_t kChunkBytes = size_t{1} << 20;
+// Bytes read first to tell a TDS file by its begin token.
+constexpr size_t kProbeBytes = 64;
 // A damaged TDS header cannot push a fold's contents off any screen.
 constexpr uint64_t kMaxMarkerColumn = 32767;
 
@@ -95,7 +97,15 @@ size_t firstChunkBytes(int fd) {
 
 class ChunkReader {
  public:
-  explicit ChunkReader(int fd) : fd_(fd), buf_(firstChunkBytes(fd)) {}
+  // The first read takes `first` bytes at most: enough to tell a TDS file
+  // from a text file, which is then read whole by FileBytes.
+  ChunkReader(int fd, size_t first) : fd_(fd), buf_(first) {}
+
+  // Later reads take chunks of the full size.
+  void widen() {
+    const size_t want = firstChunkBytes(fd_);
+    if (buf_.size() < want) buf_.resize(want);
+  }
 
   char* data() { return buf_.data() + pos_; }
   size_t avail() const { return len_ - pos_; }
@@ -138,6 +148,25 @@ class ChunkReader {
 
 bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
+// A list that grows in blocks that never move: a big file's marker lines
+// are not copied to a bigger block again and again, and take no more
+// fresh pages than they fill.
+template <class T>
+class BlockList {
+ public:
+  size_t size() const { return size_; }
+  T& operator[](size_t i) { return blocks_[i / kPerBlock][i % kPerBlock]; }
+  void push_back(const T& v) {
+    if (size_ == blocks_.size() * kPerBlock) blocks_.push_back(std::make_unique<T[]>(kPerBlock));
+    (*this)[size_++] = v;
+  }
+
+ private:
+  static constexpr size_t kPerBlock = 4096;
+  std::vector<std::unique_ptr<T[]>> blocks_;
+  size_t size_ = 0;
+};
+
 // What the first pass over a text file found: the marker lines that make
 // up folds. Every other line, a marker line that does not pair up
 // included, is text.
@@ -148,7 +177,7 @@ struct Structure {
     bool valid;
     bool blankedC;  // Fortran: the "C" in column 0 stood for a blank of the shift
   };
-  std::vector<Entry> entries;
+  BlockList<Entry> entries;
   std::vector<uint32_t> declarations;  // lines that declare the convention
   // The convention in force at the end (the writer's).
   std::string commentStart;
@@ -1001,7 +1030,7 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
   bool sawEnd = false;
   if (!name.empty() && probe.exists) {
     int fd = ::open(probe.path.c_str(), O_RDONLY | O_CLOEXEC);
-    ChunkReader chunks(fd);
+    ChunkReader chunks(fd, kProbeBytes);
     bool ok = fd >= 0 && (chunks.more() || chunks.error() == 0);
     if (!ok) {
       if (fd >= 0) ::close(fd);
@@ -1024,6 +1053,7 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
     bool budget = true;
     int err = 0;
     if (asTds) {
+      chunks.widen();
       budget = reader.readTds(chunks);
       err = chunks.error();
       rep.nuls = chunks.nuls;

@@ -29,7 +29,7 @@ class Output {
   // buffer of the full flush size.
   explicit Output(AtomicFile& f) : f_(f) {}
   std::string& buffer() { return buf_; }
-  bool maybeFlush() { return buf_.size() < kFlushBytes || flush(); }
+  bool maybeFlush() { return buf_.size() < kRoomAt || makeRoomOrFlush(); }
   bool flush() {
     if (ok_ && !buf_.empty()) ok_ = f_.write(buf_.data(), buf_.size());
     buf_.clear();
@@ -38,6 +38,16 @@ class Output {
   bool ok() const { return ok_; }
 
  private:
+  // A file past the first stretch gets the buffer of the full flush size
+  // at once, instead of one twice as big at every doubling (each a fresh
+  // block and a copy).
+  static constexpr size_t kRoomAt = size_t{64} << 10;
+  bool makeRoomOrFlush() {
+    if (buf_.size() >= kFlushBytes) return flush();
+    if (buf_.capacity() < kFlushBytes + kRoomAt) buf_.reserve(kFlushBytes + kRoomAt);
+    return true;
+  }
+
   AtomicFile& f_;
   std::string buf_;
   bool ok_ = true;
