@@ -32,6 +32,9 @@ const char* nextMarkerRun(const char* p, const char* stop);
 // The same, adding to lineEnds the line ends (as lineEndsBetween counts
 // them) before the place found.
 const char* nextMarkerRun(const char* p, const char* stop, size_t& lineEnds);
+// Tests only: whether that search may take 32 bytes at a time where the
+// processor can (it does by default), or only 16.
+void allowWideSearch(bool on);
 // The line ends (as nextLine splits them) that end in [p, q), q <= stop.
 size_t lineEndsBetween(const char* p, const char* q, const char* stop);
 // The start of the line that holds p, looking back no further than from.
