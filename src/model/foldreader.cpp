@@ -616,6 +616,7 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
   std::string dcs, dce;
   size_t next = 0;
   size_t nextDeclaration = 0;
+  uint32_t special = 0;
   for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw); ++index) {
     std::string_view line(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
     // Blanks after the last line end are trailing blanks of no line.
@@ -626,9 +627,23 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
       sawEnd = true;
       if (raw.end != markerscan::Line::kLf) lfOnly = false;
     }
+    if (index < special) {
+      // Most lines: neither a marker line nor a declaration.
+      if (preamble_.header) finishPreamble();
+      textLine(line);
+      continue;
+    }
     while (next < s.entries.size() && s.entries[next].line < index) ++next;
     const Structure::Entry* entry =
         next < s.entries.size() && s.entries[next].line == index ? &s.entries[next] : nullptr;
+    {
+      // The next line after this one that is a marker line or a declaration.
+      const size_t e = next + (entry ? 1 : 0);
+      special = e < s.entries.size() ? s.entries[e].line : UINT32_MAX;
+      size_t d = nextDeclaration;
+      if (d < s.declarations.size() && s.declarations[d] == index) ++d;
+      if (d < s.declarations.size()) special = std::min(special, s.declarations[d]);
+    }
     const bool ownLine = entry && entry->valid &&
                          (entry->kind == Marker::Attribute || entry->kind == Marker::File);
     if (!ownLine) finishPreamble();
@@ -685,11 +700,11 @@ void Reader::textLine(std::string_view line) {
     // Most lines: the lead that stands for the fold's columns, then the
     // text, which stays in the file's buffer (ended where its trailing
     // blanks or its line end began).
-    const size_t lead = offset > 0 ? markerscan::leadWithin(line, offset, tabSize_) : 0;
+    bool blanksOnly = true;
+    const size_t lead = offset > 0 ? markerscan::leadWithin(line, offset, tabSize_, blanksOnly) : 0;
     LineNode* n = lineText(line, lead, line.size() - lead);
-    const std::string_view leadBytes = line.substr(0, lead);
-    if ((lead != static_cast<size_t>(offset) && lead != line.size()) || !allBlanks(leadBytes))
-      keepLead(n, leadBytes, n->indent, offset);
+    if ((lead != static_cast<size_t>(offset) && lead != line.size()) || !blanksOnly)
+      keepLead(n, line.substr(0, lead), n->indent, offset);
     return;
   }
   work_.assign(line);

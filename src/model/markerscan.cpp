@@ -37,22 +37,6 @@ size_t blankNuls(char* data, size_t size) {
   return n;
 }
 
-// The first CR or LF in [p, stop), or stop.
-char* lineEnd(char* p, char* stop) {
-#ifdef __SSE2__
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  while (stop - p >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
-    if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    p += 16;
-  }
-#endif
-  while (p < stop && *p != '\r' && *p != '\n') ++p;
-  return p;
-}
-
 namespace {
 
 // 1 for each line end among the 16 bytes at p (p + 16 < stop): an LF, or
@@ -251,29 +235,6 @@ const char* lineStart(const char* from, const char* p) {
   return p;
 }
 
-bool nextLine(char*& cur, char* stop, Line& line) {
-  if (cur >= stop) return false;
-  char* p = lineEnd(cur, stop);
-  line.text = cur;
-  line.size = static_cast<size_t>(p - cur);
-  if (p == stop) {
-    line.end = Line::kNone;
-    cur = stop;
-    return true;
-  }
-  char* q = p;
-  while (q < stop && *q == '\r') ++q;
-  if (q < stop && *q == '\n') ++q;
-  line.end = (q == p + 1 && *p == '\n') ? Line::kLf : Line::kOther;
-  cur = q;
-  return true;
-}
-
-size_t withoutTrailingBlanks(const char* text, size_t size) {
-  while (size > 0 && text[size - 1] == ' ') --size;
-  return size;
-}
-
 size_t titleLength(std::string_view title, std::string_view commentEnd) {
   const size_t n = withoutTrailingBlanks(title.data(), title.size());
   if (n == title.size() || commentEnd.empty()) return n;
@@ -302,12 +263,25 @@ int visualColumn(std::string_view line, size_t pos, int tabSize) {
 }
 
 size_t leadWithin(std::string_view line, int columns, int tabSize) {
+  bool blanksOnly;
+  return leadWithin(line, columns, tabSize, blanksOnly);
+}
+
+size_t leadWithin(std::string_view line, int columns, int tabSize, bool& blanksOnly) {
   if (tabSize < 1) tabSize = 1;
-  // Blanks alone, the usual case, need no column count.
+  // Blanks alone, the usual case, need no column count: eight at a time.
   size_t i = 0;
   const size_t want = columns > 0 ? static_cast<size_t>(columns) : 0;
-  while (i < want && i < line.size() && line[i] == ' ') ++i;
+  const size_t most = want < line.size() ? want : line.size();
+  constexpr uint64_t kBlanks = 0x2020202020202020u;
+  for (uint64_t w; i + 8 <= most; i += 8) {
+    std::memcpy(&w, line.data() + i, 8);
+    if (w != kBlanks) break;
+  }
+  while (i < most && line[i] == ' ') ++i;
+  blanksOnly = true;
   if (i == want || i == line.size() || line[i] != '\t') return i;
+  const size_t blanks = i;
   int col = static_cast<int>(i);
   while (i < line.size() && blankOrTab(line[i])) {
     int next = line[i] == '\t' ? (col / tabSize + 1) * tabSize : col + 1;
@@ -315,6 +289,7 @@ size_t leadWithin(std::string_view line, int columns, int tabSize) {
     col = next;
     ++i;
   }
+  blanksOnly = i == blanks;
   return i;
 }
 
