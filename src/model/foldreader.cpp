@@ -28,6 +28,9 @@ namespace ff = foldformat;
 // Files are read in large chunks: the whole file is never held twice, and a
 // line longer than a chunk grows the buffer.
 constexpr size_t kChunkBytes = size_t{1} << 20;
+// Whether a text file may be read in one pass (tests read both ways).
+bool gOnePass = true;
+
 // Bytes read first to tell a TDS file by its begin token.
 constexpr size_t kProbeBytes = 64;
 // A damaged TDS header cannot push a fold's contents off any screen.
@@ -63,7 +66,9 @@ class FileBytes {
     if (::lseek(fd, 0, SEEK_SET) != 0) return errno ? errno : EIO;
     // Room for a page more than the file holds now: the read that finds
     // its end needs some, and a file that grows meanwhile grows the buffer.
-    buf_ = readbuffer::make(want + 4096);
+    // A second read of the same file goes into the same buffer.
+    size_ = 0;
+    if (!buf_) buf_ = readbuffer::make(want + 4096);
     if (!buf_) return ENOMEM;
     for (;;) {
       // The file may grow while it is read.
@@ -77,7 +82,10 @@ class FileBytes {
       ssize_t n = ::read(fd, data() + size_, cap - 1 - size_);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return errno;
-      if (n == 0) return 0;
+      if (n == 0) {
+        data()[size_] = '\0';
+        return 0;
+      }
       size_ += static_cast<size_t>(n);
     }
   }
@@ -178,10 +186,17 @@ struct Structure {
     bool blankedC;  // Fortran: the "C" in column 0 stood for a blank of the shift
   };
   BlockList<Entry> entries;
+  // Reading in one pass keeps only the last entry (entries stays empty):
+  // nothing looks back at the others.
+  bool keepEntries = true;
+  Entry last{};
+  uint32_t count = 0;  // entries made
   std::vector<uint32_t> declarations;  // lines that declare the convention
   // The convention in force at the end (the writer's).
   std::string commentStart;
   std::string commentEnd;
+  // A header was found not to pair up (or to break a filed fold's rules).
+  bool headerFailed = false;
 };
 
 // The first pass: pairs headers with their ends over the whole file, the
@@ -193,28 +208,35 @@ class Pairing {
 
   void line(uint32_t index, std::string_view text, const std::string& cs, const std::string& ce) {
     using markerscan::Marker;
+    attached_ = false;
     std::string_view work = text;
     bool blanked = false;
     if (fortran_) {
       // A marker inside a fold has the "C" of the shift in column 0.
       work = fortranView(text, blanked);
     }
-    markerscan::MarkerLine m = markerscan::classify(work, cs, ce, tabSize_);
+    markerscan::MarkerLine& m = last_;
+    m = markerscan::classify(work, cs, ce, tabSize_);
     if (m.kind == Marker::None) {
       finishPending();
       return;
     }
-    const uint32_t at = static_cast<uint32_t>(s_.entries.size());
-    s_.entries.push_back({index, m.kind, false, blanked});
+    const uint32_t at = s_.count++;
+    if (s_.keepEntries)
+      s_.entries.push_back({index, m.kind, false, blanked});
+    else
+      s_.last = {index, m.kind, false, blanked};
     if (pending_ >= 0) {
       Open& o = open_.back();
       if (m.kind == Marker::Attribute && o.attribute < 0 && o.file < 0) {
         o.attribute = static_cast<int32_t>(at);
         o.attributeType = firstNumber(work.substr(m.restAt, m.restEnd - m.restAt));
+        attached_ = true;
         return;
       }
       if (m.kind == Marker::File && o.file < 0 && o.kind != Marker::Fold) {
         o.file = static_cast<int32_t>(at);
+        attached_ = true;
         finishPending();
         return;
       }
@@ -237,7 +259,7 @@ class Pairing {
         if (!open_.empty()) {
           Open o = open_.back();
           close(o, true);
-          s_.entries[at].valid = true;
+          setValid(at, true);
         }
         break;
       default:
@@ -247,6 +269,12 @@ class Pairing {
 
   // A line that cannot hold a marker.
   void text() { finishPending(); }
+
+  // Whether the last line() was an attribute or file line taken by the
+  // header above it (valid when that header is).
+  bool attached() const { return attached_; }
+  // What classify said of the last line().
+  const markerscan::MarkerLine& lastMarker() const { return last_; }
 
   void end() {
     finishPending();
@@ -288,12 +316,20 @@ class Pairing {
     return x;
   }
 
+  void setValid(uint32_t at, bool valid) {
+    if (s_.keepEntries)
+      s_.entries[at].valid = valid;
+    else if (at + 1 == s_.count)
+      s_.last.valid = valid;
+  }
+
   // The lines of a header and its attribute and file lines are all folds
   // or all text.
   void mark(const Open& o, bool valid) {
-    s_.entries[o.header].valid = valid;
-    if (o.attribute >= 0) s_.entries[static_cast<size_t>(o.attribute)].valid = valid;
-    if (o.file >= 0) s_.entries[static_cast<size_t>(o.file)].valid = valid;
+    if (!valid) s_.headerFailed = true;
+    setValid(o.header, valid);
+    if (o.attribute >= 0) setValid(static_cast<uint32_t>(o.attribute), valid);
+    if (o.file >= 0) setValid(static_cast<uint32_t>(o.file), valid);
   }
 
   void close(const Open& o, bool valid) {
@@ -323,6 +359,8 @@ class Pairing {
   int tabSize_;
   int offset_ = 0;
   int32_t pending_ = -1;
+  bool attached_ = false;
+  markerscan::MarkerLine last_;
   std::vector<Open> open_;
   std::string scratch_;
 };
@@ -337,7 +375,7 @@ struct OpenFoldEntry {
 class Reader {
  public:
   Reader(LineStore& w, LineNode* after, LineNode* end)
-      : w_(w), last_(after), baseIndent_(headerColumn(end)),
+      : w_(w), after_(after), last_(after), baseIndent_(headerColumn(end)),
         fortran_(isFortranType(w.fileTypeName)), tabSize_(settings().tabSize),
         intoFold_(isClosedHeader(after) && after->partner() == end ? after : nullptr) {}
 
@@ -359,6 +397,22 @@ class Reader {
   // Both return false when the line budget ran out.
   bool readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, bool& sawEnd,
                 ReadReport& report);
+  // The text format in one pass, which takes every header to pair up: a
+  // file with a header that does not, or with a declaration, sets `again`
+  // and is to be read again (restart(), then readText) from its own bytes.
+  bool readInOnePass(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, bool& sawEnd,
+                     ReadReport& report, bool& again);
+  // The lines read so far let go of their texts in the read buffer, so
+  // that the buffer can be read into again (before rollBack takes the
+  // lines back); then the reader starts again as it was made.
+  void letGoOfTexts();
+  void restart() {
+    last_ = after_;
+    open_.clear();
+    commentDepth_ = 0;
+    preamble_.header = nullptr;
+    ctx_ = nullptr;
+  }
   bool readTds(ChunkReader& r);
   // Headers of folds still open at the end stay text lines.
   void finish() {
@@ -383,6 +437,10 @@ class Reader {
   // The lines of the text format, each as it stood (trailing blanks
   // dropped); marker lines as the first pass paired them.
   void textLine(std::string_view line);
+  // A line the first pass found a marker in, valid when it pairs up;
+  // `known` is classify's answer when it is known already.
+  void markedLine(std::string_view line, uint32_t index, const Structure::Entry& entry, bool valid,
+                  const markerscan::MarkerLine* known, ReadReport& report);
   void headerLine(std::string_view line, const markerscan::MarkerLine& m);
   void attributeLine(std::string_view line, const markerscan::MarkerLine& m);
   void fileLine(std::string_view line, const markerscan::MarkerLine& m);
@@ -397,6 +455,7 @@ class Reader {
   bool tdsNumber(ChunkReader& r, uint64_t& out);
 
   LineStore& w_;
+  LineNode* after_;
   LineNode* last_;
   int32_t baseIndent_;
   bool fortran_;
@@ -661,29 +720,149 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
       textLine(line);
       continue;
     }
-    if (!entry->valid) {
-      report.strays.push_back({index + 1, entry->kind});
-      textLine(line);
-      continue;
-    }
-    work_.assign(line);
-    if (entry->blankedC && !work_.empty()) work_[0] = ' ';
-    markerscan::MarkerLine m =
-        markerscan::classify(work_, w_.commentStart, w_.commentEnd, tabSize_);
-    switch (m.kind) {
-      case Marker::Fold:
-      case Marker::FiledInline:
-      case Marker::FiledOnly: headerLine(line, m); break;
-      case Marker::Attribute: attributeLine(line, m); break;
-      case Marker::File: fileLine(line, m); break;
-      case Marker::End: endLine(line, m); break;
-      default: textLine(line); break;  // cannot differ from the first pass
-    }
+    markedLine(line, index, *entry, entry->valid, nullptr, report);
   }
   finishPreamble();
   ctx_ = nullptr;
   w_.setCommentStart(s.commentStart);
   w_.setCommentEnd(s.commentEnd);
+  return true;
+}
+
+void Reader::markedLine(std::string_view line, uint32_t index, const Structure::Entry& entry,
+                        bool valid, const markerscan::MarkerLine* known, ReadReport& report) {
+  using markerscan::Marker;
+  if (!valid) {
+    report.strays.push_back({index + 1, entry.kind});
+    textLine(line);
+    return;
+  }
+  work_.assign(line);
+  if (entry.blankedC && !work_.empty()) work_[0] = ' ';
+  const markerscan::MarkerLine m =
+      known ? *known : markerscan::classify(work_, w_.commentStart, w_.commentEnd, tabSize_);
+  switch (m.kind) {
+    case Marker::Fold:
+    case Marker::FiledInline:
+    case Marker::FiledOnly: headerLine(line, m); break;
+    case Marker::Attribute: attributeLine(line, m); break;
+    case Marker::File: fileLine(line, m); break;
+    case Marker::End: endLine(line, m); break;
+    default: textLine(line); break;  // cannot differ from the first pass
+  }
+}
+
+void Reader::letGoOfTexts() {
+  if (last_ == after_) return;
+  // Every node read, the insides of closed folds too, in file order: the
+  // last one is the last node linked, or the end of the fold closed last.
+  LineNode* const endAt = isClosedHeader(last_) && last_->partner() ? last_->partner() : last_;
+  for (LineNode* n = intoFold_ ? firstRead() : after_->next; n;
+       n = isClosedHeader(n) ? n->inner().get() : n->next.get()) {
+    if (n->text && readbuffer::owns(n->text)) {
+      freeOrRelease(n->text);
+      n->text = nullptr;
+    }
+    if (n == endAt) break;
+  }
+}
+
+bool Reader::readInOnePass(char* data, size_t size, int32_t& ioStatus, bool& lfOnly,
+                           bool& sawEnd, ReadReport& report, bool& again) {
+  using markerscan::Marker;
+  report.nuls += markerscan::blankNuls(data, size);
+  // Without a declaration the convention stays the one the file is read
+  // in, the writer's too.
+  Structure s;
+  s.keepEntries = false;
+  Pairing pairing(s, false, tabSize_);
+  const std::string cs = w_.commentStart;
+  const std::string ce = w_.commentEnd;
+  ComposeContext ctx{cs, ce, false};
+  ctx_ = &ctx;
+  auto twoPasses = [&] {
+    ctx_ = nullptr;
+    again = true;
+    return true;
+  };
+  char* cur = data;
+  char* const stop = data + size;
+  markerscan::Line raw;
+  std::string_view line;
+  // The next line: 1, or 0 at the end of the text, -1 when the line
+  // budget ran out.
+  auto take = [&] {
+    if (!markerscan::nextLine(cur, stop, raw)) return 0;
+    line = std::string_view(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
+    // Blanks after the last line end are trailing blanks of no line.
+    if (raw.end == markerscan::Line::kNone && line.empty()) return 0;
+    if (!budget()) return -1;
+    ioStatus = raw.end != markerscan::Line::kNone ? 0 : 3;
+    if (raw.end != markerscan::Line::kNone) {
+      sawEnd = true;
+      if (raw.end != markerscan::Line::kLf) lfOnly = false;
+    }
+    return 1;
+  };
+  std::string dcs, dce;
+  uint32_t index = 0;
+  for (;;) {
+    // The lines before the next one that holds a run of marker bytes are
+    // text.
+    size_t between = 0;
+    const char* run = markerscan::nextMarkerRun(cur, stop, between);
+    char* const start = run == stop ? stop : const_cast<char*>(markerscan::lineStart(cur, run));
+    if (between > 0) pairing.text();
+    if (s.headerFailed) return twoPasses();
+    while (cur < start) {
+      const int got = take();
+      if (got < 0) return false;
+      if (got == 0) break;
+      if (preamble_.header) finishPreamble();
+      textLine(line);
+      ++index;
+    }
+    if (run == stop) break;
+    const int got = take();
+    if (got < 0) return false;
+    if (got == 0) break;
+    // A declaration changes the convention of the lines after it, and
+    // the writer's: such a file is read in two passes.
+    if (mayDeclare(line) && markerscan::isDeclaration(line, dcs, dce)) return twoPasses();
+    const Structure::Entry* entry = nullptr;
+    if (mayMark(line, cs)) {
+      const uint32_t before = s.count;
+      pairing.line(index, line, cs, ce);
+      if (s.count > before) entry = &s.last;
+    } else {
+      pairing.text();
+    }
+    if (s.headerFailed) return twoPasses();
+    // A header is taken to pair up, and so are the attribute and file
+    // lines it takes; the first one found not to sends the file to the
+    // two passes. An end pairs up when a fold was open.
+    bool valid = false;
+    if (entry) {
+      switch (entry->kind) {
+        case Marker::End: valid = entry->valid; break;
+        case Marker::Attribute:
+        case Marker::File: valid = pairing.attached(); break;
+        default: valid = true; break;
+      }
+    }
+    const bool ownLine =
+        valid && (entry->kind == Marker::Attribute || entry->kind == Marker::File);
+    if (!ownLine) finishPreamble();
+    if (entry)
+      markedLine(line, index, *entry, valid, &pairing.lastMarker(), report);
+    else
+      textLine(line);
+    ++index;
+  }
+  pairing.end();
+  if (s.headerFailed) return twoPasses();
+  finishPreamble();
+  ctx_ = nullptr;
   return true;
 }
 
@@ -988,6 +1167,9 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origI
   }
   for (const auto& o : reader.openFolds()) {
     o.header->partner() = nullptr;
+    // An open fold's end holds the fold's kind until it is closed: on the
+    // dispose list it would read as a closed fold without contents.
+    o.end->kind = TextLine;
     dispose(w, o.end);
   }
   if (reader.intoFold())
@@ -999,6 +1181,8 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origI
 }  // namespace
 
 std::string openFilter() { return dialogFilter(nullptr, langList()); }
+
+void allowOnePassReading(bool on) { gOnePass = on; }
 
 PathProbe resolve(LineStore& window, const std::string& name) {
   PathProbe p;
@@ -1077,9 +1261,31 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
       // before its tree is made.
       FileBytes bytes;
       err = bytes.read(fd);
+      bool again = !gOnePass || isFortranType(window.fileTypeName);
       if (err == 0) {
         reader.borrowFrom(bytes.buffer());
-        budget = reader.readText(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep);
+        if (!again)
+          budget = reader.readInOnePass(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep,
+                                        again);
+      }
+      if (err == 0 && budget && again) {
+        // The first pass pairs the markers over the whole file before the
+        // tree is made: what one pass made is taken back, and the bytes,
+        // ended in place line by line, are read again.
+        reader.letGoOfTexts();
+        rollBack(window, after, origNext, origInner, reader);
+        reader.restart();
+        window.foldOffset = 0;
+        window.commentStart = savedStart;
+        window.commentEnd = savedEnd;
+        status = 0;
+        lfOnly = true;
+        sawEnd = false;
+        rep = ReadReport{};
+        err = bytes.read(fd);
+        reader.borrowFrom(bytes.buffer());
+        if (err == 0)
+          budget = reader.readText(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep);
       }
     }
     ::close(fd);
