@@ -58,7 +58,8 @@ class Output {
 class TextWriter {
  public:
   TextWriter(LineStore& w, Output& out, bool lastLineEnd)
-      : w_(w), out_(out), eol_(w.lfLineEnds ? "\n" : "\r\n"), lastLineEnd_(lastLineEnd),
+      : w_(w), out_(out), eol_(w.lfLineEnds ? "\n" : "\r\n"), eolBytes_(w.lfLineEnds ? 1 : 2),
+        lastLineEnd_(lastLineEnd),
         ctx_{w.commentStart, w.commentEnd, isFortranType(w.fileTypeName)} {}
 
   void write(LineNode* header) {
@@ -71,16 +72,18 @@ class TextWriter {
         __builtin_prefetch(a->text);
         if (LineNode* b = isClosedHeader(a) ? a->inner() : a->next) __builtin_prefetch(b->text);
       }
-      const int32_t shift = writtenShift(*p, offset);
       if (p->kind == TextLine && !p->fields && depth == 0 && !ctx_.fortran) {
         // Most lines: a text line in the writer's own form (no extra, so
         // no lead or verbatim line of its own) goes out as composeLine
-        // would make it, without the copy.
-        plainLine(p->text, shift);
+        // would make it, without the copy; its shift as writtenShift
+        // gives a text line's.
+        const int32_t shift = (offset > 0 ? offset : 0) + p->indent;
+        plainLine(p->text, shift > 0 ? shift : 0);
         p = p->next;
         if (!out_.maybeFlush()) return;
         continue;
       }
+      const int32_t shift = writtenShift(*p, offset);
       composeLine(line_, *p, shift, p->kind == TextLine && depth > 0, ctx_);
       useVerbatim(line_, *p, kOwnLine);
       emit(line_);
@@ -118,7 +121,7 @@ class TextWriter {
       if (!out_.maybeFlush()) return;
     }
     // A file that ended without a line end is given back so.
-    if (pending_ && lastLineEnd_) out_.buffer().append(eol_);
+    if (pending_ && lastLineEnd_) out_.buffer().append(eol_, eolBytes_);
   }
 
  private:
@@ -126,7 +129,7 @@ class TextWriter {
   // empty line when the text is blanks only.
   void plainLine(const char* text, int32_t shift) {
     std::string& b = out_.buffer();
-    if (pending_) b.append(eol_);
+    if (pending_) b.append(eol_, eolBytes_);
     pending_ = true;
     if (!text) return;
     size_t n = std::strlen(text);
@@ -140,7 +143,7 @@ class TextWriter {
     // Each line end is written when the next line comes, so that the last
     // one can be left out.
     std::string& b = out_.buffer();
-    if (pending_) b.append(eol_);
+    if (pending_) b.append(eol_, eolBytes_);
     b.append(s);
     pending_ = true;
   }
@@ -148,6 +151,7 @@ class TextWriter {
   LineStore& w_;
   Output& out_;
   const char* eol_;
+  size_t eolBytes_;
   bool lastLineEnd_;
   bool pending_ = false;
   ComposeContext ctx_;
