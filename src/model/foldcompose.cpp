@@ -133,7 +133,7 @@ void useVerbatim(std::string& out, const LineNode& p, VerbatimSlot slot) {
 }
 
 void keepVerbatim(LineNode& p, VerbatimSlot slot, const std::string& composed,
-                  const std::string& read) {
+                  std::string_view read) {
   if (composed == read) {
     if (p.extra()) p.extra()->verbatim[slot].reset();
     return;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/linenode.hpp"
 
@@ -44,4 +45,4 @@ bool writesAttributeLine(const LineNode& header);
 void useVerbatim(std::string& out, const LineNode& p, VerbatimSlot slot);
 // Keeps `read` as the line to write for `composed`, unless they are equal.
 void keepVerbatim(LineNode& p, VerbatimSlot slot, const std::string& composed,
-                  const std::string& read);
+                  std::string_view read);

@@ -28,6 +28,11 @@ namespace ff = foldformat;
 // Files are read in large chunks: the whole file is never held twice, and a
 // line longer than a chunk grows the buffer.
 constexpr size_t kChunkBytes = size_t{1} << 20;
+// Whether a text file may be read in one pass (tests read both ways).
+bool gOnePass = true;
+
+// Bytes read first to tell a TDS file by its begin token.
+constexpr size_t kProbeBytes = 64;
 // A damaged TDS header cannot push a fold's contents off any screen.
 constexpr uint64_t kMaxMarkerColumn = 32767;
 
@@ -61,7 +66,9 @@ class FileBytes {
     if (::lseek(fd, 0, SEEK_SET) != 0) return errno ? errno : EIO;
     // Room for a page more than the file holds now: the read that finds
     // its end needs some, and a file that grows meanwhile grows the buffer.
-    buf_ = readbuffer::make(want + 4096);
+    // A second read of the same file goes into the same buffer.
+    size_ = 0;
+    if (!buf_) buf_ = readbuffer::make(want + 4096);
     if (!buf_) return ENOMEM;
     for (;;) {
       // The file may grow while it is read.
@@ -75,7 +82,10 @@ class FileBytes {
       ssize_t n = ::read(fd, data() + size_, cap - 1 - size_);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return errno;
-      if (n == 0) return 0;
+      if (n == 0) {
+        data()[size_] = '\0';
+        return 0;
+      }
       size_ += static_cast<size_t>(n);
     }
   }
@@ -95,7 +105,15 @@ size_t firstChunkBytes(int fd) {
 
 class ChunkReader {
  public:
-  explicit ChunkReader(int fd) : fd_(fd), buf_(firstChunkBytes(fd)) {}
+  // The first read takes `first` bytes at most: enough to tell a TDS file
+  // from a text file, which is then read whole by FileBytes.
+  ChunkReader(int fd, size_t first) : fd_(fd), buf_(first) {}
+
+  // Later reads take chunks of the full size.
+  void widen() {
+    const size_t want = firstChunkBytes(fd_);
+    if (buf_.size() < want) buf_.resize(want);
+  }
 
   char* data() { return buf_.data() + pos_; }
   size_t avail() const { return len_ - pos_; }
@@ -138,6 +156,25 @@ class ChunkReader {
 
 bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
+// A list that grows in blocks that never move: a big file's marker lines
+// are not copied to a bigger block again and again, and take no more
+// fresh pages than they fill.
+template <class T>
+class BlockList {
+ public:
+  size_t size() const { return size_; }
+  T& operator[](size_t i) { return blocks_[i / kPerBlock][i % kPerBlock]; }
+  void push_back(const T& v) {
+    if (size_ == blocks_.size() * kPerBlock) blocks_.push_back(std::make_unique<T[]>(kPerBlock));
+    (*this)[size_++] = v;
+  }
+
+ private:
+  static constexpr size_t kPerBlock = 4096;
+  std::vector<std::unique_ptr<T[]>> blocks_;
+  size_t size_ = 0;
+};
+
 // What the first pass over a text file found: the marker lines that make
 // up folds. Every other line, a marker line that does not pair up
 // included, is text.
@@ -148,11 +185,18 @@ struct Structure {
     bool valid;
     bool blankedC;  // Fortran: the "C" in column 0 stood for a blank of the shift
   };
-  std::vector<Entry> entries;
+  BlockList<Entry> entries;
+  // Reading in one pass keeps only the last entry (entries stays empty):
+  // nothing looks back at the others.
+  bool keepEntries = true;
+  Entry last{};
+  uint32_t count = 0;  // entries made
   std::vector<uint32_t> declarations;  // lines that declare the convention
   // The convention in force at the end (the writer's).
   std::string commentStart;
   std::string commentEnd;
+  // A header was found not to pair up (or to break a filed fold's rules).
+  bool headerFailed = false;
 };
 
 // The first pass: pairs headers with their ends over the whole file, the
@@ -164,28 +208,35 @@ class Pairing {
 
   void line(uint32_t index, std::string_view text, const std::string& cs, const std::string& ce) {
     using markerscan::Marker;
+    attached_ = false;
     std::string_view work = text;
     bool blanked = false;
     if (fortran_) {
       // A marker inside a fold has the "C" of the shift in column 0.
       work = fortranView(text, blanked);
     }
-    markerscan::MarkerLine m = markerscan::classify(work, cs, ce, tabSize_);
+    markerscan::MarkerLine& m = last_;
+    m = markerscan::classify(work, cs, ce, tabSize_);
     if (m.kind == Marker::None) {
       finishPending();
       return;
     }
-    const uint32_t at = static_cast<uint32_t>(s_.entries.size());
-    s_.entries.push_back({index, m.kind, false, blanked});
+    const uint32_t at = s_.count++;
+    if (s_.keepEntries)
+      s_.entries.push_back({index, m.kind, false, blanked});
+    else
+      s_.last = {index, m.kind, false, blanked};
     if (pending_ >= 0) {
       Open& o = open_.back();
       if (m.kind == Marker::Attribute && o.attribute < 0 && o.file < 0) {
         o.attribute = static_cast<int32_t>(at);
         o.attributeType = firstNumber(work.substr(m.restAt, m.restEnd - m.restAt));
+        attached_ = true;
         return;
       }
       if (m.kind == Marker::File && o.file < 0 && o.kind != Marker::Fold) {
         o.file = static_cast<int32_t>(at);
+        attached_ = true;
         finishPending();
         return;
       }
@@ -208,7 +259,7 @@ class Pairing {
         if (!open_.empty()) {
           Open o = open_.back();
           close(o, true);
-          s_.entries[at].valid = true;
+          setValid(at, true);
         }
         break;
       default:
@@ -218,6 +269,12 @@ class Pairing {
 
   // A line that cannot hold a marker.
   void text() { finishPending(); }
+
+  // Whether the last line() was an attribute or file line taken by the
+  // header above it (valid when that header is).
+  bool attached() const { return attached_; }
+  // What classify said of the last line().
+  const markerscan::MarkerLine& lastMarker() const { return last_; }
 
   void end() {
     finishPending();
@@ -259,12 +316,20 @@ class Pairing {
     return x;
   }
 
+  void setValid(uint32_t at, bool valid) {
+    if (s_.keepEntries)
+      s_.entries[at].valid = valid;
+    else if (at + 1 == s_.count)
+      s_.last.valid = valid;
+  }
+
   // The lines of a header and its attribute and file lines are all folds
   // or all text.
   void mark(const Open& o, bool valid) {
-    s_.entries[o.header].valid = valid;
-    if (o.attribute >= 0) s_.entries[static_cast<size_t>(o.attribute)].valid = valid;
-    if (o.file >= 0) s_.entries[static_cast<size_t>(o.file)].valid = valid;
+    if (!valid) s_.headerFailed = true;
+    setValid(o.header, valid);
+    if (o.attribute >= 0) setValid(static_cast<uint32_t>(o.attribute), valid);
+    if (o.file >= 0) setValid(static_cast<uint32_t>(o.file), valid);
   }
 
   void close(const Open& o, bool valid) {
@@ -294,6 +359,8 @@ class Pairing {
   int tabSize_;
   int offset_ = 0;
   int32_t pending_ = -1;
+  bool attached_ = false;
+  markerscan::MarkerLine last_;
   std::vector<Open> open_;
   std::string scratch_;
 };
@@ -308,7 +375,7 @@ struct OpenFoldEntry {
 class Reader {
  public:
   Reader(LineStore& w, LineNode* after, LineNode* end)
-      : w_(w), last_(after), baseIndent_(headerColumn(end)),
+      : w_(w), after_(after), last_(after), baseIndent_(headerColumn(end)),
         fortran_(isFortranType(w.fileTypeName)), tabSize_(w.ctx.settings.tabSize),
         intoFold_(isClosedHeader(after) && after->partner() == end ? after : nullptr) {}
 
@@ -330,6 +397,22 @@ class Reader {
   // Both return false when the line budget ran out.
   bool readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, bool& sawEnd,
                 ReadReport& report);
+  // The text format in one pass, which takes every header to pair up: a
+  // file with a header that does not, or with a declaration, sets `again`
+  // and is to be read again (restart(), then readText) from its own bytes.
+  bool readInOnePass(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, bool& sawEnd,
+                     ReadReport& report, bool& again);
+  // The lines read so far let go of their texts in the read buffer, so
+  // that the buffer can be read into again (before rollBack takes the
+  // lines back); then the reader starts again as it was made.
+  void letGoOfTexts();
+  void restart() {
+    last_ = after_;
+    open_.clear();
+    commentDepth_ = 0;
+    preamble_.header = nullptr;
+    ctx_ = nullptr;
+  }
   bool readTds(ChunkReader& r);
   // Headers of folds still open at the end stay text lines.
   void finish() {
@@ -347,11 +430,17 @@ class Reader {
   // buffer the text stays there, ended in place: the line's own bytes are
   // not looked at again once its node is made.
   LineNode* lineText(std::string_view line, size_t at, size_t n);
+  // newLineNode(w_, false), quicker for a fresh node.
+  LineNode* bareNode();
   void openFold(LineNode* h, int32_t markerColumn, LineKind kind, bool noContents);
   void closeInnermost();
   // The lines of the text format, each as it stood (trailing blanks
   // dropped); marker lines as the first pass paired them.
   void textLine(std::string_view line);
+  // A line the first pass found a marker in, valid when it pairs up;
+  // `known` is classify's answer when it is known already.
+  void markedLine(std::string_view line, uint32_t index, const Structure::Entry& entry, bool valid,
+                  const markerscan::MarkerLine* known, ReadReport& report);
   void headerLine(std::string_view line, const markerscan::MarkerLine& m);
   void attributeLine(std::string_view line, const markerscan::MarkerLine& m);
   void fileLine(std::string_view line, const markerscan::MarkerLine& m);
@@ -366,6 +455,7 @@ class Reader {
   bool tdsNumber(ChunkReader& r, uint64_t& out);
 
   LineStore& w_;
+  LineNode* after_;
   LineNode* last_;
   int32_t baseIndent_;
   bool fortran_;
@@ -421,10 +511,25 @@ LineNode* Reader::appendText(const char* text, size_t n) {
   return node;
 }
 
+LineNode* Reader::bareNode() {
+  // What newLineNode makes of a fresh node when the template is a plain
+  // text line: the template's word and links.
+  const LineNode* t = w_.lineTemplate;
+  if (w_.disposeHead != w_.disposeTail || t->fields) return newLineNode(w_, false);
+  LineNode* node = w_.newNode(0);
+  if (!node) return newLineNode(w_, false);  // which says there is no memory
+  node->prev = t->prev;
+  node->next = t->next;
+  node->kind = t->kind;
+  node->lineState = t->lineState;
+  node->indent = t->indent;
+  return node;
+}
+
 LineNode* Reader::lineText(std::string_view line, size_t at, size_t n) {
   if (!buffer_) return appendText(line.data() + at, n);
-  LineNode* node = newLineNode(w_, false);
-  freeOrRelease(node->text);
+  LineNode* node = bareNode();
+  if (node->text) freeOrRelease(node->text);
   char* t = const_cast<char*>(line.data()) + at;
   t[n] = '\0';
   node->text = t;
@@ -526,10 +631,11 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
     uint32_t index = 0;
     for (;; ++index) {
       if (skipping) {
-        const char* run = markerscan::nextMarkerRun(cur, stop);
+        // The run's line starts after the last line end before the run.
+        size_t between = 0;
+        const char* run = markerscan::nextMarkerRun(cur, stop, between);
         if (run == stop) break;
         char* start = const_cast<char*>(markerscan::lineStart(cur, run));
-        const size_t between = markerscan::lineEndsBetween(cur, start, stop);
         if (between > 0) {
           pairing.text();
           afterDeclaration = false;
@@ -569,6 +675,7 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
   std::string dcs, dce;
   size_t next = 0;
   size_t nextDeclaration = 0;
+  uint32_t special = 0;
   for (uint32_t index = 0; markerscan::nextLine(cur, data + size, raw); ++index) {
     std::string_view line(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
     // Blanks after the last line end are trailing blanks of no line.
@@ -579,9 +686,23 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
       sawEnd = true;
       if (raw.end != markerscan::Line::kLf) lfOnly = false;
     }
+    if (index < special) {
+      // Most lines: neither a marker line nor a declaration.
+      if (preamble_.header) finishPreamble();
+      textLine(line);
+      continue;
+    }
     while (next < s.entries.size() && s.entries[next].line < index) ++next;
     const Structure::Entry* entry =
         next < s.entries.size() && s.entries[next].line == index ? &s.entries[next] : nullptr;
+    {
+      // The next line after this one that is a marker line or a declaration.
+      const size_t e = next + (entry ? 1 : 0);
+      special = e < s.entries.size() ? s.entries[e].line : UINT32_MAX;
+      size_t d = nextDeclaration;
+      if (d < s.declarations.size() && s.declarations[d] == index) ++d;
+      if (d < s.declarations.size()) special = std::min(special, s.declarations[d]);
+    }
     const bool ownLine = entry && entry->valid &&
                          (entry->kind == Marker::Attribute || entry->kind == Marker::File);
     if (!ownLine) finishPreamble();
@@ -599,29 +720,149 @@ bool Reader::readText(char* data, size_t size, int32_t& ioStatus, bool& lfOnly, 
       textLine(line);
       continue;
     }
-    if (!entry->valid) {
-      report.strays.push_back({index + 1, entry->kind});
-      textLine(line);
-      continue;
-    }
-    work_.assign(line);
-    if (entry->blankedC && !work_.empty()) work_[0] = ' ';
-    markerscan::MarkerLine m =
-        markerscan::classify(work_, w_.commentStart, w_.commentEnd, tabSize_);
-    switch (m.kind) {
-      case Marker::Fold:
-      case Marker::FiledInline:
-      case Marker::FiledOnly: headerLine(line, m); break;
-      case Marker::Attribute: attributeLine(line, m); break;
-      case Marker::File: fileLine(line, m); break;
-      case Marker::End: endLine(line, m); break;
-      default: textLine(line); break;  // cannot differ from the first pass
-    }
+    markedLine(line, index, *entry, entry->valid, nullptr, report);
   }
   finishPreamble();
   ctx_ = nullptr;
   w_.setCommentStart(s.commentStart);
   w_.setCommentEnd(s.commentEnd);
+  return true;
+}
+
+void Reader::markedLine(std::string_view line, uint32_t index, const Structure::Entry& entry,
+                        bool valid, const markerscan::MarkerLine* known, ReadReport& report) {
+  using markerscan::Marker;
+  if (!valid) {
+    report.strays.push_back({index + 1, entry.kind});
+    textLine(line);
+    return;
+  }
+  work_.assign(line);
+  if (entry.blankedC && !work_.empty()) work_[0] = ' ';
+  const markerscan::MarkerLine m =
+      known ? *known : markerscan::classify(work_, w_.commentStart, w_.commentEnd, tabSize_);
+  switch (m.kind) {
+    case Marker::Fold:
+    case Marker::FiledInline:
+    case Marker::FiledOnly: headerLine(line, m); break;
+    case Marker::Attribute: attributeLine(line, m); break;
+    case Marker::File: fileLine(line, m); break;
+    case Marker::End: endLine(line, m); break;
+    default: textLine(line); break;  // cannot differ from the first pass
+  }
+}
+
+void Reader::letGoOfTexts() {
+  if (last_ == after_) return;
+  // Every node read, the insides of closed folds too, in file order: the
+  // last one is the last node linked, or the end of the fold closed last.
+  LineNode* const endAt = isClosedHeader(last_) && last_->partner() ? last_->partner() : last_;
+  for (LineNode* n = intoFold_ ? firstRead() : after_->next; n;
+       n = isClosedHeader(n) ? n->inner().get() : n->next.get()) {
+    if (n->text && readbuffer::owns(n->text)) {
+      freeOrRelease(n->text);
+      n->text = nullptr;
+    }
+    if (n == endAt) break;
+  }
+}
+
+bool Reader::readInOnePass(char* data, size_t size, int32_t& ioStatus, bool& lfOnly,
+                           bool& sawEnd, ReadReport& report, bool& again) {
+  using markerscan::Marker;
+  report.nuls += markerscan::blankNuls(data, size);
+  // Without a declaration the convention stays the one the file is read
+  // in, the writer's too.
+  Structure s;
+  s.keepEntries = false;
+  Pairing pairing(s, false, tabSize_);
+  const std::string cs = w_.commentStart;
+  const std::string ce = w_.commentEnd;
+  ComposeContext ctx{cs, ce, false};
+  ctx_ = &ctx;
+  auto twoPasses = [&] {
+    ctx_ = nullptr;
+    again = true;
+    return true;
+  };
+  char* cur = data;
+  char* const stop = data + size;
+  markerscan::Line raw;
+  std::string_view line;
+  // The next line: 1, or 0 at the end of the text, -1 when the line
+  // budget ran out.
+  auto take = [&] {
+    if (!markerscan::nextLine(cur, stop, raw)) return 0;
+    line = std::string_view(raw.text, markerscan::withoutTrailingBlanks(raw.text, raw.size));
+    // Blanks after the last line end are trailing blanks of no line.
+    if (raw.end == markerscan::Line::kNone && line.empty()) return 0;
+    if (!budget()) return -1;
+    ioStatus = raw.end != markerscan::Line::kNone ? 0 : 3;
+    if (raw.end != markerscan::Line::kNone) {
+      sawEnd = true;
+      if (raw.end != markerscan::Line::kLf) lfOnly = false;
+    }
+    return 1;
+  };
+  std::string dcs, dce;
+  uint32_t index = 0;
+  for (;;) {
+    // The lines before the next one that holds a run of marker bytes are
+    // text.
+    size_t between = 0;
+    const char* run = markerscan::nextMarkerRun(cur, stop, between);
+    char* const start = run == stop ? stop : const_cast<char*>(markerscan::lineStart(cur, run));
+    if (between > 0) pairing.text();
+    if (s.headerFailed) return twoPasses();
+    while (cur < start) {
+      const int got = take();
+      if (got < 0) return false;
+      if (got == 0) break;
+      if (preamble_.header) finishPreamble();
+      textLine(line);
+      ++index;
+    }
+    if (run == stop) break;
+    const int got = take();
+    if (got < 0) return false;
+    if (got == 0) break;
+    // A declaration changes the convention of the lines after it, and
+    // the writer's: such a file is read in two passes.
+    if (mayDeclare(line) && markerscan::isDeclaration(line, dcs, dce)) return twoPasses();
+    const Structure::Entry* entry = nullptr;
+    if (mayMark(line, cs)) {
+      const uint32_t before = s.count;
+      pairing.line(index, line, cs, ce);
+      if (s.count > before) entry = &s.last;
+    } else {
+      pairing.text();
+    }
+    if (s.headerFailed) return twoPasses();
+    // A header is taken to pair up, and so are the attribute and file
+    // lines it takes; the first one found not to sends the file to the
+    // two passes. An end pairs up when a fold was open.
+    bool valid = false;
+    if (entry) {
+      switch (entry->kind) {
+        case Marker::End: valid = entry->valid; break;
+        case Marker::Attribute:
+        case Marker::File: valid = pairing.attached(); break;
+        default: valid = true; break;
+      }
+    }
+    const bool ownLine =
+        valid && (entry->kind == Marker::Attribute || entry->kind == Marker::File);
+    if (!ownLine) finishPreamble();
+    if (entry)
+      markedLine(line, index, *entry, valid, &pairing.lastMarker(), report);
+    else
+      textLine(line);
+    ++index;
+  }
+  pairing.end();
+  if (s.headerFailed) return twoPasses();
+  finishPreamble();
+  ctx_ = nullptr;
   return true;
 }
 
@@ -638,11 +879,11 @@ void Reader::textLine(std::string_view line) {
     // Most lines: the lead that stands for the fold's columns, then the
     // text, which stays in the file's buffer (ended where its trailing
     // blanks or its line end began).
-    const size_t lead = offset > 0 ? markerscan::leadWithin(line, offset, tabSize_) : 0;
+    bool blanksOnly = true;
+    const size_t lead = offset > 0 ? markerscan::leadWithin(line, offset, tabSize_, blanksOnly) : 0;
     LineNode* n = lineText(line, lead, line.size() - lead);
-    const std::string_view leadBytes = line.substr(0, lead);
-    if ((lead != static_cast<size_t>(offset) && lead != line.size()) || !allBlanks(leadBytes))
-      keepLead(n, leadBytes, n->indent, offset);
+    if ((lead != static_cast<size_t>(offset) && lead != line.size()) || !blanksOnly)
+      keepLead(n, line.substr(0, lead), n->indent, offset);
     return;
   }
   work_.assign(line);
@@ -692,7 +933,7 @@ void Reader::textLine(std::string_view line) {
   if (!plain) keepLead(n, leadBytes, n->indent, offset);
   if (inComment || fortran_) {
     composeLine(composed_, *n, writtenShift(*n, offset), inComment, *ctx_);
-    keepVerbatim(*n, kOwnLine, composed_, std::string(line));
+    keepVerbatim(*n, kOwnLine, composed_, line);
   }
 }
 
@@ -700,10 +941,10 @@ void Reader::headerLine(std::string_view line, const markerscan::MarkerLine& m) 
   using markerscan::Marker;
   const int32_t offset = w_.foldOffset;
   const int32_t column = std::max(0, m.column - offset);
-  // The line as it stood, taken before its title is ended in place.
-  std::string headerRead(line);
-  std::string headerNormalised;
-  normalisedHeader(headerNormalised, line, m, w_.commentEnd);
+  // The line as it stood, taken before its title is ended in place. (The
+  // header before was finished when this line came.)
+  preamble_.headerRead.assign(line);
+  normalisedHeader(preamble_.headerNormalised, line, m, w_.commentEnd);
   // A title's blanks before the comment end are not kept.
   LineNode* h = lineText(
       line, m.restAt,
@@ -718,12 +959,11 @@ void Reader::headerLine(std::string_view line, const markerscan::MarkerLine& m) 
   }
   const bool noContents = m.kind == Marker::FiledOnly;
   openFold(h, column, m.kind == Marker::Fold ? ClosedFold : FiledFold, noContents);
-  preamble_ = Preamble{};
   preamble_.header = h;
   preamble_.noContents = noContents;
+  preamble_.attribute = false;
+  preamble_.file = false;
   preamble_.shift = (indent > 0 ? indent : 0) + offset + column;
-  preamble_.headerRead = std::move(headerRead);
-  preamble_.headerNormalised = std::move(headerNormalised);
 }
 
 void Reader::attributeLine(std::string_view line, const markerscan::MarkerLine& m) {
@@ -763,8 +1003,9 @@ void Reader::fileLine(std::string_view line, const markerscan::MarkerLine& m) {
 void Reader::finishPreamble() {
   LineNode* h = preamble_.header;
   if (!h) return;
-  Preamble p = std::move(preamble_);
-  preamble_ = Preamble{};
+  // The lines stay in their buffers for the next header.
+  const Preamble& p = preamble_;
+  preamble_.header = nullptr;
   OpenFoldEntry& o = open_.back();
   // A "...F" header without an attribute line still is one of type 1.
   if (p.noContents && !p.attribute) {
@@ -805,7 +1046,7 @@ void Reader::endLine(std::string_view line, const markerscan::MarkerLine& m) {
   if (!tail.empty()) extraOf(*e).tail = std::move(tail);
   if (!after.empty()) extraOf(*e).after = std::move(after);
   composeLine(composed_, *e, indent + offset, false, *ctx_);
-  keepVerbatim(*e, kOwnLine, composed_, std::string(line));
+  keepVerbatim(*e, kOwnLine, composed_, line);
   if (e->extra() && e->extra()->empty()) dropExtra(*e);
 }
 
@@ -926,6 +1167,9 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origI
   }
   for (const auto& o : reader.openFolds()) {
     o.header->partner() = nullptr;
+    // An open fold's end holds the fold's kind until it is closed: on the
+    // dispose list it would read as a closed fold without contents.
+    o.end->kind = TextLine;
     dispose(w, o.end);
   }
   if (reader.intoFold())
@@ -937,6 +1181,8 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origI
 }  // namespace
 
 std::string openFilter() { return dialogFilter(nullptr, langList()); }
+
+void allowOnePassReading(bool on) { gOnePass = on; }
 
 PathProbe resolve(LineStore& window, const std::string& name) {
   PathProbe p;
@@ -983,7 +1229,7 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
   bool sawEnd = false;
   if (!name.empty() && probe.exists) {
     int fd = ::open(probe.path.c_str(), O_RDONLY | O_CLOEXEC);
-    ChunkReader chunks(fd);
+    ChunkReader chunks(fd, kProbeBytes);
     bool ok = fd >= 0 && (chunks.more() || chunks.error() == 0);
     if (!ok) {
       if (fd >= 0) ::close(fd);
@@ -1006,6 +1252,7 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
     bool budget = true;
     int err = 0;
     if (asTds) {
+      chunks.widen();
       budget = reader.readTds(chunks);
       err = chunks.error();
       rep.nuls = chunks.nuls;
@@ -1014,9 +1261,31 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
       // before its tree is made.
       FileBytes bytes;
       err = bytes.read(fd);
+      bool again = !gOnePass || isFortranType(window.fileTypeName);
       if (err == 0) {
         reader.borrowFrom(bytes.buffer());
-        budget = reader.readText(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep);
+        if (!again)
+          budget = reader.readInOnePass(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep,
+                                        again);
+      }
+      if (err == 0 && budget && again) {
+        // The first pass pairs the markers over the whole file before the
+        // tree is made: what one pass made is taken back, and the bytes,
+        // ended in place line by line, are read again.
+        reader.letGoOfTexts();
+        rollBack(window, after, origNext, origInner, reader);
+        reader.restart();
+        window.foldOffset = 0;
+        window.commentStart = savedStart;
+        window.commentEnd = savedEnd;
+        status = 0;
+        lfOnly = true;
+        sawEnd = false;
+        rep = ReadReport{};
+        err = bytes.read(fd);
+        reader.borrowFrom(bytes.buffer());
+        if (err == 0)
+          budget = reader.readText(bytes.data(), bytes.size(), status, lfOnly, sawEnd, rep);
       }
     }
     ::close(fd);

@@ -70,3 +70,7 @@ ReadOutcome readFile(LineStore& window, LineNode* filedNode, LineNode* after, Li
 
 // The filter of the open-file dialog: every file type the program knows.
 std::string openFilter();
+
+// Tests only: whether a text file may be read in one pass where it can
+// (the default), or always in two.
+void allowOnePassReading(bool on);

@@ -29,7 +29,7 @@ class Output {
   // buffer of the full flush size.
   explicit Output(AtomicFile& f) : f_(f) {}
   std::string& buffer() { return buf_; }
-  bool maybeFlush() { return buf_.size() < kFlushBytes || flush(); }
+  bool maybeFlush() { return buf_.size() < kRoomAt || makeRoomOrFlush(); }
   bool flush() {
     if (ok_ && !buf_.empty()) ok_ = f_.write(buf_.data(), buf_.size());
     buf_.clear();
@@ -38,6 +38,16 @@ class Output {
   bool ok() const { return ok_; }
 
  private:
+  // A file past the first stretch gets the buffer of the full flush size
+  // at once, instead of one twice as big at every doubling (each a fresh
+  // block and a copy).
+  static constexpr size_t kRoomAt = size_t{64} << 10;
+  bool makeRoomOrFlush() {
+    if (buf_.size() >= kFlushBytes) return flush();
+    if (buf_.capacity() < kFlushBytes + kRoomAt) buf_.reserve(kFlushBytes + kRoomAt);
+    return true;
+  }
+
   AtomicFile& f_;
   std::string buf_;
   bool ok_ = true;
@@ -48,7 +58,8 @@ class Output {
 class TextWriter {
  public:
   TextWriter(LineStore& w, Output& out, bool lastLineEnd)
-      : w_(w), out_(out), eol_(w.lfLineEnds ? "\n" : "\r\n"), lastLineEnd_(lastLineEnd),
+      : w_(w), out_(out), eol_(w.lfLineEnds ? "\n" : "\r\n"), eolBytes_(w.lfLineEnds ? 1 : 2),
+        lastLineEnd_(lastLineEnd),
         ctx_{w.commentStart, w.commentEnd, isFortranType(w.fileTypeName)} {}
 
   void write(LineNode* header) {
@@ -60,6 +71,17 @@ class TextWriter {
       if (LineNode* a = isClosedHeader(p) ? p->inner() : p->next) {
         __builtin_prefetch(a->text);
         if (LineNode* b = isClosedHeader(a) ? a->inner() : a->next) __builtin_prefetch(b->text);
+      }
+      if (p->kind == TextLine && !p->fields && depth == 0 && !ctx_.fortran) {
+        // Most lines: a text line in the writer's own form (no extra, so
+        // no lead or verbatim line of its own) goes out as composeLine
+        // would make it, without the copy; its shift as writtenShift
+        // gives a text line's.
+        const int32_t shift = (offset > 0 ? offset : 0) + p->indent;
+        plainLine(p->text, shift > 0 ? shift : 0);
+        p = p->next;
+        if (!out_.maybeFlush()) return;
+        continue;
       }
       const int32_t shift = writtenShift(*p, offset);
       composeLine(line_, *p, shift, p->kind == TextLine && depth > 0, ctx_);
@@ -99,15 +121,29 @@ class TextWriter {
       if (!out_.maybeFlush()) return;
     }
     // A file that ended without a line end is given back so.
-    if (pending_ && lastLineEnd_) out_.buffer().append(eol_);
+    if (pending_ && lastLineEnd_) out_.buffer().append(eol_, eolBytes_);
   }
 
  private:
+  // The blanks of the shift and the text, without trailing blanks; an
+  // empty line when the text is blanks only.
+  void plainLine(const char* text, int32_t shift) {
+    std::string& b = out_.buffer();
+    if (pending_) b.append(eol_, eolBytes_);
+    pending_ = true;
+    if (!text) return;
+    size_t n = std::strlen(text);
+    while (n > 0 && text[n - 1] == ' ') --n;
+    if (n == 0) return;
+    b.append(static_cast<size_t>(shift), ' ');
+    b.append(text, n);
+  }
+
   void emit(const std::string& s) {
     // Each line end is written when the next line comes, so that the last
     // one can be left out.
     std::string& b = out_.buffer();
-    if (pending_) b.append(eol_);
+    if (pending_) b.append(eol_, eolBytes_);
     b.append(s);
     pending_ = true;
   }
@@ -115,6 +151,7 @@ class TextWriter {
   LineStore& w_;
   Output& out_;
   const char* eol_;
+  size_t eolBytes_;
   bool lastLineEnd_;
   bool pending_ = false;
   ComposeContext ctx_;

@@ -51,7 +51,7 @@ LineStore::~LineStore() {
   }
 }
 
-LineNode* LineStore::newNode(size_t textBytes) {
+LineNode* LineStore::newNodeInNewChunk(size_t textBytes) {
   if (slabs_.empty() || slabUsed_ == noderegion::kChunkNodes) {
     LineNode* chunk = noderegion::takeChunk();
     if (!chunk) return nullptr;
@@ -254,12 +254,6 @@ LineNode* takeBack(LineStore& store) {
   store.ctx.freeCount -= unitNodeCount(node);
   if (store.ctx.freeCount < 0) store.ctx.freeCount = 0;
   return node;
-}
-
-void linkAfter(LineNode* a, LineNode* b) {
-  a->next = b;
-  if (b) b->prev = a;
-  if (isClosedHeader(a) && a->partner()) a->partner()->next = b;
 }
 
 LineNode* nextInFile(const LineNode* node) {

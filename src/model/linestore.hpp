@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -122,10 +123,19 @@ struct LineStore : FileLevel {
 
   // Nodes are made in chunks of the node region, given back with the store;
   // the text buffer starts with textBytes bytes (none with 0).
-  LineNode* newNode(size_t textBytes = kNewStringCapacity);
+  LineNode* newNode(size_t textBytes = kNewStringCapacity) {
+    // Most nodes: one more of the current chunk, the text given by the caller.
+    if (textBytes == 0 && slabUsed_ < noderegion::kChunkNodes && !slabs_.empty()) {
+      ++nodesMade_;
+      return new (&slabs_.back()[slabUsed_++]) LineNode();
+    }
+    return newNodeInNewChunk(textBytes);
+  }
   size_t nodesMade() const { return nodesMade_; }
 
  private:
+  LineNode* newNodeInNewChunk(size_t textBytes);
+
   // Chunks of the process's node region.
   std::vector<LineNode*> slabs_;
   size_t slabUsed_ = 0;
@@ -146,7 +156,11 @@ void dispose(LineStore& store, LineNode* node);
 // Remove and return the node most recently disposed, or null.
 LineNode* takeBack(LineStore& store);
 // a.next = b, b.prev = a; a closed header's end keeps pointing after it.
-void linkAfter(LineNode* a, LineNode* b);
+inline void linkAfter(LineNode* a, LineNode* b) {
+  a->next = b;
+  if (b) b->prev = a;
+  if (isClosedHeader(a) && a->partner()) a->partner()->next = b;
+}
 // inner for a ClosedFold, else next.
 LineNode* nextInFile(const LineNode* node);
 // 1, or for a ClosedFold the nodes from the header to its end.

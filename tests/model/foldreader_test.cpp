@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "model/foldformat.hpp"
+#include "model/foldreader.hpp"
 #include "model/markerscan.hpp"
 #include "model/paths.hpp"
 #include "model/settings.hpp"
@@ -151,6 +152,33 @@ TEST_F(FoldReaderTest, TitleIsCutAtTheCommentEndOnlyWhenThereIsOne) {
   EXPECT_EQ(std::string(root(*occ)->next->text), "a */ b -- c");
   auto c = load("/*{{{  a */ b\n/*}}}*/\n", "/*", "*/", "C", "f.c");
   EXPECT_EQ(std::string(root(*c)->next->text), "a");
+
+  // On random lines: a marker line needs its comment end somewhere, the
+  // rest ends at the first one after the marker, and a title keeps its
+  // trailing blanks only where the comment end would otherwise be found
+  // inside it.
+  std::mt19937 rng(11);
+  const char* const pieces[] = {" ", "\t", "x", "*", "/", "*/", "}", "}}}", "{{{", "/*", "a"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string line;
+    for (int i = 0, n = static_cast<int>(rng() % 12); i < n; ++i) line += pieces[rng() % 11];
+    const char* const ends[] = {"*/", "}", "}}*", "}}}"};
+    const std::string ce = ends[round % 4];
+    const auto loose = markerscan::classify(line, "/*", "", 8);
+    const auto m = markerscan::classify(line, "/*", ce, 8);
+    const bool hasEnd = line.find(ce) != std::string::npos;
+    EXPECT_EQ(m.kind, hasEnd ? loose.kind : markerscan::Marker::None) << line;
+    if (m.kind != markerscan::Marker::None) {
+      const size_t f = line.find(ce, m.restAt);
+      EXPECT_EQ(m.restEnd, f == std::string::npos ? line.size() : f) << line;
+      EXPECT_EQ(m.commentEnd, f != std::string::npos) << line;
+    }
+    size_t n = line.size();
+    while (n > 0 && line[n - 1] == ' ') --n;
+    const size_t want =
+        n < line.size() && (line.substr(0, n) + ce).find(ce) < n ? line.size() : n;
+    EXPECT_EQ(markerscan::titleLength(line, ce), want) << line;
+  }
 }
 
 TEST_F(FoldReaderTest, LineEndsOfEveryKind) {
@@ -169,21 +197,32 @@ TEST_F(FoldReaderTest, LineEndsOfEveryKind) {
   // splits, and miss no run.
   std::mt19937 rng(5);
   const char* const pieces[] = {"a", "\r", "\n", " ", "{{", "{{{", "}}}", "::", ":::", "...", "."};
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 640; ++round) {
+    // The last rounds are long: the counters of line ends are summed
+    // every so many blocks. Every round runs on the 16-byte search too.
+    markerscan::allowWideSearch(round % 2 == 0);
     std::string bytes;
-    for (int i = 0, n = static_cast<int>(rng() % 40); i < n; ++i) bytes += pieces[rng() % 11];
+    const bool longRound = round >= 600;
+    const int most = longRound ? 24000 : 40;
+    for (int i = 0, n = static_cast<int>(rng() % most); i < n; ++i)
+      bytes += pieces[rng() % (longRound ? 4 : 11)];
+    if (round >= 620) bytes += "}}}";
     char* data = bytes.data();
     char* const stop = data + bytes.size();
     size_t lines = 0;
     char* cur = data;
     markerscan::Line raw;
     while (cur < stop) {
-      EXPECT_EQ(markerscan::lineEndsBetween(data, cur, stop), lines) << round;
+      if (!longRound) {
+        EXPECT_EQ(markerscan::lineEndsBetween(data, cur, stop), lines) << round;
+      }
       if (!markerscan::nextLine(cur, stop, raw)) break;
       for (const char* p = raw.text; p <= raw.text + raw.size; ++p)
         EXPECT_EQ(markerscan::lineStart(data, p), raw.text) << round;
       ++lines;
     }
+    const size_t unended = lines > 0 && raw.end == markerscan::Line::kNone ? 1 : 0;
+    EXPECT_EQ(markerscan::lineEndsBetween(data, stop, stop), lines - unended) << round;
     const size_t run = bytes.find_first_of("{}:.") == std::string::npos ? bytes.size() : [&] {
       for (size_t i = 0; i + 2 < bytes.size(); ++i)
         if (std::strchr("{}:.", bytes[i]) && bytes[i + 1] == bytes[i] && bytes[i + 2] == bytes[i])
@@ -191,7 +230,14 @@ TEST_F(FoldReaderTest, LineEndsOfEveryKind) {
       return bytes.size();
     }();
     EXPECT_EQ(static_cast<size_t>(markerscan::nextMarkerRun(data, stop) - data), run) << round;
+    // The search from any place counts the line ends it passes.
+    for (size_t from = 0; from < bytes.size(); from += 1 + rng() % 97) {
+      size_t ends = 7;
+      const char* found = markerscan::nextMarkerRun(data + from, stop, ends);
+      EXPECT_EQ(ends - 7, markerscan::lineEndsBetween(data + from, found, stop)) << round;
+    }
   }
+  markerscan::allowWideSearch(true);
 }
 
 TEST_F(FoldReaderTest, NulByteDoesNotStopReading) {
@@ -480,6 +526,14 @@ TEST_F(FoldReaderTest, DamagedFilesReadWithoutHarm) {
     EXPECT_NE(w->ioStatus, 2);
     std::string d = dump(*w);
     EXPECT_EQ(d.find("BAD"), std::string::npos) << d;
+    // A text file read in one pass (falling back to two where a header
+    // does not pair up or a line declares) reads as in the two passes.
+    allowOnePassReading(false);
+    auto two = load(data, round % 2 ? "--" : "/*", round % 2 ? "" : "*/", type, "x.dat");
+    allowOnePassReading(true);
+    EXPECT_EQ(dump(*two), d) << round;
+    EXPECT_EQ(two->ioStatus, w->ioStatus) << round;
+    EXPECT_EQ(two->lfLineEnds, w->lfLineEnds) << round;
   }
 }
 
