@@ -48,7 +48,7 @@ class FirstPaint : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() == QEvent::Paint && !seen) {
-      auto* editor = qobject_cast<TEditorWidget*>(watched->parent());
+      auto* editor = qobject_cast<EditorWidget*>(watched->parent());
       if (editor && editor->window() && editor->window()->doc.levelTop) seen = true;
     }
     return false;

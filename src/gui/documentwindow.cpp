@@ -12,7 +12,7 @@
 #include "gui/toolicons.hpp"
 
 DocumentWindow::DocumentWindow(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent)
-    : QMdiSubWindow(parent), editor_(new TEditorWidget(doc, app, host, this)) {
+    : QMdiSubWindow(parent), editor_(new EditorWidget(doc, app, host, this)) {
   // The editor beside its fold tree pane (hidden until 330 shows it).
   setWidget(new PaneSplitter(editor_, this));
   setObjectName("mdiMDIChild");

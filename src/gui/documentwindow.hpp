@@ -12,7 +12,7 @@
 struct OpenDocument;
 class Application;
 class QtHost;
-class TEditorWidget;
+class EditorWidget;
 class EditorView;
 
 class DocumentWindow : public QMdiSubWindow {
@@ -22,7 +22,7 @@ class DocumentWindow : public QMdiSubWindow {
   DocumentWindow(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
   ~DocumentWindow() override;
 
-  TEditorWidget* editor() const { return editor_; }
+  EditorWidget* editor() const { return editor_; }
   // Null once the window has exited.
   OpenDocument* document() const;
   EditorView* window() const;
@@ -50,7 +50,7 @@ class DocumentWindow : public QMdiSubWindow {
  private:
   void noteNormalRect();
 
-  TEditorWidget* editor_;
+  EditorWidget* editor_;
   QRect normal_;
   bool gone_ = false;
 };

@@ -31,7 +31,7 @@
 #include "gui/qthost.hpp"
 #include "model/settings.hpp"
 
-TEditorWidget::TEditorWidget(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent)
+EditorWidget::EditorWidget(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent)
     : QAbstractScrollArea(parent), doc_(&doc), app_(app), host_(host), windowAddr_(&doc.window) {
   setFrameShape(QFrame::NoFrame);
   setFocusPolicy(Qt::StrongFocus);
@@ -55,31 +55,31 @@ TEditorWidget::TEditorWidget(OpenDocument& doc, Application& app, QtHost& host, 
   w.setFontMetrics(advance, fm.height(), advance, fm.height() + std::max(0, fm.leading()));
 
   autoScroll_.setInterval(15);
-  connect(&autoScroll_, &QTimer::timeout, this, &TEditorWidget::autoScrollTick);
+  connect(&autoScroll_, &QTimer::timeout, this, &EditorWidget::autoScrollTick);
   connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
-          &TEditorWidget::onVerticalAction);
+          &EditorWidget::onVerticalAction);
   connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
-          &TEditorWidget::onHorizontalAction);
+          &EditorWidget::onHorizontalAction);
   loaded_ = w.doc.levelTop != nullptr;
   syncScrollBars();
   host_.registerWidget(w, this);
 }
 
-TEditorWidget::~TEditorWidget() {
+EditorWidget::~EditorWidget() {
   autoScroll_.stop();
   if (doc_) host_.unregisterWidget(windowAddr_);
 }
 
-EditorView* TEditorWidget::window() const { return documentAlive() ? &doc_->window : nullptr; }
+EditorView* EditorWidget::window() const { return documentAlive() ? &doc_->window : nullptr; }
 
-bool TEditorWidget::documentAlive() const {
+bool EditorWidget::documentAlive() const {
   if (!doc_) return false;
   for (const auto& d : app_.documents())
     if (d.get() == doc_) return true;
   return false;
 }
 
-bool TEditorWidget::ready() {
+bool EditorWidget::ready() {
   if (doc_ && !documentAlive()) {
     // Destroyed behind our back: let go of it as if it had exited.
     host_.unregisterWidget(windowAddr_);
@@ -89,14 +89,14 @@ bool TEditorWidget::ready() {
   return doc_ && doc_->window.doc.levelTop;
 }
 
-void TEditorWidget::detachDocument() {
+void EditorWidget::detachDocument() {
   autoScroll_.stop();
   if (doc_) host_.unregisterWidget(windowAddr_);
   doc_ = nullptr;
   viewport()->update();
 }
 
-QSize TEditorWidget::sizeHint() const {
+QSize EditorWidget::sizeHint() const {
   const QFontMetrics fm(font_);
   return QSize(fm.horizontalAdvance(QChar('M')) * 80 + verticalScrollBar()->sizeHint().width(),
                fm.height() * 25 + horizontalScrollBar()->sizeHint().height());
@@ -104,7 +104,7 @@ QSize TEditorWidget::sizeHint() const {
 
 // --- messages and dispatch ---------------------------------------------------
 
-bool TEditorWidget::event(QEvent* e) {
+bool EditorWidget::event(QEvent* e) {
   if (e->type() == WindowMessageEvent::eventType()) {
     const int message = static_cast<WindowMessageEvent*>(e)->message;
     if (doc_) host_.messageDelivered(doc_->window, message);
@@ -124,7 +124,7 @@ bool TEditorWidget::event(QEvent* e) {
   return QAbstractScrollArea::event(e);
 }
 
-void TEditorWidget::handleMessage(int message) {
+void EditorWidget::handleMessage(int message) {
   if (!doc_ || !documentAlive()) {
     ready();
     return;
@@ -149,9 +149,9 @@ void TEditorWidget::handleMessage(int message) {
   if (message == kMsgKeysWaiting) dispatch();
 }
 
-bool TEditorWidget::dispatch() {
+bool EditorWidget::dispatch() {
   if (!ready()) return doc_ != nullptr;
-  QPointer<TEditorWidget> self(this);
+  QPointer<EditorWidget> self(this);
   OpenDocument* doc = doc_;
   const bool alive = app_.dispatch(*doc);
   if (!self) return alive;  // the frame deleted the widget meanwhile
@@ -163,13 +163,13 @@ bool TEditorWidget::dispatch() {
   return true;
 }
 
-void TEditorWidget::afterDispatch() {
+void EditorWidget::afterDispatch() {
   syncScrollBars();
   caretMoved();
   Q_EMIT stateChanged();
 }
 
-void TEditorWidget::windowGone() {
+void EditorWidget::windowGone() {
   autoScroll_.stop();
   host_.unregisterWidget(windowAddr_);
   doc_ = nullptr;
@@ -177,7 +177,7 @@ void TEditorWidget::windowGone() {
   if (onWindowExited) onWindowExited();  // may delete this widget
 }
 
-void TEditorWidget::refreshIdle() {
+void EditorWidget::refreshIdle() {
   if (!ready()) return;
   EditorView& w = doc_->window;
   if (!w.inDispatch) refreshWindow(w, doc_->state, app_);
@@ -186,7 +186,7 @@ void TEditorWidget::refreshIdle() {
 
 // --- painting ----------------------------------------------------------------
 
-void TEditorWidget::invalidateRows(int firstRow, int lastRow) {
+void EditorWidget::invalidateRows(int firstRow, int lastRow) {
   if (!doc_) return;
   const EditorView& w = doc_->window;
   const int h = std::max(1, static_cast<int>(w.charHeight));
@@ -198,7 +198,7 @@ void TEditorWidget::invalidateRows(int firstRow, int lastRow) {
   caretMoved();
 }
 
-QRect TEditorWidget::caretRect() const {
+QRect EditorWidget::caretRect() const {
   if (!doc_ || !hasFocus()) return {};
   const EditorView& w = doc_->window;
   if (!w.caret.shown || !w.doc.levelTop) return {};
@@ -206,14 +206,14 @@ QRect TEditorWidget::caretRect() const {
                std::max(1, static_cast<int>(w.charHeight) / 4));
 }
 
-void TEditorWidget::caretMoved() {
+void EditorWidget::caretMoved() {
   const QRect now = caretRect();
   if (now == shownCaret_) return;
   if (!shownCaret_.isNull()) viewport()->update(shownCaret_);
   if (!now.isNull()) viewport()->update(now);
 }
 
-void TEditorWidget::paintEvent(QPaintEvent* e) {
+void EditorWidget::paintEvent(QPaintEvent* e) {
   QPainter p(viewport());
   const QRect area = e->rect();
   p.fillRect(area, qColorOf(app_.ctx.settings.normalBack));
@@ -247,7 +247,7 @@ void TEditorWidget::paintEvent(QPaintEvent* e) {
 
 // --- size and scroll bars ----------------------------------------------------
 
-void TEditorWidget::resizeEvent(QResizeEvent* e) {
+void EditorWidget::resizeEvent(QResizeEvent* e) {
   QAbstractScrollArea::resizeEvent(e);
   // The window counts its scroll bars itself: it is given the whole client
   // area, bars included.
@@ -262,7 +262,7 @@ void TEditorWidget::resizeEvent(QResizeEvent* e) {
   caretMoved();
 }
 
-void TEditorWidget::syncScrollBars() {
+void EditorWidget::syncScrollBars() {
   if (!doc_) return;
   const EditorView& w = doc_->window;
   syncing_ = true;
@@ -282,17 +282,17 @@ void TEditorWidget::syncScrollBars() {
   syncing_ = false;
 }
 
-void TEditorWidget::scrollContentsBy(int, int) {
+void EditorWidget::scrollContentsBy(int, int) {
   // The view moves through the window, never by shifting pixels.
 }
 
-void TEditorWidget::queueScroll(int command, int times) {
+void EditorWidget::queueScroll(int command, int times) {
   if (!ready()) return;
   EditorView& w = doc_->window;
   for (int i = 0; i < times && w.keys.room() >= 2; ++i) queueCommand(w, command);
 }
 
-void TEditorWidget::onVerticalAction(int action) {
+void EditorWidget::onVerticalAction(int action) {
   if (syncing_ || !ready()) return;
   EditorView& w = doc_->window;
   switch (action) {
@@ -316,14 +316,14 @@ void TEditorWidget::onVerticalAction(int action) {
     default: break;
   }
   // The bar shows where the view is, not where the mouse wished it.
-  QTimer::singleShot(0, this, &TEditorWidget::syncScrollBars);
+  QTimer::singleShot(0, this, &EditorWidget::syncScrollBars);
 }
 
-void TEditorWidget::onHorizontalAction(int action) {
+void EditorWidget::onHorizontalAction(int action) {
   if (syncing_ || !ready()) return;
   EditorView& w = doc_->window;
   if (w.inDispatch || !w.keys.empty() || w.wrapMode || !w.doc.currentLine) {
-    QTimer::singleShot(0, this, &TEditorWidget::syncScrollBars);
+    QTimer::singleShot(0, this, &EditorWidget::syncScrollBars);
     return;
   }
   int target = w.leftColumn;
@@ -345,10 +345,10 @@ void TEditorWidget::onHorizontalAction(int action) {
     Redraw(w, 1);
     refreshIdle();
   }
-  QTimer::singleShot(0, this, &TEditorWidget::syncScrollBars);
+  QTimer::singleShot(0, this, &EditorWidget::syncScrollBars);
 }
 
-void TEditorWidget::wheelEvent(QWheelEvent* e) {
+void EditorWidget::wheelEvent(QWheelEvent* e) {
   const int notches = e->angleDelta().y() / 120;
   if (notches > 0) queueScroll(cmdScrollLineUp, 3 * notches);
   if (notches < 0) queueScroll(cmdScrollLineDown, -3 * notches);
@@ -357,7 +357,7 @@ void TEditorWidget::wheelEvent(QWheelEvent* e) {
 
 // --- keys ----------------------------------------------------------------------
 
-void TEditorWidget::keyPressEvent(QKeyEvent* e) {
+void EditorWidget::keyPressEvent(QKeyEvent* e) {
   if (!ready()) {
     e->ignore();
     return;
@@ -366,7 +366,7 @@ void TEditorWidget::keyPressEvent(QKeyEvent* e) {
   e->accept();
 }
 
-void TEditorWidget::keyReleaseEvent(QKeyEvent* e) {
+void EditorWidget::keyReleaseEvent(QKeyEvent* e) {
   if (!ready()) {
     e->ignore();
     return;
@@ -375,11 +375,11 @@ void TEditorWidget::keyReleaseEvent(QKeyEvent* e) {
   e->accept();
 }
 
-bool TEditorWidget::focusNextPrevChild(bool) { return false; }  // Tab is a key of the editor
+bool EditorWidget::focusNextPrevChild(bool) { return false; }  // Tab is a key of the editor
 
 // --- mouse ---------------------------------------------------------------------
 
-void TEditorWidget::mousePressEvent(QMouseEvent* e) {
+void EditorWidget::mousePressEvent(QMouseEvent* e) {
   if (!ready() || e->button() != Qt::LeftButton) return;
   setFocus(Qt::MouseFocusReason);
   const QPoint at = e->position().toPoint();
@@ -387,7 +387,7 @@ void TEditorWidget::mousePressEvent(QMouseEvent* e) {
   refreshIdle();
 }
 
-void TEditorWidget::mouseMoveEvent(QMouseEvent* e) {
+void EditorWidget::mouseMoveEvent(QMouseEvent* e) {
   if (!ready() || !(e->buttons() & Qt::LeftButton)) return;
   EditorView& w = doc_->window;
   const QPoint at = e->position().toPoint();
@@ -396,14 +396,14 @@ void TEditorWidget::mouseMoveEvent(QMouseEvent* e) {
   caretMoved();
 }
 
-void TEditorWidget::mouseReleaseEvent(QMouseEvent* e) {
+void EditorWidget::mouseReleaseEvent(QMouseEvent* e) {
   if (!ready() || e->button() != Qt::LeftButton) return;
   autoScroll_.stop();
   doc_->window.mouseUp();
   refreshIdle();
 }
 
-void TEditorWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+void EditorWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   if (!ready() || e->button() != Qt::LeftButton) return;
   // The double click stands for the second press too (as QWidget's own
   // handler has it): the cursor goes to the row, then the row is entered.
@@ -415,7 +415,7 @@ void TEditorWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   queueEntryKey(w, kEntryEnterFold);
 }
 
-void TEditorWidget::autoScrollTick() {
+void EditorWidget::autoScrollTick() {
   if (!ready()) {
     autoScroll_.stop();
     return;
@@ -432,7 +432,7 @@ void TEditorWidget::autoScrollTick() {
 
 // --- context menu -------------------------------------------------------------
 
-void TEditorWidget::fillContextMenu(QMenu& menu) {
+void EditorWidget::fillContextMenu(QMenu& menu) {
   if (!ready()) return;
   for (const MenuEntry& m : doc_->window.contextMenu()) {
     if (m.id == 0) {
@@ -449,11 +449,11 @@ void TEditorWidget::fillContextMenu(QMenu& menu) {
   }
 }
 
-void TEditorWidget::contextMenuEvent(QContextMenuEvent* e) {
+void EditorWidget::contextMenuEvent(QContextMenuEvent* e) {
   if (!ready()) return;
   QMenu menu(this);
   fillContextMenu(menu);
-  QPointer<TEditorWidget> self(this);
+  QPointer<EditorWidget> self(this);
   QAction* chosen = menu.exec(e->globalPos());
   if (!self || !chosen || !ready()) return;
   if (onContextCommand) onContextCommand(chosen->data().toInt());
@@ -461,14 +461,14 @@ void TEditorWidget::contextMenuEvent(QContextMenuEvent* e) {
 
 // --- focus ---------------------------------------------------------------------
 
-void TEditorWidget::focusInEvent(QFocusEvent* e) {
+void EditorWidget::focusInEvent(QFocusEvent* e) {
   QAbstractScrollArea::focusInEvent(e);
   if (!doc_ || !documentAlive()) return;
   doc_->window.focusIn();
   caretMoved();
 }
 
-void TEditorWidget::focusOutEvent(QFocusEvent* e) {
+void EditorWidget::focusOutEvent(QFocusEvent* e) {
   QAbstractScrollArea::focusOutEvent(e);
   if (!doc_ || !documentAlive()) return;
   doc_->window.focusOut();

@@ -1,4 +1,4 @@
-// TEditorWidget: the Qt face of one editor window (EditorView).
+// EditorWidget: the Qt face of one editor window (EditorView).
 //
 // It paints what the window's screen buffer holds, draws the underline
 // caret where the core put it, and turns Qt input into the window's own
@@ -20,12 +20,12 @@ struct OpenDocument;
 class QtHost;
 class EditorView;
 
-class TEditorWidget : public QAbstractScrollArea {
+class EditorWidget : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  TEditorWidget(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
-  ~TEditorWidget() override;
+  EditorWidget(OpenDocument& doc, Application& app, QtHost& host, QWidget* parent = nullptr);
+  ~EditorWidget() override;
 
   // Null once the window exited (the document is gone).
   OpenDocument* document() const { return doc_; }

@@ -389,7 +389,7 @@ EditorView* MainFrame::activeWindow() const {
 
 void MainFrame::connectChild(DocumentWindow* child) {
   QPointer<DocumentWindow> c(child);
-  connect(child->editor(), &TEditorWidget::stateChanged, this, [this, c] {
+  connect(child->editor(), &EditorWidget::stateChanged, this, [this, c] {
     if (c && !c->gone()) c->updateCaption();
     updateCommandStates();
   });

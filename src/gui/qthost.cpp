@@ -146,7 +146,7 @@ int QtHost::execDialog(QDialog& dialog) {
 
 // --- editor widgets ---------------------------------------------------------
 
-void QtHost::registerWidget(EditorView& window, TEditorWidget* widget) {
+void QtHost::registerWidget(EditorView& window, EditorWidget* widget) {
   widgets_[&window] = widget;
   auto early = early_.find(&window);
   if (early == early_.end()) return;
@@ -161,12 +161,12 @@ void QtHost::unregisterWidget(const EditorView* window) {
   keysPosted_.erase(window);
 }
 
-TEditorWidget* QtHost::widgetOf(const EditorView& window) const {
+EditorWidget* QtHost::widgetOf(const EditorView& window) const {
   auto it = widgets_.find(&window);
   return it == widgets_.end() ? nullptr : it->second;
 }
 
-TEditorWidget* QtHost::activeWidget() const {
+EditorWidget* QtHost::activeWidget() const {
   for (const auto& [window, widget] : widgets_)
     if (window->hasFocus) return widget;
   return widgets_.empty() ? nullptr : widgets_.begin()->second;
@@ -178,7 +178,7 @@ void QtHost::messageDelivered(EditorView& window, int message) {
 
 bool QtHost::postMessage(WindowHandle handle, int message) {
   EditorView& window = EditorView::of(handle);
-  TEditorWidget* widget = widgetOf(window);
+  EditorWidget* widget = widgetOf(window);
   if (!widget) {
     early_[&window].push_back(message);
     return true;
@@ -193,7 +193,7 @@ bool QtHost::postMessage(WindowHandle handle, int message) {
 }
 
 void QtHost::invalidateRows(WindowHandle handle, int firstRow, int lastRow) {
-  if (TEditorWidget* w = widgetOf(EditorView::of(handle))) w->invalidateRows(firstRow, lastRow);
+  if (EditorWidget* w = widgetOf(EditorView::of(handle))) w->invalidateRows(firstRow, lastRow);
 }
 
 // --- waiting ----------------------------------------------------------------------
@@ -274,7 +274,7 @@ MbResult QtHost::confirmAt(const std::string& dialog, const std::string& text, M
                   qtButtons(buttons), parentWidget());
   box.setObjectName(fromLatin1(dialog));
   if (buttons == MbButtons::YesNoCancel) box.setEscapeButton(QMessageBox::Cancel);
-  if (TEditorWidget* w = activeWidget(); w && w->window()) {
+  if (EditorWidget* w = activeWidget(); w && w->window()) {
     // Just below the cursor's row, so the match stays in sight.
     const EditorView& win = *w->window();
     QPoint at = w->viewport()->mapToGlobal(

@@ -22,7 +22,7 @@
 
 class QDialog;
 class QWidget;
-class TEditorWidget;
+class EditorWidget;
 
 // One of an editor window's own messages (kMsgSetUpDone, kMsgKeysWaiting)
 // on its way to the window's widget.
@@ -78,12 +78,12 @@ class QtHost : public Host {
   // --- editor widgets --------------------------------------------------
   // The widget that shows the window; messages posted before it was
   // registered are delivered once it is.
-  void registerWidget(EditorView& window, TEditorWidget* widget);
+  void registerWidget(EditorView& window, EditorWidget* widget);
   // By address only: the window may be gone already.
   void unregisterWidget(const EditorView* window);
-  TEditorWidget* widgetOf(const EditorView& window) const;
+  EditorWidget* widgetOf(const EditorView& window) const;
   // The widget of the window that has the focus (else the first one).
-  TEditorWidget* activeWidget() const;
+  EditorWidget* activeWidget() const;
   // The 1128 message reached the widget: another one may be posted now.
   void messageDelivered(EditorView& window, int message);
 
@@ -135,7 +135,7 @@ class QtHost : public Host {
   int execDialog(QDialog& dialog);
   QWidget* parentWidget() const;
 
-  std::map<const EditorView*, TEditorWidget*> widgets_;
+  std::map<const EditorView*, EditorWidget*> widgets_;
   // Messages posted for windows whose widget does not exist yet.
   std::map<const EditorView*, std::vector<int>> early_;
   // Windows with a kMsgKeysWaiting on its way: one is enough to drain the

@@ -553,14 +553,14 @@ FoldTreePane::FoldTreePane(FoldTree::WindowSource window, QWidget* parent) : QWi
 
 // --- PaneSplitter ----------------------------------------------------------
 
-PaneSplitter::PaneSplitter(TEditorWidget* editor, QWidget* parent)
+PaneSplitter::PaneSplitter(EditorWidget* editor, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), editor_(editor), editorWidget_(editor) {
   init();
 }
 
 PaneSplitter::PaneSplitter(QWidget* editor, EditorView& window, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), editor_(editor), fixedWindow_(&window) {
-  editorWidget_ = qobject_cast<TEditorWidget*>(editor);
+  editorWidget_ = qobject_cast<EditorWidget*>(editor);
   init();
 }
 
@@ -657,7 +657,7 @@ void PaneSplitter::setTreeShown(bool shown) {
         if (editor) editor->dispatch();
       };
       // After every dispatch: lines read meanwhile are shown.
-      connect(editorWidget_, &TEditorWidget::stateChanged, treeWindow_, [this] {
+      connect(editorWidget_, &EditorWidget::stateChanged, treeWindow_, [this] {
         if (FoldTree* t = tree(); t && treeShown() && t->stale()) {
           t->rebuild();
           if (EditorView* win = window(); win && win->treeSync) t->selectLine(win->doc.currentLine);

@@ -30,7 +30,7 @@
 #include "tree/foldtree.hpp"
 
 class QMenu;
-class TEditorWidget;
+class EditorWidget;
 class EditorView;
 struct LineNode;
 
@@ -135,7 +135,7 @@ class PaneSplitter : public QSplitter {
  public:
   // Over the editor widget of a document; the window is reached through
   // the widget, so a window that exited is never touched.
-  explicit PaneSplitter(TEditorWidget* editor, QWidget* parent = nullptr);
+  explicit PaneSplitter(EditorWidget* editor, QWidget* parent = nullptr);
   // Over any widget showing the window (the window must outlive it).
   PaneSplitter(QWidget* editor, EditorView& window, QWidget* parent = nullptr);
   ~PaneSplitter() override;
@@ -176,7 +176,7 @@ class PaneSplitter : public QSplitter {
   void attach(bool shown);
 
   QWidget* editor_;
-  QPointer<TEditorWidget> editorWidget_;
+  QPointer<EditorWidget> editorWidget_;
   EditorView* fixedWindow_ = nullptr;
   const EditorView* registered_ = nullptr;
   FoldTreePane* treeWindow_ = nullptr;

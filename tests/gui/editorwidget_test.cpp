@@ -78,7 +78,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
 
  private:
   std::unique_ptr<Application> app_;
-  std::unique_ptr<TEditorWidget> widget_;
+  std::unique_ptr<EditorWidget> widget_;
   OpenDocument* doc_ = nullptr;
   bool exited_ = false;
 
@@ -86,7 +86,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   EditorView& open(const std::string& content, bool deferred = false) {
     app_ = deferred ? std::make_unique<DeferredApp>(*ctx_) : std::make_unique<Application>(*ctx_);
     doc_ = openDocument(*app_, "t.c", content);
-    widget_ = std::make_unique<TEditorWidget>(*doc_, *app_, *host_);
+    widget_ = std::make_unique<EditorWidget>(*doc_, *app_, *host_);
     widget_->onWindowExited = [this] { exited_ = true; };
     showFocused(*widget_, *widget_, 700, 450);
     return doc_->window;

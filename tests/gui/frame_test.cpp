@@ -649,7 +649,7 @@ class FrameTest : public QObject {
       auto active = [&] { return QFileInfo(s.frame().client()->activeChild()->windowTitle()).fileName(); };
       auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods) {
         QWidget* keys = QApplication::focusWidget();
-        QVERIFY(qobject_cast<TEditorWidget*>(keys));
+        QVERIFY(qobject_cast<EditorWidget*>(keys));
         QTest::keyClick(keys, key, mods);
         s.settle();
       };

@@ -42,7 +42,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
 
  private:
   std::unique_ptr<Application> app_;
-  std::unique_ptr<TEditorWidget> widget_;
+  std::unique_ptr<EditorWidget> widget_;
   std::unique_ptr<TBuildCommands> build_;
   std::vector<std::string> boxes_;
   OpenDocument* doc_ = nullptr;
@@ -50,7 +50,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
   EditorView& open(const std::string& name, const std::string& content) {
     app_ = std::make_unique<Application>(*ctx_);
     doc_ = openDocument(*app_, name, content);
-    widget_ = std::make_unique<TEditorWidget>(*doc_, *app_, *host_);
+    widget_ = std::make_unique<EditorWidget>(*doc_, *app_, *host_);
     showFocused(*widget_, *widget_, 600, 400);
     return doc_->window;
   }

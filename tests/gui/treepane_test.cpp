@@ -84,7 +84,7 @@ class TreePaneTest : public QObject, private QtFixture {
  private:
   std::unique_ptr<PaneApp> app_;
   std::unique_ptr<PaneSplitter> split_;
-  TEditorWidget* editor_ = nullptr;
+  EditorWidget* editor_ = nullptr;
   OpenDocument* doc_ = nullptr;
   std::vector<std::string> boxes_;
 
@@ -95,7 +95,7 @@ class TreePaneTest : public QObject, private QtFixture {
     app_ = std::make_unique<PaneApp>(*ctx_);
     doc_ = openDocument(*app_, "t.c", content);
     if (before) before(*doc_);
-    editor_ = new TEditorWidget(*doc_, *app_, *host_);
+    editor_ = new EditorWidget(*doc_, *app_, *host_);
     split_ = std::make_unique<PaneSplitter>(editor_);
     showFocused(*split_, *editor_, 900, 450);
     return doc_->window;
