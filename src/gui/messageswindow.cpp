@@ -22,7 +22,7 @@ constexpr int kServerListId = 200;
 
 }  // namespace
 
-TMessagesWindow::TMessagesWindow(bool server, QWidget* parent)
+MessagesWindow::MessagesWindow(bool server, QWidget* parent)
     : QMainWindow(parent, Qt::Window), server_(server) {
   setObjectName("MESSAGES");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -55,36 +55,36 @@ TMessagesWindow::TMessagesWindow(bool server, QWidget* parent)
     closeAction_ = menuBar()->addAction("&Close");
     closeAction_->setData(kCloseItem);
     closeAction_->setEnabled(false);
-    connect(closeAction_, &QAction::triggered, this, &TMessagesWindow::chooseClose);
+    connect(closeAction_, &QAction::triggered, this, &MessagesWindow::chooseClose);
     resize(640, 300);
   }
 
-  connect(this, &TMessagesWindow::captionArrived, this, &TMessagesWindow::showCaption,
+  connect(this, &MessagesWindow::captionArrived, this, &MessagesWindow::showCaption,
           Qt::QueuedConnection);
-  connect(this, &TMessagesWindow::lineArrived, this, &TMessagesWindow::appendLine,
+  connect(this, &MessagesWindow::lineArrived, this, &MessagesWindow::appendLine,
           Qt::QueuedConnection);
-  connect(this, &TMessagesWindow::endArrived, this, &TMessagesWindow::finishRun,
+  connect(this, &MessagesWindow::endArrived, this, &MessagesWindow::finishRun,
           Qt::QueuedConnection);
 }
 
-TMessagesWindow::~TMessagesWindow() = default;
+MessagesWindow::~MessagesWindow() = default;
 
-bool TMessagesWindow::onOwnThread() const { return QThread::currentThread() == thread(); }
+bool MessagesWindow::onOwnThread() const { return QThread::currentThread() == thread(); }
 
-void TMessagesWindow::beginRun() {
+void MessagesWindow::beginRun() {
   if (closeAction_) closeAction_->setEnabled(false);
 }
 
-bool TMessagesWindow::closeEnabled() const { return !closeAction_ || closeAction_->isEnabled(); }
+bool MessagesWindow::closeEnabled() const { return !closeAction_ || closeAction_->isEnabled(); }
 
-std::vector<std::string> TMessagesWindow::lines() const {
+std::vector<std::string> MessagesWindow::lines() const {
   std::vector<std::string> out;
   for (int i = 0; i < list_->count(); ++i) out.push_back(list_->item(i)->text().toStdString());
   return out;
 }
 
 // Text from the build is single bytes, shown as Latin-1 like the editor's.
-void TMessagesWindow::setCaption(const std::string& caption) {
+void MessagesWindow::setCaption(const std::string& caption) {
   const QString text = QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size()));
   if (onOwnThread())
     showCaption(text);
@@ -92,7 +92,7 @@ void TMessagesWindow::setCaption(const std::string& caption) {
     Q_EMIT captionArrived(text);
 }
 
-void TMessagesWindow::addLine(const std::string& line) {
+void MessagesWindow::addLine(const std::string& line) {
   const QString text = QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
   if (onOwnThread())
     appendLine(text);
@@ -100,33 +100,33 @@ void TMessagesWindow::addLine(const std::string& line) {
     Q_EMIT lineArrived(text);
 }
 
-void TMessagesWindow::runEnded(const std::string& caption) {
+void MessagesWindow::runEnded(const std::string& caption) {
   // Always through the event loop, after the lines queued before it.
   Q_EMIT endArrived(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
 }
 
-void TMessagesWindow::showCaption(const QString& caption) { setWindowTitle(caption); }
+void MessagesWindow::showCaption(const QString& caption) { setWindowTitle(caption); }
 
-void TMessagesWindow::appendLine(const QString& line) {
+void MessagesWindow::appendLine(const QString& line) {
   list_->addItem(line);
   list_->setCurrentRow(list_->count() - 1);
   list_->scrollToBottom();
 }
 
-void TMessagesWindow::finishRun(const QString& caption) {
+void MessagesWindow::finishRun(const QString& caption) {
   if (onRunEnded) onRunEnded(*this);
   if (closeAction_) closeAction_->setEnabled(true);
   setWindowTitle(caption);
 }
 
-void TMessagesWindow::chooseClose() {
+void MessagesWindow::chooseClose() {
   if (!closeEnabled()) return;
   closing_ = true;
   Q_EMIT closedByUser();
   close();
 }
 
-void TMessagesWindow::closeEvent(QCloseEvent* e) {
+void MessagesWindow::closeEvent(QCloseEvent* e) {
   // Only "&Close" closes a messages window; the compiler-messages frame
   // closes as any window does (its server call is over by then).
   if (server_ || closing_) {
@@ -143,7 +143,7 @@ TBuildCommands::TBuildCommands(QWidget* owner)
 
 TBuildCommands::~TBuildCommands() {
   manager_.reset();
-  for (const QPointer<TMessagesWindow>& m : all_)
+  for (const QPointer<MessagesWindow>& m : all_)
     if (m) delete m.data();
 }
 
@@ -189,34 +189,34 @@ void TBuildCommands::windowClosing(EditorView& w) {
   reused_.erase(&w);
 }
 
-TMessagesWindow* TBuildCommands::windowOf(const EditorView& w) const {
+MessagesWindow* TBuildCommands::windowOf(const EditorView& w) const {
   auto it = reused_.find(&w);
   return it == reused_.end() ? nullptr : it->second.data();
 }
 
-std::vector<TMessagesWindow*> TBuildCommands::windows() const {
-  std::vector<TMessagesWindow*> out;
-  for (const QPointer<TMessagesWindow>& m : all_)
+std::vector<MessagesWindow*> TBuildCommands::windows() const {
+  std::vector<MessagesWindow*> out;
+  for (const QPointer<MessagesWindow>& m : all_)
     if (m) out.push_back(m.data());
   return out;
 }
 
-TMessagesWindow* TBuildCommands::makeWindow(bool server) {
-  auto* m = new TMessagesWindow(server, owner_);
-  m->onRunEnded = [this](TMessagesWindow& win) {
+MessagesWindow* TBuildCommands::makeWindow(bool server) {
+  auto* m = new MessagesWindow(server, owner_);
+  m->onRunEnded = [this](MessagesWindow& win) {
     if (manager_) manager_->runEnded(win);
     Q_EMIT runFinished();
   };
   // Drop the pointers of windows gone.
   all_.erase(std::remove_if(all_.begin(), all_.end(),
-                            [](const QPointer<TMessagesWindow>& p) { return p.isNull(); }),
+                            [](const QPointer<MessagesWindow>& p) { return p.isNull(); }),
              all_.end());
   all_.emplace_back(m);
   return m;
 }
 
 BuildOutput* TBuildCommands::messagesWindow(EditorView& w, MessagesKind kind) {
-  TMessagesWindow* m = nullptr;
+  MessagesWindow* m = nullptr;
   switch (kind) {
     case MessagesKind::Compile:
     case MessagesKind::Make:

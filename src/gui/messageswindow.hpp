@@ -1,7 +1,7 @@
 // The messages windows of the build commands, and the commands themselves
 // as the frame calls them.
 //
-// TMessagesWindow (window class "MESSAGES") is a top-level window with a
+// MessagesWindow (window class "MESSAGES") is a top-level window with a
 // list box filling it and a menu bar of one item, "&Close" (id 100),
 // grayed while its run goes on; the system close is ignored, only "&Close"
 // closes it. Lines come from the run's reader thread through queued
@@ -33,15 +33,15 @@ class QAction;
 class QListWidget;
 class EditorView;
 
-class TMessagesWindow : public QMainWindow, public BuildOutput {
+class MessagesWindow : public QMainWindow, public BuildOutput {
   Q_OBJECT
 
  public:
   // `server`: the compiler-messages window of the transputer path ("Plicato:
   // Compiler messages", no menu, list box control 200 of 700 x 500 at 10, 50,
   // the window topmost at 10, 10).
-  explicit TMessagesWindow(bool server = false, QWidget* parent = nullptr);
-  ~TMessagesWindow() override;
+  explicit MessagesWindow(bool server = false, QWidget* parent = nullptr);
+  ~MessagesWindow() override;
 
   // A new run writes into the window: "&Close" is grayed again.
   void beginRun();
@@ -55,7 +55,7 @@ class TMessagesWindow : public QMainWindow, public BuildOutput {
 
   // Called on the user-interface thread when a run has ended, before
   // "&Close" is enabled (TBuildCommands joins the run's threads here).
-  std::function<void(TMessagesWindow&)> onRunEnded;
+  std::function<void(MessagesWindow&)> onRunEnded;
 
   // BuildOutput: from any thread.
   void setCaption(const std::string& caption) override;
@@ -110,9 +110,9 @@ class TBuildCommands : public QObject, public BuildWindows {
 
   BuildManager& manager() { return *manager_; }
   // The reused messages window of an editor window, or null.
-  TMessagesWindow* windowOf(const EditorView& w) const;
+  MessagesWindow* windowOf(const EditorView& w) const;
   // Every messages window still open, oldest first.
-  std::vector<TMessagesWindow*> windows() const;
+  std::vector<MessagesWindow*> windows() const;
 
   // BuildWindows
   BuildOutput* messagesWindow(EditorView& w, MessagesKind kind) override;
@@ -123,12 +123,12 @@ class TBuildCommands : public QObject, public BuildWindows {
 
  private:
   bool refuseInCommand(EditorView& w);
-  TMessagesWindow* makeWindow(bool server);
+  MessagesWindow* makeWindow(bool server);
 
   QWidget* owner_;
   std::unique_ptr<BuildManager> manager_;
-  std::map<const EditorView*, QPointer<TMessagesWindow>> reused_;
-  std::vector<QPointer<TMessagesWindow>> all_;
+  std::map<const EditorView*, QPointer<MessagesWindow>> reused_;
+  std::vector<QPointer<MessagesWindow>> all_;
 };
 
 // Compile and make with the external program chosen but no command line

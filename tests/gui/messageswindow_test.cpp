@@ -89,7 +89,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
     settings().compilerCmdLine = "sh " + cc;
 
     build_->compile(w);
-    TMessagesWindow* m = build_->windowOf(w);
+    MessagesWindow* m = build_->windowOf(w);
     QVERIFY(m != nullptr);
     QCOMPARE(m->objectName(), QString("MESSAGES"));
     QTRY_COMPARE(m->windowTitle(), QString("Compile messages (working...)"));
@@ -125,7 +125,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
     QVERIFY(fileExists(work_->file("t.o")));
 
     // Now "&Close" closes it.
-    QPointer<TMessagesWindow> gone(m);
+    QPointer<MessagesWindow> gone(m);
     m->closeAction()->trigger();
     QTRY_VERIFY(gone.isNull());
     QVERIFY(build_->windowOf(w) == nullptr);
@@ -137,7 +137,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
     settings().compilerCmdLine = "sh " + cc;
     work_->write("go", "");
     build_->compile(w);
-    TMessagesWindow* m = build_->windowOf(w);
+    MessagesWindow* m = build_->windowOf(w);
     QTRY_VERIFY_WITH_TIMEOUT(m->closeEnabled(), 30000);
     QCOMPARE(m->lines(), std::vector<std::string>{"t.c"});
 
@@ -170,9 +170,9 @@ class MessagesWindowTest : public QObject, private QtFixture {
     settings().externalMaker = false;
     settings().makefile = work_->file("Makefile");
     build_->make(w);
-    std::vector<TMessagesWindow*> all = build_->windows();
+    std::vector<MessagesWindow*> all = build_->windows();
     QCOMPARE(all.size(), size_t(1));
-    TMessagesWindow* m = all[0];
+    MessagesWindow* m = all[0];
     QTRY_VERIFY_WITH_TIMEOUT(m->closeEnabled(), 30000);
     QVERIFY(m->windowTitle().startsWith("Plicato Making Finished ("));
     QVERIFY(m->windowTitle().endsWith(" secs)"));
@@ -187,9 +187,9 @@ class MessagesWindowTest : public QObject, private QtFixture {
     settings().compilerParameters = "-g";
     settings().iccBtlPath = script("icc.btl", "echo \"booted $*\"\n");
     build_->compile(w);
-    std::vector<TMessagesWindow*> all = build_->windows();
+    std::vector<MessagesWindow*> all = build_->windows();
     QCOMPARE(all.size(), size_t(1));
-    TMessagesWindow* m = all[0];
+    MessagesWindow* m = all[0];
     QVERIFY(m->isServerWindow());
     QVERIFY(m->menuBar()->actions().isEmpty());
     QVERIFY(m->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -213,7 +213,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
     auto* build = new TBuildCommands(owner);
     settings().compilerCmdLine = "sh " + script("cc.sh", "exec sleep 60\n");
     build->compile(w);
-    QPointer<TMessagesWindow> m(build->windowOf(w));
+    QPointer<MessagesWindow> m(build->windowOf(w));
     QVERIFY(m);
     QVERIFY(m->isWindow());
     QCOMPARE(m->parentWidget(), owner);
