@@ -146,7 +146,7 @@ DesktopApplication::DesktopApplication(std::unique_ptr<QtHost> host) : host_(std
   if (!host_) host_ = std::make_unique<QtHost>();
   ctx_ = std::make_unique<EditorContext>(*host_);
   host_->keyTableInForce = [this]() -> const CommandKeyTable& { return ctx_->keys.table(); };
-  TPrinter::instance().setContext(ctx_.get());
+  Printer::instance().setContext(ctx_.get());
   app_ = std::make_unique<GuiApplication>(*ctx_, *this);
   autoSave_.setInterval(60 * 1000);
   connect(&autoSave_, &QTimer::timeout, this, [this] { autoSaveTick(); });
@@ -163,7 +163,7 @@ DesktopApplication::~DesktopApplication() {
   host_->dialogParent = nullptr;
   frame_.reset();
   app_.reset();
-  TPrinter::instance().setContext(nullptr);
+  Printer::instance().setContext(nullptr);
   host_->keyTableInForce = nullptr;
   if (&processHost() == host_.get()) setProcessHost(nullptr);
 }

@@ -110,16 +110,16 @@ bool diskFull(const QString& path) {
 
 // --- the printer -----------------------------------------------------------
 
-TPrinter& TPrinter::instance() {
-  static TPrinter printer;
+Printer& Printer::instance() {
+  static Printer printer;
   return printer;
 }
 
-TPrinter::TPrinter(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
+Printer::Printer(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
 
-TPrinter::~TPrinter() = default;
+Printer::~Printer() = default;
 
-QPrinter& TPrinter::printer() {
+QPrinter& Printer::printer() {
   if (!printer_) {
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer_->setPageMargins(kDefaultMargins, QPageLayout::Millimeter);
@@ -132,24 +132,24 @@ QPrinter& TPrinter::printer() {
   return *printer_;
 }
 
-bool TPrinter::usable() {
+bool Printer::usable() {
   QPrinter& p = printer();
   return p.outputFormat() == QPrinter::PdfFormat || p.isValid();
 }
 
-QSize TPrinter::pageSizePixels() {
+QSize Printer::pageSizePixels() {
   QPrinter& p = printer();
   const QRect r = p.pageLayout().paintRectPixels(p.resolution());
   return QSize(std::max(1, r.width()), std::max(1, r.height()));
 }
 
-QSize TPrinter::paperSizePixels() {
+QSize Printer::paperSizePixels() {
   QPrinter& p = printer();
   const QRect r = p.pageLayout().fullRectPixels(p.resolution());
   return QSize(std::max(1, r.width()), std::max(1, r.height()));
 }
 
-QPointF TPrinter::pageOffset() {
+QPointF Printer::pageOffset() {
   QPrinter& p = printer();
   const QPageLayout layout = p.pageLayout();
   const QRect paint = layout.paintRectPixels(p.resolution());
@@ -158,7 +158,7 @@ QPointF TPrinter::pageOffset() {
   return QPointF((paint.left() - full.left()) / ppu, (paint.top() - full.top()) / ppu);
 }
 
-PageGeometry TPrinter::geometry() {
+PageGeometry Printer::geometry() {
   QPrinter& p = printer();
   const QSize px = pageSizePixels();
   const double ppu = pixelsPerUnit(p);
@@ -166,15 +166,15 @@ PageGeometry TPrinter::geometry() {
   return measurePage(measure, static_cast<int>(px.width() / ppu), static_cast<int>(px.height() / ppu));
 }
 
-int TPrinter::exec(QDialog& dialog) { return runDialog ? runDialog(dialog) : dialog.exec(); }
+int Printer::exec(QDialog& dialog) { return runDialog ? runDialog(dialog) : dialog.exec(); }
 
-void TPrinter::report(Host& host, const std::string& title, const char* reason) {
+void Printer::report(Host& host, const std::string& title, const char* reason) {
   char text[512];
   std::snprintf(text, sizeof text, "'%s' not printed. %s.", title.c_str(), reason);
   host.messageBox(text, "Print Error", MbButtons::Ok, MbIcon::Stop);
 }
 
-bool TPrinter::print(QWidget* parent, Host& host, Printout& printout, bool prompt) {
+bool Printer::print(QWidget* parent, Host& host, Printout& printout, bool prompt) {
   QPrinter& p = printer();
   p.setDocName(QString::fromLatin1(printout.title().c_str()));
   printout.setGeometry(geometry());
@@ -239,13 +239,13 @@ bool TPrinter::print(QWidget* parent, Host& host, Printout& printout, bool promp
   return true;
 }
 
-bool TPrinter::setup(QWidget* parent) {
+bool Printer::setup(QWidget* parent) {
   QPageSetupDialog dialog(&printer(), parent);
   dialog.setWindowTitle("Printer Setup");
   return exec(dialog) == QDialog::Accepted;
 }
 
-bool TPrinter::chooseFont(QWidget* parent) {
+bool Printer::chooseFont(QWidget* parent) {
   PrinterFont& pf = font();
   QPrinter& p = printer();
   // The dialog opens on the font the printouts really use (a face the
@@ -278,44 +278,44 @@ bool TPrinter::chooseFont(QWidget* parent) {
 
 // --- the commands ------------------------------------------------------------
 
-bool printScreenEnabled(EditorView* active) { return active && TPrinter::instance().usable(); }
+bool printScreenEnabled(EditorView* active) { return active && Printer::instance().usable(); }
 
 void printScreen(QWidget* parent, Host& host, EditorView* active) {
   if (!printScreenEnabled(active)) return;
   TWindowPrintout printout(*active);
-  TPrinter::instance().print(parent, host, printout);
+  Printer::instance().print(parent, host, printout);
 }
 
 void printerSetup(QWidget* parent, EditorView* active) {
   if (!printScreenEnabled(active)) return;
-  TPrinter::instance().setup(parent);
+  Printer::instance().setup(parent);
 }
 
-void printerFont(QWidget* parent) { TPrinter::instance().chooseFont(parent); }
+void printerFont(QWidget* parent) { Printer::instance().chooseFont(parent); }
 
 void printBuffer(QWidget* parent, Host& host, EditorView* active) {
-  if (!active || !TPrinter::instance().usable()) return;
+  if (!active || !Printer::instance().usable()) return;
   TWindowPrintoutAll printout(*active);
-  TPrinter::instance().print(parent, host, printout);
+  Printer::instance().print(parent, host, printout);
 }
 
 void printLayout(QWidget* parent, Host& host, EditorView* active) {
-  if (!active || !TPrinter::instance().usable()) return;
+  if (!active || !Printer::instance().usable()) return;
   TWindowPrintLay printout(active);
   if (!printout.load(host, TWindowPrintLay::defaultPath())) return;
-  TPrinter::instance().print(parent, host, printout);
+  Printer::instance().print(parent, host, printout);
 }
 
 int printPreview(QWidget* mainWindow, Host& host, EditorView* active, DesktopApplication* owner) {
   (void)host;
-  if (!active || !TPrinter::instance().usable()) return 0;
+  if (!active || !Printer::instance().usable()) return 0;
   ++previews;
   // The application may be gone when the preview's loop returns.
   QPointer<DesktopApplication> app(owner);
   if (app) app->previewOpened();
   int result = 0;
   {
-    PrintPreviewWindow preview(TPrinter::instance(), *active, mainWindow);
+    PrintPreviewWindow preview(Printer::instance(), *active, mainWindow);
     result = preview.exec();
   }
   if (app) app->previewClosed();
@@ -390,7 +390,7 @@ int runPrint(const std::vector<std::string>& args) {
   pdf->setOutputFormat(QPrinter::PdfFormat);
   pdf->setOutputFileName(QString::fromLocal8Bit(out.c_str()));
   pdf->setPageMargins(kDefaultMargins, QPageLayout::Millimeter);
-  TPrinter printer(std::move(pdf));
+  Printer printer(std::move(pdf));
   printer.setContext(&session.ctx);
   printer.showCancelDialog = false;
   TWindowPrintoutAll printout(doc->window);

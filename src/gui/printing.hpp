@@ -26,16 +26,16 @@ class QWidget;
 class EditorView;
 class DesktopApplication;
 
-class TPrinter {
+class Printer {
  public:
   // The application's printer, made when first asked for (after the
   // QApplication).
-  static TPrinter& instance();
+  static Printer& instance();
   // A printer of its own (tests, the command line).
-  explicit TPrinter(std::unique_ptr<QPrinter> printer = nullptr);
-  ~TPrinter();
-  TPrinter(const TPrinter&) = delete;
-  TPrinter& operator=(const TPrinter&) = delete;
+  explicit Printer(std::unique_ptr<QPrinter> printer = nullptr);
+  ~Printer();
+  Printer(const Printer&) = delete;
+  Printer& operator=(const Printer&) = delete;
 
   // The editor whose printer font the printouts use and the font dialog
   // sets (without one: the default font, kept by the printer alone).

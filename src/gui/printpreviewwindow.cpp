@@ -112,7 +112,7 @@ void TPreviewPage::paintEvent(QPaintEvent*) {
 
 // --- the preview window -----------------------------------------------------
 
-PrintPreviewWindow::PrintPreviewWindow(TPrinter& printer, EditorView& window, QWidget* mainWindow)
+PrintPreviewWindow::PrintPreviewWindow(Printer& printer, EditorView& window, QWidget* mainWindow)
     : QMainWindow(nullptr),
       printer_(printer),
       main_(mainWindow),

@@ -19,7 +19,7 @@ class QCloseEvent;
 class QEventLoop;
 class QLabel;
 class QToolBar;
-class TPrinter;
+class Printer;
 class EditorView;
 
 // Control ids of the preview's bar.
@@ -65,7 +65,7 @@ class PrintPreviewWindow : public QMainWindow {
  public:
   // The preview of the window's file on the printer's pages. mainWindow
   // (may be null) gives the caption, and the place when it is run.
-  PrintPreviewWindow(TPrinter& printer, EditorView& window, QWidget* mainWindow);
+  PrintPreviewWindow(Printer& printer, EditorView& window, QWidget* mainWindow);
   ~PrintPreviewWindow() override;
 
   // Shows the preview where the main window is, hides the main window and
@@ -99,7 +99,7 @@ class PrintPreviewWindow : public QMainWindow {
   void updateControls();
   void layoutViews();
 
-  TPrinter& printer_;
+  Printer& printer_;
   QPointer<QWidget> main_;
   TWindowPrintoutAll printout_;
   PreviewSheet sheet_;

@@ -39,20 +39,20 @@ class PreviewTest : public QObject, private GuiFixture<BatchHost> {
 
  private:
   std::unique_ptr<Application> app_;
-  std::unique_ptr<TPrinter> printer_;
+  std::unique_ptr<Printer> printer_;
 
   EditorView& open(const std::string& content) {
     app_ = std::make_unique<Application>(*ctx_);
     return openDocument(*app_, "p.c", content)->window;
   }
 
-  TPrinter& printer(QPageLayout::Orientation orientation = QPageLayout::Portrait) {
+  Printer& printer(QPageLayout::Orientation orientation = QPageLayout::Portrait) {
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
     p->setOutputFormat(QPrinter::PdfFormat);
     p->setOutputFileName(QString::fromStdString(work_->file("preview.pdf")));
     p->setPageSize(QPageSize(QPageSize::A4));
     p->setPageOrientation(orientation);
-    printer_ = std::make_unique<TPrinter>(std::move(p));
+    printer_ = std::make_unique<Printer>(std::move(p));
     printer_->setContext(ctx_.get());
     return *printer_;
   }

@@ -203,7 +203,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
   void fontChooserShowsTheFontUsedAndOffersFixedFacesOnly() {
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
     p->setOutputFormat(QPrinter::PdfFormat);
-    TPrinter printer(std::move(p));
+    Printer printer(std::move(p));
     printer.setContext(ctx_.get());
     // The default face is a printer's own: the system's fixed-pitch face
     // prints instead, and the chooser opens on it, at the size printed.
@@ -250,7 +250,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
   void fontChooserKeepsToItsSizes() {
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
     p->setOutputFormat(QPrinter::PdfFormat);
-    TPrinter printer(std::move(p));
+    Printer printer(std::move(p));
     printer.setContext(ctx_.get());
     settings().printerFont.width = 5;
     printer.runDialog = [](QDialog& d) {
@@ -304,7 +304,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     p->setOutputFormat(QPrinter::PdfFormat);
     const QString out = QString::fromStdString(work_->file("c.pdf"));
     p->setOutputFileName(out);
-    TPrinter printer(std::move(p));
+    Printer printer(std::move(p));
     printer.setContext(ctx_.get());
     printer.showCancelDialog = false;
     int maxPage = 0;
