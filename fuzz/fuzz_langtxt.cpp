@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzHost host;
   ModelContext ctx(host);
   ScopedHost scope(host);
-  TLangList langs;
+  LanguageList langs;
   langs.parse(std::string(reinterpret_cast<const char*>(data), size));
-  fuzzCheck(langs.size() <= TLangList::kMaxRows, "at most 100 rows");
+  fuzzCheck(langs.size() <= LanguageList::kMaxRows, "at most 100 rows");
   for (const TLanguage& row : langs.rows())
     fuzzCheck(row.commentStart.size() <= kCommentFieldBytes && row.commentEnd.size() <= kCommentFieldBytes,
               "comment signs fit their fields");
@@ -23,9 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Reading the list's text again gives rows that write the same text.
   const std::string written = langs.serialise();
-  TLangList again;
+  LanguageList again;
   again.parse(written);
-  TLangList third;
+  LanguageList third;
   third.parse(again.serialise());
   fuzzCheck(third.serialise() == again.serialise(), "the list's text does not settle");
 

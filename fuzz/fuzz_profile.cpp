@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FileTypeList types;
   types.load(ini, host);
   fuzzCheck(types.size() <= FileTypeList::kMaxEntries, "at most 19 file types");
-  TLangList langs;
+  LanguageList langs;
   for (const char* ext : {".c", ".cpp", ".h", ".occ", ".f", "", ".x", ".TSR"}) {
     LineStore w(ctx);
     setConvention(w, ext, &types, langs);

@@ -199,9 +199,9 @@ void settingsSeeds() {
 }
 
 void langSeeds() {
-  TLangList builtIn;
+  LanguageList builtIn;
   seed("langtxt", "builtin", builtIn.serialise());
-  TLangList shipped;
+  LanguageList shipped;
   std::string text;
   if (readWholeFile(std::string(PLICATO_SOURCE_DIR) + "/resources/lang.txt", text)) {
     shipped.parse(text);

@@ -76,9 +76,9 @@ std::string extensionOf(const std::string& fileName) {
   return dot == std::string::npos ? "" : base.substr(dot);
 }
 
-// ---- TLangList ----
+// ---- LanguageList ----
 
-TLanguage TLangList::parseRow(const std::string& row) {
+TLanguage LanguageList::parseRow(const std::string& row) {
   TLanguage lang;
   size_t pos = 0;
   lang.name = nextWord(row, pos);
@@ -91,7 +91,7 @@ TLanguage TLangList::parseRow(const std::string& row) {
   return lang;
 }
 
-std::string TLangList::formatRow(const TLanguage& row) {
+std::string LanguageList::formatRow(const TLanguage& row) {
   // "%s files %.*s %s %.*s %s  %.*s %s"
   std::string out = row.name + " files " + blanks(30 - static_cast<long>(row.name.size()));
   out += " " + row.extensions + " " + blanks(15 - static_cast<long>(row.extensions.size()));
@@ -100,7 +100,7 @@ std::string TLangList::formatRow(const TLanguage& row) {
   return out;
 }
 
-void TLangList::useBuiltIn() {
+void LanguageList::useBuiltIn() {
   rows_ = {
       {"C", "*.c;*.h", "/*", "*/"},      {"C++", "*.cpp;*.h", "//", ""},
       {"occam2", "*.occ", "--", ""},     {"Pascal", "*.pas", "(*", "*)"},
@@ -110,7 +110,7 @@ void TLangList::useBuiltIn() {
   };
 }
 
-void TLangList::parse(const std::string& text) {
+void LanguageList::parse(const std::string& text) {
   rows_.clear();
   for (size_t pos = 0; pos < text.size() && rows_.size() < kMaxRows;) {
     size_t nl = text.find('\n', pos);
@@ -125,7 +125,7 @@ void TLangList::parse(const std::string& text) {
   }
 }
 
-bool TLangList::load() {
+bool LanguageList::load() {
   std::string text;
   if (!readWholeFile(dataFileForRead(kLangFile), text)) {
     useBuiltIn();
@@ -135,32 +135,32 @@ bool TLangList::load() {
   return true;
 }
 
-std::string TLangList::serialise() const {
+std::string LanguageList::serialise() const {
   std::string out;
   for (const TLanguage& row : rows_) out += formatRow(row) + "\r\n";
   return out;
 }
 
-bool TLangList::save(Host& host) const { return saveLangText(serialise(), host); }
+bool LanguageList::save(Host& host) const { return saveLangText(serialise(), host); }
 
-int TLangList::lookup(const std::string& extension) const {
+int LanguageList::lookup(const std::string& extension) const {
   for (size_t i = 0; i < rows_.size(); ++i)
     if (extensionMatches(rows_[i].extensions, extension)) return static_cast<int>(i);
   return -1;
 }
 
-const TLanguage* TLangList::find(const std::string& extension) const {
+const TLanguage* LanguageList::find(const std::string& extension) const {
   int i = lookup(extension);
   return i < 0 ? nullptr : &rows_[static_cast<size_t>(i)];
 }
 
-bool TLangList::add(const TLanguage& row) {
+bool LanguageList::add(const TLanguage& row) {
   if (rows_.size() >= kMaxRows) return false;
   rows_.push_back(row);
   return true;
 }
 
-std::string TLangList::filterText() const {
+std::string LanguageList::filterText() const {
   std::string out;
   for (const TLanguage& row : rows_)
     out += row.name + " files (" + row.extensions + ")|" + row.extensions + "|";
@@ -168,14 +168,14 @@ std::string TLangList::filterText() const {
 }
 
 namespace {
-TLangList& langListStorage() {
-  static TLangList list;
+LanguageList& langListStorage() {
+  static LanguageList list;
   return list;
 }
 bool g_langLoaded = false;
 }  // namespace
 
-TLangList& langList() {
+LanguageList& langList() {
   if (!g_langLoaded) {
     g_langLoaded = true;
     langListStorage().load();
@@ -311,7 +311,7 @@ std::string FileTypeList::filterText() const {
   return out;
 }
 
-std::string dialogFilter(const FileTypeList* types, const TLangList& langs) {
+std::string dialogFilter(const FileTypeList* types, const LanguageList& langs) {
   if (types && !types->empty()) return types->filterText();
   return langs.filterText();
 }
@@ -335,7 +335,7 @@ bool commentFromTable(const MarkUpHash& table, std::string& start, std::string& 
 }
 
 void setConvention(LineStore& window, const std::string& extension, FileTypeList* types,
-                   TLangList& langs) {
+                   LanguageList& langs) {
   window.markUp = nullptr;
   if (types) {
     int i = types->findExtension(extension);

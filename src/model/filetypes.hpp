@@ -30,12 +30,12 @@ struct TLanguage {
   std::string commentEnd;
 };
 
-class TLangList {
+class LanguageList {
  public:
   static constexpr size_t kMaxRows = 100;
   static constexpr size_t kMaxRowBytes = 127;
 
-  TLangList() { useBuiltIn(); }
+  LanguageList() { useBuiltIn(); }
 
   // Reads dataFileForRead("lang.txt"); the built-in rows when it cannot be
   // read. Returns whether the file was read.
@@ -68,7 +68,7 @@ class TLangList {
 };
 
 // The language list of the process, loaded on first use.
-TLangList& langList();
+LanguageList& langList();
 // Reads it again (after the configuration directory changed).
 void reloadLangList();
 
@@ -128,14 +128,14 @@ class FileTypeList {
 
 // The filter of the open and save dialogs: the INI types when there are
 // any, else the language list.
-std::string dialogFilter(const FileTypeList* types, const TLangList& langs);
+std::string dialogFilter(const FileTypeList* types, const LanguageList& langs);
 
 // Fills window.commentStart / commentEnd / fileTypeName and window.markUp
 // for a file with the given extension (extensionOf of its name). types may
 // be null. Unknown extensions ask "GET_COM" through window.host; an answer
 // is added to langs and lang.txt is written anew.
 void setConvention(LineStore& window, const std::string& extension, FileTypeList* types,
-                   TLangList& langs);
+                   LanguageList& langs);
 // The comment delimiters a highlighting table gives: its block-comment pair,
 // else its line comment with an empty end; false when it has neither.
 bool commentFromTable(const MarkUpHash& table, std::string& start, std::string& end);

@@ -46,30 +46,30 @@ TEST_F(FileTypesTest, ExtensionsAreTakenFromTheBaseNameAndMatchWhole) {
 
 TEST_F(FileTypesTest, LangRowsReadAndWriteInTheirColumns) {
   TLanguage c{"C", "*.c;*.h", "/*", "*/"};
-  std::string row = TLangList::formatRow(c);
+  std::string row = LanguageList::formatRow(c);
   EXPECT_EQ(row.substr(0, 8), "C files ");
   EXPECT_EQ(row.find("*.c;*.h"), 38u);
   EXPECT_EQ(row.find("/*"), 55u);
   EXPECT_EQ(row.find("*/"), 68u);
-  TLanguage back = TLangList::parseRow(row);
+  TLanguage back = LanguageList::parseRow(row);
   EXPECT_EQ(back.name, "C");
   EXPECT_EQ(back.extensions, "*.c;*.h");
   EXPECT_EQ(back.commentStart, "/*");
   EXPECT_EQ(back.commentEnd, "*/");
 
-  TLanguage all = TLangList::parseRow(TLangList::formatRow({"All", "*.*", "", ""}));
+  TLanguage all = LanguageList::parseRow(LanguageList::formatRow({"All", "*.*", "", ""}));
   EXPECT_EQ(all.extensions, "*.*");
   EXPECT_EQ(all.commentStart, "");
   EXPECT_EQ(all.commentEnd, "");
   // A name longer than its column still leaves a blank before the extensions.
-  TLanguage wide = TLangList::parseRow(TLangList::formatRow({std::string(40, 'N'), "*.x", "<", ">"}));
+  TLanguage wide = LanguageList::parseRow(LanguageList::formatRow({std::string(40, 'N'), "*.x", "<", ">"}));
   EXPECT_EQ(wide.extensions, "*.x");
   EXPECT_EQ(wide.commentEnd, ">");
 
   // The shipped lang.txt is the built-in rows.
-  TLangList shipped;
+  LanguageList shipped;
   ASSERT_TRUE(shipped.load());
-  TLangList builtIn;
+  LanguageList builtIn;
   builtIn.useBuiltIn();
   EXPECT_EQ(shipped.serialise(), builtIn.serialise());
   ASSERT_EQ(shipped.size(), 10u);
@@ -79,10 +79,10 @@ TEST_F(FileTypesTest, LangRowsReadAndWriteInTheirColumns) {
 TEST_F(FileTypesTest, LangListLimits) {
   std::string text;
   for (int i = 0; i < 120; ++i)
-    text += TLangList::formatRow({"L" + std::to_string(i), "*.e" + std::to_string(i), "#", ""}) + "\r\n";
-  TLangList list;
+    text += LanguageList::formatRow({"L" + std::to_string(i), "*.e" + std::to_string(i), "#", ""}) + "\r\n";
+  LanguageList list;
   list.parse(text);
-  EXPECT_EQ(list.size(), TLangList::kMaxRows);
+  EXPECT_EQ(list.size(), LanguageList::kMaxRows);
   EXPECT_EQ(list.lookup(".e99"), 99);
   EXPECT_EQ(list.lookup(".e100"), -1);
   EXPECT_FALSE(list.add({"X", "*.x", "", ""}));
@@ -96,7 +96,7 @@ TEST_F(FileTypesTest, LangListLimits) {
 }
 
 TEST_F(FileTypesTest, BuiltInRowsGiveTheConventions) {
-  TLangList langs;
+  LanguageList langs;
   langs.useBuiltIn();
   LineStore w(ctx);
   setConvention(w, ".h", nullptr, langs);  // the C row comes before C++
@@ -114,7 +114,7 @@ TEST_F(FileTypesTest, BuiltInRowsGiveTheConventions) {
 }
 
 TEST_F(FileTypesTest, UnknownExtensionAsksAndCancelGivesNoComments) {
-  TLangList langs;
+  LanguageList langs;
   langs.useBuiltIn();
   LineStore w(ctx);
   w.setCommentStart("/*");
@@ -129,7 +129,7 @@ TEST_F(FileTypesTest, UnknownExtensionAsksAndCancelGivesNoComments) {
 }
 
 TEST_F(FileTypesTest, AnsweredConventionIsAddedAndWrittenToTheConfigDirectory) {
-  TLangList langs;
+  LanguageList langs;
   langs.useBuiltIn();
   LineStore w(ctx);
   host.queueAnswer("name=Script;start=#######_long_start;end=");
@@ -139,7 +139,7 @@ TEST_F(FileTypesTest, AnsweredConventionIsAddedAndWrittenToTheConfigDirectory) {
   EXPECT_EQ(w.fileTypeName, "Script");
   ASSERT_EQ(langs.size(), 11u);
 
-  TLangList reread;
+  LanguageList reread;
   ASSERT_TRUE(reread.load());  // the config copy now comes first
   ASSERT_EQ(reread.size(), 11u);
   const TLanguage* row = reread.find(".scr");
@@ -172,7 +172,7 @@ TEST_F(FileTypesTest, IniTypesComeFirstAndGiveCommentsFromTheirTables) {
   EXPECT_EQ(types.lookup(".zzz"), 2);  // the catch-all
   EXPECT_EQ(types.findExtension(".zzz"), -1);
 
-  TLangList langs;
+  LanguageList langs;
   langs.useBuiltIn();
   LineStore w(ctx);
   setConvention(w, ".cpp", &types, langs);
@@ -281,7 +281,7 @@ TEST_F(FileTypesTest, FilterTexts) {
   writeIni("NumberOfFileTypes=1\nFileType_0=C;*.c;*.h;ansi_c.mrk\n");
   FileTypeList types = loadTypes();
   EXPECT_EQ(types.filterText(), "C files         (*.c;*.h)|*.c;*.h|ALL_OTHER files (*.*)|*.*|");
-  TLangList langs;
+  LanguageList langs;
   langs.useBuiltIn();
   std::string f = langs.filterText();
   EXPECT_EQ(f.substr(0, f.find("|C++")), "C files (*.c;*.h)|*.c;*.h");
@@ -297,7 +297,7 @@ TEST_F(FileTypesTest, ShippedTypesAgreeWithTheLanguageList) {
   FileTypeList types = loadTypes();  // the shipped INI is copied into config
   EXPECT_TRUE(host.boxTexts().empty()) << host.boxTexts().front();
   ASSERT_EQ(types.size(), 10u);
-  TLangList langs;
+  LanguageList langs;
   ASSERT_TRUE(langs.load());
   for (const TLanguage& row : langs.rows()) {
     if (row.name == "All") continue;
@@ -316,7 +316,7 @@ TEST_F(FileTypesTest, ShippedTypesAgreeWithTheLanguageList) {
 }
 
 TEST_F(FileTypesTest, ProcessLangListLoadsOnFirstUse) {
-  config.write("lang.txt", TLangList::formatRow({"Own", "*.own", "%", ""}) + "\r\n");
+  config.write("lang.txt", LanguageList::formatRow({"Own", "*.own", "%", ""}) + "\r\n");
   reloadLangList();
   EXPECT_EQ(langList().size(), 1u);
   EXPECT_EQ(langList().find(".own")->commentStart, "%");
