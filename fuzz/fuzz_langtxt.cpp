@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LanguageList langs;
   langs.parse(std::string(reinterpret_cast<const char*>(data), size));
   fuzzCheck(langs.size() <= LanguageList::kMaxRows, "at most 100 rows");
-  for (const TLanguage& row : langs.rows())
+  for (const Language& row : langs.rows())
     fuzzCheck(row.commentStart.size() <= kCommentFieldBytes && row.commentEnd.size() <= kCommentFieldBytes,
               "comment signs fit their fields");
   (void)langs.filterText();

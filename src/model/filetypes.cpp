@@ -78,8 +78,8 @@ std::string extensionOf(const std::string& fileName) {
 
 // ---- LanguageList ----
 
-TLanguage LanguageList::parseRow(const std::string& row) {
-  TLanguage lang;
+Language LanguageList::parseRow(const std::string& row) {
+  Language lang;
   size_t pos = 0;
   lang.name = nextWord(row, pos);
   size_t star = row.find('*');
@@ -91,7 +91,7 @@ TLanguage LanguageList::parseRow(const std::string& row) {
   return lang;
 }
 
-std::string LanguageList::formatRow(const TLanguage& row) {
+std::string LanguageList::formatRow(const Language& row) {
   // "%s files %.*s %s %.*s %s  %.*s %s"
   std::string out = row.name + " files " + blanks(30 - static_cast<long>(row.name.size()));
   out += " " + row.extensions + " " + blanks(15 - static_cast<long>(row.extensions.size()));
@@ -137,7 +137,7 @@ bool LanguageList::load() {
 
 std::string LanguageList::serialise() const {
   std::string out;
-  for (const TLanguage& row : rows_) out += formatRow(row) + "\r\n";
+  for (const Language& row : rows_) out += formatRow(row) + "\r\n";
   return out;
 }
 
@@ -149,12 +149,12 @@ int LanguageList::lookup(const std::string& extension) const {
   return -1;
 }
 
-const TLanguage* LanguageList::find(const std::string& extension) const {
+const Language* LanguageList::find(const std::string& extension) const {
   int i = lookup(extension);
   return i < 0 ? nullptr : &rows_[static_cast<size_t>(i)];
 }
 
-bool LanguageList::add(const TLanguage& row) {
+bool LanguageList::add(const Language& row) {
   if (rows_.size() >= kMaxRows) return false;
   rows_.push_back(row);
   return true;
@@ -162,7 +162,7 @@ bool LanguageList::add(const TLanguage& row) {
 
 std::string LanguageList::filterText() const {
   std::string out;
-  for (const TLanguage& row : rows_)
+  for (const Language& row : rows_)
     out += row.name + " files (" + row.extensions + ")|" + row.extensions + "|";
   return out;
 }
@@ -354,7 +354,7 @@ void setConvention(LineStore& window, const std::string& extension, FileTypeList
     if (c >= 0) window.markUp = (*types)[static_cast<size_t>(c)].table.get();
   }
 
-  if (const TLanguage* row = langs.find(extension)) {
+  if (const Language* row = langs.find(extension)) {
     window.setCommentStart(row->commentStart);
     window.setCommentEnd(row->commentEnd);
     window.setFileTypeName(row->name);
@@ -369,7 +369,7 @@ void setConvention(LineStore& window, const std::string& extension, FileTypeList
     return;
   }
   // Cut to what a lang.txt row can hold, so the row reads back the same.
-  TLanguage row;
+  Language row;
   row.name = firstWord(answer->typeName);
   if (row.name.empty()) row.name = "User";
   row.extensions = "*" + extension;

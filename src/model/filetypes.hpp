@@ -23,7 +23,7 @@ bool extensionMatches(const std::string& patterns, const std::string& extension)
 std::string extensionOf(const std::string& fileName);
 
 // One row of lang.txt.
-struct TLanguage {
+struct Language {
   std::string name;  // first word of the row ("C", "C++", ...)
   std::string extensions;
   std::string commentStart;
@@ -50,21 +50,21 @@ class LanguageList {
 
   // Index of the first row whose extensions hold the extension, or -1.
   int lookup(const std::string& extension) const;
-  const TLanguage* find(const std::string& extension) const;
+  const Language* find(const std::string& extension) const;
   // False when the list is full.
-  bool add(const TLanguage& row);
+  bool add(const Language& row);
 
-  const std::vector<TLanguage>& rows() const { return rows_; }
+  const std::vector<Language>& rows() const { return rows_; }
   size_t size() const { return rows_.size(); }
   // Open-dialog filter: "C files (*.c;*.h)|*.c;*.h|..."
   std::string filterText() const;
 
   // One row in lang.txt's layout, without the line end.
-  static std::string formatRow(const TLanguage& row);
-  static TLanguage parseRow(const std::string& row);
+  static std::string formatRow(const Language& row);
+  static Language parseRow(const std::string& row);
 
  private:
-  std::vector<TLanguage> rows_;
+  std::vector<Language> rows_;
 };
 
 // The language list of the process, loaded on first use.

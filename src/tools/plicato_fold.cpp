@@ -150,7 +150,7 @@ bool conventionByName(LineStore& w, const std::string& name, FileTypeList& types
     w.markUp = t.table.get();
     return true;
   }
-  for (const TLanguage& row : langList().rows()) {
+  for (const Language& row : langList().rows()) {
     if (!sameName(row.name, name)) continue;
     w.setCommentStart(row.commentStart);
     w.setCommentEnd(row.commentEnd);

@@ -45,24 +45,24 @@ TEST_F(FileTypesTest, ExtensionsAreTakenFromTheBaseNameAndMatchWhole) {
 }
 
 TEST_F(FileTypesTest, LangRowsReadAndWriteInTheirColumns) {
-  TLanguage c{"C", "*.c;*.h", "/*", "*/"};
+  Language c{"C", "*.c;*.h", "/*", "*/"};
   std::string row = LanguageList::formatRow(c);
   EXPECT_EQ(row.substr(0, 8), "C files ");
   EXPECT_EQ(row.find("*.c;*.h"), 38u);
   EXPECT_EQ(row.find("/*"), 55u);
   EXPECT_EQ(row.find("*/"), 68u);
-  TLanguage back = LanguageList::parseRow(row);
+  Language back = LanguageList::parseRow(row);
   EXPECT_EQ(back.name, "C");
   EXPECT_EQ(back.extensions, "*.c;*.h");
   EXPECT_EQ(back.commentStart, "/*");
   EXPECT_EQ(back.commentEnd, "*/");
 
-  TLanguage all = LanguageList::parseRow(LanguageList::formatRow({"All", "*.*", "", ""}));
+  Language all = LanguageList::parseRow(LanguageList::formatRow({"All", "*.*", "", ""}));
   EXPECT_EQ(all.extensions, "*.*");
   EXPECT_EQ(all.commentStart, "");
   EXPECT_EQ(all.commentEnd, "");
   // A name longer than its column still leaves a blank before the extensions.
-  TLanguage wide = LanguageList::parseRow(LanguageList::formatRow({std::string(40, 'N'), "*.x", "<", ">"}));
+  Language wide = LanguageList::parseRow(LanguageList::formatRow({std::string(40, 'N'), "*.x", "<", ">"}));
   EXPECT_EQ(wide.extensions, "*.x");
   EXPECT_EQ(wide.commentEnd, ">");
 
@@ -142,7 +142,7 @@ TEST_F(FileTypesTest, AnsweredConventionIsAddedAndWrittenToTheConfigDirectory) {
   LanguageList reread;
   ASSERT_TRUE(reread.load());  // the config copy now comes first
   ASSERT_EQ(reread.size(), 11u);
-  const TLanguage* row = reread.find(".scr");
+  const Language* row = reread.find(".scr");
   ASSERT_TRUE(row);
   EXPECT_EQ(row->name, "Script");
   EXPECT_EQ(row->extensions, "*.scr");
@@ -299,7 +299,7 @@ TEST_F(FileTypesTest, ShippedTypesAgreeWithTheLanguageList) {
   ASSERT_EQ(types.size(), 10u);
   LanguageList langs;
   ASSERT_TRUE(langs.load());
-  for (const TLanguage& row : langs.rows()) {
+  for (const Language& row : langs.rows()) {
     if (row.name == "All") continue;
     std::string ext = row.extensions.substr(1, row.extensions.find(';') - 1);
     int i = types.findExtension(ext);
