@@ -295,7 +295,7 @@ void printerFont(QWidget* parent) { Printer::instance().chooseFont(parent); }
 
 void printBuffer(QWidget* parent, Host& host, EditorView* active) {
   if (!active || !Printer::instance().usable()) return;
-  TWindowPrintoutAll printout(*active);
+  FilePrintout printout(*active);
   Printer::instance().print(parent, host, printout);
 }
 
@@ -393,7 +393,7 @@ int runPrint(const std::vector<std::string>& args) {
   Printer printer(std::move(pdf));
   printer.setContext(&session.ctx);
   printer.showCancelDialog = false;
-  TWindowPrintoutAll printout(doc->window);
+  FilePrintout printout(doc->window);
   if (!printer.print(nullptr, session.host, printout, false)) {
     tellEvents(session.host);
     return 1;

@@ -74,7 +74,7 @@ class PrintPreviewWindow : public QMainWindow {
   int exec();
 
   const PreviewModel& model() const { return model_; }
-  TWindowPrintoutAll& printout() { return printout_; }
+  FilePrintout& printout() { return printout_; }
   // A button of the bar by its id, and the page text field.
   QAction* control(int id) const;
   QLabel* pageField() const { return pageText_; }
@@ -101,7 +101,7 @@ class PrintPreviewWindow : public QMainWindow {
 
   Printer& printer_;
   QPointer<QWidget> main_;
-  TWindowPrintoutAll printout_;
+  FilePrintout printout_;
   PreviewSheet sheet_;
   PreviewModel model_;
   QToolBar* bar_ = nullptr;

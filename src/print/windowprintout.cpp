@@ -102,10 +102,10 @@ std::string ctimeNow() {
 
 // --- Print Buffer ---------------------------------------------------------
 
-TWindowPrintoutAll::TWindowPrintoutAll(EditorView& window, std::string title)
+FilePrintout::FilePrintout(EditorView& window, std::string title)
     : Printout(std::move(title)), window_(window), clock_(ctimeNow) {}
 
-void TWindowPrintoutAll::paginate() {
+void FilePrintout::paginate() {
   starts_.clear();
   count_ = 0;
   const int lines = linesPerPage();
@@ -120,17 +120,17 @@ void TWindowPrintoutAll::paginate() {
   }
 }
 
-int TWindowPrintoutAll::lineCount() {
+int FilePrintout::lineCount() {
   if (!paginated()) paginate();
   return count_;
 }
 
-int TWindowPrintoutAll::pageCount() {
+int FilePrintout::pageCount() {
   if (!paginated()) paginate();
   return static_cast<int>(starts_.size());
 }
 
-PageRange TWindowPrintoutAll::pageRange() {
+PageRange FilePrintout::pageRange() {
   // The file may have changed since the printout was made.
   paginate();
   PageRange r;
@@ -139,9 +139,9 @@ PageRange TWindowPrintoutAll::pageRange() {
   return r;
 }
 
-bool TWindowPrintoutAll::hasPage(int page) { return page >= 1 && page <= pageCount(); }
+bool FilePrintout::hasPage(int page) { return page >= 1 && page <= pageCount(); }
 
-void TWindowPrintoutAll::printPage(int page, Canvas& canvas) {
+void FilePrintout::printPage(int page, Canvas& canvas) {
   if (page < fromPage() || page > toPage()) return;
   if (!hasPage(page)) return;
   canvas.setTransparent(true);

@@ -40,9 +40,9 @@ std::string ctimeNow();
 
 // Print Buffer: every line from fileTop to fileBottom in expanded order,
 // paginated, each page under "  Page %d from %s   %s".
-class TWindowPrintoutAll : public Printout {
+class FilePrintout : public Printout {
  public:
-  explicit TWindowPrintoutAll(EditorView& window, std::string title = "Print All");
+  explicit FilePrintout(EditorView& window, std::string title = "Print All");
 
   PageRange pageRange() override;
   bool hasPage(int page) override;

@@ -89,7 +89,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     app.loadFileTypes();
     OpenDocument* doc = app.openFile(path, 25, 80);
     if (!doc) return {};
-    TWindowPrintoutAll p(doc->window);
+    FilePrintout p(doc->window);
     PageGeometry g;
     g.pageHeight = 1000000;
     p.setGeometry(g);
@@ -317,7 +317,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
       pd.printer()->setFromTo(2, 2);
       return int(QDialog::Accepted);
     };
-    TWindowPrintoutAll printout(doc->window);
+    FilePrintout printout(doc->window);
     QVERIFY(printer.print(nullptr, *host_, printout));
     QVERIFY(maxPage >= 3);
     if (havePdftotext()) {

@@ -15,7 +15,7 @@ namespace {
 const char* kFixedTime = "Wed Jun 30 21:49:08 1993\n";
 
 // Every line of the printout, page after page.
-std::vector<std::string> printAll(TWindowPrintoutAll& p) {
+std::vector<std::string> printAll(FilePrintout& p) {
   std::vector<std::string> out;
   PageRange r = p.pageRange();
   for (int n = r.minPage; n <= r.maxPage; ++n) {
@@ -70,7 +70,7 @@ TEST_F(PrintBufferTest, ExactlyAPageOfLinesIsOnePageAndOneMoreMakesTwo) {
   std::vector<std::string> text;
   for (int i = 1; i <= perPage - 3; ++i) text.push_back("line " + std::to_string(i));
   auto w = open("a.c", lines(text));
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(perPage));
   ASSERT_EQ(p.linesPerPage(), perPage);
   EXPECT_EQ(p.lineCount(), perPage);
@@ -88,7 +88,7 @@ TEST_F(PrintBufferTest, ExactlyAPageOfLinesIsOnePageAndOneMoreMakesTwo) {
 
   text.push_back("one more");
   auto w2 = open("b.c", lines(text));
-  TWindowPrintoutAll p2(*w2);
+  FilePrintout p2(*w2);
   p2.setGeometry(geometryFor(perPage));
   EXPECT_EQ(p2.pageRange().maxPage, 2);
   EXPECT_TRUE(p2.hasPage(2));
@@ -100,7 +100,7 @@ TEST_F(PrintBufferTest, ExactlyAPageOfLinesIsOnePageAndOneMoreMakesTwo) {
 
 TEST_F(PrintBufferTest, PagePlacesHeaderBlankAndLines) {
   auto w = open("a.c", lines({"alpha", "", "gamma"}));
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(20));
   p.setClock([] { return std::string(kFixedTime); });
   p.pageRange();
@@ -125,7 +125,7 @@ TEST_F(PrintBufferTest, PagePlacesHeaderBlankAndLines) {
 TEST_F(PrintBufferTest, HeaderIsCutAtLineEndAndTabsBecomeSpaces) {
   auto w = open("a.c", lines({"x"}));
   assign(*w->doc.fileTop->next, "tab\there");
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(20));
   p.setClock([] { return std::string("Mon\tday\r\nrest"); });
   PageRecorder page;
@@ -136,7 +136,7 @@ TEST_F(PrintBufferTest, HeaderIsCutAtLineEndAndTabsBecomeSpaces) {
 
 TEST_F(PrintBufferTest, EveryFoldIsExpandedInFileForm) {
   auto w = open("a.c", kNested);
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(100));
   const std::string name = w->doc.fileTop->next->text;
   const std::vector<std::string> expected = {
@@ -160,13 +160,13 @@ TEST_F(PrintBufferTest, EveryFoldIsExpandedInFileForm) {
 
 TEST_F(PrintBufferTest, ClosedFoldAcrossPagesKeepsItsIndentation) {
   auto w = open("a.c", kNested);
-  TWindowPrintoutAll whole(*w);
+  FilePrintout whole(*w);
   whole.setGeometry(geometryFor(100));
   const std::vector<std::string> expected = printAll(whole);
 
   // Five lines a page: the outer fold starts on page 1 and ends on page 3,
   // the inner one straddles pages 2 and 3.
-  TWindowPrintoutAll paged(*w);
+  FilePrintout paged(*w);
   paged.setGeometry(geometryFor(5));
   EXPECT_EQ(paged.pageRange().maxPage, 3);
   EXPECT_EQ(printAll(paged), expected);
@@ -182,7 +182,7 @@ TEST_F(PrintBufferTest, ClosedFoldAcrossPagesKeepsItsIndentation) {
 
 TEST_F(PrintBufferTest, PrintoutDoesNotDependOnHowFoldsAreShown) {
   auto w = open("a.c", kNested);
-  TWindowPrintoutAll closed(*w);
+  FilePrintout closed(*w);
   closed.setGeometry(geometryFor(4));
   const std::vector<std::string> expected = printAll(closed);
 
@@ -190,7 +190,7 @@ TEST_F(PrintBufferTest, PrintoutDoesNotDependOnHowFoldsAreShown) {
   LineNode* outer = w->doc.levelTop->next->next->next;
   ASSERT_EQ(outer->kind, ClosedFold);
   ASSERT_TRUE(openFoldInPlace(*w, outer));
-  TWindowPrintoutAll open(*w);
+  FilePrintout open(*w);
   open.setGeometry(geometryFor(4));
   EXPECT_EQ(printAll(open), expected);
 
@@ -202,7 +202,7 @@ TEST_F(PrintBufferTest, PrintoutDoesNotDependOnHowFoldsAreShown) {
   PlaceCursor(*w, 2);
   EnterFold(*w);
   ASSERT_EQ(inner->kind, EnteredFold);
-  TWindowPrintoutAll entered(*w);
+  FilePrintout entered(*w);
   entered.setGeometry(geometryFor(4));
   EXPECT_EQ(printAll(entered), expected);
 }
@@ -211,7 +211,7 @@ TEST_F(PrintBufferTest, FiledFoldShowsItsMarkerAndInlineContents) {
   work.write("part.c", lines({"/*{{{  twice*/", "int twice;", "/*}}}*/"}));
   auto w = open("a.c", lines({"/*{{{F helpers*/", "/*:::F part.c*/", "int inline_copy;", "/*}}}*/",
                               "/*...F only*/", "/*:::A  1 1*/", "/*:::F part.c*/", "end"}));
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(50));
   const std::vector<std::string> out = printAll(p);
   ASSERT_EQ(out.size(), 9u);
@@ -226,7 +226,7 @@ TEST_F(PrintBufferTest, FiledFoldShowsItsMarkerAndInlineContents) {
 TEST_F(PrintBufferTest, PageOutsideTheDialogRangeIsEmpty) {
   std::vector<std::string> text(30, "x");
   auto w = open("a.c", lines(text));
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(10));
   ASSERT_EQ(p.pageRange().maxPage, 4);
   p.setPrintRange(2, 3);
@@ -241,7 +241,7 @@ TEST_F(PrintBufferTest, PageOutsideTheDialogRangeIsEmpty) {
 
 TEST_F(PrintBufferTest, RecountsWhenTheFileChanged) {
   auto w = open("a.c", lines({"a"}));
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(3));
   EXPECT_EQ(p.pageRange().maxPage, 2);
   LineNode* extra = newLineNode(w->doc);
@@ -395,7 +395,7 @@ TEST_F(PrintJobTest, SpanFromTheDialog) {
 TEST_F(PrintJobTest, PagesInOrderUntilThePrintoutHasNoMore) {
   std::vector<std::string> text(25, "x");
   auto w = open("a.c", lines(text));
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(10));
   PageRange r = p.pageRange();
   RecordingSink sink;
@@ -415,7 +415,7 @@ TEST_F(PrintJobTest, PagesInOrderUntilThePrintoutHasNoMore) {
 TEST_F(PrintJobTest, CancelAndFailureStopTheJob) {
   std::vector<std::string> text(40, "x");
   auto w = open("a.c", lines(text));
-  TWindowPrintoutAll p(*w);
+  FilePrintout p(*w);
   p.setGeometry(geometryFor(10));
   PageRange r = p.pageRange();
   RecordingSink cancelled;
