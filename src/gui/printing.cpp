@@ -282,7 +282,7 @@ bool printScreenEnabled(EditorView* active) { return active && Printer::instance
 
 void printScreen(QWidget* parent, Host& host, EditorView* active) {
   if (!printScreenEnabled(active)) return;
-  TWindowPrintout printout(*active);
+  ScreenPrintout printout(*active);
   Printer::instance().print(parent, host, printout);
 }
 

@@ -169,10 +169,10 @@ void FilePrintout::printPage(int page, Canvas& canvas) {
 
 // --- Print Screen ---------------------------------------------------------
 
-TWindowPrintout::TWindowPrintout(EditorView& window, std::string title)
+ScreenPrintout::ScreenPrintout(EditorView& window, std::string title)
     : Printout(std::move(title)), window_(window) {}
 
-void TWindowPrintout::printPage(int page, Canvas& canvas) {
+void ScreenPrintout::printPage(int page, Canvas& canvas) {
   if (page != 1) return;
   canvas.setTransparent(true);
   const int lineHeight = canvas.textHeight();

@@ -75,9 +75,9 @@ class FilePrintout : public Printout {
 };
 
 // Print Screen: the rows now on the window's screen, one page.
-class TWindowPrintout : public Printout {
+class ScreenPrintout : public Printout {
  public:
-  explicit TWindowPrintout(EditorView& window, std::string title = "Print from Screen");
+  explicit ScreenPrintout(EditorView& window, std::string title = "Print from Screen");
 
   PageRange pageRange() override { return PageRange{}; }
   bool hasPage(int page) override { return page == 1; }

@@ -272,7 +272,7 @@ TEST_F(PrintScreenTest, RowsOfTheScreenEachALine) {
   const int cols = w->screenCols;
   ASSERT_GE(cols, 20);
   Redraw(*w, 1);
-  TWindowPrintout p(*w);
+  ScreenPrintout p(*w);
   EXPECT_EQ(p.title(), "Print from Screen");
   PageRange r = p.pageRange();
   EXPECT_EQ(r.minPage + r.maxPage + r.selFromPage + r.selToPage, 0);
@@ -406,7 +406,7 @@ TEST_F(PrintJobTest, PagesInOrderUntilThePrintoutHasNoMore) {
   EXPECT_EQ(sink.pages[0].runs[0].text.substr(0, 9), "  Page 2 ");
   EXPECT_EQ(sink.pages[1].runs[0].text.substr(0, 9), "  Page 3 ");
 
-  TWindowPrintout screen(*w);
+  ScreenPrintout screen(*w);
   RecordingSink one;
   EXPECT_EQ(printPages(screen, pagesToPrint(screen.pageRange(), 0, 0), one), PrintOutcome::Printed);
   EXPECT_EQ(one.pages.size(), 1u);
