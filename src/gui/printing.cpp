@@ -301,8 +301,8 @@ void printBuffer(QWidget* parent, Host& host, EditorView* active) {
 
 void printLayout(QWidget* parent, Host& host, EditorView* active) {
   if (!active || !Printer::instance().usable()) return;
-  TWindowPrintLay printout(active);
-  if (!printout.load(host, TWindowPrintLay::defaultPath())) return;
+  LayoutPrintout printout(active);
+  if (!printout.load(host, LayoutPrintout::defaultPath())) return;
   Printer::instance().print(parent, host, printout);
 }
 

@@ -190,12 +190,12 @@ void ScreenPrintout::printPage(int page, Canvas& canvas) {
 
 // --- Print layout ---------------------------------------------------------
 
-TWindowPrintLay::TWindowPrintLay(EditorView* window, std::string title)
+LayoutPrintout::LayoutPrintout(EditorView* window, std::string title)
     : Printout(std::move(title)), window_(window) {}
 
-std::string TWindowPrintLay::defaultPath() { return dataFileForRead("help.txt"); }
+std::string LayoutPrintout::defaultPath() { return dataFileForRead("help.txt"); }
 
-bool TWindowPrintLay::load(Host& host, const std::string& path) {
+bool LayoutPrintout::load(Host& host, const std::string& path) {
   pieces_.clear();
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
@@ -226,22 +226,22 @@ bool TWindowPrintLay::load(Host& host, const std::string& path) {
   return true;
 }
 
-int TWindowPrintLay::pageCount() const {
+int LayoutPrintout::pageCount() const {
   const int lines = ::linesPerPage(geometry());
   const int count = static_cast<int>(pieces_.size());
   return count / lines + (count % lines ? 1 : 0);
 }
 
-PageRange TWindowPrintLay::pageRange() {
+PageRange LayoutPrintout::pageRange() {
   PageRange r;
   r.minPage = 1;
   r.maxPage = pageCount();
   return r;
 }
 
-bool TWindowPrintLay::hasPage(int page) { return page >= 1 && page <= pageCount(); }
+bool LayoutPrintout::hasPage(int page) { return page >= 1 && page <= pageCount(); }
 
-void TWindowPrintLay::printPage(int page, Canvas& canvas) {
+void LayoutPrintout::printPage(int page, Canvas& canvas) {
   if (page < 1) return;
   canvas.setTransparent(true);
   const PageGeometry& g = geometry();

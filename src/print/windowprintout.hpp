@@ -90,10 +90,10 @@ class ScreenPrintout : public Printout {
 // Print layout: help.txt in pieces of at most 79 characters (a piece ends
 // after a line feed), paginated under "  Page %d from %s". It prints every
 // page it is asked for, whatever range the print dialog chose.
-class TWindowPrintLay : public Printout {
+class LayoutPrintout : public Printout {
  public:
   // `window` gives the header its file name; it may be null.
-  TWindowPrintLay(EditorView* window, std::string title = "Print All");
+  LayoutPrintout(EditorView* window, std::string title = "Print All");
 
   // Reads the help text; a file that cannot be read is reported under
   // "Plicato Error" and false returned: nothing is to be printed then.

@@ -306,7 +306,7 @@ class PrintLayoutTest : public PrintTest {};
 TEST_F(PrintLayoutTest, PiecesOfSeventyNine) {
   work.write("help.txt", std::string(100, 'a') + "\n" + "b\tc\r\n" + std::string(79, 'd') +
                              "\n" + "tail");
-  TWindowPrintLay p(nullptr);
+  LayoutPrintout p(nullptr);
   ASSERT_TRUE(p.load(host, work.file("help.txt")));
   const std::vector<std::string> expected = {std::string(79, 'a'), std::string(21, 'a') + "\n",
                                              "b\tc\r\n", std::string(79, 'd'), "\n", "tail"};
@@ -325,7 +325,7 @@ TEST_F(PrintLayoutTest, HeaderNamesTheActiveFileAndEveryPagePrints) {
   std::string help;
   for (int i = 0; i < 9; ++i) help += "line " + std::to_string(i) + "\n";
   work.write("help.txt", help);
-  TWindowPrintLay p(w.get());
+  LayoutPrintout p(w.get());
   ASSERT_TRUE(p.load(host, work.file("help.txt")));
   p.setGeometry(geometryFor(4));
   EXPECT_EQ(p.pageRange().maxPage, 3);
@@ -341,7 +341,7 @@ TEST_F(PrintLayoutTest, HeaderNamesTheActiveFileAndEveryPagePrints) {
 }
 
 TEST_F(PrintLayoutTest, MissingHelpIsReportedAndNothingPrints) {
-  TWindowPrintLay p(nullptr);
+  LayoutPrintout p(nullptr);
   EXPECT_FALSE(p.load(host, work.file("no-help.txt")));
   ASSERT_EQ(host.events().size(), 1u);
   EXPECT_EQ(host.events()[0].caption, "Plicato Error");
@@ -351,8 +351,8 @@ TEST_F(PrintLayoutTest, MissingHelpIsReportedAndNothingPrints) {
 }
 
 TEST_F(PrintLayoutTest, ShippedHelpIsFound) {
-  TWindowPrintLay p(nullptr);
-  ASSERT_TRUE(p.load(host, TWindowPrintLay::defaultPath()));
+  LayoutPrintout p(nullptr);
+  ASSERT_TRUE(p.load(host, LayoutPrintout::defaultPath()));
   EXPECT_GT(p.pieces().size(), 20u);
 }
 
