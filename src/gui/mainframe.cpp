@@ -61,7 +61,7 @@ MainFrame::MainFrame(DesktopApplication& app)
   setWindowTitle("Plicato for Windows");
   setWindowIcon(programIcon());
   setCentralWidget(client_);
-  build_ = new TBuildCommands(this);
+  build_ = new BuildCommands(this);
   setAcceptDrops(true);
   resize(960, 700);
 

@@ -17,7 +17,7 @@ class QLabel;
 class QMenu;
 class QToolBar;
 class DesktopApplication;
-class TBuildCommands;
+class BuildCommands;
 class DocumentArea;
 class EditorView;
 class DocumentWindow;
@@ -48,7 +48,7 @@ class MainFrame : public QMainWindow {
   // change, so that the entries show the keys of the new table.
   void buildMenus();
   std::string menuResource() const { return menuResource_; }
-  TBuildCommands* buildCommands() const { return build_; }
+  BuildCommands* buildCommands() const { return build_; }
   std::string documentMenuResource() const { return documentMenuResource_; }
   // The document menus, shown while a document is active.
   const std::vector<QMenu*>& documentMenus() const { return documentMenus_; }
@@ -109,7 +109,7 @@ class MainFrame : public QMainWindow {
 
   DesktopApplication& app_;
   DocumentArea* client_;
-  TBuildCommands* build_ = nullptr;  // compile, make and run with their messages windows
+  BuildCommands* build_ = nullptr;  // compile, make and run with their messages windows
   QToolBar* toolBar_ = nullptr;
   QLabel* message_ = nullptr;
   std::array<QLabel*, 7> fields_{};

@@ -138,16 +138,16 @@ void MessagesWindow::closeEvent(QCloseEvent* e) {
 
 // --- the commands ------------------------------------------------------------
 
-TBuildCommands::TBuildCommands(QWidget* owner)
+BuildCommands::BuildCommands(QWidget* owner)
     : QObject(owner), owner_(owner), manager_(std::make_unique<BuildManager>(*this)) {}
 
-TBuildCommands::~TBuildCommands() {
+BuildCommands::~BuildCommands() {
   manager_.reset();
   for (const QPointer<MessagesWindow>& m : all_)
     if (m) delete m.data();
 }
 
-bool TBuildCommands::refuseInCommand(EditorView& w) {
+bool BuildCommands::refuseInCommand(EditorView& w) {
   if (!w.inDispatch) return false;
   w.host.statusMessage(kBuildInCommandRefusal);
   return true;
@@ -159,7 +159,7 @@ bool blank(const std::string& s) { return s.find_first_not_of(" \t") == std::str
 
 }  // namespace
 
-void TBuildCommands::compile(EditorView& w) {
+void BuildCommands::compile(EditorView& w) {
   if (refuseInCommand(w)) return;
   if (w.ctx.settings.externalCompiler && blank(w.ctx.settings.compilerCmdLine)) {
     // Running nothing would only open an empty window.
@@ -169,7 +169,7 @@ void TBuildCommands::compile(EditorView& w) {
   manager_->compile(w);
 }
 
-void TBuildCommands::make(EditorView& w) {
+void BuildCommands::make(EditorView& w) {
   if (refuseInCommand(w)) return;
   if (w.ctx.settings.externalMaker && blank(w.ctx.settings.makerCmdLine)) {
     w.host.messageBox(kNoMakerCommand, "Plicato Warning", MbButtons::Ok, MbIcon::Exclamation);
@@ -178,30 +178,30 @@ void TBuildCommands::make(EditorView& w) {
   manager_->make(w);
 }
 
-void TBuildCommands::run(EditorView& w) {
+void BuildCommands::run(EditorView& w) {
   if (!refuseInCommand(w)) manager_->run(w);
 }
 
-void TBuildCommands::arguments(ModelContext& ctx) { manager_->arguments(ctx); }
+void BuildCommands::arguments(ModelContext& ctx) { manager_->arguments(ctx); }
 
-void TBuildCommands::windowClosing(EditorView& w) {
+void BuildCommands::windowClosing(EditorView& w) {
   manager_->windowClosing(w);
   reused_.erase(&w);
 }
 
-MessagesWindow* TBuildCommands::windowOf(const EditorView& w) const {
+MessagesWindow* BuildCommands::windowOf(const EditorView& w) const {
   auto it = reused_.find(&w);
   return it == reused_.end() ? nullptr : it->second.data();
 }
 
-std::vector<MessagesWindow*> TBuildCommands::windows() const {
+std::vector<MessagesWindow*> BuildCommands::windows() const {
   std::vector<MessagesWindow*> out;
   for (const QPointer<MessagesWindow>& m : all_)
     if (m) out.push_back(m.data());
   return out;
 }
 
-MessagesWindow* TBuildCommands::makeWindow(bool server) {
+MessagesWindow* BuildCommands::makeWindow(bool server) {
   auto* m = new MessagesWindow(server, owner_);
   m->onRunEnded = [this](MessagesWindow& win) {
     if (manager_) manager_->runEnded(win);
@@ -215,7 +215,7 @@ MessagesWindow* TBuildCommands::makeWindow(bool server) {
   return m;
 }
 
-BuildOutput* TBuildCommands::messagesWindow(EditorView& w, MessagesKind kind) {
+BuildOutput* BuildCommands::messagesWindow(EditorView& w, MessagesKind kind) {
   MessagesWindow* m = nullptr;
   switch (kind) {
     case MessagesKind::Compile:

@@ -9,7 +9,7 @@
 // compiler-messages window of the transputer path is the same class
 // without the menu, closable at any time, at its fixed place.
 //
-// TBuildCommands makes those windows for the core's BuildManager and is
+// BuildCommands makes those windows for the core's BuildManager and is
 // what the frame calls for Compile (401), Make (402), Run (403) and
 // Arguments... (404).
 #pragma once
@@ -54,7 +54,7 @@ class MessagesWindow : public QMainWindow, public BuildOutput {
   bool isServerWindow() const { return server_; }
 
   // Called on the user-interface thread when a run has ended, before
-  // "&Close" is enabled (TBuildCommands joins the run's threads here).
+  // "&Close" is enabled (BuildCommands joins the run's threads here).
   std::function<void(MessagesWindow&)> onRunEnded;
 
   // BuildOutput: from any thread.
@@ -87,16 +87,16 @@ class MessagesWindow : public QMainWindow, public BuildOutput {
   bool closing_ = false;
 };
 
-class TBuildCommands : public QObject, public BuildWindows {
+class BuildCommands : public QObject, public BuildWindows {
   Q_OBJECT
 
  public:
   // The owner (the frame) is the QObject parent of the commands and the
   // owner of the messages windows: they are top-level windows that go with
   // it and never keep the program running after the frame has closed.
-  explicit TBuildCommands(QWidget* owner = nullptr);
+  explicit BuildCommands(QWidget* owner = nullptr);
   // Stops every run that goes on (waiting for it), then closes the windows.
-  ~TBuildCommands() override;
+  ~BuildCommands() override;
 
   // The frame's commands for the active editor window. A window in the
   // middle of a command (its dispatcher is running) is not built from:

@@ -43,7 +43,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
  private:
   std::unique_ptr<Application> app_;
   std::unique_ptr<EditorWidget> widget_;
-  std::unique_ptr<TBuildCommands> build_;
+  std::unique_ptr<BuildCommands> build_;
   std::vector<std::string> boxes_;
   OpenDocument* doc_ = nullptr;
 
@@ -68,7 +68,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
       boxes_.push_back(text);
       return std::optional<MbResult>(MbResult::No);
     });
-    build_ = std::make_unique<TBuildCommands>();
+    build_ = std::make_unique<BuildCommands>();
   }
 
   void cleanup() {
@@ -210,7 +210,7 @@ class MessagesWindowTest : public QObject, private QtFixture {
     owner->setGeometry(screen.left(), screen.top(), screen.width() - 20, screen.height() - 20);
     owner->show();
     QVERIFY(QTest::qWaitForWindowExposed(owner));
-    auto* build = new TBuildCommands(owner);
+    auto* build = new BuildCommands(owner);
     settings().compilerCmdLine = "sh " + script("cc.sh", "exec sleep 60\n");
     build->compile(w);
     QPointer<MessagesWindow> m(build->windowOf(w));
