@@ -54,7 +54,7 @@ ModalRunner modalRunner(QtHost& host) {
 
 // ---- EDIT_COLOR ----
 
-TEditColor::TEditColor(const QString& caption, const EditColorValues& values, Kind kind,
+ColourDialog::ColourDialog(const QString& caption, const EditColorValues& values, Kind kind,
                        std::function<bool(const EditColorValues&)> take, QWidget* parent)
     : QDialog(parent), take_(std::move(take)) {
   setObjectName("EDIT_COLOR");
@@ -78,20 +78,20 @@ TEditColor::TEditColor(const QString& caption, const EditColorValues& values, Ki
     sample_->setAutoFillBackground(true);
     sample_->setMargin(4);
     form->addRow("Sample:", sample_);
-    connect(text_, &QLineEdit::textChanged, this, &TEditColor::showSample);
-    connect(textColour_, &QComboBox::currentIndexChanged, this, &TEditColor::showSample);
-    connect(backColour_, &QComboBox::currentIndexChanged, this, &TEditColor::showSample);
+    connect(text_, &QLineEdit::textChanged, this, &ColourDialog::showSample);
+    connect(textColour_, &QComboBox::currentIndexChanged, this, &ColourDialog::showSample);
+    connect(backColour_, &QComboBox::currentIndexChanged, this, &ColourDialog::showSample);
     showSample();
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &TEditColor::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &TEditColor::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ColourDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &ColourDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
 }
 
-void TEditColor::showSample() {
+void ColourDialog::showSample() {
   if (!sample_) return;
   QPalette pal = sample_->palette();
   pal.setColor(QPalette::WindowText, qColour(colourOf(textColour_)));
@@ -100,7 +100,7 @@ void TEditColor::showSample() {
   sample_->setText(text_->text().isEmpty() ? QString(" ") : text_->text());
 }
 
-EditColorValues TEditColor::values() const {
+EditColorValues ColourDialog::values() const {
   EditColorValues v;
   v.text = toLatin1(text_->text()).value_or("");
   if (textColour_) v.textColour = colourOf(textColour_);
@@ -108,7 +108,7 @@ EditColorValues TEditColor::values() const {
   return v;
 }
 
-void TEditColor::accept() {
+void ColourDialog::accept() {
   if (take_ && !take_(values())) return;  // refused: the dialog stays
   taken_ = true;
   QDialog::accept();

@@ -36,7 +36,7 @@ QColor qColour(uint32_t colour);
 // background colour out of the sixteen named ones. OK hands the values to
 // `take`, which refuses them (with its message) by returning false: the
 // dialog then stays open.
-class TEditColor : public QDialog {
+class ColourDialog : public QDialog {
   Q_OBJECT
  public:
   enum class Kind {
@@ -45,7 +45,7 @@ class TEditColor : public QDialog {
     ColoursOnly, // common and selected text: the colours alone
     Text,        // the extension list, the file name
   };
-  TEditColor(const QString& caption, const EditColorValues& values, Kind kind,
+  ColourDialog(const QString& caption, const EditColorValues& values, Kind kind,
              std::function<bool(const EditColorValues&)> take, QWidget* parent = nullptr);
 
   EditColorValues values() const;

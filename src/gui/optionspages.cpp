@@ -448,7 +448,7 @@ void TMarkUpDialog::addKeyword() {
     start.backColour = last.backColour;
   }
   int added = -1;
-  TEditColor dlg("Add new Keyword", start, TEditColor::Kind::Keyword,
+  ColourDialog dlg("Add new Keyword", start, ColourDialog::Kind::Keyword,
                  [&](const EditColorValues& v) { return (added = model_.addKeyword(t, v)) >= 0; },
                  this);
   if (runTaking(run_, dlg)) fillKeywords(added);
@@ -459,8 +459,8 @@ void TMarkUpDialog::editKeyword() {
   const int k = keywords_->currentRow();
   if (!model_.canEditKeyword(t, k)) return;
   const MarkUpItem& kw = *model_.fileTypes()[static_cast<size_t>(t)].keywords[static_cast<size_t>(k)];
-  TEditColor dlg("Edit current Keyword", {kw.text, kw.textColour, kw.backColour},
-                 TEditColor::Kind::Keyword,
+  ColourDialog dlg("Edit current Keyword", {kw.text, kw.textColour, kw.backColour},
+                 ColourDialog::Kind::Keyword,
                  [&](const EditColorValues& v) { return model_.editKeyword(t, k, v); }, this);
   if (runTaking(run_, dlg)) fillKeywords(k);
 }
@@ -568,13 +568,13 @@ void TFileTypeDialog::editFeature() {
   const int t = types_->currentRow();
   const int f = features_->currentIndex().row();
   if (!model_.canEditFeature(t, f)) return;
-  TEditColor::Kind kind = TEditColor::Kind::Text;
+  ColourDialog::Kind kind = ColourDialog::Kind::Text;
   if (f == kFeatureCommonText || f == kFeatureSelectedText)
-    kind = TEditColor::Kind::ColoursOnly;
+    kind = ColourDialog::Kind::ColoursOnly;
   else if (isColourFeature(f))
-    kind = TEditColor::Kind::Colours;
+    kind = ColourDialog::Kind::Colours;
   const QString caption = isColourFeature(f) ? "Edit current Feature Colors" : "Edit current Feature Text";
-  TEditColor dlg(caption, model_.featureValues(t, f), kind,
+  ColourDialog dlg(caption, model_.featureValues(t, f), kind,
                  [&](const EditColorValues& v) { return model_.setFeature(t, f, v); }, this);
   if (runTaking(run_, dlg)) fillFeatures();
 }

@@ -220,7 +220,7 @@ class OptionsDialogTest : public QObject {
 
     QString caption;
     s.onDialog = [&](QDialog& d) {
-      auto& edit = dynamic_cast<TEditColor&>(d);
+      auto& edit = dynamic_cast<ColourDialog&>(d);
       caption = d.windowTitle();
       edit.textField()->setText("int");  // listed already: refused, the dialog stays
       edit.accept();
@@ -279,7 +279,7 @@ class OptionsDialogTest : public QObject {
     features->setCurrentItem(features->topLevelItem(kFeatureBeginEndComment));
     QString caption;
     s.onDialog = [&](QDialog& d) {
-      auto& edit = dynamic_cast<TEditColor&>(d);
+      auto& edit = dynamic_cast<ColourDialog&>(d);
       caption = d.windowTitle();
       edit.textField()->setText("/**/");
       edit.accept();
