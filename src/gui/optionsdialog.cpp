@@ -189,7 +189,7 @@ TOptionsSheet::TOptionsSheet(OptionsModel& model, ModalRunner run, QWidget* pare
   editor_ = new EditorOptionsDlg(model, run_, tabs_);
   compiler_ = new CompilerOptionsDlg(model, run_, model.host(), tabs_);
   maker_ = new MakerOptionsDlg(model, run_, model.host(), tabs_);
-  colors_ = new TMarkUpDialog(model, run_, tabs_);
+  colors_ = new MarkUpDialog(model, run_, tabs_);
   fileTypes_ = new TFileTypeDialog(model, run_, tabs_);
   tabs_->addTab(editor_, "Editor Options");
   tabs_->addTab(compiler_, "Compiler Options");

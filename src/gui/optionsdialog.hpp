@@ -23,7 +23,7 @@ class CompilerOptionsDlg;
 class EditorOptionsDlg;
 class MakerOptionsDlg;
 class TFileTypeDialog;
-class TMarkUpDialog;
+class MarkUpDialog;
 
 // Runs a modal dialog: exec(), or the host's test hook when one is set.
 using ModalRunner = std::function<int(QDialog&)>;
@@ -115,7 +115,7 @@ class TOptionsSheet : public QDialog {
   EditorOptionsDlg* editorPage() const { return editor_; }
   CompilerOptionsDlg* compilerPage() const { return compiler_; }
   MakerOptionsDlg* makerPage() const { return maker_; }
-  TMarkUpDialog* colorsPage() const { return colors_; }
+  MarkUpDialog* colorsPage() const { return colors_; }
   TFileTypeDialog* fileTypePage() const { return fileTypes_; }
   QDialogButtonBox* buttons() const { return buttons_; }
 
@@ -132,7 +132,7 @@ class TOptionsSheet : public QDialog {
   EditorOptionsDlg* editor_;
   CompilerOptionsDlg* compiler_;
   MakerOptionsDlg* maker_;
-  TMarkUpDialog* colors_;
+  MarkUpDialog* colors_;
   TFileTypeDialog* fileTypes_;
   QDialogButtonBox* buttons_;
   bool applied_ = false;

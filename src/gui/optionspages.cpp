@@ -338,7 +338,7 @@ void MakerOptionsDlg::browse() {
 
 // ---- COLORS_OPTIONS ----
 
-TMarkUpDialog::TMarkUpDialog(OptionsModel& model, const ModalRunner& run, QWidget* parent)
+MarkUpDialog::MarkUpDialog(OptionsModel& model, const ModalRunner& run, QWidget* parent)
     : OptionsPage(model, run, parent) {
   setObjectName("COLORS_OPTIONS");
   files_ = new QListWidget(this);
@@ -375,15 +375,15 @@ TMarkUpDialog::TMarkUpDialog(OptionsModel& model, const ModalRunner& run, QWidge
   layout->addWidget(filesBox);
   layout->addWidget(keywordBox_, 1);
 
-  connect(files_, &QListWidget::currentRowChanged, this, &TMarkUpDialog::fileChosen);
-  connect(keywords_, &QListWidget::currentRowChanged, this, &TMarkUpDialog::keywordChosen);
-  connect(keywords_, &QListWidget::itemDoubleClicked, this, &TMarkUpDialog::editKeyword);
-  connect(add, &QPushButton::clicked, this, &TMarkUpDialog::addKeyword);
-  connect(edit, &QPushButton::clicked, this, &TMarkUpDialog::editKeyword);
-  connect(del, &QPushButton::clicked, this, &TMarkUpDialog::deleteKeyword);
+  connect(files_, &QListWidget::currentRowChanged, this, &MarkUpDialog::fileChosen);
+  connect(keywords_, &QListWidget::currentRowChanged, this, &MarkUpDialog::keywordChosen);
+  connect(keywords_, &QListWidget::itemDoubleClicked, this, &MarkUpDialog::editKeyword);
+  connect(add, &QPushButton::clicked, this, &MarkUpDialog::addKeyword);
+  connect(edit, &QPushButton::clicked, this, &MarkUpDialog::editKeyword);
+  connect(del, &QPushButton::clicked, this, &MarkUpDialog::deleteKeyword);
 }
 
-void TMarkUpDialog::setUp() {
+void MarkUpDialog::setUp() {
   setUp_ = true;
   const int was = files_->currentRow();
   const auto& types = model_.colorsPage();
@@ -398,9 +398,9 @@ void TMarkUpDialog::setUp() {
   fileChosen();
 }
 
-void TMarkUpDialog::fileChosen() { fillKeywords(0); }
+void MarkUpDialog::fileChosen() { fillKeywords(0); }
 
-void TMarkUpDialog::fillKeywords(int select) {
+void MarkUpDialog::fillKeywords(int select) {
   const int t = files_->currentRow();
   const auto& types = model_.fileTypes();
   QSignalBlocker block(keywords_);
@@ -418,7 +418,7 @@ void TMarkUpDialog::fillKeywords(int select) {
   keywordChosen();
 }
 
-void TMarkUpDialog::keywordChosen() {
+void MarkUpDialog::keywordChosen() {
   const int t = files_->currentRow();
   const int k = keywords_->currentRow();
   const auto& types = model_.fileTypes();
@@ -437,7 +437,7 @@ void TMarkUpDialog::keywordChosen() {
   sample_->setPalette(pal);
 }
 
-void TMarkUpDialog::addKeyword() {
+void MarkUpDialog::addKeyword() {
   if (!model_.canAddKeyword()) return;
   const int t = std::max(0, files_->currentRow());
   EditColorValues start;
@@ -454,7 +454,7 @@ void TMarkUpDialog::addKeyword() {
   if (runTaking(run_, dlg)) fillKeywords(added);
 }
 
-void TMarkUpDialog::editKeyword() {
+void MarkUpDialog::editKeyword() {
   const int t = files_->currentRow();
   const int k = keywords_->currentRow();
   if (!model_.canEditKeyword(t, k)) return;
@@ -465,7 +465,7 @@ void TMarkUpDialog::editKeyword() {
   if (runTaking(run_, dlg)) fillKeywords(k);
 }
 
-void TMarkUpDialog::deleteKeyword() {
+void MarkUpDialog::deleteKeyword() {
   const int t = files_->currentRow();
   const int k = keywords_->currentRow();
   if (model_.deleteKeyword(t, k)) fillKeywords(k);

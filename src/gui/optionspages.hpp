@@ -123,10 +123,10 @@ class MakerOptionsDlg : public OptionsPage {
 };
 
 // "COLORS_OPTIONS": the highlighting file of each type and its keywords.
-class TMarkUpDialog : public OptionsPage {
+class MarkUpDialog : public OptionsPage {
   Q_OBJECT
  public:
-  TMarkUpDialog(OptionsModel& model, const ModalRunner& run, QWidget* parent = nullptr);
+  MarkUpDialog(OptionsModel& model, const ModalRunner& run, QWidget* parent = nullptr);
   // Also called each time the page comes up: the File Type page may have
   // added or removed types meanwhile.
   void setUp() override;
