@@ -190,7 +190,7 @@ TOptionsSheet::TOptionsSheet(OptionsModel& model, ModalRunner run, QWidget* pare
   compiler_ = new CompilerOptionsDlg(model, run_, model.host(), tabs_);
   maker_ = new MakerOptionsDlg(model, run_, model.host(), tabs_);
   colors_ = new MarkUpDialog(model, run_, tabs_);
-  fileTypes_ = new TFileTypeDialog(model, run_, tabs_);
+  fileTypes_ = new FileTypeDialog(model, run_, tabs_);
   tabs_->addTab(editor_, "Editor Options");
   tabs_->addTab(compiler_, "Compiler Options");
   tabs_->addTab(maker_, "Maker Options");

@@ -22,7 +22,7 @@ class QtHost;
 class CompilerOptionsDlg;
 class EditorOptionsDlg;
 class MakerOptionsDlg;
-class TFileTypeDialog;
+class FileTypeDialog;
 class MarkUpDialog;
 
 // Runs a modal dialog: exec(), or the host's test hook when one is set.
@@ -116,7 +116,7 @@ class TOptionsSheet : public QDialog {
   CompilerOptionsDlg* compilerPage() const { return compiler_; }
   MakerOptionsDlg* makerPage() const { return maker_; }
   MarkUpDialog* colorsPage() const { return colors_; }
-  TFileTypeDialog* fileTypePage() const { return fileTypes_; }
+  FileTypeDialog* fileTypePage() const { return fileTypes_; }
   QDialogButtonBox* buttons() const { return buttons_; }
 
   // OK: the shown pages are applied, then the sheet closes.
@@ -133,7 +133,7 @@ class TOptionsSheet : public QDialog {
   CompilerOptionsDlg* compiler_;
   MakerOptionsDlg* maker_;
   MarkUpDialog* colors_;
-  TFileTypeDialog* fileTypes_;
+  FileTypeDialog* fileTypes_;
   QDialogButtonBox* buttons_;
   bool applied_ = false;
 };

@@ -473,7 +473,7 @@ void MarkUpDialog::deleteKeyword() {
 
 // ---- FILE_TYPE_OPTIONS ----
 
-TFileTypeDialog::TFileTypeDialog(OptionsModel& model, const ModalRunner& run, QWidget* parent)
+FileTypeDialog::FileTypeDialog(OptionsModel& model, const ModalRunner& run, QWidget* parent)
     : OptionsPage(model, run, parent) {
   setObjectName("FILE_TYPE_OPTIONS");
   types_ = new QListWidget(this);
@@ -511,20 +511,20 @@ TFileTypeDialog::TFileTypeDialog(OptionsModel& model, const ModalRunner& run, QW
   layout->addWidget(typesBox);
   layout->addWidget(featureBox_, 1);
 
-  connect(types_, &QListWidget::currentRowChanged, this, &TFileTypeDialog::fillFeatures);
-  connect(features_, &QTreeWidget::itemDoubleClicked, this, &TFileTypeDialog::editFeature);
-  connect(edit, &QPushButton::clicked, this, &TFileTypeDialog::editFeature);
-  connect(create, &QPushButton::clicked, this, &TFileTypeDialog::createFileType);
-  connect(del, &QPushButton::clicked, this, &TFileTypeDialog::deleteFileType);
+  connect(types_, &QListWidget::currentRowChanged, this, &FileTypeDialog::fillFeatures);
+  connect(features_, &QTreeWidget::itemDoubleClicked, this, &FileTypeDialog::editFeature);
+  connect(edit, &QPushButton::clicked, this, &FileTypeDialog::editFeature);
+  connect(create, &QPushButton::clicked, this, &FileTypeDialog::createFileType);
+  connect(del, &QPushButton::clicked, this, &FileTypeDialog::deleteFileType);
 }
 
-void TFileTypeDialog::setUp() {
+void FileTypeDialog::setUp() {
   setUp_ = true;
   model_.fileTypePage();
   fillTypes(types_->currentRow());
 }
 
-void TFileTypeDialog::fillTypes(int select) {
+void FileTypeDialog::fillTypes(int select) {
   const auto& types = model_.fileTypes();
   {
     QSignalBlocker block(types_);
@@ -538,7 +538,7 @@ void TFileTypeDialog::fillTypes(int select) {
   fillFeatures();
 }
 
-void TFileTypeDialog::fillFeatures() {
+void FileTypeDialog::fillFeatures() {
   const int t = types_->currentRow();
   const int was = features_->currentIndex().row();
   features_->clear();
@@ -564,7 +564,7 @@ void TFileTypeDialog::fillFeatures() {
   features_->setCurrentItem(features_->topLevelItem(std::clamp(was, 0, kFeatureCount - 1)), 0);
 }
 
-void TFileTypeDialog::editFeature() {
+void FileTypeDialog::editFeature() {
   const int t = types_->currentRow();
   const int f = features_->currentIndex().row();
   if (!model_.canEditFeature(t, f)) return;
@@ -579,7 +579,7 @@ void TFileTypeDialog::editFeature() {
   if (runTaking(run_, dlg)) fillFeatures();
 }
 
-void TFileTypeDialog::createFileType() {
+void FileTypeDialog::createFileType() {
   std::vector<std::string> names;
   for (const OptionsFileType& t : model_.fileTypePage()) names.push_back(t.name);
   int added = -1;
@@ -589,7 +589,7 @@ void TFileTypeDialog::createFileType() {
   if (runTaking(run_, dlg)) fillTypes(added);
 }
 
-void TFileTypeDialog::deleteFileType() {
+void FileTypeDialog::deleteFileType() {
   const int t = types_->currentRow();
   if (model_.deleteFileType(t)) fillTypes(t);
 }

@@ -152,10 +152,10 @@ class MarkUpDialog : public OptionsPage {
 };
 
 // "FILE_TYPE_OPTIONS": the file types and the features of the one chosen.
-class TFileTypeDialog : public OptionsPage {
+class FileTypeDialog : public OptionsPage {
   Q_OBJECT
  public:
-  TFileTypeDialog(OptionsModel& model, const ModalRunner& run, QWidget* parent = nullptr);
+  FileTypeDialog(OptionsModel& model, const ModalRunner& run, QWidget* parent = nullptr);
   void setUp() override;
 
   void editFeature();
