@@ -179,7 +179,7 @@ void TAddFileType::accept() {
 
 // ---- the sheet ----
 
-TOptionsSheet::TOptionsSheet(OptionsModel& model, ModalRunner run, QWidget* parent)
+OptionsSheet::OptionsSheet(OptionsModel& model, ModalRunner run, QWidget* parent)
     : QDialog(parent), model_(model), run_(std::move(run)) {
   setObjectName("Options");
   setWindowTitle("Options");
@@ -198,26 +198,26 @@ TOptionsSheet::TOptionsSheet(OptionsModel& model, ModalRunner run, QWidget* pare
   tabs_->addTab(fileTypes_, "File Type Options");
 
   buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons_, &QDialogButtonBox::accepted, this, &TOptionsSheet::accept);
-  connect(buttons_, &QDialogButtonBox::rejected, this, &TOptionsSheet::reject);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &OptionsSheet::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &OptionsSheet::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs_);
   layout->addWidget(buttons_);
 
-  connect(tabs_, &QTabWidget::currentChanged, this, &TOptionsSheet::pageShown);
+  connect(tabs_, &QTabWidget::currentChanged, this, &OptionsSheet::pageShown);
   pageShown(tabs_->currentIndex());
 }
 
-TOptionsSheet::~TOptionsSheet() = default;
+OptionsSheet::~OptionsSheet() = default;
 
-void TOptionsSheet::pageShown(int index) {
+void OptionsSheet::pageShown(int index) {
   // The colours and file-type pages share the types: each shows them
   // afresh, since the other may have changed them.
   if (auto* page = qobject_cast<OptionsPage*>(tabs_->widget(index)))
     if (!page->isSetUp() || page == colors_ || page == fileTypes_) page->setUp();
 }
 
-void TOptionsSheet::accept() {
+void OptionsSheet::accept() {
   if (!applied_) {
     applied_ = true;
     model_.apply();
@@ -232,7 +232,7 @@ bool runOptionsCommand(QtHost& host, Application& app, std::function<void()> men
     if (menusChanged) menusChanged();
   };
   ModalRunner run = modalRunner(host);
-  TOptionsSheet sheet(model, run, parent);
+  OptionsSheet sheet(model, run, parent);
   const int result = run(sheet);
   if (result == QDialog::Accepted && !sheet.applied()) sheet.accept();
   return sheet.applied();

@@ -105,11 +105,11 @@ bool runTaking(const ModalRunner& run, Dialog& dialog) {
   return dialog.taken();
 }
 
-class TOptionsSheet : public QDialog {
+class OptionsSheet : public QDialog {
   Q_OBJECT
  public:
-  TOptionsSheet(OptionsModel& model, ModalRunner run, QWidget* parent = nullptr);
-  ~TOptionsSheet() override;
+  OptionsSheet(OptionsModel& model, ModalRunner run, QWidget* parent = nullptr);
+  ~OptionsSheet() override;
 
   QTabWidget* tabs() const { return tabs_; }
   EditorOptionsDlg* editorPage() const { return editor_; }

@@ -63,7 +63,7 @@ struct Sheet {
     };
     types.load(host);
     model = std::make_unique<OptionsModel>(ctx, types, nullptr);
-    sheet = std::make_unique<TOptionsSheet>(*model, modalRunner(host));
+    sheet = std::make_unique<OptionsSheet>(*model, modalRunner(host));
   }
   void showPage(int index) { sheet->tabs()->setCurrentIndex(index); }
   int typeRow(QListWidget* list, const QString& name) {
@@ -84,7 +84,7 @@ struct Sheet {
   EditorContext ctx{host};
   FileTypeList types;
   std::unique_ptr<OptionsModel> model;
-  std::unique_ptr<TOptionsSheet> sheet;
+  std::unique_ptr<OptionsSheet> sheet;
   std::vector<std::string> boxes;
   std::deque<MbResult> answers;
   std::function<int(QDialog&)> onDialog;
@@ -182,7 +182,7 @@ class OptionsDialogTest : public QObject {
     };
     int sheetsRun = 0;
     host->runDialog = [&sheetsRun](QDialog& d) {
-      auto* sheet = qobject_cast<TOptionsSheet*>(&d);
+      auto* sheet = qobject_cast<OptionsSheet*>(&d);
       if (!sheet) return int(QDialog::Rejected);
       ++sheetsRun;
       child<QRadioButton>(sheet, "15")->click();
