@@ -83,19 +83,19 @@ QWidget* spacer(int width, QWidget* parent) {
 
 // --- a page view ----------------------------------------------------------
 
-TPreviewPage::TPreviewPage(Printout& printout, const PreviewSheet& sheet, const PrinterFont& font,
+PreviewPage::PreviewPage(Printout& printout, const PreviewSheet& sheet, const PrinterFont& font,
                            int page, QWidget* parent)
     : QWidget(parent), printout_(printout), sheet_(sheet), font_(font), page_(page) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TPreviewPage::setPage(int page) {
+void PreviewPage::setPage(int page) {
   if (page == page_) return;
   page_ = page;
   update();
 }
 
-void TPreviewPage::paintEvent(QPaintEvent*) {
+void PreviewPage::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect sheet = rect().adjusted(0, 0, -1, -1);
   p.fillRect(rect(), Qt::white);
@@ -144,7 +144,7 @@ PrintPreviewWindow::PrintPreviewWindow(Printer& printer, EditorView& window, QWi
   client_->setPalette(pal);
   client_->installEventFilter(this);
   setCentralWidget(client_);
-  first_ = new TPreviewPage(printout_, sheet_, printer_.font(), model_.firstPage(), client_);
+  first_ = new PreviewPage(printout_, sheet_, printer_.font(), model_.firstPage(), client_);
   first_->setObjectName("PreviewPage1");
   resize(800, 600);
   updateControls();
@@ -214,7 +214,7 @@ void PrintPreviewWindow::onePage() {
 void PrintPreviewWindow::twoPages() {
   if (!model_.canTwoPages() || second_) return;
   model_.twoPages();
-  second_ = new TPreviewPage(printout_, sheet_, printer_.font(), model_.secondViewPage(), client_);
+  second_ = new PreviewPage(printout_, sheet_, printer_.font(), model_.secondViewPage(), client_);
   second_->setObjectName("PreviewPage2");
   second_->show();
   updateControls();

@@ -42,9 +42,9 @@ struct PreviewSheet {
 
 // One page of a printout drawn on a sheet that fills the widget, scaled
 // as the sheet is to the paper. Page 0 is a blank sheet.
-class TPreviewPage : public QWidget {
+class PreviewPage : public QWidget {
  public:
-  TPreviewPage(Printout& printout, const PreviewSheet& sheet, const PrinterFont& font, int page,
+  PreviewPage(Printout& printout, const PreviewSheet& sheet, const PrinterFont& font, int page,
                QWidget* parent);
   void setPage(int page);
   int page() const { return page_; }
@@ -80,8 +80,8 @@ class PrintPreviewWindow : public QMainWindow {
   QLabel* pageField() const { return pageText_; }
   QToolBar* controlBar() const { return bar_; }
   // The first and (while two pages are shown) the second page view.
-  TPreviewPage* firstView() const { return first_; }
-  TPreviewPage* secondView() const { return second_; }
+  PreviewPage* firstView() const { return first_; }
+  PreviewPage* secondView() const { return second_; }
   QWidget* layoutWindow() const { return client_; }
 
   // The commands of the bar.
@@ -107,7 +107,7 @@ class PrintPreviewWindow : public QMainWindow {
   QToolBar* bar_ = nullptr;
   QLabel* pageText_ = nullptr;
   QWidget* client_ = nullptr;
-  TPreviewPage* first_ = nullptr;
-  TPreviewPage* second_ = nullptr;
+  PreviewPage* first_ = nullptr;
+  PreviewPage* second_ = nullptr;
   QEventLoop* loop_ = nullptr;
 };
