@@ -295,7 +295,7 @@ FindReplaceDialog::FindReplaceDialog(const SearchRequest& defaults, QWidget* par
 
 // --- FontDlg ---------------------------------------------------------------------
 
-TPrinterFontDialog::TPrinterFontDialog(const QFont& initial, QWidget* parent) : QDialog(parent) {
+PrinterFontDialog::PrinterFontDialog(const QFont& initial, QWidget* parent) : QDialog(parent) {
   setObjectName("FontDlg");
   setWindowTitle("Font");
   face_ = new QFontComboBox(this);
@@ -336,7 +336,7 @@ TPrinterFontDialog::TPrinterFontDialog(const QFont& initial, QWidget* parent) : 
   connect(italic_, &QCheckBox::toggled, this, [this] { showSample(); });
 }
 
-void TPrinterFontDialog::setCurrentFont(const QFont& font) {
+void PrinterFontDialog::setCurrentFont(const QFont& font) {
   const int at = face_->findText(font.family(), Qt::MatchFixedString);
   if (at >= 0) face_->setCurrentIndex(at);
   const double points = font.pointSizeF() > 0 ? font.pointSizeF() : kSmallest;
@@ -346,7 +346,7 @@ void TPrinterFontDialog::setCurrentFont(const QFont& font) {
   showSample();
 }
 
-QFont TPrinterFontDialog::currentFont() const {
+QFont PrinterFontDialog::currentFont() const {
   QFont f(face_->currentFont().family());
   f.setPointSize(size_->value());
   f.setWeight(bold_->isChecked() ? QFont::Bold : QFont::Normal);
@@ -354,7 +354,7 @@ QFont TPrinterFontDialog::currentFont() const {
   return f;
 }
 
-void TPrinterFontDialog::showSample() { sample_->setFont(currentFont()); }
+void PrinterFontDialog::showSample() { sample_->setFont(currentFont()); }
 
 // --- HELP, HELP_2 -------------------------------------------------------------------
 

@@ -104,12 +104,12 @@ class FindReplaceDialog : public FindDialog {
 // "FontDlg", captioned "Font": the printer font. It offers the fixed-pitch
 // faces only (a printout keeps its columns) in sizes of 8 to 72 points,
 // with bold and italic, and a sample.
-class TPrinterFontDialog : public QDialog {
+class PrinterFontDialog : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kSmallest = 8;
   static constexpr int kLargest = 72;
-  explicit TPrinterFontDialog(const QFont& initial, QWidget* parent = nullptr);
+  explicit PrinterFontDialog(const QFont& initial, QWidget* parent = nullptr);
   // A face the list does not hold leaves the face shown as it was; the
   // size is kept within 8 to 72.
   void setCurrentFont(const QFont& font);

@@ -256,7 +256,7 @@ bool Printer::chooseFont(QWidget* parent) {
   const double units = pf.height == 0 ? 11.0 : std::abs(static_cast<double>(pf.height));
   initial.setPointSizeF(std::clamp(units * 72.0 / unitsPerInch(), double(kSmallestPoints),
                                    double(kLargestPoints)));
-  TPrinterFontDialog dialog(initial, parent);
+  PrinterFontDialog dialog(initial, parent);
   if (exec(dialog) != QDialog::Accepted) return false;
   const QFont chosen = dialog.currentFont();
   const double points =

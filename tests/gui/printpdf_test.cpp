@@ -218,7 +218,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     QStringList offered;
     int smallest = 0, largest = 0;
     printer.runDialog = [&](QDialog& d) {
-      auto& fd = dynamic_cast<TPrinterFontDialog&>(d);
+      auto& fd = dynamic_cast<PrinterFontDialog&>(d);
       openedOn = fd.face()->currentText();
       openedAt = fd.size()->value();
       for (int i = 0; i < fd.face()->count(); ++i) offered << fd.face()->itemText(i);
@@ -254,7 +254,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     printer.setContext(ctx_.get());
     settings().printerFont.width = 5;
     printer.runDialog = [](QDialog& d) {
-      auto& fd = dynamic_cast<TPrinterFontDialog&>(d);
+      auto& fd = dynamic_cast<PrinterFontDialog&>(d);
       QFont f("DejaVu Sans Mono");
       f.setPointSize(200);
       f.setItalic(true);
@@ -276,7 +276,7 @@ class PrintPdfTest : public QObject, private GuiFixture<BatchHost> {
     QCOMPARE(settings().printerFont.italic, uint8_t(1));
 
     printer.runDialog = [](QDialog& d) {
-      auto& fd = dynamic_cast<TPrinterFontDialog&>(d);
+      auto& fd = dynamic_cast<PrinterFontDialog&>(d);
       QFont f = fd.currentFont();
       f.setPointSize(4);
       fd.setCurrentFont(f);
