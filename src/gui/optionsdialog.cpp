@@ -116,7 +116,7 @@ void ColourDialog::accept() {
 
 // ---- ADD_FILE_TYPE ----
 
-TAddFileType::TAddFileType(const std::vector<std::string>& typeNames,
+AddFileTypeDialog::AddFileTypeDialog(const std::vector<std::string>& typeNames,
                            std::function<bool(const NewFileType&)> take, QWidget* parent)
     : QDialog(parent), take_(std::move(take)) {
   setObjectName("ADD_FILE_TYPE");
@@ -154,15 +154,15 @@ TAddFileType::TAddFileType(const std::vector<std::string>& typeNames,
   });
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &TAddFileType::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &TAddFileType::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &AddFileTypeDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &AddFileTypeDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(hint);
   layout->addWidget(buttons);
 }
 
-NewFileType TAddFileType::request() const {
+NewFileType AddFileTypeDialog::request() const {
   NewFileType r;
   r.name = toLatin1(name_->text()).value_or("");
   r.markupFile = toLatin1(file_->text()).value_or("");
@@ -171,7 +171,7 @@ NewFileType TAddFileType::request() const {
   return r;
 }
 
-void TAddFileType::accept() {
+void AddFileTypeDialog::accept() {
   if (take_ && !take_(request())) return;
   taken_ = true;
   QDialog::accept();

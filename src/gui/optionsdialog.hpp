@@ -72,10 +72,10 @@ class ColourDialog : public QDialog {
 
 // ADD_FILE_TYPE: the new type's name, its highlighting file and the type
 // whose highlighting file is the pattern (or none).
-class TAddFileType : public QDialog {
+class AddFileTypeDialog : public QDialog {
   Q_OBJECT
  public:
-  TAddFileType(const std::vector<std::string>& typeNames, std::function<bool(const NewFileType&)> take,
+  AddFileTypeDialog(const std::vector<std::string>& typeNames, std::function<bool(const NewFileType&)> take,
                QWidget* parent = nullptr);
   NewFileType request() const;
   bool taken() const { return taken_; }

@@ -583,7 +583,7 @@ void FileTypeDialog::createFileType() {
   std::vector<std::string> names;
   for (const OptionsFileType& t : model_.fileTypePage()) names.push_back(t.name);
   int added = -1;
-  TAddFileType dlg(names,
+  AddFileTypeDialog dlg(names,
                    [&](const NewFileType& r) { return (added = model_.addFileType(r)) >= 0; }, this);
   if (types_->currentRow() >= 0) dlg.modelBox()->setCurrentIndex(types_->currentRow());
   if (runTaking(run_, dlg)) fillTypes(added);

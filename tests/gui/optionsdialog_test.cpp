@@ -298,7 +298,7 @@ class OptionsDialogTest : public QObject {
 
     // A new type modelled on C, through ADD_FILE_TYPE.
     s.onDialog = [&](QDialog& d) {
-      auto& add = dynamic_cast<TAddFileType&>(d);
+      auto& add = dynamic_cast<AddFileTypeDialog&>(d);
       QTest::keyClicks(add.nameField(), "Perl");
       add.modelBox()->setCurrentText("C");
       return int(QDialog::Accepted);  // OK is pressed for us
