@@ -155,7 +155,7 @@ std::string TInputDialog::text() const { return bytesOf(field_); }
 
 // --- SYMBOL ---------------------------------------------------------------------
 
-TSymbolDialog::TSymbolDialog(QWidget* parent) : QDialog(parent) {
+SymbolDialog::SymbolDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("SYMBOL");
   setWindowTitle("Insert Special Character");
   group_ = new QButtonGroup(this);
@@ -200,7 +200,7 @@ TSymbolDialog::TSymbolDialog(QWidget* parent) : QDialog(parent) {
   layout->addLayout(bottom);
 }
 
-void TSymbolDialog::choose(unsigned char ch) {
+void SymbolDialog::choose(unsigned char ch) {
   if (ch < 32) return;
   chosen_ = ch;
   if (auto* b = group_->button(ch)) b->setChecked(true);

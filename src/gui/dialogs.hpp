@@ -59,10 +59,10 @@ class TInputDialog : public QDialog {
 };
 
 // "SYMBOL": the characters 32..255 in a grid; one is picked to be inserted.
-class TSymbolDialog : public QDialog {
+class SymbolDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TSymbolDialog(QWidget* parent = nullptr);
+  explicit SymbolDialog(QWidget* parent = nullptr);
   // The character picked; nullopt before any is.
   std::optional<unsigned char> chosen() const { return chosen_; }
   void choose(unsigned char ch);

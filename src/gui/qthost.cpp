@@ -358,7 +358,7 @@ std::optional<std::string> QtHost::prompt(const std::string& dialog, const std::
 }
 
 std::optional<unsigned char> QtHost::symbolDialog() {
-  TSymbolDialog dialog(parentWidget());
+  SymbolDialog dialog(parentWidget());
   if (execDialog(dialog) != QDialog::Accepted) return std::nullopt;
   return dialog.chosen();
 }

@@ -421,7 +421,7 @@ class EditorWidgetTest : public QObject, private QtFixture {
   }
 
   void theSymbolDialogOffersEveryByteFrom32() {
-    TSymbolDialog d;
+    SymbolDialog d;
     QCOMPARE(d.findChildren<QAbstractButton*>(QRegularExpression("^char")).size(), 224);
     QVERIFY(!d.chosen());
     host_->runDialog = [](QDialog& dialog) {
