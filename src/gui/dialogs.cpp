@@ -132,7 +132,7 @@ CommentAnswer CommentConventionDialog::answer() const {
 
 // --- INPUT, INPUT2 ------------------------------------------------------------
 
-TInputDialog::TInputDialog(const std::string& resource, const std::string& label,
+InputDialog::InputDialog(const std::string& resource, const std::string& label,
                            const std::string& defaultText, int maxLen, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QString::fromLatin1(resource.c_str()));
@@ -151,7 +151,7 @@ TInputDialog::TInputDialog(const std::string& resource, const std::string& label
   setMinimumWidth(320);
 }
 
-std::string TInputDialog::text() const { return bytesOf(field_); }
+std::string InputDialog::text() const { return bytesOf(field_); }
 
 // --- SYMBOL ---------------------------------------------------------------------
 

@@ -46,10 +46,10 @@ class CommentConventionDialog : public QDialog {
 };
 
 // "INPUT", "INPUT2" and the like: one labelled field of bounded length.
-class TInputDialog : public QDialog {
+class InputDialog : public QDialog {
   Q_OBJECT
  public:
-  TInputDialog(const std::string& resource, const std::string& label,
+  InputDialog(const std::string& resource, const std::string& label,
                const std::string& defaultText, int maxLen, QWidget* parent = nullptr);
   std::string text() const;
   QLineEdit* field() const { return field_; }

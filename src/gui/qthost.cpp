@@ -352,7 +352,7 @@ std::optional<CommentAnswer> QtHost::askCommentConvention(const CommentAnswer& o
 
 std::optional<std::string> QtHost::prompt(const std::string& dialog, const std::string& label,
                                           const std::string& defaultText, int maxLen) {
-  TInputDialog box(dialog, label, defaultText, maxLen, parentWidget());
+  InputDialog box(dialog, label, defaultText, maxLen, parentWidget());
   if (execDialog(box) != QDialog::Accepted) return std::nullopt;
   return box.text();
 }
