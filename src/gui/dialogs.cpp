@@ -410,7 +410,7 @@ QWidget* listSection(const HelpSection& s, const QFont& font, QWidget* parent) {
 
 }  // namespace
 
-THelpDialog::THelpDialog(const HelpModel& model, std::function<void()> onPrint, QWidget* parent)
+HelpDialog::HelpDialog(const HelpModel& model, std::function<void()> onPrint, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QString::fromLatin1(model.resource.c_str()));
   setWindowTitle(fromLatin1(model.title));

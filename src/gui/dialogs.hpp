@@ -128,8 +128,8 @@ class PrinterFontDialog : public QDialog {
 };
 
 // "HELP" / "HELP_2": the key template of the layout in force.
-class THelpDialog : public QDialog {
+class HelpDialog : public QDialog {
   Q_OBJECT
  public:
-  THelpDialog(const HelpModel& model, std::function<void()> onPrint, QWidget* parent = nullptr);
+  HelpDialog(const HelpModel& model, std::function<void()> onPrint, QWidget* parent = nullptr);
 };

@@ -383,7 +383,7 @@ void QtHost::helpDialog(const std::string& resource, const std::string& title,
                               : (layout == kLayoutStandard ? kPlicatoStandardTable : kWindowsTable));
   if (!title.empty()) model.title = title;
   model.sections.push_back(frameKeysSection());
-  THelpDialog dialog(model, onHelpPrint, parentWidget());
+  HelpDialog dialog(model, onHelpPrint, parentWidget());
   execDialog(dialog);
 }
 
