@@ -113,10 +113,11 @@ bool insertText(EditorView& w, EditorState& st, const std::string& chars) {
   if (col < start) col = start;
   int pad = 0;
   size_t off = textOffsetAt(*n, col, &pad, tabSize(w));
+  const size_t oldWidth = screenLength(*n, w.ctx.settings.tabSize);
   std::string t = textOf(n);
   t.insert(off, std::string(static_cast<size_t>(pad), ' ') + chars);
   setText(n, t);
-  lineTextChanged(w, st);
+  lineTextChanged(w, st, oldWidth);
   setCursorColumn(w, columnOfOffset(*n, off + static_cast<size_t>(pad) + chars.size(), tabSize(w)));
   return true;
 }
@@ -129,9 +130,10 @@ void eraseText(EditorView& w, EditorState& st, size_t from, size_t to) {
   if (to > t.size()) to = t.size();
   if (from >= to) return;
   st.undeleted = t.substr(from, to - from);
+  const size_t oldWidth = screenLength(*n, w.ctx.settings.tabSize);
   t.erase(from, to - from);
   setText(n, t);
-  lineTextChanged(w, st);
+  lineTextChanged(w, st, oldWidth);
 }
 
 // The text line after / before the current one in the view, to join with.
@@ -299,11 +301,11 @@ void setCursorColumn(EditorView& w, int col) {
   w.positionCaret();
 }
 
-void lineTextChanged(EditorView& w, EditorState& st) {
+void lineTextChanged(EditorView& w, EditorState& st, size_t oldWidth) {
   LineNode* n = w.doc.currentLine;
   const int32_t oldRows = n->rows();
   w.computeRows(n);
-  lineWidthChanged(w, *n, oldRows);
+  lineWidthChanged(w, *n, oldRows, oldWidth);
   w.doc.modified = true;
   if (n->kind != TextLine) st.headerChanged = true;
   const int first = firstRowOfCurrent(w);

@@ -34,8 +34,9 @@ bool isEditableLine(const LineNode& node);
 // The cursor to display column col (0-based) of the current line, scrolling
 // sideways (or, with wrapped lines, to another piece) to keep it visible.
 void setCursorColumn(EditorView& w, int col);
-// After the current line's text changed: rows, line state, repaint.
-void lineTextChanged(EditorView& w, EditorState& st);
+// After the current line's text changed from one oldWidth columns wide:
+// rows, view counts, line state, repaint.
+void lineTextChanged(EditorView& w, EditorState& st, size_t oldWidth);
 
 // Runs the line editor on the current line until a key arrives that is not
 // a line command; returns that command (0 when the window stopped

@@ -21,6 +21,23 @@ bool stale(const View& w, const ViewMetrics& m) {
          (w.wrapMode && m.screenCols != w.screenCols);
 }
 
+void countWidth(ViewMetrics& m, size_t width, int32_t by) {
+  if (width <= ViewMetrics::kCountedWidth) {
+    m.linesOfWidth[width] += by;
+    return;
+  }
+  auto it = m.linesOfGreatWidth.try_emplace(width, 0).first;
+  if ((it->second += by) <= 0) m.linesOfGreatWidth.erase(it);
+}
+
+// The widest width that some line of the view has.
+size_t widestCounted(const ViewMetrics& m, size_t from) {
+  if (!m.linesOfGreatWidth.empty()) return m.linesOfGreatWidth.rbegin()->first;
+  for (size_t wd = std::min(from, ViewMetrics::kCountedWidth); wd > 0; --wd)
+    if (m.linesOfWidth[wd] > 0) return wd;
+  return 0;
+}
+
 void recount(View& w, ViewMetrics& m) {
   m = ViewMetrics{};
   m.levelTop = w.doc.levelTop;
@@ -28,13 +45,12 @@ void recount(View& w, ViewMetrics& m) {
   m.fileTop = w.doc.fileTop;
   m.wrap = w.wrapMode;
   m.screenCols = w.screenCols;
+  m.linesOfWidth.assign(ViewMetrics::kCountedWidth + 1, 0);
   for (LineNode* n = viewFirst(w); n; n = n->next) {
     m.rows += rowsOf(w, n);
     const size_t width = screenLength(*n, w.ctx.settings.tabSize);
-    if (width > m.longest || !m.widest) {
-      m.longest = width;
-      m.widest = n;
-    }
+    countWidth(m, width, 1);
+    if (width > m.longest) m.longest = width;
     if (n->kind == ClosedFold) m.canOpen = true;
     if (n->kind == OpenFold) m.canClose = true;
     if (n == w.doc.levelBottom) break;
@@ -61,7 +77,7 @@ ViewMetrics& viewMetrics(View& w) {
   return w.viewMetrics;
 }
 
-void lineWidthChanged(View& w, const LineNode& line, int32_t oldRows) {
+void lineWidthChanged(View& w, const LineNode& line, int32_t oldRows, size_t oldWidth) {
   ViewMetrics& m = w.viewMetrics;
   if (!m.valid) return;
   if (w.wrapMode && line.rows() != oldRows) {
@@ -69,12 +85,13 @@ void lineWidthChanged(View& w, const LineNode& line, int32_t oldRows) {
     return;
   }
   const size_t width = screenLength(line, w.ctx.settings.tabSize);
-  if (width >= m.longest) {
+  if (width == oldWidth) return;
+  countWidth(m, oldWidth, -1);
+  countWidth(m, width, 1);
+  if (width >= m.longest)
     m.longest = width;
-    m.widest = &line;
-  } else if (&line == m.widest) {
-    m.valid = false;  // the widest line got narrower: count again
-  }
+  else if (oldWidth == m.longest)
+    m.longest = widestCounted(m, oldWidth);  // the widest line got narrower
 }
 
 ViewMetrics::Place locateInView(View& w, ViewMetrics::Place& place, const LineNode* line) {

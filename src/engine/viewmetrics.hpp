@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <vector>
 
 class View;
 struct LineNode;
@@ -22,7 +24,13 @@ struct ViewMetrics {
 
   int32_t rows = 0;     // rows of the view
   size_t longest = 0;   // widest line of the view, in screen columns
-  const LineNode* widest = nullptr;  // a line of that width
+  // How many lines of the view have each width: the longest stays known
+  // when the widest line gets narrower, without counting the view again.
+  // Widths up to kCountedWidth have a slot each; wider lines are kept by
+  // width in a map.
+  static constexpr size_t kCountedWidth = 4096;
+  std::vector<int32_t> linesOfWidth;
+  std::map<size_t, int32_t> linesOfGreatWidth;
   bool canOpen = false; // a closed fold is in the view
   bool canClose = false;  // an open fold is in the view
   int32_t chainLength = 0;  // nodes of the file's chain, fileTop to fileBottom
@@ -47,7 +55,7 @@ void recomputeAllRows(View& w);
 ViewMetrics& viewMetrics(View& w);
 // The line's text changed; its width may have grown (wrap-mode rows that
 // change make the counts stale).
-void lineWidthChanged(View& w, const LineNode& line, int32_t oldRows);
+void lineWidthChanged(View& w, const LineNode& line, int32_t oldRows, size_t oldWidth);
 // Lines and rows of the view before `line` (a line of the view), found from
 // the place remembered in `place` when it is near.
 ViewMetrics::Place locateInView(View& w, ViewMetrics::Place& place, const LineNode* line);
