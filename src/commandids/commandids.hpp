@@ -1,6 +1,6 @@
 // The editor's command numbers and what each command may do: the ids the
 // engine, the display and the key reader share. Every editor command is a
-// number from 256 to 337; which key gives it is the key table's business
+// number from 256 to 339; which key gives it is the key table's business
 // (commands/keytable.hpp).
 #pragma once
 
@@ -8,7 +8,7 @@
 #include <string>
 
 constexpr int kFirstCommand = 256;
-constexpr int kLastCommand = 337;
+constexpr int kLastCommand = 339;
 
 enum Command : int {
   cmdDeleteToEndOfLine = 256,
@@ -93,6 +93,8 @@ enum Command : int {
   cmdMaximizeWindow = 335,
   cmdToggleTreeTracking = 336,
   cmdSyncEditTree = 337,
+  cmdUndo = 338,
+  cmdRedo = 339,
 };
 
 inline bool isCommandNumber(int value) { return value >= kFirstCommand && value <= kLastCommand; }
@@ -101,7 +103,11 @@ inline bool isCommandNumber(int value) { return value >= kFirstCommand && value 
 // plain character (one byte).
 enum KeyKind : int32_t { kSpecialKey = 0, kCharKey = 1 };
 
-// Per-command flags; all false outside 256..337.
+// The special-key code of Shift-Alt-Backspace (the PC keyboard gives it
+// the code of Alt-Backspace; redo needs one beside undo's).
+constexpr int kShiftAltBackspaceCode = 167;
+
+// Per-command flags; all false outside 256..339.
 bool isLineCommand(int command);     // L: handled inside the line editor
 bool isBrowseSafe(int command);      // B: allowed in browse mode, does not modify
 bool isCreateFoldSafe(int command);  // C: allowed while a fold is being created
@@ -114,7 +120,7 @@ bool keepsMark(int command);         // K: a mouse mark survives it from a speci
 bool keyKeepsMark(int keyKind, int command);
 
 // The command's name ("delete line") and its short label for the help
-// template ("Del line"); "" outside 256..337.
+// template ("Del line"); "" outside 256..339.
 std::string commandName(int command);
 std::string commandLabel(int command);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "commands/helptext.hpp"
 #include "commands/keytable.hpp"
@@ -19,6 +20,7 @@
 #include "engine/lineunits.hpp"
 #include "engine/navigation.hpp"
 #include "engine/search.hpp"
+#include "engine/undo.hpp"
 #include "model/linestore.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -92,6 +94,31 @@ bool changesShape(int command) {
 }
 
 
+// Moves through the file and commands that change no line.
+static bool movesOnly(int command) {
+  switch (command) {
+    case cmdOpenFold:
+    case cmdEnterFold:
+    case cmdCloseFold:
+    case cmdExitFold:
+    case cmdOpenAllFolds:
+    case cmdCloseAllFolds:
+    case cmdFind:
+    case cmdFindNext:
+    case cmdGoToLine:
+    case cmdRefresh:
+    case cmdSave:
+    case cmdUndo:
+    case cmdRedo:
+    case cmdShowHideTree:
+    case cmdGoToTreeSelection:
+    case cmdWordWrap:
+      return true;
+    default:
+      return !changesShape(command);
+  }
+}
+
 bool atTop(const EditorView& w) { return w.doc.levelTop == w.doc.fileTop; }
 
 void refreshWindow(EditorView& w, EditorState& st, EditorShell& shell) {
@@ -121,6 +148,12 @@ CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int
     w.host.statusMessage("Plicato key disabled during create fold");
     return CommandResult::Continue;
   }
+  endTyping(w);
+  // What the command changes is one step of the file's history. A move
+  // needs none while there is nothing to undo: it changes nothing to keep.
+  std::optional<ChangeScope> step;
+  if (!movesOnly(command) || w.doc.history().open()) step.emplace(w);
+  if (step && (command == cmdFileUnfileFold || command == cmdAttachFile)) step->wroteFiles();
   switch (command) {
     case cmdOpenFold: OpenInPlace(w); break;
     case cmdEnterFold: EnterFold(w); shell.toolbarChanged(w); break;
@@ -211,6 +244,8 @@ CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int
     case cmdGoToTreeSelection: shell.goToTreeSelection(w); break;
     case cmdToggleTreeTracking: w.treeTracking = !w.treeTracking; break;
     case cmdSyncEditTree: w.treeSync = !w.treeSync; break;
+    case cmdUndo: undoCommand(w); break;
+    case cmdRedo: redoCommand(w); break;
     default:
       break;
   }
@@ -234,6 +269,9 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
         return w.inDispatch && w.host.waitForInput(w.handle());
       },
       w.host, commandContext(w).keyTree, commandContext(w).macros);
+  // The tool bar and the menus offer undo and redo while there are steps.
+  const auto undoState = [&w] { return canUndo(w) * 2 + canRedo(w); };
+  const int undoBefore = undoState();
   while (w.inDispatch) {
     w.host.pumpMessages();
     if (st.restoreAsked) {
@@ -250,7 +288,12 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
     }
     if (w.doc.currentLine && w.restoreBuffer && w.doc.currentLine->text)
       assign(*w.restoreBuffer, w.doc.currentLine->text);
-    int command = editLine(w, st, reader);
+    int command;
+    {
+      // Typing on the line is one step, however many runs of keys it takes.
+      ChangeScope typing(w, w.doc.currentLine);
+      command = editLine(w, st, reader);
+    }
     if (command == 0) break;
     result = runCommand(w, st, shell, command);
     if (result != CommandResult::Continue) break;
@@ -258,6 +301,7 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
   w.inDispatch = false;
   if (result == CommandResult::Continue) {
     refreshWindow(w, st, shell);
+    if (undoState() != undoBefore) shell.toolbarChanged(w);
     commandContext(w).macros.save(host);
     return true;
   }

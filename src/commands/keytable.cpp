@@ -25,6 +25,7 @@ constexpr CodeName kSpecialNames[] = {
     {152, "Alt-Up"},      {153, "Alt-PgUp"},    {155, "Alt-Left"},     {157, "Alt-Right"},
     {159, "Alt-End"},     {160, "Alt-Down"},    {161, "Alt-PgDn"},     {162, "Alt-Ins"},
     {163, "Alt-Del"},     {165, "Alt-Tab"},     {14, "Alt-Backspace"}, {28, "Alt-Enter"},
+    {kShiftAltBackspaceCode, "Shift-Alt-Backspace"},
     {1, "Alt-Esc"},       {15, "Shift-Tab"},    {133, "F11"},          {134, "F12"},
     {135, "Shift-F11"},   {136, "Shift-F12"},   {137, "Ctrl-F11"},     {138, "Ctrl-F12"},
     {139, "Alt-F11"},     {140, "Alt-F12"},
@@ -153,7 +154,9 @@ const CommandKeyTable kPlicatoStandardTable = {{
     sp(335, 109),  // 80 Alt-F6
     sp(336, 155),  // 81 Alt-Left
     sp(337, 157),  // 82 Alt-Right
-    {0, 0, 0},     // 83 end
+    sp(338, 14),   // 83 Alt-Backspace
+    sp(339, kShiftAltBackspaceCode),  // 84 Shift-Alt-Backspace
+    {0, 0, 0},     // 85 end
 }};
 
 const CommandKeyTable kWindowsTable = {{
@@ -240,7 +243,9 @@ const CommandKeyTable kWindowsTable = {{
     sp(335, 109),  // 80 Alt-F6
     sp(336, 155),  // 81 Alt-Left
     sp(337, 157),  // 82 Alt-Right
-    {0, 0, 0},     // 83 end
+    sp(338, 14),   // 83 Alt-Backspace
+    sp(339, kShiftAltBackspaceCode),  // 84 Shift-Alt-Backspace
+    {0, 0, 0},     // 85 end
 }};
 
 KeyTableInForce::KeyTableInForce() { set(kPlicatoStandardTable); }

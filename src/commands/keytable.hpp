@@ -1,6 +1,6 @@
 // The two compiled-in keyboard layouts and the command-key table in force.
 //
-// Every editor command is a number from 256 to 337 (commandids.hpp). A layout binds each
+// Every editor command is a number from 256 to 339 (commandids.hpp). A layout binds each
 // command to one key (delete line to two): a special key (kind 0, the byte 0
 // then a PC extended scan code) or a plain character (kind 1, one byte).
 // Menus, tool-bar buttons and double-clicks never call a command directly:
@@ -14,18 +14,18 @@
 
 #include "commandids/commandids.hpp"
 
-constexpr int kKeyTableEntries = 84;  // the last one is all zeros
+constexpr int kKeyTableEntries = 86;  // the last one is all zeros
 
 // One binding: three 32-bit integers, as the table is copied whole.
 struct CommandKey {
-  int32_t command = 0;  // 256..337, 0 in the closing entry
+  int32_t command = 0;  // 256..339, 0 in the closing entry
   int32_t kind = 0;     // kSpecialKey or kCharKey
   int32_t code = 0;     // scan code, or character code
   bool operator==(const CommandKey&) const = default;
 };
 
 using CommandKeyTable = std::array<CommandKey, kKeyTableEntries>;
-static_assert(sizeof(CommandKeyTable) == 1008);
+static_assert(sizeof(CommandKeyTable) == 1032);
 
 // The compiled-in layouts.
 extern const CommandKeyTable kPlicatoStandardTable;
@@ -48,10 +48,10 @@ class KeyTableInForce {
   // One byte per entry: set when the entry is a special key whose command
   // ends a mouse mark (its command does not keep the mark).
   const std::array<uint8_t, kKeyTableEntries>& endMarkFlags() const { return endMark_; }
-  bool endMarkFlag(int entry) const;  // false outside 0..83
-  // Kind and code of entry n ({0,0,0} outside 0..83).
+  bool endMarkFlag(int entry) const;  // false outside 0..85
+  // Kind and code of entry n ({0,0,0} outside 0..85).
   CommandKey entry(int n) const;
-  // Position 0..83 of the first entry with this kind and code, or -1.
+  // Position 0..85 of the first entry with this kind and code, or -1.
   int find(int kind, int code) const;
   // Position of the first entry bound to a command, or -1 (menus queue it).
   int entryForCommand(int command) const;

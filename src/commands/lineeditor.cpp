@@ -163,7 +163,7 @@ void joinLines(EditorView& w, EditorState& st, LineNode* first, LineNode* second
   first->lineState = kStateRecompute;
   w.computeRows(first);
   update(first, w.doc.markUp);
-  w.doc.modified = true;
+  w.doc.markChanged();
   (void)st;
   RedrawKeepTop(w);
   setCursorColumn(w, joinCol);
@@ -196,6 +196,7 @@ void newLine(EditorView& w, EditorState& st) {
       cur->lineState = kStateRecompute;
       w.computeRows(cur);
       setText(n, t.substr(0, lead) + rest);
+      journal::touch(n);
       n->indent = cur->indent;
       inheritLead(*n, *cur, w.ctx.settings.tabSize);
       cursorCol = n->indent + expandToColumn(t.c_str(), lead, w.ctx.settings.tabSize);
@@ -204,6 +205,7 @@ void newLine(EditorView& w, EditorState& st) {
     }
     case ClosedFold:
     case FiledFold:
+      journal::touch(n);
       n->indent = cur->indent;
       cursorCol = cur->indent + cur->markerColumn();
       insertAfterNode(cur, n);
@@ -211,17 +213,23 @@ void newLine(EditorView& w, EditorState& st) {
     case OpenFold:
     case EnteredFold:
     case FileTop:
+      journal::touch(n);
       n->indent = cur->kind == OpenFold ? cur->indent : 0;
       cursorCol = n->indent;
       insertAfterNode(cur, n);
       break;
     case FoldEnd:
       if (cur == w.doc.levelBottom) {
+        journal::touch(n);
         n->indent = cur->partner() && cur->partner()->kind == EnteredFold ? 0 : cur->indent;
-        if (cur == w.doc.fileBottom || cur->partner()->kind == FileTop) n->indent = 0;
+        if (cur == w.doc.fileBottom || cur->partner()->kind == FileTop) {
+          journal::touch(n);
+          n->indent = 0;
+        }
         insertAfterNode(cur->prev, n);
         before = true;
       } else {
+        journal::touch(n);
         n->indent = cur->partner() ? headerColumn(cur->partner()) : 0;
         insertAfterNode(cur, n);
       }
@@ -233,7 +241,7 @@ void newLine(EditorView& w, EditorState& st) {
   w.computeRows(n);
   update(n, w.doc.markUp);
   invalidateViewMetrics(w);
-  w.doc.modified = true;
+  w.doc.markChanged();
   st.headerChanged = false;
   if (before) {
     w.doc.currentLine = n;
@@ -306,7 +314,7 @@ void lineTextChanged(EditorView& w, EditorState& st, size_t oldWidth) {
   const int32_t oldRows = n->rows();
   w.computeRows(n);
   lineWidthChanged(w, *n, oldRows, oldWidth);
-  w.doc.modified = true;
+  w.doc.markChanged();
   if (n->kind != TextLine) st.headerChanged = true;
   const int first = firstRowOfCurrent(w);
   n->lineState = kStateRecompute;

@@ -6,6 +6,7 @@
 #include "commandids/commandids.hpp"
 #include "engine/statusline.hpp"
 #include "engine/layout.hpp"
+#include "engine/undo.hpp"
 #include "model/filetypes.hpp"
 #include "model/settings.hpp"
 #include "platform/host.hpp"
@@ -233,7 +234,7 @@ std::vector<MenuEntry> EditorView::contextMenu() {
       {kMenuCloseAllFolds, "Close All Folds", canCloseAll, false},
       {kMenuSyncEditTree, "Sync Edit->Tree", tree != nullptr, treeSync},
       {0, "", false, false},
-      {kMenuUndo, "Undo", false, false},
+      {kMenuUndo, "Undo", canUndo(*this), false},
       {kMenuCut, "Cut", markActive, false},
       {kMenuCopy, "Copy", markActive, false},
       {kMenuPaste, "Paste", host.clipboardText().has_value(), false},

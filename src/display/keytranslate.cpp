@@ -1,5 +1,6 @@
 #include "display/keytranslate.hpp"
 
+#include "commandids/commandids.hpp"
 #include "display/editorview.hpp"
 
 namespace {
@@ -56,6 +57,8 @@ uint8_t altKeyCode(int vk) {
 }
 
 uint8_t specialKeyCode(const KeyState& state, int vk) {
+  // Shift-Alt-Backspace has a code of its own (redo beside undo).
+  if (state.alt && state.shift && !state.ctrl && vk == VK_BACK) return kShiftAltBackspaceCode;
   const int column = state.alt ? 3 : state.ctrl ? 2 : state.shift ? 1 : 0;
   uint8_t code = 0;
   for (const SpecialKey& k : kSpecialKeys)

@@ -275,7 +275,7 @@ void removeRun(View& w, const BlockRun& r) {
     w.curSubRow = 0;
   }
   textChanged(w, after);
-  w.doc.modified = true;
+  w.doc.markChanged();
   if (topGone) {
     w.topLine = nullptr;
     PlaceCursor(w, firstRow);
@@ -524,12 +524,14 @@ class PasteBuilder {
     if (!budget()) return false;
     LineNode* h = newLineNode(w_.doc);
     assign(*h, l.rest.c_str());
+    journal::touch(h);
     stripTrailing(h->text);
     append(h);
     const bool counted = commentDepth_ > 0 || isCommentTitle(h->text);
     if (counted) ++commentDepth_;
     h->markerColumn() = std::max(0, l.column - offset_);
     LineNode* e = newLineNode(w_.doc);
+    journal::touch(e);
     e->kind = FoldEnd;
     h->partner() = e;
     e->partner() = h;
@@ -569,6 +571,7 @@ class PasteBuilder {
     linkAfter(last_, o.end);  // last_ is the header itself when nothing is inside
     o.header->inner() = o.header->next;
     o.header->inner()->prev = o.header;
+    journal::touch(o.header);
     o.header->kind = o.kind;
     offset_ = o.offset;
     if (o.counted && commentDepth_ > 0) --commentDepth_;
@@ -597,6 +600,7 @@ class PasteBuilder {
   }
 
   void append(LineNode* n) {
+    journal::touch(n);
     n->indent = open_.empty() ? base_ : 0;
     linkAfter(last_, n);
     n->next = nullptr;
@@ -750,7 +754,7 @@ void foldBlock(View& w) {
   }
   if (!lineBudget(w.doc, 2)) return;
   w.clearMark();
-  if (finishFoldAt(w, r.first, r.stop, col)) w.doc.modified = true;
+  if (finishFoldAt(w, r.first, r.stop, col)) w.doc.markChanged();
 }
 
 void pasteBlock(View& w) {
@@ -883,7 +887,7 @@ void pasteText(View& w, const std::string& text) {
     first->lineState = kStateRecompute;
     update(first, w.doc.markUp);
   }
-  w.doc.modified = true;
+  w.doc.markChanged();
   if (cursorColumn >= 0) cursorToColumn(w, cursorColumn);
   settleView(w, w.screenRows - 1);
 }

@@ -114,7 +114,7 @@ bool saveCommand(View& w) {
   if (!inFiledFile(w) && unnamed(w)) return saveAsCommand(w);
   const bool ok = saveCommandWrite(w.doc, w.doc.modified, [&] { exitToFileTop(w); });
   // saveCommandWrite is true after a write only when ioStatus is 0.
-  if (ok) w.doc.modified = false;
+  if (ok) w.doc.markSaved();
   return ok;
 }
 
@@ -157,7 +157,7 @@ bool saveAsCommand(View& w) {
     old.restore(w);
     return false;
   }
-  w.doc.modified = false;
+  w.doc.markSaved();
   refreshStatus(w);
   levelChanged(w);
   return true;
@@ -171,6 +171,8 @@ bool reloadCommand(View& w) {
     return false;
   }
   discardFiledLevels(w);
+  // What was done before the file was read again cannot be undone after.
+  w.doc.restartHistory();
   LineNode* root = w.doc.fileBottom->partner();
   LineNode* bottom = w.doc.fileBottom;
 
@@ -178,7 +180,9 @@ bool reloadCommand(View& w) {
   // fails leaves the tree as it was.
   LineNode* top = newLineNode(w.doc);
   LineNode* end = newLineNode(w.doc);
+  journal::touch(top);
   top->kind = FileTop;
+  journal::touch(end);
   end->kind = FoldEnd;
   top->partner() = end;
   end->partner() = top;
@@ -208,9 +212,10 @@ bool reloadCommand(View& w) {
     w.computeRows(root);
     w.computeRows(bottom);
     top->next = nullptr;
-    w.doc.modified = false;
+    w.doc.markSaved();
   }
   for (LineNode* n : {top, end}) {
+    journal::touch(n);
     n->kind = TextLine;
     n->prev = n->next = n->partner() = n->inner() = nullptr;
     dispose(w.doc, n);
@@ -259,10 +264,11 @@ bool insertFileCommand(View& w) {
   LineNode* first = after->next;
   if (first == at) return false;
   for (LineNode* q = first; q && q != at; q = q->next) {
+    journal::touch(q);
     q->indent = column;
     w.computeRows(q);
   }
-  w.doc.modified = true;
+  w.doc.markChanged();
   // The first inserted line takes the cursor line's place on the screen.
   const int row = w.cursorRow - w.curSubRow;
   if (w.topLine == at && w.topSubRow == 0) w.topLine = first;
@@ -287,7 +293,7 @@ bool exitSave(View& w) {
   if (!w.doc.modified) return true;
   Save(w.doc, w.doc.fileBottom, w.doc.fileBottom->partner());
   if (w.doc.ioStatus != 0) return false;
-  w.doc.modified = false;
+  w.doc.markSaved();
   return true;
 }
 

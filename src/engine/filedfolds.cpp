@@ -78,8 +78,9 @@ void fileFold(View& w, LineNode* header) {
   }
   header->inner() = end;
   end->prev = header;
+  journal::touch(header);
   header->kind = FiledFold;
-  w.doc.modified = true;
+  w.doc.markChanged();
   repaintCursorRow(w);
 }
 
@@ -103,8 +104,9 @@ void unfileFold(View& w, LineNode* header) {
     if (w.doc.ioStatus == 2) return;
   }
   assign(*end, "");
+  journal::touch(header);
   header->kind = ClosedFold;
-  w.doc.modified = true;
+  w.doc.markChanged();
   repaintCursorRow(w);
 }
 
@@ -130,8 +132,9 @@ void attachFileToFold(View& w) {
     return;
   }
   assign(*h->partner(), probe.path.c_str());
+  journal::touch(h);
   h->kind = FiledFold;
-  w.doc.modified = true;
+  w.doc.markChanged();
   w.host.statusMessage("Attached " + probe.path);
   repaintCursorRow(w);
 }

@@ -111,19 +111,25 @@ LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end
         insertAt(*n, 0, pad.data(), pad.size());
       }
     }
+    journal::touch(n);
     n->indent = 0;
+    journal::touch(n);
     n->mark = 0;
     w.computeRows(n);
   }
 
   LineNode* foldEnd = newLineNode(w.doc);
+  journal::touch(foldEnd);
   foldEnd->kind = FoldEnd;
+  journal::touch(foldEnd);
   foldEnd->indent = 0;
   LineNode* last = end->prev;  // the header itself when the run is empty
   linkAfter(last, foldEnd);
   foldEnd->next = end;
 
+  journal::touch(header);
   header->text[0] = '\0';
+  journal::touch(header);
   header->kind = ClosedFold;
   header->inner() = first == end ? foldEnd : first;
   header->inner()->prev = header;
@@ -131,8 +137,10 @@ LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end
   foldEnd->partner() = header;
   header->next = end;
   end->prev = header;
+  journal::touch(header);
   header->indent = foldCol - shift;
   header->markerColumn() = shift;
+  journal::touch(header);
   header->mark = 0;
   textChanged(w, header);
   return foldEnd;
@@ -144,7 +152,7 @@ void placeOnNewHeader(View& w, LineNode* header, int shownRow) {
   if (shownRow > 1) header->savedRow() = rowForSaving(shownRow);
   if (header->savedRow() < 1) header->savedRow() = rowForSaving(w.cursorRow);
   cursorBehindMarker(w, header);
-  w.doc.modified = true;
+  w.doc.markChanged();
   PlaceCursor(w, header->savedRow());
   w.queueRepaint(w.cursorRow);
 }
@@ -194,6 +202,7 @@ LineNode* copyUnit(View& w, LineNode* line) {
   top->prev = nullptr;
   top->next = nullptr;
   if (isClosedHeader(top)) top->partner()->next = nullptr;
+  journal::touch(top);
   top->mark = 0;
   return top;
 }
@@ -263,7 +272,9 @@ bool InsertNode(View& w, LineNode* node) {
     repaintFromCursor(w);
     return true;
   }
+  journal::touch(node);
   node->indent = levelColumnAt(cur);
+  journal::touch(node);
   node->mark = 0;
   linkAfter(cur->prev, node);
   linkAfter(node, cur);
@@ -302,11 +313,12 @@ void StartFold(View& w, int column) {
   w.createFoldMode = true;
   w.foldStartLine = start;
   w.createFoldColumn = foldCol;
+  journal::touch(start);
   start->mark = 1;
   // Onto the old cursor line, which marks it.
   while (w.doc.currentLine == start && moveDown(w)) {
   }
-  w.doc.modified = true;
+  w.doc.markChanged();
 }
 
 bool canFoldRun(const View& w, LineNode* first, LineNode* end, int foldCol) {
@@ -353,6 +365,7 @@ void FinishFold(View& w) {
   }
   const int shownRow = screenRowOf(w, start);
   for (LineNode* n = start; n; n = n->next) {
+    journal::touch(n);
     n->mark = 0;
     if (n == cur) break;
   }
@@ -372,6 +385,7 @@ bool finishFoldAt(View& w, LineNode* first, LineNode* end, int foldColumn) {
   header->savedRow() = rowForSaving(w.cursorRow);
   linkAfter(first->prev, header);
   linkAfter(header, first);
+  journal::touch(header);
   header->indent = level;
   if (w.topLine == first) {
     w.topLine = header;
@@ -432,6 +446,7 @@ void RemoveFold(View& w) {
 
   LineNode* last = before;
   for (LineNode* q = first; q && q != e; q = q->next) {
+    journal::touch(q);
     q->indent += h->indent;
     if (isClosedHeader(q))
       q->markerColumn() += h->markerColumn();
@@ -448,6 +463,7 @@ void RemoveFold(View& w) {
   }
 
   for (LineNode* gone : {e, h}) {
+    journal::touch(gone);
     gone->kind = TextLine;
     gone->inner() = nullptr;
     gone->partner() = nullptr;
@@ -459,7 +475,7 @@ void RemoveFold(View& w) {
   w.curSubRow = 0;
   w.doc.currentLine->lineState = kStateRecompute;
   update(w.doc.currentLine, w.doc.markUp);
-  w.doc.modified = true;
+  w.doc.markChanged();
   if (wasTop) {
     w.topLine = w.doc.currentLine;
     w.topSubRow = 0;
@@ -490,7 +506,7 @@ void CommentFold(View& w) {
     insertAt(*h, 0, "COMMENT ", 8);
   }
   textChanged(w, h);
-  w.doc.modified = true;
+  w.doc.markChanged();
   repaintFromCursor(w);
 }
 
@@ -509,7 +525,7 @@ void lineToFoldHeader(View& w) {
   while (*text == ' ' || *text == '\t') ++text;
   assign(*h, text);
   textChanged(w, h);
-  w.doc.modified = true;
+  w.doc.markChanged();
   if (w.topLine == h && w.topSubRow >= h->rows()) w.topSubRow = std::max(1, h->rows().get()) - 1;
   const int row = screenRowOf(w, cur, w.curSubRow);
   if (row > 0) {

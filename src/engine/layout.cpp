@@ -46,10 +46,9 @@ bool stepCursor(View& w, bool down) {
   adjustColumnForPiece(w);
   w.textColumn = w.leftColumn + w.cursorCol + 1;
   if (w.createFoldMode && newLine) {
-    if (down)
-      p.line->mark = 1;
-    else
-      left->mark = 0;
+    LineNode* marked = down ? p.line : left;
+    journal::touch(marked);
+    marked->mark = down ? 1 : 0;
   }
   return true;
 }

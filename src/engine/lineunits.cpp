@@ -35,6 +35,7 @@ void detach(LineNode* unit) {
   unit->prev = nullptr;
   unit->next = nullptr;
   if (isClosedHeader(unit) && unit->partner()) unit->partner()->next = nullptr;
+  journal::touch(unit);
   unit->mark = 0;
 }
 
@@ -76,6 +77,7 @@ void makeInsertable(LineNode* n) {
     whole = q == n->partner();
   }
   if (!whole) {
+    journal::touch(n);
     n->kind = TextLine;
     n->inner() = nullptr;
     n->partner() = nullptr;
@@ -88,14 +90,16 @@ void putFromSlot(View& w, LineNode*& slot) {
   if (!slot || !mayPutHere(w)) return;
   if (InsertNode(w, slot)) {
     slot = nullptr;
-    w.doc.modified = true;
+    w.doc.markChanged();
     w.queueRepaint(w.cursorRow);
   }
 }
 
 // The pick chain keeps its back links; its last unit ends it.
 void appendToPicks(View& w, LineNode* unit) {
+  journal::touch(unit);
   unit->indent = 0;
+  journal::touch(unit);
   unit->mark = 0;
   linkAfter(w.pickTail, unit);
   unit->next = nullptr;
@@ -137,7 +141,7 @@ void deleteLine(View& w) {
   if (!unit) return;
   if (w.deletedLine) dispose(w.doc, w.deletedLine);
   w.deletedLine = unit;
-  w.doc.modified = true;
+  w.doc.markChanged();
 }
 
 bool restoreLine(View& w) {
@@ -167,7 +171,7 @@ void moveLine(View& w) {
   }
   if (LineNode* unit = takeLineOut(w)) {
     w.moveSlot = unit;
-    w.doc.modified = true;
+    w.doc.markChanged();
   }
 }
 
@@ -186,7 +190,7 @@ void copyLineCommand(View& w) {
     return;
   }
   if (InsertNode(w, copy)) {
-    w.doc.modified = true;
+    w.doc.markChanged();
     w.queueRepaint(w.cursorRow);
   } else {
     dispose(w.doc, copy);
@@ -196,7 +200,7 @@ void copyLineCommand(View& w) {
 void pickLine(View& w) {
   if (LineNode* unit = takeLineOut(w)) {
     appendToPicks(w, unit);
-    w.doc.modified = true;
+    w.doc.markChanged();
   }
 }
 
@@ -207,7 +211,7 @@ void copyPick(View& w) {
   if (!lineBudget(w.doc, piece ? 1 : unitNodeCount(cur))) return;
   if (LineNode* copy = CopyLine(w, cur)) {
     appendToPicks(w, copy);
-    w.doc.modified = true;
+    w.doc.markChanged();
   }
 }
 
@@ -224,9 +228,12 @@ void putPick(View& w) {
   if (!lineBudget(w.doc, 2)) return;
   LineNode* header = newLineNode(w.doc);
   LineNode* end = newLineNode(w.doc);
+  journal::touch(header);
   header->kind = ClosedFold;
   header->markerColumn() = 0;
+  journal::touch(end);
   end->kind = FoldEnd;
+  journal::touch(end);
   end->indent = 0;
   LineNode* first = w.pickHead->next;
   header->inner() = first;
@@ -239,6 +246,6 @@ void putPick(View& w) {
   w.pickHead->next = nullptr;
   w.pickTail = w.pickHead;
   InsertNode(w, header);  // cannot refuse: the cursor is between lines
-  w.doc.modified = true;
+  w.doc.markChanged();
   w.queueRepaint(w.cursorRow);
 }

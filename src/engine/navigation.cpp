@@ -65,6 +65,7 @@ void keepRow(View& w, int row) {
 void enterStructure(View& w, LineNode* h) {
   LineNode* e = h->partner();
   LineNode* first = h->inner() ? h->inner() : e;
+  journal::touch(h);
   h->kind = EnteredFold;
   h->inner() = w.doc.levelTop;
   h->next = first;
@@ -72,7 +73,9 @@ void enterStructure(View& w, LineNode* h) {
   e->inner() = w.doc.levelBottom;
   w.doc.levelTop = h->prev;
   w.doc.levelBottom = e;
+  journal::touch(e);
   e->indent = h->indent;
+  journal::touch(h);
   h->indent = 0;
   ++w.foldDepth;
   w.depthOffset += e->indent + h->markerColumn();
@@ -90,12 +93,15 @@ LineNode* exitStructure(View& w) {
   LineNode* after = e->next;
   w.doc.levelTop = h->inner();
   w.doc.levelBottom = e->inner();
+  journal::touch(h);
   h->kind = ClosedFold;
   h->inner() = first;
   h->next = after;
   if (after) after->prev = h;
   e->inner() = nullptr;
+  journal::touch(h);
   h->indent = e->indent;
+  journal::touch(e);
   e->indent = 0;
   if (w.foldDepth > 0) --w.foldDepth;
   w.depthOffset -= h->indent + h->markerColumn();
@@ -261,8 +267,7 @@ void restoreView(View& w, const std::vector<LineNode*>& path, LineNode* target, 
 // With restore the parent's view is as it was when the fold was entered;
 // else the parent's top level is shown, the cursor still to be placed.
 void popFiledLevel(View& w, bool restore) {
-  std::unique_ptr<FiledLevel> level = std::move(w.doc.filedLevels.back());
-  w.doc.filedLevels.pop_back();
+  std::unique_ptr<FiledLevel> level = w.doc.leaveFiledLevel();
   LineNode* h = level->header;
   LineNode* e = h->partner();
   for (LineNode* q = h->next; q && q != e;) {
@@ -272,13 +277,16 @@ void popFiledLevel(View& w, bool restore) {
   }
   forgetLinesOf(w);
   LineNode* after = e->next;
+  journal::touch(h);
   h->kind = FiledFold;
   h->prev = level->headerPrev;
   h->inner() = e;
   h->next = after;
   if (after) after->prev = h;
   e->prev = h;
+  journal::touch(h);
   h->indent = level->headerIndent;
+  journal::touch(e);
   e->indent = level->endIndent;
   assign(*e, level->endText.c_str());
   w.computeRows(h);
@@ -368,12 +376,15 @@ void enterFiledFold(View& w, LineNode* h) {
   s->prev = nullptr;
   s->next = h;
   level->sentinel = s;
+  journal::touch(h);
   h->kind = FileTop;
   h->prev = s;
   h->inner() = nullptr;
+  journal::touch(h);
   h->indent = 0;
   h->next = e;
   e->prev = h;
+  journal::touch(e);
   e->indent = 0;
   // The file is written under its full path while it is shown (the base
   // directory is the filed file's own then); the reference comes back.
@@ -386,7 +397,7 @@ void enterFiledFold(View& w, LineNode* h) {
   w.doc.fileBottom = w.doc.levelBottom = e;
   w.foldDepth = 0;
   w.depthOffset = 0;
-  w.doc.filedLevels.push_back(std::move(level));
+  w.doc.enterFiledLevel(std::move(level));
 
   read(w.doc, e, h, e, false);
   if (w.doc.ioStatus == 2) {
@@ -394,7 +405,7 @@ void enterFiledFold(View& w, LineNode* h) {
     popFiledLevel(w, true);
     return;
   }
-  w.doc.modified = false;
+  w.doc.markSaved();
   w.doc.title = probe.path;
   w.computeRows(h);
   jumpTo(w, h->next, 0);
@@ -483,15 +494,18 @@ bool openFoldInPlace(View& w, LineNode* h) {
   LineNode* e = h->partner();
   LineNode* first = h->inner() ? h->inner() : e;
   LineNode* after = h->next;
+  journal::touch(h);
   h->kind = OpenFold;
   h->next = first;
   first->prev = h;
   e->next = after;
   if (after) after->prev = e;
   const int32_t shift = h->indent + h->markerColumn();
+  journal::touch(h);
   h->indent = shift;
   w.computeRows(h);
   for (LineNode* q = first; q; q = q->next) {
+    journal::touch(q);
     q->indent += shift;
     w.computeRows(q);
     if (q == e) break;
@@ -568,7 +582,10 @@ void TopOfFold(View& w) {
   }
   LineNode* first = viewFirst(w);
   if (w.createFoldMode)
-    for (LineNode* q = w.doc.currentLine; q && q != first; q = q->prev) q->mark = 0;
+    for (LineNode* q = w.doc.currentLine; q && q != first; q = q->prev) {
+      journal::touch(q);
+      q->mark = 0;
+    }
   jumpTo(w, first, 0);
   PlaceCursor(w, 2);
 }
@@ -584,6 +601,7 @@ void BottomOfFold(View& w) {
   }
   if (w.createFoldMode) {
     for (LineNode* q = w.doc.currentLine->next; q; q = q->next) {
+      journal::touch(q);
       q->mark = 1;
       if (q == w.doc.levelBottom) break;
     }

@@ -581,7 +581,7 @@ bool ReplaceAt(View& w) {
   eraseAt(*n, off, pat.size());
   insertAt(*n, off, st.replaceText.data(), st.replaceText.size());
 
-  w.doc.modified = true;
+  w.doc.markChanged();
   const int32_t oldRows = n->rows();
   w.computeRows(n);
   const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);

@@ -27,6 +27,7 @@
 #include "commands/keytable.hpp"
 #include "display/editorview.hpp"
 #include "engine/navigation.hpp"
+#include "engine/undo.hpp"
 #include "gui/diskwatch.hpp"
 #include "gui/editorwidget.hpp"
 #include "gui/guiapp.hpp"
@@ -189,11 +190,8 @@ void MainFrame::buildToolBar() {
       connect(a, &QAction::triggered, this, [this, id] { runFrameCommand(id); });
     } else if (b.editorCommand) {
       const int command = b.editorCommand;
+      if (command == cmdUndo || command == cmdRedo) a->setToolTip(capitalised(commandName(command)));
       connect(a, &QAction::triggered, this, [this, command] { runEditorCommand(command); });
-    } else {
-      a->setToolTip("Undo");
-      a->setStatusTip("Undo is not available");
-      a->setEnabled(false);
     }
     toolBar_->addAction(a);
     toolActions_[name] = a;
@@ -420,6 +418,10 @@ void MainFrame::updateCommandStates() {
   frameActions_[cmToolBar]->setChecked(!toolBar_->isHidden());
   frameActions_[cmStatusBar]->setChecked(!statusBar()->isHidden());
   for (auto& [command, action] : editorActions_) action->setEnabled(has);
+  if (has) {
+    editorAction(cmdUndo)->setEnabled(canUndo(doc->window));
+    editorAction(cmdRedo)->setEnabled(canRedo(doc->window));
+  }
   for (QMenu* m : documentMenus_) m->menuAction()->setVisible(has);
 
   const EditorView* w = has ? &doc->window : nullptr;
@@ -435,9 +437,10 @@ void MainFrame::updateCommandStates() {
       case cmdCloseFold:
       case cmdCloseAllFolds: on = w && w->canCloseAll; break;
       case cmdOpenAllFolds: on = w && w->canOpenAll; break;
+      case cmdUndo: on = w && canUndo(*w); break;
+      case cmdRedo: on = w && canRedo(*w); break;
       default:
         if (b.frameCommand) on = frameActions_[b.frameCommand]->isEnabled();
-        else if (!b.editorCommand) on = false;  // UNDO
         break;
     }
     a->setEnabled(on);

@@ -90,6 +90,9 @@ const std::vector<EditorMenu>& editorMenus() {
   static const std::vector<EditorMenu> menus = {
       {"Edit",
        {
+           cmd({cmdUndo}),
+           cmd({cmdRedo}),
+           sep(),
            cmd({cmdDeleteToEndOfLine}),
            cmd({cmdDeleteWordLeft}),
            cmd({cmdDeleteWordRight}),
@@ -200,7 +203,8 @@ const std::vector<ToolButton>& toolButtons() {
       {"CUT", 0, cmdCutBlock2},
       {"COPY", 0, cmdCopyBlock},
       {"PASTE", 0, cmdPasteBlock2},
-      {"UNDO", 0, 0},
+      {"UNDO", 0, cmdUndo},
+      {"REDO", 0, cmdRedo},
       {"", 0, 0},
       {"FIND", 0, cmdFind},
       {"FINDNEXT", 0, cmdFindNext},
@@ -241,7 +245,8 @@ int contextCommand(int id) {
     case kMenuPaste: return cmdPasteBlock2;
     // With a mark shown, the key of delete right takes the block away.
     case kMenuDelete: return cmdDeleteRight;
-    default: return 0;  // Undo: there is none
+    case kMenuUndo: return cmdUndo;
+    default: return 0;
   }
 }
 

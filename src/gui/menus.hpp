@@ -91,5 +91,5 @@ const std::vector<ToolButton>& toolButtons();
 HelpSection frameKeysSection();
 
 // Context-menu ids of the editor window onto the commands they run; 0 for
-// an id that runs nothing (Undo, which the editor does not have).
+// an id that runs nothing.
 int contextCommand(int id);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "model/history.hpp"
 #include "model/linestore.hpp"
 
 struct FiledLevel {
@@ -30,9 +31,9 @@ struct FiledLevel {
   std::vector<LineNode*> enteredPath;
 };
 
-class Document : public LineStore {
+class Document : public LineStore, public NodeRecorder {
  public:
-  explicit Document(ModelContext& context) : LineStore(context) {}
+  explicit Document(ModelContext& context);
   ~Document() override;
 
   // The file shown now: the document's own or the innermost filed file.
@@ -42,4 +43,42 @@ class Document : public LineStore {
   // Parent files of the filed folds entered, innermost last.
   std::vector<std::unique_ptr<FiledLevel>> filedLevels;
   bool inFiledFile() const { return !filedLevels.empty(); }
+
+  // A filed fold's file is shown from now on, with a history of its own;
+  // leaving it ends that history and gives the parent's level back.
+  void enterFiledLevel(std::unique_ptr<FiledLevel> level);
+  std::unique_ptr<FiledLevel> leaveFiledLevel();
+
+  // The undo history of the file shown.
+  History& history() { return *histories_.back(); }
+  const History& history() const { return *histories_.back(); }
+  // The history at depth i (0: the document's own file), or null when the
+  // document has no longer one there with that serial.
+  History* historyAt(size_t i, uint64_t serial) {
+    return i < histories_.size() && histories_[i]->serial == serial ? histories_[i].get() : nullptr;
+  }
+  size_t historyDepth() const { return histories_.size() - 1; }
+  // The file shown was read again: its history starts anew.
+  void restartHistory();
+
+  // The file changed (set by every step that changes lines or folds).
+  void markChanged() {
+    modified = true;
+    ++changes;
+  }
+  // The file shown was written as it stands.
+  void markSaved() {
+    modified = false;
+    history().markSaved();
+  }
+  // Counts markChanged: a command changed the file when it moved.
+  uint64_t changes = 0;
+
+  void touched(LineNode& n) override;
+  void made(LineNode& n) override;
+
+ private:
+  std::unique_ptr<History> newHistory() const;
+  // One per file shown: the document's own first, then one per filed file.
+  std::vector<std::unique_ptr<History>> histories_;
 };

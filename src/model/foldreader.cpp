@@ -520,6 +520,7 @@ LineNode* Reader::bareNode() {
   if (!node) return newLineNode(w_, false);  // which says there is no memory
   node->prev = t->prev;
   node->next = t->next;
+  journal::touch(node);
   node->kind = t->kind;
   node->lineState = t->lineState;
   node->indent = t->indent;
@@ -539,6 +540,7 @@ LineNode* Reader::lineText(std::string_view line, size_t at, size_t n) {
 }
 
 void Reader::placeText(LineNode* node) {
+  journal::touch(node);
   node->indent = open_.empty() ? baseIndent_ : 0;
   link(last_, node);
   last_ = node;
@@ -551,6 +553,7 @@ void Reader::openFold(LineNode* h, int32_t markerColumn, LineKind kind, bool noC
   h->markerColumn() = markerColumn;
   w_.foldOffset += markerColumn;
   LineNode* e = newLineNode(w_);
+  journal::touch(e);
   e->kind = kind;  // held here until the fold is closed
   h->partner() = e;
   open_.push_back({h, e, noContents, counted});
@@ -566,8 +569,10 @@ void Reader::closeInnermost() {
   e->partner() = h;
   h->inner() = h->next;
   h->partner() = e;
+  journal::touch(h);
   h->kind = e->kind;
   w_.foldOffset -= h->markerColumn();
+  journal::touch(e);
   e->kind = FoldEnd;
   last_ = h;
   if (o.countedDepth && commentDepth_ > 0) --commentDepth_;
@@ -1012,6 +1017,7 @@ void Reader::finishPreamble() {
     h->foldType() = 1;
     h->foldContents() = 1;
   }
+  journal::touch(h);
   h->kind = o.end->kind;
   // A header the writer writes in its own spacing takes that spacing; any
   // other is written back as it stood.
@@ -1027,6 +1033,7 @@ void Reader::finishPreamble() {
     composeFileLine(composed_, *h, p.shift, *ctx_);
     keepVerbatim(*h, kFileLine, composed_, p.fileRead);
   }
+  journal::touch(h);
   h->kind = TextLine;  // until its end is read
   if (h->extra() && h->extra()->empty()) dropExtra(*h);
   if (p.noContents) closeInnermost();
@@ -1169,6 +1176,7 @@ void rollBack(LineStore& w, LineNode* after, LineNode* origNext, LineNode* origI
     o.header->partner() = nullptr;
     // An open fold's end holds the fold's kind until it is closed: on the
     // dispose list it would read as a closed fold without contents.
+    journal::touch(o.end);
     o.end->kind = TextLine;
     dispose(w, o.end);
   }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "model/growstr.hpp"
@@ -72,6 +73,8 @@ class ExtraRef {
   ExtraRef(const ExtraRef&) = delete;
   ExtraRef& operator=(const ExtraRef&) = delete;
   ExtraRef& operator=(LineExtra* x);
+  // Gives up the extra without freeing it.
+  LineExtra* release();
   operator LineExtra*() const;
   LineExtra* operator->() const { return *this; }
 
@@ -179,6 +182,9 @@ struct LineNode;
 // A field of a node's fold or rare fields, read as its value (the default
 // when the node has none) and set like a field; setting the default on a
 // node without fields makes none. F says how to get and set it.
+template <class R, R RareFields::*M>
+struct RareField;
+
 template <class F>
 class FoldFieldRef {
  public:
@@ -186,6 +192,8 @@ class FoldFieldRef {
   explicit FoldFieldRef(LineNode& n) : n_(n) {}
   operator T() const { return F::get(n_); }
   FoldFieldRef& operator=(T v) {
+    // The rows a line takes follow its text and the view: not a change.
+    if constexpr (!std::is_same_v<F, RareField<int32_t, &RareFields::rows>>) journal::touch(&n_);
     F::set(n_, v);
     return *this;
   }
@@ -309,7 +317,9 @@ struct LineNode : GrowString {
   bool hasRare() const { return fields && foldfields::at(fields).rare; }
   // Back to a plain text line's fields (its extra freed).
   void dropFields() {
-    if (fields) foldfields::folds().release(fields);
+    if (!fields) return;
+    journal::touch(this);
+    foldfields::folds().release(fields);
     fields = 0;
   }
 
@@ -353,6 +363,7 @@ inline void RareField<R, M>::set(LineNode& n, R v) {
 }
 
 inline NodeLink& NodeLink::operator=(LineNode* n) {
+  journal::touchAt(this);
   i_ = n ? static_cast<uint32_t>(n - noderegion::base) : 0;
   return *this;
 }
@@ -364,11 +375,13 @@ inline FoldLinkRef<M>::operator LineNode*() const {
 }
 template <NodeLink FoldFields::*M>
 inline FoldLinkRef<M>& FoldLinkRef<M>::operator=(LineNode* v) {
+  journal::touch(&n_);
   if (n_.fields || v) n_.ownFields().*M = v;
   return *this;
 }
 inline ExtraField::operator LineExtra*() const { return n_.rareOrDefaults().extra; }
 inline ExtraField& ExtraField::operator=(LineExtra* x) {
+  journal::touch(&n_);
   if (n_.hasRare() || x) n_.ownRare().extra = x;
   return *this;
 }

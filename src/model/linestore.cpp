@@ -25,7 +25,9 @@ LineStore::LineStore(ModelContext& c) : ctx(c), host(c.host) {
   // empty, its tail.
   LineNode* head = newNode();
   if (!head) fatalReport(host, "initialise:: Not enough memory for dispose_head", "Plicato Error", 1);
+  journal::touch(head);
   head->kind = TextLine;
+  journal::touch(head);
   head->indent = 0;
   disposeHead = lineTemplate = disposeTail = head;
   fileBottom = fileTop = nullptr;
@@ -55,11 +57,13 @@ LineNode* LineStore::newNodeInNewChunk(size_t textBytes) {
   if (slabs_.empty() || slabUsed_ == noderegion::kChunkNodes) {
     LineNode* chunk = noderegion::takeChunk();
     if (!chunk) return nullptr;
+    noderegion::setOwner(chunk, this);
     slabs_.push_back(chunk);
     slabUsed_ = 0;
   }
   LineNode* n = new (&slabs_.back()[slabUsed_++]) LineNode();
   ++nodesMade_;
+  journal::made(n);
   // Without bytes the caller gives the text.
   if (textBytes == 0) return n;
   n->text = static_cast<char*>(allocLineText(textBytes));
@@ -88,8 +92,12 @@ LineNode* newLineNode(LineStore& store, bool withText) {
     node = store.disposeHead->next;
     if (isClosedHeader(node)) {
       LineNode* end = node->partner();
+      journal::touch(node);
       node->kind = TextLine;
-      if (end) end->kind = TextLine;
+      if (end) {
+        journal::touch(end);
+        end->kind = TextLine;
+      }
       node->next = node->inner();
       if (node->next) node->next->prev = node;
       if (node == store.disposeTail && end) store.disposeTail = end;
@@ -103,6 +111,7 @@ LineNode* newLineNode(LineStore& store, bool withText) {
     if (--store.ctx.freeCount < 0) store.ctx.freeCount = 0;
   }
   const LineNode* t = store.lineTemplate;
+  journal::touch(node);
   node->dropFields();
   if (withText) {
     reserve(*node, kNewLineBytes);
@@ -112,6 +121,7 @@ LineNode* newLineNode(LineStore& store, bool withText) {
   node->next = t->next;
   node->inner() = t->inner();
   node->partner() = t->partner();
+  journal::touch(node);
   node->mark = 0;
   copyOwnFields(*node, *t);
   return node;
@@ -120,15 +130,19 @@ LineNode* newLineNode(LineStore& store, bool withText) {
 void copyOwnFields(LineNode& to, const LineNode& from) {
   if (!from.fields && !to.fields) {
     // Nothing but the node's own word to copy (most new lines).
+    journal::touch(&to);
     to.kind = from.kind;
     to.lineState = from.lineState;
+    journal::touch(&to);
     to.indent = from.indent;
     return;
   }
+  journal::touch(&to);
   to.kind = from.kind;
   to.savedRow() = from.savedRow();
   to.lineState = from.lineState;
   to.rows() = from.rows();
+  journal::touch(&to);
   to.indent = from.indent;
   to.markerColumn() = from.markerColumn();
   to.foldType() = from.foldType();
@@ -169,6 +183,16 @@ ExtraRef& ExtraRef::operator=(LineExtra* x) {
     t.slots.push_back(x);
   }
   return *this;
+}
+
+LineExtra* ExtraRef::release() {
+  if (!i_) return nullptr;
+  ExtraTable& t = extras();
+  LineExtra* x = t.slots[i_];
+  t.slots[i_] = nullptr;
+  t.free.push_back(i_);
+  i_ = 0;
+  return x;
 }
 
 ExtraRef::operator LineExtra*() const { return i_ ? extras().slots[i_] : nullptr; }
@@ -270,14 +294,17 @@ int32_t lineCount(const LineNode* node) {
 
 void close(LineNode* h) {
   LineNode* e = h->partner();
+  journal::touch(h);
   h->kind = ClosedFold;
   h->inner() = h->next;
   h->next = e->next;
   if (e->next) e->next->prev = h;
   int32_t c = h->indent;
+  journal::touch(h);
   h->indent = c - h->markerColumn();
   for (LineNode* q = h->inner(); q; q = q->next) {
     if (q->kind == OpenFold) close(q);
+    journal::touch(q);
     q->indent -= c;
     if (q == e) break;
   }
@@ -387,7 +414,9 @@ void buildFileChain(LineStore& store) {
   LineNode* root = newLineNode(store);
   LineNode* bottom = newLineNode(store);
   top->prev = nullptr;
+  journal::touch(root);
   root->kind = FileTop;
+  journal::touch(bottom);
   bottom->kind = FoldEnd;
   linkAfter(top, root);
   linkAfter(root, bottom);

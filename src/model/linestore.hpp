@@ -63,6 +63,9 @@ struct LineStore : FileLevel {
 
   // The view showing the lines, or null.
   LineViewer* viewer = nullptr;
+  // Told of every change to the store's nodes while it listens (the
+  // document's history), or null.
+  NodeRecorder* recorder = nullptr;
   // Screen rows the node takes (1 unless the view wraps long lines).
   int32_t rowsOf(const LineNode& node) const { return viewer ? viewer->rowsOf(node) : 1; }
   // Called by the reader after lines were linked in after `after`.
@@ -127,7 +130,9 @@ struct LineStore : FileLevel {
     // Most nodes: one more of the current chunk, the text given by the caller.
     if (textBytes == 0 && slabUsed_ < noderegion::kChunkNodes && !slabs_.empty()) {
       ++nodesMade_;
-      return new (&slabs_.back()[slabUsed_++]) LineNode();
+      LineNode* n = new (&slabs_.back()[slabUsed_++]) LineNode();
+      journal::made(n);
+      return n;
     }
     return newNodeInNewChunk(textBytes);
   }

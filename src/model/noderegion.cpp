@@ -15,6 +15,7 @@
 namespace noderegion {
 
 LineNode* base = nullptr;
+size_t reservedNodes = 0;
 
 namespace {
 
@@ -28,6 +29,7 @@ struct Region {
   size_t top = 1;        // next chunk starts here (index 0 is no node)
   std::vector<LineNode*> free;
   bool tried = false;
+  void** owners = nullptr;
 
   void reserve() {
     tried = true;
@@ -39,6 +41,12 @@ struct Region {
       // order, a page at a time.
       base = static_cast<LineNode*>(p);
       nodes = n;
+      // The owner of each chunk: a page of the table is backed when a
+      // chunk it names is first handed out.
+      void* o = ::mmap(nullptr, (n / kChunkNodes + 1) * sizeof(void*), PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+      if (o != MAP_FAILED) owners = static_cast<void**>(o);
+      reservedNodes = n;
       return;
     }
   }
@@ -86,6 +94,7 @@ LineNode* takeChunk() {
 
 void giveChunk(LineNode* chunk) {
   watch(chunk, false);
+  setOwner(chunk, nullptr);
   Region& r = region();
   std::lock_guard<std::mutex> g(r.lock);
   // The pages wholly inside the chunk go back (a chunk need not start or
@@ -96,6 +105,26 @@ void giveChunk(LineNode* chunk) {
   const uintptr_t to = (reinterpret_cast<uintptr_t>(chunk + kChunkNodes)) & ~(page - 1);
   if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
   r.free.push_back(chunk);
+}
+
+namespace {
+
+size_t chunkOf(const void* p) {
+  return (static_cast<size_t>(static_cast<const LineNode*>(p) - base) - 1) / kChunkNodes;
+}
+
+}  // namespace
+
+void setOwner(LineNode* chunk, void* owner) {
+  Region& r = region();
+  if (r.owners) r.owners[chunkOf(chunk)] = owner;
+}
+
+void* ownerAt(const void* p) {
+  const uintptr_t off = reinterpret_cast<uintptr_t>(p) - reinterpret_cast<uintptr_t>(base);
+  if (!base || off < sizeof(LineNode) || off >= reservedNodes * sizeof(LineNode)) return nullptr;
+  Region& r = region();
+  return r.owners ? r.owners[chunkOf(base + off / sizeof(LineNode))] : nullptr;
 }
 
 size_t unusedBytes() {

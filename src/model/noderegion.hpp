@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/journal.hpp"
+
 struct LineNode;
 
 namespace noderegion {
@@ -24,6 +26,10 @@ LineNode* takeChunk();
 // Gives a chunk back (its nodes destroyed by the caller); its pages go
 // back to the system.
 void giveChunk(LineNode* chunk);
+// The owner a chunk's nodes tell of their changes (model/journal.hpp),
+// and the owner of the chunk that holds address p (null outside the region).
+void setOwner(LineNode* chunk, void* owner);
+void* ownerAt(const void* p);
 // Address space reserved and not handed out (for the memory budget, which
 // must not count it as used).
 size_t unusedBytes();
@@ -36,9 +42,15 @@ class NodeLink {
  public:
   NodeLink() = default;
   NodeLink(std::nullptr_t) {}  // NOLINT: reads as a null pointer does
+  NodeLink(const NodeLink&) = default;
   inline NodeLink& operator=(LineNode* n);
-  NodeLink& operator=(const NodeLink& l) = default;
+  NodeLink& operator=(const NodeLink& l) {
+    journal::touchAt(this);
+    i_ = l.i_;
+    return *this;
+  }
   NodeLink& operator=(std::nullptr_t) {
+    journal::touchAt(this);
     i_ = 0;
     return *this;
   }

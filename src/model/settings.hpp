@@ -44,6 +44,10 @@ struct Settings {
   bool showStatusBar = true;
   bool highlightUnknownFiles = true;
   bool backup = false;
+  // Bounds of each file's undo history: steps kept, and the memory they
+  // may take.
+  int32_t undoSteps = 1000;
+  int32_t undoMegabytes = 64;
   std::string runArguments;
 
   // Colours derived from the scheme (0x00BBGGRR).

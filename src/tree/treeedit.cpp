@@ -7,6 +7,7 @@
 #include "engine/blocks.hpp"
 #include "engine/foldedit.hpp"
 #include "engine/navigation.hpp"
+#include "engine/undo.hpp"
 #include "model/linestore.hpp"
 #include "platform/host.hpp"
 #include "tree/foldtree.hpp"
@@ -143,6 +144,7 @@ void reportDrop(Host& host, DropCheck check) {
 bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction action) {
   if (action == DropAction::Cancel || !dragged || !target || dragged == target) return false;
   if (!mayEditFromTree(w)) return false;
+  ChangeScope step(w);
   // What the tree offers for dragging: a fold of the file that does not
   // hold the editor's view.
   if (!headerInFile(w, dragged) || !headerInFile(w, target) || dragged->kind == FileTop ||
@@ -231,7 +233,7 @@ bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction act
     PlaceCursor(w, kPickRow);
     return false;
   }
-  w.doc.modified = true;
+  w.doc.markChanged();
   invalidateViewMetrics(w);
   w.topLine = nullptr;
   PlaceCursor(w, kPickRow);
@@ -240,6 +242,7 @@ bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction act
 
 bool pasteAtFold(EditorView& w, LineNode* header, const std::string& text, bool below) {
   if (text.empty() || !mayEditFromTree(w)) return false;
+  ChangeScope step(w);
   if (!goToNode(w, header)) return false;
   LineNode* at = nullptr;
   if (header->kind == FileTop || header->kind == EnteredFold)

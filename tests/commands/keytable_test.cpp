@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -82,8 +83,14 @@ TEST_F(KeyTableTest, BothLayoutsBindTheDocumentedKeys) {
     EXPECT_EQ(keyName(kPlicatoStandardTable[i]), kLayouts[i].standardKey);
     EXPECT_EQ(keyName(kWindowsTable[i]), kLayouts[i].windowsKey);
   }
-  EXPECT_EQ(kPlicatoStandardTable[83], CommandKey{});
-  EXPECT_EQ(kWindowsTable[83], CommandKey{});
+  // Undo and redo sit on the same keys in both layouts.
+  for (const CommandKeyTable* t : {&kPlicatoStandardTable, &kWindowsTable}) {
+    EXPECT_EQ(keyName((*t)[83]), "Alt-Backspace");
+    EXPECT_EQ((*t)[83].command, cmdUndo);
+    EXPECT_EQ(keyName((*t)[84]), "Shift-Alt-Backspace");
+    EXPECT_EQ((*t)[84].command, cmdRedo);
+    EXPECT_EQ((*t)[85], CommandKey{});
+  }
 }
 
 TEST_F(KeyTableTest, EveryEntryIsFoundAgainByItsKey) {
@@ -145,7 +152,7 @@ TEST_F(KeyTableTest, CommandFlags) {
   }
   EXPECT_EQ(lineCommands, 19);
   EXPECT_EQ(createSafe, 10);
-  for (int c : {0, 255, 338, -1, 100000}) {
+  for (int c : {0, 255, 340, -1, 100000}) {
     EXPECT_FALSE(isLineCommand(c) || isBrowseSafe(c) || isCreateFoldSafe(c) || keepsMark(c));
     EXPECT_EQ(commandName(c), "");
   }
@@ -159,27 +166,31 @@ TEST_F(KeyTableTest, EndMarkFlagsFollowTheTableInForce) {
   EXPECT_FALSE(ctx.keys.endMarkFlag(5));   // Del keeps the mark
   EXPECT_FALSE(ctx.keys.endMarkFlag(14));  // Ins folds it
   EXPECT_FALSE(ctx.keys.endMarkFlag(63));  // Shift-Up extends it
-  EXPECT_FALSE(ctx.keys.endMarkFlag(83));
+  EXPECT_TRUE(ctx.keys.endMarkFlag(83));  // undo ends a mark
+  EXPECT_FALSE(ctx.keys.endMarkFlag(85));
   EXPECT_FALSE(ctx.keys.endMarkFlag(-1));
-  EXPECT_FALSE(ctx.keys.endMarkFlag(84));
+  EXPECT_FALSE(ctx.keys.endMarkFlag(86));
   ctx.keys.selectStartupLayout(2);
   EXPECT_FALSE(ctx.keys.endMarkFlag(0));   // Ctrl-K is a character
   EXPECT_TRUE(ctx.keys.endMarkFlag(16));   // PgUp
 }
 
 // The frame takes Ctrl-Tab and Ctrl-Shift-Tab to go from document to
-// document, and Alt-Backspace, Shift-Alt-Backspace are kept for undo and
-// redo: no layout may bind the codes these keys give.
+// document: no layout may bind the codes these keys give. Alt-Backspace
+// and Shift-Alt-Backspace give codes of their own, for undo and redo.
 TEST_F(KeyTableTest, KeysLeftFreeForTheFrame) {
   const KeyState ctrl{true, false, false}, ctrlShift{true, true, false};
   const KeyState alt{false, false, true}, shiftAlt{false, true, true};
-  const std::pair<KeyState, int> keys[] = {
-      {ctrl, VK_TAB}, {ctrlShift, VK_TAB}, {alt, VK_BACK}, {shiftAlt, VK_BACK}};
+  const std::tuple<KeyState, int, int> keys[] = {{ctrl, VK_TAB, -1},
+                                                 {ctrlShift, VK_TAB, -1},
+                                                 {alt, VK_BACK, cmdUndo},
+                                                 {shiftAlt, VK_BACK, cmdRedo}};
   for (const CommandKeyTable* t : {&kPlicatoStandardTable, &kWindowsTable})
-    for (const auto& [state, vk] : keys) {
+    for (const auto& [state, vk, command] : keys) {
       const uint8_t code = specialKeyCode(state, vk);
       ASSERT_NE(code, 0);
-      EXPECT_EQ(findEntry(*t, kSpecialKey, code), -1) << int(code);
+      const int e = findEntry(*t, kSpecialKey, code);
+      EXPECT_EQ(e < 0 ? -1 : (*t)[e].command, command) << int(code);
     }
 }
 
@@ -210,7 +221,7 @@ TEST_F(KeyTableTest, FixedEntriesAndMenuKeys) {
     EXPECT_EQ(ctx.keys.entry(kEntryEnterFold).command, cmdEnterFold);
     EXPECT_EQ(ctx.keys.entry(kEntryExit).command, cmdExit);
     EXPECT_EQ(ctx.keys.entry(kEntryRefresh).command, cmdRefresh);
-    EXPECT_EQ(ctx.keys.entry(84), CommandKey{});
+    EXPECT_EQ(ctx.keys.entry(85), CommandKey{});
     for (int c = kFirstCommand; c <= kLastCommand; ++c) {
       int e = ctx.keys.entryForCommand(c);
       ASSERT_GE(e, 0) << c;

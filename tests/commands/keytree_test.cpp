@@ -36,12 +36,12 @@ class KeyTreeTest : public PlicatoTest {
   }
 };
 
-TEST_F(KeyTreeTest, BothLayoutsBuildInEightyFiveSlotsAndMatchEveryEntry) {
+TEST_F(KeyTreeTest, BothLayoutsBuildInEightySevenSlotsAndMatchEveryEntry) {
   for (const CommandKeyTable* t : {&kPlicatoStandardTable, &kWindowsTable}) {
     KeyTree tree;
     tree.build(*t, host);
     EXPECT_TRUE(host.statusTexts().empty());
-    EXPECT_EQ(tree.used(), 85);
+    EXPECT_EQ(tree.used(), 87);
     int special = 0;
     for (const CommandKey& k : *t) special += k.kind == kSpecialKey;
     EXPECT_EQ(tree.reused(), special - 1);  // every special key but the first shares byte 0
@@ -79,7 +79,7 @@ TEST_F(KeyTreeTest, LayoutChangesRebuildTheProcessTree) {
   // The pool starts afresh on every rebuild.
   for (int layout : {1, 2, 1, 2, 3, 1}) {
     changeLayout(ctx, layout);
-    EXPECT_EQ(ctx.keyTree.used(), 85);
+    EXPECT_EQ(ctx.keyTree.used(), 87);
   }
   EXPECT_EQ(ctx.keyTree.lookup(&ctrlA, 1), cmdAutofold);
   startKeyboard(ctx, 3);  // the next start loads "Plicato Standard"

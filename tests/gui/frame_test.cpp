@@ -16,6 +16,8 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+
+#include <functional>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -336,7 +338,7 @@ class FrameTest : public QObject {
     s.start({file("f.c")});
     const QStringList expected = {
         "NEW",      "OPEN",      "SAVE",     "SAVEAS",    "|",          "CUT",
-        "COPY",     "PASTE",     "UNDO",     "|",         "FIND",       "FINDNEXT",
+        "COPY",     "PASTE",     "UNDO",     "REDO",      "|",          "FIND",       "FINDNEXT",
         "REPLACE",  "|",         "TREE",     "WRAP",      "|",          "EXITFOLD",
         "ENTERFOLD", "OPENFOLD", "CLOSEFOLD", "OPEN_ALL", "CLOSE_ALL",  "CREATEFOLD",
         "REMOVEFOLD", "|",       "PRINT",    "|",         "EXIT",       "|",
@@ -345,7 +347,7 @@ class FrameTest : public QObject {
     for (const QString& name : expected)
       if (name != "|") QVERIFY2(!s.frame().toolAction(name)->icon().isNull(), qPrintable(name));
     auto on = [&](const char* name) { return s.frame().toolAction(name)->isEnabled(); };
-    QVERIFY(!on("UNDO"));
+    QVERIFY(!on("UNDO") && !on("REDO"));
     QVERIFY(on("PRINT"));  // Print Buffer is there, whatever window is active
     QVERIFY(on("EXIT"));
 
@@ -366,6 +368,60 @@ class FrameTest : public QObject {
     s.frame().toolAction("OPEN_ALL")->trigger();
     s.settle();
     QVERIFY(on("CLOSE_ALL") && !on("OPEN_ALL"));
+  }
+
+  // Typing with real key events, then undo and redo from the keys, the tool
+  // bar, the Edit menu and the context menu; each says when it has a step.
+  void undoAndRedoFromKeysToolBarAndMenus() {
+    Session s(*config);
+    s.start({file("f.c")});
+    QVERIFY(QTest::qWaitForWindowActive(&s.frame()));
+    QWidget* keys = QApplication::focusWidget();
+    QVERIFY(qobject_cast<EditorWidget*>(keys));
+    auto on = [&](const char* name) { return s.frame().toolAction(name)->isEnabled(); };
+    QAction* undo = s.frame().editorAction(cmdUndo);
+    QAction* redo = s.frame().editorAction(cmdRedo);
+    QCOMPARE(undo->text(), QString("Undo\tAlt-Backspace"));
+    QCOMPARE(redo->text(), QString("Redo\tShift-Alt-Backspace"));
+    const int row = s.window().cursorRow;
+    const std::string before = s.row(row);
+    QVERIFY(!on("UNDO") && !on("REDO") && !undo->isEnabled());
+    QTest::keyClicks(keys, "xy");
+    s.settle();
+    const std::string typed = s.row(row);
+    QCOMPARE(typed, "xy" + before);
+    QVERIFY(on("UNDO") && !on("REDO") && undo->isEnabled() && !redo->isEnabled());
+    QVERIFY(s.window().doc.modified);
+
+    QTest::keyClick(keys, Qt::Key_Backspace, Qt::AltModifier);
+    s.settle();
+    QCOMPARE(s.row(row), before);  // the two keys were one step
+    QVERIFY(!on("UNDO") && on("REDO") && redo->isEnabled());
+    QVERIFY(!s.window().doc.modified);
+    QTest::keyClick(keys, Qt::Key_Backspace, Qt::AltModifier | Qt::ShiftModifier);
+    s.settle();
+    QCOMPARE(s.row(row), typed);
+
+    const std::vector<std::pair<std::function<void()>, std::string>> steps = {
+        {[&] { s.frame().toolAction("UNDO")->trigger(); }, before},
+        {[&] { s.frame().toolAction("REDO")->trigger(); }, typed},
+        {[&] { undo->trigger(); }, before},
+        {[&] { redo->trigger(); }, typed},
+        {[&] { s.frame().runContextCommand(s.children()[0], kMenuUndo); }, before},
+    };
+    for (const auto& [run, text] : steps) {
+      run();
+      s.settle();
+      QCOMPARE(s.row(row), text);
+    }
+    QTest::keyClick(keys, Qt::Key_Backspace, Qt::AltModifier);
+    s.settle();
+    QCOMPARE(s.row(row), before);
+    QTest::keyClick(keys, Qt::Key_Backspace, Qt::AltModifier);
+    s.settle();
+    auto* message = s.frame().findChild<QLabel*>("MessageField");
+    QVERIFY(message);
+    QCOMPARE(message->text(), QString("Nothing to undo"));
   }
 
   void dropsOfTenAndOfElevenFiles() {

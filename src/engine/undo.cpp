@@ -1,0 +1,160 @@
+#include "engine/undo.hpp"
+
+#include <memory>
+
+#include "engine/layout.hpp"
+#include "engine/statusline.hpp"
+#include "engine/view.hpp"
+#include "engine/viewmetrics.hpp"
+
+namespace {
+
+// Where the view stood, kept with each step.
+struct ViewSnapshot : ViewState {
+  int32_t cursorRow = 1;
+  int32_t cursorCol = 0;
+  int32_t curSubRow = 0;
+  int32_t leftColumn = 0;
+  int32_t textColumn = 1;
+  LineNode* topLine = nullptr;
+  int32_t topSubRow = 0;
+  int32_t foldDepth = 0;
+  int32_t depthOffset = 0;
+  LineNode* deletedLine = nullptr;
+  LineNode* moveSlot = nullptr;
+  LineNode* pickHead = nullptr;
+  LineNode* pickTail = nullptr;
+};
+
+std::unique_ptr<ViewState> snapshotOf(const View& w) {
+  auto s = std::make_unique<ViewSnapshot>();
+  s->cursorRow = w.cursorRow;
+  s->cursorCol = w.cursorCol;
+  s->curSubRow = w.curSubRow;
+  s->leftColumn = w.leftColumn;
+  s->textColumn = w.textColumn;
+  s->topLine = w.topLine;
+  s->topSubRow = w.topSubRow;
+  s->foldDepth = w.foldDepth;
+  s->depthOffset = w.depthOffset;
+  s->deletedLine = w.deletedLine;
+  s->moveSlot = w.moveSlot;
+  s->pickHead = w.pickHead;
+  s->pickTail = w.pickTail;
+  return s;
+}
+
+// Whether row `row` from the top line reaches the cursor's piece.
+bool cursorAtRow(View& w, int row) {
+  ViewPos p{w.topLine, w.topSubRow};
+  if (!p.line) return false;
+  for (int r = 1; r < row; ++r)
+    if (!stepDown(w, p)) return false;
+  return p.line == w.doc.currentLine && p.subRow == w.curSubRow;
+}
+
+// The document and the view as the snapshot says; the screen follows.
+void restore(View& w, const DocumentState& doc, const ViewState* view) {
+  doc.applyTo(w.doc);
+  // Marks, the block and the match may name lines that are gone now.
+  if (w.markActive) w.clearMark();
+  w.clearFound();
+  w.blockActive = false;
+  w.createFoldMode = false;
+  w.foldStartLine = nullptr;
+  if (const auto* s = dynamic_cast<const ViewSnapshot*>(view)) {
+    w.cursorCol = s->cursorCol;
+    w.curSubRow = s->curSubRow;
+    w.leftColumn = s->leftColumn;
+    w.textColumn = s->textColumn;
+    w.topLine = s->topLine;
+    w.topSubRow = s->topSubRow;
+    w.foldDepth = s->foldDepth;
+    w.depthOffset = s->depthOffset;
+    w.deletedLine = s->deletedLine;
+    w.moveSlot = s->moveSlot;
+    w.pickHead = s->pickHead;
+    w.pickTail = s->pickTail;
+    w.cursorRow = s->cursorRow;
+  }
+  invalidateViewMetrics(w);
+  if (w.cursorRow >= 1 && w.cursorRow <= w.screenRows && cursorAtRow(w, w.cursorRow))
+    Redraw(w, 1);
+  else
+    PlaceCursor(w, w.cursorRow);
+  w.changed.all();
+  if (w.hooks.enterLine) w.hooks.enterLine(w);
+  if (w.hooks.levelChanged) w.hooks.levelChanged(w);
+}
+
+// Puts back what was moved through since the last undo or redo.
+void putBackSince(View& w, History& h) {
+  if (std::unique_ptr<ChangeRecord> since = h.takeSince()) {
+    since->swapImages(w.doc);
+    restore(w, since->before, since->viewBefore.get());
+    since->freeMade();
+  }
+}
+
+void followHistory(View& w, History& h) {
+  w.doc.modified = !h.atSaved();
+  h.startSince(DocumentState::of(w.doc), snapshotOf(w));
+  refreshStatus(w);
+}
+
+}  // namespace
+
+ChangeScope::ChangeScope(View& w, LineNode* typingLine)
+    : w_(w),
+      depth_(w.doc.historyDepth()),
+      serial_(w.doc.history().serial),
+      changes_(w.doc.changes) {
+  w.doc.history().begin(DocumentState::of(w.doc), snapshotOf(w), typingLine);
+}
+
+ChangeScope::~ChangeScope() {
+  // Entering or leaving a filed file, or reading the file again, may have
+  // ended the history the command began in.
+  if (History* h = w_.doc.historyAt(depth_, serial_)) h->end(w_.doc.changes != changes_);
+}
+
+void ChangeScope::wroteFiles() {
+  if (History* h = w_.doc.historyAt(depth_, serial_)) h->pendingWroteFiles();
+}
+
+void endTyping(View& w) { w.doc.history().endTyping(); }
+
+bool canUndo(const View& w) { return w.doc.history().canUndo(); }
+bool canRedo(const View& w) { return w.doc.history().canRedo(); }
+
+void undoCommand(View& w) {
+  History& h = w.doc.history();
+  if (!h.canUndo()) {
+    w.host.statusMessage("Nothing to undo");
+    return;
+  }
+  putBackSince(w, h);
+  std::unique_ptr<ChangeRecord> r = h.popDone();
+  r->after = DocumentState::of(w.doc);
+  r->viewAfter = snapshotOf(w);
+  r->swapImages(w.doc);
+  restore(w, r->before, r->viewBefore.get());
+  const bool wrote = r->wroteFiles;
+  h.pushUndone(std::move(r));
+  followHistory(w, h);
+  if (wrote) w.host.statusMessage("Undone in the editor; the file it wrote stays as written");
+}
+
+void redoCommand(View& w) {
+  History& h = w.doc.history();
+  if (!h.canRedo()) {
+    w.host.statusMessage("Nothing to redo");
+    return;
+  }
+  putBackSince(w, h);
+  std::unique_ptr<ChangeRecord> r = h.popUndone();
+  r->swapImages(w.doc);
+  restore(w, r->after, r->viewAfter.get());
+  h.pushDone(std::move(r));
+  followHistory(w, h);
+}
