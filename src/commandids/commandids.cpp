@@ -94,8 +94,8 @@ constexpr CommandInfo kCommands[kCommandCount] = {
     {"maximize window", "Maximize", "BK"},                 // 335
     {"toggle tree tracking", "Tree track", "BK"},          // 336
     {"sync edit->tree on/off", "Sync tree", "BK"},         // 337
-    {"undo", "Undo", ""},                                  // 338
-    {"redo", "Redo", ""},                                  // 339
+    {"undo", "Undo", "C"},                                 // 338
+    {"redo", "Redo", "C"},                                 // 339
 };
 
 bool hasFlag(int command, char flag) {

@@ -24,6 +24,10 @@ struct ViewSnapshot : ViewState {
   LineNode* moveSlot = nullptr;
   LineNode* pickHead = nullptr;
   LineNode* pickTail = nullptr;
+  // A fold being made: its start line is in the tree.
+  bool createFoldMode = false;
+  LineNode* foldStartLine = nullptr;
+  int32_t createFoldColumn = 0;
 };
 
 std::unique_ptr<ViewState> snapshotOf(const View& w) {
@@ -41,6 +45,9 @@ std::unique_ptr<ViewState> snapshotOf(const View& w) {
   s->moveSlot = w.moveSlot;
   s->pickHead = w.pickHead;
   s->pickTail = w.pickTail;
+  s->createFoldMode = w.createFoldMode;
+  s->foldStartLine = w.foldStartLine;
+  s->createFoldColumn = w.createFoldColumn;
   return s;
 }
 
@@ -60,8 +67,6 @@ void restore(View& w, const DocumentState& doc, const ViewState* view) {
   if (w.markActive) w.clearMark();
   w.clearFound();
   w.blockActive = false;
-  w.createFoldMode = false;
-  w.foldStartLine = nullptr;
   if (const auto* s = dynamic_cast<const ViewSnapshot*>(view)) {
     w.cursorCol = s->cursorCol;
     w.curSubRow = s->curSubRow;
@@ -75,6 +80,9 @@ void restore(View& w, const DocumentState& doc, const ViewState* view) {
     w.moveSlot = s->moveSlot;
     w.pickHead = s->pickHead;
     w.pickTail = s->pickTail;
+    w.createFoldMode = s->createFoldMode;
+    w.foldStartLine = s->foldStartLine;
+    w.createFoldColumn = s->createFoldColumn;
     w.cursorRow = s->cursorRow;
   }
   invalidateViewMetrics(w);

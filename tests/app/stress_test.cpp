@@ -14,6 +14,7 @@
 #include "display/editorview.hpp"
 #include "engine/fileio.hpp"
 #include "model/foldreader.hpp"
+#include "model/history.hpp"
 #include "model/settings.hpp"
 #include "support/testenv.hpp"
 
@@ -179,6 +180,36 @@ int balancedFolds(const std::string& text) {
   return depth == 0 ? folds : -1;
 }
 
+// The file's lines in file order, whatever is open, closed or entered: a
+// header, text or end mark with the line's text and fold attributes.
+void fileLines(const LineNode* first, const LineNode* stop, std::string& out) {
+  size_t guard = 0;
+  for (const LineNode* p = first; p && p != stop; p = p->next) {
+    if (++guard > 1000000) {
+      out += "!loop";
+      return;
+    }
+    const char mark = isHeader(p) ? 'H' : p->kind == FoldEnd ? 'E' : 'T';
+    out += mark;
+    if (isHeader(p)) out += std::to_string(p->foldType()) + "/" + std::to_string(p->foldContents());
+    out += ' ';
+    out += p->text ? p->text : "";
+    out += '\n';
+    if (isClosedHeader(p) && p->kind != FiledFold) {
+      fileLines(p->inner(), p->partner(), out);
+      out += "E ";
+      out += p->partner() && p->partner()->text ? p->partner()->text : "";
+      out += '\n';
+    }
+  }
+}
+
+std::string fileText(const EditorView& w) {
+  std::string out;
+  fileLines(w.doc.fileTop->next, w.doc.fileBottom, out);
+  return out;
+}
+
 int foldsInTree(const LineNode* first, const LineNode* stop) {
   int n = 0;
   for (const LineNode* p = first; p && p != stop; p = p->next)
@@ -252,6 +283,87 @@ class StressTest : public PlicatoTest {
     RecordProperty("reopened", reopened);
   }
 };
+
+// After each run of random keys, undo goes all the way back to the file as
+// it was read, and redo all the way forward to where the keys left it;
+// sometimes only part of the way back, and the keys go on from there.
+TEST_F(StressTest, UndoAllTheWayBackAndRedoAllTheWayForwardAfterRandomKeys) {
+  for (int layout : {kLayoutStandard, kLayoutWindows}) {
+    const CommandKeyTable& table = layout == kLayoutWindows ? kWindowsTable : kPlicatoStandardTable;
+    // Commands that begin a new history, leave the file or ask the world.
+    std::vector<CommandToken> commands;
+    for (const CommandToken& c : commandTokens(table))
+      if (c.command != cmdReloadFile && c.command != cmdOpenFile && c.command != cmdOpenFile2 &&
+          c.command != cmdExit && c.command != cmdFinish && c.command != cmdCommand &&
+          c.command != cmdInsertFile && c.command != cmdSaveAs && c.command != cmdSaveAs2 &&
+          c.command != cmdAttachFile && c.command != cmdFileUnfileFold && c.command != cmdUndo &&
+          c.command != cmdRedo)
+        commands.push_back(c);
+    work.write("deep.c", deepFile());
+    StartOptions o;
+    o.configDir = config.path();
+    o.layout = layout;
+    BatchSession s(o, 20, 60);
+    s.ctx.settings.undoSteps = 1 << 20;
+    s.ctx.settings.undoMegabytes = 1 << 12;
+    ASSERT_TRUE(s.open(work.file("deep.c")));
+    EditorView& w = *s.target();
+    const std::string original = fileText(w);
+    const std::string undo = " " + s.ctx.keys.keyNameOfCommand(cmdUndo) + " ";
+    const std::string redo = " " + s.ctx.keys.keyNameOfCommand(cmdRedo) + " ";
+    ASSERT_EQ(undo, " Alt-Backspace ");
+    ASSERT_EQ(redo, " Shift-Alt-Backspace ");
+    std::mt19937 rng(layout);
+    int partial = 0;
+    size_t mostSteps = 0;
+    for (const std::string& chunk : chunks(randomScript(commands, 7 * layout + 1, 3000), 8)) {
+      ASSERT_TRUE(s.type("Esc " + chunk));
+      s.run();
+      ASSERT_EQ(s.target(), &w);
+      // Browse mode refuses undo: it ends first.
+      if (w.browseMode) {
+        ASSERT_TRUE(s.type(s.ctx.keys.keyNameOfCommand(cmdBrowseEdit)));
+        s.run();
+      }
+      const std::string final = fileText(w);
+      History& h = w.doc.history();
+      const size_t steps = h.steps();
+      mostSteps = std::max(mostSteps, steps);
+      // Steps undone before, which keys that changed nothing left to redo.
+      const size_t redoBefore = h.redoSteps();
+      std::string back;
+      for (size_t i = 0; i <= steps; ++i) back += undo;
+      ASSERT_TRUE(s.type(back));
+      s.run();
+      ASSERT_EQ(checkView(w), "") << "after undoing the keys " << chunk;
+      ASSERT_EQ(fileText(w), original) << "after undoing the keys " << chunk;
+      EXPECT_FALSE(h.canUndo());
+      // Back where the file was read is clean, unless a save wrote another state.
+      if (readFile(work.file("deep.c")) == deepFile()) {
+        EXPECT_FALSE(w.doc.modified) << chunk;
+      }
+      std::string forward;
+      for (size_t i = 0; i < steps; ++i) forward += redo;
+      ASSERT_TRUE(s.type(forward));
+      s.run();
+      ASSERT_EQ(checkView(w), "") << "after redoing the keys " << chunk;
+      ASSERT_EQ(fileText(w), final) << "after redoing the keys " << chunk;
+      EXPECT_EQ(h.redoSteps(), redoBefore) << chunk;
+      EXPECT_EQ(h.steps(), steps);
+      if (rng() % 3 == 0 && steps > 0) {
+        // Part of the way back: the next keys drop what could be redone.
+        std::string some;
+        for (size_t i = 1 + rng() % steps; i > 0; --i) some += undo;
+        ASSERT_TRUE(s.type(some));
+        s.run();
+        ASSERT_EQ(checkView(w), "");
+        ++partial;
+      }
+    }
+    EXPECT_GT(partial, 0);
+    EXPECT_GT(mostSteps, 10u);
+  }
+}
 
 TEST_F(StressTest, RandomScriptInTheStandardLayoutKeepsEveryFoldBalanced) {
   stress(kLayoutStandard, 20240601);
