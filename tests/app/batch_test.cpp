@@ -461,3 +461,108 @@ TEST_F(BatchTest, RestoreLineAgainIsAnsweredByTheNextKeyWhenItComes) {
 }
 
 }  // namespace
+
+namespace {
+
+// One row of the undo table: keys typed on a.c (standard layout), then
+// what the cursor line holds, whether the file counts as changed, and the
+// last status message (empty: not checked).
+struct UndoCase {
+  const char* name;
+  const char* keys;
+  const char* line;
+  bool modified;
+  const char* status;
+};
+
+const UndoCase kUndoCases[] = {
+    {"a run of typing is one step", "\"ab\" Backspace \"cd\" Alt-Backspace", "top1", false, ""},
+    {"the run ends when the cursor leaves the line",
+     "\"ab\" Down \"cd\" Up Alt-Backspace", "top2", true, ""},
+    {"redo types the run again", "\"ab\" Alt-Backspace Shift-Alt-Backspace", "abtop1", true, ""},
+    {"a command ends the run", "\"ab\" Alt-F7 Up Alt-Backspace", "abtop1", true, ""},
+    {"nothing to undo", "Alt-Backspace", "top1", false, "Nothing to undo"},
+    {"nothing to redo", "\"a\" Shift-Alt-Backspace", "atop1", true, "Nothing to redo"},
+    {"a change after undo drops the redo", "\"a\" Alt-Backspace \"b\" Shift-Alt-Backspace",
+     "btop1", true, "Nothing to redo"},
+    {"clean again where it was saved", "\"a\" Shift-F4 \"b\" Alt-Backspace", "atop1", false, ""},
+    {"changed again past the save",
+     "\"a\" Shift-F4 Alt-Backspace", "top1", true, ""},
+    {"clean again on redo to the save",
+     "\"a\" Shift-F4 Alt-Backspace Shift-Alt-Backspace", "atop1", false, ""},
+    {"a deleted line comes back where it was", "Down Alt-F7 Alt-Backspace", "top2", false, ""},
+    // Inside "outer": delete o2, leave the fold, undo: the view enters
+    // "outer" again with the cursor on o2.
+    {"undo enters the fold of the change",
+     "Down Down Down Down Down Down Home Down Alt-F7 PgUp Alt-Backspace", "o2", false, ""},
+    {"undo leaves the fold of the change",
+     "Down Alt-F7 Down Down Down Down Home Alt-Backspace", "top2", false, ""},
+    {"the whole replace-all is one step",
+     "Alt-9 Alt-Backspace", "top1", false, ""},
+    // The macro is defined as undo runs: it takes "ab" back, and its call "x".
+    {"macros record and replay undo", "\"ab\" Ctrl-F9 Alt-Backspace Ctrl-F9 \"x\" Ctrl-F10", "top1",
+     false, ""},
+};
+
+class UndoTableTest : public BatchTest, public ::testing::WithParamInterface<UndoCase> {};
+
+TEST_P(UndoTableTest, LeavesTheFileAndTheCursorAsTheRowSays) {
+  const UndoCase& c = GetParam();
+  StartOptions o;
+  o.configDir = config.path();
+  o.layout = kLayoutStandard;
+  BatchSession s(o);
+  s.host.queueAnswer("text=top;replace=TOP;mode=all");
+  ASSERT_TRUE(s.open(work.file("a.c")));
+  keys(s, c.keys);
+  EditorView& w = *s.target();
+  EXPECT_EQ(cur(s), c.line);
+  EXPECT_EQ(w.doc.modified, c.modified);
+  if (*c.status) {
+    EXPECT_EQ(s.host.statusTexts().back(), c.status);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, UndoTableTest, ::testing::ValuesIn(kUndoCases),
+                         [](const auto& info) {
+                           std::string n;
+                           for (const char* p = info.param.name; *p; ++p)
+                             n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           return n;
+                         });
+
+}  // namespace
+
+// A filed file has a history of its own while it is entered; leaving it
+// (which saves it) ends that history, and the parent's steps are undone
+// around it.
+TEST_F(BatchTest, AFiledFilesHistoryEndsWhenItIsLeft) {
+  work.write("part.c", "p1\r\np2\r\n");
+  work.write("main.c", "m1\r\n/*...F  part*/\r\n/*:::A  1 0*/\r\n/*:::F part.c*/\r\nm2\r\n");
+  StartOptions o;
+  o.configDir = config.path();
+  o.layout = kLayoutStandard;
+  BatchSession s(o);
+  s.open(work.file("main.c"));
+  EditorView& w = *s.target();
+  keys(s, "\"q\" Down Home \"x\"");  // entering saves the parent first
+  EXPECT_EQ(cur(s), "px1");
+  EXPECT_EQ(readFile(work.file("main.c")).substr(0, 4), "qm1\r");
+  keys(s, "Alt-Backspace Alt-Backspace");
+  EXPECT_EQ(cur(s), "p1");  // the parent's step is not undone from inside
+  EXPECT_EQ(s.host.statusTexts().back(), "Nothing to undo");
+  keys(s, "\"y\" PgUp");
+  EXPECT_EQ(readFile(work.file("part.c")), "py1\r\np2\r\n");
+  EXPECT_EQ(w.doc.currentLine->kind, FiledFold);
+  keys(s, "Alt-Backspace");
+  EXPECT_EQ(cur(s), "m1");  // the parent's own step, with the moves after it
+  EXPECT_TRUE(w.doc.modified);  // the file holds "qm1"
+  keys(s, "Alt-Backspace");
+  EXPECT_EQ(s.host.statusTexts().back(), "Nothing to undo");
+  keys(s, "Shift-Alt-Backspace");
+  EXPECT_EQ(cur(s), "part");  // redo goes back to where undo was asked
+  EXPECT_EQ(w.doc.currentLine->prev->text, std::string("qm1"));
+  EXPECT_FALSE(w.doc.modified);
+  keys(s, "Home");
+  EXPECT_EQ(cur(s), "py1");  // what the filed file wrote stays written
+}

@@ -4,6 +4,7 @@
 
 #include "engine/enginetest.hpp"
 #include "engine/filecommands.hpp"
+#include "engine/undo.hpp"
 #include "model/paths.hpp"
 
 namespace {
@@ -49,6 +50,33 @@ TEST_F(FiledFoldsTest, FilingWritesTheContentsAndUnfilingGivesThemBack) {
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(text(h->inner()), "x1");
   EXPECT_EQ(saved(*w), lines(trimmed(kFile)));
+}
+
+// Filing is undone in the tree: the fold comes back with its lines, and the
+// file it wrote stays written, which the undo says.
+TEST_F(FiledFoldsTest, UndoOfFilingGivesTheFoldBackAndLeavesTheFileWritten) {
+  auto w = file();
+  cursorTo(*w, "part.c");
+  LineNode* h = w->doc.currentLine;
+  {
+    ChangeScope step(*w);
+    step.wroteFiles();
+    fileUnfileFold(*w);
+  }
+  ASSERT_EQ(h->kind, FiledFold);
+  const std::string written = work.read("part.c");
+  undoCommand(*w);
+  EXPECT_EQ(w->doc.currentLine, h);
+  ASSERT_EQ(h->kind, ClosedFold);
+  EXPECT_EQ(text(h->inner()), "x1");
+  EXPECT_FALSE(w->doc.modified);
+  EXPECT_EQ(host.statusTexts().back(), "Undone in the editor; the file it wrote stays as written");
+  EXPECT_EQ(work.read("part.c"), written);
+  redoCommand(*w);
+  EXPECT_EQ(h->kind, FiledFold);
+  EXPECT_TRUE(w->doc.modified);
+  EXPECT_EQ(saved(*w), lines({"int a;", "/*{{{F part.c*/", "/*:::F " + work.file("part.c") + "*/",
+                              "/*}}}*/", "int b;"}));
 }
 
 TEST_F(FiledFoldsTest, TheFiledFoldSurvivesASaveAndAReadBeforeUnfiling) {
