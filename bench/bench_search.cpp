@@ -1,6 +1,7 @@
 // Search and replace on a 1,000,000-line C file whose folds are nested
 // three deep and all closed: a forward search for a word on the last line,
-// and a replace-all of a word that stands on every 100th line.
+// and a replace-all of a word that stands on every 100th line; the undo
+// and redo of a replace-all of every tenth line.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -13,6 +14,8 @@
 #include "engine/layout.hpp"
 #include "engine/navigation.hpp"
 #include "engine/search.hpp"
+#include "engine/undo.hpp"
+#include "model/history.hpp"
 #include "platform/batchhost.hpp"
 
 namespace {
@@ -107,6 +110,97 @@ void BM_ReplaceAllEveryHundredthLine(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReplaceAllEveryHundredthLine)->Unit(benchmark::kMillisecond);
+
+// The same file with the word on every tenth line: a replace-all that
+// changes 100,000 lines, undone and redone.
+struct Tenth {
+  BatchHost host;
+  EditorContext ctx{host};
+  std::unique_ptr<EditorView> w;
+  bool replaced = false;
+
+  Tenth() {
+    setProcessHost(&host);
+    std::string text;
+    text.reserve(kLines * 36);
+    for (size_t i = 0; i < kLines; ++i) {
+      const size_t k = i % 1000, h = k % 100;
+      if (k == 0)
+        text += "/*{{{  block*/\n";
+      else if (k == 999)
+        text += "/*}}}*/\n";
+      else if (h == 1)
+        text += "/*{{{  part*/\n";
+      else if (h == 10)
+        text += "/*{{{  inner*/\n";
+      else if (h == 60 || h == 98)
+        text += "/*}}}*/\n";
+      else if (h % 10 == 5)
+        text += "  replace_me = compute(value);\n";
+      else
+        text += "  counter += value * 3; /* work */\n";
+    }
+    w = benchutil::readTempC(ctx, text, "/tmp/plicato-bench-undo-XXXXXX");
+  }
+
+  // The replace-all as the dispatcher runs it: one step of the history.
+  void replaceAll() {
+    host.queueAnswer("text=replace_me;replace=replaced_x;mode=all;case=on");
+    host.queueAnswer("ok");
+    ChangeScope step(*w);
+    replaceCommand(*w, {w.get()});
+  }
+  bool holds(const char* word) { return linesHolding(*w, word) == kLines / 10; }
+};
+
+Tenth& tenth() {
+  static Tenth t;
+  return t;
+}
+
+void BM_UndoReplaceAllOfATenthOfTheLines(benchmark::State& state) {
+  Tenth& t = tenth();
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (!t.replaced) t.replaceAll();
+    if (!t.holds("replaced_x")) {
+      state.SkipWithError("the replace did not take every word");
+      break;
+    }
+    state.counters["history MiB"] = double(t.w->doc.history().bytes()) / (1 << 20);
+    state.ResumeTiming();
+    undoCommand(*t.w);
+    state.PauseTiming();
+    t.replaced = false;
+    if (!t.holds("replace_me")) {
+      state.SkipWithError("the undo did not give every word back");
+      break;
+    }
+    redoCommand(*t.w);  // the next round undoes the same step again
+    t.replaced = true;
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_UndoReplaceAllOfATenthOfTheLines)->Unit(benchmark::kMillisecond);
+
+void BM_RedoReplaceAllOfATenthOfTheLines(benchmark::State& state) {
+  Tenth& t = tenth();
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (!t.replaced) t.replaceAll();
+    undoCommand(*t.w);
+    state.ResumeTiming();
+    redoCommand(*t.w);
+    state.PauseTiming();
+    if (!t.holds("replaced_x")) {
+      state.SkipWithError("the redo did not take every word");
+      break;
+    }
+    t.replaced = true;
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_RedoReplaceAllOfATenthOfTheLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -524,7 +524,7 @@ class PasteBuilder {
     if (!budget()) return false;
     LineNode* h = newLineNode(w_.doc);
     assign(*h, l.rest.c_str());
-    journal::touch(h);
+    journal::touchText(h);
     stripTrailing(h->text);
     append(h);
     const bool counted = commentDepth_ > 0 || isCommentTitle(h->text);

@@ -127,7 +127,7 @@ LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end
   linkAfter(last, foldEnd);
   foldEnd->next = end;
 
-  journal::touch(header);
+  journal::touchText(header);
   header->text[0] = '\0';
   journal::touch(header);
   header->kind = ClosedFold;

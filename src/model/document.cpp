@@ -34,9 +34,9 @@ void Document::restartHistory() { histories_.back() = newHistory(); }
 
 // Every history that listens keeps what the node held: a filed file's, and
 // its parents', whose steps may be undone once it is left.
-void Document::touched(LineNode& n) {
+void Document::touched(LineNode& n, bool text) {
   for (auto it = histories_.rbegin(); it != histories_.rend(); ++it)
-    if (ChangeRecord* r = (*it)->open()) r->touched(n);
+    if (ChangeRecord* r = (*it)->open()) r->touched(n, text);
 }
 
 void Document::made(LineNode& n) {

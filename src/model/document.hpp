@@ -74,7 +74,7 @@ class Document : public LineStore, public NodeRecorder {
   // Counts markChanged: a command changed the file when it moved.
   uint64_t changes = 0;
 
-  void touched(LineNode& n) override;
+  void touched(LineNode& n, bool text) override;
   void made(LineNode& n) override;
 
  private:

@@ -59,13 +59,13 @@ void* allocLineText(size_t n) {
 }
 
 void initString(GrowString& s) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   s.text = static_cast<char*>(allocOrExit(kNewStringCapacity));
   s.text[0] = '\0';
 }
 
 void freeString(GrowString& s) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   freeOrRelease(s.text);
   s.text = nullptr;
 }
@@ -78,7 +78,7 @@ size_t capacity(const GrowString& s) {
 }
 
 void reserve(GrowString& s, size_t n) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   if (s.text && capacity(s) >= n) return;
   if (n > 0x7fffffff) fatalReport(processHost(), "TREALLOC: not enough memory", "Error", 1);
   bool fresh = s.text == nullptr;
@@ -89,7 +89,7 @@ void reserve(GrowString& s, size_t n) {
 size_t length(const GrowString& s) { return s.text ? std::strlen(s.text) : 0; }
 
 void assignN(GrowString& s, const char* text, size_t n) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   if (s.text && text >= s.text && text < s.text + capacity(s)) {
     // Source inside our own buffer: keep it valid across the reallocation.
     size_t off = static_cast<size_t>(text - s.text);
@@ -105,7 +105,7 @@ void assignN(GrowString& s, const char* text, size_t n) {
 void assign(GrowString& s, const char* text) { assignN(s, text, std::strlen(text)); }
 
 void appendN(GrowString& s, const char* text, size_t n) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   size_t old = length(s);
   if (s.text && text >= s.text && text < s.text + capacity(s)) {
     size_t off = static_cast<size_t>(text - s.text);
@@ -121,13 +121,13 @@ void appendN(GrowString& s, const char* text, size_t n) {
 void append(GrowString& s, const char* text) { appendN(s, text, std::strlen(text)); }
 
 void fill(GrowString& s, char ch, size_t n) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   reserve(s, n + 1);
   std::memset(s.text, ch, n);
 }
 
 void writeAt(GrowString& s, size_t offset, const char* source, size_t n) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   bool inside = s.text && source >= s.text && source < s.text + capacity(s);
   size_t srcOff = inside ? static_cast<size_t>(source - s.text) : 0;
   reserve(s, offset + n + 1);
@@ -136,7 +136,7 @@ void writeAt(GrowString& s, size_t offset, const char* source, size_t n) {
 }
 
 void insertAt(GrowString& s, size_t position, const char* chars, size_t n) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   size_t old = length(s);
   if (position > old) position = old;
   bool inside = s.text && chars >= s.text && chars < s.text + capacity(s);
@@ -154,7 +154,7 @@ void insertAt(GrowString& s, size_t position, const char* chars, size_t n) {
 }
 
 void eraseAt(GrowString& s, size_t position, size_t n) {
-  journal::touchAt(&s);
+  journal::touchTextAt(&s);
   size_t old = length(s);
   if (position >= old) return;
   if (n > old - position) n = old - position;

@@ -1,5 +1,7 @@
 #include "model/history.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "model/linestore.hpp"
@@ -39,7 +41,7 @@ size_t extraBytes(const LineExtra* x) {
 
 // What a node's own word, links and fold fields hold (not its text or extra).
 void readFields(NodeImage& im, LineNode& n) {
-  im.node = &n;
+  im.self = &n;
   im.prev = n.prev;
   im.next = n.next;
   im.indent = n.indent;
@@ -66,7 +68,7 @@ NodeImage& NodeImage::operator=(NodeImage&& o) noexcept {
   if (this == &o) return *this;
   if (text) freeOrRelease(text);
   delete extra;
-  node = o.node;
+  self = o.self;
   text = o.text;
   extra = o.extra;
   o.text = nullptr;
@@ -83,6 +85,7 @@ NodeImage& NodeImage::operator=(NodeImage&& o) noexcept {
   mark = o.mark;
   savedRow = o.savedRow;
   hasFields = o.hasFields;
+  hasText = o.hasText;
   return *this;
 }
 
@@ -115,34 +118,111 @@ void DocumentState::applyTo(LineStore& s) const {
   s.ctx.freeCount = freeCount;
 }
 
-void ChangeRecord::touched(LineNode& n) {
-  const auto [it, fresh] = seen_.try_emplace(indexOf(n), static_cast<uint32_t>(images_.size()));
-  if (!fresh) return;
-  NodeImage& im = images_.emplace_back();
-  readFields(im, n);
-  im.text = copyText(n.text);
-  im.extra = cloneExtra(n.extra());
-  bytes_ += kImageBytes + (n.text ? std::strlen(n.text) + 1 : 0) + extraBytes(im.extra);
+uint32_t* NodeIndexMap::find(uint32_t key) {
+  if (slots_.empty()) return nullptr;
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = key & mask;; i = (i + 1) & mask) {
+    uint64_t& s = slots_[i];
+    if (s == 0) return nullptr;
+    if (static_cast<uint32_t>(s >> 32) == key) return reinterpret_cast<uint32_t*>(&s);
+  }
+}
+
+uint32_t* NodeIndexMap::findOrInsert(uint32_t key, uint32_t value, bool& inserted) {
+  if ((used_ + 1) * 4 > slots_.size() * 3) grow();
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = key & mask;; i = (i + 1) & mask) {
+    uint64_t& s = slots_[i];
+    if (s == 0) {
+      s = uint64_t(key) << 32 | value;
+      ++used_;
+      inserted = true;
+      return reinterpret_cast<uint32_t*>(&s);
+    }
+    if (static_cast<uint32_t>(s >> 32) == key) {
+      inserted = false;
+      return reinterpret_cast<uint32_t*>(&s);
+    }
+  }
+}
+
+bool NodeIndexMap::insert(uint32_t key, uint32_t value) {
+  bool inserted = false;
+  findOrInsert(key, value, inserted);
+  return inserted;
+}
+
+void NodeIndexMap::grow() {
+  std::vector<uint64_t> old = std::move(slots_);
+  slots_.assign(old.empty() ? 64 : old.size() * 2, 0);
+  used_ = 0;
+  for (uint64_t s : old)
+    if (s) insert(static_cast<uint32_t>(s >> 32), static_cast<uint32_t>(s));
+}
+
+void NodeIndexMap::clear() {
+  slots_.clear();
+  used_ = 0;
+}
+
+// The value half of a slot found (little-endian: the low word comes first).
+static_assert(std::endian::native == std::endian::little);
+
+NodeImage& ChangeRecord::newImage() {
+  const uint32_t i = count_++;
+  if ((i >> kBlockShift) >= blocks_.size())
+    blocks_.push_back(std::make_unique<NodeImage[]>(size_t(1) << kBlockShift));
+  return image(i);
+}
+
+void ChangeRecord::touched(LineNode& n, bool text) {
+  const uint32_t key = indexOf(n);
+  if (key == lastKey_ && (lastHasText_ || !text)) return;
+  bool inserted = false;
+  const uint32_t at = *seen_.findOrInsert(key, count_, inserted);
+  lastKey_ = key;
+  lastHasText_ = at == kMade;
+  NodeImage* im;
+  if (!inserted) {
+    if (at == kMade || !text) return;
+    im = &image(at);
+    lastHasText_ = true;
+    if (im->hasText) return;
+  } else {
+    im = &newImage();
+    readFields(*im, n);
+    im->extra = cloneExtra(n.extra());
+    bytes_ += kImageBytes + extraBytes(im->extra);
+    if (!text) return;
+  }
+  im->text = copyText(n.text);
+  im->hasText = true;
+  lastHasText_ = true;
+  bytes_ += n.text ? std::strlen(n.text) + 1 : 0;
 }
 
 void ChangeRecord::made(LineNode& n) {
-  if (!seen_.try_emplace(indexOf(n), kMade).second) return;
+  if (!seen_.insert(indexOf(n), kMade)) return;
+  lastKey_ = 0;
   made_.push_back(indexOf(n));
-  bytes_ += 48;
+  bytes_ += 16;
 }
 
 void ChangeRecord::swapImages(LineStore& store) {
   journal::Pause quiet;
-  for (NodeImage& im : images_) {
-    LineNode& n = *im.node;
+  for (uint32_t i = 0; i < count_; ++i) {
+    NodeImage& im = image(i);
+    LineNode& n = *im.node();
     NodeImage now;
     readFields(now, n);
-    now.text = n.text;
-    n.text = nullptr;
+    if (im.hasText) {
+      now.text = n.text;
+      now.hasText = true;
+      n.text = im.text;
+      im.text = nullptr;
+    }
     if (n.hasRare()) now.extra = foldfields::rareAt(foldfields::at(n.fields).rare).extra.release();
 
-    n.text = im.text;
-    im.text = nullptr;
     n.prev = im.prev;
     n.next = im.next;
     n.indent = im.indent;
@@ -164,24 +244,79 @@ void ChangeRecord::swapImages(LineStore& store) {
     n.lineState = kStateRecompute;
     im = std::move(now);
   }
-  for (NodeImage& im : images_) store.computeRows(im.node);
+  for (uint32_t i = 0; i < count_; ++i) store.computeRows(image(i).node());
+}
+
+namespace {
+
+bool sameAsNode(const NodeImage& im, const LineNode& n) {
+  if (im.extra || n.extra()) return false;
+  const FoldFields& f = n.fieldsOrDefaults();
+  if (im.prev.get() != n.prev.get() || im.next.get() != n.next.get() ||
+      im.indent != n.indent || im.kind != n.kind || im.mark != n.mark ||
+      im.inner.get() != f.inner.get() || im.partner.get() != f.partner.get() ||
+      im.markerColumn != f.markerColumn || im.savedRow != n.savedRow() ||
+      im.foldType != n.foldType() || im.foldContents != n.foldContents())
+    return false;
+  if (!im.hasText) return true;
+  if (!im.text || !n.text) return im.text == n.text;
+  return std::strcmp(im.text, n.text) == 0;
+}
+
+}  // namespace
+
+void ChangeRecord::dropUnchanged() {
+  uint32_t kept = 0;
+  for (uint32_t i = 0; i < count_; ++i) {
+    NodeImage& im = image(i);
+    if (sameAsNode(im, *im.node())) {
+      bytes_ -= std::min(bytes_, kImageBytes + (im.text ? std::strlen(im.text) + 1 : 0));
+      im = NodeImage();
+      continue;
+    }
+    if (kept != i) image(kept) = std::move(im);
+    ++kept;
+  }
+  count_ = kept;
+  blocks_.resize((count_ + (1u << kBlockShift) - 1) >> kBlockShift);
+  reindex();
+}
+
+void ChangeRecord::reindex() {
+  lastKey_ = 0;
+  seen_.clear();
+  for (uint32_t i = 0; i < count_; ++i) seen_.insert(indexOf(*image(i).node()), i);
+  for (uint32_t m : made_) seen_.insert(m, kMade);
 }
 
 void ChangeRecord::absorb(ChangeRecord& later) {
-  for (NodeImage& im : later.images_) {
-    const uint32_t i = indexOf(*im.node);
-    if (seen_.count(i)) continue;
-    seen_.emplace(i, static_cast<uint32_t>(images_.size()));
+  for (uint32_t j = 0; j < later.count_; ++j) {
+    NodeImage& im = later.image(j);
+    const uint32_t key = indexOf(*im.node());
+    if (uint32_t* at = seen_.find(key)) {
+      // Seen here first: only a text this record did not keep is news.
+      if (*at != kMade && im.hasText && !image(*at).hasText) {
+        NodeImage& mine = image(*at);
+        mine.text = im.text;
+        mine.hasText = true;
+        im.text = nullptr;
+        bytes_ += mine.text ? std::strlen(mine.text) + 1 : 0;
+      }
+      continue;
+    }
+    seen_.insert(key, count_);
     bytes_ += kImageBytes + (im.text ? std::strlen(im.text) + 1 : 0) + extraBytes(im.extra);
-    images_.push_back(std::move(im));
+    newImage() = std::move(im);
   }
   for (uint32_t i : later.made_) {
-    if (!seen_.emplace(i, kMade).second) continue;
+    if (!seen_.insert(i, kMade)) continue;
     made_.push_back(i);
-    bytes_ += 48;
+    bytes_ += 16;
   }
-  later.images_.clear();
+  later.blocks_.clear();
+  later.count_ = 0;
   later.seen_.clear();
+  later.lastKey_ = 0;
   later.made_.clear();
   later.bytes_ = 0;
 }
@@ -234,6 +369,7 @@ void History::end(bool changed) {
       dropRedo();
       if (since_ && !done_.empty()) done_.back()->absorb(*since_);
       since_.reset();
+      r->dropUnchanged();
       r->id = nextId_++;
       typingGoesOn_ = r->typingLine != nullptr;
       done_.push_back(std::move(r));
@@ -315,3 +451,5 @@ void History::listen() {
   journal::listeners += now ? 1 : -1;
   listening_ = now;
 }
+
+static_assert(sizeof(NodeImage) <= 64, "an image stays small: a step may keep one for every line");

@@ -15,18 +15,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "model/linenode.hpp"
 
 class LineStore;
 
-// What a node held, or (after a swap) what it will hold again.
+// What a node held, or (after a swap) what it will hold again. The text
+// is kept only once the step changes it: most nodes a step touches (the
+// lines of a fold opened and closed again) keep theirs.
 struct NodeImage {
-  LineNode* node = nullptr;
   char* text = nullptr;  // a line text buffer of its own, or null
   LineExtra* extra = nullptr;
+  NodeLink self;  // the node
   NodeLink prev, next, inner, partner;
   int32_t indent = 0;
   int32_t markerColumn = 0;
@@ -36,11 +37,35 @@ struct NodeImage {
   uint8_t mark = 0;
   int8_t savedRow = 0;
   bool hasFields = false;
+  bool hasText = false;  // text holds what the node's text was
 
+  LineNode* node() const { return self.get(); }
   NodeImage() = default;
   NodeImage(NodeImage&& o) noexcept;
   NodeImage& operator=(NodeImage&& o) noexcept;
   ~NodeImage();
+};
+
+// Node indexes onto image numbers: open addressing, for the many lookups
+// of a step that touches most of a big file. The slot of a key is the key
+// itself (modulo the table): the nodes of a file lie in order, so a step
+// that walks the file walks the table in order too.
+class NodeIndexMap {
+ public:
+  // The value of key, or null.
+  uint32_t* find(uint32_t key);
+  // The value of key, made with `value` when it is not there (inserted).
+  uint32_t* findOrInsert(uint32_t key, uint32_t value, bool& inserted);
+  // Adds key with value; false (and nothing changed) when it is there.
+  bool insert(uint32_t key, uint32_t value);
+  void clear();
+  size_t size() const { return used_; }
+  size_t bytes() const { return slots_.size() * sizeof(uint64_t); }
+
+ private:
+  void grow();
+  std::vector<uint64_t> slots_;  // key << 32 | value; 0: empty (keys are never 0)
+  size_t used_ = 0;
 };
 
 // The document's own pointers that steps and moves change.
@@ -76,8 +101,12 @@ struct ChangeRecord {
   // The step wrote files (filing, unfiling, attach): undo cannot unwrite.
   bool wroteFiles = false;
 
-  void touched(LineNode& n);
+  // The node is about to change: its fields, or (text) its text too.
+  void touched(LineNode& n, bool text);
   void made(LineNode& n);
+  // The step ended: images of nodes that hold again what they held
+  // before (a fold opened and closed again) go.
+  void dropUnchanged();
   // Every image with its node (the view's rows are the store's to mend).
   void swapImages(LineStore& store);
   // What a later record saw first and this one did not see joins it.
@@ -86,12 +115,25 @@ struct ChangeRecord {
   // their texts and fields go (the record is dropped from the redo list).
   void freeMade();
   size_t bytes() const { return bytes_; }
-  size_t nodes() const { return images_.size(); }
+  size_t nodes() const { return count_; }
 
  private:
   static constexpr uint32_t kMade = UINT32_MAX;
-  std::vector<NodeImage> images_;
-  std::unordered_map<uint32_t, uint32_t> seen_;  // node index -> image, or kMade
+  static constexpr uint32_t kBlockShift = 10;
+  NodeImage& image(uint32_t i) {
+    return blocks_[i >> kBlockShift][i & ((1u << kBlockShift) - 1)];
+  }
+  NodeImage& newImage();
+  void reindex();
+  // Images in blocks that never move, so that a step of a million nodes
+  // grows its record without copying it.
+  std::vector<std::unique_ptr<NodeImage[]>> blocks_;
+  uint32_t count_ = 0;
+  NodeIndexMap seen_;  // node index -> image, or kMade
+  // The node touched last, whose next touches (most writes come in runs on
+  // one node) need no lookup.
+  uint32_t lastKey_ = 0;
+  bool lastHasText_ = false;
   std::vector<uint32_t> made_;
   size_t bytes_ = 0;
 };

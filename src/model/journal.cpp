@@ -23,8 +23,8 @@ LineNode* nodeAt(const void* p) {
 
 NodeRecorder* ownerOf(const void* p) { return recorderOf(p); }
 
-void touchSlow(LineNode* n) {
-  if (NodeRecorder* r = recorderOf(n)) r->touched(*n);
+void touchSlow(LineNode* n, bool text) {
+  if (NodeRecorder* r = recorderOf(n)) r->touched(*n, text);
 }
 
 void madeSlow(LineNode* n) {
@@ -32,7 +32,11 @@ void madeSlow(LineNode* n) {
 }
 
 void touchAtSlow(const void* p) {
-  if (NodeRecorder* r = recorderOf(p)) r->touched(*nodeAt(p));
+  if (NodeRecorder* r = recorderOf(p)) r->touched(*nodeAt(p), false);
+}
+
+void touchTextAtSlow(const void* p) {
+  if (NodeRecorder* r = recorderOf(p)) r->touched(*nodeAt(p), true);
 }
 
 }  // namespace journal

@@ -12,8 +12,8 @@ struct GrowString;
 // The owner of a node's chunk, told of writes while it listens.
 class NodeRecorder {
  public:
-  // The node is about to change.
-  virtual void touched(LineNode& n) = 0;
+  // The node's fields (text: its text too) are about to change.
+  virtual void touched(LineNode& n, bool text) = 0;
   // The node was just made: it held nothing worth keeping before.
   virtual void made(LineNode& n) = 0;
 
@@ -26,19 +26,29 @@ namespace journal {
 // Recorders listening in the process (0: every check below is one load).
 extern int listeners;
 
-void touchSlow(LineNode* n);
+void touchSlow(LineNode* n, bool text);
 void madeSlow(LineNode* n);
 void touchAtSlow(const void* insideNode);
+void touchTextAtSlow(const void* node);
 
+// The node's links, kind, columns or fold fields are about to change.
 inline void touch(LineNode* n) {
-  if (listeners && n) touchSlow(n);
+  if (listeners && n) touchSlow(n, false);
+}
+// Its text is about to change (or be freed).
+inline void touchText(LineNode* n) {
+  if (listeners && n) touchSlow(n, true);
 }
 inline void made(LineNode* n) {
   if (listeners) madeSlow(n);
 }
-// p lies inside a node (a link of it) or is a string that may be a node's.
+// p lies inside a node (a link of it), or outside the node region.
 inline void touchAt(const void* p) {
   if (listeners) touchAtSlow(p);
+}
+// p is a string that may be a node's (whose text is about to change).
+inline void touchTextAt(const void* p) {
+  if (listeners) touchTextAtSlow(p);
 }
 
 // Owner of the chunk that holds the node at p, or null when p is outside

@@ -111,7 +111,8 @@ LineNode* newLineNode(LineStore& store, bool withText) {
     if (--store.ctx.freeCount < 0) store.ctx.freeCount = 0;
   }
   const LineNode* t = store.lineTemplate;
-  journal::touch(node);
+  // A reused node's text goes too (the reader may free it).
+  journal::touchText(node);
   node->dropFields();
   if (withText) {
     reserve(*node, kNewLineBytes);
