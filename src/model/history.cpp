@@ -441,8 +441,10 @@ void History::dropRedo() {
 }
 
 void History::trim() {
-  while (done_.size() > 1 && (done_.size() > maxSteps || bytes() > maxBytes))
+  while (done_.size() > 1 && (done_.size() > maxSteps || bytes() > maxBytes)) {
+    baseId_ = done_.front()->id;
     done_.erase(done_.begin());
+  }
 }
 
 void History::listen() {

@@ -174,8 +174,9 @@ class History {
   // After an undo or redo: moves from here on are kept apart.
   void startSince(const DocumentState& state, std::unique_ptr<ViewState> view);
 
-  // The state the file is in: the last step done (0: the start).
-  uint64_t stateId() const { return done_.empty() ? 0 : done_.back()->id; }
+  // The state the file is in: the last step done (with none left, the
+  // last step dropped past the bounds; 0: the start).
+  uint64_t stateId() const { return done_.empty() ? baseId_ : done_.back()->id; }
   // The file was written as it stands (at the end of the command when one
   // is running).
   void markSaved();
@@ -205,6 +206,7 @@ class History {
   bool listening_ = false;
   bool savePending_ = false;
   uint64_t savedId_ = 0;
+  uint64_t baseId_ = 0;
   uint64_t nextId_ = 1;
   static inline uint64_t serials_ = 0;
 };

@@ -499,6 +499,8 @@ const UndoCase kUndoCases[] = {
      "Down Alt-F7 Down Down Down Down Home Alt-Backspace", "top2", false, ""},
     {"the whole replace-all is one step",
      "Alt-9 Alt-Backspace", "top1", false, ""},
+    {"reading the file again ends the history", "\"a\" Shift-F4 Ctrl-F7 Alt-Backspace", "atop1",
+     false, "Nothing to undo"},
     // The macro is defined as undo runs: it takes "ab" back, and its call "x".
     {"macros record and replay undo", "\"ab\" Ctrl-F9 Alt-Backspace Ctrl-F9 \"x\" Ctrl-F10", "top1",
      false, ""},

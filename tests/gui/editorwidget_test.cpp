@@ -213,6 +213,13 @@ class EditorWidgetTest : public QObject, private QtFixture {
     QVERIFY(actions[3]->isEnabled());     // a closed fold can be opened
     QVERIFY(!actions[10]->isEnabled());   // Paste: the clipboard is empty
     QCOMPARE(actions[9]->data().toInt(), int(kMenuCopy));
+    // With a step to undo, Undo is offered.
+    QTest::keyClicks(widget_.get(), "x");
+    settle();
+    QMenu after;
+    widget_->fillContextMenu(after);
+    QVERIFY(after.actions()[7]->isEnabled());
+    QCOMPARE(after.actions()[7]->data().toInt(), int(kMenuUndo));
     (void)w;
   }
 
