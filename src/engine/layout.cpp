@@ -11,10 +11,6 @@
 
 namespace {
 
-int32_t rowsOfLine(const View& w, const LineNode* n) {
-  return w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1;
-}
-
 int indentationOf(const LineNode& n) {
   int spaces = n.indent;
   if (isClosedHeader(&n)) {
@@ -175,12 +171,12 @@ bool atViewStart(const View& w, const ViewPos& p) {
 }
 
 bool atViewEnd(const View& w, const ViewPos& p) {
-  return p.line == w.doc.levelBottom && p.subRow + 1 >= rowsOfLine(w, p.line);
+  return p.line == w.doc.levelBottom && p.subRow + 1 >= w.shownRowsOf(p.line);
 }
 
 bool stepDown(const View& w, ViewPos& p) {
   if (!p.line) return false;
-  if (p.subRow + 1 < rowsOfLine(w, p.line)) {
+  if (p.subRow + 1 < w.shownRowsOf(p.line)) {
     ++p.subRow;
     return true;
   }
@@ -200,7 +196,7 @@ bool stepUp(const View& w, ViewPos& p) {
   LineNode* prev = p.line->prev;
   if (!prev || prev == w.doc.levelTop) return false;
   p.line = prev;
-  p.subRow = rowsOfLine(w, prev) - 1;
+  p.subRow = w.shownRowsOf(prev) - 1;
   return true;
 }
 
@@ -208,7 +204,7 @@ int32_t rowsBefore(const View& w, const ViewPos& p) {
   int32_t rows = 0;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
     if (n == p.line) return rows + p.subRow;
-    rows += rowsOfLine(w, n);
+    rows += w.shownRowsOf(n);
     if (n == w.doc.levelBottom) break;
   }
   return rows;
@@ -217,7 +213,7 @@ int32_t rowsBefore(const View& w, const ViewPos& p) {
 int32_t viewRows(const View& w) {
   int32_t rows = 0;
   for (LineNode* n = viewFirst(w); n; n = n->next) {
-    rows += rowsOfLine(w, n);
+    rows += w.shownRowsOf(n);
     if (n == w.doc.levelBottom) break;
   }
   return rows;

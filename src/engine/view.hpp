@@ -6,6 +6,7 @@
 // Screen rows count from 1; columns from 0.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -103,6 +104,9 @@ class View : public LineViewer {
     if (hooks.linesRead) hooks.linesRead(*this, after);
   }
   void computeRows(LineNode* node) { node->rows() = rowsOf(*node); }
+  // The rows a line of the view takes now: those it was given in wrap
+  // mode, else 1.
+  int32_t shownRowsOf(const LineNode* n) const { return wrapMode ? std::max<int32_t>(1, n->rows()) : 1; }
 
   // --- screen rows ------------------------------------------------------
   // What row r shows (r from 1); an empty record outside the window.

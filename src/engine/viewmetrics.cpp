@@ -11,10 +11,6 @@ namespace {
 // from its start again.
 constexpr int kNearSteps = 4096;
 
-int32_t rowsOf(const View& w, const LineNode* n) {
-  return w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1;
-}
-
 bool stale(const View& w, const ViewMetrics& m) {
   return !m.valid || m.levelTop != w.doc.levelTop || m.levelBottom != w.doc.levelBottom ||
          m.fileTop != w.doc.fileTop || m.wrap != w.wrapMode ||
@@ -47,7 +43,7 @@ void recount(View& w, ViewMetrics& m) {
   m.screenCols = w.screenCols;
   m.linesOfWidth.assign(ViewMetrics::kCountedWidth + 1, 0);
   for (LineNode* n = viewFirst(w); n; n = n->next) {
-    m.rows += rowsOf(w, n);
+    m.rows += w.shownRowsOf(n);
     const size_t width = screenLength(*n, w.ctx.settings.tabSize);
     countWidth(m, width, 1);
     if (width > m.longest) m.longest = width;
@@ -105,7 +101,7 @@ ViewMetrics::Place locateInView(View& w, ViewMetrics::Place& place, const LineNo
     const LineNode* first = viewFirst(w);
     for (int i = 0; i < kNearSteps; ++i) {
       if (down && down != w.doc.levelBottom) {
-        d.rows += rowsOf(w, down);
+        d.rows += w.shownRowsOf(down);
         d.nodes += 1;
         down = down->next;
         if (down == line) {
@@ -117,7 +113,7 @@ ViewMetrics::Place locateInView(View& w, ViewMetrics::Place& place, const LineNo
       }
       if (up && up != first && up->prev) {
         up = up->prev;
-        u.rows -= rowsOf(w, up);
+        u.rows -= w.shownRowsOf(up);
         u.nodes -= 1;
         if (up == line) {
           u.line = line;
@@ -135,7 +131,7 @@ ViewMetrics::Place locateInView(View& w, ViewMetrics::Place& place, const LineNo
       p.line = line;
       return place = p;
     }
-    p.rows += rowsOf(w, n);
+    p.rows += w.shownRowsOf(n);
     p.nodes += 1;
     if (n == w.doc.levelBottom) break;
   }
