@@ -242,6 +242,11 @@ void keyScriptSeeds() {
     if (chunk.size() > 1) seed("keyscript", std::string(layout == kLayoutWindows ? "win-" : "std-") + std::to_string(part), chunk);
   }
   seed("keyscript", "typing", std::string(1, '\1') + "Down Down \"x := 1\" Enter \"y\" Up Home Del Ctrl-S");
+  // Changes taken back and done again, across folds and a save.
+  seed("keyscript", "undo",
+       std::string(1, '\0') + "Down \"ab\" Alt-F7 Home Down Ins Down Ins PgUp Alt-Backspace "
+                              "Alt-Backspace Shift-Alt-Backspace Shift-F4 Alt-Backspace Alt-Backspace "
+                              "Alt-Backspace Shift-Alt-Backspace \"c\" Shift-Alt-Backspace");
 }
 
 // Clipboard text as a copy of the whole sample tree makes it, in C and in
