@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "commands/helptext.hpp"
@@ -154,6 +155,11 @@ CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int
   std::optional<ChangeScope> step;
   if (!movesOnly(command) || w.doc.history().open()) step.emplace(w);
   if (step && (command == cmdFileUnfileFold || command == cmdAttachFile)) step->wroteFiles();
+  // A replace may go on into the other windows: each gets a step of its own.
+  std::vector<std::unique_ptr<ChangeScope>> others;
+  if (command == cmdReplace)
+    for (EditorView* o : shell.editorWindows())
+      if (o && o != &w) others.push_back(std::make_unique<ChangeScope>(*o));
   switch (command) {
     case cmdOpenFold: OpenInPlace(w); break;
     case cmdEnterFold: EnterFold(w); shell.toolbarChanged(w); break;

@@ -473,6 +473,7 @@ struct UndoCase {
   const char* line;
   bool modified;
   const char* status;
+  const char* answer = "text=top;replace=TOP;mode=all";  // ("@" stands for the work folder)
 };
 
 const UndoCase kUndoCases[] = {
@@ -499,6 +500,9 @@ const UndoCase kUndoCases[] = {
      "Down Alt-F7 Down Down Down Down Home Alt-Backspace", "top2", false, ""},
     {"the whole replace-all is one step",
      "Alt-9 Alt-Backspace", "top1", false, ""},
+    {"an inserted file goes again", "Down Alt-5 Alt-Backspace", "top2", false, "", "@/in.c"},
+    {"an inserted file comes back", "Down Alt-5 Alt-Backspace Shift-Alt-Backspace", "in1", true, "",
+     "@/in.c"},
     {"reading the file again ends the history", "\"a\" Shift-F4 Ctrl-F7 Alt-Backspace", "atop1",
      false, "Nothing to undo"},
     // The macro is defined as undo runs: it takes "ab" back, and its call "x".
@@ -514,7 +518,10 @@ TEST_P(UndoTableTest, LeavesTheFileAndTheCursorAsTheRowSays) {
   o.configDir = config.path();
   o.layout = kLayoutStandard;
   BatchSession s(o);
-  s.host.queueAnswer("text=top;replace=TOP;mode=all");
+  work.write("in.c", "in1\r\nin2\r\n");
+  std::string answer = c.answer;
+  if (answer[0] == '@') answer = work.path() + answer.substr(1);
+  s.host.queueAnswer(answer);
   ASSERT_TRUE(s.open(work.file("a.c")));
   keys(s, c.keys);
   EditorView& w = *s.target();
