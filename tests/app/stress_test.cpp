@@ -316,7 +316,14 @@ TEST_F(StressTest, UndoAllTheWayBackAndRedoAllTheWayForwardAfterRandomKeys) {
     std::mt19937 rng(layout);
     int partial = 0;
     size_t mostSteps = 0;
+    // Replace asks what to replace: letters of the file, replaced all at once.
+    const std::string replaceKey = s.ctx.keys.keyNameOfCommand(cmdReplace) + " ";
     for (const std::string& chunk : chunks(randomScript(commands, 7 * layout + 1, 3000), 8)) {
+      for (size_t at = chunk.find(replaceKey); at != std::string::npos; at = chunk.find(replaceKey, at + 1)) {
+        const char* from[] = {"e", "fter", "level", ";"};
+        s.host.queueAnswer(std::string("text=") + from[rng() % 4] + ";replace=" + "xy"[rng() % 2] +
+                           ";mode=all");
+      }
       ASSERT_TRUE(s.type("Esc " + chunk));
       s.run();
       ASSERT_EQ(s.target(), &w);
