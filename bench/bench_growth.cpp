@@ -81,7 +81,7 @@ EditorView& openedWith(long lines) {
 // Every fold closed, the cursor on the first line.
 void resetView(EditorView& w) {
   CloseAllFolds(w);
-  w.doc.currentLine = viewFirst(w)->next;
+  w.currentLine = viewFirst(w)->next;
   w.curSubRow = 0;
   w.leftColumn = 0;
   w.cursorCol = 0;
@@ -169,7 +169,7 @@ void replaceAll(benchmark::State& state, bool backward) {
   for (auto _ : state) {
     state.PauseTiming();
     resetView(w);
-    if (backward) w.doc.currentLine = w.doc.levelBottom;
+    if (backward) w.currentLine = w.doc.levelBottom;
     auto& host = static_cast<BatchHost&>(w.host);  // the session's
     host.clearEvents();
     host.queueAnswer((forth ? "text=, 42);replace=, 4200)" : "text=, 4200);replace=, 42)") + options);

@@ -39,7 +39,7 @@ struct Big {
   // Every fold closed, the cursor on the first line.
   void reset() {
     CloseAllFolds(*w);
-    w->doc.currentLine = viewFirst(*w)->next;
+    w->currentLine = viewFirst(*w)->next;
     w->curSubRow = 0;
     w->leftColumn = 0;
     w->cursorCol = 0;
@@ -71,7 +71,7 @@ void searchLastLine(benchmark::State& state, const char* answer) {
     b.host.queueAnswer(answer);
     searchCommand(*b.w, {b.w.get()});
     state.PauseTiming();
-    if (!b.ctx.search.found || b.w->doc.currentLine->next != b.w->doc.levelBottom) {
+    if (!b.ctx.search.found || b.w->currentLine->next != b.w->doc.levelBottom) {
       state.SkipWithError("the needle was not found on the last line");
       break;
     }

@@ -75,11 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkView(w.doc);
 
     // Again inside the first fold, opened in place.
-    w.doc.currentLine = w.doc.levelTop->next->next;
+    w.currentLine = w.doc.levelTop->next->next;
     w.curSubRow = 0;
     PlaceCursor(w, 2);
-    for (int i = 0; i < 8 && w.doc.currentLine != w.doc.levelBottom; ++i) {
-      if (w.doc.currentLine->kind == ClosedFold) {
+    for (int i = 0; i < 8 && w.currentLine != w.doc.levelBottom; ++i) {
+      if (w.currentLine->kind == ClosedFold) {
         OpenInPlace(w);
         break;
       }

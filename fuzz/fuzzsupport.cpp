@@ -210,7 +210,7 @@ struct FoldWindow {
       dispose(w, p);
       p = next;
     }
-    w.fileTop = w.fileBottom = w.levelTop = w.levelBottom = w.currentLine = nullptr;
+    w.fileTop = w.fileBottom = w.levelTop = w.levelBottom = nullptr;
     w.nameGiven = false;
     w.pendingName.clear();
     w.foldOffset = 0;

@@ -93,11 +93,11 @@ void reshow(EditorView& w) {
   if (!w.doc.fileTop || !w.doc.levelTop) return;  // not read yet: it starts with the new values
   recomputeAllRows(w);
   invalidateViewMetrics(w);
-  if (w.doc.currentLine && w.curSubRow >= w.doc.currentLine->rows())
-    w.curSubRow = std::max(0, w.doc.currentLine->rows() - 1);
+  if (w.currentLine && w.curSubRow >= w.currentLine->rows())
+    w.curSubRow = std::max(0, w.currentLine->rows() - 1);
   if (w.topLine && w.topSubRow >= w.topLine->rows()) w.topSubRow = std::max(0, w.topLine->rows() - 1);
   w.fitScreenBuffer();
-  if (w.doc.currentLine)
+  if (w.currentLine)
     PlaceCursor(w, w.cursorRow);
   else
     Redraw(w, 1);

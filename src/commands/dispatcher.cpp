@@ -123,8 +123,8 @@ static bool movesOnly(int command) {
 bool atTop(const EditorView& w) { return w.doc.levelTop == w.doc.fileTop; }
 
 void refreshWindow(EditorView& w, EditorState& st, EditorShell& shell) {
-  if (st.headerChanged && w.doc.currentLine && isHeader(w.doc.currentLine)) {
-    shell.headerTextChanged(w, w.doc.currentLine);
+  if (st.headerChanged && w.currentLine && isHeader(w.currentLine)) {
+    shell.headerTextChanged(w, w.currentLine);
   }
   st.headerChanged = false;
   if (st.lastCommand != cmdFind && st.lastCommand != cmdFindNext) {
@@ -292,12 +292,12 @@ bool runDispatcher(EditorView& w, EditorState& st, EditorShell& shell) {
       }
       reader.pushBack(k.value, k.isCommand);
     }
-    if (w.doc.currentLine && w.restoreBuffer && w.doc.currentLine->text)
-      assign(*w.restoreBuffer, w.doc.currentLine->text);
+    if (w.currentLine && w.restoreBuffer && w.currentLine->text)
+      assign(*w.restoreBuffer, w.currentLine->text);
     int command;
     {
       // Typing on the line is one step, however many runs of keys it takes.
-      ChangeScope typing(w, w.doc.currentLine);
+      ChangeScope typing(w, w.currentLine);
       command = editLine(w, st, reader);
     }
     if (command == 0) break;

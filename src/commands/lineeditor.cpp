@@ -95,13 +95,13 @@ int firstRowOfCurrent(const EditorView& w) { return w.cursorRow - (w.wrapMode ? 
 void newLine(EditorView& w, EditorState& st);
 
 bool insertText(EditorView& w, EditorState& st, const std::string& chars) {
-  LineNode* n = w.doc.currentLine;
+  LineNode* n = w.currentLine;
   if (n && n == w.doc.levelBottom) {
     // Typing on the view's end line starts a new line above it, so an empty
     // file or fold can be typed into at once.
     const int col = column(w);
     newLine(w, st);
-    n = w.doc.currentLine;
+    n = w.currentLine;
     if (n != w.doc.levelBottom) setCursorColumn(w, std::max(col, textStartColumn(*n)));
   }
   if (!n || !isEditableLine(*n)) {
@@ -125,7 +125,7 @@ bool insertText(EditorView& w, EditorState& st, const std::string& chars) {
 // Deletes the text bytes [from, to) of the current line, keeping them for
 // undelete character.
 void eraseText(EditorView& w, EditorState& st, size_t from, size_t to) {
-  LineNode* n = w.doc.currentLine;
+  LineNode* n = w.currentLine;
   std::string t = textOf(n);
   if (to > t.size()) to = t.size();
   if (from >= to) return;
@@ -138,7 +138,7 @@ void eraseText(EditorView& w, EditorState& st, size_t from, size_t to) {
 
 // The text line after / before the current one in the view, to join with.
 LineNode* joinableNext(const EditorView& w) {
-  LineNode* n = w.doc.currentLine;
+  LineNode* n = w.currentLine;
   if (n == w.doc.levelBottom || !n->next || n->next->kind != TextLine) return nullptr;
   return n->next;
 }
@@ -158,7 +158,7 @@ void joinLines(EditorView& w, EditorState& st, LineNode* first, LineNode* second
   invalidateViewMetrics(w);
   if (w.topLine == second) w.topLine = first;
   dispose(w.doc, second);
-  w.doc.currentLine = first;
+  w.currentLine = first;
   w.curSubRow = 0;
   first->lineState = kStateRecompute;
   w.computeRows(first);
@@ -171,7 +171,7 @@ void joinLines(EditorView& w, EditorState& st, LineNode* first, LineNode* second
 
 void newLine(EditorView& w, EditorState& st) {
   if (!lineBudget(w.doc, 1)) return;
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   LineNode* n = newLineNode(w.doc);
   n->lineState = kStateRecompute;
   int cursorCol = 0;
@@ -244,14 +244,14 @@ void newLine(EditorView& w, EditorState& st) {
   w.doc.markChanged();
   st.headerChanged = false;
   if (before) {
-    w.doc.currentLine = n;
+    w.currentLine = n;
     w.curSubRow = 0;
     if (w.topLine == cur) w.topLine = n;
     Redraw(w, oldRow);
   } else {
     Redraw(w, oldRow);
     // Onto the new line, scrolling when it lies below the window.
-    while (w.doc.currentLine != n && moveDown(w)) {
+    while (w.currentLine != n && moveDown(w)) {
     }
   }
   setCursorColumn(w, cursorCol);
@@ -259,12 +259,12 @@ void newLine(EditorView& w, EditorState& st) {
 
 void markInLine(EditorView& w, int newCol) {
   if (!w.markActive) {
-    w.markAnchorLine = w.doc.currentLine;
+    w.markAnchorLine = w.currentLine;
     w.markAnchorSubRow = w.curSubRow;
   }
   setCursorColumn(w, newCol);
   w.blockKind = BlockKind::Columns;
-  w.setMarkEnd(w.doc.currentLine, w.curSubRow);
+  w.setMarkEnd(w.currentLine, w.curSubRow);
 }
 
 }  // namespace
@@ -285,7 +285,7 @@ void setCursorColumn(EditorView& w, int col) {
   w.textColumn = col + 1;
   if (w.wrapMode) {
     w.leftColumn = 0;
-    LineNode* n = w.doc.currentLine;
+    LineNode* n = w.currentLine;
     int rows = n ? std::max(1, n->rows().get()) : 1;
     int sub = std::min(col / width, rows - 1);
     if (sub != w.curSubRow) {
@@ -310,7 +310,7 @@ void setCursorColumn(EditorView& w, int col) {
 }
 
 void lineTextChanged(EditorView& w, EditorState& st, size_t oldWidth) {
-  LineNode* n = w.doc.currentLine;
+  LineNode* n = w.currentLine;
   const int32_t oldRows = n->rows();
   w.computeRows(n);
   lineWidthChanged(w, *n, oldRows, oldWidth);
@@ -363,7 +363,7 @@ int editLine(EditorView& w, EditorState& st, KeyReader& reader) {
     }
     if (!isLineCommand(cmd)) return cmd;
 
-    LineNode* n = w.doc.currentLine;
+    LineNode* n = w.currentLine;
     const int col = column(w);
     switch (cmd) {
       case cmdDeleteToEndOfLine: {

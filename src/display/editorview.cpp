@@ -160,7 +160,7 @@ void EditorView::mouseDown(int x, int y) {
   pressY = y;
   const int row = rowAt(y);
   const int col = x / std::max(1, cellWidth);
-  if (!doc.currentLine || row < 1 || row > shownRows || row > screenRows || x < 0) return;
+  if (!currentLine || row < 1 || row > shownRows || row > screenRows || x < 0) return;
   if (!wrapMode && col > screenCols - 3) return;
   if (row == 1 && topLine == viewFirst(*this) && topSubRow == 0) return;
 
@@ -172,11 +172,11 @@ void EditorView::mouseDown(int x, int y) {
   // In wrap mode the clicked piece's start counts too.
   cursorCol = wrapMode ? curSubRow * textWidth() + col : col;
   textColumn = cursorCol + leftColumn + 1;
-  markAnchorLine = doc.currentLine;
+  markAnchorLine = currentLine;
   markAnchorSubRow = curSubRow;
   markAnchorRow = row;
   positionCaret();
-  if (treeSync && tree && hooks.selectInTree) hooks.selectInTree(*this, doc.currentLine);
+  if (treeSync && tree && hooks.selectInTree) hooks.selectInTree(*this, currentLine);
 }
 
 void EditorView::mouseMove(int x, int y) {
@@ -257,7 +257,7 @@ void EditorView::resize(int width, int height) {
   screenSizeFromClient();
   preferredSize();
   fitScreenBuffer();
-  if (!doc.currentLine || !doc.levelTop) return;
+  if (!currentLine || !doc.levelTop) return;
   if (wrapMode)
     for (LineNode* n = viewFirst(*this); n; n = n->next) {
       computeRows(n);

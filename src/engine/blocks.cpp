@@ -230,7 +230,7 @@ bool inRun(const LineNode* n, const BlockRun& r) {
 void settleView(View& w, int fallbackRow) {
   if (w.topLine) {
     const int32_t top = rowsBefore(w, ViewPos{w.topLine, w.topSubRow});
-    const int32_t cur = rowsBefore(w, ViewPos{w.doc.currentLine, w.curSubRow});
+    const int32_t cur = rowsBefore(w, ViewPos{w.currentLine, w.curSubRow});
     const int32_t row = cur - top + 1;
     if (row >= 1 && row <= w.screenRows) {
       w.cursorRow = row;
@@ -250,7 +250,7 @@ void removeRun(View& w, const BlockRun& r) {
   // Asked before open folds close, which hides their insides from a walk
   // along the view.
   const bool topGone = inRun(w.topLine, r);
-  const bool cursorGone = inRun(w.doc.currentLine, r);
+  const bool cursorGone = inRun(w.currentLine, r);
   if (w.foldStartLine && inRun(w.foldStartLine, r)) {
     w.createFoldMode = false;
     w.foldStartLine = nullptr;
@@ -271,7 +271,7 @@ void removeRun(View& w, const BlockRun& r) {
   for (LineNode* u : units) dispose(w.doc, u);
 
   if (cursorGone) {
-    w.doc.currentLine = after;
+    w.currentLine = after;
     w.curSubRow = 0;
   }
   textChanged(w, after);
@@ -764,7 +764,7 @@ void pasteBlock(View& w) {
 }
 
 void pasteText(View& w, const std::string& text) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   if (!cur || cur->kind == FileTop || cur->kind == EnteredFold || text.empty()) return;
 
   bool trailingEnd = true;
@@ -898,16 +898,16 @@ namespace {
 
 void startMark(View& w) {
   if (w.markActive) return;
-  w.markAnchorLine = w.doc.currentLine;
+  w.markAnchorLine = w.currentLine;
   w.markAnchorSubRow = w.curSubRow;
   w.blockKind = BlockKind::Lines;
 }
 
 void markTo(View& w, bool (*move)(View&)) {
-  if (!w.doc.currentLine) return;
+  if (!w.currentLine) return;
   startMark(w);
   move(w);
-  w.setMarkEnd(w.doc.currentLine, w.curSubRow);
+  w.setMarkEnd(w.currentLine, w.curSubRow);
 }
 
 bool pageDownMove(View& w) { return pageDown(w) > 0; }

@@ -224,7 +224,7 @@ bool reloadCommand(View& w) {
   w.doc.levelBottom = w.doc.fileBottom;
   w.foldDepth = 0;
   w.depthOffset = 0;
-  w.doc.currentLine = root->next ? root->next : root;
+  w.currentLine = root->next ? root->next : root;
   w.curSubRow = 0;
   w.topLine = nullptr;
   PlaceCursor(w, 2);
@@ -235,7 +235,7 @@ bool reloadCommand(View& w) {
 }
 
 bool insertFileCommand(View& w) {
-  LineNode* at = w.doc.currentLine;
+  LineNode* at = w.currentLine;
   // Nothing goes above the top line of a view.
   if (!at || at == viewFirst(w) || !at->prev) return false;
   std::optional<std::string> chosen =
@@ -272,7 +272,7 @@ bool insertFileCommand(View& w) {
   // The first inserted line takes the cursor line's place on the screen.
   const int row = w.cursorRow - w.curSubRow;
   if (w.topLine == at && w.topSubRow == 0) w.topLine = first;
-  w.doc.currentLine = first;
+  w.currentLine = first;
   w.curSubRow = 0;
   PlaceCursor(w, row < 1 ? 1 : row);
   refreshStatus(w);

@@ -27,10 +27,10 @@ std::string shownPath(const PathProbe& probe, const std::string& name) {
 }
 
 void repaintCursorRow(View& w) {
-  w.computeRows(w.doc.currentLine);
-  w.doc.currentLine->lineState = kStateRecompute;
-  update(w.doc.currentLine, w.doc.markUp);
-  composeRow(w, w.cursorRow, w.doc.currentLine, w.curSubRow);
+  w.computeRows(w.currentLine);
+  w.currentLine->lineState = kStateRecompute;
+  update(w.currentLine, w.doc.markUp);
+  composeRow(w, w.cursorRow, w.currentLine, w.curSubRow);
   w.queueRepaint(w.cursorRow);
 }
 
@@ -113,7 +113,7 @@ void unfileFold(View& w, LineNode* header) {
 }  // namespace
 
 void fileUnfileFold(View& w) {
-  LineNode* h = w.doc.currentLine;
+  LineNode* h = w.currentLine;
   if (!h || !isClosedHeader(h) || !h->partner() || !hasDefaultAttributes(h)) return;
   if (h->kind == ClosedFold)
     fileFold(w, h);
@@ -122,7 +122,7 @@ void fileUnfileFold(View& w) {
 }
 
 void attachFileToFold(View& w) {
-  LineNode* h = w.doc.currentLine;
+  LineNode* h = w.currentLine;
   if (!h || h->kind != ClosedFold || !h->partner() || !hasDefaultAttributes(h)) return;
   if (h->inner() != h->partner()) return;  // a fold with contents keeps them
   const std::string name = titleName(h);

@@ -73,7 +73,7 @@ bool blanksBefore(const char* text, int n, int tabSize) { return whiteBefore(tex
 // Cursor on the header, just behind its marker, as the second press of
 // create fold leaves it.
 void cursorBehindMarker(View& w, LineNode* header) {
-  w.doc.currentLine = header;
+  w.currentLine = header;
   cursorToColumn(w, foldColumn(header) + kClosedMarkerWidth);
 }
 
@@ -255,7 +255,7 @@ bool rowTextRange(const View& w, const LineNode* line, int subRow, size_t& from,
 }
 
 bool InsertNode(View& w, LineNode* node) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   if (!cur || !node) return false;
   // Above the first line of the view the node would stand outside it.
   if (cur->kind == EnteredFold || cur->kind == FileTop) return false;
@@ -282,7 +282,7 @@ bool InsertNode(View& w, LineNode* node) {
     w.topLine = node;
     w.topSubRow = 0;
   }
-  w.doc.currentLine = node;
+  w.currentLine = node;
   w.curSubRow = 0;
   w.computeRows(node);
   node->lineState = kStateRecompute;
@@ -292,7 +292,7 @@ bool InsertNode(View& w, LineNode* node) {
 }
 
 void StartFold(View& w, int column) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   if (!cur || cur->kind == EnteredFold || cur->kind == FileTop) return;
   if (w.wrapMode && w.curSubRow > 0) {
     // The fold line is a text node, which InsertNode would merge here.
@@ -316,7 +316,7 @@ void StartFold(View& w, int column) {
   journal::touch(start);
   start->mark = 1;
   // Onto the old cursor line, which marks it.
-  while (w.doc.currentLine == start && moveDown(w)) {
+  while (w.currentLine == start && moveDown(w)) {
   }
   w.doc.markChanged();
 }
@@ -351,7 +351,7 @@ bool canFoldRun(const View& w, LineNode* first, LineNode* end, int foldCol) {
 }
 
 void FinishFold(View& w) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   LineNode* start = w.foldStartLine;
   if (!w.createFoldMode || !start || !cur) return;
   if (!cur->prev || !cur->prev->mark) {
@@ -414,9 +414,9 @@ void Autofold(View& w) {
   // for text once, not on every row of it.
   const LineNode* tested = nullptr;
   bool hasText = false;
-  while (w.doc.currentLine != w.doc.levelBottom) {
-    if (w.doc.currentLine != tested) {
-      tested = w.doc.currentLine;
+  while (w.currentLine != w.doc.levelBottom) {
+    if (w.currentLine != tested) {
+      tested = w.currentLine;
       hasText = lengthWithoutTrailing(tested->text) > 0;
     }
     if (!hasText || !moveDown(w)) break;
@@ -425,7 +425,7 @@ void Autofold(View& w) {
 }
 
 void RemoveFold(View& w) {
-  LineNode* h = w.doc.currentLine;
+  LineNode* h = w.currentLine;
   if (!h || h->kind != ClosedFold) {
     w.host.statusMessage(kNotSimpleFold);
     return;
@@ -471,13 +471,13 @@ void RemoveFold(View& w) {
     dispose(w.doc, gone);
   }
 
-  w.doc.currentLine = first ? first : after;
+  w.currentLine = first ? first : after;
   w.curSubRow = 0;
-  w.doc.currentLine->lineState = kStateRecompute;
-  update(w.doc.currentLine, w.doc.markUp);
+  w.currentLine->lineState = kStateRecompute;
+  update(w.currentLine, w.doc.markUp);
   w.doc.markChanged();
   if (wasTop) {
-    w.topLine = w.doc.currentLine;
+    w.topLine = w.currentLine;
     w.topSubRow = 0;
     PlaceCursor(w, 4);
   } else if (!first) {
@@ -489,7 +489,7 @@ void RemoveFold(View& w) {
 }
 
 void CommentFold(View& w) {
-  LineNode* h = w.doc.currentLine;
+  LineNode* h = w.currentLine;
   if (!h || h->kind != ClosedFold) {
     w.host.statusMessage(kNotSimpleFold);
     return;
@@ -511,7 +511,7 @@ void CommentFold(View& w) {
 }
 
 void lineToFoldHeader(View& w) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   if (!cur || cur->kind == FoldEnd || cur->kind == EnteredFold || cur->kind == FileTop) return;
   LineNode* h = cur->prev;
   for (;;) {
@@ -540,7 +540,7 @@ void lineToFoldHeader(View& w) {
 
 LineNode* CopyLine(View& w, LineNode* line) {
   if (!line) return nullptr;
-  const bool cursorLine = line == w.doc.currentLine;
+  const bool cursorLine = line == w.currentLine;
   if (w.wrapMode && cursorLine && (line->kind == TextLine || w.curSubRow > 0)) {
     size_t from = 0, to = 0;
     if (!rowTextRange(w, line, w.curSubRow, from, to)) return nullptr;

@@ -33,11 +33,11 @@ void adjustColumnForPiece(View& w) {
 // The cursor one row on or back, without touching the screen; the marks of
 // a fold being created follow it. False at the view's ends.
 bool stepCursor(View& w, bool down) {
-  ViewPos p{w.doc.currentLine, w.curSubRow};
+  ViewPos p{w.currentLine, w.curSubRow};
   if (!(down ? stepDown(w, p) : stepUp(w, p))) return false;
-  LineNode* left = w.doc.currentLine;
+  LineNode* left = w.currentLine;
   const bool newLine = p.line != left;
-  w.doc.currentLine = p.line;
+  w.currentLine = p.line;
   w.curSubRow = p.subRow;
   adjustColumnForPiece(w);
   w.textColumn = w.leftColumn + w.cursorCol + 1;
@@ -270,7 +270,7 @@ void PaintHold::release() {
 
 void RedrawKeepTop(View& w) {
   if (w.topLine == viewFirst(w) && w.topSubRow == 0) {
-    const int row = rowsBefore(w, ViewPos{w.doc.currentLine, w.curSubRow}) + 1;
+    const int row = rowsBefore(w, ViewPos{w.currentLine, w.curSubRow}) + 1;
     if (row > w.screenRows) {
       // The cursor went below the window: bring it back with context.
       PlaceCursor(w, w.screenRows - 1);
@@ -284,8 +284,8 @@ void RedrawKeepTop(View& w) {
 }
 
 void PlaceCursor(View& w, int wanted) {
-  if (!w.doc.currentLine) return;
-  const ViewPos cursor{w.doc.currentLine, w.curSubRow};
+  if (!w.currentLine) return;
+  const ViewPos cursor{w.currentLine, w.curSubRow};
   int above = 1;
   for (ViewPos p = cursor; above < w.screenRows && stepUp(w, p);) ++above;
   int below = 0;
@@ -321,7 +321,7 @@ std::string versionText(const View& w) {
 void showVersion(View& w) { w.host.statusMessage(versionText(w)); }
 
 bool moveDown(View& w) {
-  if (!w.doc.currentLine) return false;
+  if (!w.currentLine) return false;
   if (!stepCursor(w, true)) {
     w.host.statusMessage("BOTTOM of LIST.");
     return false;
@@ -334,8 +334,8 @@ bool moveDown(View& w) {
     w.topSubRow = top.subRow;
     shiftRowsUp(w);
     w.cursorRow = w.screenRows;
-    composeRow(w, w.screenRows, w.doc.currentLine, w.curSubRow);
-    w.bottomLine = w.doc.currentLine;
+    composeRow(w, w.screenRows, w.currentLine, w.curSubRow);
+    w.bottomLine = w.currentLine;
     w.bottomSubRow = w.curSubRow;
     w.shownRows = w.screenRows;
     ++w.vScrollPos;
@@ -369,7 +369,7 @@ void showAtTop(View& w, ViewPos top) {
 }  // namespace
 
 bool moveUp(View& w) {
-  if (!w.doc.currentLine) return false;
+  if (!w.currentLine) return false;
   const int leftRow = w.cursorRow;
   if (!stepCursor(w, false)) {
     w.host.statusMessage("TOP of LIST");
@@ -377,7 +377,7 @@ bool moveUp(View& w) {
   }
   showVersion(w);
   if (w.cursorRow <= 1) {
-    showAtTop(w, {w.doc.currentLine, w.curSubRow});
+    showAtTop(w, {w.currentLine, w.curSubRow});
     w.cursorRow = 1;
     afterMarkMove(w, 2);
   } else {
@@ -391,7 +391,7 @@ namespace {
 
 // A page of cursor steps; at the end of the list nothing moves.
 int pageMove(View& w, bool down) {
-  if (!w.doc.currentLine) return 0;
+  if (!w.currentLine) return 0;
   const int n = pageRows(w);
   int moved = 0;
   while (moved < n && stepCursor(w, down)) ++moved;
@@ -445,7 +445,7 @@ bool scrollViewUp(View& w) {
 }
 
 void moveToRow(View& w, int row) {
-  if (row < 1 || row > w.shownRows || !w.doc.currentLine) noLineFault(w, row);
+  if (row < 1 || row > w.shownRows || !w.currentLine) noLineFault(w, row);
   if (w.hooks.leaveLine) w.hooks.leaveLine(w);
   while (w.cursorRow < row) {
     if (!stepCursor(w, true)) noLineFault(w, row);
@@ -473,7 +473,7 @@ void cursorToColumn(View& w, int col) {
   if (w.wrapMode) {
     const int width = w.textWidth();
     w.leftColumn = 0;
-    w.curSubRow = std::min(col / width, std::max(1, w.doc.currentLine->rows().get()) - 1);
+    w.curSubRow = std::min(col / width, std::max(1, w.currentLine->rows().get()) - 1);
     w.cursorCol = col;
   } else {
     w.curSubRow = 0;

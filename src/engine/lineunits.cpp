@@ -20,7 +20,7 @@ bool standsAlone(const View& w, const LineNode* n) {
 
 // Putting back goes above the cursor line, which must lie inside the view.
 bool mayPutHere(const View& w) {
-  const LineNode* cur = w.doc.currentLine;
+  const LineNode* cur = w.currentLine;
   return cur && cur->kind != EnteredFold && cur->kind != FileTop;
 }
 
@@ -40,7 +40,7 @@ void detach(LineNode* unit) {
 }
 
 LineNode* takePiece(View& w) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   size_t from = 0, to = 0;
   if (!rowTextRange(w, cur, w.curSubRow, from, to) || from == to) return nullptr;
   LineNode* piece = newLineNode(w.doc);
@@ -57,7 +57,7 @@ LineNode* takePiece(View& w) {
       w.topLine = cur->next;
       w.topSubRow = 0;
     }
-    w.doc.currentLine = cur->next;
+    w.currentLine = cur->next;
     w.curSubRow = 0;
     w.cursorCol %= w.textWidth();
     w.textColumn = w.leftColumn + w.cursorCol + 1;
@@ -110,7 +110,7 @@ void appendToPicks(View& w, LineNode* unit) {
 }  // namespace
 
 LineNode* takeLineOut(View& w) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   if (!cur) return nullptr;
   if (takesPiece(w, cur)) return takePiece(w);
   if (!standsAlone(w, cur)) return nullptr;
@@ -120,7 +120,7 @@ LineNode* takeLineOut(View& w) {
     w.topLine = after;
     w.topSubRow = 0;
   }
-  w.doc.currentLine = after;
+  w.currentLine = after;
   w.curSubRow = 0;
   detach(cur);
   after->lineState = kStateRecompute;
@@ -176,7 +176,7 @@ void moveLine(View& w) {
 }
 
 void copyLineCommand(View& w) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   if (!cur || cur == w.doc.levelBottom || !mayPutHere(w)) return;
   if (w.wrapMode && cur->kind != TextLine && w.curSubRow == 0) return;
   const bool piece = w.wrapMode;
@@ -205,7 +205,7 @@ void pickLine(View& w) {
 }
 
 void copyPick(View& w) {
-  LineNode* cur = w.doc.currentLine;
+  LineNode* cur = w.currentLine;
   if (!cur) return;
   const bool piece = w.wrapMode && (cur->kind == TextLine || w.curSubRow > 0);
   if (!lineBudget(w.doc, piece ? 1 : unitNodeCount(cur))) return;

@@ -35,7 +35,7 @@ void levelChanged(View& w) {
 
 // The cursor to a far line; the column stays (in wrap mode within the piece).
 void jumpTo(View& w, LineNode* line, int32_t subRow) {
-  w.doc.currentLine = line;
+  w.currentLine = line;
   w.curSubRow = subRow;
   if (w.wrapMode) {
     const int width = w.textWidth();
@@ -50,8 +50,8 @@ int32_t lastPiece(const View& w, const LineNode* n) {
 
 // The cursor keeps its screen row as far as there are rows above it.
 void keepRow(View& w, int row) {
-  if (!w.doc.currentLine) return;
-  ViewPos top{w.doc.currentLine, w.curSubRow};
+  if (!w.currentLine) return;
+  ViewPos top{w.currentLine, w.curSubRow};
   int r = 1;
   while (r < row && r < w.screenRows && stepUp(w, top)) ++r;
   w.topLine = top.line;
@@ -352,7 +352,7 @@ void enterFiledFold(View& w, LineNode* h) {
   // and a parent whose changes could not be written is not left.
   saveCommand(w);
   if (w.doc.modified) {
-    if (w.doc.levelTop != oldTop || w.doc.currentLine != h) {
+    if (w.doc.levelTop != oldTop || w.currentLine != h) {
       exitAllEntered(w);
       restoreView(w, path, h, row);
     }
@@ -447,7 +447,7 @@ std::string ownFileName(const View& w) {
 }
 
 void EnterFold(View& w) {
-  LineNode* h = w.doc.currentLine;
+  LineNode* h = w.currentLine;
   if (h && h->kind == FiledFold) {
     enterFiledFold(w, h);
     return;
@@ -514,7 +514,7 @@ bool openFoldInPlace(View& w, LineNode* h) {
 }
 
 void OpenInPlace(View& w) {
-  if (!openFoldInPlace(w, w.doc.currentLine)) {
+  if (!openFoldInPlace(w, w.currentLine)) {
     say(w, "Plicato line is not a simple fold!!");
     return;
   }
@@ -522,7 +522,7 @@ void OpenInPlace(View& w) {
 }
 
 void CloseFold(View& w) {
-  LineNode* p = w.doc.currentLine;
+  LineNode* p = w.currentLine;
   if (!p) return;
   LineNode* first = viewFirst(w);
   if (p->kind == FoldEnd && p != w.doc.levelBottom && p->partner()) p = p->partner();
@@ -559,7 +559,7 @@ void CloseAllFolds(View& w) {
     if (p->kind == OpenFold) {
       bool holdsCursor = false;
       for (LineNode* q = p->next; q; q = q->next) {
-        if (q == w.doc.currentLine) holdsCursor = true;
+        if (q == w.currentLine) holdsCursor = true;
         if (q == p->partner() || holdsCursor) break;
       }
       close(p);
@@ -572,8 +572,8 @@ void CloseAllFolds(View& w) {
 }
 
 void TopOfFold(View& w) {
-  if (!w.doc.currentLine) return;
-  ViewPos p{w.doc.currentLine, w.curSubRow};
+  if (!w.currentLine) return;
+  ViewPos p{w.currentLine, w.curSubRow};
   int above = 0;
   while (above <= 4 && stepUp(w, p)) ++above;
   if (above <= 4) {
@@ -582,7 +582,7 @@ void TopOfFold(View& w) {
   }
   LineNode* first = viewFirst(w);
   if (w.createFoldMode)
-    for (LineNode* q = w.doc.currentLine; q && q != first; q = q->prev) {
+    for (LineNode* q = w.currentLine; q && q != first; q = q->prev) {
       journal::touch(q);
       q->mark = 0;
     }
@@ -591,8 +591,8 @@ void TopOfFold(View& w) {
 }
 
 void BottomOfFold(View& w) {
-  if (!w.doc.currentLine) return;
-  ViewPos p{w.doc.currentLine, w.curSubRow};
+  if (!w.currentLine) return;
+  ViewPos p{w.currentLine, w.curSubRow};
   int below = 0;
   while (below <= 4 && stepDown(w, p)) ++below;
   if (below <= 4) {
@@ -600,7 +600,7 @@ void BottomOfFold(View& w) {
     return;
   }
   if (w.createFoldMode) {
-    for (LineNode* q = w.doc.currentLine->next; q; q = q->next) {
+    for (LineNode* q = w.currentLine->next; q; q = q->next) {
       journal::touch(q);
       q->mark = 1;
       if (q == w.doc.levelBottom) break;
@@ -718,7 +718,7 @@ std::string foldInfo(View& w) {
   int n = std::snprintf(buf, sizeof buf, "Enter depth  %d folds. %d spaces. ", w.foldDepth,
                         w.depthOffset);
   std::string out(buf, static_cast<size_t>(std::max(0, n)));
-  const LineNode* c = w.doc.currentLine;
+  const LineNode* c = w.currentLine;
   if (c && isHeader(c) && !hasDefaultAttributes(c)) {
     std::snprintf(buf, sizeof buf, ":::A %2d %d", static_cast<int>(c->foldType()),
                   static_cast<int>(c->foldContents()));

@@ -346,7 +346,7 @@ void placeColumn(View& w, int col, int length) {
   w.textColumn = col + 1;
   if (w.wrapMode) {
     w.leftColumn = 0;
-    const int rows = std::max<int32_t>(1, w.doc.currentLine->rows());
+    const int rows = std::max<int32_t>(1, w.currentLine->rows());
     w.curSubRow = std::min(col / width, rows - 1);
     w.cursorCol = col;
     return;
@@ -399,7 +399,7 @@ bool findFrom(View& w, LineNode* start, size_t at, bool editableOnly,
   int row = 0;
   const bool shown = rowShowing(w, hit, row);
   revealMatch(w, hit, known);
-  w.doc.currentLine = hit;
+  w.currentLine = hit;
   const int col = columnOfOffset(*hit, pos, tabSize(w));
   placeColumn(w, col, columnOfOffset(*hit, pos + pat.size(), tabSize(w)) - col);
   if (w.wrapMode) row += w.curSubRow;
@@ -471,12 +471,12 @@ View* notFound(View& w, const View& origin, const std::string& text,
 // Offset in the cursor line's own text where the cursor stands; 0 in the
 // indentation or marker.
 size_t cursorOffset(const View& w) {
-  return textOffsetAt(*w.doc.currentLine, std::max(0, w.textColumn - 1), tabSize(w));
+  return textOffsetAt(*w.currentLine, std::max(0, w.textColumn - 1), tabSize(w));
 }
 
 // Rows of the cursor line repainted (queued for the widget).
 void repaintCurrent(View& w) {
-  LineNode* n = w.doc.currentLine;
+  LineNode* n = w.currentLine;
   const int first = w.cursorRow - (w.wrapMode ? w.curSubRow : 0);
   for (int r = 0; r < (w.wrapMode ? std::max<int32_t>(1, n->rows()) : 1); ++r)
     if (first + r >= 1 && first + r <= w.screenRows) composeRow(w, first + r, n, r);
@@ -486,15 +486,15 @@ void repaintCurrent(View& w) {
 // about it, and drawn plainly again afterwards.
 void showFound(View& w, bool on) {
   SearchState& st = w.ctx.search;
-  if (on && w.doc.currentLine) {
-    const int col = columnOfOffset(*w.doc.currentLine, st.matchOffset, tabSize(w));
-    w.foundLine = w.doc.currentLine;
+  if (on && w.currentLine) {
+    const int col = columnOfOffset(*w.currentLine, st.matchOffset, tabSize(w));
+    w.foundLine = w.currentLine;
     w.foundColumn = col;
-    w.foundLength = columnOfOffset(*w.doc.currentLine, st.matchOffset + st.matchLength, tabSize(w)) - col;
+    w.foundLength = columnOfOffset(*w.currentLine, st.matchOffset + st.matchLength, tabSize(w)) - col;
   } else {
     w.clearFound();
   }
-  if (w.doc.currentLine) repaintCurrent(w);
+  if (w.currentLine) repaintCurrent(w);
 }
 
 // The window the command ended in is not the one it started in.
@@ -510,7 +510,7 @@ void runSearch(View& origin, const std::vector<View*>& windows, size_t at) {
   SearchState& st = origin.ctx.search;
   View* cur = &origin;
   View* last = nullptr;  // the window of the last match
-  bool found = origin.doc.currentLine && findFrom(origin, origin.doc.currentLine, at, false);
+  bool found = origin.currentLine && findFrom(origin, origin.currentLine, at, false);
   for (;;) {
     if (!found) {
       View* next = notFound(*cur, origin, st.pattern, windows);
@@ -552,17 +552,17 @@ std::string upperText(const std::string& text) {
 
 
 bool FindNext(View& w, int column) {
-  if (!w.doc.currentLine) {
+  if (!w.currentLine) {
     w.ctx.search.found = false;
     return false;
   }
-  const size_t at = textOffsetAt(*w.doc.currentLine, std::max(0, column - 1), tabSize(w));
-  return findFrom(w, w.doc.currentLine, at, false);
+  const size_t at = textOffsetAt(*w.currentLine, std::max(0, column - 1), tabSize(w));
+  return findFrom(w, w.currentLine, at, false);
 }
 
 bool ReplaceAt(View& w) {
   SearchState& st = w.ctx.search;
-  LineNode* n = w.doc.currentLine;
+  LineNode* n = w.currentLine;
   if (!n || !replaceable(n) || !n->text || st.findText.empty()) return false;
   if (w.browseMode) {
     w.host.statusMessage("Plicato browse mode!");
@@ -620,7 +620,7 @@ void searchCommand(View& w, const std::vector<View*>& windows) {
     return;
   }
   setPattern(st, r->text, r->matchCase);
-  runSearch(w, windows, w.doc.currentLine ? cursorOffset(w) : 0);
+  runSearch(w, windows, w.currentLine ? cursorOffset(w) : 0);
 }
 
 void findNextCommand(View& w, const std::vector<View*>& windows) {
@@ -629,11 +629,11 @@ void findNextCommand(View& w, const std::vector<View*>& windows) {
     w.host.messageBox("No previous search!", "Plicato", MbButtons::Ok, MbIcon::Information);
     return;
   }
-  if (!w.doc.currentLine) return;
+  if (!w.currentLine) return;
   // Forward, the match under the cursor was found already: the search goes
   // on just behind its start (backward a match must end before the cursor).
   size_t at = cursorOffset(w);
-  if (!st.backward && st.found && st.matchLine == w.doc.currentLine && st.matchOffset == at) ++at;
+  if (!st.backward && st.found && st.matchLine == w.currentLine && st.matchOffset == at) ++at;
   runSearch(w, windows, at);
 }
 
@@ -668,8 +668,8 @@ void replaceCommand(View& origin, const std::vector<View*>& windows) {
   // Replace all paints each window it went through once, at its end.
   PaintHold hold;
   if (known) hold.add(origin);
-  bool found = origin.doc.currentLine &&
-               findFrom(origin, origin.doc.currentLine, cursorOffset(origin), true, known);
+  bool found = origin.currentLine &&
+               findFrom(origin, origin.currentLine, cursorOffset(origin), true, known);
   for (;;) {
     if (!found) {
       // The user may be asked whether to go on: the windows show what was done.

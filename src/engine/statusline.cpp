@@ -33,7 +33,7 @@ void composeStatus(View& w) {
   // "File" counts the file's chain, in which entered folds are spliced like
   // open ones: the view is one stretch of it.
   ViewMetrics& m = viewMetrics(w);
-  const ViewMetrics::Place at = locateInView(w, m.cursor, w.doc.currentLine);
+  const ViewMetrics::Place at = locateInView(w, m.cursor, w.currentLine);
   w.canOpenAll = m.canOpen;
   w.canCloseAll = m.canClose;
   const bool inView = at.line != nullptr;

@@ -11,6 +11,7 @@ namespace {
 
 // Where the view stood, kept with each step.
 struct ViewSnapshot : ViewState {
+  LineNode* currentLine = nullptr;
   int32_t cursorRow = 1;
   int32_t cursorCol = 0;
   int32_t curSubRow = 0;
@@ -32,6 +33,7 @@ struct ViewSnapshot : ViewState {
 
 std::unique_ptr<ViewState> snapshotOf(const View& w) {
   auto s = std::make_unique<ViewSnapshot>();
+  s->currentLine = w.currentLine;
   s->cursorRow = w.cursorRow;
   s->cursorCol = w.cursorCol;
   s->curSubRow = w.curSubRow;
@@ -57,7 +59,7 @@ bool cursorAtRow(View& w, int row) {
   if (!p.line) return false;
   for (int r = 1; r < row; ++r)
     if (!stepDown(w, p)) return false;
-  return p.line == w.doc.currentLine && p.subRow == w.curSubRow;
+  return p.line == w.currentLine && p.subRow == w.curSubRow;
 }
 
 // The document and the view as the snapshot says; the screen follows.
@@ -68,6 +70,7 @@ void restore(View& w, const DocumentState& doc, const ViewState* view) {
   w.clearFound();
   w.blockActive = false;
   if (const auto* s = dynamic_cast<const ViewSnapshot*>(view)) {
+    w.currentLine = s->currentLine;
     w.cursorCol = s->cursorCol;
     w.curSubRow = s->curSubRow;
     w.leftColumn = s->leftColumn;

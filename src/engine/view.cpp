@@ -77,7 +77,7 @@ void View::fitRows() {
 
 void View::setMarkEnd(LineNode* line, int32_t subRow) {
   if (!markAnchorLine) {
-    markAnchorLine = doc.currentLine;
+    markAnchorLine = currentLine;
     markAnchorSubRow = curSubRow;
   }
   markEndLine = line;

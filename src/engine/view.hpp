@@ -103,6 +103,7 @@ class View : public LineViewer {
   void linesRead(LineNode* after) override {
     if (hooks.linesRead) hooks.linesRead(*this, after);
   }
+  void fileRead(LineNode* first) override { currentLine = first; }
   void computeRows(LineNode* node) { node->rows() = rowsOf(*node); }
   // The rows a line of the view takes now: those it was given in wrap
   // mode, else 1.
@@ -142,7 +143,8 @@ class View : public LineViewer {
   int32_t screenCols = 80;
   int32_t screenRows = 25;
 
-  // Cursor and view.
+  // Cursor and view: the line the cursor is on (a line of the level shown).
+  LineNode* currentLine = nullptr;
   int32_t cursorRow = 1;   // screen row, 1-based
   int32_t cursorCol = 0;   // screen column, 0-based (whole display column in wrap mode)
   int32_t curSubRow = 0;   // wrapped piece of currentLine under the cursor

@@ -322,7 +322,7 @@ void EditorWidget::onVerticalAction(int action) {
 void EditorWidget::onHorizontalAction(int action) {
   if (syncing_ || !ready()) return;
   EditorView& w = doc_->window;
-  if (w.inDispatch || !w.keys.empty() || w.wrapMode || !w.doc.currentLine) {
+  if (w.inDispatch || !w.keys.empty() || w.wrapMode || !w.currentLine) {
     QTimer::singleShot(0, this, &EditorWidget::syncScrollBars);
     return;
   }

@@ -425,7 +425,7 @@ void MainFrame::updateCommandStates() {
   for (QMenu* m : documentMenus_) m->menuAction()->setVisible(has);
 
   const EditorView* w = has ? &doc->window : nullptr;
-  const LineNode* cur = w ? w->doc.currentLine : nullptr;
+  const LineNode* cur = w ? w->currentLine : nullptr;
   for (const ToolButton& b : toolButtons()) {
     if (!*b.name) continue;
     QAction* a = toolActions_[b.name];

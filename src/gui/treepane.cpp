@@ -346,7 +346,7 @@ void FoldTree::goToSelection() {
   if (!goToNode(*w, node)) {
     // The item stood for a fold that is gone or elsewhere now.
     rebuild();
-    selectLine(w->doc.currentLine);
+    selectLine(w->currentLine);
   }
 }
 
@@ -363,7 +363,7 @@ void FoldTree::pick(QTreeWidgetItem* item) {
   if (pickQueued_ && !w->keys.empty()) return;
   pickQueued_ = false;
   LineNode* node = nodeOf(item);
-  if (!node || node == w->doc.currentLine) return;
+  if (!node || node == w->currentLine) return;
   if (queueCommand(*w, cmdGoToTreeSelection)) pickQueued_ = true;
 }
 
@@ -419,7 +419,7 @@ void FoldTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
   if (!w) return;
   // With tracking the editor is at the item before the menu asks what it
   // may offer there.
-  if (item && w->treeTracking && nodeOf(item) != w->doc.currentLine) {
+  if (item && w->treeTracking && nodeOf(item) != w->currentLine) {
     if (currentItem() != item) {
       FoldTreeModel::Guard guard(model_);
       setCurrentItem(item);
@@ -449,7 +449,7 @@ void FoldTree::showContextMenu(QTreeWidgetItem* item, const QPoint& globalPos) {
     }
     pasteAtFold(*w, node, *text, id == kTreeMenuPasteBelow);
     rebuild();
-    selectLine(w->doc.currentLine);
+    selectLine(w->currentLine);
     editorChanged();
     return;
   }
@@ -537,7 +537,7 @@ void FoldTree::dropOnto(int dragged, int target, const QPoint& globalPos) {
   }
   dropFold(*w, from, onto, id == kDropCopyHere ? DropAction::Copy : DropAction::Move);
   rebuild();
-  selectLine(w->doc.currentLine);
+  selectLine(w->currentLine);
   editorChanged();
 }
 
@@ -660,7 +660,7 @@ void PaneSplitter::setTreeShown(bool shown) {
       connect(editorWidget_, &EditorWidget::stateChanged, treeWindow_, [this] {
         if (FoldTree* t = tree(); t && treeShown() && t->stale()) {
           t->rebuild();
-          if (EditorView* win = window(); win && win->treeSync) t->selectLine(win->doc.currentLine);
+          if (EditorView* win = window(); win && win->treeSync) t->selectLine(win->currentLine);
         }
       });
     }
@@ -668,7 +668,7 @@ void PaneSplitter::setTreeShown(bool shown) {
   treeWindow_->show();
   attach(true);
   tree()->rebuild();
-  if (w) tree()->selectLine(w->doc.currentLine);
+  if (w) tree()->selectLine(w->currentLine);
   // Shown for the first time: as wide as the titles need.
   const int width = width_ > 0 ? width_ : initialTreeWidth();
   const int total = std::max(width + 1, this->width());
@@ -693,7 +693,7 @@ void PaneSplitter::treeAfterCommand(int command) {
   EditorView* w = window();
   if (!t || !w || !treeShown()) return;
   if (changesTree(command) || t->stale()) t->rebuild();
-  if (w->treeSync) t->selectLine(w->doc.currentLine);
+  if (w->treeSync) t->selectLine(w->currentLine);
 }
 
 void PaneSplitter::headerTextChanged(const LineNode* header) {

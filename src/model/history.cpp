@@ -100,7 +100,6 @@ DocumentState DocumentState::of(const LineStore& s) {
   d.fileBottom = s.fileBottom;
   d.levelTop = s.levelTop;
   d.levelBottom = s.levelBottom;
-  d.currentLine = s.currentLine;
   d.disposeHead = s.disposeHead;
   d.disposeTail = s.disposeTail;
   d.freeCount = s.ctx.freeCount;
@@ -112,7 +111,6 @@ void DocumentState::applyTo(LineStore& s) const {
   s.fileBottom = fileBottom;
   s.levelTop = levelTop;
   s.levelBottom = levelBottom;
-  s.currentLine = currentLine;
   s.disposeHead = disposeHead;
   s.disposeTail = disposeTail;
   s.ctx.freeCount = freeCount;

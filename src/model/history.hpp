@@ -74,7 +74,6 @@ struct DocumentState {
   LineNode* fileBottom = nullptr;
   LineNode* levelTop = nullptr;
   LineNode* levelBottom = nullptr;
-  LineNode* currentLine = nullptr;
   LineNode* disposeHead = nullptr;
   LineNode* disposeTail = nullptr;
   long long freeCount = 0;

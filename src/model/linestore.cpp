@@ -431,9 +431,9 @@ void buildFileChain(LineStore& store) {
 }
 
 void finishFileChain(LineStore& store) {
-  store.currentLine = store.levelTop->next->next;
   store.fileTop = store.levelTop;
   store.fileBottom = store.levelBottom;
+  if (store.viewer) store.viewer->fileRead(firstLineOf(store));
 }
 
 int firstNonBlank(const char* text) {

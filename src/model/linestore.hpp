@@ -50,6 +50,8 @@ struct LineViewer {
   virtual int32_t rowsOf(const LineNode& node) const = 0;
   // The reader linked lines in after `after` (the fold tree pane follows).
   virtual void linesRead(LineNode* after) = 0;
+  // A whole file was read: its first line is `first` (the cursor goes there).
+  virtual void fileRead(LineNode* first) = 0;
 
  protected:
   ~LineViewer() = default;
@@ -80,7 +82,6 @@ struct LineStore : FileLevel {
 
   LineNode* levelTop = nullptr;
   LineNode* levelBottom = nullptr;
-  LineNode* currentLine = nullptr;
 
   // The dispose list: disposeHead is the node before its first entry (the
   // same node is the line template), disposeTail its last (disposeHead
@@ -188,8 +189,11 @@ int32_t foldColumn(const LineNode* node);
 // Builds top sentinel, root header (FileTop) and bottom sentinel, linked
 // and partnered; the reader fills the chain between root and bottom.
 void buildFileChain(LineStore& store);
-// Sets fileTop/fileBottom/currentLine after the file was read.
+// Sets fileTop/fileBottom after the file was read; the view goes to its
+// first line.
 void finishFileChain(LineStore& store);
+// The first line of the file shown (the line a view of it starts on).
+inline LineNode* firstLineOf(const LineStore& store) { return store.levelTop->next->next; }
 
 // Text helpers.
 // 1-based position of the first non-blank; length + 1 when all blanks.

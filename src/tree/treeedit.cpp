@@ -99,7 +99,7 @@ bool goToNode(EditorView& w, LineNode* header) {
   while (!inView(w, header) && showsEnteredFold(w)) ExitFold(w);
   if (!inView(w, header)) return false;
   revealLine(w, header, kPickRow);
-  return w.doc.currentLine == header;
+  return w.currentLine == header;
 }
 
 bool mayEditFromTree(EditorView& w) {
@@ -171,8 +171,8 @@ bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction act
   bool closed = false;
   if (dragged->kind == OpenFold) {
     if (insideOpenFold(dragged, y)) return false;  // the target is inside it
-    if (insideOpenFold(dragged, w.doc.currentLine)) {
-      w.doc.currentLine = dragged;
+    if (insideOpenFold(dragged, w.currentLine)) {
+      w.currentLine = dragged;
       w.curSubRow = 0;
     }
     if (insideOpenFold(dragged, w.topLine)) {
@@ -202,14 +202,14 @@ bool dropFold(EditorView& w, LineNode* dragged, LineNode* target, DropAction act
     if (!lineBudget(w.doc, unitNodeCount(dragged))) return unchanged();
     // Copied whole: not the one row that the cursor stands on in wrap mode.
     const int32_t subRow = w.curSubRow;
-    if (w.doc.currentLine == dragged) w.curSubRow = 0;
+    if (w.currentLine == dragged) w.curSubRow = 0;
     unit = CopyLine(w, dragged);
     w.curSubRow = subRow;
     if (!unit) return unchanged();  // CopyLine said why
   }
 
   revealLine(w, y, kPickRow);
-  if (w.doc.currentLine != y) {
+  if (w.currentLine != y) {
     if (unit) dispose(w.doc, unit);
     return unchanged();
   }
@@ -257,7 +257,7 @@ bool pasteAtFold(EditorView& w, LineNode* header, const std::string& text, bool 
   if (w.markActive) w.clearMark();
   w.blockActive = false;
   revealLine(w, at, w.cursorRow);
-  if (w.doc.currentLine != at) return false;
+  if (w.currentLine != at) return false;
   const bool wasModified = w.doc.modified;
   w.doc.modified = false;
   // A cursor left of every character: the text goes in as lines of its
@@ -272,7 +272,7 @@ bool pasteAtFold(EditorView& w, LineNode* header, const std::string& text, bool 
 }
 
 std::vector<MenuEntry> treeContextMenu(const EditorView& w, bool clipboardHasText) {
-  const LineNode* cur = w.doc.currentLine;
+  const LineNode* cur = w.currentLine;
   const bool onClosed = cur && (cur->kind == ClosedFold || cur->kind == FiledFold);
   const bool outermost = w.doc.levelTop == w.doc.fileTop && !inFiledFile(w);
   return {

@@ -117,7 +117,7 @@ TEST_F(BadInputTest, NulBytesReadAsBlanksAndTheUserIsToldBeforeSaving) {
   OpenDocument* d = s->open(work.file("nul.c"));
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(saysPart(s->host, "holds 1 NUL bytes"));
-  EXPECT_STREQ(d->window.doc.currentLine->text, "ab cd");
+  EXPECT_STREQ(d->window.currentLine->text, "ab cd");
   ASSERT_TRUE(s->type("\"x\" Ctrl-S"));
   s->run();
   EXPECT_EQ(work.read("nul.c"), "xab cd\r\nef\r\n");
@@ -132,7 +132,7 @@ TEST_F(BadInputTest, FiftyMegabyteLineIsReadEditedAndSavedWhole) {
   auto s = session();
   OpenDocument* d = s->open(work.file("long.c"));
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(std::strlen(d->window.doc.currentLine->text), n);
+  EXPECT_EQ(std::strlen(d->window.currentLine->text), n);
   ASSERT_TRUE(s->type("\"x\" Ctrl-S"));
   s->run();
   std::string saved = work.read("long.c");

@@ -48,7 +48,7 @@ class BatchTest : public PlicatoTest {
     s->open(work.file("a.c"));
     return s;
   }
-  static std::string cur(BatchSession& s) { return s.target()->doc.currentLine->text; }
+  static std::string cur(BatchSession& s) { return s.target()->currentLine->text; }
   static void keys(BatchSession& s, const std::string& script) {
     ASSERT_TRUE(s.type(script));
     s.run();
@@ -59,7 +59,7 @@ TEST_F(BatchTest, EnterPutsTheCursorOnTheFirstInnerLineAndExitComesBack) {
   auto s = session();
   keys(*s, "Down Down Down Down Down Down");  // onto "outer" at row 8
   EditorView& w = *s->target();
-  ASSERT_EQ(w.doc.currentLine->kind, ClosedFold);
+  ASSERT_EQ(w.currentLine->kind, ClosedFold);
   const int row = w.cursorRow;
   keys(*s, "Home");
   EXPECT_EQ(cur(*s), "o1");
@@ -68,10 +68,10 @@ TEST_F(BatchTest, EnterPutsTheCursorOnTheFirstInnerLineAndExitComesBack) {
   keys(*s, "Down Down Down Down Down Home");  // into "inner" from row 7
   EXPECT_EQ(cur(*s), "i1");
   keys(*s, "PgUp");
-  EXPECT_STREQ(w.doc.currentLine->text, "inner");
+  EXPECT_STREQ(w.currentLine->text, "inner");
   EXPECT_EQ(w.cursorRow, 7);
   keys(*s, "PgUp");
-  EXPECT_STREQ(w.doc.currentLine->text, "outer");
+  EXPECT_STREQ(w.currentLine->text, "outer");
   EXPECT_EQ(w.cursorRow, row);
   EXPECT_EQ(w.foldDepth, 0);
   keys(*s, "PgUp");
@@ -83,15 +83,15 @@ TEST_F(BatchTest, CloseOnAnEndLineAndCloseAllFromInside) {
   auto s = session();
   EditorView& w = *s->target();
   keys(*s, "Down Down Down Down Down Down End");  // open "outer" in place
-  EXPECT_EQ(w.doc.currentLine->kind, OpenFold);
+  EXPECT_EQ(w.currentLine->kind, OpenFold);
   keys(*s, "Down Down Down Down Down Down End Down Down Down");  // open inner, onto its end
-  ASSERT_EQ(w.doc.currentLine->kind, FoldEnd);
+  ASSERT_EQ(w.currentLine->kind, FoldEnd);
   keys(*s, "PgDn");
-  EXPECT_EQ(w.doc.currentLine->kind, ClosedFold);
-  EXPECT_STREQ(w.doc.currentLine->text, "inner");
+  EXPECT_EQ(w.currentLine->kind, ClosedFold);
+  EXPECT_STREQ(w.currentLine->text, "inner");
   keys(*s, "End Down Alt-F5");  // open it again, step inside, close all
-  EXPECT_EQ(w.doc.currentLine->kind, ClosedFold);
-  EXPECT_STREQ(w.doc.currentLine->text, "outer");
+  EXPECT_EQ(w.currentLine->kind, ClosedFold);
+  EXPECT_STREQ(w.currentLine->text, "outer");
   keys(*s, "PgDn");
   EXPECT_EQ(s->host.lastStatus(), "Plicato at top");
 }
@@ -105,13 +105,13 @@ TEST_F(BatchTest, GotoLineOpensTheFoldsAroundTheTarget) {
   s->host.queueAnswer("16");  // i2: the file's top line is line 1
   keys(*s, "Ctrl-G");
   EXPECT_EQ(cur(*s), "i2");
-  EXPECT_EQ(w.doc.currentLine->prev->prev->kind, OpenFold);
+  EXPECT_EQ(w.currentLine->prev->prev->kind, OpenFold);
   s->host.queueAnswer("9999");
   keys(*s, "Ctrl-G");
-  EXPECT_EQ(w.doc.currentLine, w.doc.levelBottom);
+  EXPECT_EQ(w.currentLine, w.doc.levelBottom);
   s->host.queueAnswer("x");
   keys(*s, "Ctrl-G");
-  EXPECT_EQ(w.doc.currentLine, w.doc.levelBottom);
+  EXPECT_EQ(w.currentLine, w.doc.levelBottom);
 }
 
 TEST_F(BatchTest, BrowseModeRefusesTextButMoves) {
@@ -191,7 +191,7 @@ TEST_F(BatchTest, FiledFoldEnteredEditedAndLeft) {
   EXPECT_EQ(cur(s), "p1");
   keys(s, "\"x\" PgUp");
   EXPECT_EQ(readFile(work.file("part.c")), "xp1\r\np2\r\n");
-  EXPECT_EQ(w.doc.currentLine->kind, FiledFold);
+  EXPECT_EQ(w.currentLine->kind, FiledFold);
   EXPECT_EQ(readFile(work.file("main.c")),
             "m1\r\n/*...F  part*/\r\n/*:::A  1 0*/\r\n/*:::F part.c*/\r\nm2\r\n");
 }
@@ -422,7 +422,7 @@ TEST_F(BatchTest, TypingOnTheEndLineStartsANewLineAboveIt) {
   BatchSession s(o);
   s.open(work.file("empty.c"));
   EditorView& w = *s.target();
-  ASSERT_EQ(w.doc.currentLine, w.doc.levelBottom);
+  ASSERT_EQ(w.currentLine, w.doc.levelBottom);
   keys(s, "\"hello\" Ctrl-S");
   EXPECT_EQ(readFile(work.file("empty.c")), "hello\r\n");
   EXPECT_FALSE(w.doc.modified);
@@ -562,7 +562,7 @@ TEST_F(BatchTest, AFiledFilesHistoryEndsWhenItIsLeft) {
   EXPECT_EQ(s.host.statusTexts().back(), "Nothing to undo");
   keys(s, "\"y\" PgUp");
   EXPECT_EQ(readFile(work.file("part.c")), "py1\r\np2\r\n");
-  EXPECT_EQ(w.doc.currentLine->kind, FiledFold);
+  EXPECT_EQ(w.currentLine->kind, FiledFold);
   keys(s, "Alt-Backspace");
   EXPECT_EQ(cur(s), "m1");  // the parent's own step, with the moves after it
   EXPECT_TRUE(w.doc.modified);  // the file holds "qm1"
@@ -570,7 +570,7 @@ TEST_F(BatchTest, AFiledFilesHistoryEndsWhenItIsLeft) {
   EXPECT_EQ(s.host.statusTexts().back(), "Nothing to undo");
   keys(s, "Shift-Alt-Backspace");
   EXPECT_EQ(cur(s), "part");  // redo goes back to where undo was asked
-  EXPECT_EQ(w.doc.currentLine->prev->text, std::string("qm1"));
+  EXPECT_EQ(w.currentLine->prev->text, std::string("qm1"));
   EXPECT_FALSE(w.doc.modified);
   keys(s, "Home");
   EXPECT_EQ(cur(s), "py1");  // what the filed file wrote stays written

@@ -151,7 +151,7 @@ std::string checkView(const EditorView& w) {
   const LineNode* header = w.doc.levelTop->next;
   if (!header || header->partner() != w.doc.levelBottom || w.doc.levelBottom->partner() != header)
     return "the view's header and end are not partners";
-  if (!w.doc.currentLine) return "no current line";
+  if (!w.currentLine) return "no current line";
   return checkLevel(header->next, w.doc.levelBottom, 0);
 }
 

@@ -228,7 +228,7 @@ TEST_F(WindowTest, MouseMarkStartsPastTheThresholdAndAutoScrolls) {
   // Row 3, column 2.
   w->mouseDown(2 * 8 + 3, 2 * 16 + 4);
   EXPECT_TRUE(w->dragging);
-  EXPECT_EQ(w->doc.currentLine, nth(*w, 2));
+  EXPECT_EQ(w->currentLine, nth(*w, 2));
   EXPECT_EQ(w->cursorRow, 3);
   EXPECT_EQ(w->cursorCol, 2);
   EXPECT_EQ(w->textColumn, 3);

@@ -131,7 +131,7 @@ TEST_F(ViewTest, WrapModeShows77CharactersPerRowAndATail) {
   // Moving down walks the pieces; the caret column stays within its piece.
   w->cursorCol = 5;
   ASSERT_TRUE(moveDown(*w));
-  EXPECT_EQ(w->doc.currentLine, nth(*w, 1));
+  EXPECT_EQ(w->currentLine, nth(*w, 1));
   EXPECT_EQ(w->curSubRow, 1);
   EXPECT_EQ(w->cursorCol, 82);
   w->positionCaret();
@@ -147,16 +147,16 @@ TEST_F(ViewTest, WrapModeShows77CharactersPerRowAndATail) {
 
 TEST_F(ViewTest, CursorStopsAtTheEndsOfTheList) {
   auto w = makeWindow(numbered(3));
-  w->doc.currentLine = w->doc.levelBottom;
+  w->currentLine = w->doc.levelBottom;
   PlaceCursor(*w, 10);
   EXPECT_EQ(w->cursorRow, 5);
   host.clearEvents();
   EXPECT_FALSE(moveDown(*w));
   EXPECT_EQ(host.lastStatus(), "BOTTOM of LIST.");
-  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);
+  EXPECT_EQ(w->currentLine, w->doc.levelBottom);
   EXPECT_EQ(w->cursorRow, 5);
 
-  w->doc.currentLine = w->doc.levelTop->next;
+  w->currentLine = w->doc.levelTop->next;
   PlaceCursor(*w, 2);
   EXPECT_EQ(w->cursorRow, 1);
   EXPECT_FALSE(moveUp(*w));
@@ -165,7 +165,7 @@ TEST_F(ViewTest, CursorStopsAtTheEndsOfTheList) {
 
   ASSERT_TRUE(moveDown(*w));
   EXPECT_EQ(host.lastStatus(), "Plicato V4.1");
-  EXPECT_EQ(w->doc.currentLine, nth(*w, 1));
+  EXPECT_EQ(w->currentLine, nth(*w, 1));
   EXPECT_EQ(w->cursorRow, 2);
 }
 
@@ -205,7 +205,7 @@ TEST_F(ViewTest, MovingPastTheLastRowScrollsOneRow) {
 
 TEST_F(ViewTest, PlaceCursorKeepsContextAndFillsTheWindowFromTheTop) {
   auto w = makeWindow(numbered(100));
-  w->doc.currentLine = nth(*w, 50);
+  w->currentLine = nth(*w, 50);
   PlaceCursor(*w, 1);
   EXPECT_EQ(w->cursorRow, 2);
   EXPECT_EQ(w->topLine, nth(*w, 49));
@@ -215,7 +215,7 @@ TEST_F(ViewTest, PlaceCursorKeepsContextAndFillsTheWindowFromTheTop) {
   EXPECT_EQ(rowText(*w, 24, 7), "line 50");
 
   // Near the end the window stays full.
-  w->doc.currentLine = nth(*w, 99);
+  w->currentLine = nth(*w, 99);
   PlaceCursor(*w, 4);
   EXPECT_EQ(w->cursorRow, 23);
   EXPECT_EQ(rowText(*w, 25, 3), "}}}");
@@ -223,7 +223,7 @@ TEST_F(ViewTest, PlaceCursorKeepsContextAndFillsTheWindowFromTheTop) {
 
   // A short view is shown from its first line.
   auto s = makeWindow(numbered(3));
-  s->doc.currentLine = nth(*s, 3);
+  s->currentLine = nth(*s, 3);
   PlaceCursor(*s, 2);
   EXPECT_EQ(s->cursorRow, 4);
   EXPECT_EQ(s->topLine, s->doc.levelTop->next);
@@ -231,7 +231,7 @@ TEST_F(ViewTest, PlaceCursorKeepsContextAndFillsTheWindowFromTheTop) {
   EXPECT_EQ(s->shownAt(6).line, nullptr);
 
   // Keeping the top recounts the cursor's row.
-  s->doc.currentLine = nth(*s, 1);
+  s->currentLine = nth(*s, 1);
   RedrawKeepTop(*s);
   EXPECT_EQ(s->cursorRow, 2);
 }
@@ -240,24 +240,24 @@ TEST_F(ViewTest, PageMovesGoToTheFarEdge) {
   auto w = makeWindow(numbered(100));
   PlaceCursor(*w, 2);
   EXPECT_EQ(pageDown(*w), 23);
-  EXPECT_EQ(w->doc.currentLine, nth(*w, 24));
+  EXPECT_EQ(w->currentLine, nth(*w, 24));
   EXPECT_EQ(w->cursorRow, 2);
   EXPECT_EQ(w->topLine, nth(*w, 23));
   // From row 2 the bottom edge is the far one, whichever way the page goes.
   EXPECT_EQ(pageUp(*w), 23);
-  EXPECT_EQ(w->doc.currentLine, nth(*w, 1));
+  EXPECT_EQ(w->currentLine, nth(*w, 1));
   EXPECT_EQ(pageUp(*w), 1);
-  EXPECT_EQ(w->doc.currentLine, w->doc.levelTop->next);
+  EXPECT_EQ(w->currentLine, w->doc.levelTop->next);
   EXPECT_EQ(pageUp(*w), 0);
   EXPECT_EQ(host.lastStatus(), "TOP of LIST");
 }
 
 TEST_F(ViewTest, ScrollingTheViewKeepsTheCursorOnItsLine) {
   auto w = makeWindow(numbered(60));
-  w->doc.currentLine = nth(*w, 10);
+  w->currentLine = nth(*w, 10);
   PlaceCursor(*w, 11);
   ASSERT_TRUE(scrollViewDown(*w));
-  EXPECT_EQ(w->doc.currentLine, nth(*w, 10));
+  EXPECT_EQ(w->currentLine, nth(*w, 10));
   EXPECT_EQ(w->cursorRow, 10);
   ASSERT_TRUE(scrollViewUp(*w));
   ASSERT_FALSE(scrollViewUp(*w));
@@ -297,7 +297,7 @@ TEST_F(ViewTest, StatusFields) {
   w->statusText[6] = "kept";
   w->doc.modified = true;
   w->cursorCol = 4;
-  w->doc.currentLine = w->doc.levelBottom;
+  w->currentLine = w->doc.levelBottom;
   refreshStatus(*w);
   const auto& f = host.fields();
   EXPECT_EQ(f[0].size(), 5u);
@@ -315,7 +315,7 @@ TEST_F(ViewTest, StatusFields) {
   w->doc.fileTypeName = "User";
   w->doc.commentStart = "--";
   w->doc.commentEnd = "!";
-  w->doc.currentLine = nth(*w, 1);
+  w->currentLine = nth(*w, 1);
   refreshStatus(*w);
   EXPECT_EQ(host.fields()[2], "Fold:2 of 6");
   EXPECT_EQ(host.fields()[4], "User -- !");

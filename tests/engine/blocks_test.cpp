@@ -67,7 +67,7 @@ class BlocksTest : public EngineTest {
 TEST_F(BlocksTest, UnbalancedBlockIsRefusedAndNothingChanges) {
   auto w = file();
   cursorTo(*w, "f");
-  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
   const auto before = view(*w);
   host.setClipboardText("kept");
   mark(*w, "x2", "int b;");  // from inside the open fold to past its end
@@ -131,8 +131,8 @@ TEST_F(BlocksTest, CopiedFoldPastesBackEqualWithBlankLinesAndNestedFolds) {
   cursorTo(*w, "int c;");
   pasteBlock(*w);
   EXPECT_TRUE(w->doc.modified);
-  EXPECT_EQ(text(w->doc.currentLine), "int c;");
-  LineNode* pasted = w->doc.currentLine->prev;
+  EXPECT_EQ(text(w->currentLine), "int c;");
+  LineNode* pasted = w->currentLine->prev;
   ASSERT_EQ(pasted->kind, ClosedFold);
   EXPECT_EQ(text(pasted), "f");
 
@@ -180,7 +180,7 @@ TEST_F(BlocksTest, AttributeAndFileLinesEndInABareLineFeedAndPasteBack) {
   w->clearMark();
   cursorTo(*w, "end");
   pasteBlock(*w);
-  LineNode* filed = w->doc.currentLine->prev;
+  LineNode* filed = w->currentLine->prev;
   LineNode* attributed = filed->prev;
   ASSERT_EQ(filed->kind, FiledFold);
   EXPECT_EQ(text(filed->partner()), "sub.c");
@@ -204,35 +204,35 @@ TEST_F(BlocksTest, PasteJoinsIntoTheMiddleOfATextLine) {
   auto w = file();
   cursorAtColumn(*w, "abcdef", 4);  // on the "d"
   pasteText(*w, "X\r\nY");
-  EXPECT_EQ(text(w->doc.currentLine), "Ydef");
-  EXPECT_EQ(text(w->doc.currentLine->prev), "abcX");
+  EXPECT_EQ(text(w->currentLine), "Ydef");
+  EXPECT_EQ(text(w->currentLine->prev), "abcX");
   EXPECT_EQ(w->textColumn, 2);  // in front of the line's old rest
 
   cursorAtColumn(*w, "Ydef", 2);
   pasteText(*w, "P\r\n...  g\r\nin\r\n}}}\r\n");
   // The marker lines stand alone; the rest of the line follows them.
-  EXPECT_EQ(text(w->doc.currentLine), "def");
-  EXPECT_EQ(w->doc.currentLine->prev->kind, ClosedFold);
-  EXPECT_EQ(text(w->doc.currentLine->prev->prev), "YP");
+  EXPECT_EQ(text(w->currentLine), "def");
+  EXPECT_EQ(w->currentLine->prev->kind, ClosedFold);
+  EXPECT_EQ(text(w->currentLine->prev->prev), "YP");
 
   cursorAtColumn(*w, "def", 2);
   pasteText(*w, "word ");
-  EXPECT_EQ(text(w->doc.currentLine), "dword ef");
+  EXPECT_EQ(text(w->currentLine), "dword ef");
 }
 
 TEST_F(BlocksTest, PasteAboveWhenTheCursorIsNotOnTheText) {
   auto w = file();
   cursorAtColumn(*w, "abcdef", 7);  // behind the text
   pasteText(*w, "new");
-  EXPECT_EQ(text(w->doc.currentLine), "abcdef");
-  EXPECT_EQ(text(w->doc.currentLine->prev), "new");
+  EXPECT_EQ(text(w->currentLine), "abcdef");
+  EXPECT_EQ(text(w->currentLine->prev), "new");
 
   cursorTo(*w, "f");
   pasteText(*w, "on a header\r\n");
-  EXPECT_EQ(text(w->doc.currentLine->prev), "on a header");
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(text(w->currentLine->prev), "on a header");
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
 
-  w->doc.currentLine = viewFirst(*w);  // the file's top line
+  w->currentLine = viewFirst(*w);  // the file's top line
   w->doc.modified = false;
   pasteText(*w, "refused");
   EXPECT_FALSE(w->doc.modified);
@@ -248,24 +248,24 @@ TEST_F(BlocksTest, UnmatchedMarkersPasteAsText) {
   cursorTo(*w, "int c;");
   pasteText(*w, "... etc\r\n");
   pasteText(*w, "}}}\r\n");
-  EXPECT_EQ(text(w->doc.currentLine->prev), "}}}");
-  EXPECT_EQ(w->doc.currentLine->prev->kind, TextLine);
-  EXPECT_EQ(text(w->doc.currentLine->prev->prev), "... etc");
-  EXPECT_EQ(w->doc.currentLine->prev->prev->kind, TextLine);
+  EXPECT_EQ(text(w->currentLine->prev), "}}}");
+  EXPECT_EQ(w->currentLine->prev->kind, TextLine);
+  EXPECT_EQ(text(w->currentLine->prev->prev), "... etc");
+  EXPECT_EQ(w->currentLine->prev->prev->kind, TextLine);
 }
 
 TEST_F(BlocksTest, PasteInsideAnOpenFoldTakesItsColumn) {
   work.write("b.c", lines({"  /*{{{  f*/", "  x", "  /*}}}*/"}));
   auto w = open("b.c");
   cursorTo(*w, "f");
-  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
   mark(*w, "x", "x");
   copyBlock(*w);
   EXPECT_EQ(*host.clipboardText(), "  x\r\n");
   w->clearMark();
   cursorTo(*w, "x");
   pasteBlock(*w);
-  EXPECT_EQ(displayText(*w->doc.currentLine->prev), "  x");
+  EXPECT_EQ(displayText(*w->currentLine->prev), "  x");
   CloseAllFolds(*w);
   EXPECT_EQ(saved(*w), lines({"  /*{{{  f*/", "  x", "  x", "  /*}}}*/"}));
 }
@@ -278,7 +278,7 @@ TEST_F(BlocksTest, CutSetsModifiedAndTheSaveWritesTheChange) {
   EXPECT_TRUE(w->doc.modified);
   EXPECT_FALSE(w->markActive);
   EXPECT_EQ(*host.clipboardText(), "int b;\r\nabcdef\r\n");
-  EXPECT_EQ(text(w->doc.currentLine), "int c;");
+  EXPECT_EQ(text(w->currentLine), "int c;");
   EXPECT_EQ(saved(*w), lines({"int a;", "/*{{{  f*/", "x1", "", "  /*{{{  inner*/", "  y1",
                               "  /*}}}*/", "x2", "/*}}}*/", "int c;"}));
 }
@@ -286,11 +286,11 @@ TEST_F(BlocksTest, CutSetsModifiedAndTheSaveWritesTheChange) {
 TEST_F(BlocksTest, DeletedBlockLinesComeBackOneByOneLastFirst) {
   auto w = file();
   cursorTo(*w, "f");
-  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
   mark(*w, "f", "int b;");  // the open fold closes on its way out
   deleteBlock(*w);
   EXPECT_TRUE(w->doc.modified);
-  EXPECT_EQ(text(w->doc.currentLine), "abcdef");
+  EXPECT_EQ(text(w->currentLine), "abcdef");
   EXPECT_EQ(text(viewFirst(*w)->next), "int a;");
   EXPECT_EQ(text(viewFirst(*w)->next->next), "abcdef");
 
@@ -327,7 +327,7 @@ TEST_F(BlocksTest, FoldBlockMakesAClosedFoldAtTheLeftmostLine) {
   foldBlock(*w);
   EXPECT_TRUE(w->doc.modified);
   EXPECT_FALSE(w->markActive);
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(foldColumn(h), 2);
   EXPECT_EQ(text(h->next), "bottom");
@@ -364,7 +364,7 @@ TEST_F(BlocksTest, FortranMarkerLinesKeepEveryByteOfTheMarker) {
   w->clearMark();
   cursorTo(*w, "      END");
   pasteBlock(*w);
-  LineNode* h = w->doc.currentLine->prev;
+  LineNode* h = w->currentLine->prev;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(text(h), "f");
   EXPECT_EQ(foldColumn(h), 0);
@@ -380,7 +380,7 @@ TEST_F(BlocksTest, CommentFoldContentsCarryTheCommentSigns) {
   w->clearMark();
   cursorTo(*w, "z");
   pasteBlock(*w);
-  EXPECT_EQ(text(w->doc.currentLine->prev->inner()), "hello");
+  EXPECT_EQ(text(w->currentLine->prev->inner()), "hello");
 }
 
 TEST_F(BlocksTest, MarkingKeysExtendTheMarkAndTheBlockFollows) {
@@ -388,7 +388,7 @@ TEST_F(BlocksTest, MarkingKeysExtendTheMarkAndTheBlockFollows) {
   cursorTo(*w, "int b;");
   markDown(*w);
   EXPECT_TRUE(w->markActive);
-  EXPECT_EQ(text(w->doc.currentLine), "abcdef");
+  EXPECT_EQ(text(w->currentLine), "abcdef");
   markDown(*w);
   EXPECT_EQ(text(w->blockFirst), "int b;");
   EXPECT_EQ(w->blockEnd, w->doc.levelBottom);  // the last line is in the block
@@ -405,7 +405,7 @@ TEST_F(BlocksTest, MarkingKeysExtendTheMarkAndTheBlockFollows) {
   cursorTo(*w, "int a;");
   markPageDown(*w);
   EXPECT_EQ(text(w->blockFirst), "int a;");
-  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);  // a page takes the short file
+  EXPECT_EQ(w->currentLine, w->doc.levelBottom);  // a page takes the short file
   markPageUp(*w);
   EXPECT_EQ(w->markFirstLine, viewFirst(*w));
   EXPECT_EQ(text(w->markLastLine), "int a;");

@@ -35,7 +35,7 @@ class EngineTest : public PlicatoTest {
   static void cursorTo(EditorView& w, const std::string& t, int row = 2) {
     LineNode* p = find(w, t);
     ASSERT_NE(p, nullptr) << t;
-    w.doc.currentLine = p;
+    w.currentLine = p;
     w.curSubRow = 0;
     PlaceCursor(w, row);
   }

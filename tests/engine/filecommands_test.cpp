@@ -26,7 +26,7 @@ TEST_F(FileCommandsTest, SaveLeavesEnteredFoldsAndClearsModified) {
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(w->doc.levelTop, w->doc.fileTop);
-  EXPECT_EQ(text(w->doc.currentLine), "f");
+  EXPECT_EQ(text(w->currentLine), "f");
   EXPECT_EQ(work.read("f.c"), lines({"int a;", "/*{{{  f*/", "x1 changed", "/*}}}*/", "int b;"}));
 }
 
@@ -112,7 +112,7 @@ TEST_F(FileCommandsTest, UnnamedBufferSavesThroughSaveAs) {
   assign(*line, "hello");
   linkAfter(w->doc.levelTop->next, line);
   linkAfter(line, w->doc.levelBottom);
-  w->doc.currentLine = line;
+  w->currentLine = line;
   PlaceCursor(*w, 2);
   w->doc.modified = true;
 
@@ -153,7 +153,7 @@ TEST_F(FileCommandsTest, InsertFileGoesAboveTheCursorWithItsFolds) {
   host.queueAnswer(work.file("ins.c"));
   ASSERT_TRUE(insertFileCommand(*w));
   EXPECT_TRUE(w->doc.modified);
-  EXPECT_EQ(text(w->doc.currentLine), "i1");
+  EXPECT_EQ(text(w->currentLine), "i1");
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F f.c", "int a;", "...  f", "i1", "...  g",
                                                 "int b;", "}}}"}));
   ASSERT_TRUE(saveCommand(*w));
@@ -172,7 +172,7 @@ TEST_F(FileCommandsTest, InsertFileAtTheEndOfAnEnteredFoldTakesTheFoldsColumn) {
   OpenInPlace(*w);
   cursorTo(*w, "inner");
   EnterFold(*w);
-  w->doc.currentLine = w->doc.levelBottom;
+  w->currentLine = w->doc.levelBottom;
   host.queueAnswer(work.file("zz.c"));
   ASSERT_TRUE(insertFileCommand(*w));
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{  inner", "i1", "zz", "}}}"}));
@@ -183,7 +183,7 @@ TEST_F(FileCommandsTest, InsertFileAtTheEndOfAnEnteredFoldTakesTheFoldsColumn) {
 
 TEST_F(FileCommandsTest, InsertFileRefusals) {
   auto w = plain();
-  w->doc.currentLine = viewFirst(*w);  // nothing goes above a file's top line
+  w->currentLine = viewFirst(*w);  // nothing goes above a file's top line
   host.queueAnswer(work.file("missing.c"));
   EXPECT_FALSE(insertFileCommand(*w));
   EXPECT_EQ(host.answersLeft(), 1u);  // not even asked

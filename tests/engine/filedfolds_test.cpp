@@ -35,7 +35,7 @@ class FiledFoldsTest : public EngineTest {
 TEST_F(FiledFoldsTest, FilingWritesTheContentsAndUnfilingGivesThemBack) {
   auto w = file();
   cursorTo(*w, "part.c");
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   fileUnfileFold(*w);
   ASSERT_EQ(h->kind, FiledFold);
   EXPECT_EQ(h->inner(), h->partner());
@@ -57,7 +57,7 @@ TEST_F(FiledFoldsTest, FilingWritesTheContentsAndUnfilingGivesThemBack) {
 TEST_F(FiledFoldsTest, UndoOfFilingGivesTheFoldBackAndLeavesTheFileWritten) {
   auto w = file();
   cursorTo(*w, "part.c");
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   {
     ChangeScope step(*w);
     step.wroteFiles();
@@ -66,7 +66,7 @@ TEST_F(FiledFoldsTest, UndoOfFilingGivesTheFoldBackAndLeavesTheFileWritten) {
   ASSERT_EQ(h->kind, FiledFold);
   const std::string written = work.read("part.c");
   undoCommand(*w);
-  EXPECT_EQ(w->doc.currentLine, h);
+  EXPECT_EQ(w->currentLine, h);
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(text(h->inner()), "x1");
   EXPECT_FALSE(w->doc.modified);
@@ -87,9 +87,9 @@ TEST_F(FiledFoldsTest, TheFiledFoldSurvivesASaveAndAReadBeforeUnfiling) {
   w.reset();
   auto again = open("m.c");
   cursorTo(*again, "part.c");
-  ASSERT_EQ(again->doc.currentLine->kind, FiledFold);
+  ASSERT_EQ(again->currentLine->kind, FiledFold);
   fileUnfileFold(*again);
-  EXPECT_EQ(again->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(again->currentLine->kind, ClosedFold);
   EXPECT_EQ(saved(*again), lines(trimmed(kFile)));
 }
 
@@ -97,7 +97,7 @@ TEST_F(FiledFoldsTest, FilingOverAnExistingFileAsksAndNoKeepsEverything) {
   auto w = file();
   work.write("part.c", "precious\n");
   cursorTo(*w, "part.c");
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   host.queueAnswer("no");
   fileUnfileFold(*w);
   ASSERT_EQ(host.events().size(), 1u);
@@ -119,7 +119,7 @@ TEST_F(FiledFoldsTest, AFailedWriteKeepsTheFold) {
   work.write("part.c", "read only\n");
   ASSERT_EQ(::chmod(work.file("part.c").c_str(), 0444), 0);
   cursorTo(*w, "part.c");
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   const int held = ctx.freeCount;
   host.queueAnswer("yes");
   fileUnfileFold(*w);
@@ -138,18 +138,18 @@ TEST_F(FiledFoldsTest, ANameThatCannotBeUsedIsReported) {
   cursorTo(*w, "no/such/dir/f.c");
   fileUnfileFold(*w);
   EXPECT_EQ(host.lastStatus(), "Plicato cannot open " + work.file("no/such/dir/f.c"));
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
 }
 
 TEST_F(FiledFoldsTest, UnfilingAFoldWhoseFileIsGoneKeepsIt) {
   work.write("m.c", lines({"/*{{{F gone.c*/", "/*:::F gone.c*/", "/*}}}*/"}));
   auto w = open("m.c");
   cursorTo(*w, "gone.c");
-  ASSERT_EQ(w->doc.currentLine->kind, FiledFold);
+  ASSERT_EQ(w->currentLine->kind, FiledFold);
   fileUnfileFold(*w);
   EXPECT_EQ(host.lastStatus(), "File " + work.file("gone.c") + " not found");
-  EXPECT_EQ(w->doc.currentLine->kind, FiledFold);
-  EXPECT_EQ(text(w->doc.currentLine->partner()), "gone.c");
+  EXPECT_EQ(w->currentLine->kind, FiledFold);
+  EXPECT_EQ(text(w->currentLine->partner()), "gone.c");
 }
 
 TEST_F(FiledFoldsTest, AttachMakesAnEmptyFoldAFiledFoldOfAnExistingFile) {
@@ -161,25 +161,25 @@ TEST_F(FiledFoldsTest, AttachMakesAnEmptyFoldAFiledFoldOfAnExistingFile) {
 
   cursorTo(*w, "full.c");
   attachFileToFold(*w);  // has contents: nothing
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
   EXPECT_TRUE(host.statusTexts().empty());
 
   cursorTo(*w, "none.c");
   attachFileToFold(*w);
   EXPECT_EQ(host.lastStatus(), "File " + work.file("none.c") + " not found");
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
 
   cursorTo(*w, "sub.c");
   attachFileToFold(*w);
   EXPECT_EQ(host.lastStatus(), "Attached " + work.file("sub.c"));
-  ASSERT_EQ(w->doc.currentLine->kind, FiledFold);
-  EXPECT_EQ(text(w->doc.currentLine->partner()), work.file("sub.c"));
+  ASSERT_EQ(w->currentLine->kind, FiledFold);
+  EXPECT_EQ(text(w->currentLine->partner()), work.file("sub.c"));
   EXPECT_TRUE(w->doc.modified);
 
   // Unfiling the attached fold reads its file in.
   fileUnfileFold(*w);
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
-  EXPECT_EQ(text(w->doc.currentLine->inner()), "s1");
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
+  EXPECT_EQ(text(w->currentLine->inner()), "s1");
 }
 
 TEST_F(FiledFoldsTest, FoldsWithOtherAttributesCannotBeFiledOrAttached) {
@@ -189,10 +189,10 @@ TEST_F(FiledFoldsTest, FoldsWithOtherAttributesCannotBeFiledOrAttached) {
   auto w = open("m.c");
   cursorTo(*w, "t.c");
   fileUnfileFold(*w);
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
   cursorTo(*w, "e.c");
   attachFileToFold(*w);
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
   EXPECT_TRUE(host.events().empty());
   EXPECT_FALSE(fileExists(work.file("t.c")));
   EXPECT_FALSE(w->doc.modified);

@@ -57,19 +57,19 @@ TEST_F(FoldEditTest, TwoPressesFoldTheMarkedLinesAndTheFileReadsBack) {
   ASSERT_TRUE(w->createFoldMode);
   LineNode* start = w->foldStartLine;
   EXPECT_EQ(text(start), "{{{");
-  EXPECT_EQ(text(w->doc.currentLine), "b");
-  EXPECT_TRUE(start->mark && w->doc.currentLine->mark);
+  EXPECT_EQ(text(w->currentLine), "b");
+  EXPECT_TRUE(start->mark && w->currentLine->mark);
   down(*w);
-  EXPECT_TRUE(w->doc.currentLine->mark);  // c
+  EXPECT_TRUE(w->currentLine->mark);  // c
   down(*w);                           // onto d: the fold ends above it
   up(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "c");
+  EXPECT_EQ(text(w->currentLine), "c");
   EXPECT_FALSE(find(*w, "d")->mark);  // left upward
   down(*w);
 
   createFoldCommand(*w);
   EXPECT_FALSE(w->createFoldMode);
-  EXPECT_EQ(w->doc.currentLine, start);
+  EXPECT_EQ(w->currentLine, start);
   EXPECT_EQ(start->kind, ClosedFold);
   EXPECT_EQ(inner(start), (Lines{"b", "c"}));
   EXPECT_EQ(w->textColumn, 6);  // behind "...  "
@@ -87,13 +87,13 @@ TEST_F(FoldEditTest, FoldLeftOfTheIndentStandsAtTheIndent) {
   LineNode* outer = find(*w, "outer");
   ASSERT_TRUE(openFoldInPlace(*w, outer));
   cursorTo(*w, "in1");
-  ASSERT_EQ(w->doc.currentLine->indent, 2);
+  ASSERT_EQ(w->currentLine->indent, 2);
   StartFold(*w, 1);  // column 0, left of the fold's contents
   EXPECT_EQ(w->createFoldColumn, 2);
   EXPECT_EQ(text(w->foldStartLine), "{{{");
   down(*w, 2);  // onto the end of "outer"
   FinishFold(*w);
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(foldColumn(h), 2);
   EXPECT_EQ(displayText(*h), "  ...  ");
@@ -124,7 +124,7 @@ TEST_F(FoldEditTest, TextLeftOfTheFoldColumnRefusesAShorterLinePasses) {
   StartFold(*v, 3);
   down(*v, 4);
   FinishFold(*v);
-  LineNode* h = v->doc.currentLine;
+  LineNode* h = v->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(inner(h), (Lines{"cd", "", "g", "ef"}));
   EXPECT_EQ(h->markerColumn(), 2);
@@ -145,7 +145,7 @@ TEST_F(FoldEditTest, AnOpenFoldEndingBelowTheCursorCannotBeFolded) {
 
   down(*w, 2);  // past f's end, onto z
   FinishFold(*w);
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   LineNode* f = h->inner()->next;
   EXPECT_EQ(f->kind, ClosedFold);  // closed with its new parent
@@ -170,7 +170,7 @@ TEST_F(FoldEditTest, FinishingOnOrAboveTheStartLineIsBackwards) {
 
 TEST_F(FoldEditTest, StartFoldIsSilentOnTheFileTopLine) {
   auto w = file({"a"});
-  w->doc.currentLine = viewFirst(*w);
+  w->currentLine = viewFirst(*w);
   PlaceCursor(*w, 1);
   StartFold(*w, 1);
   EXPECT_FALSE(w->createFoldMode);
@@ -186,7 +186,7 @@ TEST_F(FoldEditTest, RemovingAFoldKeepsItsLinesWhereTheyStood) {
   const int gColumn = foldColumn(g) + foldColumn(f);
   cursorTo(*w, "f", 3);
   RemoveFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "    b");
+  EXPECT_EQ(text(w->currentLine), "    b");
   EXPECT_EQ(w->cursorRow, 3);
   EXPECT_EQ(view(*w), (Lines{"{{{F f.c", "a", "    b", "      c", "    ...  g", "d", "}}}"}));
   EXPECT_EQ(foldColumn(g), gColumn);
@@ -204,12 +204,12 @@ TEST_F(FoldEditTest, RemoveFoldRefusalsAndTheEmptyFold) {
   RemoveFold(*w);
   EXPECT_EQ(host.statusTexts().back(),
             "Plicato cannot remove COMMENT fold. Press COMMENT key to UN-COMMENT first");
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
 
   const int32_t before = ctx.freeCount;
   cursorTo(*w, "e");
   RemoveFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "b");
+  EXPECT_EQ(text(w->currentLine), "b");
   EXPECT_EQ(ctx.freeCount, before + 2);  // header and end
   EXPECT_EQ(treecheck::check(*w), "");
 }
@@ -219,15 +219,15 @@ TEST_F(FoldEditTest, CommentFoldTwiceRestoresTheTitle) {
                  "/*{{{  COMMENT*/", "/*}}}*/", "t"});
   cursorTo(*w, "plain title");
   CommentFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "COMMENT plain title");
+  EXPECT_EQ(text(w->currentLine), "COMMENT plain title");
   CommentFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "plain title");
+  EXPECT_EQ(text(w->currentLine), "plain title");
   cursorTo(*w, "COMMENTx   rest");
   CommentFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "rest");
+  EXPECT_EQ(text(w->currentLine), "rest");
   cursorTo(*w, "COMMENT");
   CommentFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "");
+  EXPECT_EQ(text(w->currentLine), "");
   cursorTo(*w, "t");
   CommentFold(*w);
   EXPECT_EQ(host.statusTexts().back(), "Plicato line is not a simple fold!!");
@@ -237,7 +237,7 @@ TEST_F(FoldEditTest, AutofoldOnABlankLineMakesAnEmptyFoldAboveIt) {
   auto w = file({"a", "", "b"});
   cursorTo(*w, "");
   Autofold(*w);
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(h->inner(), h->partner());
   EXPECT_EQ(text(h->next), "");
@@ -249,13 +249,13 @@ TEST_F(FoldEditTest, AutofoldEnclosesTextUpToABlankLineOrTheViewEnd) {
   auto w = file({"a", "b", "   ", "c", "d"});
   cursorTo(*w, "a");
   Autofold(*w);
-  EXPECT_EQ(inner(w->doc.currentLine), (Lines{"a", "b"}));
+  EXPECT_EQ(inner(w->currentLine), (Lines{"a", "b"}));
   cursorTo(*w, "c");
   EXPECT_EQ(w->textColumn, 6);  // left behind the first fold's marker
   w->textColumn = 1;
   Autofold(*w);
-  EXPECT_EQ(inner(w->doc.currentLine), (Lines{"c", "d"}));
-  EXPECT_EQ(w->doc.currentLine->next, w->doc.levelBottom);
+  EXPECT_EQ(inner(w->currentLine), (Lines{"c", "d"}));
+  EXPECT_EQ(w->currentLine->next, w->doc.levelBottom);
   EXPECT_EQ(treecheck::check(*w), "");
   readsBackAsShown(*w);
 }
@@ -268,7 +268,7 @@ TEST_F(FoldEditTest, LineToFoldHeaderTitlesTheInnermostOpenFold) {
   cursorTo(*w, "   new title");
   lineToFoldHeader(*w);
   EXPECT_EQ(text(f), "new title");
-  EXPECT_EQ(text(w->doc.currentLine), "   new title");
+  EXPECT_EQ(text(w->currentLine), "   new title");
   EXPECT_TRUE(w->doc.modified);
 
   w->doc.modified = false;
@@ -282,12 +282,12 @@ TEST_F(FoldEditTest, LineToFoldHeaderInAnEnteredFold) {
   auto w = file({"/*{{{  old*/", "\t  fresh", "/*}}}*/"});
   cursorTo(*w, "old");
   EnterFold(*w);
-  ASSERT_EQ(text(w->doc.currentLine), "\t  fresh");
+  ASSERT_EQ(text(w->currentLine), "\t  fresh");
   lineToFoldHeader(*w);
   EXPECT_EQ(text(viewFirst(*w)), "fresh");
   EXPECT_EQ(versionText(*w), "Plicato V4.1 (fresh)");
   ExitFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "fresh");
+  EXPECT_EQ(text(w->currentLine), "fresh");
 }
 
 TEST_F(FoldEditTest, CopyLineCopiesNestedFoldsAndRefusesFiledOnes) {
@@ -318,7 +318,7 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   w->wrapMode = true;
   for (LineNode* p = viewFirst(*w); p; p = p->next) w->computeRows(p);
   cursorTo(*w, longLine);
-  ASSERT_EQ(w->doc.currentLine->rows(), 2);
+  ASSERT_EQ(w->currentLine->rows(), 2);
   ASSERT_TRUE(moveDown(*w));
   ASSERT_EQ(w->curSubRow, 1);
 
@@ -339,7 +339,7 @@ TEST_F(FoldEditTest, InsertNodeOnAContinuationRowMergesTextAndRefusesFolds) {
   piece->prev = piece->next = nullptr;
   ASSERT_TRUE(InsertNode(*w, piece));
   const size_t cut = static_cast<size_t>(w->textWidth());
-  EXPECT_EQ(text(w->doc.currentLine), longLine.substr(0, cut) + "XY" + longLine.substr(cut));
+  EXPECT_EQ(text(w->currentLine), longLine.substr(0, cut) + "XY" + longLine.substr(cut));
   EXPECT_EQ(treecheck::check(*w), "");
 
   StartFold(*w, 1);
@@ -355,7 +355,7 @@ TEST_F(FoldEditTest, FinishFoldAtFoldsARunForTheBlockCommands) {
   EXPECT_EQ(view(*w), (Lines{"{{{F f.c", "a", "  b", "  c", "d", "}}}"}));
 
   ASSERT_TRUE(finishFoldAt(*w, b, d, 2));
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   EXPECT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(h->markerColumn(), 2);
   EXPECT_EQ(inner(h), (Lines{"b", "c"}));
@@ -374,8 +374,8 @@ TEST_F(FoldEditTest, TabIndentedLinesFoldAtTheColumnTheirTabsReach) {
   LineNode* d = find(*w, "d");
   EXPECT_FALSE(finishFoldAt(*w, b, d, 4));  // inside the tab
   ASSERT_TRUE(finishFoldAt(*w, b, d, 8));
-  EXPECT_EQ(inner(w->doc.currentLine), (Lines{"b", "\tc"}));
-  assign(*w->doc.currentLine, "t");
+  EXPECT_EQ(inner(w->currentLine), (Lines{"b", "\tc"}));
+  assign(*w->currentLine, "t");
   ASSERT_TRUE(saveCommand(*w));
   EXPECT_EQ(work.read("t.c"), "a\n        /*{{{  t*/\n\tb\n\t\tc\n        /*}}}*/\nd\n");
 }

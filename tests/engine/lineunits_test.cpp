@@ -56,7 +56,7 @@ TEST_F(LineUnitsTest, TwoDeletesAndTheSecondPressOfRestore) {
   auto w = file({"a", "b", "c"});
   cursorTo(*w, "a");
   deleteLine(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "b");
+  EXPECT_EQ(text(w->currentLine), "b");
   deleteLine(*w);
   EXPECT_EQ(text(w->deletedLine), "b");
   EXPECT_EQ(view(*w), (Lines{"{{{F u.c", "c", "}}}"}));
@@ -64,7 +64,7 @@ TEST_F(LineUnitsTest, TwoDeletesAndTheSecondPressOfRestore) {
 
   restore(*w);
   EXPECT_EQ(w->deletedLine, nullptr);
-  EXPECT_EQ(text(w->doc.currentLine), "b");
+  EXPECT_EQ(text(w->currentLine), "b");
 
   restore(*w, cmdCursorDown);  // any other key is handed back
   EXPECT_EQ(host.statusTexts().back(), "Press restore line again for best try");
@@ -73,7 +73,7 @@ TEST_F(LineUnitsTest, TwoDeletesAndTheSecondPressOfRestore) {
 
   restore(*w, cmdRestoreLine);
   EXPECT_EQ(view(*w), (Lines{"{{{F u.c", "a", "b", "c", "}}}"}));
-  EXPECT_EQ(text(w->doc.currentLine), "a");
+  EXPECT_EQ(text(w->currentLine), "a");
   EXPECT_EQ(treecheck::check(*w), "");
   EXPECT_EQ(saved(*w), "a\nb\nc\n");
 }
@@ -88,7 +88,7 @@ TEST_F(LineUnitsTest, AFoldGivenToTheFreeListComesBackWhole) {
   restore(*w);
   restore(*w, cmdRestoreLine);
   EXPECT_EQ(ctx.freeCount, before);
-  LineNode* f = w->doc.currentLine;
+  LineNode* f = w->currentLine;
   ASSERT_EQ(f->kind, ClosedFold);
   EXPECT_EQ(text(f), "f");
   EXPECT_EQ(view(*w), (Lines{"{{{F u.c", "...  f", "a", "b", "}}}"}));
@@ -110,7 +110,7 @@ TEST_F(LineUnitsTest, LinesThatAreNoUnitStayPut) {
   ASSERT_TRUE(openFoldInPlace(*w, find(*w, "f")));
   const Lines before = view(*w);
   for (LineNode* n : {w->doc.levelBottom, find(*w, "f"), find(*w, "x")->next.get(), viewFirst(*w)}) {
-    w->doc.currentLine = n;
+    w->currentLine = n;
     PlaceCursor(*w, 2);
     deleteLine(*w);
     pickLine(*w);
@@ -132,10 +132,10 @@ TEST_F(LineUnitsTest, PutPickMakesOneFoldOfThePicksInOrder) {
   pickLine(*w);
   pickLine(*w);
   EXPECT_EQ(pickCount(*w), 3);
-  EXPECT_EQ(text(w->doc.currentLine), "d");
+  EXPECT_EQ(text(w->currentLine), "d");
 
   putPick(*w);
-  LineNode* h = w->doc.currentLine;
+  LineNode* h = w->currentLine;
   ASSERT_EQ(h->kind, ClosedFold);
   EXPECT_EQ(text(h), "");
   EXPECT_EQ(inner(h), (Lines{"a", "  b", "f"}));
@@ -150,13 +150,13 @@ TEST_F(LineUnitsTest, PickedLinesFromAnOpenFoldLoseTheirIndent) {
   auto w = file({"  /*{{{  f*/", "  x", "  /*}}}*/", "y"});
   ASSERT_TRUE(openFoldInPlace(*w, find(*w, "f")));
   cursorTo(*w, "x");
-  ASSERT_EQ(w->doc.currentLine->indent, 2);
+  ASSERT_EQ(w->currentLine->indent, 2);
   pickLine(*w);
   EXPECT_EQ(w->pickTail->indent, 0);
   cursorTo(*w, "y");
   putPick(*w);
   EXPECT_EQ(treecheck::check(*w), "");
-  EXPECT_EQ(displayText(*w->doc.currentLine->inner()), "x");
+  EXPECT_EQ(displayText(*w->currentLine->inner()), "x");
 }
 
 TEST_F(LineUnitsTest, CopyPickKeepsTheTextAndCopiesTheUnit) {
@@ -181,7 +181,7 @@ TEST_F(LineUnitsTest, CopyOfAFoldHoldingAFiledFoldChangesNothing) {
   EXPECT_EQ(host.statusTexts().back(), "Plicato cannot copy filed folds");
   copyPick(*w);
   EXPECT_EQ(view(*w), before);
-  EXPECT_EQ(text(w->doc.currentLine), "h");
+  EXPECT_EQ(text(w->currentLine), "h");
   EXPECT_EQ(pickCount(*w), 0);
   EXPECT_FALSE(w->doc.modified);
 }
@@ -189,9 +189,9 @@ TEST_F(LineUnitsTest, CopyOfAFoldHoldingAFiledFoldChangesNothing) {
 TEST_F(LineUnitsTest, CopyLinePutsTheCopyBelowAndMovesOntoIt) {
   auto w = file({"a", "/*{{{  f*/", "  /*{{{  g*/", "  in", "  /*}}}*/", "/*}}}*/", "z"});
   cursorTo(*w, "f", 3);
-  LineNode* f = w->doc.currentLine;
+  LineNode* f = w->currentLine;
   copyLineCommand(*w);
-  LineNode* copy = w->doc.currentLine;
+  LineNode* copy = w->currentLine;
   EXPECT_NE(copy, f);
   EXPECT_EQ(f->next, copy);
   EXPECT_EQ(text(copy->next), "z");
@@ -204,10 +204,10 @@ TEST_F(LineUnitsTest, CopyLinePutsTheCopyBelowAndMovesOntoIt) {
   cursorTo(*w, "z");
   copyLineCommand(*w);
   EXPECT_EQ(view(*w).back(), "}}}");
-  EXPECT_EQ(text(w->doc.currentLine), "z");
-  EXPECT_EQ(text(w->doc.currentLine->prev), "z");
+  EXPECT_EQ(text(w->currentLine), "z");
+  EXPECT_EQ(text(w->currentLine->prev), "z");
   copyLineCommand(*w);  // never on the view's end line
-  w->doc.currentLine = w->doc.levelBottom;
+  w->currentLine = w->doc.levelBottom;
   const size_t lines = view(*w).size();
   copyLineCommand(*w);
   EXPECT_EQ(view(*w).size(), lines);
@@ -218,7 +218,7 @@ TEST_F(LineUnitsTest, MoveLineTakesAFoldAndPutsItElsewhere) {
   cursorTo(*w, "f");
   moveLine(*w);
   ASSERT_NE(w->moveSlot, nullptr);
-  EXPECT_EQ(text(w->doc.currentLine), "a");
+  EXPECT_EQ(text(w->currentLine), "a");
   ASSERT_TRUE(moveDown(*w));
   moveLine(*w);
   EXPECT_EQ(w->moveSlot, nullptr);
@@ -233,7 +233,7 @@ TEST_F(LineUnitsTest, PutBackIsRefusedOnTheFileTopLineAndTheSlotKeepsTheUnit) {
   auto w = file({"a", "b"});
   cursorTo(*w, "a");
   moveLine(*w);
-  w->doc.currentLine = viewFirst(*w);
+  w->currentLine = viewFirst(*w);
   PlaceCursor(*w, 1);
   moveLine(*w);
   EXPECT_EQ(text(w->moveSlot), "a");
@@ -248,14 +248,14 @@ TEST_F(LineUnitsTest, WrappedLineGivesTheRowUnderTheCursor) {
   wrap(*w);
   cursorTo(*w, longLine);
   const size_t width = static_cast<size_t>(w->textWidth());
-  ASSERT_EQ(w->doc.currentLine->rows(), 2);
+  ASSERT_EQ(w->currentLine->rows(), 2);
   ASSERT_TRUE(moveDown(*w));  // its second row
-  LineNode* line = w->doc.currentLine;
+  LineNode* line = w->currentLine;
   deleteLine(*w);
   EXPECT_EQ(text(w->deletedLine), longLine.substr(width));
   EXPECT_EQ(text(line), longLine.substr(0, width));
   EXPECT_EQ(line->rows(), 1);
-  EXPECT_EQ(text(w->doc.currentLine), "z");  // the row went, and so did the cursor
+  EXPECT_EQ(text(w->currentLine), "z");  // the row went, and so did the cursor
 
   restore(*w);  // on the first row of z: a line of its own
   EXPECT_EQ(w->deletedLine, nullptr);
@@ -270,12 +270,12 @@ TEST_F(LineUnitsTest, RestoreOnAContinuationRowMergesThePiece) {
   wrap(*w);
   cursorTo(*w, longLine);
   ASSERT_EQ(w->textWidth(), 77);
-  ASSERT_EQ(w->doc.currentLine->rows(), 3);
+  ASSERT_EQ(w->currentLine->rows(), 3);
   ASSERT_TRUE(moveDown(*w));
-  LineNode* line = w->doc.currentLine;
+  LineNode* line = w->currentLine;
   deleteLine(*w);  // the middle row: the cursor stays on the row, now the c's
   EXPECT_EQ(text(w->deletedLine), std::string(77, 'b'));
-  EXPECT_EQ(w->doc.currentLine, line);
+  EXPECT_EQ(w->currentLine, line);
   EXPECT_EQ(w->curSubRow, 1);
   restore(*w);
   EXPECT_EQ(text(line), longLine);
@@ -289,7 +289,7 @@ TEST_F(LineUnitsTest, CopyLineInWrapModeCopiesOnlyTheRow) {
   wrap(*w);
   cursorTo(*w, "f");
   copyLineCommand(*w);  // a fold on its first row is not copied while wrapping
-  EXPECT_EQ(text(w->doc.currentLine), "f");
+  EXPECT_EQ(text(w->currentLine), "f");
   cursorTo(*w, longLine);
   copyLineCommand(*w);  // row 0's piece joins the line at its second row
   const size_t width = static_cast<size_t>(w->textWidth());

@@ -30,18 +30,18 @@ TEST_F(NavigationTest, EnterPutsCursorOnFirstInnerLineAndExitRestoresHeaderRow) 
   work.write("e.c", lines(v));
   auto w = open("e.c");
   cursorTo(*w, "f", 10);
-  LineNode* header = w->doc.currentLine;
+  LineNode* header = w->currentLine;
   ASSERT_EQ(w->cursorRow, 10);
 
   EnterFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "in1");
+  EXPECT_EQ(text(w->currentLine), "in1");
   EXPECT_EQ(w->cursorRow, 2);  // only the header is above it
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{  f", "in1", "in2", "}}}"}));
   EXPECT_EQ(w->foldDepth, 1);
   EXPECT_EQ(versionText(*w), "Plicato V4.1 (f)");
 
   ExitFold(*w);
-  EXPECT_EQ(w->doc.currentLine, header);
+  EXPECT_EQ(w->currentLine, header);
   EXPECT_EQ(header->kind, ClosedFold);
   EXPECT_EQ(w->cursorRow, 10);
   EXPECT_EQ(w->foldDepth, 0);
@@ -68,8 +68,8 @@ TEST_F(NavigationTest, NestedEnterCountsDepthAndColumns) {
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{  inner", "y1", "y2", "}}}"}));
   EXPECT_EQ(foldInfo(*w), "Enter depth  2 folds. 2 spaces. ");
   ExitFold(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "inner");
-  EXPECT_EQ(displayText(*w->doc.currentLine), "  ...  inner");
+  EXPECT_EQ(text(w->currentLine), "inner");
+  EXPECT_EQ(displayText(*w->currentLine), "  ...  inner");
   ExitFold(*w);
   EXPECT_EQ(foldInfo(*w), "Enter depth  0 folds. 0 spaces. ");
 }
@@ -96,9 +96,9 @@ TEST_F(NavigationTest, CloseOnAnEndLineClosesThatFold) {
   auto w = nested();
   OpenAllFolds(*w);
   LineNode* inner = find(*w, "inner");
-  w->doc.currentLine = inner->partner();
+  w->currentLine = inner->partner();
   CloseFold(*w);
-  EXPECT_EQ(w->doc.currentLine, inner);
+  EXPECT_EQ(w->currentLine, inner);
   EXPECT_EQ(inner->kind, ClosedFold);
   EXPECT_EQ(find(*w, "outer")->kind, OpenFold);
   EXPECT_EQ(text(inner->next), "x2");
@@ -115,7 +115,7 @@ TEST_F(NavigationTest, CloseWithoutOpenFoldSaysWhereTheCursorIs) {
   EXPECT_EQ(host.lastStatus(), "Plicato use exit fold !");
   // The end line of the view belongs to no open fold.
   OpenAllFolds(*w);
-  w->doc.currentLine = w->doc.levelBottom;
+  w->currentLine = w->doc.levelBottom;
   CloseFold(*w);
   EXPECT_EQ(host.lastStatus(), "Plicato use exit fold !");
   EXPECT_EQ(find(*w, "inner")->kind, OpenFold);
@@ -126,8 +126,8 @@ TEST_F(NavigationTest, CloseAllMovesCursorFromInsideToOutermostHeader) {
   OpenAllFolds(*w);
   cursorTo(*w, "y2", 8);
   CloseAllFolds(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "outer");
-  EXPECT_EQ(w->doc.currentLine->kind, ClosedFold);
+  EXPECT_EQ(text(w->currentLine), "outer");
+  EXPECT_EQ(w->currentLine->kind, ClosedFold);
   // It keeps its row as far as there are lines above it: three here.
   EXPECT_EQ(w->cursorRow, 3);
 }
@@ -135,23 +135,23 @@ TEST_F(NavigationTest, CloseAllMovesCursorFromInsideToOutermostHeader) {
 TEST_F(NavigationTest, GotoCountsLinesInsideClosedFoldsAndOpensOnlyTheWayThere) {
   auto w = nested();
   gotoLineNumber(*w, 6);  // header, int a;, outer, x1, inner, y1
-  EXPECT_EQ(text(w->doc.currentLine), "y1");
+  EXPECT_EQ(text(w->currentLine), "y1");
   EXPECT_EQ(find(*w, "outer")->kind, OpenFold);
   EXPECT_EQ(find(*w, "inner")->kind, OpenFold);
-  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->doc.currentLine);
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->currentLine);
 
   gotoLineNumber(*w, 11);
-  EXPECT_EQ(text(w->doc.currentLine), "int b;");
+  EXPECT_EQ(text(w->currentLine), "int b;");
   EXPECT_EQ(find(*w, "outer")->kind, ClosedFold);
 
   gotoLineNumber(*w, 999);
-  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);
+  EXPECT_EQ(w->currentLine, w->doc.levelBottom);
 }
 
 TEST_F(NavigationTest, GotoZeroOrNoNumberDoesNothing) {
   auto w = nested();
   cursorTo(*w, "int b;", 3);
-  LineNode* before = w->doc.currentLine;
+  LineNode* before = w->currentLine;
   const int row = w->cursorRow;
   host.queueAnswer("0");
   GotoLine(*w);
@@ -159,11 +159,11 @@ TEST_F(NavigationTest, GotoZeroOrNoNumberDoesNothing) {
   GotoLine(*w);
   host.queueAnswer("");  // cancelled
   GotoLine(*w);
-  EXPECT_EQ(w->doc.currentLine, before);
+  EXPECT_EQ(w->currentLine, before);
   EXPECT_EQ(w->cursorRow, row);
   host.queueAnswer(" 2");
   GotoLine(*w);
-  EXPECT_EQ(text(w->doc.currentLine), "int a;");
+  EXPECT_EQ(text(w->currentLine), "int a;");
 }
 
 TEST_F(NavigationTest, TopAndBottomOfFold) {
@@ -173,17 +173,17 @@ TEST_F(NavigationTest, TopAndBottomOfFold) {
   auto w = open("long.c");
   cursorTo(*w, "l30", 12);
   BottomOfFold(*w);
-  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);
+  EXPECT_EQ(w->currentLine, w->doc.levelBottom);
   EXPECT_EQ(w->bottomLine, w->doc.levelBottom);
   EXPECT_EQ(w->shownAt(w->cursorRow).line, w->doc.levelBottom);
   TopOfFold(*w);
-  EXPECT_EQ(w->doc.currentLine, viewFirst(*w));
+  EXPECT_EQ(w->currentLine, viewFirst(*w));
   EXPECT_EQ(w->cursorRow, 1);
   // Close to the end the cursor walks there.
   cursorTo(*w, "l58", 12);
   const int row = w->cursorRow;
   BottomOfFold(*w);
-  EXPECT_EQ(w->doc.currentLine, w->doc.levelBottom);
+  EXPECT_EQ(w->currentLine, w->doc.levelBottom);
   EXPECT_EQ(w->cursorRow, row + 3);
 }
 
@@ -241,23 +241,23 @@ class FiledFoldTest : public EngineTest {
 
 TEST_F(FiledFoldTest, EnteredEditedAndLeftWritesItsFileAndKeepsTheReference) {
   auto w = atFiledFold();
-  LineNode* header = w->doc.currentLine;
+  LineNode* header = w->currentLine;
   const int row = w->cursorRow;
   EnterFold(*w);
   ASSERT_TRUE(inFiledFile(*w));
   EXPECT_EQ(view(*w), (std::vector<std::string>{"{{{F child", "c1", "c2", "}}}"}));
   EXPECT_EQ(w->doc.fileName, work.file("sub/child.c"));
   EXPECT_EQ(w->doc.title, work.file("sub/child.c"));
-  EXPECT_EQ(text(w->doc.currentLine), "c1");
+  EXPECT_EQ(text(w->currentLine), "c1");
 
-  assign(*w->doc.currentLine, "c1 edited");
+  assign(*w->currentLine, "c1 edited");
   w->doc.modified = true;
   ExitFold(*w);
   EXPECT_FALSE(inFiledFile(*w));
   EXPECT_FALSE(w->doc.modified);
   EXPECT_EQ(work.read("sub/child.c"), lines({"c1 edited", "c2"}));
   // Back where it was: in "wrap", on the filed fold, at its row.
-  EXPECT_EQ(w->doc.currentLine, header);
+  EXPECT_EQ(w->currentLine, header);
   EXPECT_EQ(w->cursorRow, row);
   EXPECT_EQ(viewFirst(*w)->kind, EnteredFold);
   EXPECT_EQ(header->kind, FiledFold);
@@ -306,7 +306,7 @@ TEST_F(FiledFoldTest, FailedSaveOfTheFiledFileKeepsItShown) {
   EnterFold(*w);
   ASSERT_TRUE(inFiledFile(*w));
   ::chmod(work.file("sub/child.c").c_str(), 0444);
-  assign(*w->doc.currentLine, "c1 edited");
+  assign(*w->currentLine, "c1 edited");
   w->doc.modified = true;
   host.clearEvents();
   ExitFold(*w);
@@ -326,13 +326,13 @@ TEST_F(FiledFoldTest, FailedSaveOfTheFiledFileKeepsItShown) {
 TEST_F(FiledFoldTest, ExitAllLeavesFiledFilesAndEnteredFolds) {
   auto w = atFiledFold();
   EnterFold(*w);
-  assign(*w->doc.currentLine, "c1 again");
+  assign(*w->currentLine, "c1 again");
   w->doc.modified = true;
   ASSERT_TRUE(exitAllFolds(*w));
   EXPECT_FALSE(inFiledFile(*w));
   EXPECT_EQ(w->doc.levelTop, w->doc.fileTop);
   EXPECT_EQ(w->foldDepth, 0);
-  EXPECT_EQ(text(w->doc.currentLine), "wrap");
+  EXPECT_EQ(text(w->currentLine), "wrap");
   EXPECT_EQ(work.read("sub/child.c"), lines({"c1 again", "c2"}));
   EXPECT_EQ(work.read("p.c"), lines(kParent));
 }

@@ -54,7 +54,7 @@ class SearchTest : public EngineTest {
 
   // What the screen shows under the cursor, from the cursor on.
   static std::string underCursor(EditorView& w, size_t n) {
-    return screenText(*w.doc.currentLine, w.ctx.settings.tabSize).substr(static_cast<size_t>(w.textColumn - 1), n);
+    return screenText(*w.currentLine, w.ctx.settings.tabSize).substr(static_cast<size_t>(w.textColumn - 1), n);
   }
 };
 
@@ -65,20 +65,20 @@ TEST_F(SearchTest, MatchInsideClosedFoldsOpensThemAndClosesOtherOpenFolds) {
   cursorTo(*w, "int a;");
   look("target");
   ASSERT_TRUE(FindNext(*w, 1));
-  EXPECT_EQ(text(w->doc.currentLine), "target y1");
+  EXPECT_EQ(text(w->currentLine), "target y1");
   EXPECT_EQ(first->kind, ClosedFold);
   EXPECT_EQ(find(*w, "outer")->kind, OpenFold);
   EXPECT_EQ(find(*w, "inner")->kind, OpenFold);
   // "  {{{  inner" has its contents at column 2: the match at column 3.
   EXPECT_EQ(w->textColumn, 3);
   EXPECT_EQ(underCursor(*w, 6), "target");
-  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->doc.currentLine);
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->currentLine);
   EXPECT_TRUE(ctx.search.found);
 
   // Backward to a fold above: the nested folds close again.
   look("alpha", true);
   ASSERT_TRUE(FindNext(*w, w->textColumn));
-  EXPECT_EQ(text(w->doc.currentLine), "alpha");
+  EXPECT_EQ(text(w->currentLine), "alpha");
   EXPECT_EQ(first->kind, OpenFold);
   EXPECT_EQ(find(*w, "outer")->kind, ClosedFold);
   EXPECT_EQ(find(*w, "outer")->inner()->next->kind, ClosedFold);  // inner closed with it
@@ -90,7 +90,7 @@ TEST_F(SearchTest, CursorColumnBoundsTheStartLineInBothDirections) {
   at(*w, "one abc two abc", 2);
   look("one");
   EXPECT_FALSE(FindNext(*w, 2));
-  EXPECT_EQ(text(w->doc.currentLine), "one abc two abc");
+  EXPECT_EQ(text(w->currentLine), "one abc two abc");
   // ...but a match at the cursor counts.
   look("abc");
   ASSERT_TRUE(FindNext(*w, 5));
@@ -98,16 +98,16 @@ TEST_F(SearchTest, CursorColumnBoundsTheStartLineInBothDirections) {
   ASSERT_TRUE(FindNext(*w, 6));
   EXPECT_EQ(w->textColumn, 13);
   ASSERT_TRUE(FindNext(*w, 14));
-  EXPECT_EQ(text(w->doc.currentLine), "three abc");
+  EXPECT_EQ(text(w->currentLine), "three abc");
 
   // Backward from the second "abc": the first one, never the one at the cursor.
   at(*w, "one abc two abc", 13);
   look("abc", true);
   ASSERT_TRUE(FindNext(*w, 13));
-  EXPECT_EQ(text(w->doc.currentLine), "one abc two abc");
+  EXPECT_EQ(text(w->currentLine), "one abc two abc");
   EXPECT_EQ(w->textColumn, 5);
   ASSERT_TRUE(FindNext(*w, 5));
-  EXPECT_EQ(text(w->doc.currentLine), "zero abc");
+  EXPECT_EQ(text(w->currentLine), "zero abc");
   EXPECT_EQ(w->textColumn, 6);
   // A match that reaches over the cursor is not left of it.
   at(*w, "zero abc", 7);
@@ -120,11 +120,11 @@ TEST_F(SearchTest, BackwardSearchesClosedFoldsFromTheirLastLineUp) {
   cursorTo(*w, "end");
   look("hit", true);
   ASSERT_TRUE(FindNext(*w, 1));
-  EXPECT_EQ(text(w->doc.currentLine), "hit three");
+  EXPECT_EQ(text(w->currentLine), "hit three");
   ASSERT_TRUE(FindNext(*w, w->textColumn));
-  EXPECT_EQ(text(w->doc.currentLine), "hit two");
+  EXPECT_EQ(text(w->currentLine), "hit two");
   ASSERT_TRUE(FindNext(*w, w->textColumn));
-  EXPECT_EQ(text(w->doc.currentLine), "hit one");
+  EXPECT_EQ(text(w->currentLine), "hit one");
   EXPECT_EQ(find(*w, "g")->kind, ClosedFold);
   EXPECT_FALSE(FindNext(*w, w->textColumn));
 }
@@ -134,13 +134,13 @@ TEST_F(SearchTest, MatchCaseOffFindsCapitalsAndOnDoesNot) {
   cursorTo(*w, "start");
   look("value");
   ASSERT_TRUE(FindNext(*w, 1));
-  EXPECT_EQ(text(w->doc.currentLine), "int VALUE = 1;");
+  EXPECT_EQ(text(w->currentLine), "int VALUE = 1;");
   EXPECT_EQ(w->textColumn, 5);
 
   cursorTo(*w, "start");
   look("value", false, true);
   ASSERT_TRUE(FindNext(*w, 1));
-  EXPECT_EQ(text(w->doc.currentLine), "value");
+  EXPECT_EQ(text(w->currentLine), "value");
   // Accented letters of the code page are cased too.
   EXPECT_EQ(upperText("\xe9t\xe9"), "\xc9T\xc9");
 }
@@ -156,7 +156,7 @@ TEST_F(SearchTest, MarkersAndIndentationNeverMatch) {
   // The display form starts behind the marker: a header's own text matches.
   look("inner");
   ASSERT_TRUE(FindNext(*w, 1));
-  EXPECT_EQ(text(w->doc.currentLine), "inner");
+  EXPECT_EQ(text(w->currentLine), "inner");
   EXPECT_EQ(w->textColumn, 8);  // "  {{{  inner"
 }
 
@@ -200,19 +200,19 @@ TEST_F(SearchTest, FarRightMatchScrollsSidewaysAndWrapModeTakesThePiece) {
   cursorTo(*w, "start");
   ASSERT_TRUE(FindNext(*w, 1));
   EXPECT_EQ(w->curSubRow, 150 / w->textWidth());
-  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->doc.currentLine);
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->currentLine);
   EXPECT_EQ(w->shownAt(w->cursorRow).subRow, w->curSubRow);
 }
 
 TEST_F(SearchTest, SearchCommandReportsNotFoundAndLeavesTheCursor) {
   auto w = file("n.c", kFile);
   cursorTo(*w, "int b;", 3);
-  LineNode* before = w->doc.currentLine;
+  LineNode* before = w->currentLine;
   const int row = w->cursorRow;
   host.queueAnswer("text=missing");
   host.queueAnswer("ok");
   searchCommand(*w, {w.get()});
-  EXPECT_EQ(w->doc.currentLine, before);
+  EXPECT_EQ(w->currentLine, before);
   EXPECT_EQ(w->cursorRow, row);
   EXPECT_TRUE(statusSaid("MISSING not found"));
   ASSERT_EQ(host.events().back().caption, "Plicato Warning");
@@ -230,11 +230,11 @@ TEST_F(SearchTest, FindNextRepeatsAndWithoutASearchSaysSo) {
 
   host.queueAnswer("text=one;case=on");
   searchCommand(*w, {w.get()});
-  EXPECT_EQ(text(w->doc.currentLine), "a one");
+  EXPECT_EQ(text(w->currentLine), "a one");
   findNextCommand(*w, {w.get()});
-  EXPECT_EQ(text(w->doc.currentLine), "b one");
+  EXPECT_EQ(text(w->currentLine), "b one");
   findNextCommand(*w, {w.get()});
-  EXPECT_EQ(text(w->doc.currentLine), "c one");
+  EXPECT_EQ(text(w->currentLine), "c one");
   // A cancelled dialog keeps the search; an empty text clears it.
   host.queueAnswer("");
   searchCommand(*w, {w.get()});
@@ -253,7 +253,7 @@ TEST_F(SearchTest, PromptForNextAsksAtEveryMatch) {
   host.queueAnswer("yes");
   host.queueAnswer("cancel");
   searchCommand(*w, {w.get()});
-  EXPECT_EQ(w->doc.currentLine, find(*w, "start")->next->next);
+  EXPECT_EQ(w->currentLine, find(*w, "start")->next->next);
   ASSERT_EQ(host.events().size(), 2u);
   EXPECT_EQ(host.events()[0].caption, "MY_BOX_SEAR");
 }
@@ -276,8 +276,8 @@ TEST_F(SearchTest, ReplaceChangesTheOwnTextAtTheMatchOfAnIndentedLine) {
   cursorTo(*w, "int a;");
   host.queueAnswer("text=Y2;replace=z;mode=stop");
   replaceCommand(*w, {w.get()});
-  EXPECT_EQ(text(w->doc.currentLine), "z");
-  EXPECT_EQ(displayText(*w->doc.currentLine), "  z");
+  EXPECT_EQ(text(w->currentLine), "z");
+  EXPECT_EQ(displayText(*w->currentLine), "  z");
   ASSERT_TRUE(saveCommand(*w));
   std::vector<std::string> want = kFile;
   want[8] = "  z";
@@ -302,7 +302,7 @@ TEST_F(SearchTest, ReplacePromptYesNoCancel) {
     }
   }
   // Backward, from the end: the last one first.
-  w->doc.currentLine = w->doc.levelBottom;
+  w->currentLine = w->doc.levelBottom;
   host.clearEvents();
   host.queueAnswer("text=ab;replace=Y;mode=all;backward=on");
   host.queueAnswer("ok");
@@ -353,7 +353,7 @@ TEST_F(SearchTest, TheMatchAskedAboutIsDrawnHighlighted) {
 TEST_F(SearchTest, ReplaceDoesNotTouchTheFileNameLineOrABrowsedWindow) {
   auto w = file("name.c", {"name here"});
   cursorTo(*w, "name here");
-  w->doc.currentLine = viewFirst(*w);  // "{{{F name.c"
+  w->currentLine = viewFirst(*w);  // "{{{F name.c"
   host.queueAnswer("text=name;replace=N;mode=all");
   host.queueAnswer("ok");
   replaceCommand(*w, {w.get()});
@@ -365,7 +365,7 @@ TEST_F(SearchTest, ReplaceDoesNotTouchTheFileNameLineOrABrowsedWindow) {
   cursorTo(*w, "N here");
   host.queueAnswer("text=here;replace=there;mode=stop");
   replaceCommand(*w, {w.get()});
-  EXPECT_EQ(text(w->doc.currentLine), "N here");
+  EXPECT_EQ(text(w->currentLine), "N here");
   EXPECT_FALSE(w->doc.modified);
 }
 
@@ -386,11 +386,11 @@ TEST_F(SearchTest, AllOpenedFilesGoesOnInTheNextWindow) {
   ASSERT_GE(host.boxTexts().size(), 1u);
   EXPECT_EQ(host.boxTexts()[0], "WORD not found\n Go to the next file '" + work.file("b.c") + "' ?");
   EXPECT_EQ(activated, b.get());
-  EXPECT_EQ(text(b->doc.currentLine), "the word");
+  EXPECT_EQ(text(b->currentLine), "the word");
   EXPECT_EQ(find(*b, "f")->kind, OpenFold);
   EXPECT_EQ(b->textColumn, 5);
   EXPECT_GE(entered, 1);
-  EXPECT_EQ(text(a->doc.currentLine), "nothing");
+  EXPECT_EQ(text(a->currentLine), "nothing");
 
   // Answered No, the search ends where it was; the last window asks nothing.
   activated = nullptr;
@@ -398,7 +398,7 @@ TEST_F(SearchTest, AllOpenedFilesGoesOnInTheNextWindow) {
   host.queueAnswer("no");
   findNextCommand(*b, all);
   EXPECT_EQ(activated, nullptr);
-  EXPECT_EQ(text(b->doc.currentLine), "the word");
+  EXPECT_EQ(text(b->currentLine), "the word");
 
   // From a later window the search wraps round: every other window once,
   // in the frame's order, then the warning.
@@ -418,7 +418,7 @@ TEST_F(SearchTest, AllOpenedFilesGoesOnInTheNextWindow) {
   host.queueAnswer("yes");
   searchCommand(*c, all);
   EXPECT_EQ(activated, a.get());
-  EXPECT_EQ(text(a->doc.currentLine), "here");
+  EXPECT_EQ(text(a->currentLine), "here");
 }
 
 TEST_F(SearchTest, ReplaceGoesOnIntoTheNextWindowAndMarksItModified) {
@@ -444,9 +444,9 @@ TEST_F(SearchTest, ReplaceRecomputesRowsAndHighlightingState) {
   const std::string wide(static_cast<size_t>(w->textWidth()) + 5, 'w');
   host.queueAnswer("text=x;replace=" + wide + ";mode=stop");
   replaceCommand(*w, {w.get()});
-  EXPECT_EQ(w->doc.currentLine->rows(), 2);
+  EXPECT_EQ(w->currentLine->rows(), 2);
   EXPECT_EQ(w->shownAt(w->cursorRow + 2).line, find(*w, "b"));
-  EXPECT_NE(w->doc.currentLine->lineState, static_cast<uint32_t>(kStateRecompute));
+  EXPECT_NE(w->currentLine->lineState, static_cast<uint32_t>(kStateRecompute));
 }
 
 // Says Yes to every "Replace this match?".
@@ -463,7 +463,7 @@ std::vector<std::string> outcome(EditorView& w) {
   std::vector<std::string> out;
   int index = 0, current = -1, top = -1;
   for (LineNode* n = w.doc.fileTop; n; n = nextInFileOrder(n), ++index) {
-    if (n == w.doc.currentLine) current = index;
+    if (n == w.currentLine) current = index;
     if (n == w.topLine) top = index;
     out.push_back(std::to_string(n->kind) + " " + std::to_string(n->indent) + " " +
                   std::to_string(n->rows()) + " " + std::to_string(n->lineState) + " " +
@@ -525,9 +525,9 @@ TEST_F(SearchTest, ReplaceAllEndsAsReplacingEveryMatchInTurn) {
       std::mt19937 open(openSeed);
       for (LineNode* p = viewFirst(*w); p && p != w->doc.levelBottom; p = p->next)
         if (p->kind == ClosedFold && open() % 2) openFoldInPlace(*w, p);
-      w->doc.currentLine = viewFirst(*w);
-      for (int i = 0; i < cursorSteps && w->doc.currentLine->next != w->doc.levelBottom; ++i)
-        w->doc.currentLine = w->doc.currentLine->next;
+      w->currentLine = viewFirst(*w);
+      for (int i = 0; i < cursorSteps && w->currentLine->next != w->doc.levelBottom; ++i)
+        w->currentLine = w->currentLine->next;
       w->topLine = nullptr;
       PlaceCursor(*w, 2);
       answers.queueAnswer(answer + ";mode=" + mode);

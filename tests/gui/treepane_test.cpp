@@ -199,10 +199,10 @@ class TreePaneTest : public QObject, private QtFixture {
     const QPoint at(3 * w.charWidth, 3 * w.charHeight + w.charHeight / 2);
     QTest::mouseClick(editor_->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     settle();
-    QCOMPARE(title(w.doc.currentLine), std::string("main"));
+    QCOMPARE(title(w.currentLine), std::string("main"));
     QCOMPARE(tree()->currentItem(), item("main"));
     // The editor was not moved by the selection it caused.
-    QCOMPARE(title(w.doc.currentLine), std::string("main"));
+    QCOMPARE(title(w.currentLine), std::string("main"));
   }
 
   void aPickInTheTreeMovesTheEditorWhileTrackingIsOn() {
@@ -210,18 +210,18 @@ class TreePaneTest : public QObject, private QtFixture {
     run(cmdShowHideTree);
     QVERIFY(w.treeTracking);
     clickItem(item("print"));
-    QCOMPARE(title(w.doc.currentLine), std::string("print"));
+    QCOMPARE(title(w.currentLine), std::string("print"));
     QCOMPARE(w.doc.levelTop, w.doc.fileTop);  // opened in place, not entered
-    QCOMPARE(title(w.doc.currentLine->prev), std::string("read input"));
-    QCOMPARE(title(w.doc.currentLine->prev->prev), std::string("int main(void) {"));
+    QCOMPARE(title(w.currentLine->prev), std::string("read input"));
+    QCOMPARE(title(w.currentLine->prev->prev), std::string("int main(void) {"));
 
     run(cmdToggleTreeTracking);
     QVERIFY(!w.treeTracking);
     clickItem(item("tables"));
-    QCOMPARE(title(w.doc.currentLine), std::string("print"));  // stays
+    QCOMPARE(title(w.currentLine), std::string("print"));  // stays
     QTest::keyClick(editor_, Qt::Key_T, Qt::ControlModifier);  // 331
     settle();
-    QCOMPARE(title(w.doc.currentLine), std::string("tables"));
+    QCOMPARE(title(w.currentLine), std::string("tables"));
   }
 
   void aPickRefusedDuringCreateFoldDoesNotStopLaterPicks() {
@@ -231,11 +231,11 @@ class TreePaneTest : public QObject, private QtFixture {
     QVERIFY(w.createFoldMode);
     clickItem(item("main"));
     QVERIFY(w.createFoldMode);  // refused like its key
-    QVERIFY(title(w.doc.currentLine) != "main");
+    QVERIFY(title(w.currentLine) != "main");
     run(cmdCreateFold);  // the fold is made
     QVERIFY(!w.createFoldMode);
     clickItem(item("globals"));
-    QCOMPARE(title(w.doc.currentLine), std::string("globals"));
+    QCOMPARE(title(w.currentLine), std::string("globals"));
   }
 
   void pasteAndPasteBelowAreGrayedWithAnEmptyClipboard() {
@@ -303,7 +303,7 @@ class TreePaneTest : public QObject, private QtFixture {
     tree()->dropOnto(index("print"), index("globals"), QPoint(10, 10));
     QCOMPARE(offered, QStringList({"Copy here", "Move here", "-", "Cancel"}));
     QVERIFY(w.doc.modified);
-    QCOMPARE(title(w.doc.currentLine), std::string("print"));
+    QCOMPARE(title(w.currentLine), std::string("print"));
     QCOMPARE(tree()->currentItem(), item("print"));
     QCOMPARE(item("print")->parent(), tree()->topLevelItem(0));  // the tree was built again
     // It keeps its own marker column, two blanks right of its new level.
@@ -357,7 +357,7 @@ class TreePaneTest : public QObject, private QtFixture {
     EditorView& w = open(kNested);
     run(cmdShowHideTree);
     clickItem(item("globals"));
-    QCOMPARE(title(w.doc.currentLine), std::string("globals"));
+    QCOMPARE(title(w.currentLine), std::string("globals"));
     QTest::keyClicks(editor_, "X");
     settle();
     QVERIFY(item("Xglobals") != nullptr);
@@ -419,7 +419,7 @@ class TreePaneTest : public QObject, private QtFixture {
     QCOMPARE(topTitles(), QStringList({"read again"}));
     // Filed and unfiled: the item takes the file's image, then the fold's.
     auto image = [&] { return tree()->model().item(index("read again")).image; };
-    QCOMPARE(title(w.doc.currentLine), std::string("read again"));
+    QCOMPARE(title(w.currentLine), std::string("read again"));
     press(Qt::Key_F2, Qt::ShiftModifier);
     QCOMPARE(image(), TreeImage::Shell);
     press(Qt::Key_F2, Qt::ShiftModifier);
@@ -490,7 +490,7 @@ class TreePaneTest : public QObject, private QtFixture {
     QTest::keyClicks(editor_, "X");
     settle();
     QVERIFY(w.doc.modified);
-    const LineNode* line = w.doc.currentLine;
+    const LineNode* line = w.currentLine;
     tree()->setFocus();
     tree()->setCurrentItem(tree()->topLevelItem(0));
     settle();
@@ -499,19 +499,19 @@ class TreePaneTest : public QObject, private QtFixture {
     // The arrows move in the tree, not in the editor.
     press(Qt::Key_Down, Qt::NoModifier, tree());
     QCOMPARE(tree()->currentItem(), item("globals"));
-    QCOMPARE(w.doc.currentLine, line);
+    QCOMPARE(w.currentLine, line);
     // The editor's commands reach the document.
     press(Qt::Key_S, Qt::ControlModifier, tree());
     QVERIFY(!w.doc.modified);
     QVERIFY(work_->read("t.c").rfind("X#include", 0) == 0);
     press(Qt::Key_F1, Qt::NoModifier, tree());
     QCOMPARE(helps, 1);
-    QCOMPARE(w.doc.currentLine, line);
+    QCOMPARE(w.currentLine, line);
     press(Qt::Key_T, Qt::ControlModifier, tree());  // to the fold selected
-    QCOMPARE(title(w.doc.currentLine), std::string("globals"));
+    QCOMPARE(title(w.currentLine), std::string("globals"));
     press(Qt::Key_Down, Qt::NoModifier, tree());
     press(Qt::Key_Return, Qt::NoModifier, tree());  // Enter goes there too
-    QCOMPARE(title(w.doc.currentLine), std::string("main"));
+    QCOMPARE(title(w.currentLine), std::string("main"));
     QVERIFY(tree()->hasFocus());
     // A letter finds a title in the tree and types nothing.
     press(Qt::Key_G, Qt::NoModifier, tree());

@@ -198,7 +198,7 @@ TEST_F(PrintBufferTest, PrintoutDoesNotDependOnHowFoldsAreShown) {
   LineNode* inner = outer->next;
   while (inner && inner->kind != ClosedFold) inner = inner->next;
   ASSERT_NE(inner, nullptr);
-  w->doc.currentLine = inner;
+  w->currentLine = inner;
   PlaceCursor(*w, 2);
   EnterFold(*w);
   ASSERT_EQ(inner->kind, EnteredFold);

@@ -71,7 +71,7 @@ TEST_F(FoldTreeTest, AFileWithoutFoldsShowsOnlyTheRoot) {
 TEST_F(FoldTreeTest, ClosedOpenAndFiledFoldsNestAsTheFileDoes) {
   auto w = file(kNested);
   cursorTo(*w, "three");
-  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
   FoldTreeModel m;
   m.rebuildFor(*w);
   EXPECT_EQ(shape(m), (Lines{"0:f.c", "1:one", "2:two", "1:part.c", "1:three", "2:four"}));
@@ -117,7 +117,7 @@ TEST_F(FoldTreeTest, AnEnteredFoldShowsAsAnOpenOneAndHoldsItsAncestorsInPlace) {
 TEST_F(FoldTreeTest, TheLineOfTheCursorSelectsTheFoldThatHoldsIt) {
   auto w = file(kNested);
   cursorTo(*w, "three");
-  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
   FoldTreeModel m;
   m.rebuildFor(*w);
   const int three = m.find(find(*w, "three"));
@@ -131,7 +131,7 @@ TEST_F(FoldTreeTest, TheLineOfTheCursorSelectsTheFoldThatHoldsIt) {
   EXPECT_EQ(m.itemForLine(*w, w->doc.levelBottom), 0);
 
   FoldTreeModel none;
-  EXPECT_EQ(none.itemForLine(*w, w->doc.currentLine), -1);
+  EXPECT_EQ(none.itemForLine(*w, w->currentLine), -1);
 }
 
 TEST_F(FoldTreeTest, AnOpenFoldThatEndsAboveTheLineDoesNotHoldIt) {

@@ -75,7 +75,7 @@ TEST_F(TreeEditTest, DropChecksInTheirOrder) {
 
   // A fold deleted since the tree was built is looked for in vain.
   cursorTo(*w, "three");
-  LineNode* three = w->doc.currentLine;
+  LineNode* three = w->currentLine;
   LineNode* after = three->next;
   linkAfter(three->prev, after);
   dispose(w->doc, three);
@@ -92,8 +92,8 @@ TEST_F(TreeEditTest, ACopiedFoldIsWrittenAboveTheTargetAndTheOriginalStays) {
   auto w = file();
   ASSERT_TRUE(dropFold(*w, item("three"), item("one"), DropAction::Copy));
   EXPECT_TRUE(w->doc.modified);
-  EXPECT_EQ(text(w->doc.currentLine), "three");
-  EXPECT_NE(w->doc.currentLine, item("three"));  // the copy
+  EXPECT_EQ(text(w->currentLine), "three");
+  EXPECT_NE(w->currentLine, item("three"));  // the copy
   EXPECT_EQ(treecheck::check(*w), "");
   EXPECT_EQ(saved(*w), lines({"int a;", "/*{{{  three*/", "z", "/*}}}*/", "/*{{{  one*/", "x",
                               "/*{{{  two*/", "y", "/*}}}*/", "/*}}}*/", "/*{{{  three*/", "z",
@@ -104,7 +104,7 @@ TEST_F(TreeEditTest, AMovedFoldLeavesItsParentAndIsWrittenAtItsNewPlace) {
   auto w = file();
   LineNode* two = item("two");
   ASSERT_TRUE(dropFold(*w, two, item("three"), DropAction::Move));
-  EXPECT_EQ(w->doc.currentLine, two);  // the same node, moved
+  EXPECT_EQ(w->currentLine, two);  // the same node, moved
   EXPECT_EQ(treecheck::check(*w), "");
   EXPECT_EQ(saved(*w), lines({"int a;", "/*{{{  one*/", "x", "/*}}}*/", "/*{{{  two*/", "y",
                               "/*}}}*/", "/*{{{  three*/", "z", "/*}}}*/", "int b;"}));
@@ -132,7 +132,7 @@ TEST_F(TreeEditTest, AMoveWhereTheFoldAlreadyStandsChangesNothing) {
 TEST_F(TreeEditTest, AnOpenFoldIsClosedBeforeItIsMovedOrCopied) {
   auto w = file();
   cursorTo(*w, "one");
-  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
   cursorTo(*w, "x");  // the cursor inside the fold that goes
   LineNode* one = item("one");
   ASSERT_TRUE(dropFold(*w, one, item("three"), DropAction::Copy));
@@ -152,7 +152,7 @@ TEST_F(TreeEditTest, AFoldTakesTheColumnOfItsNewLevelAndKeepsItsOwnMarkerColumn)
   auto w = file({"  /*{{{  outer*/", "  /*{{{  in*/", "  y", "  /*}}}*/", "  /*}}}*/",
                  "  /*{{{  side*/", "  s", "  /*}}}*/", "/*{{{  last*/", "/*}}}*/"});
   cursorTo(*w, "outer");
-  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));  // its contents shown indented
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));  // its contents shown indented
   ASSERT_TRUE(dropFold(*w, item("in"), item("last"), DropAction::Move));
   ASSERT_TRUE(dropFold(*w, item("side"), item("outer"), DropAction::Copy));
   EXPECT_EQ(treecheck::check(*w), "");
@@ -182,13 +182,13 @@ TEST_F(TreeEditTest, AnOpenFoldHoldingAFiledOneIsNotCopiedAndTheViewStaysSound) 
   auto w = file({"/*{{{  outer*/", "a", "/*{{{F part.c*/", "/*:::F part.c*/", "/*}}}*/", "/*}}}*/",
                  "/*{{{  last*/", "/*}}}*/"});
   cursorTo(*w, "outer");
-  ASSERT_TRUE(openFoldInPlace(*w, w->doc.currentLine));
+  ASSERT_TRUE(openFoldInPlace(*w, w->currentLine));
   cursorTo(*w, "a");
   EXPECT_FALSE(dropFold(*w, item("outer"), item("last"), DropAction::Copy));
   EXPECT_TRUE(statusSaid("Plicato cannot copy filed folds"));
   EXPECT_FALSE(w->doc.modified);
-  EXPECT_EQ(w->doc.currentLine, item("outer"));  // its lines left the view with it
-  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->doc.currentLine);
+  EXPECT_EQ(w->currentLine, item("outer"));  // its lines left the view with it
+  EXPECT_EQ(w->shownAt(w->cursorRow).line, w->currentLine);
   EXPECT_EQ(treecheck::check(*w), "");
 }
 
@@ -200,7 +200,7 @@ TEST_F(TreeEditTest, FromInsideAnEnteredFoldTheEditorLeavesItAsFarAsTheDropNeeds
   // "three" lies outside the fold entered: the editor comes out of it.
   ASSERT_TRUE(dropFold(*w, item("three"), item("two"), DropAction::Move));
   EXPECT_FALSE(showsEnteredFold(*w));
-  EXPECT_EQ(text(w->doc.currentLine), "three");
+  EXPECT_EQ(text(w->currentLine), "three");
   EXPECT_EQ(treecheck::check(*w), "");
   EXPECT_EQ(saved(*w), lines({"int a;", "/*{{{  one*/", "x", "/*{{{  three*/", "z", "/*}}}*/",
                               "/*{{{  two*/", "y", "/*}}}*/", "/*}}}*/", "int b;"}));
@@ -256,7 +256,7 @@ TEST_F(TreeEditTest, OnTheRootPasteGoesToTheTopAndPasteBelowToTheEnd) {
 TEST_F(TreeEditTest, APickOpensTheFoldsAroundItAndLeavesEnteredOnesAsNeeded) {
   auto w = file();
   ASSERT_TRUE(goToNode(*w, item("two")));
-  EXPECT_EQ(w->doc.currentLine, item("two"));
+  EXPECT_EQ(w->currentLine, item("two"));
   EXPECT_EQ(item("one")->kind, OpenFold);  // opened to show it
   EXPECT_EQ(treecheck::check(*w), "");
 
@@ -265,11 +265,11 @@ TEST_F(TreeEditTest, APickOpensTheFoldsAroundItAndLeavesEnteredOnesAsNeeded) {
   ASSERT_TRUE(showsEnteredFold(*w));
   ASSERT_TRUE(goToNode(*w, item("three")));
   EXPECT_FALSE(showsEnteredFold(*w));
-  EXPECT_EQ(w->doc.currentLine, item("three"));
+  EXPECT_EQ(w->currentLine, item("three"));
   EXPECT_EQ(treecheck::check(*w), "");
 
   ASSERT_TRUE(goToNode(*w, item("f.c")));
-  EXPECT_EQ(w->doc.currentLine, viewFirst(*w));
+  EXPECT_EQ(w->currentLine, viewFirst(*w));
   EXPECT_FALSE(goToNode(*w, find(*w, "int a;")));  // not a header
   EXPECT_FALSE(goToNode(*w, nullptr));
   EXPECT_FALSE(w->doc.modified);
