@@ -19,7 +19,7 @@
 
 #include "model/linenode.hpp"
 
-class LineStore;
+struct LineStore;
 
 // What a node held, or (after a swap) what it will hold again. The text
 // is kept only once the step changes it: most nodes a step touches (the
