@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 
+#include "engine/undo.hpp"
 #include "model/linestates.hpp"
 #include "engine/view.hpp"
 #include "engine/layout.hpp"
@@ -692,6 +693,8 @@ void replaceCommand(View& origin, const std::vector<View*>& windows) {
       showFound(*cur, false);
       if (a == MbResult::Cancel) stop = true;
       else if (a == MbResult::Yes) replaced = ReplaceAt(*cur);
+      // Each replacement asked about is a step of its own.
+      if (replaced) splitStep(*cur);
     } else {
       replaced = ReplaceAt(*cur);
     }

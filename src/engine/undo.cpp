@@ -121,12 +121,27 @@ ChangeScope::ChangeScope(View& w, LineNode* typingLine)
       serial_(w.doc.history().serial),
       changes_(w.doc.changes) {
   w.doc.history().begin(DocumentState::of(w.doc), snapshotOf(w), typingLine);
+  outer_ = w.step;
+  if (!outer_) w.step = this;
 }
 
 ChangeScope::~ChangeScope() {
+  if (w_.step == this) w_.step = outer_;
   // Entering or leaving a filed file, or reading the file again, may have
   // ended the history the command began in.
   if (History* h = w_.doc.historyAt(depth_, serial_)) h->end(w_.doc.changes != changes_);
+}
+
+void ChangeScope::split() {
+  History* h = w_.doc.historyAt(depth_, serial_);
+  if (!h || w_.doc.changes == changes_) return;
+  h->end(true);
+  changes_ = w_.doc.changes;
+  h->begin(DocumentState::of(w_.doc), snapshotOf(w_), nullptr);
+}
+
+void splitStep(View& w) {
+  if (w.step) static_cast<ChangeScope*>(w.step)->split();
 }
 
 void ChangeScope::wroteFiles() {

@@ -20,14 +20,21 @@ class ChangeScope {
   ChangeScope& operator=(const ChangeScope&) = delete;
   // The command wrote files, which its undo does not unwrite.
   void wroteFiles();
+  // What the command changed so far is a step of its own; what it changes
+  // from here on is the next.
+  void split();
 
  private:
   View& w_;
+  void* outer_ = nullptr;  // a scope around this one in the same view
   size_t depth_;
   uint64_t serial_;
   uint64_t changes_;
 };
 
+// The command running in the view (in a ChangeScope) ends a step here and
+// goes on in a new one: each replacement that replace asks about is a step.
+void splitStep(View& w);
 // A command ran: typing no longer goes on in the last step.
 void endTyping(View& w);
 

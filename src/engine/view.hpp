@@ -237,6 +237,8 @@ class View : public LineViewer {
 
   // The fold tree pane, or null.
   void* tree = nullptr;
+  // The ChangeScope of the command running (engine/undo.hpp), or null.
+  void* step = nullptr;
 
   // What changed on screen: rows the layout gave new contents (composed
   // by the display when it next shows the window), and rows whose line's

@@ -473,7 +473,8 @@ struct UndoCase {
   const char* line;
   bool modified;
   const char* status;
-  const char* answer = "text=top;replace=TOP;mode=all";  // ("@" stands for the work folder)
+  // The answers, split at "|" ("@" stands for the work folder).
+  const char* answer = "text=top;replace=TOP;mode=all";
 };
 
 const UndoCase kUndoCases[] = {
@@ -500,6 +501,9 @@ const UndoCase kUndoCases[] = {
      "Down Alt-F7 Down Down Down Down Home Alt-Backspace", "top2", false, ""},
     {"the whole replace-all is one step",
      "Alt-9 Alt-Backspace", "top1", false, ""},
+    // top1 and top2 replaced, top3 not: undo takes back top2 alone.
+    {"each replacement asked about is a step", "Alt-9 Alt-Backspace", "TOP1", true, "",
+     "text=top;replace=TOP;mode=prompt|yes|yes|cancel"},
     {"an inserted file goes again", "Down Alt-5 Alt-Backspace", "top2", false, "", "@/in.c"},
     {"an inserted file comes back", "Down Alt-5 Alt-Backspace Shift-Alt-Backspace", "in1", true, "",
      "@/in.c"},
@@ -519,9 +523,15 @@ TEST_P(UndoTableTest, LeavesTheFileAndTheCursorAsTheRowSays) {
   o.layout = kLayoutStandard;
   BatchSession s(o);
   work.write("in.c", "in1\r\nin2\r\n");
-  std::string answer = c.answer;
-  if (answer[0] == '@') answer = work.path() + answer.substr(1);
-  s.host.queueAnswer(answer);
+  std::string answers = c.answer;
+  for (size_t from = 0; from <= answers.size();) {
+    size_t bar = answers.find('|', from);
+    if (bar == std::string::npos) bar = answers.size();
+    std::string a = answers.substr(from, bar - from);
+    if (!a.empty() && a[0] == '@') a = work.path() + a.substr(1);
+    s.host.queueAnswer(a);
+    from = bar + 1;
+  }
   ASSERT_TRUE(s.open(work.file("a.c")));
   keys(s, c.keys);
   EditorView& w = *s.target();
