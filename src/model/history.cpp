@@ -358,6 +358,17 @@ void History::begin(const DocumentState& state, std::unique_ptr<ViewState> view,
   listen();
 }
 
+// Moves over much of the file (every fold opened) may have been taken back
+// since (every fold closed): what holds as before again goes, so that the
+// moves after a step do not keep the step the size of the file.
+void History::absorbMoves(ChangeRecord& into, ChangeRecord& moves) {
+  // Only when the moves are a good share of the whole, so that the look
+  // over the record costs no more than the moves did.
+  const size_t n = moves.nodes();
+  into.absorb(moves);
+  if (n >= 64 && n * 4 >= into.nodes()) into.dropUnchanged();
+}
+
 void History::end(bool changed) {
   if (continuing_) {
     continuing_ = false;
@@ -365,7 +376,7 @@ void History::end(bool changed) {
     std::unique_ptr<ChangeRecord> r = std::move(pending_);
     if (changed) {
       dropRedo();
-      if (since_ && !done_.empty()) done_.back()->absorb(*since_);
+      if (since_ && !done_.empty()) absorbMoves(*done_.back(), *since_);
       since_.reset();
       r->dropUnchanged();
       r->id = nextId_++;
@@ -373,7 +384,7 @@ void History::end(bool changed) {
       done_.push_back(std::move(r));
       trim();
     } else if (ChangeRecord* into = open()) {
-      into->absorb(*r);
+      absorbMoves(*into, *r);
     }
   }
   if (savePending_) {

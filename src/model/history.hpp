@@ -195,6 +195,7 @@ class History {
  private:
   void dropRedo();
   void trim();
+  static void absorbMoves(ChangeRecord& into, ChangeRecord& moves);
   void listen();
 
   std::vector<std::unique_ptr<ChangeRecord>> done_, undone_;
