@@ -153,7 +153,8 @@ CommandResult runCommand(EditorView& w, EditorState& st, EditorShell& shell, int
   // What the command changes is one step of the file's history. A move
   // needs none while there is nothing to undo: it changes nothing to keep.
   std::optional<ChangeScope> step;
-  if (!movesOnly(command) || w.doc.history().open()) step.emplace(w);
+  const bool history = command == cmdUndo || command == cmdRedo;  // they move through the steps
+  if (!history && (!movesOnly(command) || w.doc.history().open())) step.emplace(w);
   if (step && (command == cmdFileUnfileFold || command == cmdAttachFile)) step->wroteFiles();
   // A replace may go on into the other windows: each gets a step of its own.
   std::vector<std::unique_ptr<ChangeScope>> others;
