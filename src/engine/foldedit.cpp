@@ -113,7 +113,6 @@ LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end
     }
     journal::touch(n);
     n->indent = 0;
-    journal::touch(n);
     n->mark = 0;
     w.computeRows(n);
   }
@@ -121,7 +120,6 @@ LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end
   LineNode* foldEnd = newLineNode(w.doc);
   journal::touch(foldEnd);
   foldEnd->kind = FoldEnd;
-  journal::touch(foldEnd);
   foldEnd->indent = 0;
   LineNode* last = end->prev;  // the header itself when the run is empty
   linkAfter(last, foldEnd);
@@ -129,7 +127,6 @@ LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end
 
   journal::touchText(header);
   header->text[0] = '\0';
-  journal::touch(header);
   header->kind = ClosedFold;
   header->inner() = first == end ? foldEnd : first;
   header->inner()->prev = header;
@@ -137,10 +134,8 @@ LineNode* closeOverRun(View& w, LineNode* header, LineNode* first, LineNode* end
   foldEnd->partner() = header;
   header->next = end;
   end->prev = header;
-  journal::touch(header);
   header->indent = foldCol - shift;
   header->markerColumn() = shift;
-  journal::touch(header);
   header->mark = 0;
   textChanged(w, header);
   return foldEnd;
@@ -274,7 +269,6 @@ bool InsertNode(View& w, LineNode* node) {
   }
   journal::touch(node);
   node->indent = levelColumnAt(cur);
-  journal::touch(node);
   node->mark = 0;
   linkAfter(cur->prev, node);
   linkAfter(node, cur);

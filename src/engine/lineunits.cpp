@@ -99,7 +99,6 @@ void putFromSlot(View& w, LineNode*& slot) {
 void appendToPicks(View& w, LineNode* unit) {
   journal::touch(unit);
   unit->indent = 0;
-  journal::touch(unit);
   unit->mark = 0;
   linkAfter(w.pickTail, unit);
   unit->next = nullptr;
@@ -233,7 +232,6 @@ void putPick(View& w) {
   header->markerColumn() = 0;
   journal::touch(end);
   end->kind = FoldEnd;
-  journal::touch(end);
   end->indent = 0;
   LineNode* first = w.pickHead->next;
   header->inner() = first;

@@ -75,7 +75,6 @@ void enterStructure(View& w, LineNode* h) {
   w.doc.levelBottom = e;
   journal::touch(e);
   e->indent = h->indent;
-  journal::touch(h);
   h->indent = 0;
   ++w.foldDepth;
   w.depthOffset += e->indent + h->markerColumn();
@@ -380,7 +379,6 @@ void enterFiledFold(View& w, LineNode* h) {
   h->kind = FileTop;
   h->prev = s;
   h->inner() = nullptr;
-  journal::touch(h);
   h->indent = 0;
   h->next = e;
   e->prev = h;

@@ -27,7 +27,6 @@ LineStore::LineStore(ModelContext& c) : ctx(c), host(c.host) {
   if (!head) fatalReport(host, "initialise:: Not enough memory for dispose_head", "Plicato Error", 1);
   journal::touch(head);
   head->kind = TextLine;
-  journal::touch(head);
   head->indent = 0;
   disposeHead = lineTemplate = disposeTail = head;
   fileBottom = fileTop = nullptr;
@@ -134,7 +133,6 @@ void copyOwnFields(LineNode& to, const LineNode& from) {
     journal::touch(&to);
     to.kind = from.kind;
     to.lineState = from.lineState;
-    journal::touch(&to);
     to.indent = from.indent;
     return;
   }
@@ -143,7 +141,6 @@ void copyOwnFields(LineNode& to, const LineNode& from) {
   to.savedRow() = from.savedRow();
   to.lineState = from.lineState;
   to.rows() = from.rows();
-  journal::touch(&to);
   to.indent = from.indent;
   to.markerColumn() = from.markerColumn();
   to.foldType() = from.foldType();
