@@ -31,25 +31,32 @@ struct ViewSnapshot : ViewState {
   int32_t createFoldColumn = 0;
 };
 
+// The fields a snapshot keeps, copied either way (view and snapshot name
+// them alike).
+template <class To, class From>
+void copyPlace(To& to, const From& from) {
+  to.currentLine = from.currentLine;
+  to.cursorRow = from.cursorRow;
+  to.cursorCol = from.cursorCol;
+  to.curSubRow = from.curSubRow;
+  to.leftColumn = from.leftColumn;
+  to.textColumn = from.textColumn;
+  to.topLine = from.topLine;
+  to.topSubRow = from.topSubRow;
+  to.foldDepth = from.foldDepth;
+  to.depthOffset = from.depthOffset;
+  to.deletedLine = from.deletedLine;
+  to.moveSlot = from.moveSlot;
+  to.pickHead = from.pickHead;
+  to.pickTail = from.pickTail;
+  to.createFoldMode = from.createFoldMode;
+  to.foldStartLine = from.foldStartLine;
+  to.createFoldColumn = from.createFoldColumn;
+}
+
 std::unique_ptr<ViewState> snapshotOf(const View& w) {
   auto s = std::make_unique<ViewSnapshot>();
-  s->currentLine = w.currentLine;
-  s->cursorRow = w.cursorRow;
-  s->cursorCol = w.cursorCol;
-  s->curSubRow = w.curSubRow;
-  s->leftColumn = w.leftColumn;
-  s->textColumn = w.textColumn;
-  s->topLine = w.topLine;
-  s->topSubRow = w.topSubRow;
-  s->foldDepth = w.foldDepth;
-  s->depthOffset = w.depthOffset;
-  s->deletedLine = w.deletedLine;
-  s->moveSlot = w.moveSlot;
-  s->pickHead = w.pickHead;
-  s->pickTail = w.pickTail;
-  s->createFoldMode = w.createFoldMode;
-  s->foldStartLine = w.foldStartLine;
-  s->createFoldColumn = w.createFoldColumn;
+  copyPlace(*s, w);
   return s;
 }
 
@@ -69,25 +76,7 @@ void restore(View& w, const DocumentState& doc, const ViewState* view) {
   if (w.markActive) w.clearMark();
   w.clearFound();
   w.blockActive = false;
-  if (const auto* s = dynamic_cast<const ViewSnapshot*>(view)) {
-    w.currentLine = s->currentLine;
-    w.cursorCol = s->cursorCol;
-    w.curSubRow = s->curSubRow;
-    w.leftColumn = s->leftColumn;
-    w.textColumn = s->textColumn;
-    w.topLine = s->topLine;
-    w.topSubRow = s->topSubRow;
-    w.foldDepth = s->foldDepth;
-    w.depthOffset = s->depthOffset;
-    w.deletedLine = s->deletedLine;
-    w.moveSlot = s->moveSlot;
-    w.pickHead = s->pickHead;
-    w.pickTail = s->pickTail;
-    w.createFoldMode = s->createFoldMode;
-    w.foldStartLine = s->foldStartLine;
-    w.createFoldColumn = s->createFoldColumn;
-    w.cursorRow = s->cursorRow;
-  }
+  if (const auto* s = dynamic_cast<const ViewSnapshot*>(view)) copyPlace(w, *s);
   invalidateViewMetrics(w);
   if (w.cursorRow >= 1 && w.cursorRow <= w.screenRows && cursorAtRow(w, w.cursorRow))
     Redraw(w, 1);
@@ -141,7 +130,7 @@ void ChangeScope::split() {
 }
 
 void splitStep(View& w) {
-  if (w.step) static_cast<ChangeScope*>(w.step)->split();
+  if (w.step) w.step->split();
 }
 
 void ChangeScope::wroteFiles() {

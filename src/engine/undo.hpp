@@ -26,7 +26,7 @@ class ChangeScope {
 
  private:
   View& w_;
-  void* outer_ = nullptr;  // a scope around this one in the same view
+  ChangeScope* outer_ = nullptr;  // a scope around this one in the same view
   size_t depth_;
   uint64_t serial_;
   uint64_t changes_;

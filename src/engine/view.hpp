@@ -34,6 +34,7 @@ enum class BlockKind : uint8_t {
 };
 
 class View;
+class ChangeScope;
 
 // What other parts plug into the view; every hook may stay empty.
 struct ViewHooks {
@@ -238,7 +239,7 @@ class View : public LineViewer {
   // The fold tree pane, or null.
   void* tree = nullptr;
   // The ChangeScope of the command running (engine/undo.hpp), or null.
-  void* step = nullptr;
+  ChangeScope* step = nullptr;
 
   // What changed on screen: rows the layout gave new contents (composed
   // by the display when it next shows the window), and rows whose line's

@@ -94,25 +94,31 @@ NodeImage::~NodeImage() {
   delete extra;
 }
 
+namespace {
+
+// The pointers a state keeps, copied either way (store and state name them
+// alike).
+template <class To, class From>
+void copyPointers(To& to, const From& from) {
+  to.fileTop = from.fileTop;
+  to.fileBottom = from.fileBottom;
+  to.levelTop = from.levelTop;
+  to.levelBottom = from.levelBottom;
+  to.disposeHead = from.disposeHead;
+  to.disposeTail = from.disposeTail;
+}
+
+}  // namespace
+
 DocumentState DocumentState::of(const LineStore& s) {
   DocumentState d;
-  d.fileTop = s.fileTop;
-  d.fileBottom = s.fileBottom;
-  d.levelTop = s.levelTop;
-  d.levelBottom = s.levelBottom;
-  d.disposeHead = s.disposeHead;
-  d.disposeTail = s.disposeTail;
+  copyPointers(d, s);
   d.freeCount = s.ctx.freeCount;
   return d;
 }
 
 void DocumentState::applyTo(LineStore& s) const {
-  s.fileTop = fileTop;
-  s.fileBottom = fileBottom;
-  s.levelTop = levelTop;
-  s.levelBottom = levelBottom;
-  s.disposeHead = disposeHead;
-  s.disposeTail = disposeTail;
+  copyPointers(s, *this);
   s.ctx.freeCount = freeCount;
 }
 
@@ -400,21 +406,16 @@ std::unique_ptr<ChangeRecord> History::takeSince() {
   return r;
 }
 
-std::unique_ptr<ChangeRecord> History::popDone() {
+std::unique_ptr<ChangeRecord> History::popFrom(std::vector<std::unique_ptr<ChangeRecord>>& list) {
   typingGoesOn_ = false;
-  std::unique_ptr<ChangeRecord> r = std::move(done_.back());
-  done_.pop_back();
+  std::unique_ptr<ChangeRecord> r = std::move(list.back());
+  list.pop_back();
   listen();
   return r;
 }
 
-std::unique_ptr<ChangeRecord> History::popUndone() {
-  typingGoesOn_ = false;
-  std::unique_ptr<ChangeRecord> r = std::move(undone_.back());
-  undone_.pop_back();
-  listen();
-  return r;
-}
+std::unique_ptr<ChangeRecord> History::popDone() { return popFrom(done_); }
+std::unique_ptr<ChangeRecord> History::popUndone() { return popFrom(undone_); }
 
 void History::pushUndone(std::unique_ptr<ChangeRecord> r) { undone_.push_back(std::move(r)); }
 

@@ -195,6 +195,7 @@ class History {
  private:
   void dropRedo();
   void trim();
+  std::unique_ptr<ChangeRecord> popFrom(std::vector<std::unique_ptr<ChangeRecord>>& list);
   static void absorbMoves(ChangeRecord& into, ChangeRecord& moves);
   void listen();
 
