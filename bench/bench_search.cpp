@@ -121,25 +121,8 @@ struct Tenth {
 
   Tenth() {
     setProcessHost(&host);
-    std::string text;
-    text.reserve(kLines * 36);
-    for (size_t i = 0; i < kLines; ++i) {
-      const size_t k = i % 1000, h = k % 100;
-      if (k == 0)
-        text += "/*{{{  block*/\n";
-      else if (k == 999)
-        text += "/*}}}*/\n";
-      else if (h == 1)
-        text += "/*{{{  part*/\n";
-      else if (h == 10)
-        text += "/*{{{  inner*/\n";
-      else if (h == 60 || h == 98)
-        text += "/*}}}*/\n";
-      else if (h % 10 == 5)
-        text += "  replace_me = compute(value);\n";
-      else
-        text += "  counter += value * 3; /* work */\n";
-    }
+    const std::string text = benchutil::nestedBlocks(kLines, 0, "  replace_me = compute(value);\n",
+                                                     "int the_end;\n", 10);
     w = benchutil::readTempC(ctx, text, "/tmp/plicato-bench-undo-XXXXXX");
   }
 

@@ -29,9 +29,10 @@ inline std::string bigFile() {
 // `n` lines of C in blocks of 1000, ten parts of 100 in each block and an
 // inner fold in every part, with `lastLine` as the last line. The last
 // `plainTail` lines before it stand outside every fold; line 50 of every
-// hundred is `line50` when one is given.
+// hundred is `line50` when one is given (with `every` 10, line 5 of every
+// ten).
 inline std::string nestedBlocks(size_t n, size_t plainTail, const char* line50,
-                                const char* lastLine) {
+                                const char* lastLine, size_t every = 100) {
   std::string out;
   out.reserve(n * 36);
   for (size_t i = 0; i + 1 < n; ++i) {
@@ -51,7 +52,7 @@ inline std::string nestedBlocks(size_t n, size_t plainTail, const char* line50,
       out += "/*{{{  inner*/\n";
     else if (h == 60 || h == 98)
       out += "/*}}}*/\n";
-    else if (h == 50 && line50)
+    else if (h % every == every / 2 && line50)
       out += line50;
     else
       out += "  counter += value * 3; /* work */\n";
