@@ -48,6 +48,17 @@ class BatchTest : public PlicatoTest {
     s->open(work.file("a.c"));
     return s;
   }
+  // main.c, whose text filed fold "part" holds part.c ("p1", "p2").
+  std::unique_ptr<BatchSession> filedMain() {
+    work.write("part.c", "p1\r\np2\r\n");
+    work.write("main.c", "m1\r\n/*...F  part*/\r\n/*:::A  1 0*/\r\n/*:::F part.c*/\r\nm2\r\n");
+    StartOptions o;
+    o.configDir = config.path();
+    o.layout = kLayoutStandard;
+    auto s = std::make_unique<BatchSession>(o);
+    s->open(work.file("main.c"));
+    return s;
+  }
   static std::string cur(BatchSession& s) { return s.target()->currentLine->text; }
   static void keys(BatchSession& s, const std::string& script) {
     ASSERT_TRUE(s.type(script));
@@ -179,13 +190,8 @@ TEST_F(BatchTest, TypedLinesAreSavedAndExitClosesTheWindow) {
 }
 
 TEST_F(BatchTest, FiledFoldEnteredEditedAndLeft) {
-  work.write("part.c", "p1\r\np2\r\n");
-  work.write("main.c", "m1\r\n/*...F  part*/\r\n/*:::A  1 0*/\r\n/*:::F part.c*/\r\nm2\r\n");
-  StartOptions o;
-  o.configDir = config.path();
-  o.layout = kLayoutStandard;
-  BatchSession s(o);
-  s.open(work.file("main.c"));
+  auto session = filedMain();
+  BatchSession& s = *session;
   EditorView& w = *s.target();
   keys(s, "Down Home");
   EXPECT_EQ(cur(s), "p1");
@@ -518,10 +524,8 @@ class UndoTableTest : public BatchTest, public ::testing::WithParamInterface<Und
 
 TEST_P(UndoTableTest, LeavesTheFileAndTheCursorAsTheRowSays) {
   const UndoCase& c = GetParam();
-  StartOptions o;
-  o.configDir = config.path();
-  o.layout = kLayoutStandard;
-  BatchSession s(o);
+  auto session = this->session();
+  BatchSession& s = *session;
   work.write("in.c", "in1\r\nin2\r\n");
   std::string answers = c.answer;
   for (size_t from = 0; from <= answers.size();) {
@@ -532,7 +536,6 @@ TEST_P(UndoTableTest, LeavesTheFileAndTheCursorAsTheRowSays) {
     s.host.queueAnswer(a);
     from = bar + 1;
   }
-  ASSERT_TRUE(s.open(work.file("a.c")));
   keys(s, c.keys);
   EditorView& w = *s.target();
   EXPECT_EQ(cur(s), c.line);
@@ -556,13 +559,8 @@ INSTANTIATE_TEST_SUITE_P(Steps, UndoTableTest, ::testing::ValuesIn(kUndoCases),
 // (which saves it) ends that history, and the parent's steps are undone
 // around it.
 TEST_F(BatchTest, AFiledFilesHistoryEndsWhenItIsLeft) {
-  work.write("part.c", "p1\r\np2\r\n");
-  work.write("main.c", "m1\r\n/*...F  part*/\r\n/*:::A  1 0*/\r\n/*:::F part.c*/\r\nm2\r\n");
-  StartOptions o;
-  o.configDir = config.path();
-  o.layout = kLayoutStandard;
-  BatchSession s(o);
-  s.open(work.file("main.c"));
+  auto session = filedMain();
+  BatchSession& s = *session;
   EditorView& w = *s.target();
   keys(s, "\"q\" Down Home \"x\"");  // entering saves the parent first
   EXPECT_EQ(cur(s), "px1");
